@@ -1,0 +1,63 @@
+# Adds every direct subfolder of DIR that has a CMakeLists.txt of its own.
+function(map_add_subdirectories dir)
+  file(GLOB children LIST_DIRECTORIES true ${CMAKE_SOURCE_DIR}/${dir}/*)
+  list(SORT children)
+  foreach(child ${children})
+    if(IS_DIRECTORY ${child} AND EXISTS ${child}/CMakeLists.txt)
+      add_subdirectory(${child})
+    endif()
+  endforeach()
+endfunction()
+
+# map_add_test(NAME name LIBS lib... [QT]): one GoogleTest program made of
+# every .cpp of the calling folder. With QT the program's main creates a
+# QApplication first (offscreen under CTest).
+function(map_add_test)
+  cmake_parse_arguments(T "QT" "NAME" "LIBS;SOURCES" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  add_executable(${T_NAME} ${srcs} ${T_SOURCES})
+  if(T_QT)
+    target_link_libraries(${T_NAME} PRIVATE test_main_qt)
+  else()
+    target_link_libraries(${T_NAME} PRIVATE GTest::gtest_main)
+  endif()
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock)
+  target_compile_definitions(${T_NAME} PRIVATE
+    MAP_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/tests/data"
+    MAP_MODULES_DIR="${MAP_MODULES_DIR}")
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+  set_tests_properties(${T_NAME} PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1;ASAN_OPTIONS=detect_leaks=1")
+endfunction()
+
+# map_add_bench(NAME name LIBS lib...): a Google Benchmark program made of
+# every .cpp of the calling folder, written to <build>/bench/<name>.
+function(map_add_bench)
+  cmake_parse_arguments(B "" "NAME" "LIBS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  add_executable(bench_${B_NAME} ${srcs})
+  set_target_properties(bench_${B_NAME} PROPERTIES
+    OUTPUT_NAME ${B_NAME}
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+  target_link_libraries(bench_${B_NAME} PRIVATE ${B_LIBS} benchmark::benchmark)
+endfunction()
+
+# map_engine_subsystem(name DEPS lib...): a static library of the .cpp files
+# of the calling folder (not its subfolders, which may make libraries of
+# their own); libmap.so is made of all of them. A folder without sources yet
+# gives an interface library, so that others can already name it.
+function(map_engine_subsystem name)
+  cmake_parse_arguments(S "" "" "DEPS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT srcs)
+    add_library(map_${name} INTERFACE)
+    target_include_directories(map_${name} INTERFACE ${CMAKE_SOURCE_DIR})
+    target_link_libraries(map_${name} INTERFACE platform ${S_DEPS})
+    return()
+  endif()
+  add_library(map_${name} STATIC ${srcs})
+  target_include_directories(map_${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_link_libraries(map_${name} PUBLIC platform ${S_DEPS})
+  target_compile_definitions(map_${name} PRIVATE MAP_MODULES_DIR="${MAP_MODULES_DIR}")
+  set_property(GLOBAL APPEND PROPERTY MAP_ENGINE_PARTS map_${name})
+endfunction()
