@@ -1,5 +1,10 @@
 #include "platform/window.h"
 
+#include <QCoreApplication>
+#include <QObject>
+#include <QPointer>
+#include <QThread>
+#include <algorithm>
 #include <memory>
 #include <mutex>
 #include <unordered_map>
@@ -9,6 +14,12 @@ namespace {
 struct WindowRecord {
     WNDPROC handler;
     intptr_t userData = 0;
+    RECT client{0, 0, 0, 0};
+    RECT invalid{0, 0, 0, 0};
+    bool hasInvalid = false;
+    PaintHook paintHook;
+    // Lives on the thread that made the window: posted messages run there.
+    QPointer<QObject> postTarget;
 };
 
 struct WindowTable {
@@ -42,6 +53,10 @@ HWND CreateHeadlessWindow(WNDPROC handler)
     HWND h = t.next++;
     auto rec = std::make_shared<WindowRecord>();
     rec->handler = std::move(handler);
+    if (QCoreApplication::instance())
+        rec->postTarget = new QObject(QCoreApplication::instance()->thread() == QThread::currentThread()
+                                          ? QCoreApplication::instance()
+                                          : nullptr);
     t.windows.emplace(h, std::move(rec));
     return h;
 }
@@ -54,10 +69,14 @@ BOOL DestroyWindow(HWND hwnd)
         return FALSE;
     if (rec->handler)
         rec->handler(hwnd, WM_DESTROY, 0, 0);
-    std::lock_guard lock(t.mutex);
-    t.windows.erase(hwnd);
-    if (t.active == hwnd)
-        t.active = 0;
+    {
+        std::lock_guard lock(t.mutex);
+        t.windows.erase(hwnd);
+        if (t.active == hwnd)
+            t.active = 0;
+    }
+    if (rec->postTarget)
+        rec->postTarget->deleteLater(); // drops posted messages not yet run
     return TRUE;
 }
 
@@ -110,4 +129,99 @@ HWND SetActiveWindow(HWND hwnd)
     if (t.windows.count(hwnd))
         t.active = hwnd;
     return old;
+}
+
+namespace {
+
+RECT unite(const RECT &a, const RECT &b)
+{
+    return RECT{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+                std::max(a.bottom, b.bottom)};
+}
+
+bool isEmpty(const RECT &r)
+{
+    return r.right <= r.left || r.bottom <= r.top;
+}
+
+} // namespace
+
+BOOL GetClientRect(HWND hwnd, RECT *rect)
+{
+    auto rec = table().find(hwnd);
+    if (!rec || !rect)
+        return FALSE;
+    *rect = rec->client;
+    return TRUE;
+}
+
+BOOL SetClientSize(HWND hwnd, LONG width, LONG height)
+{
+    auto rec = table().find(hwnd);
+    if (!rec || width < 0 || height < 0)
+        return FALSE;
+    rec->client = RECT{0, 0, width, height};
+    return TRUE;
+}
+
+BOOL InvalidateRect(HWND hwnd, const RECT *rect, BOOL)
+{
+    auto rec = table().find(hwnd);
+    if (!rec)
+        return FALSE;
+    RECT r = rect ? *rect : rec->client;
+    // Only the part inside the client area can be painted.
+    r = RECT{std::max(r.left, rec->client.left), std::max(r.top, rec->client.top),
+             std::min(r.right, rec->client.right), std::min(r.bottom, rec->client.bottom)};
+    if (isEmpty(r))
+        return TRUE;
+    rec->invalid = rec->hasInvalid ? unite(rec->invalid, r) : r;
+    rec->hasInvalid = true;
+    if (rec->paintHook)
+        rec->paintHook(hwnd, r);
+    return TRUE;
+}
+
+BOOL ValidateRect(HWND hwnd, const RECT *rect)
+{
+    auto rec = table().find(hwnd);
+    if (!rec)
+        return FALSE;
+    // The pending area is kept as one bounding rectangle, so only a
+    // validation that covers it clears it.
+    if (!rect || (rect->left <= rec->invalid.left && rect->top <= rec->invalid.top &&
+                  rect->right >= rec->invalid.right && rect->bottom >= rec->invalid.bottom)) {
+        rec->hasInvalid = false;
+        rec->invalid = RECT{0, 0, 0, 0};
+    }
+    return TRUE;
+}
+
+BOOL GetUpdateRect(HWND hwnd, RECT *rect, BOOL)
+{
+    auto rec = table().find(hwnd);
+    if (!rec)
+        return FALSE;
+    if (rect)
+        *rect = rec->hasInvalid ? rec->invalid : RECT{0, 0, 0, 0};
+    return rec->hasInvalid ? TRUE : FALSE;
+}
+
+void SetWindowPaintHook(HWND hwnd, PaintHook hook)
+{
+    if (auto rec = table().find(hwnd))
+        rec->paintHook = std::move(hook);
+}
+
+BOOL PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    auto rec = table().find(hwnd);
+    if (!rec || !rec->postTarget)
+        return FALSE;
+    // The handle, not the record, is carried: a window destroyed before the
+    // message runs simply does not get it.
+    QMetaObject::invokeMethod(
+        rec->postTarget.data(), [hwnd, msg, wParam, lParam] { SendMessageA(hwnd, msg, wParam, lParam); },
+        Qt::QueuedConnection);
+    return TRUE;
 }

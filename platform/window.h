@@ -34,6 +34,31 @@ inline LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     return SendMessageA(hwnd, msg, wParam, lParam);
 }
 
+// Client rectangle: (0, 0, width, height) of the window's drawing surface.
+// A headless window has the size it was given; a screen window's widget keeps
+// it up to date.
+BOOL GetClientRect(HWND hwnd, RECT *rect);
+BOOL SetClientSize(HWND hwnd, LONG width, LONG height);
+
+// Invalidation: the union of the invalid rectangles waits for the next paint.
+// A null rect invalidates the whole client area. The window's paint hook, when
+// set, is told (a widget schedules an update from it).
+BOOL InvalidateRect(HWND hwnd, const RECT *rect, BOOL erase);
+BOOL ValidateRect(HWND hwnd, const RECT *rect);
+// The bounding rectangle of the pending invalid area; FALSE when none.
+BOOL GetUpdateRect(HWND hwnd, RECT *rect, BOOL erase);
+using PaintHook = std::function<void(HWND, const RECT &)>;
+void SetWindowPaintHook(HWND hwnd, PaintHook hook);
+
+// Posts a message: the handler runs later, on the event loop of the thread
+// that made the window (Qt's event loop), in the order of posting. FALSE for
+// a bad handle or when no event loop exists.
+BOOL PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+inline BOOL PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return PostMessageA(hwnd, msg, wParam, lParam);
+}
+
 // The window that owns message boxes shown without an owner; 0 when none.
 HWND GetActiveWindow();
 HWND SetActiveWindow(HWND hwnd);

@@ -1,0 +1,99 @@
+#include "platform/window.h"
+
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+struct Seen {
+    UINT msg;
+    WPARAM w;
+    LPARAM l;
+};
+
+TEST(Window, UserDataAndSynchronousMessages)
+{
+    std::vector<Seen> seen;
+    HWND h = CreateHeadlessWindow([&](HWND, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+        seen.push_back({m, w, l});
+        return LRESULT(w + 1);
+    });
+    ASSERT_NE(h, 0u);
+    EXPECT_TRUE(IsWindow(h));
+    EXPECT_EQ(SetWindowLongPtrA(h, GWLP_USERDATA, 1234), 0);
+    EXPECT_EQ(GetWindowLongPtrA(h, GWLP_USERDATA), 1234);
+    // A pointer-sized parameter arrives whole.
+    const WPARAM big = WPARAM(0x123456789ABCull);
+    EXPECT_EQ(SendMessage(h, WM_USER + 5, big, -7), LRESULT(big + 1));
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].msg, WM_USER + 5);
+    EXPECT_EQ(seen[0].l, -7);
+    EXPECT_TRUE(DestroyWindow(h));
+    EXPECT_EQ(seen.back().msg, WM_DESTROY);
+    EXPECT_FALSE(IsWindow(h));
+    EXPECT_EQ(SendMessage(h, WM_USER, 0, 0), 0);
+    EXPECT_EQ(GetWindowLongPtrA(h, GWLP_USERDATA), 0);
+    EXPECT_FALSE(DestroyWindow(h));
+}
+
+TEST(Window, HandlerMayDestroyItsOwnWindow)
+{
+    HWND h = 0;
+    h = CreateHeadlessWindow([&](HWND self, UINT m, WPARAM, LPARAM) -> LRESULT {
+        if (m == WM_USER)
+            DestroyWindow(self);
+        return 1;
+    });
+    EXPECT_EQ(SendMessage(h, WM_USER, 0, 0), 1);
+    EXPECT_FALSE(IsWindow(h));
+}
+
+TEST(Window, ClientRectAndInvalidation)
+{
+    HWND h = CreateHeadlessWindow(nullptr);
+    ASSERT_TRUE(SetClientSize(h, 200, 100));
+    RECT r{};
+    ASSERT_TRUE(GetClientRect(h, &r));
+    EXPECT_EQ(r.right, 200);
+    EXPECT_EQ(r.bottom, 100);
+    std::vector<RECT> painted;
+    SetWindowPaintHook(h, [&](HWND, const RECT &rc) { painted.push_back(rc); });
+    EXPECT_FALSE(GetUpdateRect(h, &r, FALSE));
+    RECT a{10, 10, 20, 20}, b{150, 50, 400, 400};
+    InvalidateRect(h, &a, TRUE);
+    InvalidateRect(h, &b, TRUE); // clipped to the client area
+    ASSERT_TRUE(GetUpdateRect(h, &r, FALSE));
+    EXPECT_EQ(r.left, 10);
+    EXPECT_EQ(r.top, 10);
+    EXPECT_EQ(r.right, 200);
+    EXPECT_EQ(r.bottom, 100);
+    ASSERT_EQ(painted.size(), 2u);
+    ValidateRect(h, nullptr);
+    EXPECT_FALSE(GetUpdateRect(h, &r, FALSE));
+    DestroyWindow(h);
+    EXPECT_FALSE(GetClientRect(h, &r));
+    EXPECT_FALSE(InvalidateRect(h, nullptr, TRUE));
+}
+
+TEST(Window, PostedMessagesRunLaterInOrder)
+{
+    std::vector<UINT> seen;
+    HWND h = CreateHeadlessWindow([&](HWND, UINT m, WPARAM, LPARAM) -> LRESULT {
+        seen.push_back(m);
+        return 0;
+    });
+    EXPECT_TRUE(PostMessage(h, WM_USER + 1, 0, 0));
+    EXPECT_TRUE(PostMessage(h, WM_USER + 2, 0, 0));
+    EXPECT_TRUE(seen.empty());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(seen, (std::vector<UINT>{WM_USER + 1, WM_USER + 2}));
+    PostMessage(h, WM_USER + 3, 0, 0);
+    DestroyWindow(h);
+    QCoreApplication::processEvents(); // a destroyed window gets nothing
+    EXPECT_EQ(seen.back(), WM_DESTROY);
+    EXPECT_FALSE(PostMessage(h, WM_USER, 0, 0));
+}
+
+} // namespace
