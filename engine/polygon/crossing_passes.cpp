@@ -1,0 +1,110 @@
+// Making the graph planar: nodes lying on links (node-to-link) and links
+// crossing each other (crossings) become split points. While a record is in
+// the beam its link only collects crossing nodes; the link is split when the
+// record leaves the beam, or at once for a vertical link.
+#include "engine/polygon/engine_parameters.h"
+#include "engine/polygon/link.h"
+#include "engine/polygon/node.h"
+#include "engine/polygon/scan_beam.h"
+
+int ScanBeam::NodeToLink() {
+  if (count() <= 1)
+    return 0;
+  const double y = _low->GetY();
+  const double tolerance = GetEngineParameters().pointTolerance;
+  int added = 0;
+  auto visit = [&](IScanBeam *record) {
+    if (!record->Touches(_low)) {
+      record->AddCrossing(_low);
+      added++;
+    }
+  };
+  DL_Iter<IScanBeam *> other(this);
+  other.toiter(&_BI);
+  for (other--; !other.hitroot() && other.item()->_ysp <= y + tolerance; other--)
+    visit(other.item());
+  other.toiter(&_BI);
+  for (other++; !other.hitroot() && other.item()->_ysp >= y - tolerance; other++)
+    visit(other.item());
+  return added;
+}
+
+int ScanBeam::VerticalCrossings(Line *vertical) {
+  Link *link = vertical->GetLink();
+  const double lowY = link->GetLowNode()->GetY();
+  const double highY = link->GetHighNode()->GetY();
+  const double tolerance = GetEngineParameters().pointTolerance;
+  int count = 0;
+  DL_Iter<IScanBeam *> walk(this);
+  while (walk.iterate()) {
+    IScanBeam *record = walk.item();
+    if (lowY - tolerance > record->_ysp)
+      break;
+    if (lowY - tolerance < record->_ysp && record->_ysp < highY + tolerance &&
+        !record->Touches(link->GetBeginNode()) && !record->Touches(link->GetEndNode())) {
+      Node *crossing = new Node(_low->GetX(), record->_ysp);
+      _newnodes.push_back(crossing);
+      vertical->AddCrossing(crossing);
+      record->AddCrossing(crossing);
+      count++;
+    }
+  }
+  return count;
+}
+
+void ScanBeam::IntersectSwapped(IScanBeam *a, IScanBeam *b) {
+  Link *la = a->GetLink();
+  if (la->Joins(b->GetLink()->GetBeginNode(), b->GetLink()->GetEndNode()))
+    return;
+  _newnodes.push_back(a->Intersect(b));
+}
+
+void ScanBeam::CocktailSort() {
+  _BI.cocktailsort(CrossOrder, [this](IScanBeam *a, IScanBeam *b) { IntersectSwapped(a, b); });
+}
+
+int NodeXAscending(Node *a, Node *b) {
+  return a->GetX() < b->GetX() ? 1 : (a->GetX() > b->GetX() ? -1 : 0);
+}
+int NodeXDescending(Node *a, Node *b) { return NodeXAscending(b, a); }
+int NodeYAscending(Node *a, Node *b) {
+  return a->GetY() < b->GetY() ? 1 : (a->GetY() > b->GetY() ? -1 : 0);
+}
+int NodeYDescending(Node *a, Node *b) { return NodeYAscending(b, a); }
+
+void Line::SortCrossings() {
+  const Node *begin = _link->GetBeginNode();
+  const Node *end = _link->GetEndNode();
+  const double dx = DoubleAbs(end->GetX() - begin->GetX());
+  const double dy = DoubleAbs(end->GetY() - begin->GetY());
+  DL_Iter<Node *> iter(_crossings);
+  if (dx > dy)
+    iter.mergesort(end->GetX() > begin->GetX() ? NodeXAscending : NodeXDescending);
+  else
+    iter.mergesort(end->GetY() > begin->GetY() ? NodeYAscending : NodeYDescending);
+}
+
+int Line::ProcessCrossings(DL_Iter<Link *> *graphIter) {
+  if (CrossingsEmpty())
+    return 0;
+  if (_crossings->count() >= 2)
+    SortCrossings();
+  Node *end = _link->GetEndNode();
+  end->DetachLink(_link);
+  Node *running = end;
+  // The pieces lie behind the sweep: born marked and at the head of the
+  // sorted list, the running pass does not visit them again.
+  while (!_crossings->empty()) {
+    Node *crossing = _crossings->removetail();
+    Link *piece = new Link(_link->_graphnum, crossing, running);
+    piece->_mark = 1;
+    piece->_group = _link->_group;
+    graphIter->insbegin(piece);
+    running = crossing;
+  }
+  running->AttachLink(_link);
+  _link->SetEndNode(running);
+  delete _crossings;
+  _crossings = nullptr;
+  return 1;
+}

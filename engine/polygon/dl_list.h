@@ -1,0 +1,496 @@
+// The polygon engine's one collection: a doubly linked ring list with a
+// sentinel, walked by any number of attached iterators. Items are pointers
+// the list never frees. Structural changes are refused while they could
+// leave another iterator on a freed node; every refusal is an engine error
+// ("list error") and ends the operation.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+
+enum ListErrorCode {
+  NO_MES = 0,
+  NO_LIST = 1,
+  NO_LIST_OTHER = 2,
+  AC_ITER_LIST_OTHER = 3,
+  SAME_LIST = 4,
+  NOT_SAME_LIST = 5,
+  ITER_GT_1 = 6,
+  ITER_GT_0 = 7,
+  ITER_HITROOT = 8,
+  NO_ITEM = 9,
+  NO_NEXT = 10,
+  NO_PREV = 11,
+  EMPTY = 12,
+  NOT_ALLOW = 13,
+  ITER_NEG = 14,
+};
+
+// Compose "DL_Iter<Dtype>::" / "DL_List<Dtype>::" + operation + reason and
+// report it with the header "list error".
+[[noreturn]] void ReportIterError(const char *operation, int code);
+[[noreturn]] void ReportListError(const char *operation, int code);
+// The fixed report of a list destroyed with iterators still attached.
+void ReportListDestroyedWithIterators();
+
+template <class Dtype> class DL_Iter;
+
+template <class Dtype> struct DL_Node {
+  Dtype _item{};
+  DL_Node *_next = nullptr;
+  DL_Node *_prev = nullptr;
+};
+
+template <class Dtype> class DL_List {
+public:
+  DL_List();
+  // Frees every node whatever happens; reports attached iterators after
+  // that (unless an exception is already on its way out).
+  ~DL_List() noexcept(false);
+  DL_List(const DL_List &) = delete;
+  DL_List &operator=(const DL_List &) = delete;
+
+  void remove_all();
+  void insbegin(Dtype item);
+  void insend(Dtype item);
+  Dtype removehead();
+  Dtype removetail();
+  int count() const { return _count; }
+  bool empty() const { return _count == 0; }
+
+private:
+  friend class DL_Iter<Dtype>;
+  using ListNode = DL_Node<Dtype>;
+
+  void LinkBefore(ListNode *position, Dtype item);
+  Dtype Unlink(ListNode *node);
+  void FreeNodes();
+
+  ListNode *_root;
+  int32_t _count = 0;
+  int16_t _iterlevel = 0;
+};
+
+template <class Dtype> class DL_Iter {
+public:
+  DL_Iter() = default;
+  explicit DL_Iter(DL_List<Dtype> *list);
+  ~DL_Iter() noexcept(false);
+  DL_Iter(const DL_Iter &) = delete;
+  DL_Iter &operator=(const DL_Iter &) = delete;
+
+  void Attach(DL_List<Dtype> *list);
+  void Attach();
+  bool attached() const { return _current != nullptr; }
+  DL_List<Dtype> *list() const { return _list; }
+
+  void tohead();
+  void totail();
+  void toroot();
+  bool hitroot() const;
+  bool athead() const;
+  bool attail() const;
+  Dtype item() const;
+  void operator++(int);
+  void operator--(int);
+  bool iterate();
+  int count() const;
+  bool empty() const;
+  bool has(Dtype item) const;
+  bool toitem(Dtype item);
+  void toiter(DL_Iter *other);
+
+  void insbegin(Dtype item);
+  void insend(Dtype item);
+  void insbefore(Dtype item);
+  void remove();
+  void takeover(DL_List<Dtype> *other);
+  void takeover(DL_Iter *otheriter);
+
+  // fcmp(a, b): 1 when a belongs before b, -1 after, 0 equal. Stable.
+  template <class Cmp> void mergesort(Cmp fcmp);
+  // Exchanges items of neighbouring nodes; fswap(a, b) hears of each
+  // exchange of a pair before it happens.
+  template <class Cmp, class Swap> void cocktailsort(Cmp fcmp, Swap fswap);
+  template <class Cmp> void cocktailsort(Cmp fcmp) {
+    cocktailsort(fcmp, [](Dtype, Dtype) {});
+  }
+
+private:
+  using ListNode = DL_Node<Dtype>;
+  void RequireAttached(const char *operation) const {
+    if (!_current)
+      ReportIterError(operation, NO_LIST);
+  }
+  void RequireOnlyIterator(const char *operation) const {
+    if (_list->_iterlevel > 1)
+      ReportIterError(operation, ITER_GT_1);
+  }
+  template <class Cmp> static void MergeSortSegment(ListNode *root, int n, Cmp &fcmp);
+  void Splice(DL_List<Dtype> *other);
+
+  DL_List<Dtype> *_list = nullptr;
+  ListNode *_current = nullptr;
+};
+
+// ---------------------------------------------------------------- DL_List
+
+template <class Dtype> DL_List<Dtype>::DL_List() : _root(new ListNode) {
+  _root->_next = _root;
+  _root->_prev = _root;
+}
+
+template <class Dtype> DL_List<Dtype>::~DL_List() noexcept(false) {
+  const bool iteratorsLeft = _iterlevel != 0;
+  FreeNodes();
+  delete _root;
+  if (iteratorsLeft && std::uncaught_exceptions() == 0)
+    ReportListDestroyedWithIterators();
+}
+
+template <class Dtype> void DL_List<Dtype>::FreeNodes() {
+  ListNode *node = _root->_next;
+  while (node != _root) {
+    ListNode *next = node->_next;
+    delete node;
+    node = next;
+  }
+  _root->_next = _root;
+  _root->_prev = _root;
+  _count = 0;
+}
+
+template <class Dtype> void DL_List<Dtype>::LinkBefore(ListNode *position, Dtype item) {
+  ListNode *node = new ListNode;
+  node->_item = item;
+  node->_next = position;
+  node->_prev = position->_prev;
+  position->_prev->_next = node;
+  position->_prev = node;
+  _count++;
+}
+
+template <class Dtype> Dtype DL_List<Dtype>::Unlink(ListNode *node) {
+  Dtype item = node->_item;
+  node->_prev->_next = node->_next;
+  node->_next->_prev = node->_prev;
+  delete node;
+  _count--;
+  return item;
+}
+
+template <class Dtype> void DL_List<Dtype>::remove_all() {
+  if (_iterlevel > 0)
+    ReportListError("remove_all()", ITER_GT_0);
+  FreeNodes();
+  _iterlevel = 0;
+}
+
+template <class Dtype> void DL_List<Dtype>::insbegin(Dtype item) {
+  if (_iterlevel > 0)
+    ReportListError("insbegin()", ITER_GT_0);
+  LinkBefore(_root->_next, item);
+}
+
+template <class Dtype> void DL_List<Dtype>::insend(Dtype item) {
+  if (_iterlevel > 0)
+    ReportListError("insend()", ITER_GT_0);
+  LinkBefore(_root, item);
+}
+
+template <class Dtype> Dtype DL_List<Dtype>::removehead() {
+  if (_iterlevel > 0)
+    ReportListError("removehead()", ITER_GT_0);
+  if (_count == 0)
+    ReportListError("removehead()", EMPTY);
+  return Unlink(_root->_next);
+}
+
+template <class Dtype> Dtype DL_List<Dtype>::removetail() {
+  if (_iterlevel > 0)
+    ReportListError("removetail()", ITER_GT_0);
+  if (_count == 0)
+    ReportListError("removetail()", EMPTY);
+  return Unlink(_root->_prev);
+}
+
+// ---------------------------------------------------------------- DL_Iter
+
+template <class Dtype>
+DL_Iter<Dtype>::DL_Iter(DL_List<Dtype> *list)
+    : _list(list), _current(list->_root) {
+  _list->_iterlevel++;
+}
+
+template <class Dtype> DL_Iter<Dtype>::~DL_Iter() noexcept(false) {
+  if (!_current)
+    return;
+  _list->_iterlevel--;
+  if (_list->_iterlevel < 0 && std::uncaught_exceptions() == 0)
+    ReportIterError("~DL_Iter()", ITER_NEG);
+}
+
+template <class Dtype> void DL_Iter<Dtype>::Attach(DL_List<Dtype> *list) {
+  if (_current)
+    ReportIterError("Attach(list)", NOT_ALLOW);
+  _list = list;
+  _current = list->_root->_next;
+  _list->_iterlevel++;
+}
+
+template <class Dtype> void DL_Iter<Dtype>::Attach() {
+  RequireAttached("Attach()");
+  _list->_iterlevel--;
+  _list = nullptr;
+  _current = nullptr;
+}
+
+template <class Dtype> void DL_Iter<Dtype>::tohead() {
+  RequireAttached("tohead()");
+  _current = _list->_root->_next;
+}
+
+template <class Dtype> void DL_Iter<Dtype>::totail() {
+  RequireAttached("totail()");
+  _current = _list->_root->_prev;
+}
+
+template <class Dtype> void DL_Iter<Dtype>::toroot() {
+  RequireAttached("toroot()");
+  _current = _list->_root;
+}
+
+template <class Dtype> bool DL_Iter<Dtype>::hitroot() const {
+  RequireAttached("hitroot()");
+  return _current == _list->_root;
+}
+
+template <class Dtype> bool DL_Iter<Dtype>::athead() const {
+  RequireAttached("athead()");
+  return _current == _list->_root->_next;
+}
+
+template <class Dtype> bool DL_Iter<Dtype>::attail() const {
+  RequireAttached("attail()");
+  return _current == _list->_root->_prev;
+}
+
+template <class Dtype> Dtype DL_Iter<Dtype>::item() const {
+  RequireAttached("item()");
+  if (_current == _list->_root)
+    ReportIterError("item()", NO_ITEM);
+  return _current->_item;
+}
+
+template <class Dtype> void DL_Iter<Dtype>::operator++(int) {
+  RequireAttached("operator++(int)");
+  _current = _current->_next;
+}
+
+template <class Dtype> void DL_Iter<Dtype>::operator--(int) {
+  RequireAttached("operator--(int)");
+  _current = _current->_prev;
+}
+
+template <class Dtype> bool DL_Iter<Dtype>::iterate() {
+  RequireAttached("iterate()");
+  _current = _current->_next;
+  return _current != _list->_root;
+}
+
+template <class Dtype> int DL_Iter<Dtype>::count() const {
+  RequireAttached("count()");
+  return _list->_count;
+}
+
+template <class Dtype> bool DL_Iter<Dtype>::empty() const {
+  RequireAttached("empty()");
+  return _list->_count == 0;
+}
+
+template <class Dtype> bool DL_Iter<Dtype>::has(Dtype item) const {
+  RequireAttached("has()");
+  for (ListNode *n = _list->_root->_next; n != _list->_root; n = n->_next)
+    if (n->_item == item)
+      return true;
+  return false;
+}
+
+template <class Dtype> bool DL_Iter<Dtype>::toitem(Dtype item) {
+  RequireAttached("toitem(item)");
+  for (ListNode *n = _list->_root->_next; n != _list->_root; n = n->_next)
+    if (n->_item == item) {
+      _current = n;
+      return true;
+    }
+  return false;
+}
+
+template <class Dtype> void DL_Iter<Dtype>::toiter(DL_Iter *other) {
+  if (!other->_current)
+    ReportIterError("toiter(otheriter)", NO_LIST);
+  if (other->_list != _list)
+    ReportIterError("toiter(otheriter)", NOT_SAME_LIST);
+  _current = other->_current;
+}
+
+template <class Dtype> void DL_Iter<Dtype>::insbegin(Dtype item) {
+  RequireAttached("insbegin()");
+  RequireOnlyIterator("insbegin()");
+  _list->LinkBefore(_list->_root->_next, item);
+}
+
+template <class Dtype> void DL_Iter<Dtype>::insend(Dtype item) {
+  RequireAttached("insend()");
+  RequireOnlyIterator("insend()");
+  _list->LinkBefore(_list->_root, item);
+}
+
+template <class Dtype> void DL_Iter<Dtype>::insbefore(Dtype item) {
+  RequireAttached("insbefore()");
+  RequireOnlyIterator("insbefore()");
+  _list->LinkBefore(_current, item);
+}
+
+template <class Dtype> void DL_Iter<Dtype>::remove() {
+  RequireAttached("remove()");
+  RequireOnlyIterator("remove()");
+  if (_current == _list->_root)
+    ReportIterError("remove()", ITER_HITROOT);
+  ListNode *next = _current->_next;
+  _list->Unlink(_current);
+  _current = next;
+}
+
+template <class Dtype> void DL_Iter<Dtype>::Splice(DL_List<Dtype> *other) {
+  if (other->_count == 0)
+    return;
+  ListNode *root = _list->_root;
+  ListNode *otherRoot = other->_root;
+  ListNode *head = otherRoot->_next;
+  ListNode *tail = otherRoot->_prev;
+  root->_prev->_next = head;
+  head->_prev = root->_prev;
+  tail->_next = root;
+  root->_prev = tail;
+  _list->_count += other->_count;
+  otherRoot->_next = otherRoot;
+  otherRoot->_prev = otherRoot;
+  other->_count = 0;
+}
+
+template <class Dtype> void DL_Iter<Dtype>::takeover(DL_List<Dtype> *other) {
+  RequireAttached("takeover(DL_List*)");
+  // Its own list always has this iterator attached: name that misuse.
+  if (other == _list)
+    ReportIterError("takeover(DL_List*)", SAME_LIST);
+  if (other->_iterlevel > 0)
+    ReportIterError("takeover(DL_List*)", AC_ITER_LIST_OTHER);
+  Splice(other);
+}
+
+template <class Dtype> void DL_Iter<Dtype>::takeover(DL_Iter *otheriter) {
+  if (!otheriter->_current)
+    ReportIterError("takeover(DL_Iter*)", NO_LIST_OTHER);
+  RequireAttached("takeover(DL_Iter*)");
+  if (otheriter->_list->_iterlevel > 1)
+    ReportIterError("takeover(DL_Iter*)", AC_ITER_LIST_OTHER);
+  if (otheriter->_list == _list)
+    ReportIterError("takeover(DL_Iter*)", SAME_LIST);
+  Splice(otheriter->_list);
+  otheriter->_current = otheriter->_list->_root;
+}
+
+// Sorts the segment closed by the sentinel root holding n nodes. The second
+// half is closed by a sentinel on this frame's stack, so nothing is
+// allocated; ties take the first half's node first (stable).
+template <class Dtype>
+template <class Cmp>
+void DL_Iter<Dtype>::MergeSortSegment(ListNode *root, int n, Cmp &fcmp) {
+  if (n < 2)
+    return;
+  const int firstCount = n / 2;
+  ListNode *firstTail = root;
+  for (int i = 0; i < firstCount; i++)
+    firstTail = firstTail->_next;
+
+  ListNode second;
+  second._next = firstTail->_next;
+  second._next->_prev = &second;
+  second._prev = root->_prev;
+  second._prev->_next = &second;
+  firstTail->_next = root;
+  root->_prev = firstTail;
+
+  MergeSortSegment(root, firstCount, fcmp);
+  MergeSortSegment(&second, n - firstCount, fcmp);
+
+  ListNode *a = root->_next;
+  ListNode *b = second._next;
+  ListNode *tail = root;
+  while (a != root && b != &second) {
+    ListNode *take;
+    if (fcmp(a->_item, b->_item) < 0) {
+      take = b;
+      b = b->_next;
+    } else {
+      take = a;
+      a = a->_next;
+    }
+    tail->_next = take;
+    take->_prev = tail;
+    tail = take;
+  }
+  if (a == root) {
+    tail->_next = b;
+    b->_prev = tail;
+    root->_prev = second._prev;
+    second._prev->_next = root;
+  } else {
+    tail->_next = a;
+    a->_prev = tail;
+  }
+}
+
+template <class Dtype>
+template <class Cmp>
+void DL_Iter<Dtype>::mergesort(Cmp fcmp) {
+  RequireAttached("mergesort()");
+  MergeSortSegment(_list->_root, _list->_count, fcmp);
+}
+
+template <class Dtype>
+template <class Cmp, class Swap>
+void DL_Iter<Dtype>::cocktailsort(Cmp fcmp, Swap fswap) {
+  RequireAttached("cocktailsort()");
+  if (_list->_count < 2)
+    return;
+  auto exchange = [&](ListNode *first, ListNode *second) {
+    fswap(first->_item, second->_item);
+    Dtype item = first->_item;
+    first->_item = second->_item;
+    second->_item = item;
+  };
+  ListNode *low = _list->_root->_next;
+  ListNode *high = _list->_root->_prev;
+  while (low != high) {
+    ListNode *lastForward = nullptr;
+    for (ListNode *n = low; n != high; n = n->_next)
+      if (fcmp(n->_next->_item, n->_item) == 1) {
+        exchange(n, n->_next);
+        lastForward = n;
+      }
+    if (lastForward)
+      high = lastForward;
+    ListNode *lastBackward = nullptr;
+    for (ListNode *n = high; n != low; n = n->_prev)
+      if (fcmp(n->_item, n->_prev->_item) == 1) {
+        exchange(n, n->_prev);
+        lastBackward = n;
+      }
+    if (lastBackward)
+      low = lastBackward;
+    if (!lastForward && !lastBackward)
+      break;
+  }
+}

@@ -1,0 +1,150 @@
+#include "engine/polygon/node.h"
+
+#include <cmath>
+#include <limits>
+
+#include "engine/polygon/line.h"
+#include "engine/polygon/link.h"
+
+namespace {
+constexpr double kLargest = std::numeric_limits<double>::max();
+}
+
+Node::Node() : _linklist(new DL_List<Link *>) {}
+
+Node::Node(double x, double y) : LPoint(x, y), _linklist(new DL_List<Link *>) {}
+
+Node::Node(const LPoint *point) : LPoint(point), _linklist(new DL_List<Link *>) {}
+
+Node::~Node() noexcept(false) { delete _linklist; }
+
+DL_Iter<Link *> &Node::LinkIter() {
+  static DL_Iter<Link *> linkiter;
+  return linkiter;
+}
+
+Node *Node::FarNode(Link *link) const {
+  return link->GetBeginNode() == this ? link->GetEndNode() : link->GetBeginNode();
+}
+
+void Node::AttachLink(Link *link) { _linklist->insbegin(link); }
+
+void Node::DetachLink(Link *link) {
+  NodeLinkWalk walk(this);
+  if (walk.iter().toitem(link))
+    walk.iter().remove();
+}
+
+void Node::AbsorbNode(Node *other) {
+  if (other == this)
+    return;
+  NodeLinkWalk walk(this);
+  {
+    DL_Iter<Link *> otherLinks(other->_linklist);
+    while (otherLinks.iterate()) {
+      Link *link = otherLinks.item();
+      if (link->GetEndNode() == other)
+        link->SetEndNode(this);
+      if (link->GetBeginNode() == other)
+        link->SetBeginNode(this);
+    }
+    walk.iter().takeover(&otherLinks);
+  }
+  walk.iter().Attach();
+  delete other;
+}
+
+Link *Node::MostTurningLink(Link *from, LinkSide direction) {
+  Node *v = FarNode(from);
+  if (_linklist->count() == 2) {
+    DL_Iter<Link *> iter(_linklist);
+    iter.tohead();
+    if (iter.item() == from)
+      iter.totail();
+    Link *other = iter.item();
+    return other->_mark ? nullptr : other;
+  }
+  Link *choice = nullptr;
+  Link *fallback = nullptr;
+  NodeLinkWalk walk(this);
+  for (walk.iter().tohead(); !walk.iter().hitroot(); walk.iter()++) {
+    Link *link = walk.iter().item();
+    if (link->_mark || link == from)
+      continue;
+    if (FarNode(link) == v)
+      fallback = link;
+    else if (!choice || from->TurnOrder(choice, link) == direction)
+      choice = link;
+  }
+  return choice ? choice : fallback;
+}
+
+Link *Node::FlattestLink() {
+  Link *best = nullptr;
+  double bestKey = 0;
+  NodeLinkWalk walk(this);
+  for (walk.iter().tohead(); !walk.iter().hitroot(); walk.iter()++) {
+    Link *link = walk.iter().item();
+    if (link->_mark)
+      continue;
+    Node *other = FarNode(link);
+    const double dx = other->GetX() - _x;
+    const double dy = other->GetY() - _y;
+    const double key = dx == 0 ? kLargest : DoubleAbs(dy / dx);
+    if (!best || key < bestKey) {
+      best = link;
+      bestKey = key;
+    }
+  }
+  return best;
+}
+
+Link *Node::SteepestLink(int markvalue) {
+  Link *best = nullptr;
+  double bestKey = 0;
+  NodeLinkWalk walk(this);
+  for (walk.iter().tohead(); !walk.iter().hitroot(); walk.iter()++) {
+    Link *link = walk.iter().item();
+    if (static_cast<int>(link->_mark) != markvalue)
+      continue;
+    Node *other = FarNode(link);
+    const double dx = other->GetX() - _x;
+    const double dy = other->GetY() - _y;
+    const double key = dx == 0 ? (dy > 0 ? kLargest : -kLargest) : dy / dx;
+    if (!best || key > bestKey) {
+      best = link;
+      bestKey = key;
+    }
+  }
+  return best;
+}
+
+Link *Node::ContinuingLink(Link *from) {
+  const bool fromEndsHere = from->GetEndNode() == this;
+  const bool fromBeginsHere = from->GetBeginNode() == this;
+  NodeLinkWalk walk(this);
+  for (walk.iter().tohead(); !walk.iter().hitroot(); walk.iter()++) {
+    Link *link = walk.iter().item();
+    if (link == from || link->_mark || link->_graphnum != from->_graphnum)
+      continue;
+    if ((fromEndsHere && link->GetEndNode() != this) ||
+        (fromBeginsHere && link->GetBeginNode() != this))
+      return link;
+  }
+  return nullptr;
+}
+
+bool Node::OnLineWith(const LPoint *a, const LPoint *b, double marge) {
+  if (a->Equal(*b, marge) || a->Equal(*this, marge))
+    return true;
+  double distance;
+  Line ab(a, b);
+  if (ab.PointOnLine(this, distance, marge) == PointStatus::ON_LINE)
+    return true;
+  // Three points of which two coincide lie on one line; a line through b
+  // and this node could not even be made.
+  if (b->Equal(*this, marge))
+    return true;
+  Line bn(b, this);
+  return bn.PointOnLine(a, distance, marge) == PointStatus::ON_LINE;
+}

@@ -1,0 +1,68 @@
+// A vertex of the engine's graph: a point and the links that meet there.
+// The graph keeps no node list; links keep their nodes alive.
+#pragma once
+
+#include "engine/polygon/dl_list.h"
+#include "engine/polygon/lpoint.h"
+
+class Link;
+enum class LinkSide : int;
+
+class Node : public LPoint {
+public:
+  Node();
+  Node(double x, double y);
+  // A node at a copy of *point (another node's links are not copied).
+  explicit Node(const LPoint *point);
+  ~Node() noexcept(false);
+  Node(const Node &) = delete;
+  Node &operator=(const Node &) = delete;
+  Node &operator=(const LPoint &point) {
+    LPoint::operator=(point);
+    return *this;
+  }
+
+  DL_List<Link *> *GetLinkList() const { return _linklist; }
+
+  void AttachLink(Link *link);
+  void DetachLink(Link *link);
+  // Moves all links of other here and deletes other.
+  void AbsorbNode(Node *other);
+
+  // The next link of a ring walk that arrived over from.
+  Link *MostTurningLink(Link *from, LinkSide direction);
+  Link *FlattestLink();
+  Link *SteepestLink(int markvalue);
+  Link *ContinuingLink(Link *from);
+  bool OnLineWith(const LPoint *a, const LPoint *b, double marge);
+
+  // The one iterator over a node's links that node operations share; one
+  // walk at a time.
+  static DL_Iter<Link *> &LinkIter();
+
+private:
+  // Far node of link seen from this node.
+  Node *FarNode(Link *link) const;
+
+  DL_List<Link *> *_linklist;
+};
+
+// Attaches the shared node iterator to a node's link list for one walk and
+// detaches it again however the walk ends, so that an error in the middle
+// of a walk does not leave it attached for every later operation.
+class NodeLinkWalk {
+public:
+  explicit NodeLinkWalk(Node *node) : _iter(Node::LinkIter()) {
+    _iter.Attach(node->GetLinkList());
+  }
+  ~NodeLinkWalk() {
+    if (_iter.attached())
+      _iter.Attach();
+  }
+  NodeLinkWalk(const NodeLinkWalk &) = delete;
+  NodeLinkWalk &operator=(const NodeLinkWalk &) = delete;
+  DL_Iter<Link *> &iter() { return _iter; }
+
+private:
+  DL_Iter<Link *> &_iter;
+};

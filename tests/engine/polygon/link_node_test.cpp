@@ -1,0 +1,219 @@
+#include <memory>
+
+#include "engine/polygon/engine_operation.h"
+#include "polygon_test_support.h"
+
+namespace {
+
+using LinkTest = EngineTest;
+using NodeTest = EngineTest;
+
+int CountLinks(Node *node) { return node->GetLinkList()->count(); }
+
+} // namespace
+
+TEST_F(LinkTest, BelowIsOutsideReadsTheFlagsBelowTheLink) {
+  Node *a = new Node(0, 0), *b = new Node(10, 0);
+  auto toRight = std::make_unique<Link>(a, b);
+  toRight->_a_right = 1;
+  const int ops[] = {OP_INTERSECTION, OP_UNION, OP_EXCLUSIVE_OR, OP_A_MINUS_B, OP_B_MINUS_A, 7};
+  const bool expectRight[] = {true, false, false, false, true, false};
+  for (int i = 0; i < 6; i++)
+    EXPECT_EQ(toRight->BelowIsOutside(ops[i]), expectRight[i]) << ops[i];
+
+  // Running to smaller x (or vertical) the left flags are read: all clear.
+  Node *c = new Node(10, 5), *d = new Node(0, 5);
+  auto toLeft = std::make_unique<Link>(c, d);
+  toLeft->_a_right = 1;
+  Node *e = new Node(3, 0), *f = new Node(3, 9);
+  auto vertical = std::make_unique<Link>(e, f);
+  vertical->_a_right = vertical->_b_right = 1;
+  for (int i = 0; i < 5; i++) {
+    EXPECT_TRUE(toLeft->BelowIsOutside(ops[i]));
+    EXPECT_TRUE(vertical->BelowIsOutside(ops[i]));
+  }
+  // A and B inside below: only intersection keeps the region.
+  toLeft->_a_left = toLeft->_b_left = 1;
+  const bool expectBoth[] = {false, false, true, true, true};
+  for (int i = 0; i < 5; i++)
+    EXPECT_EQ(toLeft->BelowIsOutside(ops[i]), expectBoth[i]);
+}
+
+TEST_F(LinkTest, NodeBookkeepingOfConstructionAndDetach) {
+  Node *a = new Node(0, 0), *b = new Node(10, 0), *c = new Node(10, 10);
+  Link *ab = new Link(7, a, b);
+  Link *bc = new Link(b, c);
+  EXPECT_EQ(ab->_graphnum, 7);
+  EXPECT_EQ(bc->_graphnum, 0);
+  EXPECT_EQ(ab->FlagWord(), 0u);
+  EXPECT_EQ(CountLinks(b), 2);
+  EXPECT_EQ(ab->GetLowNode(), b); // equal y: the end node
+  EXPECT_EQ(ab->GetHighNode(), b);
+  EXPECT_EQ(bc->GetLowNode(), b);
+  EXPECT_EQ(ab->NextAt(b), bc);
+  bc->Redirect(c);
+  EXPECT_EQ(bc->GetBeginNode(), c);
+
+  ab->_mark = ab->_group = ab->_exor = 1;
+  EXPECT_EQ(ab->FlagWord(), (1u << 0) | (1u << 12) | (1u << 13));
+  ab->ResetFlags();
+  EXPECT_EQ(ab->FlagWord(), 0u);
+  EXPECT_EQ(ab->_graphnum, 7);
+
+  // a goes with ab; b stays for bc.
+  delete ab;
+  EXPECT_EQ(CountLinks(b), 1);
+  EXPECT_EQ(bc->NextAt(b), bc);
+  Node *d = new Node(20, 20);
+  bc->ReplaceNode(c, d); // c is left without links but not deleted
+  EXPECT_EQ(bc->GetBeginNode(), d);
+  EXPECT_EQ(CountLinks(c), 0);
+  delete c;
+  delete bc; // both nodes go
+}
+
+TEST_F(LinkTest, SideOfAndTurnOrderTable) {
+  // Links meeting the link (0,0)-(10,0) at its end node (10,0).
+  Node *o = new Node(0, 0), *m = new Node(10, 0);
+  auto base = std::make_unique<Link>(o, m);
+  Node *up = new Node(10, 5), *down = new Node(10, -5), *ahead = new Node(20, 0);
+  auto toUp = std::make_unique<Link>(m, up);
+  auto toDown = std::make_unique<Link>(m, down);
+  auto toAhead = std::make_unique<Link>(m, ahead);
+  using enum LinkSide;
+  // Seen from (10,0) back along the link: up lies right, down left.
+  EXPECT_EQ(base->SideOf(toUp.get()), RIGHT);
+  EXPECT_EQ(base->SideOf(toDown.get()), LEFT);
+  EXPECT_EQ(base->SideOf(toAhead.get()), ON);
+  // Seen from the begin node the sides are the plain ones.
+  Node *below = new Node(0, -5);
+  auto fromBegin = std::make_unique<Link>(o, below);
+  EXPECT_EQ(base->SideOf(fromBegin.get()), RIGHT);
+
+  struct Case {
+    Link *l1, *l2;
+    LinkSide order;
+  };
+  const Case cases[] = {
+      {toUp.get(), toDown.get(), LEFT},   {toDown.get(), toUp.get(), RIGHT},
+      {toUp.get(), toAhead.get(), LEFT},  {toAhead.get(), toUp.get(), RIGHT},
+      {toAhead.get(), toDown.get(), LEFT}, {toDown.get(), toAhead.get(), RIGHT},
+  };
+  for (const Case &c : cases)
+    EXPECT_EQ(base->TurnOrder(c.l1, c.l2), c.order);
+}
+
+TEST_F(NodeTest, MostTurningLinkChoosesByDirectionAndFallsBack) {
+  Node *o = new Node(0, 0), *m = new Node(10, 0);
+  Link *from = new Link(o, m);
+  Node *up = new Node(10, 5), *down = new Node(10, -5), *ahead = new Node(20, 0);
+  Link *toUp = new Link(m, up);
+  // Two links: the other one, whatever the direction; none when marked.
+  EXPECT_EQ(m->MostTurningLink(from, LinkSide::LEFT), toUp);
+  EXPECT_EQ(m->MostTurningLink(from, LinkSide::RIGHT), toUp);
+  toUp->_mark = 1;
+  EXPECT_EQ(m->MostTurningLink(from, LinkSide::RIGHT), nullptr);
+  toUp->_mark = 0;
+
+  Link *toDown = new Link(m, down);
+  Link *toAhead = new Link(m, ahead);
+  EXPECT_EQ(m->MostTurningLink(from, LinkSide::LEFT), toDown);
+  EXPECT_EQ(m->MostTurningLink(from, LinkSide::RIGHT), toUp);
+  // Links back to where the walk came from are only a fallback.
+  toUp->_mark = toDown->_mark = toAhead->_mark = 1;
+  Link *back1 = new Link(m, o);
+  Link *back2 = new Link(o, m);
+  Link *fallback = m->MostTurningLink(from, LinkSide::LEFT);
+  EXPECT_TRUE(fallback == back1 || fallback == back2);
+  back1->_mark = back2->_mark = 1;
+  EXPECT_EQ(m->MostTurningLink(from, LinkSide::LEFT), nullptr);
+  for (Link *l : {from, toUp, toDown, toAhead, back1, back2})
+    delete l;
+}
+
+TEST_F(NodeTest, FlattestSteepestAndContinuingLinks) {
+  Node *n = new Node(0, 0);
+  Link *vertical = new Link(n, new Node(0, 10));
+  Link *downward = new Link(n, new Node(0, -10));
+  Link *flat = new Link(new Node(-10, 0), n);
+  Link *slope1 = new Link(n, new Node(10, 10));
+  Link *slope1b = new Link(n, new Node(5, 5));
+  EXPECT_EQ(n->FlattestLink(), flat);
+  flat->_mark = 1;
+  // Equal keys: the one nearer the list head (the newest link) wins.
+  EXPECT_EQ(n->FlattestLink(), slope1b);
+  EXPECT_EQ(n->SteepestLink(0), vertical);
+  EXPECT_EQ(n->SteepestLink(1), flat);
+  vertical->_mark = slope1->_mark = slope1b->_mark = 1;
+  EXPECT_EQ(n->SteepestLink(0), downward);
+  downward->_mark = 1;
+  EXPECT_EQ(n->FlattestLink(), nullptr);
+
+  // ContinuingLink follows a chain and ignores other graphs and marks.
+  Node *a = new Node(0, 100), *b = new Node(10, 100), *c = new Node(20, 100);
+  Link *ab = new Link(1, a, b);
+  Link *bcOther = new Link(2, b, c);
+  EXPECT_EQ(b->ContinuingLink(ab), nullptr);
+  Link *bc = new Link(1, b, c);
+  EXPECT_EQ(b->ContinuingLink(ab), bc);
+  EXPECT_EQ(b->ContinuingLink(bc), ab);
+  bc->_mark = 1;
+  EXPECT_EQ(b->ContinuingLink(ab), nullptr);
+  for (Link *l : {vertical, downward, flat, slope1, slope1b, ab, bcOther, bc})
+    delete l;
+}
+
+TEST_F(NodeTest, OnLineWithTable) {
+  struct Case {
+    double ax, ay, nx, ny, bx, by;
+    bool expected;
+  };
+  const Case cases[] = {
+      {0, 0, 50, 50, 0.5, 0.5, true},    // a equals b within marge
+      {0, 0, 0.5, -0.5, 50, 50, true},   // a equals this node
+      {0, 0, 5, 5, 10, 10, true},        // on the segment
+      {0, 0, 20, 20, 10, 10, true},      // beyond b on the line
+      {0, 0, 5, 7, 10, 10, false},
+      {0, 0, 10, 10, 10, 10, true},      // b on this node: no line to make
+      {0, 0, 10.5, 10, 10, 10, true},    // b within marge of this node
+  };
+  for (const Case &c : cases) {
+    Node node(c.nx, c.ny);
+    const LPoint a(c.ax, c.ay), b(c.bx, c.by);
+    EXPECT_EQ(node.OnLineWith(&a, &b, 1.0), c.expected) << c.nx << "," << c.ny;
+  }
+}
+
+TEST_F(NodeTest, AbsorbAndDetach) {
+  Node *keep = new Node(0, 0), *other = new Node(0.5, 0), *far = new Node(10, 0);
+  Link *toFar = new Link(other, far);
+  Link *between = new Link(other, keep);
+  keep->AbsorbNode(keep);
+  EXPECT_EQ(CountLinks(keep), 1);
+  keep->AbsorbNode(other); // other is deleted
+  EXPECT_EQ(CountLinks(keep), 3); // between twice: it now runs keep -> keep
+  EXPECT_EQ(toFar->GetBeginNode(), keep);
+  EXPECT_EQ(between->GetBeginNode(), keep);
+  EXPECT_EQ(between->GetEndNode(), keep);
+
+  Link stray; // not in the list
+  keep->DetachLink(&stray);
+  EXPECT_EQ(CountLinks(keep), 3);
+  delete between;
+  EXPECT_EQ(CountLinks(keep), 1);
+  delete toFar;
+}
+
+TEST_F(NodeTest, AnErrorInAWalkDoesNotLeaveTheSharedIteratorAttached) {
+  Node *m = new Node(10, 0);
+  Link *from = new Link(new Node(0, 0), m);
+  // Newest first in the node's list: the zero-length link is met first and
+  // its line is needed when the next candidate is weighed against it.
+  Link *up = new Link(m, new Node(10, 5));
+  Link *zero = new Link(m, new Node(10, 0));
+  EXPECT_EQ(ReportOf([&] { m->MostTurningLink(from, LinkSide::LEFT); }), "length = 0");
+  EXPECT_FALSE(Node::LinkIter().attached());
+  EXPECT_NE(m->FlattestLink(), nullptr);
+  for (Link *l : {from, zero, up})
+    delete l;
+}
