@@ -34,7 +34,8 @@ function(map_add_test)
 endfunction()
 
 # map_add_bench(NAME name LIBS lib...): a Google Benchmark program made of
-# every .cpp of the calling folder, written to <build>/bench/<name>.
+# every .cpp of the calling folder, written to <build>/bench/<name>/<name>
+# (<build>/bench/<name> is the folder's own build folder).
 function(map_add_bench)
   cmake_parse_arguments(B "" "NAME" "LIBS" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
@@ -44,7 +45,7 @@ function(map_add_bench)
   add_executable(bench_${B_NAME} ${srcs})
   set_target_properties(bench_${B_NAME} PROPERTIES
     OUTPUT_NAME ${B_NAME}
-    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
   target_link_libraries(bench_${B_NAME} PRIVATE ${B_LIBS} benchmark::benchmark)
 endfunction()
 

@@ -11,9 +11,9 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMAP_BUILD_TESTS=OFF
 cmake --build "$build"
 names=("$@")
 if [ ${#names[@]} -eq 0 ]; then
-  for b in "$build"/bench/*; do [ -x "$b" ] && names+=("$(basename "$b")"); done
+  for b in "$build"/bench/*/; do n=$(basename "$b"); [ -x "$b/$n" ] && names+=("$n"); done
 fi
 for n in "${names[@]}"; do
   echo "== $n"
-  "$build/bench/$n"
+  "$build/bench/$n/$n"
 done
