@@ -1,0 +1,546 @@
+// The pattern callbacks: at every pixel of a segment's walk they decide from
+// the context's step whether the pixel lies in a dash, a gap, a stroke
+// across the line, a mark or a disc, draw that through the context's span
+// routines, and advance the step. The step lives in the context, so the
+// phase runs on across segments and corners.
+#include "engine/view/linestyle/line_style_internal.h"
+
+namespace linestyle {
+namespace {
+
+LineStyleContext *C(LPARAM data)
+{
+    return reinterpret_cast<LineStyleContext *>(data);
+}
+
+// The callbacks declared with 16-bit coordinates use their low 16 bits.
+int low16(int v)
+{
+    return int16_t(uint16_t(v));
+}
+
+bool cornerPass(const LineStyleContext *c)
+{
+    return c->shapeFlags & kShapeCornerPass;
+}
+
+// Starts a new piece: the next span does not bridge from the last one.
+void restart(LineStyleContext *c, int x, int y)
+{
+    const uint16_t f = c->shapeFlags;
+    if ((f & kShapeCornerPass) && (f & kShapePolygonCorners) && (f & kShapePairToggle))
+        return;
+    c->penPos = {x, y};
+}
+
+void anchor(LineStyleContext *c, int x, int y)
+{
+    const uint16_t f = c->shapeFlags;
+    if (!(f & kShapeCornerPass))
+        return;
+    if (!(f & kShapePolygonCorners))
+        TickAnchorFromStart(c, x, y);
+    else if (!(f & kShapePairToggle))
+        TickAnchorClipped(c, x, y);
+}
+
+// In a polygonal corner pass the step moves on every second call only.
+void pairedAdvance(LineStyleContext *c, int x, int y)
+{
+    uint16_t &f = c->shapeFlags;
+    if ((f & kShapeCornerPass) && !(f & kShapeRoundCorners)) {
+        if (!(f & kShapePairToggle)) {
+            f |= kShapePairToggle;
+            c->ddaStart = {x, y};
+            return;
+        }
+        if (c->period == 0)
+            return;
+        f &= uint16_t(~kShapePairToggle);
+    }
+    if (c->period != 0) {
+        c->step = int16_t((c->step + 1) % c->period);
+        c->ddaStart = {x, y};
+    }
+}
+
+void markAdvance(LineStyleContext *c, int x, int y)
+{
+    if (cornerPass(c))
+        c->ddaStart = {x, y};
+    else
+        pairedAdvance(c, x, y);
+}
+
+void countAdvance(LineStyleContext *c, int x, int y)
+{
+    c->step = int16_t(c->step + 1);
+    c->ddaStart = {x, y};
+}
+
+// The end of a side-stroke window: in the corner pass the step moves on this
+// very pixel.
+void windowEnd(LineStyleContext *c)
+{
+    if (cornerPass(c))
+        c->shapeFlags |= kShapePairToggle;
+}
+
+void side(LineStyleContext *c, LineSpanProc proc, int x, int y, bool first)
+{
+    if (!proc)
+        return;
+    if (first)
+        SideMarkBegin(c, x, y, proc);
+    proc(x, y, c);
+}
+
+void disc(LineStyleContext *c, int x, int y)
+{
+    if (cornerPass(c))
+        MidpointWithEdge(c, &x, &y);
+    if (c->surface) {
+        Ellipse(c->drawDC, x - c->ellipseRadius, y - c->ellipseRadius, x + c->ellipseRest, y + c->ellipseRest);
+        c->surface->Begin();
+    }
+    c->ddaStart = {x, y};
+}
+
+// One stroke window (lo, hi) of the four-state side cycle.
+bool fourStateWindow(LineStyleContext *c, int s, int lo, int hi, int x, int y, bool withAnchor)
+{
+    if (!(lo < s && s < hi))
+        return false;
+    const bool first = s == lo + 1;
+    if (first && withAnchor)
+        anchor(c, x, y);
+    c->spanProcEx(x, y, c, 0);
+    if (first)
+        restart(c, x, y);
+    side(c, c->sideToggle <= 1 ? c->leftSideProc : c->rightSideProc, x, y, first);
+    if (s == hi - 1) {
+        c->sideToggle = uint8_t((c->sideToggle + 1) % 4);
+        windowEnd(c);
+    }
+    return true;
+}
+
+// One stroke window of the two-state side cycle.
+bool twoStateWindow(LineStyleContext *c, int s, int lo, int hi, int x, int y)
+{
+    if (!(lo < s && s < hi))
+        return false;
+    const bool first = s == lo + 1;
+    if (first)
+        anchor(c, x, y);
+    c->spanProcEx(x, y, c, 0);
+    if (first)
+        restart(c, x, y);
+    side(c, c->sideToggle == 0 ? c->rightSideProc : c->leftSideProc, x, y, first);
+    if (s == hi - 1) {
+        c->sideToggle ^= 1;
+        windowEnd(c);
+    }
+    return true;
+}
+
+// A stroke window always on the left side routine.
+bool leftWindow(LineStyleContext *c, int s, int lo, int hi, int x, int y)
+{
+    if (!(lo < s && s < hi))
+        return false;
+    const bool first = s == lo + 1;
+    if (first) {
+        anchor(c, x, y);
+        restart(c, x, y);
+    }
+    c->spanProcEx(x, y, c, 0);
+    side(c, c->leftSideProc, x, y, first);
+    if (s == hi - 1)
+        windowEnd(c);
+    return true;
+}
+
+void baseLine(LineStyleContext *c, int s, int x, int y)
+{
+    if (s == 0) {
+        anchor(c, x, y);
+        restart(c, x, y);
+    }
+    c->spanProcEx(x, y, c, 1);
+}
+
+} // namespace
+} // namespace linestyle
+
+using namespace linestyle;
+
+void LineProcSolid(int x, int y, LPARAM data)
+{
+    LineStyleContext *c = C(data);
+    if (c->step == 0)
+        restart(c, x, y);
+    if ((c->patternWord & 0x30) && c->width <= 1) {
+        PutPixel(c, x, y);
+        c->penPos = {x, y};
+    } else {
+        c->spanProc(x, y, c);
+    }
+    countAdvance(c, x, y);
+}
+
+void LineProcOneInterval(int x, int y, LPARAM data)
+{
+    LineStyleContext *c = C(data);
+    const int s = c->step;
+    if (s == 0)
+        restart(c, x, y);
+    if (s < c->breaks[0])
+        c->spanProc(x, y, c);
+    pairedAdvance(c, x, y);
+}
+
+namespace {
+
+// The dashes of the plain styles: [0, b0) and the windows (b1, b2), (b3, b4),
+// (b5, b6), as many as the style has.
+void intervals(LineStyleContext *c, int x, int y, int windows)
+{
+    const int s = c->step;
+    const int16_t *b = c->breaks;
+    bool on = s < b[0];
+    if (s == 0)
+        restart(c, x, y);
+    for (int w = 0; w < windows; ++w) {
+        const int lo = b[1 + 2 * w], hi = b[2 + 2 * w];
+        if (s == lo + 1)
+            restart(c, x, y);
+        if (lo < s && s < hi)
+            on = true;
+    }
+    if (on)
+        c->spanProc(x, y, c);
+    pairedAdvance(c, x, y);
+}
+
+} // namespace
+
+void LineProcTwoInterval(int x, int y, LPARAM data) { intervals(C(data), x, y, 1); }
+void LineProcThreeInterval(int x, int y, LPARAM data) { intervals(C(data), x, y, 2); }
+void LineProcFourInterval(int x, int y, LPARAM data) { intervals(C(data), x, y, 3); }
+
+void LineProcLVOne(int x, int y, LPARAM data)
+{
+    LineStyleContext *c = C(data);
+    x = low16(x);
+    y = low16(y);
+    const int s = c->step;
+    if (!twoStateWindow(c, s, c->breaks[0], c->breaks[1], x, y))
+        c->spanProcEx(x, y, c, 1);
+    pairedAdvance(c, x, y);
+}
+
+void LineProcLVl2(int x, int y, LPARAM data)
+{
+    LineStyleContext *c = C(data);
+    x = low16(x);
+    y = low16(y);
+    const int s = c->step;
+    const int16_t *b = c->breaks;
+    if (!fourStateWindow(c, s, b[0], b[1], x, y, true) && !fourStateWindow(c, s, b[2], b[3], x, y, true))
+        c->spanProcEx(x, y, c, 1);
+    pairedAdvance(c, x, y);
+}
+
+void LineProcLlVl(int x, int y, LPARAM data)
+{
+    LineStyleContext *c = C(data);
+    x = low16(x);
+    y = low16(y);
+    const int s = c->step;
+    if (!twoStateWindow(c, s, c->breaks[0], c->breaks[1], x, y) && s < c->breaks[2])
+        baseLine(c, s, x, y);
+    pairedAdvance(c, x, y);
+}
+
+void LineProcIntervalPerpendTwo(int x, int y, LPARAM data)
+{
+    LineStyleContext *c = C(data);
+    x = low16(x);
+    y = low16(y);
+    const int s = c->step;
+    const int16_t *b = c->breaks;
+    if (!fourStateWindow(c, s, b[0], b[1], x, y, false) && !fourStateWindow(c, s, b[2], b[3], x, y, false) &&
+        s < b[4])
+        baseLine(c, s, x, y);
+    pairedAdvance(c, x, y);
+}
+
+void LineProcLV(int x, int y, LPARAM data)
+{
+    LineStyleContext *c = C(data);
+    x = low16(x);
+    y = low16(y);
+    if (!leftWindow(c, c->step, c->breaks[0], c->breaks[1], x, y))
+        c->spanProcEx(x, y, c, 1);
+    pairedAdvance(c, x, y);
+}
+
+void LineProcLlVDouble(int x, int y, LPARAM data)
+{
+    LineStyleContext *c = C(data);
+    x = low16(x);
+    y = low16(y);
+    const int s = c->step;
+    const int16_t *b = c->breaks;
+    if (!leftWindow(c, s, b[0], b[1], x, y) && !leftWindow(c, s, b[2], b[3], x, y) && s < b[4])
+        baseLine(c, s, x, y);
+    pairedAdvance(c, x, y);
+}
+
+void LineProcPerpendOnly(int x, int y, LPARAM data)
+{
+    LineStyleContext *c = C(data);
+    x = low16(x);
+    y = low16(y);
+    const int s = c->step;
+    if (c->breaks[0] < s && s < c->breaks[1]) {
+        if (s == c->breaks[0] + 1)
+            restart(c, x, y);
+        c->spanProc(x, y, c);
+    }
+    pairedAdvance(c, x, y);
+}
+
+void LineProcLsVOne(int x, int y, LPARAM data)
+{
+    LineStyleContext *c = C(data);
+    x = low16(x);
+    y = low16(y);
+    const int s = c->step;
+    if (s == 0) {
+        anchor(c, x, y);
+        restart(c, x, y);
+    }
+    if (c->breaks[0] < s && s < c->breaks[1]) {
+        c->spanProcEx(x, y, c, 0);
+        c->spanProc(x, y, c);
+    } else if (s < c->breaks[2]) {
+        c->spanProcEx(x, y, c, 1);
+    }
+    pairedAdvance(c, x, y);
+}
+
+void LineProcLlPlus(int x, int y, LPARAM data)
+{
+    LineStyleContext *c = C(data);
+    x = low16(x);
+    y = low16(y);
+    const int s = c->step;
+    if (s < c->breaks[0] || (c->markStart <= s && s <= c->markInnerStart) || (c->markInnerEnd < s && s <= c->markEnd)) {
+        if (s == 0 || s == c->markStart) {
+            anchor(c, x, y);
+            restart(c, x, y);
+        }
+        c->spanProcEx(x, y, c, 1);
+    }
+    if (c->markInnerStart <= s && s <= c->markInnerEnd)
+        c->spanProc(x, y, c);
+    pairedAdvance(c, x, y);
+}
+
+void LineProcLsEllipse(int x, int y, LPARAM data)
+{
+    LineStyleContext *c = C(data);
+    const int s = c->step;
+    const int16_t *b = c->breaks;
+    if (c->ellipseSize == 5) {
+        c->spanProcEx(x, y, c, 1);
+    } else {
+        for (int w = 0; w < c->ellipseSize && w < 4; ++w) {
+            const int lo = b[1 + 2 * w], hi = b[2 + 2 * w];
+            if (lo < s && s < hi) {
+                if (s == lo + 1) {
+                    anchor(c, x, y);
+                    restart(c, x, y);
+                }
+                c->spanProcEx(x, y, c, 1);
+            }
+        }
+    }
+    if (s == b[0])
+        disc(c, x, y);
+    pairedAdvance(c, x, y);
+}
+
+void LineProcSolidEllipse(int x, int y, LPARAM data)
+{
+    LineStyleContext *c = C(data);
+    const int s = c->step;
+    if (s == 0) {
+        anchor(c, x, y);
+        restart(c, x, y);
+    }
+    c->spanProcEx(x, y, c, 1);
+    if (s == c->breaks[0] && (c->figure & kFigureOpen))
+        disc(c, x, y);
+    countAdvance(c, x, y);
+}
+
+void LineProcLCrossArrow(int x, int y, LPARAM data)
+{
+    LineStyleContext *c = C(data);
+    x = low16(x);
+    y = low16(y);
+    const int s = c->step;
+    const bool pass = cornerPass(c);
+    if (c->markInnerStart <= s && s <= c->markInnerEnd) {
+        if (s == c->markInnerStart) {
+            anchor(c, x, y);
+            if (!(c->patternWord & 0x01))
+                restart(c, x, y);
+        }
+        if (c->patternWord & 0x01) {
+            const bool update = (c->patternWord & 0x02) && (pass || (c->sideToggle != 1 && c->sideToggle != 3));
+            c->spanProcEx(x, y, c, update ? 1 : 0);
+        }
+        if (!(c->patternWord & 0x02)) {
+            if (!pass) {
+                MarkProc(c, x, y);
+                MarkFinishAtSegEnd(c, x, y, -1);
+            }
+        } else {
+            const uint16_t base = c->patternWord & 0x01;
+            if (c->sideToggle == 1) {
+                c->patternWord = base | 0x0A;
+                if (!pass) {
+                    MarkProc(c, x, y);
+                    MarkFinishAtSegEnd(c, x, y, 3);
+                }
+                if (s == c->markInnerEnd)
+                    c->sideToggle = 3;
+            } else if (c->sideToggle == 3) {
+                c->patternWord = base | 0x06;
+                if (!pass) {
+                    MarkProc(c, x, y);
+                    MarkFinishAtSegEnd(c, x, y, 0);
+                }
+                if (s == c->markInnerEnd)
+                    c->sideToggle = 0;
+            } else if (s == c->markInnerEnd) {
+                c->sideToggle = 1;
+            }
+        }
+    } else if (c->patternWord & 0x01) {
+        c->spanProcEx(x, y, c, 1);
+    }
+    markAdvance(c, x, y);
+}
+
+void LineProcLlCross(int x, int y, LPARAM data)
+{
+    LineStyleContext *c = C(data);
+    x = low16(x);
+    y = low16(y);
+    const int s = c->step;
+    if (s < c->breaks[0])
+        baseLine(c, s, x, y);
+    if (c->markInnerStart <= s && s <= c->markInnerEnd) {
+        if (s == c->markInnerStart)
+            restart(c, x, y);
+        if (!cornerPass(c)) {
+            MarkProc(c, x, y);
+            MarkFinishAtSegEnd(c, x, y, -1);
+        }
+    }
+    markAdvance(c, x, y);
+}
+
+void LineProcSolidArrow(int x, int y, LPARAM data)
+{
+    LineStyleContext *c = C(data);
+    const int s = c->step;
+    const bool pass = cornerPass(c);
+    const bool open = c->figure & kFigureOpen;
+    const int b0 = c->breaks[0];
+    if (s == 0) {
+        anchor(c, x, y);
+        restart(c, x, y);
+    }
+    if ((c->patternWord & 0x08) && open) {
+        if (s < b0) {
+            if (!pass) {
+                MarkProc(c, x, y);
+                MarkFinishAtSegEnd(c, x, y, -1);
+            } else {
+                c->spanProcEx(x, y, c, 0);
+                restart(c, x, y);
+            }
+        } else {
+            c->spanProcEx(x, y, c, 1);
+        }
+        if (s == b0 - 1) {
+            c->patternWord &= uint16_t(~0x08);
+            if (c->patternWord & 0x10) {
+                c->patternWord |= 0x04;
+                // No end arrow when the first segment cannot hold both.
+                if (b0 + std::ceil(c->leftHalf + c->rightHalf) > c->geo.segmentLength)
+                    c->patternWord &= uint16_t(~0x04);
+            }
+        }
+    } else if ((c->patternWord & 0x04) && open && c->pointsLeft == 1 &&
+               std::abs(double(x) - c->segEnd.x) <= c->arrowReachX && std::abs(double(y) - c->segEnd.y) <= c->arrowReachY) {
+        if (std::abs(double(x) - c->segEnd.x) == c->arrowReachX || std::abs(double(y) - c->segEnd.y) == c->arrowReachY) {
+            anchor(c, x, y);
+            restart(c, x, y);
+        }
+        if (!pass && !(c->patternWord & 0x20)) {
+            MarkProc(c, x, y);
+            MarkFinishAtSegEnd(c, x, y, -1);
+        } else {
+            c->spanProcEx(x, y, c, 0);
+            restart(c, x, y);
+        }
+    } else {
+        c->spanProcEx(x, y, c, 1);
+    }
+    if (!pass)
+        c->step = int16_t(c->step + 1);
+    c->ddaStart = {x, y};
+}
+
+void LineProcTripleCentral(int x, int y, LPARAM data)
+{
+    LineStyleContext *c = C(data);
+    x = low16(x);
+    y = low16(y);
+    // Until the multi-line routine is bound, the full cross-section stands in
+    // for the parallel lines.
+    LineSpanProc draw = c->multiLineProc ? c->multiLineProc : c->spanProc;
+    if (!(c->patternWord & 0x1000)) {
+        draw(x, y, c);
+        countAdvance(c, x, y);
+        return;
+    }
+    if (c->step == c->breaks[0] - 1)
+        c->sideToggle ^= 1;
+    draw(x, y, c);
+    if (c->period == 0)
+        return;
+    c->step = int16_t((c->step + 1) % c->period);
+    c->ddaStart = {x, y};
+}
+
+void LineProc2PerRec(int x, int y, LPARAM data)
+{
+    LineStyleContext *c = C(data);
+    if (c->step == 6) {
+        c->penPos = {x, y};
+        const LineSpanGeometry &g = c->geo;
+        const int sx = SpanSignX(g), sy = SpanSignY(g);
+        DrawLine(c, x + Trunc(sx * g.leftOffset.x), y + Trunc(sy * g.leftOffset.y), x - Trunc(sx * g.rightOffset.x),
+                 y - Trunc(sy * g.rightOffset.y));
+    }
+    c->step = int16_t((c->step + 1) % 19);
+    c->ddaStart = {x, y};
+}

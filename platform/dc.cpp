@@ -1,0 +1,574 @@
+#include "platform/dc.h"
+
+#include "platform/line_dda.h"
+
+#include <QImage>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace gdi {
+
+DeviceContext *FindDC(HDC dc)
+{
+    return FindAs<DeviceContext>(dc, Kind::DC);
+}
+
+bool DeviceContext::Begin()
+{
+    if (!target || target->isNull()) {
+        bits = nullptr;
+        width = height = 0;
+        return false;
+    }
+    bits = target->bits(); // detaches an image shared with a copy
+    bytesPerLine = target->bytesPerLine();
+    width = target->width();
+    height = target->height();
+    return bits != nullptr;
+}
+
+uint32_t DeviceContext::ApplyRop(int rop2, uint32_t pen, uint32_t dest)
+{
+    // R2 code - 1 is the truth table of the operation: bit (2 * P + D) is the
+    // result for pen bit P and destination bit D.
+    const unsigned fn = unsigned(rop2 - 1) & 0xF;
+    const uint32_t p = pen & 0xFFFFFF, d = dest & 0xFFFFFF;
+    uint32_t out = 0;
+    if (fn & 1)
+        out |= ~p & ~d;
+    if (fn & 2)
+        out |= ~p & d;
+    if (fn & 4)
+        out |= p & ~d;
+    if (fn & 8)
+        out |= p & d;
+    return 0xFF000000u | (out & 0xFFFFFF);
+}
+
+namespace {
+
+// Dash patterns of the one-pixel styled pens: on and off runs in pixels.
+struct DashPattern {
+    int runs[6];
+    int count;
+};
+const DashPattern *dashPattern(int style)
+{
+    static const DashPattern dash{{18, 6}, 2};
+    static const DashPattern dot{{3, 3}, 2};
+    static const DashPattern dashDot{{9, 6, 3, 6}, 4};
+    static const DashPattern dashDotDot{{9, 3, 3, 3, 3, 3}, 6};
+    switch (style) {
+    case PS_DASH: return &dash;
+    case PS_DOT: return &dot;
+    case PS_DASHDOT: return &dashDot;
+    case PS_DASHDOTDOT: return &dashDotDot;
+    default: return nullptr;
+    }
+}
+
+// True when the pattern is "on" at the phase.
+bool dashOn(const DashPattern &p, int64_t phase)
+{
+    int total = 0;
+    for (int i = 0; i < p.count; ++i)
+        total += p.runs[i];
+    int64_t k = phase % total;
+    for (int i = 0; i < p.count; ++i) {
+        if (k < p.runs[i])
+            return i % 2 == 0;
+        k -= p.runs[i];
+    }
+    return false;
+}
+
+// The pixels within radius of the segment a-b, one row interval at a time
+// (the covered area is convex). Centres are pixel centres at integer points.
+template <typename F>
+void forEachCapsuleRow(double ax, double ay, double bx, double by, double radius, int height, F &&f)
+{
+    const double r2 = radius * radius;
+    const double vx = bx - ax, vy = by - ay;
+    const double len2 = vx * vx + vy * vy;
+    const int y0 = std::max(0, int(std::floor(std::min(ay, by) - radius)));
+    const int y1 = std::min(height - 1, int(std::ceil(std::max(ay, by) + radius)));
+    for (int y = y0; y <= y1; ++y) {
+        double lo = INFINITY, hi = -INFINITY;
+        auto disc = [&](double cx, double cy) {
+            double dy = y - cy;
+            if (dy * dy <= r2) {
+                double h = std::sqrt(r2 - dy * dy);
+                lo = std::min(lo, cx - h);
+                hi = std::max(hi, cx + h);
+            }
+        };
+        disc(ax, ay);
+        disc(bx, by);
+        if (len2 > 0) {
+            // The band of points whose projection falls on the segment and
+            // whose distance to the line is at most the radius.
+            const double len = std::sqrt(len2);
+            double tLo = -INFINITY, tHi = INFINITY;
+            // Each condition is linear in x: c0 + c1 * x within [lo, hi].
+            auto clampLinear = [&](double c0, double c1, double from, double to) {
+                if (std::fabs(c1) < 1e-12) {
+                    if (c0 < from || c0 > to)
+                        tLo = INFINITY;
+                    return;
+                }
+                double xa = (from - c0) / c1, xb = (to - c0) / c1;
+                if (xa > xb)
+                    std::swap(xa, xb);
+                tLo = std::max(tLo, xa);
+                tHi = std::min(tHi, xb);
+            };
+            // projection t = ((x - ax) vx + (y - ay) vy) / len2 in [0, 1]
+            clampLinear(((-ax) * vx + (y - ay) * vy) / len2, vx / len2, 0.0, 1.0);
+            // signed distance ((x - ax) vy - (y - ay) vx) / len in [-r, r]
+            clampLinear(((-ax) * vy - (y - ay) * vx) / len, vy / len, -radius, radius);
+            if (tLo <= tHi) {
+                lo = std::min(lo, tLo);
+                hi = std::max(hi, tHi);
+            }
+        }
+        if (lo <= hi)
+            f(y, int(std::ceil(lo)), int(std::floor(hi)));
+    }
+}
+
+} // namespace
+
+void DeviceContext::DrawLineTo(int x, int y)
+{
+    const POINT from = position;
+    position = {x, y};
+    if (penStyle == PS_NULL)
+        return;
+    if (penWidth <= 1) {
+        const DashPattern *dash = dashPattern(penStyle);
+        const int64_t phase0 = penPhase;
+        const uint32_t bk = ToPixel(bkColor);
+        WalkLineDDAClipped(from.x, from.y, x, y, width, height, [&](int px, int py, int64_t i) {
+            if (!dash || dashOn(*dash, phase0 + i))
+                PutRop(px, py, penRgb);
+            else if (bkMode == OPAQUE)
+                PutRop(px, py, bk);
+        });
+        const int64_t adx = std::abs(int64_t(x) - from.x), ady = std::abs(int64_t(y) - from.y);
+        penPhase += std::max(adx, ady);
+        return;
+    }
+    // A wide pen: the even widths sit between pixel centres, so that a line
+    // of width w covers w rows or columns.
+    const double shift = penWidth % 2 == 0 ? 0.5 : 0.0;
+    const double radius = penWidth / 2.0 - 0.01;
+    forEachCapsuleRow(from.x + shift, from.y + shift, x + shift, y + shift, radius, height,
+                      [&](int row, int xa, int xb) {
+                          xa = std::max(xa, 0);
+                          xb = std::min(xb, width - 1);
+                          for (int px = xa; px <= xb; ++px)
+                              PutRop(px, row, penRgb);
+                      });
+}
+
+} // namespace gdi
+
+using gdi::DeviceContext;
+
+namespace {
+
+DeviceContext *newContext(bool memory, QImage *target)
+{
+    gdi::EnsureStockObjects();
+    auto *dc = new DeviceContext;
+    dc->memory = memory;
+    dc->target = target;
+    dc->pen = GetStockObject(BLACK_PEN);
+    dc->brush = GetStockObject(WHITE_BRUSH);
+    gdi::Find(dc->pen)->selectedCount++;
+    gdi::Find(dc->brush)->selectedCount++;
+    if (memory) {
+        auto *b = gdi::FindAs<gdi::Bitmap>(gdi::DefaultBitmapId, gdi::Kind::Bitmap);
+        b->selectedCount++;
+        dc->bitmap = gdi::DefaultBitmapId;
+        dc->target = &b->image;
+    }
+    return dc;
+}
+
+void cachePen(DeviceContext *dc, const gdi::Pen *p)
+{
+    dc->penStyle = p->style;
+    dc->penWidth = p->width;
+    dc->penRgb = gdi::ToPixel(p->color);
+}
+
+void cacheBrush(DeviceContext *dc, const gdi::Brush *b)
+{
+    dc->brushNull = b->style == BS_NULL;
+    dc->brushRgb = gdi::ToPixel(b->color);
+}
+
+bool isImageFormatUsable(const QImage &image)
+{
+    switch (image.format()) {
+    case QImage::Format_RGB32:
+    case QImage::Format_ARGB32:
+    case QImage::Format_ARGB32_Premultiplied:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+HDC CreateCompatibleDC(HDC)
+{
+    return gdi::Add(newContext(true, nullptr));
+}
+
+HBITMAP CreateCompatibleBitmap(HDC, int width, int height)
+{
+    return CreateBitmapOfSize(width, height);
+}
+
+HDC CreateImageDC(QImage *image)
+{
+    if (!image || image->isNull() || !isImageFormatUsable(*image))
+        return 0;
+    return gdi::Add(newContext(false, image));
+}
+
+BOOL DeleteDC(HDC hdc)
+{
+    DeviceContext *dc = gdi::FindDC(hdc);
+    if (!dc)
+        return FALSE;
+    for (uint32_t id : {dc->pen, dc->brush, dc->bitmap})
+        if (gdi::Object *o = id ? gdi::Find(id) : nullptr)
+            o->selectedCount--;
+    return gdi::Remove(hdc);
+}
+
+HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object)
+{
+    DeviceContext *dc = gdi::FindDC(hdc);
+    gdi::Object *o = gdi::Find(object);
+    if (!dc || !o)
+        return 0;
+    uint32_t *slot = nullptr;
+    switch (o->kind) {
+    case gdi::Kind::Pen:
+        slot = &dc->pen;
+        cachePen(dc, static_cast<gdi::Pen *>(o));
+        break;
+    case gdi::Kind::Brush:
+        slot = &dc->brush;
+        cacheBrush(dc, static_cast<gdi::Brush *>(o));
+        break;
+    case gdi::Kind::Bitmap:
+        if (!dc->memory || (!o->stock && o->selectedCount > 0 && dc->bitmap != object))
+            return 0;
+        slot = &dc->bitmap;
+        dc->target = &static_cast<gdi::Bitmap *>(o)->image;
+        break;
+    case gdi::Kind::DC:
+        return 0;
+    }
+    const uint32_t previous = *slot;
+    if (previous == object)
+        return previous;
+    if (gdi::Object *old = gdi::Find(previous))
+        old->selectedCount--;
+    o->selectedCount++;
+    *slot = object;
+    return previous;
+}
+
+DWORD GetObjectType(HGDIOBJ object)
+{
+    gdi::Object *o = gdi::Find(object);
+    if (!o)
+        return 0;
+    switch (o->kind) {
+    case gdi::Kind::Pen: return OBJ_PEN;
+    case gdi::Kind::Brush: return OBJ_BRUSH;
+    case gdi::Kind::Bitmap: return OBJ_BITMAP;
+    case gdi::Kind::DC: return static_cast<DeviceContext *>(o)->memory ? OBJ_MEMDC : OBJ_DC;
+    }
+    return 0;
+}
+
+BOOL MoveToEx(HDC hdc, int x, int y, POINT *previous)
+{
+    DeviceContext *dc = gdi::FindDC(hdc);
+    if (!dc)
+        return FALSE;
+    if (previous)
+        *previous = dc->position;
+    dc->position = {x, y};
+    dc->penPhase = 0;
+    return TRUE;
+}
+
+BOOL LineTo(HDC hdc, int x, int y)
+{
+    DeviceContext *dc = gdi::FindDC(hdc);
+    if (!dc)
+        return FALSE;
+    if (dc->Begin())
+        dc->DrawLineTo(x, y);
+    else
+        dc->position = {x, y};
+    return TRUE;
+}
+
+BOOL GetCurrentPositionEx(HDC hdc, POINT *position)
+{
+    DeviceContext *dc = gdi::FindDC(hdc);
+    if (!dc || !position)
+        return FALSE;
+    *position = dc->position;
+    return TRUE;
+}
+
+int SetROP2(HDC hdc, int rop2)
+{
+    DeviceContext *dc = gdi::FindDC(hdc);
+    if (!dc || rop2 < R2_BLACK || rop2 > R2_WHITE)
+        return 0;
+    int old = dc->rop2;
+    dc->rop2 = rop2;
+    return old;
+}
+
+int GetROP2(HDC hdc)
+{
+    DeviceContext *dc = gdi::FindDC(hdc);
+    return dc ? dc->rop2 : 0;
+}
+
+int SetBkMode(HDC hdc, int mode)
+{
+    DeviceContext *dc = gdi::FindDC(hdc);
+    if (!dc || (mode != TRANSPARENT && mode != OPAQUE))
+        return 0;
+    int old = dc->bkMode;
+    dc->bkMode = mode;
+    return old;
+}
+
+int GetBkMode(HDC hdc)
+{
+    DeviceContext *dc = gdi::FindDC(hdc);
+    return dc ? dc->bkMode : 0;
+}
+
+COLORREF SetBkColor(HDC hdc, COLORREF color)
+{
+    DeviceContext *dc = gdi::FindDC(hdc);
+    if (!dc)
+        return CLR_INVALID;
+    COLORREF old = dc->bkColor;
+    dc->bkColor = color & 0xFFFFFF;
+    return old;
+}
+
+COLORREF GetBkColor(HDC hdc)
+{
+    DeviceContext *dc = gdi::FindDC(hdc);
+    return dc ? dc->bkColor : CLR_INVALID;
+}
+
+COLORREF SetTextColor(HDC hdc, COLORREF color)
+{
+    DeviceContext *dc = gdi::FindDC(hdc);
+    if (!dc)
+        return CLR_INVALID;
+    COLORREF old = dc->textColor;
+    dc->textColor = color & 0xFFFFFF;
+    return old;
+}
+
+COLORREF GetTextColor(HDC hdc)
+{
+    DeviceContext *dc = gdi::FindDC(hdc);
+    return dc ? dc->textColor : CLR_INVALID;
+}
+
+COLORREF SetPixel(HDC hdc, int x, int y, COLORREF color)
+{
+    DeviceContext *dc = gdi::FindDC(hdc);
+    if (!dc || !dc->Begin() || !dc->Inside(x, y))
+        return CLR_INVALID;
+    dc->Put(x, y, gdi::ToPixel(color));
+    return color & 0xFFFFFF;
+}
+
+COLORREF GetPixel(HDC hdc, int x, int y)
+{
+    DeviceContext *dc = gdi::FindDC(hdc);
+    if (!dc || !dc->target || dc->target->isNull() || x < 0 || y < 0 || x >= dc->target->width() ||
+        y >= dc->target->height())
+        return CLR_INVALID;
+    const auto *row = reinterpret_cast<const uint32_t *>(dc->target->constScanLine(y));
+    return gdi::FromPixel(row[x]);
+}
+
+namespace {
+
+// Fills the row interval [xa, xb) of row y with the brush through the ROP.
+void fillRow(DeviceContext *dc, int y, int64_t xa, int64_t xb)
+{
+    if (y < 0 || y >= dc->height)
+        return;
+    xa = std::max<int64_t>(xa, 0);
+    xb = std::min<int64_t>(xb, dc->width);
+    for (int64_t x = xa; x < xb; ++x)
+        dc->PutRop(int(x), y, dc->brushRgb);
+}
+
+void outline(DeviceContext *dc, const POINT *points, int count)
+{
+    if (dc->penStyle == PS_NULL)
+        return;
+    const POINT saved = dc->position;
+    const int64_t savedPhase = dc->penPhase;
+    dc->position = points[0];
+    dc->penPhase = 0;
+    for (int i = 1; i <= count; ++i)
+        dc->DrawLineTo(points[i % count].x, points[i % count].y);
+    dc->position = saved;
+    dc->penPhase = savedPhase;
+}
+
+} // namespace
+
+BOOL Polygon(HDC hdc, const POINT *points, int count)
+{
+    DeviceContext *dc = gdi::FindDC(hdc);
+    if (!dc || !points || count < 2)
+        return FALSE;
+    if (!dc->Begin())
+        return TRUE;
+    if (!dc->brushNull) {
+        int64_t top = INT64_MAX, bottom = INT64_MIN;
+        for (int i = 0; i < count; ++i) {
+            top = std::min<int64_t>(top, points[i].y);
+            bottom = std::max<int64_t>(bottom, points[i].y);
+        }
+        top = std::max<int64_t>(top, 0);
+        bottom = std::min<int64_t>(bottom, dc->height);
+        std::vector<double> xs;
+        for (int64_t y = top; y < bottom; ++y) {
+            xs.clear();
+            for (int i = 0; i < count; ++i) {
+                const POINT &a = points[i], &b = points[(i + 1) % count];
+                if (a.y == b.y)
+                    continue;
+                const int64_t ylo = std::min(a.y, b.y), yhi = std::max(a.y, b.y);
+                if (y < ylo || y >= yhi)
+                    continue;
+                xs.push_back(a.x + double(y - a.y) * (double(b.x) - a.x) / (double(b.y) - a.y));
+            }
+            std::sort(xs.begin(), xs.end());
+            for (size_t k = 0; k + 1 < xs.size(); k += 2) {
+                const double xa = std::clamp(std::ceil(xs[k]), -1.0, double(dc->width));
+                const double xb = std::clamp(std::ceil(xs[k + 1]), -1.0, double(dc->width));
+                fillRow(dc, int(y), int64_t(xa), int64_t(xb));
+            }
+        }
+    }
+    outline(dc, points, count);
+    return TRUE;
+}
+
+BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom)
+{
+    DeviceContext *dc = gdi::FindDC(hdc);
+    if (!dc)
+        return FALSE;
+    if (!dc->Begin())
+        return TRUE;
+    int64_t l = std::min(left, right), r = std::max(left, right);
+    int64_t t = std::min(top, bottom), b = std::max(top, bottom);
+    const bool pen = dc->penStyle != PS_NULL;
+    if (!pen) {
+        --r;
+        --b;
+    }
+    if (!dc->brushNull)
+        for (int64_t y = std::max<int64_t>(t, 0); y < std::min<int64_t>(b, dc->height); ++y)
+            fillRow(dc, int(y), l, r);
+    if (pen && r - l >= 1 && b - t >= 1) {
+        // The frame lies inside the box, one pen width thick.
+        const int64_t w = std::min<int64_t>(dc->penWidth, std::min(r - l, b - t));
+        const uint32_t saved = dc->brushRgb;
+        dc->brushRgb = dc->penRgb;
+        for (int64_t y = std::max<int64_t>(t, 0); y < std::min<int64_t>(b, dc->height); ++y) {
+            if (y < t + w || y >= b - w) {
+                fillRow(dc, int(y), l, r);
+            } else {
+                fillRow(dc, int(y), l, l + w);
+                fillRow(dc, int(y), r - w, r);
+            }
+        }
+        dc->brushRgb = saved;
+    }
+    return TRUE;
+}
+
+BOOL Ellipse(HDC hdc, int left, int top, int right, int bottom)
+{
+    DeviceContext *dc = gdi::FindDC(hdc);
+    if (!dc)
+        return FALSE;
+    if (!dc->Begin())
+        return TRUE;
+    int64_t l = std::min(left, right), r = std::max(left, right);
+    int64_t t = std::min(top, bottom), b = std::max(top, bottom);
+    const bool pen = dc->penStyle != PS_NULL;
+    if (!pen) {
+        --r;
+        --b;
+    }
+    if (r <= l || b <= t)
+        return TRUE;
+    const double cx = (double(l) + double(r)) / 2, cy = (double(t) + double(b)) / 2;
+    const double rx = (double(r) - double(l)) / 2, ry = (double(b) - double(t)) / 2;
+    auto inside = [&](int64_t x, int64_t y) {
+        if (x < l || x >= r || y < t || y >= b)
+            return false;
+        const double u = (x + 0.5 - cx) / rx, v = (y + 0.5 - cy) / ry;
+        return u * u + v * v <= 1.0;
+    };
+    const int64_t y0 = std::max<int64_t>(t, 0), y1 = std::min<int64_t>(b, dc->height);
+    const int64_t x0 = std::max<int64_t>(l, 0), x1 = std::min<int64_t>(r, dc->width);
+    for (int64_t y = y0; y < y1; ++y)
+        for (int64_t x = x0; x < x1; ++x) {
+            if (!inside(x, y))
+                continue;
+            const bool border = !inside(x - 1, y) || !inside(x + 1, y) || !inside(x, y - 1) || !inside(x, y + 1);
+            if (pen && border)
+                dc->PutRop(int(x), int(y), dc->penRgb);
+            else if (!dc->brushNull)
+                dc->PutRop(int(x), int(y), dc->brushRgb);
+        }
+    return TRUE;
+}
+
+int GetDeviceCaps(HDC hdc, int index)
+{
+    if (!gdi::FindDC(hdc))
+        return 0;
+    // Every raster context here is compatible with the screen.
+    switch (index) {
+    case TECHNOLOGY: return DT_RASDISPLAY;
+    case BITSPIXEL: return 32;
+    case PLANES: return 1;
+    default: return ScreenMetric(index);
+    }
+}
