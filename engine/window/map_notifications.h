@@ -52,3 +52,11 @@ enum MAP_NOTIFY_CODE : WPARAM {
     MAPNC_TAKEN_FROM = 3,    // out of its layer, or a group out of its aspect or parent
     MAPNC_SELECTION = 4,     // an object was selected or deselected
 };
+
+// Registers the client's notification message and its target window with
+// the map window's record. Returns the previous pair packed as message x
+// 65536 + the low 16 bits of the previous target (0 the first time, and for
+// a window without a record).
+UINT map_notification_Set(HWND window, HWND target, UINT message);
+// Asks the map window for help on an identifier (MAPN_HELP); 1.
+int GormF1Help(HWND window, int32_t helpId);
