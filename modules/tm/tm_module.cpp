@@ -1,0 +1,230 @@
+// A projection module of the ten-entry interface. Its base side is
+// geographic (longitude x, latitude y), its transformed side a grid in
+// metres; the engine's scales turn both into its own units.
+//
+// Parameter texts: "UTM <zone>N" or "UTM <zone>S" (zones 1 to 60, WGS-84),
+// "BNG" (British National Grid, Airy 1830), "ITM" (Irish Transverse Mercator,
+// GRS80). Datum rows are accepted and kept; datum shifts are not applied here.
+#include "engine/view/projection/projection_module.h"
+#include "modules/tm_math/transverse_mercator.h"
+#include "platform/global_memory.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#define MODULE_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+
+enum GridKind : int32_t { kUtm = 1, kBng = 2, kItm = 3 };
+
+// The state block: plain data, since the engine copies it byte for byte.
+struct TmState {
+    int32_t kind;
+    int32_t zone;
+    int32_t south;
+    int32_t forwardDatum;
+    int32_t backwardDatum;
+    int32_t reserved;
+    double forwardScale;  // geographic units to degrees
+    double backwardScale; // metres to grid units
+};
+
+bool Parse(const char *text, TmState *out)
+{
+    if (!text)
+        return false;
+    std::string t(text);
+    while (!t.empty() && (t.back() == ' ' || t.back() == '\t'))
+        t.pop_back();
+    if (t == "BNG") {
+        out->kind = kBng;
+        out->zone = 0;
+        out->south = 0;
+        return true;
+    }
+    if (t == "ITM") {
+        out->kind = kItm;
+        out->zone = 0;
+        out->south = 0;
+        return true;
+    }
+    int zone = 0;
+    char hemisphere = 0;
+    int consumed = 0;
+    if (std::sscanf(t.c_str(), "UTM %d%c%n", &zone, &hemisphere, &consumed) == 2 &&
+        size_t(consumed) == t.size() && zone >= 1 && zone <= 60 && (hemisphere == 'N' || hemisphere == 'S')) {
+        out->kind = kUtm;
+        out->zone = zone;
+        out->south = hemisphere == 'S';
+        return true;
+    }
+    return false;
+}
+
+std::string Text(const TmState &s)
+{
+    switch (s.kind) {
+    case kBng: return "BNG";
+    case kItm: return "ITM";
+    default: return "UTM " + std::to_string(s.zone) + (s.south ? "S" : "N");
+    }
+}
+
+tmerc::Grid GridOf(const TmState &s)
+{
+    switch (s.kind) {
+    case kBng: return tmerc::BritishNationalGrid();
+    case kItm: return tmerc::IrishTransverseMercator();
+    default: return tmerc::UtmGrid(tmerc::kWgs84, s.zone, s.south != 0);
+    }
+}
+
+// Rounds half away from zero; false when the value does not fit 32 bits.
+bool ToCoordinate(double v, int32_t *out)
+{
+    if (!std::isfinite(v))
+        return false;
+    const double r = std::round(v);
+    if (r < -2147483648.0 || r > 2147483647.0)
+        return false;
+    *out = int32_t(r);
+    return true;
+}
+
+class Locked {
+public:
+    explicit Locked(HGLOBAL h) : h_(h), p_(static_cast<TmState *>(GlobalLock(h))) {}
+    ~Locked()
+    {
+        if (p_)
+            GlobalUnlock(h_);
+    }
+    TmState *get() const { return GlobalSize(h_) >= sizeof(TmState) ? p_ : nullptr; }
+
+private:
+    HGLOBAL h_;
+    TmState *p_;
+};
+
+} // namespace
+
+MODULE_EXPORT HGLOBAL Constructor()
+{
+    const HGLOBAL h = GlobalAlloc(GHND, sizeof(TmState));
+    if (auto *s = static_cast<TmState *>(GlobalLock(h))) {
+        s->kind = kBng;
+        s->forwardScale = 1.0;
+        s->backwardScale = 1.0;
+        GlobalUnlock(h);
+    }
+    return h;
+}
+
+MODULE_EXPORT int32_t Destructor(HGLOBAL state) { return state && GlobalFree(state) == 0; }
+
+MODULE_EXPORT int32_t Identify(char *buffer, int32_t length)
+{
+    static const char name[] = "Transverse Mercator (UTM, BNG, ITM)";
+    if (!buffer || length < 1)
+        return 0;
+    const size_t n = std::min(sizeof name - 1, size_t(length - 1));
+    std::memcpy(buffer, name, n);
+    buffer[n] = 0;
+    return 1;
+}
+
+MODULE_EXPORT int32_t Setup(HWND, HGLOBAL)
+{
+    return 0; // no dialog of its own: the parameter text sets it up
+}
+
+MODULE_EXPORT int32_t SetForwardScale(HGLOBAL state, double factor, int32_t datum)
+{
+    Locked s(state);
+    if (!s.get() || !(factor > 0))
+        return 0;
+    s.get()->forwardScale = factor;
+    s.get()->forwardDatum = datum;
+    return 1;
+}
+
+MODULE_EXPORT int32_t SetBackwardScale(HGLOBAL state, double factor, int32_t datum)
+{
+    Locked s(state);
+    if (!s.get() || !(factor > 0))
+        return 0;
+    s.get()->backwardScale = factor;
+    s.get()->backwardDatum = datum;
+    return 1;
+}
+
+MODULE_EXPORT int32_t GetProjInfo(HGLOBAL state, tagProjInfo *info)
+{
+    Locked s(state);
+    if (!s.get() || !info)
+        return 0;
+    std::memset(info, 0, sizeof *info);
+    info->unit = 8; // thousandths of a second
+    info->baseKind = CS_SPHERIC;
+    info->transformedKind = CS_CARTESIAN;
+    info->hasSetup = 0;
+    const std::string text = Text(*s.get());
+    std::snprintf(info->text, sizeof info->text, "%s", text.c_str());
+    return 1;
+}
+
+MODULE_EXPORT int32_t StringBasedSetup(HGLOBAL state, const char *text)
+{
+    Locked s(state);
+    TmState parsed{};
+    if (!s.get() || !Parse(text, &parsed))
+        return 0;
+    s.get()->kind = parsed.kind;
+    s.get()->zone = parsed.zone;
+    s.get()->south = parsed.south;
+    return 1;
+}
+
+// Geographic (x longitude, y latitude) to grid. Stops at the first point that
+// cannot be converted, so the points written are the leading ones.
+MODULE_EXPORT int32_t Forward(HGLOBAL state, const MAP_COORDPT *source, MAP_COORDPT *destination, int32_t count)
+{
+    Locked s(state);
+    if (!s.get() || !source || !destination || count <= 0)
+        return 0;
+    const TmState st = *s.get();
+    const tmerc::Projection p(GridOf(st));
+    for (int32_t i = 0; i < count; ++i) {
+        const double lon = source[i].x * st.forwardScale, lat = source[i].y * st.forwardScale;
+        if (!(std::fabs(lat) < 90.0))
+            return i;
+        double e, n;
+        p.Forward(lat, lon, &e, &n);
+        MAP_COORDPT out;
+        if (!ToCoordinate(e * st.backwardScale, &out.x) || !ToCoordinate(n * st.backwardScale, &out.y))
+            return i;
+        destination[i] = out;
+    }
+    return count;
+}
+
+MODULE_EXPORT int32_t Backward(HGLOBAL state, const MAP_COORDPT *source, MAP_COORDPT *destination, int32_t count)
+{
+    Locked s(state);
+    if (!s.get() || !source || !destination || count <= 0)
+        return 0;
+    const TmState st = *s.get();
+    const tmerc::Projection p(GridOf(st));
+    for (int32_t i = 0; i < count; ++i) {
+        double lat, lon;
+        p.Inverse(source[i].x / st.backwardScale, source[i].y / st.backwardScale, &lat, &lon);
+        MAP_COORDPT out;
+        if (!ToCoordinate(lon / st.forwardScale, &out.x) || !ToCoordinate(lat / st.forwardScale, &out.y))
+            return i;
+        destination[i] = out;
+    }
+    return count;
+}

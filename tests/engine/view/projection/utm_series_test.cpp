@@ -1,0 +1,67 @@
+// The engine's UTM series and the modules' Transverse Mercator against
+// PROJ's tables (tests/data/projection/make_fixtures.sh).
+#include "engine/view/projection/utm_series.h"
+#include "modules/tm_math/transverse_mercator.h"
+#include "tests/engine/view/projection/fixture_table.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+constexpr double kDeg = M_PI / 180.0;
+constexpr double kMm = 0.001;
+}
+
+TEST(UtmSeries, AgreesWithProjToAMillimetre)
+{
+    const auto rows = ReadGridTable("utm_international.txt");
+    ASSERT_GE(rows.size(), 20u);
+    for (const GridRow &r : rows) {
+        const int zone = std::stoi(r.grid);
+        double e, n;
+        utm::Forward(r.latitude * kDeg, r.longitude * kDeg, zone, &e, &n);
+        EXPECT_NEAR(e, r.easting, kMm) << r.grid << " " << r.latitude << " " << r.longitude;
+        EXPECT_NEAR(n, r.northing, kMm) << r.grid << " " << r.latitude << " " << r.longitude;
+        double lat, lon;
+        utm::Inverse(r.easting, r.northing, zone, r.latitude < 0, &lat, &lon);
+        // A millimetre is about 1e-8 degrees of latitude.
+        EXPECT_NEAR(lat / kDeg, r.latitude, 1e-8) << r.grid << " " << r.latitude;
+        EXPECT_NEAR((lon / kDeg - r.longitude) * std::cos(r.latitude * kDeg), 0.0, 1e-8)
+            << r.grid << " " << r.longitude;
+    }
+}
+
+TEST(TransverseMercator, AgreesWithProjOnUtmAndNationalGrids)
+{
+    auto check = [](const tmerc::Grid &grid, const GridRow &r) {
+        const tmerc::Projection p(grid);
+        double e, n;
+        p.Forward(r.latitude, r.longitude, &e, &n);
+        EXPECT_NEAR(e, r.easting, kMm) << r.grid << " " << r.latitude << " " << r.longitude;
+        EXPECT_NEAR(n, r.northing, kMm) << r.grid << " " << r.latitude << " " << r.longitude;
+        double lat, lon;
+        p.Inverse(r.easting, r.northing, &lat, &lon);
+        EXPECT_NEAR(lat, r.latitude, 1e-8) << r.grid;
+        EXPECT_NEAR((lon - r.longitude) * std::cos(r.latitude * kDeg), 0.0, 1e-8) << r.grid;
+    };
+    int bng = 0, itm = 0;
+    for (const GridRow &r : ReadGridTable("national_grids.txt")) {
+        if (r.grid == "BNG") {
+            check(tmerc::BritishNationalGrid(), r);
+            ++bng;
+        } else if (r.grid == "ITM") {
+            check(tmerc::IrishTransverseMercator(), r);
+            ++itm;
+        } else {
+            const int zone = std::stoi(r.grid.substr(4));
+            check(tmerc::UtmGrid(tmerc::kWgs84, zone, r.grid.back() == 'S'), r);
+        }
+    }
+    EXPECT_GE(bng, 5);
+    EXPECT_GE(itm, 5);
+    for (const GridRow &r : ReadGridTable("utm_international.txt")) {
+        const int zone = std::stoi(r.grid);
+        check(tmerc::UtmGrid(tmerc::kInternational, zone, r.latitude < 0), r);
+    }
+}
