@@ -41,6 +41,7 @@
 #include "engine/window/object_wrappers.h"
 #include "engine/window/view_display.h"
 #include "engine/window/line_width_unit.h"
+#include "engine/window/reproject.h"
 // Polygon geometry engine
 #include "engine/polygon/polygon_logical.h"
 // Geometric editing operations

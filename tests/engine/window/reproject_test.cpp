@@ -1,0 +1,184 @@
+#include "engine/window/reproject.h"
+
+#include "engine/kernel/graph_classes.h"
+#include "engine/kernel/graph_object.h"
+#include "engine/kernel/graph_rect.h"
+#include "engine/kernel/layers.h"
+#include "engine/kernel/object_classes.h"
+#include "engine/kernel/object_store.h"
+#include "engine/kernel/references.h"
+#include "engine/view/viewrecord/presentation_manager.h"
+#include "engine/window/wndres.h"
+#include "platform/window.h"
+#include "tests/support/temp_settings.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// Stand-ins for a module's Forward entry: a plain shift and its inverse,
+// and one that keeps only the first two points of what it is given.
+constexpr int32_t kDx = 1000, kDy = -250;
+
+extern "C" int32_t ShiftForward(HGLOBAL, const MAP_COORDPT *src, MAP_COORDPT *dst, int32_t n)
+{
+    for (int32_t i = 0; i < n; ++i)
+        dst[i] = MAP_COORDPT{src[i].x + kDx, src[i].y + kDy};
+    return n;
+}
+
+extern "C" int32_t ShiftBack(HGLOBAL, const MAP_COORDPT *src, MAP_COORDPT *dst, int32_t n)
+{
+    for (int32_t i = 0; i < n; ++i)
+        dst[i] = MAP_COORDPT{src[i].x - kDx, src[i].y - kDy};
+    return n;
+}
+
+extern "C" int32_t KeepTwo(HGLOBAL, const MAP_COORDPT *src, MAP_COORDPT *dst, int32_t n)
+{
+    for (int32_t i = 0; i < n && i < 2; ++i)
+        dst[i] = src[i];
+    return n < 2 ? n : 2;
+}
+
+struct Point3 {
+    int32_t x, y, z;
+};
+
+class Reproject : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ClearClassTable();
+        ASSERT_EQ(InitGraphClasses(0), 1);
+        ASSERT_EQ(WndRes_Constructor(&rec), 1);
+        window = CreateHeadlessWindow(nullptr);
+        ASSERT_EQ(WndRes_AttachToWindow(&rec, window, 0), 1);
+        kernel = rec.kernel;
+        layers = GetRootOBJKern(kernel, rec.rootObject, CLASS_LAYERS);
+        layer = GetActiveLayer(kernel, layers);
+        ASSERT_NE(layer, 0u);
+    }
+    void TearDown() override
+    {
+        WndRes_Destructor(&rec);
+        DestroyWindow(window);
+    }
+
+    // A polyline or polygon with the given points, on the layer.
+    OBJHANDLE pointSet(uint16_t cls, const std::vector<MAP_COORDPT> &pts)
+    {
+        const OBJHANDLE h = CreateOBJect(kernel, cls);
+        EXPECT_NE(h, 0u);
+        TransferOBJectData(kernel, h, const_cast<MAP_COORDPT *>(pts.data()), uint32_t(pts.size() * 8), 1);
+        StoreField(OBJectLock(kernel, h), PS_COUNT, uint32_t(pts.size()));
+        finish(h, pts);
+        return h;
+    }
+
+    OBJHANDLE pointSet3(const std::vector<Point3> &pts)
+    {
+        const OBJHANDLE h = CreateOBJect(kernel, CLASS_POLYGON);
+        TransferOBJectData(kernel, h, const_cast<Point3 *>(pts.data()), uint32_t(pts.size() * 12), 1);
+        char *fixed = OBJectLock(kernel, h);
+        StoreField(fixed, PS_COUNT, uint32_t(pts.size()));
+        StoreField(fixed, PS_ZFLAGS, uint16_t(1));
+        std::vector<MAP_COORDPT> xy;
+        for (const Point3 &p : pts)
+            xy.push_back({p.x, p.y});
+        finish(h, xy);
+        return h;
+    }
+
+    void finish(OBJHANDLE h, const std::vector<MAP_COORDPT> &pts)
+    {
+        _COORDRECT r;
+        InitBoundRect(&r);
+        for (const MAP_COORDPT &p : pts)
+            PtToBoundRect(&r, &p);
+        SendOBJectMessage(kernel, h, h, 0, GRM_SETBOUNDRECT, 0, reinterpret_cast<LPARAM>(&r));
+        ASSERT_NE(InsertLayerRef(kernel, h, layer), OBJ_INVALID);
+    }
+
+    std::vector<char> dataOf(OBJHANDLE h)
+    {
+        std::vector<char> d(DataSpaceSize(kernel, h));
+        TransferOBJectData(kernel, h, d.data(), uint32_t(d.size()), 0);
+        return d;
+    }
+
+    _COORDRECT boundOf(OBJHANDLE h)
+    {
+        _COORDRECT r{};
+        SendOBJectMessage(kernel, h, h, 0, GRM_GETBOUNDRECT, 0, reinterpret_cast<LPARAM>(&r));
+        return r;
+    }
+
+    void forward(ProjConvertProc proc)
+    {
+        rec.displayView->projection.Forward = proc;
+        ASSERT_EQ(PM_ReprojectObjects(window), 1);
+    }
+
+    TempSettingsFolders folders;
+    _WNDRES rec;
+    HWND window = 0;
+    OBJectKernel *kernel = nullptr;
+    OBJHANDLE layers = 0, layer = 0;
+};
+
+TEST_F(Reproject, PointSetsWithAndWithoutHeightsGoThereAndBack)
+{
+    const OBJHANDLE line = pointSet(CLASS_POLYLINE, {{0, 0}, {100, 50}, {-20, 300}});
+    const OBJHANDLE area = pointSet(CLASS_POLYGON, {{10, 10}, {60, 10}, {60, 40}});
+    const OBJHANDLE hill = pointSet3({{5, 5, 111}, {25, 5, 222}, {25, 45, 333}});
+    const auto lineBefore = dataOf(line), areaBefore = dataOf(area), hillBefore = dataOf(hill);
+
+    forward(ShiftForward);
+    const std::vector<char> hillMoved = dataOf(hill);
+    Point3 first;
+    std::memcpy(&first, hillMoved.data(), sizeof first);
+    EXPECT_EQ(first.x, 5 + kDx);
+    EXPECT_EQ(first.y, 5 + kDy);
+    EXPECT_EQ(first.z, 111) << "heights stay, and points step by 12 bytes";
+    Point3 third;
+    std::memcpy(&third, hillMoved.data() + 24, sizeof third);
+    EXPECT_EQ(third.x, 25 + kDx);
+    EXPECT_EQ(third.z, 333);
+    const _COORDRECT b = boundOf(line);
+    EXPECT_EQ(b.x1, -20 + kDx);
+    EXPECT_EQ(b.x2, 100 + kDx);
+    const _COORDRECT lb = boundOf(layer);
+    EXPECT_EQ(lb.x1, -20 + kDx) << "the layer's rectangle is rebuilt from its objects";
+    EXPECT_EQ(lb.y2, 300 + kDy);
+
+    forward(ShiftBack);
+    EXPECT_EQ(dataOf(line), lineBefore);
+    EXPECT_EQ(dataOf(area), areaBefore);
+    EXPECT_EQ(dataOf(hill), hillBefore);
+}
+
+TEST_F(Reproject, FewerPointsFromTheModuleShortenTheObject)
+{
+    const OBJHANDLE line = pointSet(CLASS_POLYLINE, {{0, 0}, {10, 0}, {10, 10}, {0, 10}});
+    forward(KeepTwo);
+    EXPECT_EQ(LoadField<uint32_t>(OBJectLock(kernel, line), PS_COUNT), 2u);
+    const _COORDRECT b = boundOf(line);
+    EXPECT_EQ(b.y2, 0) << "the rectangle comes from the kept points";
+}
+
+TEST_F(Reproject, EmptyDocumentAndBadWindows)
+{
+    rec.displayView->projection.Forward = ShiftForward;
+    EXPECT_EQ(PM_ReprojectObjects(window), 1);
+    HWND bare = CreateHeadlessWindow(nullptr);
+    EXPECT_EQ(PM_ReprojectObjects(bare), 0);
+    EXPECT_EQ(PM_ReprojectObjects(0), 0);
+    PM_ReprojectPage(bare);
+    DestroyWindow(bare);
+}
+
+} // namespace
