@@ -6,6 +6,7 @@ namespace {
 
 EngineErrorHandler *g_errorHandler = nullptr;
 EngineStatusHandler *g_statusHandler = nullptr;
+bool g_partial = false;
 
 [[noreturn]] void RaiseFatal(const char *message, const char *header) {
   GDS_Error error(" Fatal Error", "Fatal Error", 9, 1);
@@ -31,15 +32,17 @@ EngineHandlerScope::EngineHandlerScope()
 
 EngineHandlerScope::EngineHandlerScope(EngineErrorHandler *error,
                                        EngineStatusHandler *status)
-    : _previousError(g_errorHandler), _previousStatus(g_statusHandler),
+    : _previousPartial(g_partial), _previousError(g_errorHandler), _previousStatus(g_statusHandler),
       _error(error), _status(status) {
   g_errorHandler = _error;
   g_statusHandler = _status;
+  g_partial = false;
 }
 
 EngineHandlerScope::~EngineHandlerScope() {
   g_errorHandler = _previousError;
   g_statusHandler = _previousStatus;
+  g_partial = _previousPartial;
   delete _error;
   delete _status;
 }
@@ -59,3 +62,6 @@ void EngineStatus(const char *text) {
   if (g_statusHandler)
     g_statusHandler->Status(text);
 }
+
+void NotePartialResult() { g_partial = true; }
+bool PartialResultNoted() { return g_partial; }

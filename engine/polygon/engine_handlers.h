@@ -41,6 +41,7 @@ public:
   EngineHandlerScope &operator=(const EngineHandlerScope &) = delete;
 
 private:
+  bool _previousPartial;
   EngineErrorHandler *_previousError;
   EngineStatusHandler *_previousStatus;
   EngineErrorHandler *_error;
@@ -53,3 +54,9 @@ private:
 [[noreturn]] void EngineError(const char *message, const char *header);
 void EngineWarning(const char *message, const char *header);
 void EngineStatus(const char *text);
+
+// A step that recovers from an error and goes on with what it has (ring
+// collection) notes it here, so that the public operation can tell its
+// caller that the result is partial. Cleared by each EngineHandlerScope.
+void NotePartialResult();
+bool PartialResultNoted();

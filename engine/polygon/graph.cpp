@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "engine/polygon/engine_operation.h"
+#include "engine/polygon/graph_link_walks.h"
 #include "engine/polygon/link.h"
 #include "engine/polygon/node.h"
 
@@ -32,31 +33,6 @@ void Graph::TakeOver(Graph *other) {
   iter.takeover(other->_linklist);
 }
 
-namespace {
-
-template <class F> void ForEachLink(DL_List<Link *> *list, F f) {
-  DL_Iter<Link *> iter(list);
-  while (iter.iterate())
-    f(iter.item());
-}
-
-// Deletes every link for which drop(link) holds, keeping the others in
-// their order.
-template <class F> void DeleteLinksWhere(DL_List<Link *> *list, F drop) {
-  DL_Iter<Link *> iter(list);
-  iter.tohead();
-  while (!iter.hitroot()) {
-    Link *link = iter.item();
-    if (drop(link)) {
-      iter.remove();
-      delete link;
-    } else {
-      iter++;
-    }
-  }
-}
-
-} // namespace
 
 void Graph::SetGroup(int group) {
   ForEachLink(_linklist, [group](Link *link) { link->_group = group & 1; });

@@ -6,6 +6,8 @@
 
 #include "engine/polygon/dl_list.h"
 
+class GraphList;
+class Line;
 class Link;
 class Node;
 
@@ -52,11 +54,48 @@ public:
   void Rotate(int plus90);
   // Makes every crossing and every touching point a node.
   int Intersect();
+  // Planar, on the grid, flagged for both groups, marked for every
+  // operation, doubles and inner links gone.
+  void Prepare();
+  void RoundToGrid(double grid);
+
+  // Link simplification.
+  int DeleteZeroLinks(double tolerance);
+  int CombineLinks(double tolerance);
+
+  // Ring collection.
+  void ExtractSimples(int operation, int forOperation);
+  Node *NextStartNode(DL_Iter<Link *> *iter);
+  void CollectGraph(Node *start, int operation, int forOperation, int graphNumber);
+  void Split(GraphList *out);
+
+  // The operation step and orientation.
+  void PerformOperation(int operation, GraphList *result);
+  int MakeClockWise();
+
+  int Smoothen(double deviation);
+
+  // Correction and ring making; this graph is emptied.
+  void Correction(GraphList *result, double factor);
+  void MakeRing(GraphList *result, double width);
+
+  // Ring construction around the links and its arcs.
+  void CreateRing(DL_List<Graph *> *out, double width);
+  void CreateArc(Node *centre, Node *from, Node *to, double radius, int clockwise,
+                 double deviation);
+  void CreateArcAtLine(Node *centre, Line *line, Node *to, double radius, double deviation);
+  void OrientRing();
+  bool IsSmall(double size);
 
 private:
   uint32_t _reserved = 0;
   DL_List<Link *> *_linklist;
 };
 
-// Link orders for DL_Iter::mergesort (1: first before second).
+// Link orders for DL_Iter::mergesort (1: first before second, -1 after, 0
+// equal keys, which keep their order). Plain comparisons, no tolerance.
 int ByBeginNodeX(Link *a, Link *b);
+int ByBeginNodeY(Link *a, Link *b);
+int ByLength(Link *a, Link *b);
+int ByTopThenLeft(Link *a, Link *b);
+int ByGraphNumber(Link *a, Link *b);

@@ -9,20 +9,6 @@
 #include "engine/polygon/node.h"
 #include "engine/polygon/scan_beam.h"
 
-int ByBeginNodeX(Link *a, Link *b) {
-  const Node *na = a->GetBeginNode();
-  const Node *nb = b->GetBeginNode();
-  if (na->GetX() < nb->GetX())
-    return 1;
-  if (na->GetX() > nb->GetX())
-    return -1;
-  if (na->GetY() > nb->GetY())
-    return 1;
-  if (na->GetY() < nb->GetY())
-    return -1;
-  return 0;
-}
-
 int Graph::ScanPass(ScanMode mode) {
   DL_Iter<Link *> iter(_linklist);
   iter.mergesort(ByBeginNodeX);

@@ -31,6 +31,10 @@ void Line::CalculateLineParameters() {
   SetParameters(*_link->GetBeginNode(), *_link->GetEndNode());
 }
 
+void Line::CalculateLineParameters(const LPoint *begin, const LPoint *end) {
+  SetParameters(*begin, *end);
+}
+
 double Line::Calculate_Y(double x) {
   if (!_valid)
     CalculateLineParameters();

@@ -8,9 +8,11 @@
 
 #include "engine/polygon/dl_list.h"
 
+class Graph;
 class Link;
 class LPoint;
 class Node;
+enum class LinkSide : int;
 
 // Where a point lies against a line (Line::PointOnLine, Line::PointInLine).
 enum class PointStatus : int32_t { LEFT_SIDE = 0, RIGHT_SIDE = 1, ON_LINE = 2, IN_LINK = 3 };
@@ -33,6 +35,9 @@ public:
   bool IsValid() const { return _valid != 0; }
 
   void CalculateLineParameters();
+  // Parameters of the line through two points, in that direction; the link
+  // stays as it is.
+  void CalculateLineParameters(const LPoint *begin, const LPoint *end);
   double Calculate_Y(double x);
   // y at x plus 0.5, on the parameters as they stand.
   double Calculate_Y_from_X(double x) const;
@@ -55,6 +60,18 @@ public:
   int ProcessCrossings(DL_Iter<Link *> *graphIter);
   // Orders the crossings from the link's begin node towards its end node.
   void SortCrossings();
+
+  // Offset builders of a band of half-width d around a chain of links: this
+  // line is on the first link (L1), next on the following one (L2), whose
+  // begin node is L1's end node. A positive distance lies left of the chain.
+  Node *OffsetToCrossing(Line *next, Node *from, double distance, Graph *graph);
+  Node *OffsetToArc(Line *next, Node *from, double distance, Graph *graph);
+  // 1 when the corner can be joined at this distance; the turn at the
+  // corner (Link::SideOf of L1 towards L2) is stored in every case.
+  int OffsetCornerFits(Line *next, double distance, Node *left, Node *right, int *turn);
+  int OffsetCorner(Line *next, Node **left, Node **right, double distance, Graph *graph);
+  void OffsetStart(Line *next, Node **left, Node **right, double distance, Graph *graph);
+  void OffsetEnd(Line *next, Node *left, Node *right, double distance, Graph *graph);
 
 protected:
   double _a = 0.0;

@@ -35,6 +35,9 @@ public:
   Link *SteepestLink(int markvalue);
   Link *ContinuingLink(Link *from);
   bool OnLineWith(const LPoint *a, const LPoint *b, double marge);
+  // The node's only link without bit 7 (_double) when exactly one lacks it,
+  // the node has more than one link, and that link begins here; else null.
+  Link *SoleOutLink();
 
   // The one iterator over a node's links that node operations share; one
   // walk at a time.

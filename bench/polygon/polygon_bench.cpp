@@ -1,0 +1,232 @@
+// Time of the Boolean entry against GEOS and Clipper on the same inputs:
+// two random star polygons of 10^3, 10^4 and 10^5 vertices (union,
+// intersection, difference) and 10^3 and 10^4 overlapping squares united.
+// After the runs a table gives each reference's time over ours.
+#include <benchmark/benchmark.h>
+#include <geos_c.h>
+#include <polyclipping/clipper.hpp>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/polygon/polygon_logical.h"
+
+namespace {
+
+using Ring = std::vector<PlgList>;
+using Rings = std::vector<Ring>;
+
+Ring Star(int vertices, int64_t cx, int64_t cy, uint32_t seed) {
+  std::mt19937 random(seed);
+  std::uniform_real_distribution<double> radius(500000, 1000000);
+  Ring ring;
+  for (int i = 0; i < vertices; i++) {
+    const double angle = 2 * M_PI * i / vertices;
+    const double r = radius(random);
+    ring.push_back({int32_t(cx + std::lround(r * std::cos(angle))),
+                    int32_t(cy + std::lround(r * std::sin(angle)))});
+  }
+  return ring;
+}
+
+Rings Squares(int count) {
+  std::mt19937 random(7);
+  const int field = int(std::sqrt(double(count)) * 60);
+  std::uniform_int_distribution<int> position(0, field);
+  Rings squares;
+  for (int i = 0; i < count; i++) {
+    const int x = position(random), y = position(random);
+    squares.push_back({{x, y}, {x, y + 100}, {x + 100, y + 100}, {x + 100, y}});
+  }
+  return squares;
+}
+
+struct Case {
+  Rings a, b;
+};
+
+const Case &StarCase(int vertices) {
+  static std::map<int, Case> cases;
+  auto it = cases.find(vertices);
+  if (it == cases.end())
+    it = cases.emplace(vertices, Case{{Star(vertices, 0, 0, 1)},
+                                      {Star(vertices, 300000, 200000, 2)}})
+             .first;
+  return it->second;
+}
+
+const Case &SquaresCase(int count) {
+  static std::map<int, Case> cases;
+  auto it = cases.find(count);
+  if (it == cases.end())
+    it = cases.emplace(count, Case{Squares(count), {}}).first;
+  return it->second;
+}
+
+// Mean seconds per run, by case name and engine.
+std::map<std::string, std::map<std::string, double>> g_times;
+
+template <class F> void Timed(benchmark::State &state, const std::string &name,
+                              const std::string &engine, F run) {
+  double total = 0;
+  int64_t runs = 0;
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    run();
+    total += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    runs++;
+  }
+  g_times[name][engine] = total / double(runs);
+}
+
+// ------------------------------------------------------------ our engine
+
+struct Set {
+  std::vector<PlgListWithNumPoints> polygons;
+  std::vector<PlgList> points;
+  PlgOpResult result{};
+  explicit Set(const Rings &rings) {
+    for (const Ring &ring : rings) {
+      polygons.push_back({int32_t(points.size()), int32_t(ring.size())});
+      points.insert(points.end(), ring.begin(), ring.end());
+    }
+    result = {polygons.data(), points.data(), int32_t(points.size()), int32_t(polygons.size())};
+  }
+};
+
+void Ours(const Case &c, int code) {
+  Set a(c.a), b(c.b);
+  PlgOpStatus status;
+  PlgOpResult *result = main_polygon_logical(&a.result, &b.result, code, &status);
+  if (status != PLG_OP_OK)
+    std::fprintf(stderr, "our engine: status %d\n", status);
+  benchmark::DoNotOptimize(result->totalPoints);
+  DeletePlgOpResult(result);
+}
+
+// ------------------------------------------------------------ GEOS
+
+GEOSContextHandle_t Geos() {
+  static GEOSContextHandle_t ctx = GEOS_init_r();
+  return ctx;
+}
+
+GEOSGeometry *GeosPolygons(const Rings &rings) {
+  std::vector<GEOSGeometry *> polygons;
+  for (const Ring &ring : rings) {
+    GEOSCoordSequence *seq = GEOSCoordSeq_create_r(Geos(), uint32_t(ring.size() + 1), 2);
+    for (size_t i = 0; i <= ring.size(); i++)
+      GEOSCoordSeq_setXY_r(Geos(), seq, uint32_t(i), ring[i % ring.size()].x,
+                           ring[i % ring.size()].y);
+    polygons.push_back(GEOSGeom_createPolygon_r(
+        Geos(), GEOSGeom_createLinearRing_r(Geos(), seq), nullptr, 0));
+  }
+  return GEOSGeom_createCollection_r(Geos(), GEOS_MULTIPOLYGON, polygons.data(),
+                                     uint32_t(polygons.size()));
+}
+
+void WithGeos(const Case &c, int code) {
+  GEOSGeometry *a = GeosPolygons(c.a);
+  GEOSGeometry *result;
+  if (c.b.empty()) {
+    result = GEOSUnaryUnion_r(Geos(), a);
+  } else {
+    GEOSGeometry *b = GeosPolygons(c.b);
+    result = code == PLG_UNION          ? GEOSUnion_r(Geos(), a, b)
+             : code == PLG_INTERSECTION ? GEOSIntersection_r(Geos(), a, b)
+                                        : GEOSDifference_r(Geos(), a, b);
+    GEOSGeom_destroy_r(Geos(), b);
+  }
+  benchmark::DoNotOptimize(result);
+  GEOSGeom_destroy_r(Geos(), result);
+  GEOSGeom_destroy_r(Geos(), a);
+}
+
+// ------------------------------------------------------------ Clipper
+
+ClipperLib::Paths ClipperPaths(const Rings &rings) {
+  ClipperLib::Paths paths;
+  for (const Ring &ring : rings) {
+    ClipperLib::Path path;
+    for (const PlgList &p : ring)
+      path.push_back({p.x, p.y});
+    paths.push_back(path);
+  }
+  return paths;
+}
+
+void WithClipper(const Case &c, int code) {
+  ClipperLib::Clipper clipper;
+  clipper.AddPaths(ClipperPaths(c.a), ClipperLib::ptSubject, true);
+  if (!c.b.empty())
+    clipper.AddPaths(ClipperPaths(c.b), ClipperLib::ptClip, true);
+  const ClipperLib::ClipType type = code == PLG_UNION          ? ClipperLib::ctUnion
+                                    : code == PLG_INTERSECTION ? ClipperLib::ctIntersection
+                                                               : ClipperLib::ctDifference;
+  ClipperLib::Paths solution;
+  clipper.Execute(type, solution, ClipperLib::pftNonZero, ClipperLib::pftNonZero);
+  benchmark::DoNotOptimize(solution.size());
+}
+
+// ------------------------------------------------------------ registration
+
+const char *OperationName(int code) {
+  return code == PLG_UNION ? "union" : code == PLG_INTERSECTION ? "intersection" : "difference";
+}
+
+void Register(const std::string &name, const Case &(*make)(int), int size, int code) {
+  const std::string caseName = name + "/" + std::to_string(size) + "/" + OperationName(code);
+  struct Engine {
+    const char *name;
+    void (*run)(const Case &, int);
+  } engines[] = {{"ours", Ours}, {"geos", WithGeos}, {"clipper", WithClipper}};
+  for (const Engine &engine : engines)
+    benchmark::RegisterBenchmark((caseName + "/" + engine.name).c_str(),
+                                 [=](benchmark::State &state) {
+                                   const Case &c = make(size);
+                                   Timed(state, caseName, engine.name,
+                                         [&] { engine.run(c, code); });
+                                 })
+        ->Unit(benchmark::kMillisecond);
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  for (int vertices : {1000, 10000, 100000})
+    for (int code : {PLG_UNION, PLG_INTERSECTION, PLG_A_MINUS_B})
+      Register("stars", StarCase, vertices, code);
+  for (int count : {1000, 10000})
+    Register("squares", SquaresCase, count, PLG_UNION);
+
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+
+  std::printf("\n%-34s %12s %12s %12s %10s %10s\n", "case", "ours ms", "geos ms", "clipper ms",
+              "geos/ours", "clip/ours");
+  for (const auto &[name, times] : g_times) {
+    auto time = [&](const char *engine) {
+      auto it = times.find(engine);
+      return it == times.end() ? 0.0 : it->second;
+    };
+    const double ours = time("ours");
+    std::printf("%-34s %12.3f %12.3f %12.3f %10.2f %10.2f\n", name.c_str(), ours * 1e3,
+                time("geos") * 1e3, time("clipper") * 1e3, ours ? time("geos") / ours : 0.0,
+                ours ? time("clipper") / ours : 0.0);
+  }
+  // Growth of our time from 10^4 to 10^5 star vertices, against n log n.
+  for (const char *op : {"union", "intersection", "difference"}) {
+    const double t4 = g_times["stars/10000/" + std::string(op)]["ours"];
+    const double t5 = g_times["stars/100000/" + std::string(op)]["ours"];
+    if (t4 > 0 && t5 > 0)
+      std::printf("stars %-12s 10^4 -> 10^5: x%.2f (n log n: x%.2f)\n", op, t5 / t4,
+                  10.0 * std::log(1e5) / std::log(1e4));
+  }
+  return 0;
+}

@@ -1,0 +1,43 @@
+#include "engine/polygon/operation_driver.h"
+
+#include "engine/polygon/engine_handlers.h"
+#include "engine/polygon/engine_parameters.h"
+#include "engine/polygon/engine_polygon.h"
+#include "engine/polygon/graph_list.h"
+
+namespace {
+
+bool KnownOperation(int operation) {
+  return (operation >= OP_INTERSECTION && operation <= OP_CORRECTION) ||
+         operation == OP_SMOOTHEN;
+}
+
+} // namespace
+
+void RunEngineOperation(EnginePolygonList *list, int operation) {
+  if (list->empty())
+    return;
+  if (!KnownOperation(operation)) {
+    EngineWarning("Wrong operation", "Command Error");
+    return;
+  }
+  InternalUnitsScope units;
+  GraphList graphs;
+  ConvertPolygonsToGraphs(list, &graphs);
+  switch (operation) {
+  case OP_MAKE_RING:
+    graphs.MakeRing();
+    break;
+  case OP_CORRECTION:
+    graphs.Correction();
+    break;
+  case OP_SMOOTHEN:
+    graphs.Smoothen(GetEngineParameters().smoothenDeviation);
+    break;
+  default:
+    graphs.Boolean(operation);
+    break;
+  }
+  list->DeleteAll();
+  ConvertGraphsToPolygons(&graphs, list);
+}
