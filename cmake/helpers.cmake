@@ -66,5 +66,8 @@ function(map_engine_subsystem name)
   target_include_directories(map_${name} PUBLIC ${CMAKE_SOURCE_DIR})
   target_link_libraries(map_${name} PUBLIC platform ${S_DEPS})
   target_compile_definitions(map_${name} PRIVATE MAP_MODULES_DIR="${MAP_MODULES_DIR}")
+  # The subsystems call one another, so their archives depend on each other
+  # in cycles; the linker gets each cycle repeated often enough to resolve.
+  set_property(TARGET map_${name} PROPERTY LINK_INTERFACE_MULTIPLICITY 4)
   set_property(GLOBAL APPEND PROPERTY MAP_ENGINE_PARTS map_${name})
 endfunction()

@@ -64,3 +64,10 @@ constexpr BYTE GetBValue(COLORREF c) { return BYTE((c >> 16) & 0xFF); }
 
 constexpr WORD LOWORD(uintptr_t v) { return WORD(v & 0xFFFF); }
 constexpr WORD HIWORD(uintptr_t v) { return WORD((v >> 16) & 0xFFFF); }
+
+// Cursor, icon and menu handles: ids in the tables of resources.h and menu.h.
+using HCURSOR = uint32_t;
+using HICON = uint32_t;
+using HMENU = uint32_t;
+// Task handles exist only in signatures kept for compatibility.
+using HTASK = uint32_t;
