@@ -7,6 +7,7 @@
 #include "engine/kernel/object_classes.h"
 #include "engine/kernel/object_store.h"
 #include "engine/kernel/references.h"
+#include "engine/kernel/undo.h"
 
 #include <algorithm>
 #include <cstring>

@@ -249,14 +249,4 @@ LRESULT ZOBjectProc(OBJectKernel *, OBJHANDLE, OBJHANDLE, uint16_t, uint16_t, WP
     return 0;
 }
 
-int UndoUndo(OBJectKernel *, OBJHANDLE)
-{
-    return 0;
-}
-
-int ToUndoAddNew(OBJectKernel *, OBJHANDLE, OBJHANDLE)
-{
-    return 0;
-}
-
 void FreeGraphClasses(HINSTANCE) {}

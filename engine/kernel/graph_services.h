@@ -1,7 +1,7 @@
 // Services of the engine's other subsystems that the graphical classes call
 // or register, in the least form those classes need: the procedures of
 // pages, nails, presentations and height objects, heights of objects, point
-// comparisons and measures of point sets, and the undo hooks without effect.
+// comparisons and measures of point sets.
 // Their subsystems replace these with their full forms.
 #pragma once
 
@@ -52,8 +52,5 @@ LRESULT ZOBjectProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, 
 // Nail record: its map point.
 inline constexpr size_t NAIL_POINT = 44;
 
-// Undo hooks without effect.
-int UndoUndo(OBJectKernel *kernel, OBJHANDLE undoList);
-int ToUndoAddNew(OBJectKernel *kernel, OBJHANDLE undoList, OBJHANDLE object);
 // Library exit hook; nothing to free.
 void FreeGraphClasses(HINSTANCE instance);

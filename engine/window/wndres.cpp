@@ -9,6 +9,7 @@
 #include "engine/kernel/object_store.h"
 #include "engine/kernel/references.h"
 #include "engine/kernel/settings.h"
+#include "engine/kernel/undo.h"
 #include "engine/view/viewrecord/presentation_manager.h"
 #include "engine/view/viewrecord/view_zoom.h"
 #include "engine/window/view_display.h"
@@ -299,6 +300,7 @@ int WndRes_Destructor(_WNDRES *rec)
         rec->textFont = 0;
     }
     if (rec->kernel) {
+        Undo_Reset(rec->kernel);
         KernelDelete(rec->kernel);
         rec->kernel = nullptr;
     }

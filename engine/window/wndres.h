@@ -80,6 +80,8 @@ struct _WNDRES {
     int32_t rasterLimit = 0;
     int32_t rasterKeep = 0;
     int32_t printerOnly = 0;
+    // The document's file name (at most 127 characters are kept).
+    char fileName[128] = {};
 };
 
 // The record attached to a window; null when the handle is not a window or

@@ -1,0 +1,674 @@
+#include "engine/kernel/undo.h"
+
+#include "engine/kernel/bank.h"
+#include "tests/engine/kernel/docmodel_fixture.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <random>
+#include <tuple>
+
+namespace docmodeltest {
+
+// Messages compare and print in test output.
+inline bool operator==(const WindowMessage &a, const WindowMessage &b)
+{
+    return a.msg == b.msg && a.wParam == b.wParam && a.lParam == b.lParam;
+}
+
+inline std::ostream &operator<<(std::ostream &os, const WindowMessage &m)
+{
+    return os << "{" << m.msg << ", " << m.wParam << ", " << m.lParam << "}";
+}
+
+} // namespace docmodeltest
+
+namespace {
+
+using docmodeltest::DocModelTest;
+
+// Everything of one object that undo and redo must give back: class, flags,
+// fixed data, data space, its references (as a set: an object shown again
+// is appended to its holders) and the number of references to it.
+struct ObjectImage {
+    uint32_t classIndex;
+    uint16_t flags;
+    std::string fixed;
+    std::string data;
+    std::vector<std::pair<uint16_t, OBJHANDLE>> refs;
+    uint32_t incoming;
+
+    bool operator==(const ObjectImage &) const = default;
+};
+
+using DocumentImage = std::map<OBJHANDLE, ObjectImage>;
+
+std::string hex(const std::string &bytes)
+{
+    std::string out;
+    char buf[4];
+    for (unsigned char c : bytes) {
+        std::snprintf(buf, sizeof buf, "%02X", c);
+        out += buf;
+    }
+    return out;
+}
+
+// The first difference between two documents, "" when they are the same.
+std::string difference(const DocumentImage &now, const DocumentImage &expected)
+{
+    for (const auto &[h, e] : expected) {
+        const auto it = now.find(h);
+        if (it == now.end())
+            return "object " + std::to_string(h) + " is missing";
+        const ObjectImage &o = it->second;
+        const std::string at = "object " + std::to_string(h) + " class index " +
+                               std::to_string(e.classIndex) + ": ";
+        if (o.classIndex != e.classIndex || o.flags != e.flags)
+            return at + "class or flags " + std::to_string(o.flags) + " vs " + std::to_string(e.flags);
+        if (o.fixed != e.fixed)
+            return at + "fixed data " + hex(o.fixed) + " vs " + hex(e.fixed);
+        if (o.data != e.data)
+            return at + "data space differs";
+        if (o.refs != e.refs)
+            return at + std::to_string(o.refs.size()) + " references vs " + std::to_string(e.refs.size());
+        if (o.incoming != e.incoming)
+            return at + "incoming " + std::to_string(o.incoming) + " vs " + std::to_string(e.incoming);
+    }
+    for (const auto &[h, o] : now)
+        if (!expected.count(h))
+            return "object " + std::to_string(h) + " is extra";
+    return "";
+}
+
+class UndoTest : public DocModelTest {
+protected:
+    void SetUp() override
+    {
+        DocModelTest::SetUp();
+        record.undoEnabled = 1;
+    }
+
+    BankDesc *bank() { return kernel->bank; }
+
+    OBJHANDLE addPolyline(OBJHANDLE layer, int32_t x)
+    {
+        const OBJHANDLE h = makeObject(layer, {x, x, x + 10, x + 10});
+        setPoints(h, {{x, x}, {x + 10, x + 10}});
+        EXPECT_EQ(Undo_AddNew(kernel, h), 1);
+        return h;
+    }
+
+    void setPoints(OBJHANDLE h, std::vector<_COORDPT> pts)
+    {
+        const uint32_t bytes = uint32_t(pts.size() * sizeof(_COORDPT));
+        ASSERT_EQ(TransferOBJectData(kernel, h, pts.data(), bytes, 1), bytes);
+        StoreField<uint32_t>(OBJectLock(kernel, h), PS_COUNT, uint32_t(pts.size()));
+    }
+
+    std::vector<_COORDPT> points(OBJHANDLE h)
+    {
+        std::vector<_COORDPT> pts(LoadField<uint32_t>(OBJectLock(kernel, h), PS_COUNT));
+        TransferOBJectData(kernel, h, pts.data(), uint32_t(pts.size() * sizeof(_COORDPT)), 0);
+        return pts;
+    }
+
+    uint32_t incoming(OBJHANDLE h) { return HeadLock(kernel, h)->refsIncoming; }
+
+    int32_t findSelectedBack(OBJHANDLE h)
+    {
+        uint16_t id;
+        OBJHANDLE t;
+        for (int32_t n = 0; GetRef(kernel, h, &id, &t, n); ++n)
+            if (id == REF_SELECTED_BACK && t == selList)
+                return n;
+        return -1;
+    }
+
+    bool inDocument(OBJHANDLE h)
+    {
+        const OBJectHead *head = HeadLock(kernel, h);
+        return head && !(head->flags & (UNDO_HIDDEN_FLAGS | OBJF_DELETED));
+    }
+
+    // Hidden objects keep their slots, which still count in their targets;
+    // the document's own count leaves them out. A list's largest data space
+    // is a cached bound that only grows, so it is not compared.
+    DocumentImage image()
+    {
+        std::map<OBJHANDLE, uint32_t> fromHidden;
+        for (OBJHANDLE h = 1; h < bank()->firstFree; ++h) {
+            const OBJectHead *head = HeadLock(kernel, h);
+            if (!head || !(head->flags & UNDO_HIDDEN_FLAGS) || isSavedCopy(h))
+                continue;
+            uint16_t id;
+            OBJHANDLE t;
+            for (int32_t n = 0; GetRef(kernel, h, &id, &t, n); ++n)
+                ++fromHidden[t];
+        }
+        DocumentImage doc;
+        for (OBJHANDLE h = 1; h < bank()->firstFree; ++h) {
+            const OBJectHead *head = HeadLock(kernel, h);
+            if (!head || (head->flags & UNDO_HIDDEN_FLAGS))
+                continue;
+            const char *base = reinterpret_cast<const char *>(head);
+            ObjectImage o{head->classIndex, head->flags,
+                          std::string(base + OBJ_HEAD_SIZE, head->refOffset - OBJ_HEAD_SIZE),
+                          std::string(base + head->dataOffset, head->size - head->dataOffset),
+                          {}, head->refsIncoming - fromHidden[h]};
+            if ((GetOBJectClassID(kernel, h) & CLASSBIT_LIST) && o.fixed.size() >= GOH_MAXDATA + 4)
+                o.fixed.replace(GOH_MAXDATA, 4, 4, '\0');
+            uint16_t id;
+            OBJHANDLE t;
+            for (int32_t n = 0; GetRef(kernel, h, &id, &t, n); ++n)
+                o.refs.emplace_back(id, t);
+            std::sort(o.refs.begin(), o.refs.end());
+            doc[h] = std::move(o);
+        }
+        return doc;
+    }
+
+    // The store's bookkeeping agrees with the blocks: every incoming count
+    // is the number of slots that point at the object from blocks that are
+    // not saved copies, and the counters count the blocks.
+    void expectConsistent()
+    {
+        std::map<OBJHANDLE, uint32_t> pointing;
+        uint32_t blocks = 0, copies = 0, deleted = 0;
+        for (OBJHANDLE h = 1; h < bank()->firstFree; ++h) {
+            const OBJectHead *head = HeadLock(kernel, h);
+            if (!head)
+                continue;
+            ++blocks;
+            copies += (head->flags & OBJF_UNDOCOPY) ? 1 : 0;
+            deleted += (head->flags & OBJF_DELETED) ? 1 : 0;
+            if (isSavedCopy(h))
+                continue;
+            uint16_t id;
+            OBJHANDLE t;
+            for (int32_t n = 0; GetRef(kernel, h, &id, &t, n); ++n)
+                ++pointing[t];
+        }
+        for (OBJHANDLE h = 1; h < bank()->firstFree; ++h)
+            if (HeadLock(kernel, h) && !isSavedCopy(h)) {
+                EXPECT_EQ(incoming(h), pointing[h]) << "incoming count of " << h;
+            }
+        EXPECT_EQ(kernel->objects, blocks);
+        EXPECT_EQ(kernel->undoCopies, copies);
+        EXPECT_EQ(kernel->deleted, deleted);
+    }
+
+    bool isSavedCopy(OBJHANDLE h)
+    {
+        for (uint32_t i = 0; i < bank()->undoEnd; ++i) {
+            const void *r = bank()->undoRecords[i];
+            if (UndoRecordKind(r) == UNDO_CHANGED &&
+                static_cast<const UndoChangeRecord *>(r)->copy == h)
+                return true;
+        }
+        return false;
+    }
+
+    std::vector<docmodeltest::WindowMessage> undoMessages()
+    {
+        std::vector<docmodeltest::WindowMessage> out;
+        for (const auto &m : windowMessages)
+            if (m.msg == MAPN_UNDOREDOSTATE || m.msg == MAPN_UNDOREDOCAPTION)
+                out.push_back(m);
+        return out;
+    }
+};
+
+TEST_F(UndoTest, StepsCarryTheirCodesAndAreCountedAndListed)
+{
+    addPolyline(layer0, 0);
+    ASSERT_EQ(Undo_SetNewStep(window, kernel, UNDO_OP_CREATE_POLYLINE), 1);
+    const OBJHANDLE b = addPolyline(layer0, 20);
+    ASSERT_EQ(Undo_SetNewStep(window, kernel, UNDO_OP_CREATE_POLYGON), 1);
+    ASSERT_EQ(Undo_DeleteOBJect(kernel, b), 1);
+    ASSERT_EQ(Undo_SetNewStep(window, kernel, UNDO_OP_DELETE), 1);
+
+    EXPECT_EQ(Undo_GetPositionCurStep(kernel), 5);
+    EXPECT_EQ(Undo_KernelUndoStepsCount(kernel), 3);
+    EXPECT_EQ(Undo_KernelRedoStepsCount(kernel), 0);
+    EXPECT_EQ(Undo_KernelStepWithIndex(kernel, 0, 1), UNDO_OP_DELETE);
+    EXPECT_EQ(Undo_KernelStepWithIndex(kernel, 2, 1), UNDO_OP_CREATE_POLYLINE);
+    EXPECT_EQ(Undo_KernelStepWithIndex(kernel, 3, 1), 0);
+    EXPECT_EQ(Undo_KernelStepWithIndex(kernel, -1, 1), 0);
+
+    ASSERT_EQ(Undo_Undo(kernel), 1);
+    ASSERT_EQ(Undo_Undo(kernel), 1);
+    EXPECT_EQ(Undo_KernelUndoStepsCount(kernel), 1);
+    EXPECT_EQ(Undo_KernelRedoStepsCount(kernel), 2);
+    EXPECT_EQ(Undo_KernelStepWithIndex(kernel, 0, 0), UNDO_OP_CREATE_POLYGON);
+    EXPECT_EQ(Undo_KernelStepWithIndex(kernel, 1, 0), UNDO_OP_DELETE);
+    EXPECT_EQ(Undo_KernelStepWithIndex(kernel, 0, 1), UNDO_OP_CREATE_POLYLINE);
+
+    // The first step has no marker below it and goes back to position 0.
+    ASSERT_EQ(Undo_Undo(kernel), 1);
+    EXPECT_EQ(Undo_GetPositionCurStep(kernel), -1);
+    EXPECT_EQ(Undo_Undo(kernel), 0);
+    EXPECT_EQ(Undo_KernelRedoStepsCount(kernel), 3);
+}
+
+TEST_F(UndoTest, NewStepSendsCaptionsThenStatesAndSkipsTheMarkerOnAnEmptyHistory)
+{
+    ASSERT_EQ(Undo_SetNewStep(window, kernel, UNDO_OP_DELETE), 1);
+    EXPECT_EQ(Undo_GetPositionCurStep(kernel), -1) << "no marker at position 0";
+    const std::vector<docmodeltest::WindowMessage> expected = {
+        {MAPN_UNDOREDOCAPTION, MAPN_UNDO, 0},
+        {MAPN_UNDOREDOCAPTION, MAPN_REDO, 0},
+        {MAPN_UNDOREDOSTATE, MAPN_ENABLE, MAPN_UNDO},
+        {MAPN_UNDOREDOSTATE, MAPN_DISABLE, MAPN_REDO},
+    };
+    EXPECT_EQ(undoMessages(), expected);
+
+    windowMessages.clear();
+    addPolyline(layer0, 0);
+    ASSERT_EQ(Undo_SetNewStep(window, kernel, UNDO_OP_CREATE_POLYLINE), 1);
+    ASSERT_GE(undoMessages().size(), 1u);
+    EXPECT_EQ(undoMessages()[0], (docmodeltest::WindowMessage{MAPN_UNDOREDOCAPTION, MAPN_UNDO, 3}));
+
+    // Recording switched off: no marker; the records join the next step.
+    record.undoEnabled = 0;
+    addPolyline(layer0, 50);
+    EXPECT_EQ(Undo_SetNewStep(window, kernel, 260), 0);
+    EXPECT_EQ(Undo_KernelUndoStepsCount(kernel), 0) << "the last record is not a marker";
+    record.undoEnabled = 1;
+    ASSERT_EQ(Undo_SetNewStep(window, kernel, 260), 1);
+    EXPECT_EQ(Undo_KernelUndoStepsCount(kernel), 2);
+}
+
+TEST_F(UndoTest, UndoingAnAdditionHidesTheObjectAndRedoShowsIt)
+{
+    const uint32_t before = GetNumberOfOBJectsKernel(kernel, 0);
+    const OBJHANDLE a = addPolyline(layer0, 0);
+    ASSERT_EQ(Undo_SetNewStep(window, kernel, 3), 1);
+    EXPECT_EQ(targets(layer0, REF_LAYER_MEMBER), std::vector<OBJHANDLE>{a});
+
+    ASSERT_EQ(Undo_Undo(kernel), 1);
+    EXPECT_FALSE(inDocument(a));
+    EXPECT_EQ(IsOBJectUndoDeleted(kernel, a), 1);
+    EXPECT_EQ(IsOBJectUndoCopy(kernel, a), 1);
+    EXPECT_TRUE(targets(layer0, REF_LAYER_MEMBER).empty());
+    EXPECT_EQ(GetNumberOfOBJectsKernel(kernel, 0), before);
+    expectConsistent();
+
+    ASSERT_EQ(Undo_Redo(kernel), 1);
+    EXPECT_TRUE(inDocument(a));
+    EXPECT_EQ(targets(layer0, REF_LAYER_MEMBER), std::vector<OBJHANDLE>{a});
+    EXPECT_EQ(GetNumberOfOBJectsKernel(kernel, 0), before + 1);
+    EXPECT_EQ(Undo_Redo(kernel), 0);
+    expectConsistent();
+}
+
+TEST_F(UndoTest, UndoingADeletionBringsBackEveryLink)
+{
+    const OBJHANDLE a = addPolyline(layer0, 0);
+    const OBJHANDLE b = addPolyline(layer0, 20);
+    const OBJHANDLE c = addPolyline(layer0, 40);
+    const std::vector<OBJHANDLE> aspectBefore = targets(aspect, REF_GROUP_MEMBER);
+    const OBJHANDLE g = makeGroup(aspect, {a, b});
+    ASSERT_EQ(Undo_AddNew(kernel, g), 1);
+    ASSERT_EQ(Undo_SetNewStep(window, kernel, 9), 1);
+    const DocumentImage saved = image();
+
+    ASSERT_EQ(Undo_DeleteTree(kernel, g), 1);
+    ASSERT_EQ(Undo_SetNewStep(window, kernel, UNDO_OP_DELETE), 1);
+    EXPECT_FALSE(inDocument(g));
+    EXPECT_FALSE(inDocument(a));
+    EXPECT_TRUE(inDocument(c));
+    EXPECT_EQ(targets(layer0, REF_LAYER_MEMBER), std::vector<OBJHANDLE>{c});
+    EXPECT_EQ(targets(aspect, REF_GROUP_MEMBER), aspectBefore);
+    expectConsistent();
+
+    ASSERT_EQ(Undo_Undo(kernel), 1);
+    EXPECT_EQ(difference(image(), saved), "");
+    // Shown objects are appended to their layer's drawing order.
+    EXPECT_EQ(targets(layer0, REF_LAYER_MEMBER), (std::vector<OBJHANDLE>{c, a, b}));
+    EXPECT_EQ(targets(g, REF_GROUP_MEMBER), (std::vector<OBJHANDLE>{a, b}));
+    expectConsistent();
+
+    ASSERT_EQ(Undo_Redo(kernel), 1);
+    EXPECT_FALSE(inDocument(b));
+    expectConsistent();
+}
+
+TEST_F(UndoTest, UndoingAChangeExchangesTheBlocksAndKeepsTheLinks)
+{
+    const OBJHANDLE a = addPolyline(layer0, 0);
+    ASSERT_EQ(Undo_SetNewStep(window, kernel, 3), 1);
+    const std::vector<_COORDPT> original = points(a);
+    const DocumentImage saved = image();
+
+    ASSERT_EQ(Undo_ChangeObject(kernel, a), 1);
+    setPoints(a, {{5, 5}, {6, 6}, {7, 7}});
+    ASSERT_EQ(Undo_SetNewStep(window, kernel, 220), 1);
+    expectConsistent();
+
+    ASSERT_EQ(Undo_Undo(kernel), 1);
+    EXPECT_EQ(points(a).size(), original.size());
+    EXPECT_EQ(difference(image(), saved), "");
+    expectConsistent();
+
+    ASSERT_EQ(Undo_Redo(kernel), 1);
+    EXPECT_EQ(points(a).size(), 3u);
+    EXPECT_EQ(targets(layer0, REF_LAYER_MEMBER), std::vector<OBJHANDLE>{a});
+    expectConsistent();
+}
+
+TEST_F(UndoTest, UndoingAChangeRepairsTheSelectionLinks)
+{
+    const OBJHANDLE a = addPolyline(layer0, 0);
+    ASSERT_EQ(Undo_SetNewStep(window, kernel, 3), 1);
+    ASSERT_EQ(Undo_ChangeObject(kernel, a), 1);
+    ASSERT_EQ(Undo_SetNewStep(window, kernel, 250), 1);
+    // Selected after the change was recorded: the saved block has no link.
+    ASSERT_NE(InsertRefInPos(kernel, selList, REF_SELECTED, a, -1, -1), OBJ_INVALID);
+    ASSERT_EQ(Undo_Undo(kernel), 1);
+    EXPECT_GE(findSelectedBack(a), 0);
+    expectConsistent();
+}
+
+TEST_F(UndoTest, ANewChangeDropsTheRedoBranchAndFreesItsObjects)
+{
+    const OBJHANDLE keep = addPolyline(layer0, 0);
+    ASSERT_EQ(Undo_SetNewStep(window, kernel, 3), 1);
+    const OBJHANDLE dropped = addPolyline(layer0, 20);
+    ASSERT_EQ(Undo_SetNewStep(window, kernel, 3), 1);
+    ASSERT_EQ(Undo_ChangeObject(kernel, keep), 1);
+    setPoints(keep, {{1, 1}});
+    ASSERT_EQ(Undo_SetNewStep(window, kernel, 220), 1);
+    const uint32_t layerIncoming = incoming(layer0);
+
+    ASSERT_EQ(Undo_Undo(kernel), 1);
+    ASSERT_EQ(Undo_Undo(kernel), 1);
+    EXPECT_EQ(incoming(layer0), layerIncoming) << "the hidden object still holds its layer";
+
+    ASSERT_EQ(Undo_AddNew(kernel, addPolyline(0, 90)), 1);
+    EXPECT_EQ(BankLock(bank(), dropped), nullptr) << "freed with the redo branch";
+    EXPECT_EQ(incoming(layer0), layerIncoming - 1) << "its link no longer counts in the layer";
+    EXPECT_EQ(Undo_KernelRedoStepsCount(kernel), 0);
+    EXPECT_EQ(Undo_Redo(kernel), 0);
+    EXPECT_EQ(points(keep).size(), 2u) << "the undone change stays undone";
+    expectConsistent();
+}
+
+TEST_F(UndoTest, ResetMakesDeletionsFinalAndLowersTheTargetsCounts)
+{
+    const OBJHANDLE a = addPolyline(layer0, 0);
+    const OBJHANDLE b = addPolyline(layer0, 20);
+    const OBJHANDLE g = makeGroup(aspect, {a, b});
+    ASSERT_EQ(Undo_SetNewStep(window, kernel, 3), 1);
+    const uint32_t layerIncoming = incoming(layer0);
+    const uint32_t aspectIncoming = incoming(aspect);
+    const uint32_t live = GetNumberOfOBJectsKernel(kernel, 0);
+
+    ASSERT_EQ(Undo_DeleteTree(kernel, g), 1);
+    ASSERT_EQ(Undo_SetNewStep(window, kernel, 100), 1);
+    ASSERT_EQ(Undo_ChangeObject(kernel, layer0), 1);
+    ASSERT_EQ(Undo_SetNewStep(window, kernel, 261), 1);
+    EXPECT_EQ(GetNumberOfOBJectsKernel(kernel, 0), live - 3);
+
+    ASSERT_EQ(Undo_Reset(kernel), 1);
+    EXPECT_EQ(BankLock(bank(), a), nullptr);
+    EXPECT_EQ(BankLock(bank(), g), nullptr);
+    EXPECT_EQ(incoming(layer0), layerIncoming - 2);
+    EXPECT_EQ(incoming(aspect), aspectIncoming - 1);
+    EXPECT_EQ(GetNumberOfOBJectsKernel(kernel, 0), live - 3);
+    EXPECT_EQ(kernel->undoCopies, 0u);
+    EXPECT_EQ(Undo_Undo(kernel), 0);
+    EXPECT_EQ(Undo_GetPositionCurStep(kernel), -1);
+    expectConsistent();
+}
+
+TEST_F(UndoTest, ResetFreesATargetThatWasDeletedWhileTheHiddenObjectHeldIt)
+{
+    const OBJHANDLE holder = addPolyline(layer0, 0);
+    const OBJHANDLE extra = CreateOBJect(kernel, CLASS_EXTRA);
+    ASSERT_NE(InsertRefInPos(kernel, holder, REF_EXTRA, extra, -1, -1), OBJ_INVALID);
+    ASSERT_EQ(Undo_SetNewStep(window, kernel, 3), 1);
+    ASSERT_EQ(Undo_DeleteOBJect(kernel, holder), 1);
+    ASSERT_EQ(Undo_SetNewStep(window, kernel, 100), 1);
+    // The hidden holder's link still counts: deleting the target keeps it.
+    EXPECT_GT(OBJectDelete(kernel, extra), 0);
+    ASSERT_NE(BankLock(bank(), extra), nullptr);
+
+    ASSERT_EQ(Undo_Reset(kernel), 1);
+    EXPECT_EQ(BankLock(bank(), holder), nullptr);
+    EXPECT_EQ(BankLock(bank(), extra), nullptr) << "went with its last reference";
+    expectConsistent();
+}
+
+TEST_F(UndoTest, TwoMarkersInARowAreOneStepEach)
+{
+    addPolyline(layer0, 0);
+    ASSERT_EQ(Undo_SetNewStep(window, kernel, 3), 1);
+    ASSERT_EQ(Undo_SetNewStep(window, kernel, 100), 1);
+    ASSERT_EQ(Undo_GetPositionCurStep(kernel), 2);
+    ASSERT_EQ(Undo_Undo(kernel), 1);
+    EXPECT_EQ(Undo_GetPositionCurStep(kernel), 1) << "only the upper marker passed";
+    ASSERT_EQ(Undo_Redo(kernel), 1);
+    EXPECT_EQ(Undo_GetPositionCurStep(kernel), 2);
+}
+
+TEST_F(UndoTest, DeferredResetFreesTheHistoryAtTheNextRecord)
+{
+    const OBJHANDLE a = addPolyline(layer0, 0);
+    ASSERT_EQ(Undo_SetNewStep(window, kernel, 3), 1);
+    ASSERT_EQ(Undo_DeleteOBJect(kernel, a), 1);
+    ASSERT_EQ(Undo_SetNewStep(window, kernel, 100), 1);
+    ASSERT_EQ(Undo_SetResetNext(kernel, 1), 1);
+    windowMessages.clear();
+    Undo_SendCaptions(window, kernel);
+    ASSERT_EQ(undoMessages().size(), 2u);
+    EXPECT_EQ(undoMessages()[0].lParam, 0) << "no caption while a reset is pending";
+
+    addPolyline(layer0, 30);
+    EXPECT_EQ(Undo_IsResetNextT(kernel), 0u);
+    EXPECT_EQ(BankLock(bank(), a), nullptr);
+    EXPECT_EQ(Undo_GetPositionCurStep(kernel), 0) << "only the new record";
+    expectConsistent();
+}
+
+TEST_F(UndoTest, GoingToASavedStepAndBack)
+{
+    for (int i = 0; i < 4; ++i) {
+        addPolyline(layer0, i * 20);
+        ASSERT_EQ(Undo_SetNewStep(window, kernel, uint16_t(2 + i)), 1);
+    }
+    const int savedStep = Undo_CurrentStep(kernel).index;
+    ASSERT_EQ(Undo_Undo(kernel), 1);
+    ASSERT_EQ(Undo_Undo(kernel), 1);
+    const int here = Undo_CurrentStep(kernel).index;
+    int out = 0;
+    EXPECT_EQ(GoToSavedRedo(kernel, savedStep, &out), 2);
+    EXPECT_EQ(out, 1);
+    EXPECT_EQ(Undo_CurrentStep(kernel).index, savedStep);
+    EXPECT_EQ(GoToSavedUndo(kernel, here, &out), 2);
+    EXPECT_EQ(Undo_CurrentStep(kernel).index, here);
+}
+
+TEST_F(UndoTest, CaptionsOfTheOperationCodes)
+{
+    const std::pair<uint16_t, const char *> cases[] = {
+        {0, ""}, {9, "Create Group"}, {10, "Create Group"}, {1, "Unrecognized Operation"},
+        {999, "Unrecognized Operation"}, {100, "Delete"}, {222, "Node dragging"},
+        {400, "Import from OS MasterMap file"},
+    };
+    for (const auto &[code, text] : cases) {
+        std::string caption = "x";
+        GiveOperationHumanName(&caption, code);
+        EXPECT_EQ(caption, text) << code;
+    }
+}
+
+TEST_F(UndoTest, BadInputFailsAndChangesNothing)
+{
+    const OBJHANDLE a = addPolyline(layer0, 0);
+    ASSERT_EQ(Undo_SetNewStep(window, kernel, 3), 1);
+    const OBJHANDLE freed = CreateOBJect(kernel, CLASS_POLYLINE);
+    OBJectDelete(kernel, freed);
+    const DocumentImage saved = image();
+    const int position = Undo_GetPositionCurStep(kernel);
+
+    for (OBJHANDLE h : {OBJHANDLE(0), freed, OBJHANDLE(0x7FFFFFFF)}) {
+        EXPECT_EQ(Undo_AddNew(kernel, h), 0) << h;
+        EXPECT_EQ(Undo_DeleteOBJect(kernel, h), 0) << h;
+        EXPECT_EQ(Undo_ChangeObject(kernel, h), 0) << h;
+        EXPECT_EQ(Undo_DeleteTree(kernel, h), 0) << h;
+        EXPECT_EQ(CheckIfObjectExists(kernel, h), 0) << h;
+        EXPECT_EQ(IsOBJectUndoCopy(kernel, h), 0) << h;
+    }
+    EXPECT_EQ(Undo_AddNew(nullptr, a), 0);
+    EXPECT_EQ(Undo_DeleteOBJect(nullptr, a), 0);
+    EXPECT_EQ(Undo_ChangeObject(nullptr, a), 0);
+    EXPECT_EQ(Undo_Undo(nullptr), 0);
+    EXPECT_EQ(Undo_Redo(nullptr), 0);
+    EXPECT_EQ(Undo_One(nullptr), nullptr);
+    EXPECT_EQ(Redo_One(nullptr), nullptr);
+    EXPECT_EQ(Undo_Reset(nullptr), 0);
+    EXPECT_EQ(Undo_GetPositionCurStep(nullptr), -1);
+    EXPECT_EQ(Undo_KernelUndoStepsCount(nullptr), 0);
+    EXPECT_EQ(ReplaceSelList(nullptr, a, nullptr), nullptr);
+    EXPECT_EQ(ReplaceSelList(kernel, 0x7FFFFFFF, nullptr), nullptr);
+    EXPECT_EQ(Undo_SetNewStep(0, kernel, 3), 0);
+    EXPECT_EQ(Undo_SetNewStep(window, nullptr, 3), 0);
+    EXPECT_EQ(CopySelList(window, kernel, 0), 0);
+    EXPECT_EQ(CopySelList(0, kernel, a), 0);
+
+    // Deleting an object twice records it once.
+    ASSERT_EQ(Undo_DeleteOBJect(kernel, a), 1);
+    EXPECT_EQ(Undo_DeleteOBJect(kernel, a), 0);
+    ASSERT_EQ(Undo_Undo(kernel), 1);
+    EXPECT_EQ(difference(image(), saved), "");
+    EXPECT_EQ(Undo_GetPositionCurStep(kernel), position);
+}
+
+TEST_F(UndoTest, SavedSelectionCopyIsAFreshByteCopy)
+{
+    ASSERT_EQ(CopySelList(window, kernel, selList), 1);
+    void *first = record.selCopy;
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(std::memcmp(first, HeadLock(kernel, selList), HeadLock(kernel, selList)->size), 0);
+    ASSERT_EQ(CopySelList(window, kernel, selList), 1);
+    EXPECT_NE(record.selCopy, nullptr);
+    // Putting the copy into the slot and back restores the slot's block.
+    void *live = ReplaceSelList(kernel, selList, record.selCopy);
+    EXPECT_EQ(ReplaceSelList(kernel, selList, live), record.selCopy);
+    EXPECT_EQ(BankLock(bank(), selList), live);
+    std::free(record.selCopy);
+    record.selCopy = nullptr;
+}
+
+TEST_F(UndoTest, UndoListSelectedObjectIsRemapped)
+{
+    const OBJHANDLE a = addPolyline(layer0, 0);
+    SendOBJectMessage(kernel, 0, undo, 0, GRM_SETSELECTED, WPARAM(a), 0);
+    EXPECT_EQ(Undo_ListSelectedGet(kernel, undo), a);
+    ASSERT_EQ(Undo_RemapListSelected(kernel, undo, [a](OBJHANDLE h) { return h == a ? 7u : 0u; }), 1);
+    EXPECT_EQ(Undo_ListSelectedGet(kernel, undo), 7u);
+    ASSERT_EQ(Undo_RemapListSelected(kernel, undo, [](OBJHANDLE) { return 0u; }), 1);
+    EXPECT_EQ(Undo_ListSelectedGet(kernel, undo), 0u) << "a vanished object leaves no selection";
+    EXPECT_EQ(Undo_RemapListSelected(kernel, layer0, [](OBJHANDLE h) { return h; }), 0);
+}
+
+// Random edits, undos and redos against the document as it was after each
+// step: every object's content, references and counts must come back.
+TEST_F(UndoTest, RandomEditUndoRedoSequencesGiveBackTheSavedDocuments)
+{
+    std::mt19937 rng(20240917);
+    auto pick = [&rng](int n) { return int(std::uniform_int_distribution<int>(0, n - 1)(rng)); };
+    const OBJHANDLE layer1 = CreateLayerOBJect(kernel, layers, 1, "second");
+    ASSERT_NE(layer1, 0u);
+    const OBJHANDLE layerOf[2] = {layer0, layer1};
+    Undo_Reset(kernel);
+
+    std::vector<DocumentImage> saved{image()};
+    size_t at = 0;
+    auto liveDrawables = [&] {
+        std::vector<OBJHANDLE> out;
+        for (OBJHANDLE l : layerOf)
+            for (OBJHANDLE h : targets(l, REF_LAYER_MEMBER))
+                out.push_back(h);
+        return out;
+    };
+    auto ungrouped = [&] {
+        std::vector<OBJHANDLE> out;
+        for (OBJHANDLE h : liveDrawables())
+            if (!FirstReference(kernel, h, REF_GROUP_PARENT, nullptr))
+                out.push_back(h);
+        return out;
+    };
+
+    for (int round = 0; round < 400; ++round) {
+        const int op = pick(10);
+        if (op < 3) {
+            addPolyline(layerOf[pick(2)], pick(1000));
+            ASSERT_EQ(Undo_SetNewStep(window, kernel, 3), 1);
+        } else if (op == 3) {
+            const std::vector<OBJHANDLE> free = ungrouped();
+            if (free.size() < 2)
+                continue;
+            const OBJHANDLE g = makeGroup(aspect, {free[0], free[1]});
+            ASSERT_EQ(Undo_AddNew(kernel, g), 1);
+            ASSERT_EQ(Undo_SetNewStep(window, kernel, 201), 1);
+        } else if (op == 4) {
+            const std::vector<OBJHANDLE> live = liveDrawables();
+            if (live.empty())
+                continue;
+            ASSERT_EQ(Undo_DeleteTree(kernel, live[size_t(pick(int(live.size())))]), 1);
+            ASSERT_EQ(Undo_SetNewStep(window, kernel, 100), 1);
+        } else if (op == 5) {
+            const std::vector<OBJHANDLE> live = liveDrawables();
+            if (live.empty())
+                continue;
+            const OBJHANDLE h = live[size_t(pick(int(live.size())))];
+            ASSERT_EQ(Undo_ChangeObject(kernel, h), 1);
+            std::vector<_COORDPT> pts(size_t(1 + pick(5)));
+            for (_COORDPT &p : pts)
+                p = {pick(500), pick(500)};
+            setPoints(h, pts);
+            ASSERT_EQ(Undo_SetNewStep(window, kernel, 220), 1);
+        } else if (op < 8) {
+            const int steps = Undo_KernelUndoStepsCount(kernel);
+            const int want = 1 + pick(3);
+            int undone = 0;
+            while (undone < want && Undo_Undo(kernel))
+                ++undone;
+            ASSERT_EQ(undone, std::min(want, steps));
+            ASSERT_EQ(size_t(steps), at);
+            at -= size_t(std::min<int>(undone, int(at)));
+            ASSERT_EQ(difference(image(), saved[at]), "") << "after undo, round " << round;
+            expectConsistent();
+            continue;
+        } else {
+            int n = 1 + pick(3), redone = 0;
+            while (n-- > 0 && Undo_Redo(kernel))
+                ++redone;
+            at += size_t(redone);
+            ASSERT_LT(at, saved.size());
+            ASSERT_EQ(difference(image(), saved[at]), "") << "after redo, round " << round;
+            expectConsistent();
+            continue;
+        }
+        saved.resize(at + 1);
+        saved.push_back(image());
+        ++at;
+        expectConsistent();
+        if (HasFatalFailure())
+            return;
+    }
+    // Everything undone gives the empty document again.
+    while (Undo_Undo(kernel)) {
+    }
+    EXPECT_EQ(difference(image(), saved[0]), "");
+    ASSERT_EQ(Undo_Reset(kernel), 1);
+    EXPECT_EQ(difference(image(), saved[0]), "");
+    expectConsistent();
+}
+
+} // namespace
