@@ -25,3 +25,6 @@ cmake --build "$build"
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc 2>/dev/null || echo 2)
 ctest --test-dir "$build" --output-on-failure -j "$jobs"
+
+# The map reader's fuzz target, built with clang, for a bounded time.
+tests/fuzz/run.sh "${MAP_FUZZ_SECONDS:-60}"

@@ -1,0 +1,49 @@
+#include "engine/kernel/graph_object.h"
+#include "engine/kernel/layers.h"
+#include "engine/kernel/map_file_internal.h"
+#include "engine/kernel/object_store.h"
+#include "engine/kernel/references.h"
+#include "engine/window/wndres.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+void storeName(_WNDRES *rec, const std::string &name)
+{
+    const size_t n = std::min(name.size(), sizeof rec->fileName - 1);
+    std::memcpy(rec->fileName, name.data(), n);
+    rec->fileName[n] = '\0';
+}
+
+std::string loadName(const _WNDRES *rec)
+{
+    return std::string(rec->fileName, strnlen(rec->fileName, sizeof rec->fileName));
+}
+
+} // namespace
+
+OBJHANDLE MapFilePageObject(HWND window, OBJectKernel *kernel)
+{
+    const OBJHANDLE pageLayer = GetPageLayer(window);
+    if (!pageLayer || !kernel)
+        return 0;
+    int32_t pos = 0;
+    for (OBJHANDLE h = FirstReference(kernel, pageLayer, REF_LAYER_MEMBER, &pos); h;
+         h = GetReference(kernel, pageLayer, REF_LAYER_MEMBER, &pos))
+        if (GetOBJectClassID(kernel, h) == CLASS_PAGE)
+            return h;
+    return 0;
+}
+
+void MapFileSetWindowFileName(_WNDRES *rec, const std::string &name)
+{
+    if (rec)
+        storeName(rec, name);
+}
+
+std::string MapFileWindowFileName(const _WNDRES *rec)
+{
+    return rec ? loadName(rec) : std::string();
+}
