@@ -5,6 +5,7 @@
 #include "engine/kernel/object_classes.h"
 #include "engine/kernel/object_store.h"
 #include "engine/kernel/references.h"
+#include "engine/kernel/unimplemented.h"
 
 #include <algorithm>
 #include <cmath>
@@ -246,6 +247,10 @@ LRESULT PresentationProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE recei
 
 LRESULT ZOBjectProc(OBJectKernel *, OBJHANDLE, OBJHANDLE, uint16_t, uint16_t, WPARAM, LPARAM)
 {
+    // Height objects have no behaviour of their own yet; the call is
+    // reported to the debug viewer like the other unimplemented entries.
+    ReportUnimplemented(
+        "unsigned long __stdcall ZOBjectProc(void *,void *,unsigned short,unsigned short,unsigned short,unsigned long)");
     return 0;
 }
 
