@@ -4,9 +4,13 @@
 #include "engine/kernel/graph_rect.h"
 #include "engine/kernel/graph_services.h"
 #include "engine/kernel/graph_window.h"
+#include "engine/kernel/groups.h"
+#include "engine/kernel/layer_groups.h"
+#include "engine/kernel/layers.h"
 #include "engine/kernel/object_classes.h"
 #include "engine/kernel/object_store.h"
 #include "engine/kernel/references.h"
+#include "engine/kernel/selection_list.h"
 #include "engine/kernel/undo.h"
 
 #include <algorithm>
@@ -18,22 +22,21 @@ constexpr uint16_t MODE_APPEND_CLASSBIT = 0x101;
 constexpr uint16_t MODE_SORTEDKEY_CLASSBIT = 0x104;
 constexpr uint16_t MODE_APPEND = 0x001;
 
-// Classes whose own procedures and compare procedures come with the layer,
-// group, selection, identifier, text and raster code are registered with
-// the family's defaults until then: DefGraphOBjectProc answers every
-// graphical message, and CompareBlocks gives the sorted lists (IdsList,
-// Groups) a valid order by handle.
+// Classes whose own procedures come with the identifier, text and raster
+// code are registered with the family's defaults until then:
+// DefGraphOBjectProc answers every graphical message, and CompareBlocks
+// gives the sorted IdsList a valid order by handle.
 const GraphClassRow kClassTable[GRAPH_CLASS_COUNT] = {
     {CLASS_ALLOBJECTS, "AllOBJects", 100, 10, 0, nullptr, AllOBjectsProc, MODE_APPEND_CLASSBIT},
     {CLASS_UNDO, "Undo", 64, 20, 0, nullptr, UndoOBjectProc, MODE_APPEND_CLASSBIT},
-    {CLASS_SELLIST, "SelList", 84, 20, 0, CompareBlocks, DefGraphOBjectProc, MODE_APPEND_CLASSBIT},
+    {CLASS_SELLIST, "SelList", 84, 20, 0, CompareSelected, SelListOBjectProc, MODE_APPEND_CLASSBIT},
     {CLASS_IDSLIST, "IdsList", 4, 20, 0, CompareBlocks, DefGraphOBjectProc, MODE_SORTEDKEY_CLASSBIT},
-    {CLASS_LAYERS, "Layers", 140, 1, 0, CompareBlocks, DefGraphOBjectProc, MODE_APPEND_CLASSBIT},
-    {CLASS_LAYER, "Layer", 208, 1, 0, nullptr, DefGraphOBjectProc, MODE_APPEND_CLASSBIT},
-    {CLASS_GROUPS, "Groups", 52, 1, 0, CompareBlocks, DefGraphOBjectProc, MODE_SORTEDKEY_CLASSBIT},
-    {CLASS_ASPECT, "Aspect", 68, 1, 0, nullptr, DefGraphOBjectProc, MODE_APPEND_CLASSBIT},
-    {CLASS_GROUP, "Group", 48, 1, 0, nullptr, DefGraphOBjectProc, MODE_APPEND},
-    {CLASS_DISTRICT, "District", 4, 1, 0, nullptr, DefGraphOBjectProc, MODE_APPEND},
+    {CLASS_LAYERS, "Layers", 140, 1, 0, CompareLayers, LayersProc, MODE_APPEND_CLASSBIT},
+    {CLASS_LAYER, "Layer", 208, 1, 0, nullptr, LayerProc, MODE_APPEND_CLASSBIT},
+    {CLASS_GROUPS, "Groups", 52, 1, 0, CompareAspects, GroupsProc, MODE_SORTEDKEY_CLASSBIT},
+    {CLASS_ASPECT, "Aspect", 68, 1, 0, nullptr, AspectProc, MODE_APPEND_CLASSBIT},
+    {CLASS_GROUP, "Group", 48, 1, 0, nullptr, GroupProc, MODE_APPEND},
+    {CLASS_DISTRICT, "District", 4, 1, 0, nullptr, GroupProc, MODE_APPEND},
     {CLASS_POLYGON, "Polygon", 52, 4, 16, nullptr, DefGraphOBjectProc, MODE_APPEND},
     {CLASS_POLYLINE, "Polyline", 52, 4, 16, nullptr, DefGraphOBjectProc, MODE_APPEND},
     {CLASS_ID, "Id", 24, 4, 2, nullptr, DefGraphOBjectProc, MODE_APPEND},
@@ -53,76 +56,6 @@ const GraphClassRow kClassTable[GRAPH_CLASS_COUNT] = {
     {CLASS_PRESDESCR, "PresDescr", 132, 1, 0, nullptr, nullptr, MODE_APPEND},
     {CLASS_PRESDESCRCOL, "PresDescrCol", 404, 1, 0, nullptr, nullptr, MODE_APPEND},
 };
-
-// Record fields that a new document's roots start with.
-constexpr size_t LAYERS_ACTIVE_SLOT = 48;
-constexpr size_t LAYERS_CUSTOM_COLOURS = 56;
-constexpr size_t LAYER_VISIBLE = 100;
-constexpr size_t LAYER_SELECTABLE = 101;
-constexpr size_t LAYER_WIDTH = 112;
-constexpr size_t LAYER_FILL = 116;
-constexpr size_t LAYER_MASK = 120;
-constexpr size_t GROUPS_ACTIVE_SLOT = 48;
-constexpr size_t ASPECT_NAME = 48;
-
-// The Layers root with layer 0, unnamed and active.
-OBJHANDLE makeLayersRoot(OBJectKernel *kernel)
-{
-    const OBJHANDLE root = CreateOBJect(kernel, CLASS_LAYERS);
-    if (!root)
-        return 0;
-    if (char *p = OBJectLock(kernel, root)) {
-        StoreField<int32_t>(p, LAYERS_ACTIVE_SLOT, 0);
-        for (size_t i = 0; i < 16; ++i)
-            StoreField<uint32_t>(p, LAYERS_CUSTOM_COLOURS + 4 * i, 0x00FFFFFF);
-    }
-    const OBJHANDLE layer = CreateOBJect(kernel, CLASS_LAYER);
-    if (!layer)
-        return root;
-    if (char *p = OBJectLock(kernel, layer)) {
-        StoreField<uint8_t>(p, LAYER_VISIBLE, 1);
-        StoreField<uint8_t>(p, LAYER_SELECTABLE, 1);
-        StoreField<uint32_t>(p, LAYER_WIDTH, 1);
-        StoreField<uint32_t>(p, LAYER_FILL, 0xFFFFFFFF);
-        StoreField<uint16_t>(p, LAYER_MASK, 0x00FF);
-    }
-    if (InsertRefInPos(kernel, root, REF_LAYER_MEMBER, layer, -1, -1) == OBJ_INVALID)
-        OBJectDelete(kernel, layer);
-    return root;
-}
-
-// The Groups root with the active aspect "$Permanent".
-OBJHANDLE makeGroupsRoot(OBJectKernel *kernel)
-{
-    const OBJHANDLE root = CreateOBJect(kernel, CLASS_GROUPS);
-    if (!root)
-        return 0;
-    const OBJHANDLE aspect = CreateOBJect(kernel, CLASS_ASPECT);
-    if (!aspect)
-        return root;
-    if (char *p = OBJectLock(kernel, aspect)) {
-        static constexpr char name[] = "$Permanent";
-        std::memcpy(p + ASPECT_NAME, name, sizeof name);
-    }
-    const uint32_t slot = InsertRefInPos(kernel, root, REF_GROUP_MEMBER, aspect, -1, -1);
-    if (slot == OBJ_INVALID) {
-        OBJectDelete(kernel, aspect);
-        return root;
-    }
-    if (char *p = OBJectLock(kernel, root))
-        StoreField<int32_t>(p, GROUPS_ACTIVE_SLOT, int32_t(slot));
-    return root;
-}
-
-OBJHANDLE makeSelList(OBJectKernel *kernel)
-{
-    const OBJHANDLE list = CreateOBJect(kernel, CLASS_SELLIST);
-    if (char *p = GraphHeadLock(kernel, list, SELLIST_POINT2 + 8)) {
-        StoreField(p, SELLIST_POINT1, kEmptyPoint);
-        StoreField(p, SELLIST_POINT2, kEmptyPoint);
-    }
-    return list;
-}
 
 // The REF_ROOT target of AllOBJects whose class id is classId.
 OBJHANDLE rootOfClass(OBJectKernel *kernel, OBJHANDLE all, uint16_t classId)
@@ -203,10 +136,10 @@ OBJHANDLE CreateRootOBJects(OBJectKernel *kernel, HWND window, OBJHANDLE *layers
     }
     StoreField<uint32_t>(p, ALL_WINDOW, window);
 
-    const OBJHANDLE layers = makeLayersRoot(kernel);
-    const OBJHANDLE groups = makeGroupsRoot(kernel);
+    const OBJHANDLE layers = CreateLayersRoot(kernel);
+    const OBJHANDLE groups = CreateGroupsRoot(kernel);
     const OBJHANDLE undo = CreateOBJect(kernel, CLASS_UNDO);
-    const OBJHANDLE selList = makeSelList(kernel);
+    const OBJHANDLE selList = CreateSelList(kernel);
     const OBJHANDLE idsList = CreateOBJect(kernel, CLASS_IDSLIST);
     const OBJHANDLE gisList = CreateOBJect(kernel, CLASS_GISLIST);
     const OBJHANDLE presList = CreateOBJect(kernel, CLASS_PRESLIST);
@@ -225,8 +158,8 @@ OBJHANDLE CreateRootOBJects(OBJectKernel *kernel, HWND window, OBJHANDLE *layers
     for (OBJHANDLE root : {layers, groups, undo, selList, idsList, gisList, presList})
         if (root)
             InsertRefInPos(kernel, all, REF_ROOT, root, -1, -1);
-    // The vertex bitmap, the page and the layer groups of the window are set
-    // up by their own subsystems once they exist.
+    ResetLayerGroups(kernel, all);
+    // The page of the window is set up with the window's page set-up.
     return all;
 }
 
@@ -322,9 +255,11 @@ int32_t GraphGetNumberOfLeafOBJS(HWND window)
     int32_t pos = -1;
     for (OBJHANDLE layer = GetReference(doc.kernel, layers, REF_LAYER_MEMBER, &pos); layer;
          layer = GetReference(doc.kernel, layers, REF_LAYER_MEMBER, &pos)) {
-        const uint32_t held = GetNumberOfReferencesFrom(doc.kernel, layer, 0);
+        // Only the layer's objects count: besides its back link to the
+        // Layers root a layer also holds its link into the layer groups.
+        const uint32_t held = GetNumberOfReferencesFrom(doc.kernel, layer, REF_LAYER_MEMBER);
         if (held != OBJ_INVALID)
-            sum += int64_t(held) - 1;
+            sum += held;
     }
     return int32_t(std::clamp<int64_t>(sum, INT32_MIN, INT32_MAX));
 }

@@ -2,6 +2,8 @@
 // crossing each other (crossings) become split points. While a record is in
 // the beam its link only collects crossing nodes; the link is split when the
 // record leaves the beam, or at once for a vertical link.
+#include <utility>
+
 #include "engine/polygon/engine_parameters.h"
 #include "engine/polygon/link.h"
 #include "engine/polygon/node.h"
@@ -60,7 +62,11 @@ void ScanBeam::IntersectSwapped(IScanBeam *a, IScanBeam *b) {
 }
 
 void ScanBeam::CocktailSort() {
-  _BI.cocktailsort(CrossOrder, [this](IScanBeam *a, IScanBeam *b) { IntersectSwapped(a, b); });
+  // The exchange moves the records between list nodes: their handles go along.
+  _BI.cocktailsort(CrossOrder, [this](IScanBeam *a, IScanBeam *b) {
+    IntersectSwapped(a, b);
+    std::swap(a->_handle, b->_handle);
+  });
 }
 
 int NodeXAscending(Node *a, Node *b) {
@@ -104,7 +110,6 @@ int Line::ProcessCrossings(DL_Iter<Link *> *graphIter) {
   }
   running->AttachLink(_link);
   _link->SetEndNode(running);
-  delete _crossings;
-  _crossings = nullptr;
+  DropCrossings();
   return 1;
 }

@@ -5,8 +5,11 @@
 // ("list error") and ends the operation.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <exception>
+#include <utility>
+#include <vector>
 
 enum ListErrorCode {
   NO_MES = 0,
@@ -57,6 +60,8 @@ public:
   Dtype removetail();
   int count() const { return _count; }
   bool empty() const { return _count == 0; }
+  // The sentinel, for walks over node handles (DL_Iter::node).
+  const DL_Node<Dtype> *rootnode() const { return _root; }
 
 private:
   friend class DL_Iter<Dtype>;
@@ -99,6 +104,10 @@ public:
   bool has(Dtype item) const;
   bool toitem(Dtype item);
   void toiter(DL_Iter *other);
+  // The list node at the iterator, as a handle that stays valid until its
+  // item is removed; tonode goes back to such a handle of this list.
+  DL_Node<Dtype> *node() const { return _current; }
+  void tonode(DL_Node<Dtype> *node) { _current = node; }
 
   void insbegin(Dtype item);
   void insend(Dtype item);
@@ -109,6 +118,13 @@ public:
 
   // fcmp(a, b): 1 when a belongs before b, -1 after, 0 equal. Stable.
   template <class Cmp> void mergesort(Cmp fcmp);
+  // The same order as mergesort (a stable order is unique), in time linear
+  // in the list plus the number of items out of place: for lists that are
+  // nearly in order already.
+  template <class Cmp> void insertionsort(Cmp fcmp);
+  // Stable sort by key(item) ascending under <; each key is taken once, so
+  // long lists are not sorted by chasing pointers in every comparison.
+  template <class Key> void sortbykey(Key key);
   // Exchanges items of neighbouring nodes; fswap(a, b) hears of each
   // exchange of a pair before it happens.
   template <class Cmp, class Swap> void cocktailsort(Cmp fcmp, Swap fswap);
@@ -126,7 +142,6 @@ private:
     if (_list->_iterlevel > 1)
       ReportIterError(operation, ITER_GT_1);
   }
-  template <class Cmp> static void MergeSortSegment(ListNode *root, int n, Cmp &fcmp);
   void Splice(DL_List<Dtype> *other);
 
   DL_List<Dtype> *_list = nullptr;
@@ -401,62 +416,78 @@ template <class Dtype> void DL_Iter<Dtype>::takeover(DL_Iter *otheriter) {
   otheriter->_current = otheriter->_list->_root;
 }
 
-// Sorts the segment closed by the sentinel root holding n nodes. The second
-// half is closed by a sentinel on this frame's stack, so nothing is
-// allocated; ties take the first half's node first (stable).
-template <class Dtype>
-template <class Cmp>
-void DL_Iter<Dtype>::MergeSortSegment(ListNode *root, int n, Cmp &fcmp) {
-  if (n < 2)
-    return;
-  const int firstCount = n / 2;
-  ListNode *firstTail = root;
-  for (int i = 0; i < firstCount; i++)
-    firstTail = firstTail->_next;
-
-  ListNode second;
-  second._next = firstTail->_next;
-  second._next->_prev = &second;
-  second._prev = root->_prev;
-  second._prev->_next = &second;
-  firstTail->_next = root;
-  root->_prev = firstTail;
-
-  MergeSortSegment(root, firstCount, fcmp);
-  MergeSortSegment(&second, n - firstCount, fcmp);
-
-  ListNode *a = root->_next;
-  ListNode *b = second._next;
-  ListNode *tail = root;
-  while (a != root && b != &second) {
-    ListNode *take;
-    if (fcmp(a->_item, b->_item) < 0) {
-      take = b;
-      b = b->_next;
-    } else {
-      take = a;
-      a = a->_next;
-    }
-    tail->_next = take;
-    take->_prev = tail;
-    tail = take;
+// Puts the nodes back into the list in the vector's order; each node keeps
+// its item, so iterators and handles stay on their items.
+template <class Dtype> void RelinkInOrder(DL_Node<Dtype> *root, const std::vector<DL_Node<Dtype> *> &nodes) {
+  DL_Node<Dtype> *tail = root;
+  for (DL_Node<Dtype> *node : nodes) {
+    tail->_next = node;
+    node->_prev = tail;
+    tail = node;
   }
-  if (a == root) {
-    tail->_next = b;
-    b->_prev = tail;
-    root->_prev = second._prev;
-    second._prev->_next = root;
-  } else {
-    tail->_next = a;
-    a->_prev = tail;
-  }
+  tail->_next = root;
+  root->_prev = tail;
 }
 
+// Ties keep their order, as in a merge taking the earlier half's node first:
+// b goes before a only when fcmp(a, b) < 0.
 template <class Dtype>
 template <class Cmp>
 void DL_Iter<Dtype>::mergesort(Cmp fcmp) {
   RequireAttached("mergesort()");
-  MergeSortSegment(_list->_root, _list->_count, fcmp);
+  if (_list->_count < 2)
+    return;
+  std::vector<ListNode *> nodes;
+  nodes.reserve(static_cast<size_t>(_list->_count));
+  for (ListNode *n = _list->_root->_next; n != _list->_root; n = n->_next)
+    nodes.push_back(n);
+  std::stable_sort(nodes.begin(), nodes.end(), [&fcmp](ListNode *x, ListNode *y) {
+    return fcmp(y->_item, x->_item) < 0;
+  });
+  RelinkInOrder(_list->_root, nodes);
+}
+
+template <class Dtype>
+template <class Key>
+void DL_Iter<Dtype>::sortbykey(Key key) {
+  RequireAttached("sortbykey()");
+  if (_list->_count < 2)
+    return;
+  using K = decltype(key(Dtype{}));
+  std::vector<std::pair<K, ListNode *>> keyed;
+  keyed.reserve(static_cast<size_t>(_list->_count));
+  for (ListNode *n = _list->_root->_next; n != _list->_root; n = n->_next)
+    keyed.emplace_back(key(n->_item), n);
+  std::stable_sort(keyed.begin(), keyed.end(),
+                   [](const auto &a, const auto &b) { return a.first < b.first; });
+  std::vector<ListNode *> nodes;
+  nodes.reserve(keyed.size());
+  for (const auto &entry : keyed)
+    nodes.push_back(entry.second);
+  RelinkInOrder(_list->_root, nodes);
+}
+
+template <class Dtype>
+template <class Cmp>
+void DL_Iter<Dtype>::insertionsort(Cmp fcmp) {
+  RequireAttached("insertionsort()");
+  ListNode *root = _list->_root;
+  for (ListNode *n = root->_next->_next; n != root;) {
+    ListNode *next = n->_next;
+    ListNode *before = n->_prev;
+    if (fcmp(before->_item, n->_item) < 0) {
+      // Out of place: it goes after the last node it does not belong before.
+      while (before->_prev != root && fcmp(before->_prev->_item, n->_item) < 0)
+        before = before->_prev;
+      n->_prev->_next = n->_next;
+      n->_next->_prev = n->_prev;
+      n->_next = before;
+      n->_prev = before->_prev;
+      before->_prev->_next = n;
+      before->_prev = n;
+    }
+    n = next;
+  }
 }
 
 template <class Dtype>

@@ -99,3 +99,7 @@ int ByBeginNodeY(Link *a, Link *b);
 int ByLength(Link *a, Link *b);
 int ByTopThenLeft(Link *a, Link *b);
 int ByGraphNumber(Link *a, Link *b);
+// Sorts in the same orders by keys taken once per link (large graphs).
+void SortByBeginNodeX(DL_Iter<Link *> *iter);
+void SortByTopThenLeft(DL_Iter<Link *> *iter);
+void SortByGraphNumber(DL_Iter<Link *> *iter);

@@ -104,16 +104,15 @@ int ConvertGraphsToPolygons(GraphList *graphs, EnginePolygonList *rings) {
     // Each point is judged once against its neighbours as they stand; the
     // first and the last are always kept.
     auto ring = std::make_unique<EnginePolygon>();
+    // A dropped point's successor is judged against the last point kept.
     if (!walk.empty()) {
+      const LPoint *kept = &walk[0];
       ring->points.insend(new LPoint(walk[0]));
-      size_t i = 1;
-      while (i + 1 < walk.size()) {
-        if (Redundant(&walk[i - 1], &walk[i], &walk[i + 1])) {
-          walk.erase(walk.begin() + static_cast<std::ptrdiff_t>(i));
+      for (size_t i = 1; i + 1 < walk.size(); i++) {
+        if (Redundant(kept, &walk[i], &walk[i + 1]))
           continue;
-        }
         ring->points.insend(new LPoint(walk[i]));
-        i++;
+        kept = &walk[i];
       }
       if (walk.size() > 1)
         ring->points.insend(new LPoint(walk.back()));

@@ -11,7 +11,7 @@
 
 int Graph::ScanPass(ScanMode mode) {
   DL_Iter<Link *> iter(_linklist);
-  iter.mergesort(ByBeginNodeX);
+  SortByBeginNodeX(&iter);
   while (iter.iterate())
     iter.item()->_mark = 0;
 
@@ -39,7 +39,7 @@ int Graph::JoinCloseNodes() {
   int merges = 0;
   {
     DL_Iter<Link *> a(_linklist);
-    a.mergesort(ByBeginNodeX);
+    SortByBeginNodeX(&a);
     DL_Iter<Link *> b(_linklist);
     a.tohead();
     for (; !a.hitroot(); a++) {
@@ -94,7 +94,7 @@ int Graph::RemoveNullLinks() {
 void Graph::Rotate(int plus90) {
   const double f = plus90 == 0 ? -1.0 : 1.0;
   DL_Iter<Link *> iter(_linklist);
-  iter.mergesort(ByBeginNodeX);
+  SortByBeginNodeX(&iter);
   // Every node turns once; two distinct nodes on one spot could interleave
   // in the sorted order, so the turned nodes are remembered.
   std::unordered_set<Node *> turned;

@@ -56,6 +56,9 @@ int ScanBeam::ProcessHoles(int fromFindNew, DL_Iter<Link *> *graphIter) {
   Link *k = record->GetLink();
 
   if (DL_List<Node *> *crossings = record->GetCrossings()) {
+    // Bridging moves the link's left node: its height on this step is the
+    // one it had before.
+    Ysp(record);
     while (!crossings->empty())
       Bridge(k, crossings->removehead(), graphIter);
   }

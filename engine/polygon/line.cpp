@@ -13,7 +13,14 @@ Line::Line(const Line &other)
     : _a(other._a), _b(other._b), _c(other._c), _link(other._link),
       _valid(other._valid) {}
 
-Line::~Line() { delete _crossings; }
+Line::~Line() { DropCrossings(); }
+
+void Line::DropCrossings() {
+  delete _crossings;
+  _crossings = nullptr;
+  delete _crossingSet;
+  _crossingSet = nullptr;
+}
 
 void Line::SetParameters(const LPoint &begin, const LPoint &end) {
   double a = end.GetY() - begin.GetY();
@@ -112,9 +119,21 @@ void Line::AddCrossing(Node *node) {
     _crossings->insend(node);
     return;
   }
-  {
+  // A link crossed by many others would make the look-up quadratic.
+  constexpr int kIndexedFrom = 8;
+  if (_crossings->count() < kIndexedFrom) {
     DL_Iter<Node *> look(_crossings);
     if (look.has(node))
+      return;
+  } else {
+    if (!_crossingSet || _crossingSet->size() != static_cast<size_t>(_crossings->count())) {
+      delete _crossingSet;
+      _crossingSet = new std::unordered_set<Node *>;
+      DL_Iter<Node *> all(_crossings);
+      while (all.iterate())
+        _crossingSet->insert(all.item());
+    }
+    if (!_crossingSet->insert(node).second)
       return;
   }
   _crossings->insend(node);

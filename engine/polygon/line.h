@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <unordered_set>
 
 #include "engine/polygon/dl_list.h"
 
@@ -82,6 +83,11 @@ protected:
   DL_List<Node *> *_crossings = nullptr;
 
 private:
+  // Index of a long crossing list for the check against doubles; rebuilt
+  // when the list lost nodes since.
+  std::unordered_set<Node *> *_crossingSet = nullptr;
+  void DropCrossings();
+
   void SetParameters(const LPoint &begin, const LPoint &end);
 };
 

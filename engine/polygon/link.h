@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+class IScanBeam;
 class Node;
 
 // Where another link's far node lies, seen from the shared node along this
@@ -72,6 +73,9 @@ public:
   uint32_t _exor : 1;
   uint32_t _group : 1;
   int32_t _graphnum = 0;
+  // The link's record while a scan beam holds it (null otherwise), so that
+  // the beam finds the records at a node without searching.
+  IScanBeam *_beam_record = nullptr;
 
 private:
   Node *_beginnode = nullptr;

@@ -1,5 +1,6 @@
 // The orders in which graph operations sort a link list.
 #include <algorithm>
+#include <utility>
 
 #include "engine/polygon/graph.h"
 #include "engine/polygon/link.h"
@@ -48,3 +49,23 @@ int ByTopThenLeft(Link *a, Link *b) {
 }
 
 int ByGraphNumber(Link *a, Link *b) { return Ascending(a->_graphnum, b->_graphnum); }
+
+void SortByBeginNodeX(DL_Iter<Link *> *iter) {
+  iter->sortbykey([](Link *link) {
+    const Node *node = link->GetBeginNode();
+    return std::pair<double, double>(node->GetX(), -node->GetY());
+  });
+}
+
+void SortByTopThenLeft(DL_Iter<Link *> *iter) {
+  iter->sortbykey([](Link *link) {
+    const Node *b = link->GetBeginNode();
+    const Node *e = link->GetEndNode();
+    return std::pair<double, double>(-std::max(b->GetY(), e->GetY()),
+                                     -std::min(b->GetX(), e->GetX()));
+  });
+}
+
+void SortByGraphNumber(DL_Iter<Link *> *iter) {
+  iter->sortbykey([](Link *link) { return link->_graphnum; });
+}

@@ -37,7 +37,7 @@ int Graph::MakeClockWise() {
   Node *top;
   {
     DL_Iter<Link *> iter(_linklist);
-    iter.mergesort(ByTopThenLeft);
+    SortByTopThenLeft(&iter);
     iter.tohead();
     top = NextStartNode(&iter);
   }

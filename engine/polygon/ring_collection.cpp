@@ -27,7 +27,7 @@ void Graph::ExtractSimples(int operation, int forOperation) {
   ResetMarks();
   try {
     DL_Iter<Link *> iter(_linklist);
-    iter.mergesort(ByTopThenLeft);
+    SortByTopThenLeft(&iter);
     iter.tohead();
     for (int number = 1;; number++) {
       Node *start = NextStartNode(&iter);
@@ -109,7 +109,7 @@ void Graph::Split(GraphList *out) {
   if (_linklist->empty())
     return;
   DL_Iter<Link *> iter(_linklist);
-  iter.mergesort(ByGraphNumber);
+  SortByGraphNumber(&iter);
   iter.tohead();
   int current = 0;
   Graph *graph = nullptr;

@@ -1,5 +1,6 @@
 #include "engine/polygon/scan_beam.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "engine/polygon/link.h"
@@ -22,17 +23,17 @@ void IScanBeam::Set_Direction() {
     _dir = begin->GetX() < end->GetX() ? 1 : 0;
 }
 
-void IScanBeam::Calc_Ysp(Node *node) {
+void IScanBeam::Calc_Ysp_At(const Node *node, double x, double y) {
   const Node *begin = _link->GetBeginNode();
   const Node *end = _link->GetEndNode();
   if (node == begin || node == end || begin->GetX() == end->GetX())
-    _ysp = node->GetY();
-  else if (node->GetX() == end->GetX())
+    _ysp = y;
+  else if (x == end->GetX())
     _ysp = end->GetY();
-  else if (node->GetX() == begin->GetX())
+  else if (x == begin->GetX())
     _ysp = begin->GetY();
   else
-    _ysp = Calculate_Y_from_X(node->GetX());
+    _ysp = Calculate_Y_from_X(x);
 }
 
 double IScanBeam::Slope() const {
@@ -145,19 +146,86 @@ ScanBeam::~ScanBeam() noexcept(false) {
 
 void ScanBeam::DropRecordAtBI() {
   IScanBeam *record = _BI.item();
+  if (record->GetLink()->_beam_record == record)
+    record->GetLink()->_beam_record = nullptr;
   _BI.remove();
   delete record;
+}
+
+void ScanBeam::InsertAtBI(IScanBeam *record) {
+  _BI.insbefore(record);
+  record->_handle = _BI.node()->_prev;
+  record->_ysp_step = _step;
+  record->GetLink()->_beam_record = record;
+}
+
+void ScanBeam::NewStep(Node *node) {
+  _step++;
+  _step_node = node;
+  _step_x = node->GetX();
+  _step_y = node->GetY();
+}
+
+double ScanBeam::Ysp(IScanBeam *record) {
+  if (record->_ysp_step != _step) {
+    record->Calc_Ysp_At(_step_node, _step_x, _step_y);
+    record->_ysp_step = _step;
+  }
+  return record->_ysp;
+}
+
+void ScanBeam::AllYsp() {
+  DL_Iter<IScanBeam *> iter(this);
+  while (iter.iterate())
+    Ysp(iter.item());
+}
+
+bool ScanBeam::TouchingRun(Node *node, std::vector<IScanBeam *> *run) {
+  run->clear();
+  {
+    DL_Iter<Link *> links(node->GetLinkList());
+    while (links.iterate()) {
+      IScanBeam *record = links.item()->_beam_record;
+      if (record && record->GetLink() == links.item() &&
+          std::find(run->begin(), run->end(), record) == run->end())
+        run->push_back(record);
+    }
+  }
+  if (run->empty())
+    return false;
+  auto inRun = [run](const DL_Node<IScanBeam *> *n) {
+    return std::find(run->begin(), run->end(), n->_item) != run->end();
+  };
+  const DL_Node<IScanBeam *> *root = rootnode();
+  DL_Node<IScanBeam *> *top = (*run)[0]->_handle;
+  while (top->_prev != root && inRun(top->_prev))
+    top = top->_prev;
+  size_t length = 0;
+  for (DL_Node<IScanBeam *> *n = top; n != root && inRun(n); n = n->_next)
+    length++;
+  if (length != run->size())
+    return false;
+  DL_Node<IScanBeam *> *n = top;
+  for (IScanBeam *&record : *run) {
+    record = n->_item;
+    n = n->_next;
+  }
+  return true;
 }
 
 void ScanBeam::SetSameX(Node *next) { _same_x = next->GetX() <= _low->GetX() ? 1 : 0; }
 
 void ScanBeam::CalcAllYsp() {
   DL_Iter<IScanBeam *> iter(this);
-  while (iter.iterate())
+  while (iter.iterate()) {
     iter.item()->Calc_Ysp(_low);
+    iter.item()->_ysp_step = _step;
+  }
 }
 
-void ScanBeam::SortByY() { _BI.mergesort(BeamOrder); }
+// Between two steps of the sweep only crossing links change places, so the
+// beam is nearly in order.
+void ScanBeam::SortByY() { _BI.insertionsort(BeamOrder); }
 
 bool ScanBeam::InOrder() {
   DL_Iter<IScanBeam *> iter(this);
@@ -175,7 +243,7 @@ bool ScanBeam::InOrder() {
 
 void ScanBeam::ToFirstBelow(double y) {
   _BI.tohead();
-  while (!_BI.hitroot() && !(_BI.item()->_ysp < y))
+  while (!_BI.hitroot() && !(Ysp(_BI.item()) < y))
     _BI++;
 }
 
@@ -189,7 +257,7 @@ int ScanBeam::FindNew(ScanMode mode, DL_Iter<Link *> *graphIter) {
         IScanBeam *record = new IScanBeam(link);
         record->_ysp = _low->GetY();
         record->Set_Direction();
-        _BI.insbefore(record);
+        InsertAtBI(record);
         _BI--;
         NodeToLink();
         DropRecordAtBI();
@@ -202,7 +270,7 @@ int ScanBeam::FindNew(ScanMode mode, DL_Iter<Link *> *graphIter) {
       IScanBeam *record = new IScanBeam(link);
       record->_ysp = _low->GetY();
       record->Set_Direction();
-      _BI.insbefore(record);
+      InsertAtBI(record);
       switch (mode) {
       case ScanMode::NODE_TO_LINK:
         _BI--;
@@ -241,6 +309,8 @@ int ScanBeam::RemoveOld(ScanMode mode, DL_Iter<Link *> *graphIter) {
   int result = 0;
   const bool hasBeamLinks = node->SteepestLink(1) != nullptr;
   const double y = node->GetY();
+  if (!_same_x)
+    NewStep(node);
 
   if (mode == ScanMode::NODE_TO_LINK || mode == ScanMode::LINK_CROSSINGS) {
     if (!_same_x) {
@@ -278,7 +348,27 @@ int ScanBeam::RemoveOld(ScanMode mode, DL_Iter<Link *> *graphIter) {
     DropRecordAtBI();
   };
 
-  if (!_same_x && hasBeamLinks) {
+  if (!hasBeamLinks) {
+    ToFirstBelow(y);
+    return result;
+  }
+
+  // The links at the node are found through their records, not by walking
+  // the beam from the top; in a planar graph they are neighbours there.
+  std::vector<IScanBeam *> &run = _run;
+  if (TouchingRun(node, &run)) {
+    const DL_Node<IScanBeam *> *above = run.front()->_handle->_prev;
+    // On a repeated x the walk from the top would stop above the run at a
+    // record lower than the node; in order, that cannot be.
+    if (!_same_x || above == rootnode() || !(y > Ysp(above->_item))) {
+      _BI.tonode(run.front()->_handle);
+      for (IScanBeam *record : run)
+        leave(record);
+      return result;
+    }
+  }
+
+  if (!_same_x) {
     IScanBeam *insertionPoint = nullptr;
     bool removed = false;
     bool strayTouching = false;
@@ -291,25 +381,22 @@ int ScanBeam::RemoveOld(ScanMode mode, DL_Iter<Link *> *graphIter) {
         removed = true;
         continue;
       }
-      record->Calc_Ysp(node);
+      Ysp(record);
       if (removed && !insertionPoint)
         insertionPoint = record;
       _BI++;
     }
-    if (strayTouching && !InOrder()) {
+    if (strayTouching && (AllYsp(), !InOrder())) {
       // The links at the node were not neighbours in the beam: put the
       // beam in order again and insert by height.
       SortByY();
       ToFirstBelow(y);
     } else if (insertionPoint) {
-      _BI.toitem(insertionPoint);
+      _BI.tonode(insertionPoint->_handle);
     } else {
       _BI.toroot();
     }
-  } else if (!_same_x) {
-    CalcAllYsp();
-    ToFirstBelow(y);
-  } else if (hasBeamLinks) {
+  } else {
     bool removed = false;
     _BI.tohead();
     while (!_BI.hitroot()) {
@@ -319,12 +406,10 @@ int ScanBeam::RemoveOld(ScanMode mode, DL_Iter<Link *> *graphIter) {
         removed = true;
         continue;
       }
-      if (removed || y > record->_ysp)
+      if (removed || y > Ysp(record))
         break;
       _BI++;
     }
-  } else {
-    ToFirstBelow(y);
   }
   return result;
 }

@@ -10,6 +10,7 @@
 #include "engine/polygon/dl_list.h"
 #include "engine/polygon/graph.h"
 #include "engine/polygon/line.h"
+#include "engine/polygon/node.h"
 #include "engine/polygon/record_block_cache.h"
 
 class Link;
@@ -28,7 +29,9 @@ public:
   }
 
   void Set_Direction();
-  void Calc_Ysp(Node *node);
+  void Calc_Ysp(Node *node) { Calc_Ysp_At(node, node->GetX(), node->GetY()); }
+  // The same for a node given by identity and place (it may be gone since).
+  void Calc_Ysp_At(const Node *node, double x, double y);
   // Sets the inside flags of the link from the winding counts of the
   // record above (null at the top); 1 when the link doubles that one's.
   int Calc_Set_Left_Right(IScanBeam *above);
@@ -38,6 +41,10 @@ public:
   bool Touches(const Node *node) const;
 
   double _ysp = 0.0;
+  // The sweep step for which _ysp holds (see ScanBeam::Ysp).
+  uint64_t _ysp_step = 0;
+  // This record's place in the beam.
+  DL_Node<IScanBeam *> *_handle = nullptr;
   int _dir = 1;
   int32_t _a_count = 0;
   int32_t _b_count = 0;
@@ -71,6 +78,15 @@ public:
 
 private:
   void IntersectSwapped(IScanBeam *a, IScanBeam *b);
+  void InsertAtBI(IScanBeam *record);
+  // A new x of the sweep: heights are worked out again, each when first
+  // asked for (most records are never asked between two steps).
+  void NewStep(Node *node);
+  double Ysp(IScanBeam *record);
+  void AllYsp();
+  // Where every beam record at the node sits in one run, the records of
+  // that run from the top (false when they are apart or there are none).
+  bool TouchingRun(Node *node, std::vector<IScanBeam *> *run);
   // _BI onto the first record, from the top, lying below y (root if none).
   void ToFirstBelow(double y);
   void DropRecordAtBI();
@@ -78,6 +94,11 @@ private:
   Node *_low = nullptr;
   DL_Iter<IScanBeam *> _BI;
   int32_t _same_x = 0;
+  std::vector<IScanBeam *> _run;
+  uint64_t _step = 1;
+  const Node *_step_node = nullptr;
+  double _step_x = 0.0;
+  double _step_y = 0.0;
   // Crossing nodes this beam made: any that is still without links when
   // the sweep ends (an error cut it short) is freed with the beam.
   std::vector<Node *> _newnodes;

@@ -34,32 +34,6 @@ struct WindowMessage {
 
 inline constexpr UINT kNotifyMessage = 0x0400 + 0x222;
 
-// Puts the document model's procedures into the class table, keeping the
-// table's sizes and modes.
-inline void RegisterDocModelClasses()
-{
-    struct Own {
-        uint16_t id;
-        OBJectCompareProc compare;
-        OBJectClassProc proc;
-    };
-    const Own own[] = {
-        {CLASS_SELLIST, CompareSelected, SelListOBjectProc},
-        {CLASS_LAYERS, CompareLayers, LayersProc},
-        {CLASS_LAYER, nullptr, LayerProc},
-        {CLASS_GROUPS, CompareAspects, GroupsProc},
-        {CLASS_ASPECT, nullptr, AspectProc},
-        {CLASS_GROUP, nullptr, GroupProc},
-        {CLASS_DISTRICT, nullptr, GroupProc},
-    };
-    const GraphClassRow *table = GraphClassTable();
-    for (const Own &o : own)
-        for (int i = 0; i < GRAPH_CLASS_COUNT; ++i)
-            if (table[i].id == o.id)
-                RegisterOBJectClass(o.id, table[i].fixedSize, table[i].slots, table[i].reserve,
-                                    o.compare, o.proc, table[i].mode, table[i].name);
-}
-
 class DocModelTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -67,7 +41,6 @@ protected:
         saved_ = SaveClassTable();
         ClearClassTable();
         ASSERT_EQ(InitGraphClasses(0), 1);
-        RegisterDocModelClasses();
         oldSink_ = SetInternalErrorSink([](std::string_view) {});
         oldHook_ = SetMessageBoxHook([this](const MessageBoxRequest &r) {
             boxes.push_back(r);

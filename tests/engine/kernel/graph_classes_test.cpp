@@ -64,8 +64,9 @@ TEST_F(GraphTest, NewDocumentHasItsRootsInOrder)
     }
     EXPECT_EQ(got, expected);
 
-    // AllOBjects, the seven roots, layer 0 and the permanent aspect.
-    EXPECT_EQ(GetNumberOfOBJectsKernel(kernel, 0), 10u);
+    // AllOBjects, the seven roots, layer 0, the permanent aspect and the
+    // layer-group root that holds layer 0.
+    EXPECT_EQ(GetNumberOfOBJectsKernel(kernel, 0), 11u);
     EXPECT_EQ(GetNumberOfOBJectsKernel(kernel, CLASS_LAYER), 1u);
     EXPECT_EQ(GetNumberOfOBJectsKernel(kernel, CLASS_ASPECT), 1u);
     const OBJHANDLE aspect = FirstReference(kernel, groups, REF_GROUP_MEMBER, nullptr);

@@ -69,7 +69,7 @@ TEST_F(GraphTest, DefaultAnswersOfTheGraphicalMessages)
         LRESULT result;
     } cases[] = {
         {"selected of a non-list", poly, GRM_GETSELECTED, 0, 0, 0, -2},
-        {"selected of an empty list", groups, GRM_GETSELECTED, 0, 0, 0, -1},
+        {"selected of an empty list", layers, GRM_GETSELECTED, 0, 0, 0, -1},
         {"visible through its layer", poly, GRM_GETVISIBLE, 0, 0, 0, 1},
         {"visible from its layer", lone, GRM_GETVISIBLE, 0, 0, REF_LAYER_MEMBER, 1},
         {"visible without layer", lone, GRM_GETVISIBLE, 0, 0, 0, 0},
@@ -215,8 +215,11 @@ TEST_F(GraphTest, InfoLinesOfTheDefaultProcedure)
     EXPECT_EQ(lines[1], "Bound.Rect: \t\t((    -5,     2), (   100,     7))");
     EXPECT_EQ(lines[2], "Graph. Flags:\t\t   7");
     EXPECT_EQ(lines[3], "");
+    // A list object: the layer's own procedure adds lines of its own, so the
+    // family's default procedure is asked directly.
     lines.clear();
-    for (WPARAM n = 0; send(kernel, layer, OBJM_INFOLINE, n, LPARAM(line)) == 1 && n < 20; ++n)
+    for (WPARAM n = 0; DefGraphOBjectProc(kernel, layer, layer, 0, OBJM_INFOLINE, n, LPARAM(line)) == 1 && n < 20;
+         ++n)
         lines.emplace_back(line);
     ASSERT_EQ(lines.size(), 6u);
     EXPECT_EQ(lines[4], "Max. data space: \t\t       0");

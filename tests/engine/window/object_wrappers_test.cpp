@@ -2,6 +2,7 @@
 
 #include "engine/kernel/bank.h"
 #include "engine/kernel/graph_classes.h"
+#include "engine/kernel/layer_groups.h"
 #include "engine/kernel/graph_object.h"
 #include "engine/kernel/groups.h"
 #include "engine/kernel/layers.h"
@@ -21,28 +22,6 @@
 
 namespace {
 
-// The document model's procedures in the class table (sizes and modes as
-// registered), so that roots keep their active slots as documents do.
-void RegisterDocumentProcedures()
-{
-    struct Own {
-        uint16_t id;
-        OBJectCompareProc compare;
-        OBJectClassProc proc;
-    };
-    const Own own[] = {
-        {CLASS_SELLIST, CompareSelected, SelListOBjectProc}, {CLASS_LAYERS, CompareLayers, LayersProc},
-        {CLASS_LAYER, nullptr, LayerProc},                   {CLASS_GROUPS, CompareAspects, GroupsProc},
-        {CLASS_ASPECT, nullptr, AspectProc},                 {CLASS_GROUP, nullptr, GroupProc},
-    };
-    const GraphClassRow *table = GraphClassTable();
-    for (const Own &o : own)
-        for (int i = 0; i < GRAPH_CLASS_COUNT; ++i)
-            if (table[i].id == o.id)
-                RegisterOBJectClass(o.id, table[i].fixedSize, table[i].slots, table[i].reserve,
-                                    o.compare, o.proc, table[i].mode, table[i].name);
-}
-
 // A headless map window whose record holds a new document: layer 0 with
 // polylines, polygons and a text, a group in the active aspect, a selection.
 class WindowObjectsTest : public ::testing::Test {
@@ -52,7 +31,6 @@ protected:
         saved_ = SaveClassTable();
         ClearClassTable();
         ASSERT_EQ(InitGraphClasses(0), 1);
-        RegisterDocumentProcedures();
         oldSink_ = SetInternalErrorSink([](std::string_view) {});
         oldHook_ = SetMessageBoxHook([](const MessageBoxRequest &) { return IDOK; });
         kernel = KernelNew();
@@ -136,6 +114,9 @@ TEST_F(WindowObjectsTest, CountsAndListsByTypeSelectionAndGroup)
     select(area1);
     select(group);
     select(text);
+    // A new document's layer 0 sits under the layer-group root, a Group too.
+    const OBJHANDLE layerGroups = LG_RootGet(kernel, all);
+    ASSERT_NE(layerGroups, 0u);
 
     struct Case {
         ObjTypeMask mask;
@@ -144,7 +125,7 @@ TEST_F(WindowObjectsTest, CountsAndListsByTypeSelectionAndGroup)
         {0x0003, {line1, area1, line2, area2}},
         {0x0001, {line1, line2}},
         {0x0004, {text}},
-        {0x0400, {inner, group}},
+        {0x0400, {layerGroups, inner, group}},
         {0x1003, {area1}},
         {0x1004, {text}},
         {0x1400, {group}},
@@ -158,7 +139,7 @@ TEST_F(WindowObjectsTest, CountsAndListsByTypeSelectionAndGroup)
         EXPECT_EQ(walk(c.mask), c.expected);
         EXPECT_EQ(GetHandlesCount(&record, c.mask), int32_t(c.expected.size()));
     }
-    EXPECT_EQ(GetHandlesCount(&record, OTM_ANY), 8) << "layer 0 counts as a Layer";
+    EXPECT_EQ(GetHandlesCount(&record, OTM_ANY), 9) << "layer 0 counts as a Layer";
     EXPECT_EQ(GetHandlesCountSel(&record, 0x0003), 0) << "no selection bit";
     // Continuing after an object that only a selected group reaches.
     EXPECT_EQ(GetNextHandleSel(&record, line2, 0x2003), area2);
