@@ -1,81 +1,33 @@
-// Fixture of the layer, layer-group, group and selection tests: the engine's
-// class table with the document model's procedures, a kernel with the roots
-// of a new document attached to a headless map window, and a second window
-// that records the notifications.
+// Fixture of the layer, layer-group, group and selection tests: the
+// graphical classes' document in a headless map window, with its first layer
+// and active aspect at hand.
 #pragma once
 
-#include "engine/kernel/graph_classes.h"
-#include "engine/kernel/graph_object.h"
-#include "engine/kernel/graph_rect.h"
-#include "engine/kernel/graph_window.h"
 #include "engine/kernel/groups.h"
 #include "engine/kernel/layer_groups.h"
 #include "engine/kernel/layers.h"
-#include "engine/kernel/object_classes.h"
-#include "engine/kernel/object_store.h"
-#include "engine/kernel/references.h"
 #include "engine/kernel/selection_list.h"
-#include "platform/diagnostics.h"
-#include "platform/message_box.h"
-#include "platform/window.h"
-
-#include <gtest/gtest.h>
+#include "graph_fixture.h"
 
 #include <string>
 #include <vector>
 
 namespace docmodeltest {
 
-struct WindowMessage {
-    UINT msg;
-    WPARAM wParam;
-    LPARAM lParam;
-};
+using graphtest::WindowMessage;
 
 inline constexpr UINT kNotifyMessage = 0x0400 + 0x222;
 
-class DocModelTest : public ::testing::Test {
+class DocModelTest : public graphtest::GraphTest {
 protected:
     void SetUp() override
     {
-        saved_ = SaveClassTable();
-        ClearClassTable();
-        ASSERT_EQ(InitGraphClasses(0), 1);
-        oldSink_ = SetInternalErrorSink([](std::string_view) {});
-        oldHook_ = SetMessageBoxHook([this](const MessageBoxRequest &r) {
-            boxes.push_back(r);
-            return IDOK;
-        });
-        kernel = KernelNew();
-        ASSERT_NE(kernel, nullptr);
-        window = CreateHeadlessWindow([this](HWND, UINT m, WPARAM w, LPARAM l) -> LRESULT {
-            windowMessages.push_back({m, w, l});
-            return 0;
-        });
-        target = CreateHeadlessWindow([this](HWND, UINT m, WPARAM w, LPARAM l) -> LRESULT {
-            notifications.push_back({m, w, l});
-            return 0;
-        });
-        record.kernel = kernel;
-        AttachWndRes(window, &record);
-        all = CreateRootOBJects(kernel, window, &layers, &groups, &undo, &selList, nullptr);
-        ASSERT_NE(all, 0u);
-        ASSERT_EQ(SetRootOBJect(window, all), all);
-        ResetLayerGroups(kernel, all);
-        layer0 = FirstReference(kernel, layers, REF_LAYER_MEMBER, nullptr);
-        ASSERT_NE(layer0, 0u);
+        GraphTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        layer0 = layer;
         aspect = GetActiveAspect(kernel, groups);
         ASSERT_NE(aspect, 0u);
-    }
-
-    void TearDown() override
-    {
-        DestroyWindow(window);
-        DestroyWindow(target);
-        KernelDelete(kernel);
-        SetInternalErrorSink(oldSink_);
-        SetMessageBoxHook(oldHook_);
-        RestoreClassTable(saved_);
     }
 
     // A polyline with a bound rectangle, on the layer when one is given.
@@ -133,19 +85,7 @@ protected:
 
     OBJHANDLE makePageLayer() { return CreateLayerOBJect(kernel, layers, PAGE_LAYER_NUMBER, PAGE_LAYER_NAME); }
 
-    OBJectKernel *kernel = nullptr;
-    HWND window = 0;
-    HWND target = 0;
-    _WNDRES record;
-    OBJHANDLE all = 0, layers = 0, groups = 0, undo = 0, selList = 0, layer0 = 0, aspect = 0;
-    std::vector<WindowMessage> windowMessages;
-    std::vector<WindowMessage> notifications;
-    std::vector<MessageBoxRequest> boxes;
-
-private:
-    std::shared_ptr<OBJectClassTableState> saved_;
-    InternalErrorSink oldSink_;
-    MessageBoxHook oldHook_;
+    OBJHANDLE layer0 = 0, aspect = 0;
 };
 
 } // namespace docmodeltest

@@ -37,6 +37,17 @@ struct WindowMessage {
     LPARAM lParam;
 };
 
+// Messages compare and print in test output.
+inline bool operator==(const WindowMessage &a, const WindowMessage &b)
+{
+    return a.msg == b.msg && a.wParam == b.wParam && a.lParam == b.lParam;
+}
+
+inline std::ostream &operator<<(std::ostream &os, const WindowMessage &m)
+{
+    return os << "{" << m.msg << ", " << m.wParam << ", " << m.lParam << "}";
+}
+
 class GraphTest : public ::testing::Test {
 protected:
     void SetUp() override

@@ -11,21 +11,6 @@
 #include <random>
 #include <tuple>
 
-namespace docmodeltest {
-
-// Messages compare and print in test output.
-inline bool operator==(const WindowMessage &a, const WindowMessage &b)
-{
-    return a.msg == b.msg && a.wParam == b.wParam && a.lParam == b.lParam;
-}
-
-inline std::ostream &operator<<(std::ostream &os, const WindowMessage &m)
-{
-    return os << "{" << m.msg << ", " << m.wParam << ", " << m.lParam << "}";
-}
-
-} // namespace docmodeltest
-
 namespace {
 
 using docmodeltest::DocModelTest;

@@ -1,5 +1,6 @@
 #include <cmath>
 #include <memory>
+#include <vector>
 
 #include "engine/polygon/line.h"
 #include "polygon_test_support.h"
@@ -143,6 +144,27 @@ TEST_F(LinePrimitivesTest, IntersectionTable) {
     EXPECT_NEAR(result.GetX(), c.x, slack);
     EXPECT_NEAR(result.GetY(), c.y, slack);
   }
+}
+
+// Past a few crossings the check against doubles goes through an index; it
+// must still refuse every node already held, also after nodes were taken.
+TEST_F(LinePrimitivesTest, LongCrossingListsStayDistinct) {
+  auto link = MakeLink(0, 0, 100, 0);
+  Line line(link.get());
+  std::vector<std::unique_ptr<Node>> nodes;
+  for (int i = 1; i < 40; i++)
+    nodes.push_back(std::make_unique<Node>(double(i), 0.0));
+  for (int pass = 0; pass < 3; pass++)
+    for (auto &node : nodes)
+      line.AddCrossing(node.get());
+  ASSERT_EQ(line.GetCrossings()->count(), 39);
+  for (int i = 0; i < 20; i++)
+    line.GetCrossings()->removehead();
+  for (auto &node : nodes)
+    line.AddCrossing(node.get());
+  EXPECT_EQ(line.GetCrossings()->count(), 39);
+  line.AddCrossing(link->GetBeginNode());
+  EXPECT_EQ(line.GetCrossings()->count(), 39);
 }
 
 TEST_F(LinePrimitivesTest, CrossingListsHoldDistinctForeignNodes) {
