@@ -25,9 +25,10 @@ function(map_add_test)
     target_link_libraries(${T_NAME} PRIVATE GTest::gtest_main)
   endif()
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock)
-  target_compile_definitions(${T_NAME} PRIVATE
-    MAP_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/tests/data"
-    MAP_MODULES_DIR="${MAP_MODULES_DIR}")
+  # Paths of this build come from a generated header, not from compile
+  # definitions, so that a clone in another folder still hits the compiler
+  # cache for every file that does not ask for them.
+  target_include_directories(${T_NAME} PRIVATE ${CMAKE_BINARY_DIR}/generated)
   add_test(NAME ${T_NAME} COMMAND ${T_NAME})
   set_tests_properties(${T_NAME} PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1;ASAN_OPTIONS=detect_leaks=1")
@@ -65,7 +66,6 @@ function(map_engine_subsystem name)
   add_library(map_${name} STATIC ${srcs})
   target_include_directories(map_${name} PUBLIC ${CMAKE_SOURCE_DIR})
   target_link_libraries(map_${name} PUBLIC platform ${S_DEPS})
-  target_compile_definitions(map_${name} PRIVATE MAP_MODULES_DIR="${MAP_MODULES_DIR}")
   # The subsystems call one another, so their archives depend on each other
   # in cycles; the linker gets each cycle repeated often enough to resolve.
   set_property(TARGET map_${name} PROPERTY LINK_INTERFACE_MULTIPLICITY 4)

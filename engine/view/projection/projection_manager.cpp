@@ -12,9 +12,6 @@
 #include <string>
 #include <vector>
 
-#ifndef MAP_MODULES_DIR
-#define MAP_MODULES_DIR ""
-#endif
 
 namespace {
 
@@ -119,14 +116,16 @@ std::string ProjectionModulesFolder()
         std::string folder = env;
         return folder.back() == '/' ? folder : folder + '/';
     }
+    // Beside the engine library; a program linked with the engine's parts
+    // directly (the tests) finds the library folder next to its own.
     const std::string own = ModuleFolderOf(reinterpret_cast<const void *>(&ProjMan_LoadProjection));
+    if (own.empty())
+        return {};
     std::error_code ec;
-    if (!own.empty() && std::filesystem::is_directory(own + "modules", ec))
-        return own + "modules/";
-    std::string built = MAP_MODULES_DIR;
-    if (!built.empty() && built.back() != '/')
-        built += '/';
-    return built;
+    for (const char *relative : {"modules", "../lib/modules"})
+        if (std::filesystem::is_directory(own + relative, ec))
+            return own + relative + "/";
+    return own + "modules/";
 }
 
 bool IsRegisteredProjectionModule(const std::string &fileName)

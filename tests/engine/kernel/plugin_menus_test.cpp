@@ -2,6 +2,7 @@
 
 #include "platform/menu.h"
 #include "platform/profile.h"
+#include "test_paths.h"
 #include "tests/support/temp_settings.h"
 
 #include <QFile>

@@ -1,6 +1,8 @@
 // Reads the whitespace-separated reference tables under tests/data.
 #pragma once
 
+#include "test_paths.h"
+
 #include <fstream>
 #include <sstream>
 #include <string>

@@ -6,6 +6,7 @@
 #include "engine/view/projection/projection_manager.h"
 #include "platform/message_box.h"
 #include "platform/registry.h"
+#include "test_paths.h"
 
 #include <QTemporaryDir>
 #include <cstdlib>
