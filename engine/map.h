@@ -54,6 +54,7 @@
 #include "engine/window/view_display.h"
 #include "engine/window/line_width_unit.h"
 #include "engine/window/reproject.h"
+#include "engine/window/view_window.h"
 #include "engine/window/undo_window.h"
 // Polygon geometry engine
 #include "engine/polygon/polygon_logical.h"
