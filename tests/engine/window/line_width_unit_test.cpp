@@ -6,7 +6,7 @@
 #include "engine/view/viewrecord/presentation_manager.h"
 #include "engine/window/wndres.h"
 #include "platform/window.h"
-#include "tests/support/temp_settings.h"
+#include "window_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -14,15 +14,10 @@
 
 namespace {
 
-TEST(LineWidthUnit, PixelsViewUnitAndFallbacks)
+using LineWidthUnit = AttachedMapWindowTest;
+
+TEST_F(LineWidthUnit, PixelsViewUnitAndFallbacks)
 {
-    TempSettingsFolders folders;
-    ClearClassTable();
-    ASSERT_EQ(InitGraphClasses(0), 1);
-    _WNDRES rec;
-    ASSERT_EQ(WndRes_Constructor(&rec), 1);
-    HWND window = CreateHeadlessWindow(nullptr);
-    ASSERT_EQ(WndRes_AttachToWindow(&rec, window, 0), 1);
 
     LineWidthUnitRecord r;
     std::strcpy(r.text, "old");
@@ -47,9 +42,6 @@ TEST(LineWidthUnit, PixelsViewUnitAndFallbacks)
 
     EXPECT_EQ(LineWidthUnitString(0, 0, 1), " m") << "no window, no view";
     EXPECT_EQ(LineWidthUnitText(nullptr, 0, window, 0), 0);
-
-    WndRes_Destructor(&rec);
-    DestroyWindow(window);
 }
 
 } // namespace

@@ -10,7 +10,7 @@
 #include "engine/view/viewrecord/presentation_manager.h"
 #include "engine/window/wndres.h"
 #include "platform/window.h"
-#include "tests/support/temp_settings.h"
+#include "window_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -48,26 +48,18 @@ struct Point3 {
     int32_t x, y, z;
 };
 
-class Reproject : public ::testing::Test {
+class Reproject : public AttachedMapWindowTest {
 protected:
     void SetUp() override
     {
-        ClearClassTable();
-        ASSERT_EQ(InitGraphClasses(0), 1);
-        ASSERT_EQ(WndRes_Constructor(&rec), 1);
-        window = CreateHeadlessWindow(nullptr);
-        ASSERT_EQ(WndRes_AttachToWindow(&rec, window, 0), 1);
+        AttachedMapWindowTest::SetUp();
+        if (HasFatalFailure())
+            return;
         kernel = rec.kernel;
         layers = GetRootOBJKern(kernel, rec.rootObject, CLASS_LAYERS);
         layer = GetActiveLayer(kernel, layers);
         ASSERT_NE(layer, 0u);
     }
-    void TearDown() override
-    {
-        WndRes_Destructor(&rec);
-        DestroyWindow(window);
-    }
-
     // A polyline or polygon with the given points, on the layer.
     OBJHANDLE pointSet(uint16_t cls, const std::vector<MAP_COORDPT> &pts)
     {
@@ -123,9 +115,6 @@ protected:
         ASSERT_EQ(PM_ReprojectObjects(window), 1);
     }
 
-    TempSettingsFolders folders;
-    _WNDRES rec;
-    HWND window = 0;
     OBJectKernel *kernel = nullptr;
     OBJHANDLE layers = 0, layer = 0;
 };

@@ -7,7 +7,7 @@
 #include "engine/window/wndres.h"
 #include "platform/message_box.h"
 #include "platform/window.h"
-#include "tests/support/temp_settings.h"
+#include "window_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -16,27 +16,14 @@
 
 namespace {
 
-class ViewWindow : public ::testing::Test {
+class ViewWindow : public AttachedMapWindowTest {
 protected:
     void SetUp() override
     {
-        ClearClassTable();
-        ASSERT_EQ(InitGraphClasses(0), 1);
-        ASSERT_EQ(WndRes_Constructor(&rec), 1);
-        window = CreateHeadlessWindow(nullptr);
-        SetClientSize(window, 200, 100);
-        ASSERT_EQ(WndRes_AttachToWindow(&rec, window, 0), 1);
+        AttachedMapWindowTest::SetUp();
         view = rec.displayView;
     }
-    void TearDown() override
-    {
-        WndRes_Destructor(&rec);
-        DestroyWindow(window);
-    }
 
-    TempSettingsFolders folders;
-    _WNDRES rec;
-    HWND window = 0;
     PresentationManager *view = nullptr;
 };
 

@@ -10,6 +10,7 @@
 #include "engine/window/map_notifications.h"
 #include "platform/registry.h"
 #include "tests/support/temp_settings.h"
+#include "window_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -30,27 +31,7 @@ int settingDword(const char *name)
     return m_RegValueGet("Settings", name, &v) ? v : -12345;
 }
 
-// A constructed record attached to a headless window, destroyed at the end.
-class WindowRecord : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ClearClassTable();
-        ASSERT_EQ(InitGraphClasses(0), 1);
-        ASSERT_EQ(WndRes_Constructor(&rec), 1);
-        window = CreateHeadlessWindow(nullptr);
-        SetClientSize(window, 400, 300);
-    }
-    void TearDown() override
-    {
-        WndRes_Destructor(&rec);
-        DestroyWindow(window);
-    }
-
-    TempSettingsFolders folders;
-    _WNDRES rec;
-    HWND window = 0;
-};
+using WindowRecord = MapWindowTest;
 
 TEST_F(WindowRecord, FreshRecordHasItsDefaultsUntilAttached)
 {
@@ -73,7 +54,7 @@ TEST_F(WindowRecord, FreshRecordHasItsDefaultsUntilAttached)
 
 TEST_F(WindowRecord, AttachingWritesTheMissingDefaults)
 {
-    ASSERT_EQ(WndRes_AttachToWindow(&rec, window, 0), 1);
+    attach();
     EXPECT_EQ(GetWndRes(window), &rec);
     EXPECT_EQ(settingDword("Calculate area of selected objects"), 1);
     EXPECT_EQ(settingDword("Calculate length of selected objects"), 1);
@@ -109,7 +90,7 @@ TEST_F(WindowRecord, SettingsAreReadAndRepaired)
         {"10000000 mm", 10000000, "10000000 mm"},
         {"abc", 274, "274 mm"},
     };
-    ASSERT_EQ(WndRes_AttachToWindow(&rec, window, 0), 1);
+    attach();
     for (const Case &c : cases) {
         ASSERT_EQ(m_RegValueSet("Settings", "Display Size X", c.stored), 1);
         WndResLoadDisplaySize(&rec);
@@ -140,7 +121,7 @@ TEST_F(WindowRecord, RootsByClassAndTreeFlags)
 
 TEST_F(WindowRecord, VertexBitmapIsBoundedByTheClientArea)
 {
-    ASSERT_EQ(WndRes_AttachToWindow(&rec, window, 0), 1);
+    attach();
     RECT client{0, 0, 0, 0};
     GetClientRect(window, &client);
     PM_OnWndSize(rec.displayView, window, 0, &client);
@@ -158,7 +139,7 @@ TEST_F(WindowRecord, VertexBitmapIsBoundedByTheClientArea)
 
 TEST_F(WindowRecord, NotificationTargetIsPackedOnReplacement)
 {
-    ASSERT_EQ(WndRes_AttachToWindow(&rec, window, 0), 1);
+    attach();
     const HWND t1 = 0x12345, t2 = 7;
     EXPECT_EQ(map_notification_Set(window, t1, 0x8000), 0u);
     EXPECT_EQ(map_notification_Set(window, t2, 0x8001), 0x8000u * 65536 + (t1 & 0xFFFF));
