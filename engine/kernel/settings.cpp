@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -55,11 +56,62 @@ int setValue(const char *subkey, const char *name, DWORD type, const void *data,
     return RegSetValueExA(key.h, name, 0, type, static_cast<const BYTE *>(data), length) == ERROR_SUCCESS;
 }
 
-// Size and type of a value, or false.
-bool probe(HKEY key, const char *name, DWORD *type, DWORD *size)
+// A value's type and bytes, read whole from an open key.
+struct Value {
+    DWORD type = REG_NONE;
+    std::vector<BYTE> bytes;
+};
+
+std::optional<Value> readValue(HKEY key, const char *name)
 {
-    *size = 0;
-    return RegQueryValueExA(key, name, nullptr, type, nullptr, size) == ERROR_SUCCESS;
+    Value v;
+    DWORD size = 0;
+    if (RegQueryValueExA(key, name, nullptr, &v.type, nullptr, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    v.bytes.resize(size);
+    if (size && RegQueryValueExA(key, name, nullptr, &v.type, v.bytes.data(), &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    v.bytes.resize(size);
+    return v;
+}
+
+// The same from a subkey of the engine key, opened without creating it.
+std::optional<Value> readEngineValue(const char *subkey, const char *name)
+{
+    Key key;
+    if (!openKey(HKEY_CURRENT_USER, enginePath(subkey), key))
+        return std::nullopt;
+    return readValue(key.h, name);
+}
+
+// The same from a section of a settings key, created when missing.
+std::optional<Value> readSettingsValue(const SettingsRegKey &settings, const char *section, const char *name)
+{
+    Key key;
+    if (!createKey(settings.root, settings.path + "\\" + (section ? section : ""), key))
+        return std::nullopt;
+    return readValue(key.h, name);
+}
+
+// Up to n bytes of a value into a variable; bytes past the value stay zero.
+template <typename T>
+T fromBytes(const std::vector<BYTE> &bytes)
+{
+    T v{};
+    std::memcpy(&v, bytes.data(), std::min(bytes.size(), sizeof v));
+    return v;
+}
+
+// Copies a text (ended by its first zero or by its bytes) into a buffer of
+// the given size, cut to fit with a terminator.
+void copyText(const std::vector<BYTE> &bytes, size_t limit, char *out, size_t outSize)
+{
+    size_t n = 0;
+    while (n < bytes.size() && n < limit && bytes[n])
+        ++n;
+    n = std::min(n, outSize - 1);
+    std::memcpy(out, bytes.data(), n);
+    out[n] = 0;
 }
 
 } // namespace
@@ -93,16 +145,11 @@ int m_RegValueGet(const char *subkey, const char *name, char *buffer, DWORD buff
 {
     if (!buffer || bufferSize == 0)
         return 0;
-    Key key;
-    if (!openKey(HKEY_CURRENT_USER, enginePath(subkey), key))
-        return 0;
-    DWORD type = 0, size = 0;
-    if (!probe(key.h, name, &type, &size) || type != REG_SZ || size > bufferSize)
-        return 0;
-    if (RegQueryValueExA(key.h, name, nullptr, &type, reinterpret_cast<BYTE *>(buffer), &size) != ERROR_SUCCESS)
+    const std::optional<Value> v = readEngineValue(subkey, name);
+    if (!v || v->type != REG_SZ || v->bytes.size() > bufferSize)
         return 0;
     // A stored text need not end with a zero: end it here.
-    buffer[size < bufferSize ? size : bufferSize - 1] = 0;
+    copyText(v->bytes, v->bytes.size(), buffer, bufferSize);
     return 1;
 }
 
@@ -110,31 +157,17 @@ int m_RegValueGet(const char *subkey, const char *name, double *value)
 {
     if (!value)
         return 0;
-    unsigned char raw[8] = {};
-    DWORD type = 0, length = 0;
-    Key key;
-    if (!openKey(HKEY_CURRENT_USER, enginePath(subkey), key))
+    const std::optional<Value> v = readEngineValue(subkey, name);
+    if (!v)
         return 0;
-    DWORD size = 0;
-    if (!probe(key.h, name, &type, &size))
-        return 0;
-    if (type == REG_DWORD) {
-        uint32_t v = 0;
-        size = sizeof v;
-        if (RegQueryValueExA(key.h, name, nullptr, &type, reinterpret_cast<BYTE *>(&v), &size) != ERROR_SUCCESS)
-            return 0;
-        *value = double(v);
+    if (v->type == REG_DWORD) {
+        *value = double(fromBytes<uint32_t>(v->bytes));
         return 1;
     }
-    if (type != REG_BINARY)
+    if (v->type != REG_BINARY)
         return 0;
     // Only the first 8 bytes of a longer value make the double.
-    std::vector<BYTE> all(size);
-    length = size;
-    if (RegQueryValueExA(key.h, name, nullptr, &type, all.data(), &length) != ERROR_SUCCESS)
-        return 0;
-    std::memcpy(raw, all.data(), std::min<size_t>(length, sizeof raw));
-    std::memcpy(value, raw, sizeof *value);
+    *value = fromBytes<double>(v->bytes);
     return 1;
 }
 
@@ -142,66 +175,43 @@ int m_RegValueGet(const char *subkey, const char *name, int *value)
 {
     if (!value)
         return 0;
-    Key key;
-    if (!openKey(HKEY_CURRENT_USER, enginePath(subkey), key))
+    const std::optional<Value> v = readEngineValue(subkey, name);
+    if (!v)
         return 0;
-    DWORD type = 0, size = 0;
-    if (!probe(key.h, name, &type, &size))
-        return 0;
-    if (type == REG_DWORD) {
-        uint32_t v = 0;
-        size = sizeof v;
-        if (RegQueryValueExA(key.h, name, nullptr, &type, reinterpret_cast<BYTE *>(&v), &size) != ERROR_SUCCESS)
-            return 0;
-        *value = int(v);
+    if (v->type == REG_DWORD) {
+        *value = int(fromBytes<uint32_t>(v->bytes));
         return 1;
     }
-    if (type == REG_BINARY) {
-        double d = 0;
-        if (!m_RegValueGet(subkey, name, &d))
-            return 0;
-        // Out-of-range doubles saturate rather than overflow the conversion.
-        if (!(d > -2147483649.0 && d < 2147483648.0))
-            *value = d > 0 ? INT32_MAX : INT32_MIN;
-        else
-            *value = int(d);
-        return 1;
-    }
-    return 0;
+    if (v->type != REG_BINARY)
+        return 0;
+    // Out-of-range doubles saturate rather than overflow the conversion.
+    const double d = fromBytes<double>(v->bytes);
+    if (!(d > -2147483649.0 && d < 2147483648.0))
+        *value = d > 0 ? INT32_MAX : INT32_MIN;
+    else
+        *value = int(d);
+    return 1;
 }
 
 int m_RegValueGet(const char *subkey, const char *name, void *buffer, DWORD bufferSize, int)
 {
     if (!buffer)
         return 0;
-    Key key;
-    if (!openKey(HKEY_CURRENT_USER, enginePath(subkey), key))
+    const std::optional<Value> v = readEngineValue(subkey, name);
+    if (!v || v->bytes.size() > bufferSize)
         return 0;
-    DWORD type = 0, size = 0;
-    if (!probe(key.h, name, &type, &size) || size > bufferSize)
-        return 0;
-    return RegQueryValueExA(key.h, name, nullptr, &type, static_cast<BYTE *>(buffer), &size) == ERROR_SUCCESS;
+    std::memcpy(buffer, v->bytes.data(), v->bytes.size());
+    return 1;
 }
 
 int RegStringGet(const char *subkey, const char *name, char *out, DWORD outSize)
 {
     if (!out || outSize == 0)
         return 0;
-    Key key;
-    if (!openKey(HKEY_CURRENT_USER, enginePath(subkey), key))
+    const std::optional<Value> v = readEngineValue(subkey, name);
+    if (!v)
         return 0;
-    DWORD type = 0, size = 0;
-    if (!probe(key.h, name, &type, &size))
-        return 0;
-    std::vector<BYTE> all(size + 1);
-    if (RegQueryValueExA(key.h, name, nullptr, &type, all.data(), &size) != ERROR_SUCCESS)
-        return 0;
-    const size_t limit = std::min<size_t>({size_t(size), size_t(260), size_t(outSize - 1)});
-    size_t n = 0;
-    while (n < limit && all[n])
-        ++n;
-    std::memcpy(out, all.data(), n);
-    out[n] = 0;
+    copyText(v->bytes, 260, out, outSize);
     return 1;
 }
 
@@ -243,20 +253,18 @@ int SettingsRegKey::GetValue(const char *section, const char *name, void *value,
 {
     if (!value)
         return 0;
-    Key key;
-    if (!createKey(root, path + "\\" + (section ? section : ""), key))
-        return 0;
-    const DWORD wanted = isDouble ? REG_BINARY : REG_DWORD;
-    const DWORD width = isDouble ? 8 : 4;
-    DWORD type = 0, size = 0;
-    if (!probe(key.h, name, &type, &size) || type != wanted)
+    const std::optional<Value> v = readSettingsValue(*this, section, name);
+    if (!v || v->type != (isDouble ? REG_BINARY : REG_DWORD))
         return 0;
     // A value of the right type but another size is read only as far as the
     // variable goes.
-    std::vector<BYTE> all(std::max<DWORD>(size, width));
-    if (RegQueryValueExA(key.h, name, nullptr, &type, all.data(), &size) != ERROR_SUCCESS)
-        return 0;
-    std::memcpy(value, all.data(), width);
+    if (isDouble) {
+        const double d = fromBytes<double>(v->bytes);
+        std::memcpy(value, &d, sizeof d);
+    } else {
+        const uint32_t d = fromBytes<uint32_t>(v->bytes);
+        std::memcpy(value, &d, sizeof d);
+    }
     return 1;
 }
 
@@ -276,27 +284,19 @@ int SettingsStringGet(const SettingsRegKey *settings, const char *section, const
 {
     if (!settings)
         return 0;
-    Key key;
-    if (!createKey(settings->root, settings->path + "\\" + (section ? section : ""), key))
+    const std::optional<Value> v = readSettingsValue(*settings, section, name);
+    if (!v || v->type != REG_SZ)
         return 0;
-    DWORD type = 0, size = 0;
-    if (!probe(key.h, name, &type, &size) || type != REG_SZ)
-        return 0;
-    if (!out && (!buffer || size > bufferSize))
-        return 0;
-    std::vector<BYTE> all(size + 1);
-    if (RegQueryValueExA(key.h, name, nullptr, &type, all.data(), &size) != ERROR_SUCCESS)
-        return 0;
-    size_t n = 0;
-    while (n < size && all[n])
-        ++n;
     if (out) {
-        out->assign(reinterpret_cast<const char *>(all.data()), n);
+        size_t n = 0;
+        while (n < v->bytes.size() && v->bytes[n])
+            ++n;
+        out->assign(reinterpret_cast<const char *>(v->bytes.data()), n);
         return 1;
     }
-    n = std::min<size_t>(n, bufferSize - 1);
-    std::memcpy(buffer, all.data(), n);
-    buffer[n] = 0;
+    if (!buffer || bufferSize == 0 || v->bytes.size() > bufferSize)
+        return 0;
+    copyText(v->bytes, v->bytes.size(), buffer, bufferSize);
     return 1;
 }
 
