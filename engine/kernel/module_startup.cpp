@@ -146,6 +146,9 @@ HINSTANCE MapInstance()
 
 int LoadStringMap(unsigned id, char *buffer, int size)
 {
+    // Programs that link the engine's parts directly have not started the
+    // library when they first ask for a string.
+    MapLibraryStartup();
     return LoadStringA(MapInstance(), id, buffer, size);
 }
 

@@ -1,5 +1,7 @@
 #include "engine/view/projection/unit_table.h"
 
+#include "engine/kernel/module_startup.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -44,45 +46,6 @@ constexpr tagUnitInfo kUnits[] = {
     {-1, 0, 0, 1.0, 0},
 };
 
-struct NameText {
-    int32_t id;
-    const char *text;
-};
-
-// Windows-1252: \xB2 is the superscript two.
-constexpr NameText kNames[] = {
-    {L(1), "micrometer"},         {S(1), " um"},
-    {L(2), "millimetre"},         {S(2), " mm"},
-    {L(3), "centimeter"},         {S(3), " cm"},
-    {L(4), "meter"},              {S(4), " m"},
-    {L(5), "kilometer"},          {S(5), " km"},
-    {L(6), "1/10  Second"},       {L(7), "1/100 Second"},
-    {L(8), "1/1000 Second"},
-    {L(9), "HI English"},         {S(9), " HI inch"},
-    {L(10), "LO English"},        {S(10), " LO inch"},
-    {L(11), "inches"},            {S(11), " in"},
-    {L(12), "feet"},              {S(12), " ft"},
-    {L(13), "yards"},             {S(13), " yd"},
-    {L(14), "chains"},            {S(14), " ch"},
-    {L(15), "miles"},             {S(15), " ml"},
-    {L(16), "square micrometer"}, {S(16), " um\xB2"},
-    {L(17), "square millimetre"}, {S(17), " mm\xB2"},
-    {L(18), "square centimeter"}, {S(18), " cm\xB2"},
-    {L(19), "square meter"},      {S(19), " m\xB2"},
-    {L(20), "square kilometer"},  {S(20), " km\xB2"},
-    {L(21), "square HI English"}, {S(21), " HI inch\xB2"},
-    {L(22), "square LO English"}, {S(22), " LO inch\xB2"},
-    {L(23), "square inch"},       {S(23), " in\xB2"},
-    {L(24), "square feet"},       {S(24), " ft\xB2"},
-    {L(25), "square yard"},       {S(25), " yd\xB2"},
-    {L(26), "square chain"},      {S(26), " ch\xB2"},
-    {L(27), "square mile"},       {S(27), " ml\xB2"},
-    {L(28), "are"},               {S(28), " ar"},
-    {L(29), "hectare"},           {S(29), " ha"},
-    {L(30), "acre"},              {S(30), " ac"},
-    {L(31), "Tonder"},            {S(31), " Tonder"},
-};
-
 } // namespace
 
 const tagUnitInfo *FindUnitInfo(int id)
@@ -95,14 +58,6 @@ const tagUnitInfo *FindUnitInfo(int id)
 
 const tagUnitInfo *GetPtrUnitInfo() { return kUnits; }
 
-const char *UnitNameText(int32_t stringId)
-{
-    for (const NameText &n : kNames)
-        if (n.id == stringId)
-            return n.text;
-    return "";
-}
-
 int UnitStringGet(int id, int shortFlag, char *buffer, int length)
 {
     const tagUnitInfo *u = FindUnitInfo(id);
@@ -111,10 +66,9 @@ int UnitStringGet(int id, int shortFlag, char *buffer, int length)
     if (!buffer || length <= 0)
         return 1;
     const int32_t stringId = shortFlag ? u->shortName : u->longName;
-    const char *text = stringId ? UnitNameText(stringId) : "";
-    const size_t n = std::min(std::strlen(text), size_t(length - 1));
-    std::memcpy(buffer, text, n);
-    buffer[n] = '\0';
+    buffer[0] = '\0';
+    if (stringId)
+        LoadStringMap(unsigned(stringId), buffer, length);
     return 1;
 }
 

@@ -25,12 +25,9 @@ const tagUnitInfo *FindUnitInfo(int id);
 // The first row; walk until the id -1.
 const tagUnitInfo *GetPtrUnitInfo();
 
-// Loads the long name (shortFlag 0) or the short name into the buffer,
-// cut to fit with its terminating zero. 0 when no row has the id.
+// Loads the long name (shortFlag 0) or the short name from the engine's
+// string table into the buffer, cut to fit with its terminating zero. 0 when
+// no row has the id.
 int UnitStringGet(int id, int shortFlag, char *buffer, int length);
 int UnitStringGet2(int id, int shortFlag, char *buffer, int length);
 
-// The text of a unit name resource id (Windows-1252); empty for an unknown
-// id. The engine's string resources are not loaded from files, so the unit
-// names live here with their ids.
-const char *UnitNameText(int32_t stringId);
