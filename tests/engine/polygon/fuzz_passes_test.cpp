@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <vector>
@@ -56,41 +57,77 @@ int ClockwiseWinding(const std::vector<Segment> &segments, int group, double px,
   return winding;
 }
 
+// Distance from (px, py) to the segment s.
+double DistanceToSegment(const Segment &s, double px, double py) {
+  const double dx = s.x1 - s.x0, dy = s.y1 - s.y0;
+  const double lengthSquared = dx * dx + dy * dy;
+  double t = lengthSquared > 0 ? ((px - s.x0) * dx + (py - s.y0) * dy) / lengthSquared : 0;
+  t = std::clamp(t, 0.0, 1.0);
+  return std::hypot(px - (s.x0 + t * dx), py - (s.y0 + t * dy));
+}
+
+// The probe of the flag check: one internal unit either side of a link's
+// middle, far below any feature the engine keeps apart.
+constexpr double kProbe = 1.0;
+
+struct FlagCheck {
+  int mismatches = 0;
+  // Links beside a face thinner than the probe (another link passes closer
+  // to their middle than it): the probe would land beyond that face, so
+  // their flags cannot be checked this way.
+  int unresolved = 0;
+};
+
 // Whether the inside flags of every link that is not a double agree with
 // the winding counts of the graph's links just left and right of its middle.
-bool FlagsMatchWinding(Graph *graph) {
+FlagCheck CheckFlags(Graph *graph) {
   const std::vector<Segment> segments = SegmentsOf(graph);
+  FlagCheck check;
   DL_Iter<Link *> iter(graph->GetLinkList());
   while (iter.iterate()) {
     Link *link = iter.item();
     if (link->_double)
       continue;
-    const double bx = link->GetBeginNode()->GetX(), by = link->GetBeginNode()->GetY();
-    const double ex = link->GetEndNode()->GetX(), ey = link->GetEndNode()->GetY();
+    const Node *b = link->GetBeginNode(), *e = link->GetEndNode();
+    const double bx = b->GetX(), by = b->GetY();
+    const double ex = e->GetX(), ey = e->GetY();
     const double length = std::hypot(ex - bx, ey - by);
-    const double step = 1.0; // one internal unit, far below any feature left
-    const double nx = -(ey - by) / length * step, ny = (ex - bx) / length * step;
+    const double nx = -(ey - by) / length * kProbe, ny = (ex - bx) / length * kProbe;
     const double mx = (bx + ex) / 2, my = (by + ey) / 2;
+    const bool thin = std::any_of(segments.begin(), segments.end(), [&](const Segment &s) {
+      const bool same = (s.b == b && s.e == e) || (s.b == e && s.e == b);
+      return !same && DistanceToSegment(s, mx, my) < 2 * kProbe;
+    });
+    if (thin) {
+      check.unresolved++;
+      continue;
+    }
     const bool expected[4] = {ClockwiseWinding(segments, 0, mx + nx, my + ny) > 0,
                               ClockwiseWinding(segments, 0, mx - nx, my - ny) > 0,
                               ClockwiseWinding(segments, 1, mx + nx, my + ny) > 0,
                               ClockwiseWinding(segments, 1, mx - nx, my - ny) > 0};
     const bool actual[4] = {bool(link->_a_left), bool(link->_a_right), bool(link->_b_left),
                             bool(link->_b_right)};
-    for (int i = 0; i < 4; i++)
-      if (expected[i] != actual[i])
-        return false;
+    if (!std::equal(expected, expected + 4, actual))
+      check.mismatches++;
   }
-  return true;
+  return check;
 }
 
-// Whether two links cross anywhere but at a node they share.
-bool Planar(Graph *graph) {
+// The number of link pairs that cross anywhere but at a node they share.
+// A node within the engine's point tolerance of another link's line counts
+// as lying on it, whichever side rounding put it: near it the engine sees
+// a touch (the node-to-link case), and for collinear pieces the sign of
+// the cross product is noise.
+int CrossingPairs(Graph *graph) {
   const std::vector<Segment> segments = SegmentsOf(graph);
-  auto side = [](const Segment &s, double px, double py) {
+  const double tolerance = GetEngineParameters().pointTolerance;
+  auto side = [tolerance](const Segment &s, double px, double py) {
     const double cross = (s.x1 - s.x0) * (py - s.y0) - (px - s.x0) * (s.y1 - s.y0);
-    return cross > 0 ? 1 : (cross < 0 ? -1 : 0);
+    const double distance = cross / std::hypot(s.x1 - s.x0, s.y1 - s.y0);
+    return distance > tolerance ? 1 : (distance < -tolerance ? -1 : 0);
   };
+  int pairs = 0;
   for (size_t i = 0; i < segments.size(); i++)
     for (size_t j = i + 1; j < segments.size(); j++) {
       const Segment &a = segments[i], &b = segments[j];
@@ -98,9 +135,26 @@ bool Planar(Graph *graph) {
         continue;
       if (side(a, b.x0, b.y0) * side(a, b.x1, b.y1) < 0 &&
           side(b, a.x0, a.y0) * side(b, a.x1, a.y1) < 0)
-        return false;
+        pairs++;
     }
-  return true;
+  return pairs;
+}
+
+struct PassOutcome {
+  int crossings = 0;
+  FlagCheck flags;
+};
+
+// The planarising passes, then the group flags, checked.
+PassOutcome RunPasses(Graph *graph) {
+  PassOutcome outcome;
+  graph->Intersect();
+  EXPECT_TRUE(LinksKnowTheirNodes(graph));
+  outcome.crossings = CrossingPairs(graph);
+  graph->ResetMarks();
+  graph->ScanPass(ScanMode::GROUP_FLAGS);
+  outcome.flags = CheckFlags(graph);
+  return outcome;
 }
 
 } // namespace
@@ -113,10 +167,6 @@ struct FuzzCase {
   const char *name;
   double offset; // added to every coordinate (map units)
   double step;   // coordinates are multiples of it in [0, 12]
-  // Geometric misses allowed in 400 rounds: on fine grids near-collinear
-  // pieces of one ring and the precision of doubles far from the origin
-  // leave rare residues.
-  int allowedMisses;
 };
 
 class FuzzPassesTest : public EngineTest, public ::testing::WithParamInterface<FuzzCase> {};
@@ -127,8 +177,8 @@ TEST_P(FuzzPassesTest, RandomSmallPolygonsRunThePassesCleanly) {
   std::uniform_int_distribution<int> coordinate(0, static_cast<int>(12 / param.step));
   std::uniform_int_distribution<int> vertexCount(3, 7);
   int completed = 0;
-  int mismatches = 0;
-  int crossings = 0;
+  int misses = 0;
+  int unresolved = 0;
   for (int round = 0; round < 400; round++) {
     Graph graph;
     std::vector<MapPoint> rings[2];
@@ -140,14 +190,15 @@ TEST_P(FuzzPassesTest, RandomSmallPolygonsRunThePassesCleanly) {
       AddRing(&graph, rings[group], group);
     }
     try {
-      graph.Intersect();
-      ASSERT_TRUE(LinksKnowTheirNodes(&graph)) << "round " << round;
-      if (!Planar(&graph))
-        crossings++;
-      graph.ResetMarks();
-      graph.ScanPass(ScanMode::GROUP_FLAGS);
-      if (!FlagsMatchWinding(&graph))
-        mismatches++;
+      const PassOutcome outcome = RunPasses(&graph);
+      if (outcome.crossings || outcome.flags.mismatches) {
+        misses++;
+        ADD_FAILURE() << "round " << round << ": " << outcome.crossings << " crossing pairs, "
+                      << outcome.flags.mismatches << " links with wrong flags; rings "
+                      << ::testing::PrintToString(rings[0]) << " and "
+                      << ::testing::PrintToString(rings[1]);
+      }
+      unresolved += outcome.flags.unresolved;
       graph.SetOperationFlags();
       graph.RemoveInlinks();
       ASSERT_TRUE(LinksKnowTheirNodes(&graph)) << "round " << round;
@@ -161,12 +212,71 @@ TEST_P(FuzzPassesTest, RandomSmallPolygonsRunThePassesCleanly) {
   EXPECT_GT(completed, 300);
   // After the crossing passes no two links cross, and the group pass gives
   // every link the inside flags that the graph's own rings give it.
-  EXPECT_LE(crossings + mismatches, param.allowedMisses);
+  EXPECT_EQ(misses, 0);
+  // Faces too thin to probe are rare leftovers of snapping, not a way out.
+  EXPECT_LE(unresolved, 8) << unresolved;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Grids, FuzzPassesTest,
-    ::testing::Values(FuzzCase{"IntegerGrid", 0, 1, 0}, FuzzCase{"FineGrid", 0, 0.01, 2},
-                      FuzzCase{"NearTheLimit", 2147483600.0, 1, 0},
-                      FuzzCase{"NearTheNegativeLimit", -2147483648.0, 0.01, 2}),
+    ::testing::Values(FuzzCase{"IntegerGrid", 0, 1}, FuzzCase{"FineGrid", 0, 0.01},
+                      FuzzCase{"NearTheLimit", 2147483600.0, 1},
+                      FuzzCase{"NearTheNegativeLimit", -2147483648.0, 0.01}),
     [](const ::testing::TestParamInfo<FuzzCase> &info) { return std::string(info.param.name); });
+
+// The checks themselves: a plain crossing counts, a node a hair beyond a
+// link (inside the point tolerance) does not, and wrong flags are seen.
+TEST_F(EngineTest, FuzzChecksSeeCrossingsAndWrongFlags) {
+  {
+    Graph graph;
+    AddRing(&graph, {{0, 0}, {10, 10}, {10, 0}});
+    AddRing(&graph, {{0, 10}, {10, 1}, {0, 1}}, 1);
+    EXPECT_GT(CrossingPairs(&graph), 0);
+  }
+  {
+    // The tip of the second ring lies 0.001 map units past the first
+    // ring's bottom edge.
+    Graph graph;
+    AddRing(&graph, {{0, 0}, {0, 10}, {10, 10}, {10, 0}});
+    AddRing(&graph, {{5, -0.001}, {4, -5}, {6, -5}}, 1);
+    EXPECT_EQ(CrossingPairs(&graph), 0);
+  }
+  {
+    Graph graph;
+    AddRing(&graph, Square(0, 0, 10, 10));
+    graph.ResetMarks();
+    graph.ScanPass(ScanMode::GROUP_FLAGS);
+    EXPECT_EQ(CheckFlags(&graph).mismatches, 0);
+    Link *top = FindLink(&graph, 0, 10, 10, 10);
+    ASSERT_NE(top, nullptr);
+    top->_a_right = 0;
+    EXPECT_EQ(CheckFlags(&graph).mismatches, 1);
+  }
+}
+
+// A ring that runs out along a long link and back beside it at less than
+// the point tolerance, crossed by a third link: the crossing nodes on the
+// two near-parallel links merge into a sliver thinner than a double's
+// precision, and far from the origin the merged nodes land a hair across
+// the neighbouring link.
+class FoldedRingTest : public EngineTest, public ::testing::WithParamInterface<double> {};
+
+TEST_P(FoldedRingTest, PassesLeaveNoCrossingAndRightFlags) {
+  const double offset = GetParam();
+  std::vector<MapPoint> a = {{2.57, 8.12}, {8.08, 3.82}, {7.44, 10.18}, {4.10, 6.58}, {10.34, 9.87}};
+  std::vector<MapPoint> b = {{1.47, 2.79}, {1.51, 2.59},  {1.86, 2.06}, {6.29, 11.45},
+                             {6.07, 11.13}, {3.57, 5.47}, {4.89, 8.89}};
+  for (auto *ring : {&a, &b})
+    for (auto &[x, y] : *ring) {
+      x += offset;
+      y += offset;
+    }
+  Graph graph;
+  AddRing(&graph, a, 0);
+  AddRing(&graph, b, 1);
+  const PassOutcome outcome = RunPasses(&graph);
+  EXPECT_EQ(outcome.crossings, 0);
+  EXPECT_EQ(outcome.flags.mismatches, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Offsets, FoldedRingTest, ::testing::Values(0.0, -2147483648.0));
