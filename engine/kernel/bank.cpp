@@ -123,6 +123,17 @@ OBJHANDLE BankAllocInPos(BankDesc *bank, uint32_t size, OBJHANDLE slot, int over
     return slot;
 }
 
+OBJHANDLE BankAllocInPosUncleared(BankDesc *bank, uint32_t size, OBJHANDLE slot)
+{
+    if (!bank || slot == 0 || slot >= bank->capacity || bank->slots[slot])
+        return 0;
+    void *block = HeapAlloc(bank->heap, 0, size);
+    if (!block)
+        return 0;
+    bank->slots[slot] = block;
+    return slot;
+}
+
 OBJHANDLE BankReAlloc(BankDesc *bank, OBJHANDLE slot, uint32_t newSize)
 {
     if (!bank || slot >= bank->capacity || !bank->slots[slot])

@@ -39,6 +39,9 @@ static_assert(offsetof(BankDesc, reuseFlag) - offsetof(BankDesc, capacity) == 16
 BankDesc *BankNew(uint32_t initialHeapSize);
 OBJHANDLE BankAlloc(BankDesc *bank, uint32_t size);
 OBJHANDLE BankAllocInPos(BankDesc *bank, uint32_t size, OBJHANDLE slot, int overwrite);
+// BankAllocInPos into an empty slot, for a caller that fills the whole block
+// at once: the block is not cleared.
+OBJHANDLE BankAllocInPosUncleared(BankDesc *bank, uint32_t size, OBJHANDLE slot);
 // One bounds test and one table read: the object store's hot path.
 void *BankLock(const BankDesc *bank, OBJHANDLE slot);
 OBJHANDLE BankReAlloc(BankDesc *bank, OBJHANDLE slot, uint32_t newSize);

@@ -18,22 +18,26 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace {
 
 thread_local std::string lastError;
 
+constexpr uint64_t kReadBlock = uint64_t(4) << 20;
+
 OBJectHead *slotHead(BankDesc *bank, uint32_t slot)
 {
     return static_cast<OBJectHead *>(BankLock(bank, slot));
 }
 
-uint16_t classIdOf(const OBJectHead *head)
-{
-    const OBJectClassDescr *d = ClassDescrByIndex(head->classIndex);
-    return d ? d->classId : 0;
-}
+// What the reader learns of each registered class once, instead of asking
+// the class table for every object.
+struct ClassInfo {
+    const OBJectClassDescr *descr = nullptr; // null: not a class a file may hold
+    uint32_t objects = 0, deleted = 0, undoCopies = 0; // of this document, added on success
+};
 
 class MapReader {
 public:
@@ -52,11 +56,17 @@ private:
     bool readObject(const MapRecordHead &head, uint64_t at);
     bool readDocument(const MapRecordHead &head, uint64_t at);
     bool applyBank(const uint32_t (&words)[5]);
-    bool checkObject(OBJHANDLE slot, uint64_t at);
+    bool checkObject(OBJHANDLE slot, char *block, uint32_t length, uint64_t at);
+    void noteReferences(OBJHANDLE slot, const char *block, ClassInfo &cls);
     bool checkTargets();
+    void dropMissingReferences();
+    void finishCounts();
+    bool fill(size_t need);
     bool readBody(void *into, uint32_t length, uint64_t at);
+    bool bodyFailed(uint64_t at);
     bool skip(uint32_t length, uint64_t at);
-    uint64_t remaining() const { return size_ > in_.Position() ? size_ - in_.Position() : 0; }
+    uint64_t remaining() const { return size_ > offset_ ? size_ - offset_ : 0; }
+    size_t buffered() const { return end_ - pos_; }
     void progress(LPARAM value)
     {
         if (showProgress_ && window_)
@@ -67,6 +77,11 @@ private:
     HWND window_;
     bool showProgress_;
     uint64_t size_;
+    // The stream is read in large blocks; offset_ is the stream position of
+    // the next byte the records are parsed from, buffer_[pos_].
+    std::unique_ptr<char[]> buffer_;
+    size_t capacity_ = 0, pos_ = 0, end_ = 0;
+    uint64_t offset_ = 0;
     OBJectKernel *kernel_ = nullptr;
     MapFileHeader header_{};
     bool haveBank_ = false;
@@ -76,6 +91,16 @@ private:
     uint8_t pageSetup_[MAPDOC_PAGESETUP_SIZE] = {};
     uint32_t highest_ = 0;
     int lastPercent_ = 0;
+    uint64_t nextProgressAt_ = 0; // the first position that reports a higher percent
+    std::vector<ClassInfo> classes_;
+    // Counted while the blocks are fresh in the cache, so that no pass over
+    // all objects is needed for them afterwards.
+    std::vector<uint32_t> incoming_; // references seen to each slot
+    std::vector<uint32_t> stored_;   // each object's incoming count as the file has it
+    uint32_t maxTarget_ = 0;         // the highest reference target seen
+    bool nullTarget_ = false;        // some reference names slot 0
+    bool uncounted_ = false;         // some reference went uncounted
+    OBJHANDLE root_ = 0;             // the lowest slot of the root class
     std::string error_;
 };
 
@@ -90,39 +115,79 @@ bool MapReader::fail(const char *format, ...)
     return false;
 }
 
-bool MapReader::readBody(void *into, uint32_t length, uint64_t at)
+// Makes at least need bytes (at most the buffer's size) available; false
+// when the stream ends or fails before.
+bool MapReader::fill(size_t need)
 {
-    if (in_.Read(into, length) == length)
+    if (buffered() >= need)
         return true;
+    if (pos_ > 0) {
+        std::memmove(buffer_.get(), buffer_.get() + pos_, buffered());
+        end_ -= pos_;
+        pos_ = 0;
+    }
+    // The stream reads fewer bytes than asked only at its end or on an error.
+    if (end_ < capacity_)
+        end_ += in_.Read(buffer_.get() + end_, capacity_ - end_);
+    return end_ >= need;
+}
+
+bool MapReader::bodyFailed(uint64_t at)
+{
     if (in_.Error())
         return fail("the record at byte %" PRIu64 " could not be read (%s)", at, std::strerror(in_.Error()));
     return fail("the file ends inside the record at byte %" PRIu64, at);
 }
 
+bool MapReader::readBody(void *into, uint32_t length, uint64_t at)
+{
+    auto *out = static_cast<char *>(into);
+    const size_t first = std::min<size_t>(length, buffered());
+    std::memcpy(out, buffer_.get() + pos_, first);
+    pos_ += first;
+    offset_ += first;
+    const size_t rest = length - first;
+    if (rest == 0)
+        return true;
+    if (rest >= capacity_ / 2) {
+        // A large body goes straight from the stream into its block.
+        const size_t got = in_.Read(out + first, rest);
+        offset_ += got;
+        return got == rest || bodyFailed(at);
+    }
+    if (!fill(rest)) {
+        pos_ = end_; // what was there was consumed, as a short read would
+        offset_ += end_;
+        return bodyFailed(at);
+    }
+    std::memcpy(out + first, buffer_.get() + pos_, rest);
+    pos_ += rest;
+    offset_ += rest;
+    return true;
+}
+
 bool MapReader::skip(uint32_t length, uint64_t at)
 {
-    char scratch[4096];
     while (length) {
-        const uint32_t n = std::min<uint32_t>(length, sizeof scratch);
-        if (!readBody(scratch, n, at))
-            return false;
-        length -= n;
+        if (!buffered() && !fill(1))
+            return bodyFailed(at);
+        const size_t n = std::min<size_t>(length, buffered());
+        pos_ += n;
+        offset_ += n;
+        length -= uint32_t(n);
     }
     return true;
 }
 
-bool MapReader::checkObject(OBJHANDLE slot, uint64_t at)
+bool MapReader::checkObject(OBJHANDLE slot, char *block, uint32_t length, uint64_t at)
 {
-    auto *block = static_cast<char *>(BankLock(kernel_->bank, slot));
     OBJectHead head;
     std::memcpy(&head, block, sizeof head);
-    const uint32_t length = uint32_t(BankSize(kernel_->bank, slot));
     if (head.size != length)
         return fail("object %u at byte %" PRIu64 " says it is %u bytes long in a record of %u", slot,
                     at, head.size, length);
-    const OBJectClassDescr *cls =
-        int64_t(head.classIndex) < GetNumberOfClasses() ? ClassDescrByIndex(head.classIndex) : nullptr;
-    if (!cls || !cls->classId)
+    const OBJectClassDescr *cls = head.classIndex < classes_.size() ? classes_[head.classIndex].descr : nullptr;
+    if (!cls)
         return fail("object %u has the unknown class number %u", slot, head.classIndex);
     if (!(head.flags & OBJF_CURRENTHEAD))
         return fail("object %u has a head of an unknown form", slot);
@@ -141,6 +206,42 @@ bool MapReader::checkObject(OBJHANDLE slot, uint64_t at)
     return true;
 }
 
+// Counts the object and its references for the end of the reading; only a
+// file that turns out whole makes use of them.
+void MapReader::noteReferences(OBJHANDLE slot, const char *block, ClassInfo &cls)
+{
+    OBJectHead head;
+    std::memcpy(&head, block, sizeof head);
+    ++cls.objects;
+    cls.deleted += (head.flags & OBJF_DELETED) != 0;
+    cls.undoCopies += (head.flags & OBJF_UNDOCOPY) != 0;
+    if (cls.descr->classId == CLASS_ALLOBJECTS && (!root_ || slot < root_))
+        root_ = slot;
+    if (slot >= stored_.size())
+        stored_.resize(std::clamp<size_t>(2 * stored_.size(), slot + size_t(1), kernel_->bank->capacity));
+    stored_[slot] = head.refsIncoming;
+    const char *refs = block + head.refOffset;
+    for (uint32_t i = 0; i < head.refsHeld; ++i) {
+        const uint32_t t = LoadField<uint32_t>(refs, size_t(8) * i);
+        maxTarget_ = std::max(maxTarget_, t);
+        if (t == 0) {
+            nullTarget_ = true;
+            continue;
+        }
+        // A target at or past first free fails the reading later and needs
+        // no count. Before the bank record the slot table bounds the counts
+        // kept; a target beyond has all counts taken again at the end.
+        const uint32_t bound = haveBank_ ? kernel_->bank->firstFree : kernel_->bank->capacity;
+        if (t >= bound) {
+            uncounted_ = uncounted_ || !haveBank_;
+            continue;
+        }
+        if (t >= incoming_.size())
+            incoming_.resize(std::clamp<size_t>(2 * incoming_.size(), t + size_t(1), bound));
+        ++incoming_[t];
+    }
+}
+
 bool MapReader::readObject(const MapRecordHead &head, uint64_t at)
 {
     BankDesc *bank = kernel_->bank;
@@ -155,12 +256,15 @@ bool MapReader::readObject(const MapRecordHead &head, uint64_t at)
         return fail("object %u lies past the first free slot %u", slot, bank->firstFree);
     if (BankLock(bank, slot))
         return fail("slot %u holds two objects", slot);
-    if (!BankAllocInPos(bank, head.length, slot, 0)) {
+    // The body overwrites the whole block at once, so it is not cleared first.
+    if (!BankAllocInPosUncleared(bank, head.length, slot)) {
         error_ = "There is not enough memory to read the map document.";
         return false;
     }
-    if (!readBody(BankLock(bank, slot), head.length, at) || !checkObject(slot, at))
+    auto *block = static_cast<char *>(BankLock(bank, slot));
+    if (!readBody(block, head.length, at) || !checkObject(slot, block, head.length, at))
         return false;
+    noteReferences(slot, block, classes_[LoadField<uint32_t>(block, 0)]);
     highest_ = std::max(highest_, slot);
     return true;
 }
@@ -220,14 +324,20 @@ bool MapReader::readDocument(const MapRecordHead &head, uint64_t at)
 bool MapReader::readRecords()
 {
     for (;;) {
-        const uint64_t at = in_.Position();
+        const uint64_t at = offset_;
         MapRecordHead head;
-        const size_t got = in_.Read(&head, sizeof head);
-        if (got == 0 && !in_.Error())
-            return true; // the records end with the file
-        if (got < sizeof head)
+        if (!fill(sizeof head)) {
+            const size_t got = buffered();
+            pos_ = end_;
+            offset_ += got;
+            if (got == 0 && !in_.Error())
+                return true; // the records end with the file
             return in_.Error() ? fail("the record head at byte %" PRIu64 " could not be read", at)
                                : fail("the file ends inside the record head at byte %" PRIu64, at);
+        }
+        std::memcpy(&head, buffer_.get() + pos_, sizeof head);
+        pos_ += sizeof head;
+        offset_ += sizeof head;
         bool ok = true;
         switch (head.kind) {
         case MAPREC_OBJECT: ok = readObject(head, at); break;
@@ -237,16 +347,20 @@ bool MapReader::readRecords()
         }
         if (!ok)
             return false;
-        if (showProgress_ && size_) {
-            const int percent = int(in_.Position() * 100 / size_);
+        if (showProgress_ && size_ && offset_ >= nextProgressAt_) {
+            const int percent = int(offset_ * 100 / size_);
             if (percent > lastPercent_) {
                 lastPercent_ = percent;
                 progress(percent);
             }
+            // The lowest position whose percent is above the last one sent.
+            nextProgressAt_ = (uint64_t(lastPercent_ + 1) * size_ + 99) / 100;
         }
     }
 }
 
+// Walked only when some reference names a slot at or past first free, to
+// name the first such object as a full walk would.
 bool MapReader::checkTargets()
 {
     BankDesc *bank = kernel_->bank;
@@ -265,13 +379,14 @@ bool MapReader::checkTargets()
 }
 
 // References to objects the file does not hold (undo copies are never
-// written) are taken out; every incoming count and the kernel's counters are
-// counted again from what is there.
-void repairAndCount(OBJectKernel *kernel)
+// written) are taken out and the incoming counts counted again. Only files
+// with such references, or with references counted too early to be kept,
+// need the walk.
+void MapReader::dropMissingReferences()
 {
-    BankDesc *bank = kernel->bank;
+    BankDesc *bank = kernel_->bank;
     const uint32_t n = bank->firstFree;
-    std::vector<uint32_t> incoming(n, 0);
+    std::fill(incoming_.begin(), incoming_.end(), 0);
     for (uint32_t slot = 1; slot < n; ++slot) {
         OBJectHead *head = slotHead(bank, slot);
         if (!head)
@@ -282,34 +397,67 @@ void repairAndCount(OBJectKernel *kernel)
             const OBJectRef r = LoadField<OBJectRef>(block, head->refOffset + size_t(8) * i);
             if (r.target == 0 || !slotHead(bank, r.target))
                 continue;
-            ++incoming[r.target];
+            ++incoming_[r.target];
             StoreField(block, head->refOffset + size_t(8) * kept++, r);
         }
         for (uint32_t i = kept; i < head->refsHeld; ++i)
             StoreField(block, head->refOffset + size_t(8) * i, OBJectRef{});
         head->refsHeld = kept;
     }
+}
+
+// Every incoming count and the kernel's counters come from what was read.
+void MapReader::finishCounts()
+{
+    BankDesc *bank = kernel_->bank;
+    const uint32_t n = bank->firstFree;
+    incoming_.resize(std::max<size_t>(incoming_.size(), n));
+    bool missing = nullTarget_ || uncounted_;
+    for (uint32_t slot = 1; slot < n && !missing; ++slot)
+        missing = incoming_[slot] && !bank->slots[slot];
+    if (missing)
+        dropMissingReferences();
+    // A document saved whole already holds the right counts: only the
+    // objects whose stored count differs are touched again.
+    stored_.resize(std::max<size_t>(stored_.size(), n));
+    for (uint32_t slot = 1; slot < n; ++slot)
+        if (incoming_[slot] != stored_[slot])
+            if (OBJectHead *head = slotHead(bank, slot))
+                head->refsIncoming = incoming_[slot];
     OBJectGlobalCounters &global = GlobalObjectCounters();
-    for (uint32_t slot = 1; slot < n; ++slot) {
-        OBJectHead *head = slotHead(bank, slot);
-        if (!head)
+    for (size_t i = 0; i < classes_.size(); ++i) {
+        const ClassInfo &c = classes_[i];
+        if (!c.objects)
             continue;
-        head->refsIncoming = incoming[slot];
-        OBJectClassDescrKernel &e = kernel->classes[head->classIndex];
-        OBJectClassDescr *d = ClassDescrByIndex(head->classIndex);
-        ++kernel->objects, ++e.objects, ++global.objects, ++d->objects;
-        if (head->flags & OBJF_DELETED)
-            ++kernel->deleted, ++e.deleted, ++global.deleted, ++d->deleted;
-        if (head->flags & OBJF_UNDOCOPY)
-            ++kernel->undoCopies, ++e.undoCopies, ++global.undoCopies, ++d->undoCopies;
+        OBJectClassDescrKernel &e = kernel_->classes[i];
+        OBJectClassDescr *d = ClassDescrByIndex(uint32_t(i));
+        kernel_->objects += c.objects, e.objects += c.objects, global.objects += c.objects, d->objects += c.objects;
+        kernel_->deleted += c.deleted, e.deleted += c.deleted, global.deleted += c.deleted, d->deleted += c.deleted;
+        kernel_->undoCopies += c.undoCopies, e.undoCopies += c.undoCopies, global.undoCopies += c.undoCopies,
+            d->undoCopies += c.undoCopies;
     }
 }
 
 int MapReader::run(OBJHANDLE *rootOut, OBJectKernel **kernelOut)
 {
-    if (in_.Read(&header_, sizeof header_) != sizeof header_ || header_.letter != 'O') {
+    // Blocks of a few MiB keep the system calls few and let the file layer
+    // read straight into this buffer; a small stream gets a small buffer.
+    capacity_ = size_t(std::clamp<uint64_t>(size_, 4096, kReadBlock));
+    buffer_.reset(new char[capacity_]);
+    if (!fill(sizeof header_)) {
         error_ = "The file is not a map document.";
         return 0;
+    }
+    std::memcpy(&header_, buffer_.get(), sizeof header_);
+    pos_ = sizeof header_;
+    offset_ = sizeof header_;
+    if (header_.letter != 'O') {
+        error_ = "The file is not a map document.";
+        return 0;
+    }
+    for (int i = 0, n = GetNumberOfClasses(); i < n; ++i) {
+        const OBJectClassDescr *d = ClassDescrByIndex(uint32_t(i));
+        classes_.push_back({d && d->classId ? d : nullptr});
     }
     progress(MAPN_PROGRESS_START);
     progress(0);
@@ -322,7 +470,8 @@ int MapReader::run(OBJHANDLE *rootOut, OBJectKernel **kernelOut)
     bool ok = readRecords();
     if (ok && !haveBank_)
         kernel_->bank->firstFree = highest_ + 1; // no bank record: what was read counts
-    ok = ok && checkTargets();
+    // Every object lies below first free, so a target at or past it was seen.
+    ok = ok && (maxTarget_ < kernel_->bank->firstFree || checkTargets());
     if (!ok) {
         progress(MAPN_PROGRESS_END);
         return 0;
@@ -330,12 +479,8 @@ int MapReader::run(OBJHANDLE *rootOut, OBJectKernel **kernelOut)
 
     // Nothing fails from here on: the document is whole.
     BankDesc *bank = kernel_->bank;
-    OBJHANDLE root = 0;
-    for (uint32_t slot = 1; slot < bank->firstFree && !root; ++slot)
-        if (const OBJectHead *head = slotHead(bank, slot); head && classIdOf(head) == CLASS_ALLOBJECTS)
-            root = slot;
-    repairAndCount(kernel_);
-    root = CompressKernelWithRoot(kernel_, root);
+    finishCounts();
+    const OBJHANDLE root = CompressKernelWithRoot(kernel_, root_);
     if (root) {
         // A window handle from another session names nothing here.
         if (OBJectHead *head = slotHead(bank, root); head->refOffset >= OBJ_HEAD_SIZE + ALL_WINDOW + 4)

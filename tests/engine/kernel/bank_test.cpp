@@ -138,6 +138,28 @@ TEST(Bank, AllocInPosRefusesSlotZeroOccupiedAndOutOfRange)
     EXPECT_EQ(BankSize(bank.get(), s), 32u);
 }
 
+// The reader's form never replaces a block and keeps the same bounds.
+TEST(Bank, UnclearedAllocInPosTakesOnlyEmptySlotsInRange)
+{
+    BankPtr bank = newBank();
+    const OBJHANDLE s = BankAlloc(bank.get(), 8);
+    void *before = BankLock(bank.get(), s);
+    EXPECT_EQ(BankAllocInPosUncleared(bank.get(), 8, 0), 0u);
+    EXPECT_EQ(BankAllocInPosUncleared(bank.get(), 8, s), 0u);
+    EXPECT_EQ(BankLock(bank.get(), s), before);
+    EXPECT_EQ(BankAllocInPosUncleared(bank.get(), 8, 10000), 0u);
+    EXPECT_EQ(BankAllocInPosUncleared(nullptr, 8, 5), 0u);
+    EXPECT_EQ(BankAllocInPosUncleared(bank.get(), 40, 700), 700u);
+    ASSERT_NE(BankLock(bank.get(), 700), nullptr);
+    EXPECT_EQ(BankSize(bank.get(), 700), 40u);
+    EXPECT_EQ(BankGetFirstFree(bank.get()), 2u);
+    // The block is an ordinary one: it can grow and be freed.
+    EXPECT_EQ(BankReAlloc(bank.get(), 700, 80), 700u);
+    EXPECT_EQ(BankSize(bank.get(), 700), 80u);
+    EXPECT_EQ(BankFree(bank.get(), 700), 1);
+    EXPECT_EQ(BankLock(bank.get(), 700), nullptr);
+}
+
 TEST(Bank, SetMaxEntriesResizesButNeverCutsALiveBlock)
 {
     BankPtr bank = newBank();

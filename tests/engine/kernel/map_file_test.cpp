@@ -404,6 +404,158 @@ TEST_F(MapFileTest, UnknownAndMisSizedDocumentRecordsAreSkipped)
     EXPECT_EQ(kernel->objects, objects);
 }
 
+// The incoming counts come from the references read, not from the file,
+// whichever objects the file gets wrong.
+TEST_F(MapFileTest, WrongStoredIncomingCountsAreCountedAgain)
+{
+    buildDocument();
+    ASSERT_EQ(MapSave(window, path("a.mpd").c_str()), 1);
+    auto bytes = readAll(path("a.mpd"));
+    int changed = 0;
+    for (const RecordAt &r : records(bytes)) {
+        if (r.head.kind != MAPREC_OBJECT)
+            continue;
+        OBJectHead h;
+        std::memcpy(&h, bytes.data() + r.offset + 12, sizeof h);
+        // Raised on some, dropped to zero on others that have some.
+        const uint32_t wrong = changed % 2 ? h.refsIncoming + 5 : 0;
+        if (wrong != h.refsIncoming) {
+            std::memcpy(bytes.data() + r.offset + 12 + offsetof(OBJectHead, refsIncoming), &wrong, 4);
+            ++changed;
+        }
+    }
+    ASSERT_GT(changed, 4);
+    writeAll(path("b.mpd"), bytes);
+    ASSERT_EQ(reopen(path("b.mpd")), 1) << MapFileLastError();
+    expectConsistent(kernel, all);
+    ASSERT_EQ(MapSave(window, path("c.mpd").c_str()), 1);
+    EXPECT_EQ(readAll(path("c.mpd")), readAll(path("a.mpd")));
+}
+
+// A reference to slot 0 is taken out like one to an object that is not
+// there, and the document still reads.
+TEST_F(MapFileTest, ReferenceToSlotZeroIsDropped)
+{
+    buildDocument();
+    const uint32_t objects = kernel->objects;
+    ASSERT_EQ(MapSave(window, path("a.mpd").c_str()), 1);
+    auto bytes = readAll(path("a.mpd"));
+    uint32_t holderSlot = 0, heldBefore = 0;
+    for (const RecordAt &r : records(bytes)) {
+        OBJectHead h;
+        std::memcpy(&h, bytes.data() + r.offset + 12, r.head.kind == MAPREC_OBJECT ? sizeof h : 0);
+        if (r.head.kind == MAPREC_OBJECT && h.refsHeld > 1 && r.head.tag != group_) {
+            const uint32_t zero = 0;
+            std::memcpy(bytes.data() + r.offset + 12 + h.refOffset, &zero, 4);
+            holderSlot = r.head.tag;
+            heldBefore = h.refsHeld;
+            break;
+        }
+    }
+    ASSERT_NE(holderSlot, 0u);
+    writeAll(path("b.mpd"), bytes);
+    ASSERT_EQ(reopen(path("b.mpd")), 1) << MapFileLastError();
+    EXPECT_EQ(kernel->objects, objects);
+    const OBJectHead *head = HeadLock(kernel, holderSlot);
+    ASSERT_NE(head, nullptr);
+    EXPECT_EQ(head->refsHeld, heldBefore - 1);
+    for (uint32_t i = 0; i < head->refsHeld; ++i)
+        EXPECT_NE(LoadField<uint32_t>(head, head->refOffset + 8 * i), 0u);
+}
+
+// The bank record may follow the objects: the counts kept while reading
+// grow with the slots met, and the document reads as it was.
+TEST_F(MapFileTest, BankRecordAfterTheObjects)
+{
+    buildDocument();
+    ASSERT_EQ(MapSave(window, path("a.mpd").c_str()), 1);
+    auto bytes = readAll(path("a.mpd"));
+    for (const RecordAt &r : records(bytes))
+        if (r.head.kind == MAPREC_DOCUMENT && r.head.tag == MAPDOC_BANK) {
+            std::vector<char> bank(bytes.begin() + r.offset, bytes.begin() + r.offset + 32);
+            bytes.erase(bytes.begin() + r.offset, bytes.begin() + r.offset + 32);
+            bytes.insert(bytes.end() - 12, bank.begin(), bank.end());
+            break;
+        }
+    writeAll(path("b.mpd"), bytes);
+    const uint32_t objects = kernel->objects;
+    ASSERT_EQ(reopen(path("b.mpd")), 1) << MapFileLastError();
+    EXPECT_EQ(kernel->objects, objects);
+    expectConsistent(kernel, all);
+    ASSERT_EQ(MapSave(window, path("c.mpd").c_str()), 1);
+    EXPECT_EQ(readAll(path("c.mpd")), readAll(path("a.mpd")));
+}
+
+// Before a late bank record the reader cannot know which slots exist: a
+// reference past the initial slot table to a slot without an object is still
+// taken out.
+TEST_F(MapFileTest, LateBankRecordWithReferenceToAnEmptyHighSlot)
+{
+    buildDocument();
+    ASSERT_EQ(MapSave(window, path("a.mpd").c_str()), 1);
+    auto bytes = readAll(path("a.mpd"));
+    uint32_t holderSlot = 0, heldBefore = 0;
+    for (const RecordAt &r : records(bytes)) {
+        OBJectHead h;
+        std::memcpy(&h, bytes.data() + r.offset + 12, r.head.kind == MAPREC_OBJECT ? sizeof h : 0);
+        if (r.head.kind == MAPREC_OBJECT && h.refsHeld > 1 && r.head.tag != group_) {
+            const uint32_t empty = 15000;
+            std::memcpy(bytes.data() + r.offset + 12 + h.refOffset, &empty, 4);
+            holderSlot = r.head.tag;
+            heldBefore = h.refsHeld;
+            break;
+        }
+    }
+    ASSERT_NE(holderSlot, 0u);
+    for (const RecordAt &r : records(bytes))
+        if (r.head.kind == MAPREC_DOCUMENT && r.head.tag == MAPDOC_BANK) {
+            std::vector<char> bank(bytes.begin() + r.offset, bytes.begin() + r.offset + 32);
+            const uint32_t slots[2] = {20000, 20000}; // capacity, first free
+            std::memcpy(bank.data() + 12, slots, sizeof slots);
+            bytes.erase(bytes.begin() + r.offset, bytes.begin() + r.offset + 32);
+            bytes.insert(bytes.end() - 12, bank.begin(), bank.end());
+            break;
+        }
+    writeAll(path("b.mpd"), bytes);
+    ASSERT_EQ(reopen(path("b.mpd")), 1) << MapFileLastError();
+    const OBJectHead *head = HeadLock(kernel, holderSlot);
+    ASSERT_NE(head, nullptr);
+    EXPECT_EQ(head->refsHeld, heldBefore - 1);
+    for (uint32_t i = 0; i < head->refsHeld; ++i)
+        EXPECT_NE(LoadField<uint32_t>(head, head->refOffset + 8 * i), 15000u);
+}
+
+// A document of several MiB, with records across the reader's blocks and
+// one object larger than a block, reads back to the same bytes; cut at any
+// of many places, it is refused.
+TEST_F(MapFileTest, LargeDocumentReadsBackAcrossBlocks)
+{
+    buildDocument();
+    for (int i = 0; i < 30000; ++i)
+        makeShape(layer0, CLASS_POLYLINE, 3 + i % 7);
+    makeShape(layer0, CLASS_POLYGON, 700000);
+    ASSERT_EQ(MapSave(window, path("a.mpd").c_str()), 1);
+    const auto first = readAll(path("a.mpd"));
+    ASSERT_GT(first.size(), size_t(9) << 20);
+    const uint32_t objects = kernel->objects;
+    ASSERT_EQ(reopen(path("a.mpd")), 1) << MapFileLastError();
+    EXPECT_EQ(kernel->objects, objects);
+    expectConsistent(kernel, all);
+    ASSERT_EQ(MapSave(window, path("b.mpd").c_str()), 1);
+    EXPECT_EQ(readAll(path("b.mpd")), first);
+
+    OBJectKernel *const kernelBefore = record.kernel;
+    for (size_t cut : {size_t(4) << 20, (size_t(4) << 20) + 5, first.size() / 2, first.size() - 13,
+                       first.size() - 100000}) {
+        writeAll(path("cut.mpd"), std::vector<char>(first.begin(), first.begin() + cut));
+        OBJectKernel *k = nullptr;
+        EXPECT_EQ(ReadMapToKern(window, path("cut.mpd").c_str(), nullptr, &k, 0), 0) << cut;
+        EXPECT_NE(MapFileLastError().find("damaged"), std::string::npos) << cut;
+        EXPECT_EQ(k, nullptr);
+        EXPECT_EQ(record.kernel, kernelBefore);
+    }
+}
+
 // The stored strings end inside their fields even when the file's do not.
 TEST_F(MapFileTest, StoredTextsAreTerminated)
 {
