@@ -211,6 +211,27 @@ void cacheBrush(DeviceContext *dc, const gdi::Brush *b)
     dc->brushRgb = gdi::ToPixel(b->color);
 }
 
+// One setting of a context: its value, or `none` for a handle that names no
+// context.
+template <class T>
+T setting(HDC hdc, T DeviceContext::*field, T none)
+{
+    const DeviceContext *dc = gdi::FindDC(hdc);
+    return dc ? dc->*field : none;
+}
+
+// Replaces one setting, answering the value it had.
+template <class T>
+T replaceSetting(HDC hdc, T DeviceContext::*field, T value, T none)
+{
+    DeviceContext *dc = gdi::FindDC(hdc);
+    if (!dc)
+        return none;
+    const T old = dc->*field;
+    dc->*field = value;
+    return old;
+}
+
 bool isImageFormatUsable(const QImage &image)
 {
     switch (image.format()) {
@@ -337,66 +358,46 @@ BOOL GetCurrentPositionEx(HDC hdc, POINT *position)
 
 int SetROP2(HDC hdc, int rop2)
 {
-    DeviceContext *dc = gdi::FindDC(hdc);
-    if (!dc || rop2 < R2_BLACK || rop2 > R2_WHITE)
+    if (rop2 < R2_BLACK || rop2 > R2_WHITE)
         return 0;
-    int old = dc->rop2;
-    dc->rop2 = rop2;
-    return old;
+    return replaceSetting(hdc, &DeviceContext::rop2, rop2, 0);
 }
 
 int GetROP2(HDC hdc)
 {
-    DeviceContext *dc = gdi::FindDC(hdc);
-    return dc ? dc->rop2 : 0;
+    return setting(hdc, &DeviceContext::rop2, 0);
 }
 
 int SetBkMode(HDC hdc, int mode)
 {
-    DeviceContext *dc = gdi::FindDC(hdc);
-    if (!dc || (mode != TRANSPARENT && mode != OPAQUE))
+    if (mode != TRANSPARENT && mode != OPAQUE)
         return 0;
-    int old = dc->bkMode;
-    dc->bkMode = mode;
-    return old;
+    return replaceSetting(hdc, &DeviceContext::bkMode, mode, 0);
 }
 
 int GetBkMode(HDC hdc)
 {
-    DeviceContext *dc = gdi::FindDC(hdc);
-    return dc ? dc->bkMode : 0;
+    return setting(hdc, &DeviceContext::bkMode, 0);
 }
 
 COLORREF SetBkColor(HDC hdc, COLORREF color)
 {
-    DeviceContext *dc = gdi::FindDC(hdc);
-    if (!dc)
-        return CLR_INVALID;
-    COLORREF old = dc->bkColor;
-    dc->bkColor = color & 0xFFFFFF;
-    return old;
+    return replaceSetting(hdc, &DeviceContext::bkColor, COLORREF(color & 0xFFFFFF), CLR_INVALID);
 }
 
 COLORREF GetBkColor(HDC hdc)
 {
-    DeviceContext *dc = gdi::FindDC(hdc);
-    return dc ? dc->bkColor : CLR_INVALID;
+    return setting(hdc, &DeviceContext::bkColor, CLR_INVALID);
 }
 
 COLORREF SetTextColor(HDC hdc, COLORREF color)
 {
-    DeviceContext *dc = gdi::FindDC(hdc);
-    if (!dc)
-        return CLR_INVALID;
-    COLORREF old = dc->textColor;
-    dc->textColor = color & 0xFFFFFF;
-    return old;
+    return replaceSetting(hdc, &DeviceContext::textColor, COLORREF(color & 0xFFFFFF), CLR_INVALID);
 }
 
 COLORREF GetTextColor(HDC hdc)
 {
-    DeviceContext *dc = gdi::FindDC(hdc);
-    return dc ? dc->textColor : CLR_INVALID;
+    return setting(hdc, &DeviceContext::textColor, CLR_INVALID);
 }
 
 COLORREF SetPixel(HDC hdc, int x, int y, COLORREF color)
@@ -443,6 +444,24 @@ void outline(DeviceContext *dc, const POINT *points, int count)
         dc->DrawLineTo(points[i % count].x, points[i % count].y);
     dc->position = saved;
     dc->penPhase = savedPhase;
+}
+
+// The pixels a rectangle or ellipse covers, corners in either order: without
+// a pen the right and bottom edges are left out.
+struct ShapeBox {
+    int64_t l, t, r, b;
+    bool pen;
+};
+
+ShapeBox shapeBox(const DeviceContext *dc, int left, int top, int right, int bottom)
+{
+    ShapeBox box{std::min(left, right), std::min(top, bottom), std::max(left, right),
+                 std::max(top, bottom), dc->penStyle != PS_NULL};
+    if (!box.pen) {
+        --box.r;
+        --box.b;
+    }
+    return box;
 }
 
 } // namespace
@@ -493,13 +512,7 @@ BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom)
         return FALSE;
     if (!dc->Begin())
         return TRUE;
-    int64_t l = std::min(left, right), r = std::max(left, right);
-    int64_t t = std::min(top, bottom), b = std::max(top, bottom);
-    const bool pen = dc->penStyle != PS_NULL;
-    if (!pen) {
-        --r;
-        --b;
-    }
+    const auto [l, t, r, b, pen] = shapeBox(dc, left, top, right, bottom);
     if (!dc->brushNull)
         for (int64_t y = std::max<int64_t>(t, 0); y < std::min<int64_t>(b, dc->height); ++y)
             fillRow(dc, int(y), l, r);
@@ -528,13 +541,11 @@ BOOL Ellipse(HDC hdc, int left, int top, int right, int bottom)
         return FALSE;
     if (!dc->Begin())
         return TRUE;
-    int64_t l = std::min(left, right), r = std::max(left, right);
-    int64_t t = std::min(top, bottom), b = std::max(top, bottom);
-    const bool pen = dc->penStyle != PS_NULL;
-    if (!pen) {
-        --r;
-        --b;
-    }
+    // Plain variables rather than structured bindings: the lambda below
+    // captures them, which not every compiler we build with allows.
+    const ShapeBox box = shapeBox(dc, left, top, right, bottom);
+    const int64_t l = box.l, t = box.t, r = box.r, b = box.b;
+    const bool pen = box.pen;
     if (r <= l || b <= t)
         return TRUE;
     const double cx = (double(l) + double(r)) / 2, cy = (double(t) + double(b)) / 2;

@@ -283,25 +283,43 @@ LONG CopyName(const std::string &name, char *buffer, DWORD *length)
     return ERROR_SUCCESS;
 }
 
+// Runs `body` on the key a handle names, under the registry's lock.
+template <class Body>
+LONG WithOpenKey(HKEY key, Body body)
+{
+    Registry &r = registry();
+    std::lock_guard lock(r.mutex);
+    Handle h;
+    if (LONG e = Resolve(r, key, &h))
+        return e;
+    return body(r, h);
+}
+
+// The key reached from `key` through the path's names; null when one is missing.
+std::shared_ptr<Key> Descend(std::shared_ptr<Key> key, const std::string *begin,
+                             const std::string *end)
+{
+    for (const std::string *part = begin; key && part != end; ++part) {
+        auto it = key->subkeys.find(Fold(*part));
+        key = it == key->subkeys.end() ? nullptr : it->second;
+    }
+    return key;
+}
+
 } // namespace
 
 LONG RegOpenKeyExA(HKEY key, const char *subKey, DWORD, REGSAM, HKEY *result)
 {
     if (!result)
         return ERROR_INVALID_PARAMETER;
-    Registry &r = registry();
-    std::lock_guard lock(r.mutex);
-    Handle h;
-    if (LONG e = Resolve(r, key, &h))
-        return e;
-    for (const std::string &part : SplitPath(subKey ? subKey : "")) {
-        auto it = h.key->subkeys.find(Fold(part));
-        if (it == h.key->subkeys.end())
+    return WithOpenKey(key, [&](Registry &r, Handle &h) -> LONG {
+        const std::vector<std::string> parts = SplitPath(subKey ? subKey : "");
+        h.key = Descend(h.key, parts.data(), parts.data() + parts.size());
+        if (!h.key)
             return ERROR_FILE_NOT_FOUND;
-        h.key = it->second;
-    }
-    *result = NewHandle(r, h);
-    return ERROR_SUCCESS;
+        *result = NewHandle(r, h);
+        return ERROR_SUCCESS;
+    });
 }
 
 LONG RegCreateKeyExA(HKEY key, const char *subKey, DWORD, char *, DWORD, REGSAM, const void *,
@@ -309,27 +327,24 @@ LONG RegCreateKeyExA(HKEY key, const char *subKey, DWORD, char *, DWORD, REGSAM,
 {
     if (!result)
         return ERROR_INVALID_PARAMETER;
-    Registry &r = registry();
-    std::lock_guard lock(r.mutex);
-    Handle h;
-    if (LONG e = Resolve(r, key, &h))
-        return e;
-    bool created = false;
-    for (const std::string &part : SplitPath(subKey ? subKey : "")) {
-        auto &slot = h.key->subkeys[Fold(part)];
-        if (!slot) {
-            slot = std::make_shared<Key>();
-            slot->name = part;
-            created = true;
+    return WithOpenKey(key, [&](Registry &r, Handle &h) -> LONG {
+        bool created = false;
+        for (const std::string &part : SplitPath(subKey ? subKey : "")) {
+            auto &slot = h.key->subkeys[Fold(part)];
+            if (!slot) {
+                slot = std::make_shared<Key>();
+                slot->name = part;
+                created = true;
+            }
+            h.key = slot;
         }
-        h.key = slot;
-    }
-    if (created && !Save(r, h.root))
-        return ERROR_CANTWRITE;
-    if (disposition)
-        *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
-    *result = NewHandle(r, h);
-    return ERROR_SUCCESS;
+        if (created && !Save(r, h.root))
+            return ERROR_CANTWRITE;
+        if (disposition)
+            *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+        *result = NewHandle(r, h);
+        return ERROR_SUCCESS;
+    });
 }
 
 LONG RegCloseKey(HKEY key)
@@ -343,113 +358,92 @@ LONG RegCloseKey(HKEY key)
 
 LONG RegQueryValueExA(HKEY key, const char *name, DWORD *, DWORD *type, BYTE *data, DWORD *dataSize)
 {
-    Registry &r = registry();
-    std::lock_guard lock(r.mutex);
-    Handle h;
-    if (LONG e = Resolve(r, key, &h))
-        return e;
-    const Value *v = h.key->find(name ? name : "");
-    if (!v)
-        return ERROR_FILE_NOT_FOUND;
-    if (type)
-        *type = v->type;
-    return CopyOut(v->data, data, dataSize);
+    return WithOpenKey(key, [&](Registry &, Handle &h) -> LONG {
+        const Value *v = h.key->find(name ? name : "");
+        if (!v)
+            return ERROR_FILE_NOT_FOUND;
+        if (type)
+            *type = v->type;
+        return CopyOut(v->data, data, dataSize);
+    });
 }
 
 LONG RegSetValueExA(HKEY key, const char *name, DWORD, DWORD type, const BYTE *data, DWORD dataSize)
 {
     if (!data && dataSize)
         return ERROR_INVALID_PARAMETER;
-    Registry &r = registry();
-    std::lock_guard lock(r.mutex);
-    Handle h;
-    if (LONG e = Resolve(r, key, &h))
-        return e;
-    std::string bytes(reinterpret_cast<const char *>(data), data ? dataSize : 0);
-    if (Value *v = h.key->find(name ? name : "")) {
-        v->type = type;
-        v->data = std::move(bytes);
-    } else {
-        h.key->values.push_back(Value{name ? name : "", type, std::move(bytes)});
-    }
-    return Save(r, h.root) ? ERROR_SUCCESS : ERROR_CANTWRITE;
+    return WithOpenKey(key, [&](Registry &r, Handle &h) -> LONG {
+        std::string bytes(reinterpret_cast<const char *>(data), data ? dataSize : 0);
+        if (Value *v = h.key->find(name ? name : "")) {
+            v->type = type;
+            v->data = std::move(bytes);
+        } else {
+            h.key->values.push_back(Value{name ? name : "", type, std::move(bytes)});
+        }
+        return Save(r, h.root) ? ERROR_SUCCESS : ERROR_CANTWRITE;
+    });
 }
 
 LONG RegEnumValueA(HKEY key, DWORD index, char *name, DWORD *nameLength, DWORD *, DWORD *type,
                    BYTE *data, DWORD *dataSize)
 {
-    Registry &r = registry();
-    std::lock_guard lock(r.mutex);
-    Handle h;
-    if (LONG e = Resolve(r, key, &h))
-        return e;
-    if (index >= h.key->values.size())
-        return ERROR_NO_MORE_ITEMS;
-    const Value &v = h.key->values[index];
-    if (LONG e = CopyName(v.name, name, nameLength))
-        return e;
-    if (type)
-        *type = v.type;
-    return CopyOut(v.data, data, dataSize);
+    return WithOpenKey(key, [&](Registry &, Handle &h) -> LONG {
+        if (index >= h.key->values.size())
+            return ERROR_NO_MORE_ITEMS;
+        const Value &v = h.key->values[index];
+        if (LONG e = CopyName(v.name, name, nameLength))
+            return e;
+        if (type)
+            *type = v.type;
+        return CopyOut(v.data, data, dataSize);
+    });
 }
 
 LONG RegEnumKeyExA(HKEY key, DWORD index, char *name, DWORD *nameLength, DWORD *, char *keyClass,
                    DWORD *classLength, void *)
 {
-    Registry &r = registry();
-    std::lock_guard lock(r.mutex);
-    Handle h;
-    if (LONG e = Resolve(r, key, &h))
-        return e;
-    if (index >= h.key->subkeys.size())
-        return ERROR_NO_MORE_ITEMS;
-    auto it = std::next(h.key->subkeys.begin(), index);
-    if (keyClass && classLength && *classLength > 0) {
-        keyClass[0] = '\0';
-        *classLength = 0;
-    }
-    return CopyName(it->second->name, name, nameLength);
+    return WithOpenKey(key, [&](Registry &, Handle &h) -> LONG {
+        if (index >= h.key->subkeys.size())
+            return ERROR_NO_MORE_ITEMS;
+        auto it = std::next(h.key->subkeys.begin(), index);
+        if (keyClass && classLength && *classLength > 0) {
+            keyClass[0] = '\0';
+            *classLength = 0;
+        }
+        return CopyName(it->second->name, name, nameLength);
+    });
 }
 
 LONG RegDeleteValueA(HKEY key, const char *name)
 {
-    Registry &r = registry();
-    std::lock_guard lock(r.mutex);
-    Handle h;
-    if (LONG e = Resolve(r, key, &h))
-        return e;
-    const std::string f = Fold(name ? name : "");
-    auto &vals = h.key->values;
-    auto it = std::find_if(vals.begin(), vals.end(), [&](const Value &v) { return Fold(v.name) == f; });
-    if (it == vals.end())
-        return ERROR_FILE_NOT_FOUND;
-    vals.erase(it);
-    return Save(r, h.root) ? ERROR_SUCCESS : ERROR_CANTWRITE;
+    return WithOpenKey(key, [&](Registry &r, Handle &h) -> LONG {
+        const std::string f = Fold(name ? name : "");
+        auto &vals = h.key->values;
+        auto it = std::find_if(vals.begin(), vals.end(), [&](const Value &v) { return Fold(v.name) == f; });
+        if (it == vals.end())
+            return ERROR_FILE_NOT_FOUND;
+        vals.erase(it);
+        return Save(r, h.root) ? ERROR_SUCCESS : ERROR_CANTWRITE;
+    });
 }
 
 LONG RegDeleteKeyA(HKEY key, const char *subKey)
 {
-    Registry &r = registry();
-    std::lock_guard lock(r.mutex);
-    Handle h;
-    if (LONG e = Resolve(r, key, &h))
-        return e;
-    const std::vector<std::string> parts = SplitPath(subKey ? subKey : "");
-    if (parts.empty())
-        return ERROR_ACCESS_DENIED; // a key does not delete itself through its own handle
-    std::shared_ptr<Key> parent = h.key;
-    for (size_t i = 0; i + 1 < parts.size(); ++i) {
-        auto it = parent->subkeys.find(Fold(parts[i]));
+    return WithOpenKey(key, [&](Registry &r, Handle &h) -> LONG {
+        const std::vector<std::string> parts = SplitPath(subKey ? subKey : "");
+        if (parts.empty())
+            return ERROR_ACCESS_DENIED; // a key does not delete itself through its own handle
+        const std::shared_ptr<Key> parent =
+            Descend(h.key, parts.data(), parts.data() + parts.size() - 1);
+        if (!parent)
+            return ERROR_FILE_NOT_FOUND;
+        auto it = parent->subkeys.find(Fold(parts.back()));
         if (it == parent->subkeys.end())
             return ERROR_FILE_NOT_FOUND;
-        parent = it->second;
-    }
-    auto it = parent->subkeys.find(Fold(parts.back()));
-    if (it == parent->subkeys.end())
-        return ERROR_FILE_NOT_FOUND;
-    if (!it->second->subkeys.empty())
-        return ERROR_ACCESS_DENIED;
-    MarkDeleted(*it->second);
-    parent->subkeys.erase(it);
-    return Save(r, h.root) ? ERROR_SUCCESS : ERROR_CANTWRITE;
+        if (!it->second->subkeys.empty())
+            return ERROR_ACCESS_DENIED;
+        MarkDeleted(*it->second);
+        parent->subkeys.erase(it);
+        return Save(r, h.root) ? ERROR_SUCCESS : ERROR_CANTWRITE;
+    });
 }

@@ -60,12 +60,7 @@ const GraphClassRow kClassTable[GRAPH_CLASS_COUNT] = {
 // The REF_ROOT target of AllOBJects whose class id is classId.
 OBJHANDLE rootOfClass(OBJectKernel *kernel, OBJHANDLE all, uint16_t classId)
 {
-    int32_t pos = -1;
-    for (OBJHANDLE t = GetReference(kernel, all, REF_ROOT, &pos); t;
-         t = GetReference(kernel, all, REF_ROOT, &pos))
-        if (GetOBJectClassID(kernel, t) == classId)
-            return t;
-    return 0;
+    return FirstReferenceOfClass(kernel, all, REF_ROOT, classId);
 }
 
 // Class id 0 names the root of the object's own tree.

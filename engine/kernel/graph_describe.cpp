@@ -95,16 +95,6 @@ std::string idPart(OBJectKernel *kernel, OBJHANDLE object)
     return s + name;
 }
 
-OBJHANDLE layerOf(OBJectKernel *kernel, OBJHANDLE object)
-{
-    int32_t pos = -1;
-    for (OBJHANDLE t = GetReference(kernel, object, REF_LAYER_BACK, &pos); t;
-         t = GetReference(kernel, object, REF_LAYER_BACK, &pos))
-        if (GetOBJectClassID(kernel, t) == CLASS_LAYER)
-            return t;
-    return 0;
-}
-
 uint32_t countLinks(OBJectKernel *kernel, OBJHANDLE holder, uint16_t id, OBJHANDLE *first)
 {
     uint32_t n = 0;
@@ -123,10 +113,10 @@ void describeObject(OBJectKernel *kernel, OBJHANDLE object, std::string &out)
     out += classWord(cls);
     if (cls != CLASS_SELLIST) {
         out += "Id:" + idPart(kernel, object) + ";";
-        if (const OBJHANDLE layer = layerOf(kernel, object))
-            if (const char *p = OBJectLock(kernel, layer))
-                out += "Layer:" + std::to_string(LoadField<int32_t>(p, LAYER_NUMBER)) +
-                       boundedText(p + LAYER_NAME, LAYER_NAME_SIZE) + ";";
+        const OBJHANDLE layer = FirstReferenceOfClass(kernel, object, REF_LAYER_BACK, CLASS_LAYER);
+        if (const char *p = layer ? OBJectLock(kernel, layer) : nullptr)
+            out += "Layer:" + std::to_string(LoadField<int32_t>(p, LAYER_NUMBER)) +
+                   boundedText(p + LAYER_NAME, LAYER_NAME_SIZE) + ";";
     }
     _COORDRECT r = kEmptyBoundRect;
     if (const char *p = GraphHeadLock(kernel, object, GOH_SIZE))

@@ -141,6 +141,14 @@ inline constexpr uint32_t GD_FILLPATTERN = 0x10;
 // c may be a or b.
 uint32_t MergeGraphAttributes(const GraphDispl *a, const GraphDispl *b, GraphDispl *c);
 
+// An object's own attributes merged into the caller's record: over it when
+// ownFirst is set (the GRM_GETATTRIBUTES wParam), under it otherwise.
+inline uint32_t MergeOwnGraphAttributes(const GraphDispl *own, GraphDispl *record, bool ownFirst)
+{
+    return ownFirst ? MergeGraphAttributes(own, record, record)
+                    : MergeGraphAttributes(record, own, record);
+}
+
 // ---------------------------------------------------------------------------
 // Graphical messages.
 inline constexpr uint16_t GRM_GETBOUNDRECT = 0x4001;

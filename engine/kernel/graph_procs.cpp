@@ -434,16 +434,6 @@ void setSelected(OBJectKernel *kernel, OBJHANDLE h, uint16_t cls, WPARAM wParam,
     SendOneOBJectMessage(kernel, h, 0, REF_LAYER_BACK, GRM_SETSELECTEDREF, wParam, lParam);
 }
 
-OBJHANDLE firstLayer(OBJectKernel *kernel, OBJHANDLE h)
-{
-    int32_t pos = -1;
-    for (OBJHANDLE t = GetReference(kernel, h, REF_LAYER_BACK, &pos); t;
-         t = GetReference(kernel, h, REF_LAYER_BACK, &pos))
-        if (GetOBJectClassID(kernel, t) == CLASS_LAYER)
-            return t;
-    return 0;
-}
-
 LRESULT visibility(OBJectKernel *kernel, OBJHANDLE h, uint16_t cls, uint16_t subCode,
                    uint16_t message, bool testFlag)
 {
@@ -451,7 +441,7 @@ LRESULT visibility(OBJectKernel *kernel, OBJHANDLE h, uint16_t cls, uint16_t sub
         return 0;
     if (subCode == REF_LAYER_MEMBER || isList(cls))
         return 1;
-    const OBJHANDLE layer = firstLayer(kernel, h);
+    const OBJHANDLE layer = FirstReferenceOfClass(kernel, h, REF_LAYER_BACK, CLASS_LAYER);
     return layer ? SendOBJectMessage(kernel, h, layer, REF_LAYER_BACK, message, 0, 0) : 0;
 }
 
@@ -470,9 +460,7 @@ LRESULT getAttributes(OBJectKernel *kernel, OBJHANDLE h, uint16_t cls, uint16_t 
     }
     GraphDispl fromId{};
     SendOneOBJectMessage(kernel, h, 0, REF_ID, GRM_GETATTRIBUTES, 1, LPARAM(&fromId));
-    if (wParam)
-        return MergeGraphAttributes(&fromId, record, record);
-    return MergeGraphAttributes(record, &fromId, record);
+    return MergeOwnGraphAttributes(&fromId, record, wParam != 0);
 }
 
 } // namespace

@@ -20,7 +20,6 @@ using namespace docmodel;
 
 namespace {
 
-constexpr size_t kInfoLineSize = 130;
 // String ids of the grouping refusals (the string table has no text for them).
 constexpr int kStrTooFewToGroup = 107;
 constexpr int kStrDifferentParents = 108;
@@ -85,13 +84,6 @@ void setGroupsActiveSlot(OBJectKernel *kernel, OBJHANDLE root, int32_t slot)
         StoreField(p, offsetof(Groups, activeSlot), slot);
 }
 
-LRESULT infoLine(LPARAM lParam, const char *text)
-{
-    if (lParam)
-        std::snprintf(reinterpret_cast<char *>(lParam), kInfoLineSize, "%s", text);
-    return 1;
-}
-
 bool isGroupOrAspect(OBJectKernel *kernel, OBJHANDLE object)
 {
     const uint16_t c = ClassOf(kernel, object);
@@ -104,6 +96,28 @@ OBJHANDLE currentSelected(OBJectKernel *kernel, OBJHANDLE list, _COORDPT *point)
     *point = kEmptyPoint;
     const LRESULT r = SendOBJectMessage(kernel, list, list, 0, GRM_GETSELECTED, 0, LPARAM(point));
     return r > 0 ? OBJHANDLE(r) : 0;
+}
+
+// The aspect and groups classes answer alike but for creation and their
+// heading: members, no attributes of their own, and one blank browser line.
+LRESULT memberListProc(const char *heading, OBJectKernel *kernel, OBJHANDLE sender,
+                       OBJHANDLE receiver, uint16_t subCode, uint16_t message, WPARAM wParam,
+                       LPARAM lParam)
+{
+    switch (message) {
+    case OBJM_REFINSERTED:
+    case OBJM_REFREMOVED:
+    case GRM_GETSELECTED:
+    case GRM_SETSELECTED:
+        return GroupMemberProc(kernel, sender, receiver, subCode, message, wParam, lParam);
+    case GRM_GETATTRIBUTES:
+    case GRM_SETATTRIBUTES:
+        return 0;
+    case OBJM_INFOLINE:
+        return OwnInfoLines(kernel, sender, receiver, subCode, wParam, lParam, {heading, ""});
+    default:
+        return DefGraphOBjectProc(kernel, sender, receiver, subCode, message, wParam, lParam);
+    }
 }
 
 } // namespace
@@ -217,13 +231,9 @@ OBJHANDLE GroupCreate(_WNDRES *window, const char *name)
     const OBJHANDLE aspect = GetActiveAspect(doc.kernel, root);
     if (!aspect)
         return 0;
-    const OBJHANDLE group = CreateOBJect(doc.kernel, CLASS_GROUP);
+    const OBJHANDLE group = CreateLinkedOBJect(doc.kernel, aspect, REF_GROUP_MEMBER, CLASS_GROUP);
     if (!group)
         return 0;
-    if (InsertRefInPos(doc.kernel, aspect, REF_GROUP_MEMBER, group, -1, -1) == OBJ_INVALID) {
-        OBJectDelete(doc.kernel, group);
-        return 0;
-    }
     if (name && *name)
         GrupNameSet(doc.kernel, group, name);
     return group;
@@ -480,10 +490,7 @@ LRESULT GroupProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, ui
         if (const OBJHANDLE id = FirstTarget(kernel, receiver, REF_ID)) {
             GraphDispl own{};
             SendOBJectMessage(kernel, receiver, id, REF_ID, GRM_GETATTRIBUTES, 1, LPARAM(&own));
-            if (wParam)
-                MergeGraphAttributes(&own, record, record);
-            else
-                MergeGraphAttributes(record, &own, record);
+            MergeOwnGraphAttributes(&own, record, wParam != 0);
         }
         if (record->mask != 0xFF)
             if (const OBJHANDLE parent = GroupParentGet(kernel, receiver))
@@ -492,22 +499,11 @@ LRESULT GroupProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, ui
         --depth;
         return record->mask;
     }
-    case OBJM_INFOLINE: {
-        char line[kInfoLineSize];
-        switch (wParam) {
-        case 0:
-            return infoLine(lParam, "-- <Group> OBJECT INFORMATIONS -----------");
-        case 1:
-            std::snprintf(line, sizeof line, "SelectedObject : \t%6i",
-                          LoadField<int32_t>(p, GOH_SELSLOT));
-            return infoLine(lParam, line);
-        case 2:
-            return infoLine(lParam, "");
-        default:
-            return DefGraphOBjectProc(kernel, sender, receiver, subCode, message, wParam - 3,
-                                      lParam);
-        }
-    }
+    case OBJM_INFOLINE:
+        return OwnInfoLines(kernel, sender, receiver, subCode, wParam, lParam,
+                            {"-- <Group> OBJECT INFORMATIONS -----------",
+                             InfoText("SelectedObject : \t%6i", LoadField<int32_t>(p, GOH_SELSLOT)),
+                             ""});
     case OBJM_PACKEDCOPY:
         StoreField<int32_t>(p, GOH_SELSLOT, -1);
         break;
@@ -523,28 +519,13 @@ LRESULT AspectProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, u
     char *p = GraphHeadLock(kernel, receiver, ASPECT_FIXED_SIZE);
     if (!p)
         return DefGraphOBjectProc(kernel, sender, receiver, subCode, message, wParam, lParam);
-    switch (message) {
-    case OBJM_CREATE:
+    if (message == OBJM_CREATE) {
         initListHead(p);
         std::memset(p + offsetof(Aspect, name), 0, ASPECT_NAME_SIZE);
         return 0;
-    case OBJM_REFINSERTED:
-    case OBJM_REFREMOVED:
-    case GRM_GETSELECTED:
-    case GRM_SETSELECTED:
-        return GroupMemberProc(kernel, sender, receiver, subCode, message, wParam, lParam);
-    case GRM_GETATTRIBUTES:
-    case GRM_SETATTRIBUTES:
-        return 0;
-    case OBJM_INFOLINE:
-        if (wParam == 0)
-            return infoLine(lParam, "-- <Aspect> OBJECT INFORMATIONS -----------");
-        if (wParam == 1)
-            return infoLine(lParam, "");
-        return DefGraphOBjectProc(kernel, sender, receiver, subCode, message, wParam - 2, lParam);
-    default:
-        return DefGraphOBjectProc(kernel, sender, receiver, subCode, message, wParam, lParam);
     }
+    return memberListProc("-- <Aspect> OBJECT INFORMATIONS -----------", kernel, sender,
+                          receiver, subCode, message, wParam, lParam);
 }
 
 LRESULT GroupsProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, uint16_t subCode,
@@ -553,42 +534,17 @@ LRESULT GroupsProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, u
     char *p = GraphHeadLock(kernel, receiver, GROUPS_FIXED_SIZE);
     if (!p)
         return DefGraphOBjectProc(kernel, sender, receiver, subCode, message, wParam, lParam);
-    switch (message) {
-    case OBJM_CREATE:
+    if (message == OBJM_CREATE) {
         initListHead(p);
         StoreField<int32_t>(p, offsetof(Groups, activeSlot), 0);
         return 0;
-    case OBJM_REFINSERTED:
-    case OBJM_REFREMOVED:
-        if (!GetOBJectFlag(kernel, receiver, OBJF_UNDOCOPY)) {
-            const int32_t active = LoadField<int32_t>(p, offsetof(Groups, activeSlot));
-            const int64_t held = HeldCount(kernel, receiver);
-            int32_t next = active;
-            if (message == OBJM_REFINSERTED) {
-                // Only an active slot that named a slot before the insertion moves.
-                if (lParam <= active && active < held - 1)
-                    next = active + 1;
-            } else if (lParam < active) {
-                next = active - 1;
-            } else if (lParam == active) {
-                next = -1;
-            }
-            setGroupsActiveSlot(kernel, receiver, next);
-        }
-        return GroupMemberProc(kernel, sender, receiver, subCode, message, wParam, lParam);
-    case GRM_GETSELECTED:
-    case GRM_SETSELECTED:
-        return GroupMemberProc(kernel, sender, receiver, subCode, message, wParam, lParam);
-    case GRM_GETATTRIBUTES:
-    case GRM_SETATTRIBUTES:
-        return 0;
-    case OBJM_INFOLINE:
-        if (wParam == 0)
-            return infoLine(lParam, "-- <Groups> OBJECT INFORMATIONS -----------");
-        if (wParam == 1)
-            return infoLine(lParam, "");
-        return DefGraphOBjectProc(kernel, sender, receiver, subCode, message, wParam - 2, lParam);
-    default:
-        return DefGraphOBjectProc(kernel, sender, receiver, subCode, message, wParam, lParam);
     }
+    if ((message == OBJM_REFINSERTED || message == OBJM_REFREMOVED) &&
+        !GetOBJectFlag(kernel, receiver, OBJF_UNDOCOPY)) {
+        const int32_t active = LoadField<int32_t>(p, offsetof(Groups, activeSlot));
+        setGroupsActiveSlot(kernel, receiver,
+                            FollowedActiveSlot(active, HeldCount(kernel, receiver), message, lParam));
+    }
+    return memberListProc("-- <Groups> OBJECT INFORMATIONS -----------", kernel, sender,
+                          receiver, subCode, message, wParam, lParam);
 }

@@ -116,13 +116,9 @@ OBJHANDLE LG_CreateRoot(OBJectKernel *kernel, OBJHANDLE anyObject)
     const OBJHANDLE aspect = firstAspect(kernel, anyObject);
     if (!aspect)
         return 0;
-    const OBJHANDLE root = CreateOBJect(kernel, CLASS_GROUP);
+    const OBJHANDLE root = CreateLinkedOBJect(kernel, aspect, REF_GROUP_MEMBER, CLASS_GROUP);
     if (!root)
         return 0;
-    if (InsertRefInPos(kernel, aspect, REF_GROUP_MEMBER, root, -1, -1) == OBJ_INVALID) {
-        OBJectDelete(kernel, root);
-        return 0;
-    }
     GroupFlagsSet(kernel, root, GROUPF_LAYERGROUP | GROUPF_LGROOT);
     LG_SetInt(kernel, LAYER_GROUP_ROOT_NAME, root, nullptr, 0, 0, 1);
     return root;
@@ -188,13 +184,9 @@ int map_LG_Create(_WNDRES *window, const char *name, OBJHANDLE *newGroup,
     const OBJHANDLE root = LG_CreateRoot(doc.kernel, doc.all);
     if (!root)
         return 0;
-    const OBJHANDLE group = CreateOBJect(doc.kernel, CLASS_GROUP);
+    const OBJHANDLE group = CreateLinkedOBJect(doc.kernel, root, REF_GROUP_MEMBER, CLASS_GROUP);
     if (!group)
         return 0;
-    if (InsertRefInPos(doc.kernel, root, REF_GROUP_MEMBER, group, -1, -1) == OBJ_INVALID) {
-        OBJectDelete(doc.kernel, group);
-        return 0;
-    }
     GroupFlagsSet(doc.kernel, group, GROUPF_LAYERGROUP);
     LG_SetInt(doc.kernel, name, group, members, count, unused, 1);
     if (newGroup)

@@ -17,9 +17,6 @@ using namespace docmodel;
 
 namespace {
 
-// Room the object browser gives one information line.
-constexpr size_t kInfoLineSize = 130;
-
 char *layerLock(OBJectKernel *kernel, OBJHANDLE layer)
 {
     if (!IsClass(kernel, layer, CLASS_LAYER))
@@ -68,6 +65,16 @@ std::vector<OBJHANDLE> layersOf(OBJectKernel *kernel, OBJHANDLE root)
     return RefTargets(kernel, root, REF_LAYER_MEMBER);
 }
 
+// Whether a layer of the list other than `except` holds the number.
+bool numberHeld(OBJectKernel *kernel, const std::vector<OBJHANDLE> &layers, int64_t number,
+                OBJHANDLE except = 0)
+{
+    for (OBJHANDLE l : layers)
+        if (const char *p = layerLock(kernel, l); l != except && p && layerNumber(p) == number)
+            return true;
+    return false;
+}
+
 int32_t activeSlot(OBJectKernel *kernel, OBJHANDLE root)
 {
     const char *p = layersLock(kernel, root);
@@ -102,30 +109,16 @@ GraphDispl layerAttributes(const char *p)
     return d;
 }
 
-LRESULT infoLine(LPARAM lParam, const char *text)
-{
-    if (lParam)
-        std::snprintf(reinterpret_cast<char *>(lParam), kInfoLineSize, "%s", text);
-    return 1;
-}
-
-// The active slot follows its layer when slots before it come and go, so a
-// removal elsewhere never makes another layer (or a non-layer slot) active.
+// The active slot follows its layer, so a removal elsewhere never makes
+// another layer (or a non-layer slot) active.
 void followActiveSlot(OBJectKernel *kernel, OBJHANDLE root, uint16_t message, LPARAM slot)
 {
     if (GetOBJectFlag(kernel, root, OBJF_UNDOCOPY))
         return;
     const int32_t active = activeSlot(kernel, root);
-    const int64_t held = HeldCount(kernel, root);
-    if (message == OBJM_REFINSERTED) {
-        // Only an active slot that named a slot before the insertion moves.
-        if (slot <= active && active < held - 1)
-            setActiveSlot(kernel, root, active + 1);
-    } else if (slot < active) {
-        setActiveSlot(kernel, root, active - 1);
-    } else if (slot == active) {
-        setActiveSlot(kernel, root, -1);
-    }
+    const int32_t next = FollowedActiveSlot(active, HeldCount(kernel, root), message, slot);
+    if (next != active)
+        setActiveSlot(kernel, root, next);
 }
 
 } // namespace
@@ -168,11 +161,10 @@ OBJHANDLE CreateLayerOBJect(OBJectKernel *kernel, OBJHANDLE root, int32_t number
         return 0;
     const std::vector<OBJHANDLE> layers = layersOf(kernel, root);
     // The page layer's number is reserved for it.
-    bool taken = number < 0 ||
-                 (number == PAGE_LAYER_NUMBER && std::strcmp(name ? name : "", PAGE_LAYER_NAME) != 0);
-    for (OBJHANDLE l : layers)
-        if (const char *p = layerLock(kernel, l); p && layerNumber(p) == number)
-            taken = true;
+    const bool taken =
+        number < 0 ||
+        (number == PAGE_LAYER_NUMBER && std::strcmp(name ? name : "", PAGE_LAYER_NAME) != 0) ||
+        numberHeld(kernel, layers, number);
     if (taken) {
         int64_t highest = -1;
         bool any = false;
@@ -186,14 +178,8 @@ OBJHANDLE CreateLayerOBJect(OBJectKernel *kernel, OBJHANDLE root, int32_t number
         // take the lowest free one, so the page layer's number stays its own.
         if (next < 0 || next >= PAGE_LAYER_NUMBER) {
             next = 0;
-            for (bool clash = true; clash; ) {
-                clash = false;
-                for (OBJHANDLE l : layers)
-                    if (const char *p = layerLock(kernel, l); p && layerNumber(p) == next) {
-                        ++next;
-                        clash = true;
-                    }
-            }
+            while (numberHeld(kernel, layers, next))
+                ++next;
         }
         number = int32_t(next);
     }
@@ -358,10 +344,8 @@ int LayerNumberNameSet(OBJectKernel *kernel, OBJHANDLE layer, int32_t number, co
         return -1;
     if (number == PAGE_LAYER_NUMBER && !IsPageLayer(kernel, layer))
         return -1;
-    if (number >= 0)
-        for (OBJHANDLE l : layersOf(kernel, root))
-            if (const char *p = layerLock(kernel, l); l != layer && p && layerNumber(p) == number)
-                return -1;
+    if (number >= 0 && numberHeld(kernel, layersOf(kernel, root), number, layer))
+        return -1;
     char *p = layerLock(kernel, layer);
     if (name)
         storeLayerName(p, name);
@@ -624,46 +608,30 @@ LRESULT LayerProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, ui
         if (!record)
             return 0;
         const GraphDispl own = layerAttributes(p);
-        return wParam ? MergeGraphAttributes(&own, record, record)
-                      : MergeGraphAttributes(record, &own, record);
+        return MergeOwnGraphAttributes(&own, record, wParam != 0);
     }
     case GRM_SETATTRIBUTES:
         return 0;
     case GRM_GETLINEOPTIONS:
         return LoadField<uint8_t>(p, offsetof(Layer, lineOptions));
     case OBJM_INFOLINE: {
-        char line[kInfoLineSize];
         char name[LAYER_NAME_SIZE];
         layerName(p, name);
-        switch (wParam) {
-        case 0:
-            return infoLine(lParam, "-- <Layer> OBJECT INFORMATIONS -----------");
-        case 1:
-            std::snprintf(line, sizeof line, "Layer Number / Name:   %4i / %s", layerNumber(p),
-                          name);
-            return infoLine(lParam, line);
-        case 2:
-            std::snprintf(line, sizeof line, "Layer Visible / Selectable:    %i / %i",
-                          LoadField<uint8_t>(p, offsetof(Layer, visible)),
-                          LoadField<uint8_t>(p, offsetof(Layer, selectable)));
-            return infoLine(lParam, line);
-        case 3:
-            std::snprintf(line, sizeof line, "Color / L.Style / L.Width :    %3u / %3u /%3u",
-                          LoadField<uint32_t>(p, offsetof(Layer, lineColor)),
-                          unsigned(LoadField<uint8_t>(p, offsetof(Layer, lineStyle))),
-                          LoadField<uint32_t>(p, offsetof(Layer, lineWidth)));
-            return infoLine(lParam, line);
-        case 4:
-            std::snprintf(line, sizeof line, "Fill Color/UnitsPixels:  %08X  / %i",
-                          LoadField<uint32_t>(p, offsetof(Layer, fill)),
-                          LoadField<uint8_t>(p, offsetof(Layer, lineOptions)));
-            return infoLine(lParam, line);
-        case 5:
-            return infoLine(lParam, " ");
-        default:
-            return DefGraphOBjectProc(kernel, sender, receiver, subCode, message, wParam - 6,
-                                      lParam);
-        }
+        return OwnInfoLines(
+            kernel, sender, receiver, subCode, wParam, lParam,
+            {"-- <Layer> OBJECT INFORMATIONS -----------",
+             InfoText("Layer Number / Name:   %4i / %s", layerNumber(p), name),
+             InfoText("Layer Visible / Selectable:    %i / %i",
+                      LoadField<uint8_t>(p, offsetof(Layer, visible)),
+                      LoadField<uint8_t>(p, offsetof(Layer, selectable))),
+             InfoText("Color / L.Style / L.Width :    %3u / %3u /%3u",
+                      LoadField<uint32_t>(p, offsetof(Layer, lineColor)),
+                      unsigned(LoadField<uint8_t>(p, offsetof(Layer, lineStyle))),
+                      LoadField<uint32_t>(p, offsetof(Layer, lineWidth))),
+             InfoText("Fill Color/UnitsPixels:  %08X  / %i",
+                      LoadField<uint32_t>(p, offsetof(Layer, fill)),
+                      LoadField<uint8_t>(p, offsetof(Layer, lineOptions))),
+             " "});
     }
     case OBJM_PACKEDCOPY:
         StoreField<int32_t>(p, GOH_SELSLOT, -1);
@@ -715,22 +683,12 @@ LRESULT LayersProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, u
     case OBJM_REFREMOVED:
         followActiveSlot(kernel, receiver, message, lParam);
         break;
-    case OBJM_INFOLINE: {
-        char line[kInfoLineSize];
-        switch (wParam) {
-        case 0:
-            return infoLine(lParam, "-- <Layers> OBJECT INFORMATIONS -----------");
-        case 1:
-            std::snprintf(line, sizeof line, "Active Layer:  %4i",
-                          LoadField<int32_t>(p, offsetof(Layers, activeSlot)));
-            return infoLine(lParam, line);
-        case 2:
-            return infoLine(lParam, " ");
-        default:
-            return DefGraphOBjectProc(kernel, sender, receiver, subCode, message, wParam - 3,
-                                      lParam);
-        }
-    }
+    case OBJM_INFOLINE:
+        return OwnInfoLines(kernel, sender, receiver, subCode, wParam, lParam,
+                            {"-- <Layers> OBJECT INFORMATIONS -----------",
+                             InfoText("Active Layer:  %4i",
+                                      LoadField<int32_t>(p, offsetof(Layers, activeSlot))),
+                             " "});
     case OBJM_PACKEDCOPY:
         StoreField<int32_t>(p, GOH_SELSLOT, -1);
         break;

@@ -10,7 +10,11 @@
 #include "engine/kernel/object_store.h"
 #include "engine/kernel/references.h"
 
+#include <cstdarg>
 #include <cstdint>
+#include <cstdio>
+#include <initializer_list>
+#include <string>
 #include <vector>
 
 namespace docmodel {
@@ -65,6 +69,21 @@ inline OBJHANDLE FirstTarget(OBJectKernel *kernel, OBJHANDLE holder, uint16_t id
     return holder ? FirstReference(kernel, holder, id, &pos) : 0;
 }
 
+// A new object of the class, linked last under the holder; 0, with no object
+// left behind, when the link cannot be made.
+inline OBJHANDLE CreateLinkedOBJect(OBJectKernel *kernel, OBJHANDLE holder, uint16_t refId,
+                                    uint16_t classId)
+{
+    const OBJHANDLE object = CreateOBJect(kernel, classId);
+    if (!object)
+        return 0;
+    if (InsertRefInPos(kernel, holder, refId, object, -1, -1) == OBJ_INVALID) {
+        OBJectDelete(kernel, object);
+        return 0;
+    }
+    return object;
+}
+
 // A walk along links that takes more steps than there are objects has met a
 // cycle (a damaged document can hold one).
 inline uint64_t WalkLimit(OBJectKernel *kernel)
@@ -85,6 +104,57 @@ inline void SetGraphFlags(OBJectKernel *kernel, OBJHANDLE object, uint16_t mask,
         f = set ? uint16_t(f | mask) : uint16_t(f & ~mask);
         StoreField(p, GOH_FLAGS, f);
     }
+}
+
+// A root's active slot after a reference at `slot` came or went: it follows
+// its object when slots before it move, so a change elsewhere never makes
+// another slot active, and it is cleared when its own slot goes.
+inline int32_t FollowedActiveSlot(int32_t active, int64_t held, uint16_t message, LPARAM slot)
+{
+    if (message == OBJM_REFINSERTED) {
+        // Only an active slot that named a slot before the insertion moves.
+        if (slot <= active && active < held - 1)
+            return active + 1;
+    } else if (slot < active) {
+        return active - 1;
+    } else if (slot == active) {
+        return -1;
+    }
+    return active;
+}
+
+// ---------------------------------------------------------------------------
+// Object browser lines
+
+// Room the object browser gives one information line.
+inline constexpr size_t kInfoLineSize = 130;
+
+#if defined(__GNUC__)
+__attribute__((format(printf, 1, 2)))
+#endif
+inline std::string InfoText(const char *format, ...)
+{
+    char line[kInfoLineSize];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    return line;
+}
+
+// A class's own browser lines come first; the default procedure numbers the
+// lines after them from 0 again.
+inline LRESULT OwnInfoLines(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver,
+                            uint16_t subCode, WPARAM line, LPARAM buffer,
+                            std::initializer_list<std::string> lines)
+{
+    if (line >= lines.size())
+        return DefGraphOBjectProc(kernel, sender, receiver, subCode, OBJM_INFOLINE,
+                                  line - lines.size(), buffer);
+    if (buffer)
+        std::snprintf(reinterpret_cast<char *>(buffer), kInfoLineSize, "%s",
+                      lines.begin()[line].c_str());
+    return 1;
 }
 
 // ---------------------------------------------------------------------------

@@ -85,6 +85,36 @@ int32_t findSortedByHandle(OBJectHead *head, uint16_t id, OBJHANDLE target)
     return -1;
 }
 
+// The first slot from `from` on, stepping by `step` (1 or -1), whose link
+// passes the filter: its target, and its index in *pos (`missing` there when
+// no slot matches).
+OBJHANDLE scanReferences(OBJectHead *head, int64_t from, int step, uint16_t filter, int32_t *pos,
+                         int32_t missing)
+{
+    const OBJectRef *refs = refsOf(head);
+    for (int64_t i = from; i >= 0 && i < int64_t(head->refsHeld); i += step)
+        if (RefMatchesFilter(refs[i].id, filter)) {
+            if (pos)
+                *pos = int32_t(i);
+            return refs[i].target;
+        }
+    if (pos)
+        *pos = missing;
+    return 0;
+}
+
+// The holder's references whose links pass the filter, copied out so that
+// the caller may change the holder while it walks them.
+std::vector<OBJectRef> matchingReferences(OBJectHead *head, uint16_t filter)
+{
+    std::vector<OBJectRef> matching;
+    const OBJectRef *refs = refsOf(head);
+    for (uint32_t i = 0; i < head->refsHeld; ++i)
+        if (RefMatchesFilter(refs[i].id, filter))
+            matching.push_back(refs[i]);
+    return matching;
+}
+
 // Comparison of two slots of a holder (ordering checks and sorting).
 int compareSlots(OBJectKernel *kernel, OBJectCompareProc compare, const OBJectRef *a,
                  const OBJectRef *b)
@@ -496,16 +526,7 @@ OBJHANDLE FirstReference(OBJectKernel *kernel, OBJHANDLE holder, uint16_t filter
     if (pos)
         *pos = 0;
     OBJectHead *head = holderHead(kernel, holder);
-    if (!head)
-        return 0;
-    const OBJectRef *refs = refsOf(head);
-    for (uint32_t i = 0; i < head->refsHeld; ++i)
-        if (RefMatchesFilter(refs[i].id, filter)) {
-            if (pos)
-                *pos = int32_t(i);
-            return refs[i].target;
-        }
-    return 0;
+    return head ? scanReferences(head, 0, 1, filter, pos, 0) : 0;
 }
 
 OBJHANDLE GetReference(OBJectKernel *kernel, OBJHANDLE holder, uint16_t filter, int32_t *pos)
@@ -515,14 +536,7 @@ OBJHANDLE GetReference(OBJectKernel *kernel, OBJHANDLE holder, uint16_t filter, 
         return 0;
     if (int64_t(*pos) >= int64_t(head->refsHeld) - 1)
         return 0;
-    const OBJectRef *refs = refsOf(head);
-    for (int64_t i = std::max<int64_t>(*pos, -1) + 1; i < int64_t(head->refsHeld); ++i)
-        if (RefMatchesFilter(refs[i].id, filter)) {
-            *pos = int32_t(i);
-            return refs[i].target;
-        }
-    *pos = -1;
-    return 0;
+    return scanReferences(head, std::max<int64_t>(*pos, -1) + 1, 1, filter, pos, -1);
 }
 
 OBJHANDLE LastReference(OBJectKernel *kernel, OBJHANDLE holder, uint16_t filter, int32_t *pos)
@@ -530,16 +544,7 @@ OBJHANDLE LastReference(OBJectKernel *kernel, OBJHANDLE holder, uint16_t filter,
     if (pos)
         *pos = -1;
     OBJectHead *head = holderHead(kernel, holder);
-    if (!head)
-        return 0;
-    const OBJectRef *refs = refsOf(head);
-    for (int64_t i = int64_t(head->refsHeld) - 1; i >= 0; --i)
-        if (RefMatchesFilter(refs[i].id, filter)) {
-            if (pos)
-                *pos = int32_t(i);
-            return refs[i].target;
-        }
-    return 0;
+    return head ? scanReferences(head, int64_t(head->refsHeld) - 1, -1, filter, pos, -1) : 0;
 }
 
 OBJHANDLE PrevReference(OBJectKernel *kernel, OBJHANDLE holder, uint16_t filter, int32_t *pos)
@@ -547,14 +552,19 @@ OBJHANDLE PrevReference(OBJectKernel *kernel, OBJHANDLE holder, uint16_t filter,
     OBJectHead *head = holderHead(kernel, holder);
     if (!head || !pos)
         return 0;
-    int64_t start = *pos < 0 ? int64_t(head->refsHeld) : std::min<int64_t>(*pos, head->refsHeld);
-    const OBJectRef *refs = refsOf(head);
-    for (int64_t i = start - 1; i >= 0; --i)
-        if (RefMatchesFilter(refs[i].id, filter)) {
-            *pos = int32_t(i);
-            return refs[i].target;
-        }
-    *pos = -1;
+    const int64_t start =
+        *pos < 0 ? int64_t(head->refsHeld) : std::min<int64_t>(*pos, head->refsHeld);
+    return scanReferences(head, start - 1, -1, filter, pos, -1);
+}
+
+OBJHANDLE FirstReferenceOfClass(OBJectKernel *kernel, OBJHANDLE holder, uint16_t filter,
+                                uint16_t classId)
+{
+    int32_t pos = -1;
+    for (OBJHANDLE t = GetReference(kernel, holder, filter, &pos); t;
+         t = GetReference(kernel, holder, filter, &pos))
+        if (GetOBJectClassID(kernel, t) == classId)
+            return t;
     return 0;
 }
 
@@ -779,13 +789,8 @@ uint32_t CopyReferences(OBJectKernel *kernel, OBJHANDLE destination, OBJHANDLE s
     OBJectHead *head = holderHead(kernel, source);
     if (!head || !holderHead(kernel, destination))
         return OBJ_INVALID;
-    std::vector<OBJectRef> matching;
-    const OBJectRef *refs = refsOf(head);
-    for (uint32_t i = 0; i < head->refsHeld; ++i)
-        if (RefMatchesFilter(refs[i].id, filter))
-            matching.push_back(refs[i]);
     uint32_t copied = 0;
-    for (const OBJectRef &r : matching)
+    for (const OBJectRef &r : matchingReferences(head, filter))
         if (InsertRefInPos(kernel, destination, filter ? filter : r.id, r.target, -1, -1) !=
             OBJ_INVALID)
             ++copied;
@@ -800,13 +805,8 @@ uint32_t MoveReferences(OBJectKernel *kernel, OBJHANDLE destination, OBJHANDLE s
         return OBJ_INVALID;
     if (destination == source)
         return 0;
-    std::vector<OBJectRef> matching;
-    const OBJectRef *refs = refsOf(head);
-    for (uint32_t i = 0; i < head->refsHeld; ++i)
-        if (RefMatchesFilter(refs[i].id, filter))
-            matching.push_back(refs[i]);
     uint32_t moved = 0;
-    for (const OBJectRef &r : matching) {
+    for (const OBJectRef &r : matchingReferences(head, filter)) {
         if (InsertRefInPos(kernel, destination, filter ? filter : r.id, r.target, -1, -1) ==
             OBJ_INVALID)
             continue;

@@ -49,6 +49,9 @@ OBJHANDLE FirstReference(OBJectKernel *kernel, OBJHANDLE holder, uint16_t filter
 OBJHANDLE GetReference(OBJectKernel *kernel, OBJHANDLE holder, uint16_t filter, int32_t *pos);
 OBJHANDLE LastReference(OBJectKernel *kernel, OBJHANDLE holder, uint16_t filter, int32_t *pos);
 OBJHANDLE PrevReference(OBJectKernel *kernel, OBJHANDLE holder, uint16_t filter, int32_t *pos);
+// The first target through the filter whose class is classId; 0 when none.
+OBJHANDLE FirstReferenceOfClass(OBJectKernel *kernel, OBJHANDLE holder, uint16_t filter,
+                                uint16_t classId);
 
 // Look-ups. FindReference and FindKey return a slot, ~slot (negative) or
 // OBJ_INVALID as a 32-bit signed value.

@@ -19,8 +19,6 @@ using namespace docmodel;
 
 namespace {
 
-constexpr size_t kInfoLineSize = 130;
-
 char *listLock(OBJectKernel *kernel, OBJHANDLE list)
 {
     if (!IsClass(kernel, list, CLASS_SELLIST))
@@ -166,8 +164,7 @@ LRESULT selectionAttributes(OBJectKernel *kernel, OBJHANDLE list, WPARAM wParam,
         own.lineWidth = look.width ? look.width : 1;
         own.mask |= GD_LINEWIDTH;
     }
-    return wParam ? MergeGraphAttributes(&own, record, record)
-                  : MergeGraphAttributes(record, &own, record);
+    return MergeOwnGraphAttributes(&own, record, wParam != 0);
 }
 
 OBJHANDLE currentOf(OBJectKernel *kernel, OBJHANDLE list)
@@ -412,17 +409,14 @@ LRESULT SelListOBjectProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE rece
             std::memcpy(reinterpret_cast<void *>(lParam), p + offsetof(SelList, keptRect),
                         sizeof(_COORDRECT));
         return 0;
-    case OBJM_INFOLINE:
-        if (wParam == 0) {
-            const OBJHANDLE current = currentObject(p);
-            const _COORDPT pt = LoadField<_COORDPT>(p, GOH_SELPOINT);
-            if (lParam)
-                std::snprintf(reinterpret_cast<char *>(lParam), kInfoLineSize,
-                              "Selected OBJect / point: \t%4X (%5u) / (%6" PRId32 ",%6" PRId32 ")",
-                              current, current, pt.x, pt.y);
-            return 1;
-        }
-        return DefGraphOBjectProc(kernel, sender, receiver, subCode, message, wParam - 1, lParam);
+    case OBJM_INFOLINE: {
+        const OBJHANDLE current = currentObject(p);
+        const _COORDPT pt = LoadField<_COORDPT>(p, GOH_SELPOINT);
+        return OwnInfoLines(kernel, sender, receiver, subCode, wParam, lParam,
+                            {InfoText("Selected OBJect / point: \t%4X (%5u) / (%6" PRId32
+                                      ",%6" PRId32 ")",
+                                      current, current, pt.x, pt.y)});
+    }
     default:
         break;
     }

@@ -371,20 +371,32 @@ bool hasStep(const UndoStepInfo &s)
     return s.index >= 0 && s.code != 0;
 }
 
+void deleteTree(OBJectKernel *kernel, OBJHANDLE h, uint16_t childFilter,
+                std::unordered_set<OBJHANDLE> &path);
+
+// The subtrees under h's targets through the filter, last to first; the
+// targets are taken first because the deletions change h's references.
+void deleteChildren(OBJectKernel *kernel, OBJHANDLE h, uint16_t filter, uint16_t subtreeFilter,
+                    std::unordered_set<OBJHANDLE> &path)
+{
+    std::vector<OBJHANDLE> children;
+    int32_t pos = -1;
+    for (OBJHANDLE c = FirstReference(kernel, h, filter, &pos); c;
+         c = GetReference(kernel, h, filter, &pos))
+        children.push_back(c);
+    for (auto it = children.rbegin(); it != children.rend(); ++it)
+        if (!isHidden(headOf(kernel, *it)))
+            deleteTree(kernel, *it, subtreeFilter, path);
+}
+
 // Depth-first deletion of a subtree: children last to first, then the node.
+// The path holds the nodes above, so a cycle ends the descent.
 void deleteTree(OBJectKernel *kernel, OBJHANDLE h, uint16_t childFilter,
                 std::unordered_set<OBJHANDLE> &path)
 {
     if (path.size() >= size_t(kMaxTreeDepth) || !path.insert(h).second)
         return;
-    std::vector<OBJHANDLE> children;
-    int32_t pos = -1;
-    for (OBJHANDLE c = FirstReference(kernel, h, childFilter, &pos); c;
-         c = GetReference(kernel, h, childFilter, &pos))
-        children.push_back(c);
-    for (auto it = children.rbegin(); it != children.rend(); ++it)
-        if (!isHidden(headOf(kernel, *it)))
-            deleteTree(kernel, *it, REF_FILTER_FORWARD, path);
+    deleteChildren(kernel, h, childFilter, REF_FILTER_FORWARD, path);
     path.erase(h);
     Undo_DeleteOBJect(kernel, h);
 }
@@ -470,16 +482,10 @@ int Undo_DeleteRootTree2(OBJectKernel *kernel, OBJHANDLE root, uint16_t filter)
 {
     if (!headOf(kernel, root))
         return 0;
-    std::vector<OBJHANDLE> children;
-    int32_t pos = -1;
-    for (OBJHANDLE c = FirstReference(kernel, root, filter, &pos); c;
-         c = GetReference(kernel, root, filter, &pos))
-        children.push_back(c);
-    for (auto it = children.rbegin(); it != children.rend(); ++it) {
-        std::unordered_set<OBJHANDLE> path{root};
-        if (!isHidden(headOf(kernel, *it)))
-            deleteTree(kernel, *it, filter, path);
-    }
+    // The root stays, but it is on the path: a child that leads back to it
+    // is not deleted through it.
+    std::unordered_set<OBJHANDLE> path{root};
+    deleteChildren(kernel, root, filter, filter, path);
     return 1;
 }
 

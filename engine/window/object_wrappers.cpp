@@ -4,6 +4,7 @@
 #include "engine/kernel/graph_object.h"
 #include "engine/kernel/groups.h"
 #include "engine/kernel/layers.h"
+#include "engine/kernel/layers_support.h"
 #include "engine/kernel/object_store.h"
 #include "engine/kernel/references.h"
 #include "engine/window/wndres.h"
@@ -89,12 +90,5 @@ OBJHANDLE CreateGroupWnd(HWND window)
     const OBJHANDLE aspect = root ? GetActiveAspect(doc.kernel, root) : 0;
     if (!aspect)
         return 0;
-    const OBJHANDLE group = CreateOBJect(doc.kernel, CLASS_GROUP);
-    if (!group)
-        return 0;
-    if (InsertRefInPos(doc.kernel, aspect, REF_GROUP_MEMBER, group, -1, -1) == OBJ_INVALID) {
-        OBJectDelete(doc.kernel, group);
-        return 0;
-    }
-    return group;
+    return docmodel::CreateLinkedOBJect(doc.kernel, aspect, REF_GROUP_MEMBER, CLASS_GROUP);
 }

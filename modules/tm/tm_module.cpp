@@ -141,24 +141,49 @@ MODULE_EXPORT int32_t Setup(HWND, HGLOBAL)
     return 0; // no dialog of its own: the parameter text sets it up
 }
 
-MODULE_EXPORT int32_t SetForwardScale(HGLOBAL state, double factor, int32_t datum)
+namespace {
+
+int32_t setScale(HGLOBAL state, double factor, int32_t datum, double TmState::*scale,
+                 int32_t TmState::*datumField)
 {
     Locked s(state);
     if (!s.get() || !(factor > 0))
         return 0;
-    s.get()->forwardScale = factor;
-    s.get()->forwardDatum = datum;
+    s.get()->*scale = factor;
+    s.get()->*datumField = datum;
     return 1;
+}
+
+// Converts the points one by one through `convert`, which says whether the
+// point could be converted; the count converted before the first failure.
+template <class Convert>
+int32_t convertPoints(HGLOBAL state, const MAP_COORDPT *source, MAP_COORDPT *destination,
+                      int32_t count, Convert convert)
+{
+    Locked s(state);
+    if (!s.get() || !source || !destination || count <= 0)
+        return 0;
+    const TmState st = *s.get();
+    const tmerc::Projection p(GridOf(st));
+    for (int32_t i = 0; i < count; ++i) {
+        MAP_COORDPT out;
+        if (!convert(st, p, source[i], &out))
+            return i;
+        destination[i] = out;
+    }
+    return count;
+}
+
+} // namespace
+
+MODULE_EXPORT int32_t SetForwardScale(HGLOBAL state, double factor, int32_t datum)
+{
+    return setScale(state, factor, datum, &TmState::forwardScale, &TmState::forwardDatum);
 }
 
 MODULE_EXPORT int32_t SetBackwardScale(HGLOBAL state, double factor, int32_t datum)
 {
-    Locked s(state);
-    if (!s.get() || !(factor > 0))
-        return 0;
-    s.get()->backwardScale = factor;
-    s.get()->backwardDatum = datum;
-    return 1;
+    return setScale(state, factor, datum, &TmState::backwardScale, &TmState::backwardDatum);
 }
 
 MODULE_EXPORT int32_t GetProjInfo(HGLOBAL state, tagProjInfo *info)
@@ -192,39 +217,27 @@ MODULE_EXPORT int32_t StringBasedSetup(HGLOBAL state, const char *text)
 // cannot be converted, so the points written are the leading ones.
 MODULE_EXPORT int32_t Forward(HGLOBAL state, const MAP_COORDPT *source, MAP_COORDPT *destination, int32_t count)
 {
-    Locked s(state);
-    if (!s.get() || !source || !destination || count <= 0)
-        return 0;
-    const TmState st = *s.get();
-    const tmerc::Projection p(GridOf(st));
-    for (int32_t i = 0; i < count; ++i) {
-        const double lon = source[i].x * st.forwardScale, lat = source[i].y * st.forwardScale;
-        if (!(std::fabs(lat) < 90.0))
-            return i;
-        double e, n;
-        p.Forward(lat, lon, &e, &n);
-        MAP_COORDPT out;
-        if (!ToCoordinate(e * st.backwardScale, &out.x) || !ToCoordinate(n * st.backwardScale, &out.y))
-            return i;
-        destination[i] = out;
-    }
-    return count;
+    return convertPoints(state, source, destination, count,
+                         [](const TmState &st, const tmerc::Projection &p, MAP_COORDPT in,
+                            MAP_COORDPT *out) {
+                             const double lon = in.x * st.forwardScale, lat = in.y * st.forwardScale;
+                             if (!(std::fabs(lat) < 90.0))
+                                 return false;
+                             double e, n;
+                             p.Forward(lat, lon, &e, &n);
+                             return ToCoordinate(e * st.backwardScale, &out->x) &&
+                                    ToCoordinate(n * st.backwardScale, &out->y);
+                         });
 }
 
 MODULE_EXPORT int32_t Backward(HGLOBAL state, const MAP_COORDPT *source, MAP_COORDPT *destination, int32_t count)
 {
-    Locked s(state);
-    if (!s.get() || !source || !destination || count <= 0)
-        return 0;
-    const TmState st = *s.get();
-    const tmerc::Projection p(GridOf(st));
-    for (int32_t i = 0; i < count; ++i) {
-        double lat, lon;
-        p.Inverse(source[i].x / st.backwardScale, source[i].y / st.backwardScale, &lat, &lon);
-        MAP_COORDPT out;
-        if (!ToCoordinate(lon / st.forwardScale, &out.x) || !ToCoordinate(lat / st.forwardScale, &out.y))
-            return i;
-        destination[i] = out;
-    }
-    return count;
+    return convertPoints(state, source, destination, count,
+                         [](const TmState &st, const tmerc::Projection &p, MAP_COORDPT in,
+                            MAP_COORDPT *out) {
+                             double lat, lon;
+                             p.Inverse(in.x / st.backwardScale, in.y / st.backwardScale, &lat, &lon);
+                             return ToCoordinate(lon / st.forwardScale, &out->x) &&
+                                    ToCoordinate(lat / st.forwardScale, &out->y);
+                         });
 }

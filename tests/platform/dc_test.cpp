@@ -1,5 +1,6 @@
 #include "platform/dc.h"
 #include "platform/line_dda.h"
+#include "tests/support/canvas.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
@@ -10,39 +11,6 @@
 namespace {
 
 constexpr COLORREF kRed = RGB(255, 0, 0);
-
-// A small white image with a context over it; Art() shows it as rows of
-// '.' (white), '#' (black), 'r' (red) and '?' (anything else).
-struct Canvas {
-    QImage image;
-    HDC dc;
-    Canvas(int w, int h) : image(w, h, QImage::Format_RGB32)
-    {
-        image.fill(0xFFFFFFFFu);
-        dc = CreateImageDC(&image);
-    }
-    ~Canvas() { DeleteDC(dc); }
-    std::string Art() const
-    {
-        std::string s;
-        for (int y = 0; y < image.height(); ++y) {
-            for (int x = 0; x < image.width(); ++x) {
-                const QRgb p = image.pixel(x, y) & 0xFFFFFF;
-                s += p == 0xFFFFFF ? '.' : p == 0 ? '#' : p == 0xFF0000 ? 'r' : '?';
-            }
-            s += '\n';
-        }
-        return s;
-    }
-};
-
-std::string Rows(std::initializer_list<const char *> rows)
-{
-    std::string s;
-    for (const char *r : rows)
-        (s += r) += '\n';
-    return s;
-}
 
 TEST(DeviceContext, LineToDrawsTheLineDDAPixelsWithoutTheEnd)
 {

@@ -48,6 +48,19 @@ inline void DrawStroke(LineStyleContext *ctx, int x0, int y0, int x1, int y1)
 inline int SpanSignX(const LineSpanGeometry &g) { return g.spanSigns.x == 1.0 ? 1 : -1; }
 inline int SpanSignY(const LineSpanGeometry &g) { return g.spanSigns.y == 1.0 ? 1 : -1; }
 
+// The ends of the cross stroke through (u, v): `left` reaches out on the
+// span's sign side, `right` on the other.
+struct SpanEnds {
+    int x0, y0, x1, y1;
+};
+inline SpanEnds CrossSpanEnds(const LineSpanGeometry &g, int u, int v, LineStyleDPoint left,
+                              LineStyleDPoint right)
+{
+    const int sx = SpanSignX(g), sy = SpanSignY(g);
+    return {u + Trunc(sx * left.x), v + Trunc(sy * left.y), u - Trunc(sx * right.x),
+            v - Trunc(sy * right.y)};
+}
+
 // The one-pixel step from p towards t (away: from t), as the walk ends use.
 POINT StepTowards(POINT p, POINT t, bool away);
 

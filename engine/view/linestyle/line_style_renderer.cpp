@@ -431,21 +431,17 @@ namespace {
 void fullSpanAt(LineStyleContext *ctx, int u, int v)
 {
     const LineSpanGeometry &g = ctx->geo;
-    const int sx = SpanSignX(g), sy = SpanSignY(g);
-    const int x0 = u + Trunc(sx * g.leftOffset.x), y0 = v + Trunc(sy * g.leftOffset.y);
-    const int x1 = u - Trunc(sx * g.rightOffset.x), y1 = v - Trunc(sy * g.rightOffset.y);
-    DrawStroke(ctx, x0, y0, x1, y1);
+    const SpanEnds e = CrossSpanEnds(g, u, v, g.leftOffset, g.rightOffset);
+    DrawStroke(ctx, e.x0, e.y0, e.x1, e.y1);
 }
 
 void innerSpanAt(LineStyleContext *ctx, int u, int v)
 {
     const LineSpanGeometry &g = ctx->geo;
-    const int sx = SpanSignX(g), sy = SpanSignY(g);
-    const int x0 = u + Trunc(sx * g.innerLeftOffset.x), y0 = v + Trunc(sy * g.innerLeftOffset.y);
-    const int x1 = u - Trunc(sx * g.innerRightOffset.x), y1 = v - Trunc(sy * g.innerRightOffset.y);
-    DrawStroke(ctx, x0, y0, x1, y1);
-    ctx->innerSpanStart = {double(x0), double(y0)};
-    ctx->innerSpanEnd = {double(x1), double(y1)};
+    const SpanEnds e = CrossSpanEnds(g, u, v, g.innerLeftOffset, g.innerRightOffset);
+    DrawStroke(ctx, e.x0, e.y0, e.x1, e.y1);
+    ctx->innerSpanStart = {double(e.x0), double(e.y0)};
+    ctx->innerSpanEnd = {double(e.x1), double(e.y1)};
     ctx->innerSpanValid = true;
 }
 

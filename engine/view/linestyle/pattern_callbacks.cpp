@@ -44,6 +44,20 @@ void anchor(LineStyleContext *c, int x, int y)
         TickAnchorClipped(c, x, y);
 }
 
+// A dash or stroke that begins here: the tick anchor and the pen both start
+// at it.
+void startAt(LineStyleContext *c, int x, int y)
+{
+    anchor(c, x, y);
+    restart(c, x, y);
+}
+
+void mark(LineStyleContext *c, int x, int y, int finish)
+{
+    MarkProc(c, x, y);
+    MarkFinishAtSegEnd(c, x, y, finish);
+}
+
 // In a polygonal corner pass the step moves on every second call only.
 void pairedAdvance(LineStyleContext *c, int x, int y)
 {
@@ -106,66 +120,59 @@ void disc(LineStyleContext *c, int x, int y)
     c->ddaStart = {x, y};
 }
 
-// One stroke window (lo, hi) of the four-state side cycle.
-bool fourStateWindow(LineStyleContext *c, int s, int lo, int hi, int x, int y, bool withAnchor)
+// Which side routine the stroke windows of a style take in turn.
+enum class SideCycle { Four, Two, LeftOnly };
+
+LineSpanProc sideProc(const LineStyleContext *c, SideCycle cycle)
+{
+    switch (cycle) {
+    case SideCycle::Four:
+        return c->sideToggle <= 1 ? c->leftSideProc : c->rightSideProc;
+    case SideCycle::Two:
+        return c->sideToggle == 0 ? c->rightSideProc : c->leftSideProc;
+    case SideCycle::LeftOnly:
+        break;
+    }
+    return c->leftSideProc;
+}
+
+void nextSide(LineStyleContext *c, SideCycle cycle)
+{
+    if (cycle == SideCycle::Four)
+        c->sideToggle = uint8_t((c->sideToggle + 1) % 4);
+    else if (cycle == SideCycle::Two)
+        c->sideToggle ^= 1; // only the low bit: other styles may leave 2 or 3
+}
+
+// One stroke window (lo, hi): the cross stroke with its side routine, the
+// side moving on at the window's last pixel.
+bool strokeWindow(LineStyleContext *c, int s, int lo, int hi, int x, int y, SideCycle cycle,
+                  bool withAnchor = true)
 {
     if (!(lo < s && s < hi))
         return false;
     const bool first = s == lo + 1;
     if (first && withAnchor)
         anchor(c, x, y);
-    c->spanProcEx(x, y, c, 0);
-    if (first)
+    // The one-sided window moves the pen before the cross stroke, the cycling
+    // ones after it.
+    if (first && cycle == SideCycle::LeftOnly)
         restart(c, x, y);
-    side(c, c->sideToggle <= 1 ? c->leftSideProc : c->rightSideProc, x, y, first);
+    c->spanProcEx(x, y, c, 0);
+    if (first && cycle != SideCycle::LeftOnly)
+        restart(c, x, y);
+    side(c, sideProc(c, cycle), x, y, first);
     if (s == hi - 1) {
-        c->sideToggle = uint8_t((c->sideToggle + 1) % 4);
+        nextSide(c, cycle);
         windowEnd(c);
     }
-    return true;
-}
-
-// One stroke window of the two-state side cycle.
-bool twoStateWindow(LineStyleContext *c, int s, int lo, int hi, int x, int y)
-{
-    if (!(lo < s && s < hi))
-        return false;
-    const bool first = s == lo + 1;
-    if (first)
-        anchor(c, x, y);
-    c->spanProcEx(x, y, c, 0);
-    if (first)
-        restart(c, x, y);
-    side(c, c->sideToggle == 0 ? c->rightSideProc : c->leftSideProc, x, y, first);
-    if (s == hi - 1) {
-        c->sideToggle ^= 1;
-        windowEnd(c);
-    }
-    return true;
-}
-
-// A stroke window always on the left side routine.
-bool leftWindow(LineStyleContext *c, int s, int lo, int hi, int x, int y)
-{
-    if (!(lo < s && s < hi))
-        return false;
-    const bool first = s == lo + 1;
-    if (first) {
-        anchor(c, x, y);
-        restart(c, x, y);
-    }
-    c->spanProcEx(x, y, c, 0);
-    side(c, c->leftSideProc, x, y, first);
-    if (s == hi - 1)
-        windowEnd(c);
     return true;
 }
 
 void baseLine(LineStyleContext *c, int s, int x, int y)
 {
     if (s == 0) {
-        anchor(c, x, y);
-        restart(c, x, y);
+        startAt(c, x, y);
     }
     c->spanProcEx(x, y, c, 1);
 }
@@ -229,73 +236,65 @@ void LineProcTwoInterval(int x, int y, LPARAM data) { intervals(C(data), x, y, 1
 void LineProcThreeInterval(int x, int y, LPARAM data) { intervals(C(data), x, y, 2); }
 void LineProcFourInterval(int x, int y, LPARAM data) { intervals(C(data), x, y, 3); }
 
-void LineProcLVOne(int x, int y, LPARAM data)
+namespace {
+
+// The side-stroke styles: one or two stroke windows, the line itself
+// between them; a dashed line ends at the break after the last window.
+struct StrokedStyle {
+    int windows;
+    SideCycle cycle;
+    bool anchorWindows;
+    bool dashedLine;
+};
+
+void strokedLine(LineStyleContext *c, int x, int y, const StrokedStyle &style)
 {
-    LineStyleContext *c = C(data);
     x = low16(x);
     y = low16(y);
     const int s = c->step;
-    if (!twoStateWindow(c, s, c->breaks[0], c->breaks[1], x, y))
-        c->spanProcEx(x, y, c, 1);
+    const int16_t *b = c->breaks;
+    bool inWindow = false;
+    for (int w = 0; w < style.windows && !inWindow; ++w)
+        inWindow = strokeWindow(c, s, b[2 * w], b[2 * w + 1], x, y, style.cycle, style.anchorWindows);
+    if (!inWindow) {
+        if (!style.dashedLine)
+            c->spanProcEx(x, y, c, 1);
+        else if (s < b[2 * style.windows])
+            baseLine(c, s, x, y);
+    }
     pairedAdvance(c, x, y);
+}
+
+} // namespace
+
+void LineProcLVOne(int x, int y, LPARAM data)
+{
+    strokedLine(C(data), x, y, {1, SideCycle::Two, true, false});
 }
 
 void LineProcLVl2(int x, int y, LPARAM data)
 {
-    LineStyleContext *c = C(data);
-    x = low16(x);
-    y = low16(y);
-    const int s = c->step;
-    const int16_t *b = c->breaks;
-    if (!fourStateWindow(c, s, b[0], b[1], x, y, true) && !fourStateWindow(c, s, b[2], b[3], x, y, true))
-        c->spanProcEx(x, y, c, 1);
-    pairedAdvance(c, x, y);
+    strokedLine(C(data), x, y, {2, SideCycle::Four, true, false});
 }
 
 void LineProcLlVl(int x, int y, LPARAM data)
 {
-    LineStyleContext *c = C(data);
-    x = low16(x);
-    y = low16(y);
-    const int s = c->step;
-    if (!twoStateWindow(c, s, c->breaks[0], c->breaks[1], x, y) && s < c->breaks[2])
-        baseLine(c, s, x, y);
-    pairedAdvance(c, x, y);
+    strokedLine(C(data), x, y, {1, SideCycle::Two, true, true});
 }
 
 void LineProcIntervalPerpendTwo(int x, int y, LPARAM data)
 {
-    LineStyleContext *c = C(data);
-    x = low16(x);
-    y = low16(y);
-    const int s = c->step;
-    const int16_t *b = c->breaks;
-    if (!fourStateWindow(c, s, b[0], b[1], x, y, false) && !fourStateWindow(c, s, b[2], b[3], x, y, false) &&
-        s < b[4])
-        baseLine(c, s, x, y);
-    pairedAdvance(c, x, y);
+    strokedLine(C(data), x, y, {2, SideCycle::Four, false, true});
 }
 
 void LineProcLV(int x, int y, LPARAM data)
 {
-    LineStyleContext *c = C(data);
-    x = low16(x);
-    y = low16(y);
-    if (!leftWindow(c, c->step, c->breaks[0], c->breaks[1], x, y))
-        c->spanProcEx(x, y, c, 1);
-    pairedAdvance(c, x, y);
+    strokedLine(C(data), x, y, {1, SideCycle::LeftOnly, true, false});
 }
 
 void LineProcLlVDouble(int x, int y, LPARAM data)
 {
-    LineStyleContext *c = C(data);
-    x = low16(x);
-    y = low16(y);
-    const int s = c->step;
-    const int16_t *b = c->breaks;
-    if (!leftWindow(c, s, b[0], b[1], x, y) && !leftWindow(c, s, b[2], b[3], x, y) && s < b[4])
-        baseLine(c, s, x, y);
-    pairedAdvance(c, x, y);
+    strokedLine(C(data), x, y, {2, SideCycle::LeftOnly, true, true});
 }
 
 void LineProcPerpendOnly(int x, int y, LPARAM data)
@@ -319,8 +318,7 @@ void LineProcLsVOne(int x, int y, LPARAM data)
     y = low16(y);
     const int s = c->step;
     if (s == 0) {
-        anchor(c, x, y);
-        restart(c, x, y);
+        startAt(c, x, y);
     }
     if (c->breaks[0] < s && s < c->breaks[1]) {
         c->spanProcEx(x, y, c, 0);
@@ -339,8 +337,7 @@ void LineProcLlPlus(int x, int y, LPARAM data)
     const int s = c->step;
     if (s < c->breaks[0] || (c->markStart <= s && s <= c->markInnerStart) || (c->markInnerEnd < s && s <= c->markEnd)) {
         if (s == 0 || s == c->markStart) {
-            anchor(c, x, y);
-            restart(c, x, y);
+            startAt(c, x, y);
         }
         c->spanProcEx(x, y, c, 1);
     }
@@ -361,8 +358,7 @@ void LineProcLsEllipse(int x, int y, LPARAM data)
             const int lo = b[1 + 2 * w], hi = b[2 + 2 * w];
             if (lo < s && s < hi) {
                 if (s == lo + 1) {
-                    anchor(c, x, y);
-                    restart(c, x, y);
+                    startAt(c, x, y);
                 }
                 c->spanProcEx(x, y, c, 1);
             }
@@ -378,8 +374,7 @@ void LineProcSolidEllipse(int x, int y, LPARAM data)
     LineStyleContext *c = C(data);
     const int s = c->step;
     if (s == 0) {
-        anchor(c, x, y);
-        restart(c, x, y);
+        startAt(c, x, y);
     }
     c->spanProcEx(x, y, c, 1);
     if (s == c->breaks[0] && (c->figure & kFigureOpen))
@@ -406,24 +401,21 @@ void LineProcLCrossArrow(int x, int y, LPARAM data)
         }
         if (!(c->patternWord & 0x02)) {
             if (!pass) {
-                MarkProc(c, x, y);
-                MarkFinishAtSegEnd(c, x, y, -1);
+                mark(c, x, y, -1);
             }
         } else {
             const uint16_t base = c->patternWord & 0x01;
             if (c->sideToggle == 1) {
                 c->patternWord = base | 0x0A;
                 if (!pass) {
-                    MarkProc(c, x, y);
-                    MarkFinishAtSegEnd(c, x, y, 3);
+                    mark(c, x, y, 3);
                 }
                 if (s == c->markInnerEnd)
                     c->sideToggle = 3;
             } else if (c->sideToggle == 3) {
                 c->patternWord = base | 0x06;
                 if (!pass) {
-                    MarkProc(c, x, y);
-                    MarkFinishAtSegEnd(c, x, y, 0);
+                    mark(c, x, y, 0);
                 }
                 if (s == c->markInnerEnd)
                     c->sideToggle = 0;
@@ -449,8 +441,7 @@ void LineProcLlCross(int x, int y, LPARAM data)
         if (s == c->markInnerStart)
             restart(c, x, y);
         if (!cornerPass(c)) {
-            MarkProc(c, x, y);
-            MarkFinishAtSegEnd(c, x, y, -1);
+            mark(c, x, y, -1);
         }
     }
     markAdvance(c, x, y);
@@ -464,14 +455,12 @@ void LineProcSolidArrow(int x, int y, LPARAM data)
     const bool open = c->figure & kFigureOpen;
     const int b0 = c->breaks[0];
     if (s == 0) {
-        anchor(c, x, y);
-        restart(c, x, y);
+        startAt(c, x, y);
     }
     if ((c->patternWord & 0x08) && open) {
         if (s < b0) {
             if (!pass) {
-                MarkProc(c, x, y);
-                MarkFinishAtSegEnd(c, x, y, -1);
+                mark(c, x, y, -1);
             } else {
                 c->spanProcEx(x, y, c, 0);
                 restart(c, x, y);
@@ -491,12 +480,10 @@ void LineProcSolidArrow(int x, int y, LPARAM data)
     } else if ((c->patternWord & 0x04) && open && c->pointsLeft == 1 &&
                std::abs(double(x) - c->segEnd.x) <= c->arrowReachX && std::abs(double(y) - c->segEnd.y) <= c->arrowReachY) {
         if (std::abs(double(x) - c->segEnd.x) == c->arrowReachX || std::abs(double(y) - c->segEnd.y) == c->arrowReachY) {
-            anchor(c, x, y);
-            restart(c, x, y);
+            startAt(c, x, y);
         }
         if (!pass && !(c->patternWord & 0x20)) {
-            MarkProc(c, x, y);
-            MarkFinishAtSegEnd(c, x, y, -1);
+            mark(c, x, y, -1);
         } else {
             c->spanProcEx(x, y, c, 0);
             restart(c, x, y);
@@ -537,9 +524,8 @@ void LineProc2PerRec(int x, int y, LPARAM data)
     if (c->step == 6) {
         c->penPos = {x, y};
         const LineSpanGeometry &g = c->geo;
-        const int sx = SpanSignX(g), sy = SpanSignY(g);
-        DrawLine(c, x + Trunc(sx * g.leftOffset.x), y + Trunc(sy * g.leftOffset.y), x - Trunc(sx * g.rightOffset.x),
-                 y - Trunc(sy * g.rightOffset.y));
+        const SpanEnds e = CrossSpanEnds(g, x, y, g.leftOffset, g.rightOffset);
+        DrawLine(c, e.x0, e.y0, e.x1, e.y1);
     }
     c->step = int16_t((c->step + 1) % 19);
     c->ddaStart = {x, y};

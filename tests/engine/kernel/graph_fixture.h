@@ -13,6 +13,7 @@
 #include "platform/diagnostics.h"
 #include "platform/message_box.h"
 #include "platform/window.h"
+#include "tests/support/graph_classes_in_place.h"
 
 #include <gtest/gtest.h>
 
@@ -52,14 +53,10 @@ class GraphTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        saved_ = SaveClassTable();
-        ClearClassTable();
-        ASSERT_EQ(InitGraphClasses(0), 1);
-        oldSink_ = SetInternalErrorSink([](std::string_view) {});
-        oldHook_ = SetMessageBoxHook([this](const MessageBoxRequest &r) {
+        ASSERT_NO_FATAL_FAILURE(classes_.install([this](const MessageBoxRequest &r) {
             boxes.push_back(r);
             return IDOK;
-        });
+        }));
         kernel = KernelNew();
         ASSERT_NE(kernel, nullptr);
         window = CreateHeadlessWindow([this](HWND, UINT m, WPARAM w, LPARAM l) -> LRESULT {
@@ -84,9 +81,7 @@ protected:
         DestroyWindow(window);
         DestroyWindow(target);
         KernelDelete(kernel);
-        SetInternalErrorSink(oldSink_);
-        SetMessageBoxHook(oldHook_);
-        RestoreClassTable(saved_);
+        classes_.restore();
     }
 
     // A point set with its points and bound rectangle, on no layer.
@@ -137,9 +132,7 @@ protected:
     std::vector<MessageBoxRequest> boxes;
 
 private:
-    std::shared_ptr<OBJectClassTableState> saved_;
-    InternalErrorSink oldSink_;
-    MessageBoxHook oldHook_;
+    GraphClassesInPlace classes_;
 };
 
 } // namespace graphtest

@@ -15,6 +15,7 @@
 #include "platform/diagnostics.h"
 #include "platform/message_box.h"
 #include "platform/window.h"
+#include "tests/support/graph_classes_in_place.h"
 
 #include <gtest/gtest.h>
 
@@ -28,11 +29,8 @@ class WindowObjectsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        saved_ = SaveClassTable();
-        ClearClassTable();
-        ASSERT_EQ(InitGraphClasses(0), 1);
-        oldSink_ = SetInternalErrorSink([](std::string_view) {});
-        oldHook_ = SetMessageBoxHook([](const MessageBoxRequest &) { return IDOK; });
+        ASSERT_NO_FATAL_FAILURE(
+            classes_.install([](const MessageBoxRequest &) { return IDOK; }));
         kernel = KernelNew();
         ASSERT_NE(kernel, nullptr);
         window = CreateHeadlessWindow([](HWND, UINT, WPARAM, LPARAM) -> LRESULT { return 0; });
@@ -52,9 +50,7 @@ protected:
     {
         DestroyWindow(window);
         KernelDelete(kernel);
-        SetInternalErrorSink(oldSink_);
-        SetMessageBoxHook(oldHook_);
-        RestoreClassTable(saved_);
+        classes_.restore();
     }
 
     OBJHANDLE make(uint16_t cls, OBJHANDLE holder = 0, uint16_t id = REF_LAYER_MEMBER)
@@ -91,9 +87,7 @@ protected:
     OBJHANDLE layer = 0, aspect = 0;
 
 private:
-    std::shared_ptr<OBJectClassTableState> saved_;
-    InternalErrorSink oldSink_;
-    MessageBoxHook oldHook_;
+    GraphClassesInPlace classes_;
 };
 
 // ---------------------------------------------------------------------------

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "canvas.h"
+#include "tests/support/canvas.h"
 #include "engine/view/linestyle/line_style.h"
 
 #include <vector>

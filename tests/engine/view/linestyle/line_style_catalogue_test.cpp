@@ -1,4 +1,4 @@
-#include "canvas.h"
+#include "tests/support/canvas.h"
 #include "engine/view/linestyle/line_style.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // A small white image with a device context over it, shown as text rows:
-// '.' white, '#' black, '?' anything else.
+// '.' white, '#' black, 'r' red, '?' anything else.
 #pragma once
 
 #include "platform/dc.h"
@@ -26,7 +26,7 @@ struct Canvas {
         for (int y = 0; y < image.height(); ++y) {
             for (int x = 0; x < image.width(); ++x) {
                 const QRgb p = image.pixel(x, y) & 0xFFFFFF;
-                s += p == 0xFFFFFF ? '.' : p == 0 ? '#' : '?';
+                s += p == 0xFFFFFF ? '.' : p == 0 ? '#' : p == 0xFF0000 ? 'r' : '?';
             }
             s += '\n';
         }
