@@ -196,13 +196,6 @@ inline constexpr uint32_t SUMMEASURE_LENGTH = 2;
 inline constexpr uint32_t SUMMEASURE_ALL = 0x8000;      // every kind of object
 inline constexpr uint32_t SUMMEASURE_POLYGONS = 0x4000; // polygons only
 
-// Window notification codes (wParam) sent to the window's notification
-// target; lParam carries the full handle.
-inline constexpr WPARAM NOTIFY_ADDED = 1;
-inline constexpr WPARAM NOTIFY_CHANGED = 2;
-inline constexpr WPARAM NOTIFY_REMOVED = 3;
-inline constexpr WPARAM NOTIFY_SELECTION = 4;
-
 // ---------------------------------------------------------------------------
 // Procedures of the family.
 LRESULT DefGraphOBjectProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver,

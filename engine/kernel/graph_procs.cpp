@@ -539,17 +539,17 @@ LRESULT DefGraphOBjectProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE rec
         return 0;
     case OBJM_REFERENCED:
         if (subCode == REF_LAYER_MEMBER)
-            notifyFor(kernel, h, sender, NOTIFY_ADDED, h, false);
+            notifyFor(kernel, h, sender, MAPNC_PUT_INTO, h, false);
         else if (subCode == REF_GROUP_MEMBER)
-            cls == CLASS_GROUP ? notifyFor(kernel, h, sender, NOTIFY_ADDED, h, false)
-                               : notifyFor(kernel, h, sender, NOTIFY_CHANGED, sender, false);
+            cls == CLASS_GROUP ? notifyFor(kernel, h, sender, MAPNC_PUT_INTO, h, false)
+                               : notifyFor(kernel, h, sender, MAPNC_GROUP_CHANGED, sender, false);
         return 0;
     case OBJM_UNREFERENCED:
         if (subCode == REF_LAYER_MEMBER)
-            notifyFor(kernel, h, sender, NOTIFY_REMOVED, h, true);
+            notifyFor(kernel, h, sender, MAPNC_TAKEN_FROM, h, true);
         else if (subCode == REF_GROUP_MEMBER)
-            cls == CLASS_GROUP ? notifyFor(kernel, h, sender, NOTIFY_REMOVED, h, true)
-                               : notifyFor(kernel, h, sender, NOTIFY_CHANGED, sender, true);
+            cls == CLASS_GROUP ? notifyFor(kernel, h, sender, MAPNC_TAKEN_FROM, h, true)
+                               : notifyFor(kernel, h, sender, MAPNC_GROUP_CHANGED, sender, true);
         return 0;
     case OBJM_RESIZED:
         if (!list) {
@@ -698,7 +698,7 @@ LRESULT DefGraphOBjectProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE rec
         }
         return 0;
     case GRM_REMOVED:
-        notifyFor(kernel, h, 0, NOTIFY_CHANGED, h, false);
+        notifyFor(kernel, h, 0, MAPNC_GROUP_CHANGED, h, false);
         return 0;
     case GRM_GETLINEOPTIONS:
         return 0;

@@ -79,7 +79,7 @@ void onSelected(OBJectKernel *kernel, OBJHANDLE list, OBJHANDLE object, uint16_t
                 LPARAM slot)
 {
     const HWND window = GetOBJectWnd(kernel, list);
-    GraphNotifyWindow(window, NOTIFY_SELECTION, object);
+    GraphNotifyWindow(window, MAPNC_SELECTION, object);
     measuresUpdate(kernel, window, object, true);
     {
         // The list default keeps the rectangle and data space; the current
@@ -108,7 +108,7 @@ void onDeselected(OBJectKernel *kernel, OBJHANDLE list, OBJHANDLE object)
 {
     const HWND window = GetOBJectWnd(kernel, list);
     measuresUpdate(kernel, window, object, false);
-    GraphNotifyWindow(window, NOTIFY_SELECTION, object);
+    GraphNotifyWindow(window, MAPNC_SELECTION, object);
     const bool copyFlag = (GraphFlags(kernel, list) & GF_SELLISTCOPY) != 0;
     if (copyFlag) {
         if (window)

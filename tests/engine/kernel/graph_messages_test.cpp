@@ -378,13 +378,13 @@ TEST_F(GraphTest, NotificationsCarryTheFullHandle)
     putOn(layer, poly);
     ASSERT_FALSE(notifications.empty());
     EXPECT_EQ(notifications.back().msg, WM_USER + 50);
-    EXPECT_EQ(notifications.back().wParam, NOTIFY_ADDED);
+    EXPECT_EQ(notifications.back().wParam, MAPNC_PUT_INTO);
     EXPECT_EQ(notifications.back().lParam, LPARAM(poly));
     send(kernel, poly, GRM_REMOVED);
-    EXPECT_EQ(notifications.back().wParam, NOTIFY_CHANGED);
+    EXPECT_EQ(notifications.back().wParam, MAPNC_GROUP_CHANGED);
     EXPECT_EQ(notifications.back().lParam, LPARAM(poly));
     OBJectDelete(kernel, poly);
-    EXPECT_EQ(notifications.back().wParam, NOTIFY_REMOVED);
+    EXPECT_EQ(notifications.back().wParam, MAPNC_TAKEN_FROM);
     EXPECT_EQ(notifications.back().lParam, LPARAM(poly));
 }
 

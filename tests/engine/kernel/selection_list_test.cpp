@@ -161,7 +161,7 @@ TEST_F(SelectionListTest, NotificationsCarryTheWholeHandle)
     SelListClear(kernel, selList);
     std::vector<WindowMessage> selection;
     for (const WindowMessage &m : notifications)
-        if (m.wParam == NOTIFY_SELECTION)
+        if (m.wParam == MAPNC_SELECTION)
             selection.push_back(m);
     ASSERT_EQ(selection.size(), 2u);
     for (const WindowMessage &m : selection) {
