@@ -54,10 +54,54 @@ int ScanBeam::VerticalCrossings(Line *vertical) {
   return count;
 }
 
+namespace {
+
+// Whether node lies beside the link, within tolerance of it, strictly
+// between its two nodes.
+bool LiesAlong(const Node *node, const Link *link, double tolerance) {
+  const Node *b = link->GetBeginNode();
+  const Node *e = link->GetEndNode();
+  const double dx = e->GetX() - b->GetX();
+  const double dy = e->GetY() - b->GetY();
+  const double px = node->GetX() - b->GetX();
+  const double py = node->GetY() - b->GetY();
+  const double lengthSquared = dx * dx + dy * dy;
+  const double along = px * dx + py * dy;
+  if (!(along > 0 && along < lengthSquared))
+    return false;
+  const double across = px * dy - py * dx;
+  return across * across <= tolerance * tolerance * lengthSquared;
+}
+
+Node *SharedNode(const Link *a, const Link *b) {
+  for (Node *n : {a->GetBeginNode(), a->GetEndNode()})
+    if (n == b->GetBeginNode() || n == b->GetEndNode())
+      return n;
+  return nullptr;
+}
+
+} // namespace
+
 void ScanBeam::IntersectSwapped(IScanBeam *a, IScanBeam *b) {
   Link *la = a->GetLink();
-  if (la->Joins(b->GetLink()->GetBeginNode(), b->GetLink()->GetEndNode()))
+  Link *lb = b->GetLink();
+  if (la->Joins(lb->GetBeginNode(), lb->GetEndNode()))
     return;
+  if (Node *shared = SharedNode(la, lb)) {
+    // Two straight links from one node meet nowhere else, unless one runs
+    // along the other: their swap is rounding near the shared node, or such
+    // an overlap. Intersecting their lines would put a node next to the
+    // shared one, or, for lines this close to parallel, anywhere at all;
+    // an overlap is split at the far node of the shorter link instead.
+    const double tolerance = GetEngineParameters().pointTolerance;
+    Node *farA = la->GetBeginNode() == shared ? la->GetEndNode() : la->GetBeginNode();
+    Node *farB = lb->GetBeginNode() == shared ? lb->GetEndNode() : lb->GetBeginNode();
+    if (LiesAlong(farA, lb, tolerance))
+      b->AddCrossing(farA);
+    else if (LiesAlong(farB, la, tolerance))
+      a->AddCrossing(farB);
+    return;
+  }
   _newnodes.push_back(a->Intersect(b));
 }
 

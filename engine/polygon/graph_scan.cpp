@@ -111,19 +111,32 @@ void Graph::Rotate(int plus90) {
 
 int Graph::Intersect() {
   EngineStatus("Node to Node");
-  const int merges = JoinCloseNodes();
-  if (_linklist->count() < 3)
-    return merges;
-  EngineStatus("Node to Link 0");
-  ScanPass(ScanMode::NODE_TO_LINK);
-  EngineStatus("Rotate -90");
-  Rotate(0);
-  EngineStatus("Node to Link -90");
-  ScanPass(ScanMode::NODE_TO_LINK);
-  EngineStatus("Rotate +90");
-  Rotate(1);
-  EngineStatus("intersect");
-  ScanPass(ScanMode::LINK_CROSSINGS);
-  EngineStatus("Node to Node");
-  return JoinCloseNodes();
+  int merges = JoinCloseNodes();
+  // A merge moves the absorbed node by up to the tolerance, and its links
+  // swing with it: they can come to cross a link that passed close by, or
+  // to overlap a collinear neighbour. The flag sweep reads every link's
+  // sides from its neighbour in the beam, so one such crossing gives wrong
+  // inside flags to the links below it. The passes therefore run again
+  // while the closing merge moved something; the nodes made in a further
+  // round lie close to the moved ones and mostly merge away at once.
+  constexpr int kMaxRounds = 8;
+  for (int round = 0; round < kMaxRounds; round++) {
+    if (_linklist->count() < 3)
+      return merges;
+    EngineStatus("Node to Link 0");
+    ScanPass(ScanMode::NODE_TO_LINK);
+    EngineStatus("Rotate -90");
+    Rotate(0);
+    EngineStatus("Node to Link -90");
+    ScanPass(ScanMode::NODE_TO_LINK);
+    EngineStatus("Rotate +90");
+    Rotate(1);
+    EngineStatus("intersect");
+    ScanPass(ScanMode::LINK_CROSSINGS);
+    EngineStatus("Node to Node");
+    merges = JoinCloseNodes();
+    if (merges == 0)
+      break;
+  }
+  return merges;
 }

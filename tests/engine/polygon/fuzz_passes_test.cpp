@@ -213,8 +213,9 @@ TEST_P(FuzzPassesTest, RandomSmallPolygonsRunThePassesCleanly) {
   // After the crossing passes no two links cross, and the group pass gives
   // every link the inside flags that the graph's own rings give it.
   EXPECT_EQ(misses, 0);
-  // Faces too thin to probe are rare leftovers of snapping, not a way out.
-  EXPECT_LE(unresolved, 8) << unresolved;
+  // Faces too thin to probe were left by node merges that swung a link onto
+  // a neighbour; the passes now resolve them, so none is a way out.
+  EXPECT_EQ(unresolved, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -280,3 +281,122 @@ TEST_P(FoldedRingTest, PassesLeaveNoCrossingAndRightFlags) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Offsets, FoldedRingTest, ::testing::Values(0.0, -2147483648.0));
+
+namespace {
+
+// Pairs of links that cross at a point inside both, with no tolerance: a
+// crossing hidden inside the point tolerance still misleads the flag sweep.
+int ExactCrossingPairs(Graph *graph) {
+  const std::vector<Segment> segments = SegmentsOf(graph);
+  auto side = [](const Segment &s, double px, double py) {
+    const double cross = (s.x1 - s.x0) * (py - s.y0) - (px - s.x0) * (s.y1 - s.y0);
+    return cross > 0 ? 1 : (cross < 0 ? -1 : 0);
+  };
+  int pairs = 0;
+  for (size_t i = 0; i < segments.size(); i++)
+    for (size_t j = i + 1; j < segments.size(); j++) {
+      const Segment &a = segments[i], &b = segments[j];
+      if (a.b == b.b || a.b == b.e || a.e == b.b || a.e == b.e)
+        continue;
+      if (side(a, b.x0, b.y0) * side(a, b.x1, b.y1) < 0 &&
+          side(b, a.x0, a.y0) * side(b, a.x1, a.y1) < 0)
+        pairs++;
+    }
+  return pairs;
+}
+
+// A ring pair the random check once failed on, in grid steps as it drew
+// them (offset + step * coordinate).
+struct RingPair {
+  const char *name;
+  double offset;
+  double step;
+  std::vector<std::pair<int, int>> a, b;
+};
+
+void PrintTo(const RingPair &pair, std::ostream *os) { *os << pair.name; }
+
+std::vector<MapPoint> OnGrid(const RingPair &pair, const std::vector<std::pair<int, int>> &ring) {
+  std::vector<MapPoint> points;
+  for (auto [x, y] : ring)
+    points.push_back({pair.offset + x * pair.step, pair.offset + y * pair.step});
+  return points;
+}
+
+const std::vector<std::pair<int, int>> kThinTriangle = {{3, 11}, {5, 8}, {9, 1}};
+const std::vector<std::pair<int, int>> kCrossedSeven = {{12, 9}, {5, 1}, {7, 5}, {0, 10},
+                                                        {9, 3},  {11, 10}, {6, 7}};
+const std::vector<std::pair<int, int>> kSixCorners = {{4, 8}, {1, 4}, {8, 3}, {0, 12}, {5, 5}, {6, 5}};
+const std::vector<std::pair<int, int>> kFlatTriangle = {{0, 8}, {4, 7}, {1, 8}};
+const std::vector<std::pair<int, int>> kFineSix = {{789, 773}, {712, 647}, {954, 1104},
+                                                   {371, 1067}, {1010, 500}, {923, 227}};
+const std::vector<std::pair<int, int>> kFineFive = {{1105, 1103}, {109, 64}, {1124, 1189},
+                                                    {121, 501}, {808, 597}};
+const std::vector<std::pair<int, int>> kFineSeven = {{896, 632}, {932, 129}, {1136, 1026}, {442, 288},
+                                                     {98, 454},  {1008, 1199}, {488, 330}};
+const std::vector<std::pair<int, int>> kFineTriangle = {{720, 227}, {81, 1049}, {533, 279}};
+
+const RingPair kMergedIntoCrossings[] = {
+    {"ThinTriangleAndSelfCrossingRing", 0, 1, kThinTriangle, kCrossedSeven},
+    {"ThinTriangleNearTheLimit", 2147483600.0, 1, kThinTriangle, kCrossedSeven},
+    {"SevenAndFourCorners",
+     0,
+     1,
+     {{1, 6}, {9, 8}, {7, 5}, {4, 4}, {9, 0}, {2, 12}, {8, 4}},
+     {{6, 0}, {9, 10}, {4, 6}, {8, 9}}},
+    {"OverlapsOnOneHeight",
+     0,
+     1,
+     {{1, 3}, {8, 11}, {2, 2}, {9, 6}, {0, 3}},
+     {{2, 6}, {0, 6}, {9, 6}, {1, 3}, {8, 6}, {5, 2}, {6, 0}}},
+    {"FlatTriangle", 0, 1, kSixCorners, kFlatTriangle},
+    {"FlatTriangleNearTheLimit", 2147483600.0, 1, kSixCorners, kFlatTriangle},
+    {"FineSixAndFive", 0, 0.01, kFineSix, kFineFive},
+    {"FineSixAndFiveNearTheNegativeLimit", -2147483648.0, 0.01, kFineSix, kFineFive},
+    {"FineSevenAndThree", 0, 0.01, kFineSeven, kFineTriangle},
+    {"FineSevenAndThreeNearTheNegativeLimit", -2147483648.0, 0.01, kFineSeven, kFineTriangle},
+    {"FineFiveAndSeven",
+     0,
+     0.01,
+     {{598, 1152}, {525, 756}, {306, 124}, {909, 1149}, {222, 195}},
+     {{83, 422}, {1085, 783}, {115, 473}, {105, 349}, {4, 983}, {713, 52}, {609, 479}}},
+};
+
+} // namespace
+
+// The closing node merge of the crossing passes moves nodes by up to the
+// point tolerance; in these pairs that swung links across close neighbours
+// (a thin fold of a ring, crossings a hair apart), and the flag sweep then
+// gave the links below such a crossing the sides of the wrong region.
+class MergedIntoCrossingTest : public EngineTest, public ::testing::WithParamInterface<RingPair> {};
+
+TEST_P(MergedIntoCrossingTest, PassesLeaveNoCrossingAndRightFlags) {
+  const RingPair &pair = GetParam();
+  Graph graph;
+  AddRing(&graph, OnGrid(pair, pair.a), 0);
+  AddRing(&graph, OnGrid(pair, pair.b), 1);
+  const PassOutcome outcome = RunPasses(&graph);
+  EXPECT_EQ(ExactCrossingPairs(&graph), 0);
+  EXPECT_EQ(outcome.crossings, 0);
+  EXPECT_EQ(outcome.flags.mismatches, 0);
+  EXPECT_EQ(outcome.flags.unresolved, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pairs, MergedIntoCrossingTest, ::testing::ValuesIn(kMergedIntoCrossings),
+    [](const ::testing::TestParamInfo<RingPair> &info) { return std::string(info.param.name); });
+
+// Two links from one node where the shorter runs along the longer (closer
+// than the point tolerance): their order at the next x flips by rounding.
+// The crossing sweep splits the longer at the shorter one's far node; it
+// makes no node of its own, which for lines this close to parallel could
+// land anywhere.
+TEST_F(EngineTest, CrossingSweepSplitsAnOverlapFromOneNodeAtTheFarNode) {
+  Graph graph;
+  AddRing(&graph, {{0, 0}, {10, 5}, {4, 2.00001}}, 0);
+  graph.ScanPass(ScanMode::LINK_CROSSINGS);
+  EXPECT_EQ(NodesOf(&graph).size(), 3u);
+  EXPECT_EQ(graph.GetLinkList()->count(), 4);
+  EXPECT_NE(FindLink(&graph, 0, 0, 4, 2.00001), nullptr);
+  EXPECT_NE(FindLink(&graph, 4, 2.00001, 10, 5), nullptr);
+}
