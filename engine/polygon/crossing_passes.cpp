@@ -16,7 +16,7 @@ int ScanBeam::NodeToLink() {
   const double tolerance = GetEngineParameters().pointTolerance;
   int added = 0;
   auto visit = [&](IScanBeam *record) {
-    if (!record->Touches(_low)) {
+    if (!record->TouchesFixed(_low)) {
       record->AddCrossing(_low);
       added++;
     }
@@ -43,7 +43,8 @@ int ScanBeam::VerticalCrossings(Line *vertical) {
     if (lowY - tolerance > record->_ysp)
       break;
     if (lowY - tolerance < record->_ysp && record->_ysp < highY + tolerance &&
-        !record->Touches(link->GetBeginNode()) && !record->Touches(link->GetEndNode())) {
+        !record->TouchesFixed(link->GetBeginNode()) &&
+        !record->TouchesFixed(link->GetEndNode())) {
       Node *crossing = new Node(_low->GetX(), record->_ysp);
       _newnodes.push_back(crossing);
       vertical->AddCrossing(crossing);

@@ -49,3 +49,5 @@ void ReportListError(const char *operation, int code) {
 void ReportListDestroyedWithIterators() {
   EngineError("DL_List::~DL_List()\n_iterlevel > 0 ", "list error");
 }
+
+void FlushListNodes() { dl_list_detail::FlushNodes<sizeof(DL_Node<void *>)>(); }

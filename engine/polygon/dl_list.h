@@ -6,6 +6,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <exception>
 #include <utility>
@@ -38,11 +39,99 @@ void ReportListDestroyedWithIterators();
 
 template <class Dtype> class DL_Iter;
 
+// Lists gain and lose a node for nearly every step of the engine, so freed
+// nodes of one size are kept per thread for the next insertion, up to a
+// bound; FlushListNodes hands them back to the heap. Under the address
+// sanitizer every node goes to the heap, so that a stale node is reported.
+#if defined(__SANITIZE_ADDRESS__)
+#define DL_LIST_KEEP_NODES 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define DL_LIST_KEEP_NODES 0
+#endif
+#endif
+#ifndef DL_LIST_KEEP_NODES
+#define DL_LIST_KEEP_NODES 1
+#endif
+
+namespace dl_list_detail {
+
+struct HeldNode {
+  HeldNode *next;
+};
+
+struct HeldNodes {
+  HeldNode *top;
+  std::size_t count;
+};
+
+inline constexpr std::size_t kMaxHeldNodes = std::size_t(1) << 16;
+
+// One stack per node size; trivially destructible, emptied by FlushListNodes.
+template <std::size_t Size> HeldNodes &Held() {
+  thread_local HeldNodes held{nullptr, 0};
+  return held;
+}
+
+template <std::size_t Size> void *TakeNode() {
+#if DL_LIST_KEEP_NODES
+  HeldNodes &held = Held<Size>();
+  if (HeldNode *node = held.top) {
+    held.top = node->next;
+    held.count--;
+    return node;
+  }
+#endif
+  return ::operator new(Size);
+}
+
+template <std::size_t Size> void GiveNode(void *block) {
+#if DL_LIST_KEEP_NODES
+  HeldNodes &held = Held<Size>();
+  if (held.count < kMaxHeldNodes) {
+    HeldNode *node = static_cast<HeldNode *>(block);
+    node->next = held.top;
+    held.top = node;
+    held.count++;
+    return;
+  }
+#endif
+  ::operator delete(block);
+}
+
+template <std::size_t Size> void FlushNodes() {
+  HeldNodes &held = Held<Size>();
+  while (HeldNode *node = held.top) {
+    held.top = node->next;
+    ::operator delete(node);
+  }
+  held.count = 0;
+}
+
+} // namespace dl_list_detail
+
 template <class Dtype> struct DL_Node {
   Dtype _item{};
   DL_Node *_next = nullptr;
   DL_Node *_prev = nullptr;
+
+  static void *operator new(std::size_t size) {
+    static_assert(sizeof(DL_Node) >= sizeof(dl_list_detail::HeldNode));
+    return size == sizeof(DL_Node) ? dl_list_detail::TakeNode<sizeof(DL_Node)>()
+                                   : ::operator new(size);
+  }
+  static void operator delete(void *block, std::size_t size) {
+    if (!block)
+      return;
+    if (size == sizeof(DL_Node))
+      dl_list_detail::GiveNode<sizeof(DL_Node)>(block);
+    else
+      ::operator delete(block);
+  }
 };
+
+// Returns the nodes this thread keeps for reuse to the heap.
+void FlushListNodes();
 
 template <class Dtype> class DL_List {
 public:

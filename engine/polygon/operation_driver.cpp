@@ -1,5 +1,6 @@
 #include "engine/polygon/operation_driver.h"
 
+#include "engine/polygon/dl_list.h"
 #include "engine/polygon/engine_handlers.h"
 #include "engine/polygon/engine_parameters.h"
 #include "engine/polygon/engine_polygon.h"
@@ -22,6 +23,11 @@ void RunEngineOperation(EnginePolygonList *list, int operation) {
     return;
   }
   InternalUnitsScope units;
+  // List nodes freed while the graphs work are kept for reuse; once the
+  // graphs are gone (also when an error ends the operation) they go back.
+  struct FlushListNodesOnExit {
+    ~FlushListNodesOnExit() { FlushListNodes(); }
+  } flushListNodes;
   GraphList graphs;
   ConvertPolygonsToGraphs(list, &graphs);
   switch (operation) {

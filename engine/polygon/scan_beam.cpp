@@ -12,7 +12,11 @@ constexpr double kLargest = std::numeric_limits<double>::max();
 
 // ---------------------------------------------------------------- IScanBeam
 
-IScanBeam::IScanBeam(Link *link) : Line(link) { CalculateLineParameters(); }
+IScanBeam::IScanBeam(Link *link)
+    : Line(link), _begin(link->GetBeginNode()), _end(link->GetEndNode()),
+      _bx(_begin->GetX()), _by(_begin->GetY()), _ex(_end->GetX()), _ey(_end->GetY()) {
+  CalculateLineParameters();
+}
 
 void IScanBeam::Set_Direction() {
   const Node *begin = _link->GetBeginNode();
@@ -21,6 +25,7 @@ void IScanBeam::Set_Direction() {
     _dir = begin->GetY() > end->GetY() ? 1 : 0;
   else
     _dir = begin->GetX() < end->GetX() ? 1 : 0;
+  _slope = Slope();
 }
 
 void IScanBeam::Calc_Ysp_At(const Node *node, double x, double y) {
@@ -117,13 +122,24 @@ int BeamOrder(IScanBeam *a, IScanBeam *b) {
   return sa > sb ? 1 : (sa < sb ? -1 : 0);
 }
 
+int BeamOrderFixed(IScanBeam *a, IScanBeam *b) {
+  if (a->_ysp > b->_ysp)
+    return 1;
+  if (a->_ysp < b->_ysp)
+    return -1;
+  const double sa = a->SlopeFixed();
+  const double sb = b->SlopeFixed();
+  return sa > sb ? 1 : (sa < sb ? -1 : 0);
+}
+
+// Only the crossing sweep sorts by this: the ends are fixed there.
 int CrossOrder(IScanBeam *a, IScanBeam *b) {
   if (a->_ysp > b->_ysp)
     return 1;
   if (a->_ysp < b->_ysp)
     return -1;
-  const double sa = a->Slope();
-  const double sb = b->Slope();
+  const double sa = a->SlopeFixed();
+  const double sb = b->SlopeFixed();
   return sa < sb ? 1 : (sa > sb ? -1 : 0);
 }
 
@@ -215,17 +231,23 @@ bool ScanBeam::TouchingRun(Node *node, std::vector<IScanBeam *> *run) {
 
 void ScanBeam::SetSameX(Node *next) { _same_x = next->GetX() <= _low->GetX() ? 1 : 0; }
 
+// Only the node-to-link and crossing sweeps take all heights at once.
 void ScanBeam::CalcAllYsp() {
-  DL_Iter<IScanBeam *> iter(this);
-  while (iter.iterate()) {
-    iter.item()->Calc_Ysp(_low);
-    iter.item()->_ysp_step = _step;
+  const Node *node = _low;
+  const double x = node->GetX();
+  const double y = node->GetY();
+  const uint64_t step = _step;
+  const DL_Node<IScanBeam *> *root = rootnode();
+  for (DL_Node<IScanBeam *> *n = root->_next; n != root; n = n->_next) {
+    n->_item->Calc_Ysp_Fixed(node, x, y);
+    n->_item->_ysp_step = step;
   }
 }
 
 // Between two steps of the sweep only crossing links change places, so the
 // beam is nearly in order.
 void ScanBeam::SortByY() { _BI.insertionsort(BeamOrder); }
+void ScanBeam::SortByYFixed() { _BI.insertionsort(BeamOrderFixed); }
 
 bool ScanBeam::InOrder() {
   DL_Iter<IScanBeam *> iter(this);
@@ -318,16 +340,37 @@ int ScanBeam::RemoveOld(ScanMode mode, DL_Iter<Link *> *graphIter) {
       if (mode == ScanMode::LINK_CROSSINGS)
         CocktailSort();
       else
-        SortByY();
+        SortByYFixed();
     }
     if (!hasBeamLinks) {
       ToFirstBelow(y);
       return 0;
     }
+    // The beam falls in height from the top: it was sorted at the first node
+    // of this x, and records came since only at their height, where the walk
+    // below left off. Heights taken at one x hold for every node there, and
+    // a record at the node is at its height (links at two nodes of one x are
+    // vertical and never stay). So a walk from the top would pass the
+    // records above the node and meet these as the first records at that
+    // height. When they are neighbours they are reached through their
+    // links, and the walk resumes below them, at the first record under the
+    // node.
+    if (TouchingRun(node, &_run)) {
+      _BI.tonode(_run.front()->_handle);
+      for (IScanBeam *record : _run) {
+        if (mode == ScanMode::NODE_TO_LINK)
+          NodeToLink();
+        record->ProcessCrossings(graphIter);
+        DropRecordAtBI();
+      }
+      while (!_BI.hitroot() && !(y > _BI.item()->_ysp))
+        _BI++;
+      return 0;
+    }
     _BI.tohead();
     while (!_BI.hitroot()) {
       IScanBeam *record = _BI.item();
-      if (record->Touches(node)) {
+      if (record->TouchesFixed(node)) {
         if (mode == ScanMode::NODE_TO_LINK)
           NodeToLink();
         record->ProcessCrossings(graphIter);

@@ -40,6 +40,26 @@ public:
   double Slope() const;
   bool Touches(const Node *node) const;
 
+  // The same three on the ends the link had when the record came. The
+  // node-to-link and crossing sweeps never move the ends of a link while its
+  // record is in the beam (a link is split only as its record leaves), so
+  // there these read the copies instead of following the link to its nodes.
+  // Hole linking does move them and keeps to the link.
+  void Calc_Ysp_Fixed(const Node *node, double x, double y) {
+    if (node == _begin || node == _end || _bx == _ex)
+      _ysp = y;
+    else if (x == _ex)
+      _ysp = _ey;
+    else if (x == _bx)
+      _ysp = _by;
+    else if (_a == 0)
+      _ysp = _by;
+    else
+      _ysp = -(x * _a + _c) / _b + 0.5;
+  }
+  double SlopeFixed() const { return _slope; }
+  bool TouchesFixed(const Node *node) const { return _begin == node || _end == node; }
+
   double _ysp = 0.0;
   // The sweep step for which _ysp holds (see ScanBeam::Ysp).
   uint64_t _ysp_step = 0;
@@ -48,12 +68,21 @@ public:
   int _dir = 1;
   int32_t _a_count = 0;
   int32_t _b_count = 0;
+
+private:
+  const Node *_begin;
+  const Node *_end;
+  double _bx, _by, _ex, _ey;
+  // Slope() as of Set_Direction.
+  double _slope = 0.0;
 };
 
 // Beam order: larger _ysp first, then the larger slope.
 int BeamOrder(IScanBeam *a, IScanBeam *b);
 // Crossing order: larger _ysp first, then the smaller slope.
 int CrossOrder(IScanBeam *a, IScanBeam *b);
+// BeamOrder on the fixed ends, for the node-to-link sweep.
+int BeamOrderFixed(IScanBeam *a, IScanBeam *b);
 
 class ScanBeam : public DL_List<IScanBeam *> {
 public:
@@ -65,6 +94,8 @@ public:
   int RemoveOld(ScanMode mode, DL_Iter<Link *> *graphIter);
   void CalcAllYsp();
   void SortByY();
+  // SortByY for the node-to-link sweep, whose links keep their ends.
+  void SortByYFixed();
   bool InOrder();
 
   // Node-to-link and crossing passes.
