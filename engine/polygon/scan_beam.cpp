@@ -112,35 +112,36 @@ int IScanBeam::Calc_Set_Left_Right(IScanBeam *above) {
   return 1;
 }
 
-int BeamOrder(IScanBeam *a, IScanBeam *b) {
+namespace {
+
+// Records by their height at the beam's x, then by slope (the slope only
+// when the heights are equal: the sorts call this often).
+template <double (IScanBeam::*Slope)() const, bool Reversed>
+int byHeightThenSlope(const IScanBeam *a, const IScanBeam *b) {
   if (a->_ysp > b->_ysp)
     return 1;
   if (a->_ysp < b->_ysp)
     return -1;
-  const double sa = a->Slope();
-  const double sb = b->Slope();
-  return sa > sb ? 1 : (sa < sb ? -1 : 0);
+  const double sa = (a->*Slope)();
+  const double sb = (b->*Slope)();
+  const int order = sa > sb ? 1 : (sa < sb ? -1 : 0);
+  return Reversed ? -order : order;
+}
+
+} // namespace
+
+int BeamOrder(IScanBeam *a, IScanBeam *b) {
+  return byHeightThenSlope<&IScanBeam::Slope, false>(a, b);
 }
 
 int BeamOrderFixed(IScanBeam *a, IScanBeam *b) {
-  if (a->_ysp > b->_ysp)
-    return 1;
-  if (a->_ysp < b->_ysp)
-    return -1;
-  const double sa = a->SlopeFixed();
-  const double sb = b->SlopeFixed();
-  return sa > sb ? 1 : (sa < sb ? -1 : 0);
+  return byHeightThenSlope<&IScanBeam::SlopeFixed, false>(a, b);
 }
 
-// Only the crossing sweep sorts by this: the ends are fixed there.
+// Only the crossing sweep sorts by this: the ends are fixed there. Equal
+// heights order by the opposite slope.
 int CrossOrder(IScanBeam *a, IScanBeam *b) {
-  if (a->_ysp > b->_ysp)
-    return 1;
-  if (a->_ysp < b->_ysp)
-    return -1;
-  const double sa = a->SlopeFixed();
-  const double sb = b->SlopeFixed();
-  return sa < sb ? 1 : (sa > sb ? -1 : 0);
+  return byHeightThenSlope<&IScanBeam::SlopeFixed, true>(a, b);
 }
 
 // ---------------------------------------------------------------- ScanBeam

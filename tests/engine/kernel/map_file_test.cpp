@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <utility>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -55,6 +56,39 @@ std::vector<RecordAt> records(const std::vector<char> &bytes)
         at += sizeof h + h.length;
     }
     return out;
+}
+
+// Points the first reference of the first object record that holds more
+// than one reference (and is not the skipped one) at target. The slot of
+// that object and its count of held references, or {0, 0} when none does.
+std::pair<uint32_t, uint32_t> retargetFirstReference(std::vector<char> &bytes, uint32_t target, uint32_t skip)
+{
+    for (const RecordAt &r : records(bytes)) {
+        if (r.head.kind != MAPREC_OBJECT)
+            continue;
+        OBJectHead h;
+        std::memcpy(&h, bytes.data() + r.offset + 12, sizeof h);
+        if (h.refsHeld > 1 && r.head.tag != skip) {
+            std::memcpy(bytes.data() + r.offset + 12 + h.refOffset, &target, 4);
+            return {r.head.tag, h.refsHeld};
+        }
+    }
+    return {0, 0};
+}
+
+// Moves the bank record just before the end record, after letting edit
+// change its 32 bytes.
+template <typename Edit>
+void moveBankRecordToEnd(std::vector<char> &bytes, Edit edit)
+{
+    for (const RecordAt &r : records(bytes))
+        if (r.head.kind == MAPREC_DOCUMENT && r.head.tag == MAPDOC_BANK) {
+            std::vector<char> bank(bytes.begin() + r.offset, bytes.begin() + r.offset + 32);
+            edit(bank);
+            bytes.erase(bytes.begin() + r.offset, bytes.begin() + r.offset + 32);
+            bytes.insert(bytes.end() - 12, bank.begin(), bank.end());
+            return;
+        }
 }
 
 class MapFileTest : public DocModelTest {
@@ -440,18 +474,7 @@ TEST_F(MapFileTest, ReferenceToSlotZeroIsDropped)
     const uint32_t objects = kernel->objects;
     ASSERT_EQ(MapSave(window, path("a.mpd").c_str()), 1);
     auto bytes = readAll(path("a.mpd"));
-    uint32_t holderSlot = 0, heldBefore = 0;
-    for (const RecordAt &r : records(bytes)) {
-        OBJectHead h;
-        std::memcpy(&h, bytes.data() + r.offset + 12, r.head.kind == MAPREC_OBJECT ? sizeof h : 0);
-        if (r.head.kind == MAPREC_OBJECT && h.refsHeld > 1 && r.head.tag != group_) {
-            const uint32_t zero = 0;
-            std::memcpy(bytes.data() + r.offset + 12 + h.refOffset, &zero, 4);
-            holderSlot = r.head.tag;
-            heldBefore = h.refsHeld;
-            break;
-        }
-    }
+    const auto [holderSlot, heldBefore] = retargetFirstReference(bytes, 0, group_);
     ASSERT_NE(holderSlot, 0u);
     writeAll(path("b.mpd"), bytes);
     ASSERT_EQ(reopen(path("b.mpd")), 1) << MapFileLastError();
@@ -470,13 +493,7 @@ TEST_F(MapFileTest, BankRecordAfterTheObjects)
     buildDocument();
     ASSERT_EQ(MapSave(window, path("a.mpd").c_str()), 1);
     auto bytes = readAll(path("a.mpd"));
-    for (const RecordAt &r : records(bytes))
-        if (r.head.kind == MAPREC_DOCUMENT && r.head.tag == MAPDOC_BANK) {
-            std::vector<char> bank(bytes.begin() + r.offset, bytes.begin() + r.offset + 32);
-            bytes.erase(bytes.begin() + r.offset, bytes.begin() + r.offset + 32);
-            bytes.insert(bytes.end() - 12, bank.begin(), bank.end());
-            break;
-        }
+    moveBankRecordToEnd(bytes, [](std::vector<char> &) {});
     writeAll(path("b.mpd"), bytes);
     const uint32_t objects = kernel->objects;
     ASSERT_EQ(reopen(path("b.mpd")), 1) << MapFileLastError();
@@ -494,28 +511,12 @@ TEST_F(MapFileTest, LateBankRecordWithReferenceToAnEmptyHighSlot)
     buildDocument();
     ASSERT_EQ(MapSave(window, path("a.mpd").c_str()), 1);
     auto bytes = readAll(path("a.mpd"));
-    uint32_t holderSlot = 0, heldBefore = 0;
-    for (const RecordAt &r : records(bytes)) {
-        OBJectHead h;
-        std::memcpy(&h, bytes.data() + r.offset + 12, r.head.kind == MAPREC_OBJECT ? sizeof h : 0);
-        if (r.head.kind == MAPREC_OBJECT && h.refsHeld > 1 && r.head.tag != group_) {
-            const uint32_t empty = 15000;
-            std::memcpy(bytes.data() + r.offset + 12 + h.refOffset, &empty, 4);
-            holderSlot = r.head.tag;
-            heldBefore = h.refsHeld;
-            break;
-        }
-    }
+    const auto [holderSlot, heldBefore] = retargetFirstReference(bytes, 15000, group_);
     ASSERT_NE(holderSlot, 0u);
-    for (const RecordAt &r : records(bytes))
-        if (r.head.kind == MAPREC_DOCUMENT && r.head.tag == MAPDOC_BANK) {
-            std::vector<char> bank(bytes.begin() + r.offset, bytes.begin() + r.offset + 32);
-            const uint32_t slots[2] = {20000, 20000}; // capacity, first free
-            std::memcpy(bank.data() + 12, slots, sizeof slots);
-            bytes.erase(bytes.begin() + r.offset, bytes.begin() + r.offset + 32);
-            bytes.insert(bytes.end() - 12, bank.begin(), bank.end());
-            break;
-        }
+    moveBankRecordToEnd(bytes, [](std::vector<char> &bank) {
+        const uint32_t slots[2] = {20000, 20000}; // capacity, first free
+        std::memcpy(bank.data() + 12, slots, sizeof slots);
+    });
     writeAll(path("b.mpd"), bytes);
     ASSERT_EQ(reopen(path("b.mpd")), 1) << MapFileLastError();
     const OBJectHead *head = HeadLock(kernel, holderSlot);
