@@ -1,5 +1,6 @@
 #include "platform/dc.h"
 
+#include "platform/font_object.h"
 #include "platform/line_dda.h"
 
 #include <QImage>
@@ -187,8 +188,10 @@ DeviceContext *newContext(bool memory, QImage *target)
     dc->target = target;
     dc->pen = GetStockObject(BLACK_PEN);
     dc->brush = GetStockObject(WHITE_BRUSH);
+    dc->font = GetStockObject(SYSTEM_FONT);
     gdi::Find(dc->pen)->selectedCount++;
     gdi::Find(dc->brush)->selectedCount++;
+    gdi::Find(dc->font)->selectedCount++;
     if (memory) {
         auto *b = gdi::FindAs<gdi::Bitmap>(gdi::DefaultBitmapId, gdi::Kind::Bitmap);
         b->selectedCount++;
@@ -268,7 +271,7 @@ BOOL DeleteDC(HDC hdc)
     DeviceContext *dc = gdi::FindDC(hdc);
     if (!dc)
         return FALSE;
-    for (uint32_t id : {dc->pen, dc->brush, dc->bitmap})
+    for (uint32_t id : {dc->pen, dc->brush, dc->font, dc->bitmap})
         if (gdi::Object *o = id ? gdi::Find(id) : nullptr)
             o->selectedCount--;
     return gdi::Remove(hdc);
@@ -289,6 +292,9 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object)
     case gdi::Kind::Brush:
         slot = &dc->brush;
         cacheBrush(dc, static_cast<gdi::Brush *>(o));
+        break;
+    case gdi::Kind::Font:
+        slot = &dc->font;
         break;
     case gdi::Kind::Bitmap:
         if (!dc->memory || (!o->stock && o->selectedCount > 0 && dc->bitmap != object))
@@ -319,6 +325,7 @@ DWORD GetObjectType(HGDIOBJ object)
     case gdi::Kind::Brush: return OBJ_BRUSH;
     case gdi::Kind::Bitmap: return OBJ_BITMAP;
     case gdi::Kind::DC: return static_cast<DeviceContext *>(o)->memory ? OBJ_MEMDC : OBJ_DC;
+    case gdi::Kind::Font: return OBJ_FONT;
     }
     return 0;
 }

@@ -1,8 +1,9 @@
 // Device contexts over images, keeping GDI's state model: the selected pen,
-// brush and bitmap (SelectObject gives back the one it replaces), the current
-// position, the raster operation, the background mode and colour and the
-// text colour. Drawing on these raster contexts writes the image memory
-// directly, pixel for pixel, without antialiasing.
+// brush, font and bitmap (SelectObject gives back the one it replaces), the
+// current position, the raster operation, the background mode and colour and
+// the text colour. Drawing on these raster contexts writes the image memory
+// directly, pixel for pixel, without antialiasing (text: font.h; block
+// transfers: bitblt.h; a window's context: window_dc.h).
 //
 // Pixel rules:
 // - one-pixel pens (width 1) put a line on the pixels of LineDDA (line_dda.h):
@@ -55,6 +56,7 @@ inline constexpr int TECHNOLOGY = 2;
 inline constexpr int BITSPIXEL = 12;
 inline constexpr int PLANES = 14;
 inline constexpr int DT_RASDISPLAY = 1;
+inline constexpr int DT_RASPRINTER = 2;
 
 // A memory device context that draws into the bitmap selected into it (a
 // new one holds a one-pixel bitmap). The reference context is not needed:
@@ -71,9 +73,9 @@ HDC CreateImageDC(QImage *image);
 // become deletable.
 BOOL DeleteDC(HDC dc);
 
-// Pens, brushes and bitmaps (bitmaps into memory contexts only, and only
-// into one context at a time). Gives the object of that kind it replaces, 0
-// on failure (the selection stays as it was).
+// Pens, brushes, fonts and bitmaps (bitmaps into memory contexts only, and
+// only into one context at a time). Gives the object of that kind it
+// replaces, 0 on failure (the selection stays as it was).
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
 
 BOOL MoveToEx(HDC dc, int x, int y, POINT *previous);
@@ -114,6 +116,7 @@ struct DeviceContext : Object {
     uint32_t bitmap = 0;
     uint32_t pen = 0;
     uint32_t brush = 0;
+    uint32_t font = 0;
     POINT position{0, 0};
     int rop2 = R2_COPYPEN;
     int bkMode = OPAQUE;

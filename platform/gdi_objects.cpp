@@ -1,5 +1,7 @@
 #include "platform/gdi_objects.h"
 
+#include "platform/font_object.h"
+
 #include <memory>
 #include <mutex>
 #include <unordered_map>
@@ -80,6 +82,10 @@ void makeStockObjects()
     auto *nullPen = new Pen;
     nullPen->style = PS_NULL;
     addStock(1 + NULL_PEN, nullPen);
+    auto *systemFont = new Font;
+    systemFont->description.lfHeight = 16;
+    systemFont->description.lfWeight = FW_BOLD;
+    addStock(1 + SYSTEM_FONT, systemFont);
     auto *bitmap = new Bitmap;
     bitmap->image = QImage(1, 1, QImage::Format_RGB32);
     bitmap->image.fill(0xFF000000u);
@@ -100,7 +106,7 @@ void EnsureStockObjects()
 HGDIOBJ GetStockObject(int index)
 {
     gdi::EnsureStockObjects();
-    if (index < WHITE_BRUSH || index > NULL_PEN)
+    if ((index < WHITE_BRUSH || index > NULL_PEN) && index != SYSTEM_FONT)
         return 0;
     return HGDIOBJ(1 + index);
 }

@@ -1,7 +1,7 @@
-// GDI drawing objects: pens, brushes and bitmaps, the stock objects, and the
-// one handle table they share with the device contexts (dc.h). Handles are
-// 32-bit ids that are never reused; the stock objects have fixed ids and
-// cannot be deleted.
+// GDI drawing objects: pens, brushes and bitmaps (fonts: font.h), the stock
+// objects, and the one handle table they share with the device contexts
+// (dc.h). Handles are 32-bit ids that are never reused; the stock objects
+// have fixed ids and cannot be deleted.
 #pragma once
 
 #include "platform/types.h"
@@ -55,7 +55,8 @@ HGDIOBJ GetStockObject(int index);
 // FALSE for a bad handle, a stock object, or an object that is selected into
 // a device context at the moment.
 BOOL DeleteObject(HGDIOBJ object);
-// OBJ_PEN, OBJ_BRUSH, OBJ_BITMAP, OBJ_DC, OBJ_MEMDC; 0 for a bad handle.
+// OBJ_PEN, OBJ_BRUSH, OBJ_BITMAP, OBJ_DC, OBJ_MEMDC, OBJ_FONT; 0 for a bad
+// handle.
 DWORD GetObjectType(HGDIOBJ object);
 // A copy of the bitmap's pixels (a null image for a bad handle).
 QImage GetBitmapImage(HBITMAP bitmap);
@@ -63,7 +64,7 @@ QImage GetBitmapImage(HBITMAP bitmap);
 // The records behind the handles, for the device contexts of this library.
 namespace gdi {
 
-enum class Kind { Pen, Brush, Bitmap, DC };
+enum class Kind { Pen, Brush, Bitmap, DC, Font };
 
 struct Object {
     explicit Object(Kind k) : kind(k) {}

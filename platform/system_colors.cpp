@@ -23,6 +23,7 @@ COLORREF GetSysColor(int index)
     case COLOR_HIGHLIGHT: return palette ? fromQt(p.color(QPalette::Highlight)) : RGB(0, 120, 215);
     case COLOR_HIGHLIGHTTEXT: return palette ? fromQt(p.color(QPalette::HighlightedText)) : RGB(255, 255, 255);
     case COLOR_BTNFACE: return palette ? fromQt(p.color(QPalette::Button)) : RGB(240, 240, 240);
+    case COLOR_INFOBK: return palette ? fromQt(p.color(QPalette::ToolTipBase)) : RGB(255, 255, 225);
     default: return RGB(0, 0, 0);
     }
 }
