@@ -3,7 +3,9 @@
 
 Run from this folder: python3 make_images.py. Cursors are 32 x 32 with the
 hot spot at (15, 15): a cross hair and, in the lower right corner, a small
-glyph that tells the cursors apart. Markers are 9 x 9, black on white.
+glyph that tells the cursors apart. Markers are 9 x 9, black on white; the
+two selection marks are 7 x 7 and are drawn inverting (XOR) what lies under
+them, so their ink is white on black.
 """
 import math
 import os
@@ -119,11 +121,19 @@ def main():
         "square": lambda g: rect(g, 0, 0, 8, 8, "."),
         "circle": lambda g: circle(g, 4, 4, 3.6, "."),
         "triangle": lambda g: (line(g, 0, 8, 8, 8, "."), line(g, 0, 8, 4, 0, "."), line(g, 4, 0, 8, 8, ".")),
-        "full_sq": lambda g: rect(g, 0, 0, 8, 8, ".", True),
-        "crossbmp": lambda g: (line(g, 0, 0, 8, 8, "."), line(g, 0, 8, 8, 0, ".")),
     }
     for name, draw in markers.items():
         g = canvas(9, 9, "w")
+        draw(g)
+        write_xpm(os.path.join(HERE, "bitmaps", name + ".xpm"), "bitmap_" + name, g,
+                  {"w": "#FFFFFF", ".": "#000000"})
+
+    selection_marks = {
+        "full_sq": lambda g: rect(g, 0, 0, 6, 6, "w", True),
+        "crossbmp": lambda g: (line(g, 0, 0, 6, 6, "w"), line(g, 0, 6, 6, 0, "w")),
+    }
+    for name, draw in selection_marks.items():
+        g = canvas(7, 7, ".")
         draw(g)
         write_xpm(os.path.join(HERE, "bitmaps", name + ".xpm"), "bitmap_" + name, g,
                   {"w": "#FFFFFF", ".": "#000000"})

@@ -1,6 +1,7 @@
 #include "engine/view/viewrecord/view_zoom.h"
 
 #include "engine/view/projection/unit_table.h"
+#include "engine/view/text/text_object.h"
 #include "engine/view/viewrecord/view_transforms.h"
 #include "platform/screen_metrics.h"
 #include "platform/window.h"
@@ -251,8 +252,8 @@ int PM_OnWndSize(PresentationManager *view, HWND window, int, const RECT *target
     PM_UpdateScale(view, window);
     if (view->resizeMode == 2)
         view->resizeMode = 0;
-    else if (services().recalcScreenLockedTexts)
-        services().recalcScreenLockedTexts(window);
+    else
+        TextObjectsRecalcScreenLocked(window);
     return 1;
 }
 
@@ -292,8 +293,7 @@ int PM_ZoomWorld(PresentationManager *view, HWND window, const MAP_COORDRECT *ta
     }
     PM_UpdateClipRect(view);
     PM_UpdateScale(view, window);
-    if (services().recalcScreenLockedTexts)
-        services().recalcScreenLockedTexts(window);
+    TextObjectsRecalcScreenLocked(window);
     return 1;
 }
 

@@ -20,8 +20,6 @@ struct ViewWindowServices {
     std::function<bool(HWND, MAP_COORDPT *origin, MAP_COORDPT *extent)> pageOrgExt;
     // Fills an uncovered strip with white; with paintNow, paints the map into it.
     std::function<void(HWND, const RECT &, bool paintNow)> fillStrip;
-    // Recomputes the texts locked to the screen (after a zoom or a fit).
-    std::function<void(HWND)> recalcScreenLockedTexts;
 };
 void PM_SetWindowServices(ViewWindowServices services);
 
