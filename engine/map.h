@@ -45,6 +45,7 @@
 #include "engine/view/viewrecord/unit_text.h"
 #include "engine/view/viewrecord/mgrs.h"
 #include "engine/view/linestyle/line_style.h"
+#include "engine/view/text/text_object.h"
 // Map window, commands and output
 #include "engine/window/map_commands.h"
 #include "engine/window/map_notifications.h"
@@ -56,6 +57,8 @@
 #include "engine/window/reproject.h"
 #include "engine/window/view_window.h"
 #include "engine/window/undo_window.h"
+#include "engine/window/page.h"
+#include "engine/window/window_text.h"
 // Polygon geometry engine
 #include "engine/polygon/polygon_logical.h"
 // Geometric editing operations

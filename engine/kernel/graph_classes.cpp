@@ -12,6 +12,8 @@
 #include "engine/kernel/references.h"
 #include "engine/kernel/selection_list.h"
 #include "engine/kernel/undo.h"
+#include "engine/view/text/text_object.h"
+#include "engine/window/page.h"
 
 #include <algorithm>
 #include <cstring>
@@ -40,7 +42,7 @@ const GraphClassRow kClassTable[GRAPH_CLASS_COUNT] = {
     {CLASS_POLYGON, "Polygon", 52, 4, 16, nullptr, DefGraphOBjectProc, MODE_APPEND},
     {CLASS_POLYLINE, "Polyline", 52, 4, 16, nullptr, DefGraphOBjectProc, MODE_APPEND},
     {CLASS_ID, "Id", 24, 4, 2, nullptr, DefGraphOBjectProc, MODE_APPEND},
-    {CLASS_TEXT, "Text", 200, 4, 1, nullptr, DefGraphOBjectProc, MODE_APPEND},
+    {CLASS_TEXT, "Text", 200, 4, 1, nullptr, TextProc, MODE_APPEND},
     {CLASS_LEGEND, "Legend", 356, 4, 4, nullptr, PresentationProc, MODE_APPEND},
     {CLASS_POINTS, "Points", 28, 1, 0, nullptr, nullptr, MODE_APPEND_CLASSBIT},
     {CLASS_BITMAP, "BitMap", 280, 4, 0, nullptr, DefGraphOBjectProc, MODE_APPEND},
@@ -153,8 +155,10 @@ OBJHANDLE CreateRootOBJects(OBJectKernel *kernel, HWND window, OBJHANDLE *layers
     for (OBJHANDLE root : {layers, groups, undo, selList, idsList, gisList, presList})
         if (root)
             InsertRefInPos(kernel, all, REF_ROOT, root, -1, -1);
+    // A window that already has its page gets it fitted to its set-up.
+    if (window)
+        PageUpdateInWindow(window);
     ResetLayerGroups(kernel, all);
-    // The page of the window is set up with the window's page set-up.
     return all;
 }
 

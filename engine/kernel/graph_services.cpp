@@ -199,23 +199,6 @@ double SetOfLinesegmentLength(OBJectKernel *kernel, OBJHANDLE object, int closed
     return length;
 }
 
-LRESULT PageProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, uint16_t subCode,
-                 uint16_t message, WPARAM wParam, LPARAM lParam)
-{
-    // A page is always shown and selectable; its own selection state and
-    // attributes come with the page code.
-    switch (message) {
-    case GRM_GETSELECTABLE:
-    case GRM_GETVISIBLE:
-        return kernel && GetOBJectClassID(kernel, receiver) ? 1 : 0;
-    case GRM_SETVISIBLE:
-    case GRM_SETSELECTABLE:
-        return 0;
-    default:
-        return DefGraphOBjectProc(kernel, sender, receiver, subCode, message, wParam, lParam);
-    }
-}
-
 LRESULT NailProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, uint16_t subCode,
                  uint16_t message, WPARAM wParam, LPARAM lParam)
 {

@@ -1,6 +1,6 @@
 // Services of the engine's other subsystems that the graphical classes call
 // or register, in the least form those classes need: the procedures of
-// pages, nails, presentations and height objects, heights of objects, point
+// nails, presentations and height objects, heights of objects, point
 // comparisons and measures of point sets.
 // Their subsystems replace these with their full forms.
 #pragma once
@@ -39,8 +39,6 @@ double PolygonAreaInUnits(OBJectKernel *kernel, OBJHANDLE polygon);
 double SetOfLinesegmentLength(OBJectKernel *kernel, OBJHANDLE object, int closed);
 
 // Class procedures registered by the class table.
-LRESULT PageProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, uint16_t subCode,
-                 uint16_t message, WPARAM wParam, LPARAM lParam);
 LRESULT NailProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, uint16_t subCode,
                  uint16_t message, WPARAM wParam, LPARAM lParam);
 LRESULT PresentationProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver,

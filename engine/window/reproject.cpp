@@ -6,10 +6,15 @@
 #include "engine/kernel/object_store.h"
 #include "engine/kernel/references.h"
 #include "engine/view/viewrecord/presentation_manager.h"
+#include "engine/view/text/text_object.h"
 #include "engine/view/viewrecord/view_transforms.h"
+#include "engine/window/page.h"
 #include "engine/window/wndres.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <numbers>
 #include <vector>
 
 namespace {
@@ -99,13 +104,86 @@ void reprojectSymbol(OBJectKernel *kernel, OBJHANDLE h, PresentationManager *vie
     reprojectPlacement(kernel, h, view, false);
 }
 
+constexpr int64_t kMinimumHalfAxis = 10000;
+
+// A text: its anchor is converted, and its rotation follows the direction
+// that a line through the middle of its box, along the text, takes in the
+// new system.
+void reprojectText(HWND window, OBJectKernel *kernel, OBJHANDLE h, ProjectionTag &projection)
+{
+    const char *record = TextObjectLock(kernel, h);
+    if (!record)
+        return;
+    const TextObjectData text = TextRecordLoad(record);
+    const _COORDRECT old = boundOf(kernel, h);
+    int32_t rotation = text.rotation;
+
+    const int64_t cx = (int64_t(old.x1) + old.x2) / 2, cy = (int64_t(old.y1) + old.y2) / 2;
+    const double dx = double(old.x2) - old.x1, dy = double(old.y1) - old.y2;
+    // A text too small to have a box (no page scale yet) still needs an
+    // axis long enough to give its direction to the tenth of a degree.
+    const int64_t half = std::max<int64_t>(int64_t(std::sqrt(dx * dx + dy * dy)) / 2, kMinimumHalfAxis);
+    const double a = rotation * (std::numbers::pi / 1800.0);
+    const auto clamp = [](double v) { return int32_t(std::clamp(v, double(INT32_MIN), double(INT32_MAX))); };
+    MAP_COORDPT axis[2] = {
+        {clamp(cx - std::cos(a) * half), clamp(cy - std::sin(a) * half)},
+        {clamp(cx + std::cos(a) * half), clamp(cy + std::sin(a) * half)},
+    };
+    projection.Forward(projection.hInstanceData, axis, axis, 2);
+    const double ax = double(axis[1].x) - axis[0].x, ay = double(axis[1].y) - axis[0].y;
+    if (ax != 0 || ay != 0) {
+        // Rounded to the tenth of a degree that the record keeps, and kept
+        // in 0..3599, so that a text survives a conversion and its inverse.
+        int32_t tenths = int32_t(std::lround(std::atan2(ay, ax) * 1800.0 / std::numbers::pi));
+        if (tenths < 0)
+            tenths += 3600;
+        TextObjectRotationSet(kernel, h, tenths % 3600);
+    }
+
+    MAP_COORDPT anchor{text.anchorX, text.anchorY};
+    projection.Forward(projection.hInstanceData, &anchor, &anchor, 1);
+    TextObjectPositionSet(kernel, h, anchor.x, anchor.y);
+    if (char *fixed = TextObjectLock(kernel, h)) {
+        // The map height follows from the size again in the new system.
+        TextObjectData changed = TextRecordLoad(fixed);
+        changed.mapHeight = 0;
+        TextRecordStore(fixed, changed);
+    }
+
+    if (text.flags & TEXT_LOCK_SCREEN) {
+        // A screen-locked text is measured again when it is drawn; until
+        // then it keeps the converted span of its box.
+        MAP_COORDPT corners[2] = {{old.x1, old.y1}, {old.x2, old.y2}};
+        projection.Forward(projection.hInstanceData, corners, corners, 2);
+        _COORDRECT spanned;
+        InitBoundRect(&spanned);
+        PtToBoundRect(&spanned, &corners[0]);
+        PtToBoundRect(&spanned, &corners[1]);
+        setBound(kernel, h, spanned);
+    } else {
+        TextObjectRecalcRect(window, h);
+    }
+    invalidate(kernel, h, &old);
+}
+
 } // namespace
 
 void PM_ReprojectPage(HWND window)
 {
-    // The page object of a window comes with the page set-up; a window
-    // without one has nothing to convert.
-    (void)window;
+    _WNDRES *rec = GetWndRes(window);
+    MAP_COORDPT origin, extension;
+    if (!rec || !rec->displayView || !PageGetOrgExtInWindow(window, &origin, &extension) ||
+        !PageGetFromWindow(window))
+        return;
+    PresentationManager *view = rec->displayView;
+    MAP_COORDPT corners[2] = {origin, {int32_t(int64_t(origin.x) + extension.x),
+                                       int32_t(int64_t(origin.y) + extension.y)}};
+    if (view->projection.Forward(view->projection.hInstanceData, corners, corners, 2) != 2)
+        return;
+    const MAP_COORDPT moved{corners[0]};
+    const MAP_COORDPT size{int32_t(int64_t(corners[1].x) - corners[0].x),
+                           int32_t(int64_t(corners[1].y) - corners[0].y)};
+    PageSetOrgExtInWindow(window, &moved, &size);
 }
 
 int PM_ReprojectObjects(HWND window)
@@ -146,7 +224,8 @@ int PM_ReprojectObjects(HWND window)
         case CLASS_LEGEND: reprojectPlacement(kernel, h, view, false); break;
         case CLASS_BITMAP: reprojectPlacement(kernel, h, view, true); break;
         case CLASS_PRESENT: reprojectSymbol(kernel, h, view); break;
-        default: break; // texts follow once text objects exist
+        case CLASS_TEXT: reprojectText(window, kernel, h, view->projection); break;
+        default: break;
         }
     }
     return 1;

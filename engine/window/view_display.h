@@ -7,10 +7,11 @@
 
 struct PresentationManager;
 
-// After a document was loaded: both scroll ranges, then PM_UpdateDisplay.
+// After a document was loaded: the page is brought up to date, both scroll
+// ranges set, then PM_UpdateDisplay.
 int PM_InitDisplaySettings(PresentationManager *view, HWND window);
 // The screen view's all-objects rectangle := everything the document shows
-// (the objects' bounds; the page and its nail once pages exist), then the
+// (the page, the nail pinned on it and the objects' bounds), then the
 // scroll bars follow it.
 int PM_UpdateDisplay(HWND window);
 // The same rectangle in map coordinates; the empty rectangle when there is

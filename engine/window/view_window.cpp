@@ -3,6 +3,7 @@
 #include "engine/view/viewrecord/presentation_manager.h"
 #include "engine/view/viewrecord/unit_text.h"
 #include "engine/view/viewrecord/view_zoom.h"
+#include "engine/window/page.h"
 #include "engine/window/wndres.h"
 #include "platform/window.h"
 
@@ -14,15 +15,17 @@ PresentationManager *screenView(HWND window)
     return rec ? rec->displayView : nullptr;
 }
 
-// The page rectangle and its printable area in world coordinates. Pages
-// come with the page set-up of a window; until a window has one there is
-// nothing to print.
+// The page rectangle and its printable area in world coordinates; false
+// when the window has no page.
 bool pageRects(HWND window, MAP_COORDRECT *page, MAP_COORDRECT *printable)
 {
-    (void)window;
-    (void)page;
-    (void)printable;
-    return false;
+    _WNDRES *rec = GetWndRes(window);
+    PageRecord record;
+    if (!rec || !PageRead(rec->kernel, PageGetFromWindow(window), &record))
+        return false;
+    *page = record.page;
+    *printable = record.printable;
+    return true;
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 #include "engine/kernel/undo.h"
 #include "engine/view/viewrecord/presentation_manager.h"
 #include "engine/view/viewrecord/view_zoom.h"
+#include "engine/window/page.h"
 #include "engine/window/view_display.h"
 #include "platform/event.h"
 #include "platform/gdi_objects.h"
@@ -84,6 +85,9 @@ void installViewServices()
         s.shiftVertexBitmap = [](HWND hwnd, int dx, int dy) {
             if (_WNDRES *rec = GetWndRes(hwnd))
                 shiftVertexBitmap(rec, dx, dy);
+        };
+        s.pageOrgExt = [](HWND hwnd, MAP_COORDPT *origin, MAP_COORDPT *extent) {
+            return PageGetFromWindow(hwnd) && PageGetOrgExtInWindow(hwnd, origin, extent);
         };
         PM_SetWindowServices(std::move(s));
     });
@@ -209,7 +213,15 @@ int WndRes_AttachToWindow(_WNDRES *rec, HWND hwnd, int createPage)
     WndRes_InitFromRegistry(rec, 0);
     // The root object keeps the window so that object procedures reach it.
     SetRootOBJect(hwnd, rec->rootObject);
-    (void)createPage; // pages come with the page set-up of a window
+    if (createPage) {
+        // A fresh page starts large and is then fitted to the paper of the
+        // window's set-up block.
+        if (PageCreate(rec->kernel, rec->rootObject)) {
+            const MAP_COORDPT origin{0, 0}, extension{100000, 200000};
+            PageSetOrgExtInWindow(hwnd, &origin, &extension);
+            PageUpdateInWindow(hwnd);
+        }
+    }
     PM_InitDisplaySettings(rec->displayView, hwnd);
     if (rec->textFont) {
         DeleteObject(rec->textFont);

@@ -1,6 +1,7 @@
 #include "graph_fixture.h"
 
 #include "engine/kernel/graph_services.h"
+#include "engine/window/page.h"
 
 #include <functional>
 #include <string>

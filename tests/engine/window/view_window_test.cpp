@@ -1,9 +1,12 @@
 #include "engine/window/view_window.h"
 
 #include "engine/kernel/graph_classes.h"
+#include "engine/kernel/layers.h"
 #include "engine/kernel/object_classes.h"
+#include "engine/kernel/references.h"
 #include "engine/view/projection/unit_table.h"
 #include "engine/view/viewrecord/presentation_manager.h"
+#include "engine/window/page.h"
 #include "engine/window/wndres.h"
 #include "platform/message_box.h"
 #include "platform/window.h"
@@ -92,6 +95,11 @@ TEST_F(ViewWindow, PrintingNeedsAPage)
 {
     const RECT target{0, 0, 1000, 1000};
     int count = -1;
+    EXPECT_EQ(PM_SetForPrint(rec.printView, window, &target, nullptr, nullptr), 1);
+    // Taken off its layer, the page is no longer the window's.
+    const OBJHANDLE page = PageGetFromWindow(window);
+    ASSERT_NE(RemoveReference(rec.kernel, GetPageLayer(window), REF_LAYER_MEMBER, page), OBJ_INVALID);
+    ASSERT_EQ(PageGetFromWindow(window), 0u);
     EXPECT_EQ(PM_SetForPrint(rec.printView, window, &target, nullptr, nullptr), 0);
     EXPECT_EQ(PM_SetForMultiPagePrint(rec.printView, window, &target, &target, nullptr, 1, &count), 0);
     EXPECT_EQ(count, -1);

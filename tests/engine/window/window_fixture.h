@@ -27,7 +27,8 @@ protected:
         DestroyWindow(window);
     }
 
-    void attach() { ASSERT_EQ(WndRes_AttachToWindow(&rec, window, 0), 1); }
+    // As the control attaches: with the page.
+    void attach() { ASSERT_EQ(WndRes_AttachToWindow(&rec, window, 1), 1); }
 
     TempSettingsFolders folders;
     _WNDRES rec;
