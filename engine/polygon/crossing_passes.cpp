@@ -23,10 +23,10 @@ int ScanBeam::NodeToLink() {
   };
   DL_Iter<IScanBeam *> other(this);
   other.toiter(&_BI);
-  for (other--; !other.hitroot() && other.item()->_ysp <= y + tolerance; other--)
+  for (other--; !other.hitroot() && Ysp(other.item()) <= y + tolerance; other--)
     visit(other.item());
   other.toiter(&_BI);
-  for (other++; !other.hitroot() && other.item()->_ysp >= y - tolerance; other++)
+  for (other++; !other.hitroot() && Ysp(other.item()) >= y - tolerance; other++)
     visit(other.item());
   return added;
 }
@@ -37,15 +37,23 @@ int ScanBeam::VerticalCrossings(Line *vertical) {
   const double highY = link->GetHighNode()->GetY();
   const double tolerance = GetEngineParameters().pointTolerance;
   int count = 0;
+  // The beam is in order: records above highY + tolerance are passed over.
+  IScanBeam *first =
+      _index.FirstWhere([&](IScanBeam *record) { return Ysp(record) < highY + tolerance; });
   DL_Iter<IScanBeam *> walk(this);
-  while (walk.iterate()) {
+  if (first)
+    walk.tonode(first->_handle);
+  else
+    walk.toroot();
+  for (; !walk.hitroot(); walk++) {
     IScanBeam *record = walk.item();
-    if (lowY - tolerance > record->_ysp)
+    const double ysp = Ysp(record);
+    if (lowY - tolerance > ysp)
       break;
-    if (lowY - tolerance < record->_ysp && record->_ysp < highY + tolerance &&
+    if (lowY - tolerance < ysp && ysp < highY + tolerance &&
         !record->TouchesFixed(link->GetBeginNode()) &&
         !record->TouchesFixed(link->GetEndNode())) {
-      Node *crossing = new Node(_low->GetX(), record->_ysp);
+      Node *crossing = new Node(_low->GetX(), ysp);
       _newnodes.push_back(crossing);
       vertical->AddCrossing(crossing);
       record->AddCrossing(crossing);
@@ -104,14 +112,6 @@ void ScanBeam::IntersectSwapped(IScanBeam *a, IScanBeam *b) {
     return;
   }
   _newnodes.push_back(a->Intersect(b));
-}
-
-void ScanBeam::CocktailSort() {
-  // The exchange moves the records between list nodes: their handles go along.
-  _BI.cocktailsort(CrossOrder, [this](IScanBeam *a, IScanBeam *b) {
-    IntersectSwapped(a, b);
-    std::swap(a->_handle, b->_handle);
-  });
 }
 
 int NodeXAscending(Node *a, Node *b) {

@@ -16,7 +16,7 @@ int Graph::ScanPass(ScanMode mode) {
     iter.item()->_mark = 0;
 
   int count = 0;
-  ScanBeam beam;
+  ScanBeam beam(mode);
   iter.tohead();
   while (!iter.attail()) {
     Node *node = iter.item()->GetBeginNode();

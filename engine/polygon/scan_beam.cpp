@@ -1,6 +1,8 @@
 #include "engine/polygon/scan_beam.h"
 
 #include <algorithm>
+#include <cmath>
+#include <functional>
 #include <limits>
 
 #include "engine/polygon/link.h"
@@ -51,6 +53,14 @@ double IScanBeam::Slope() const {
   if (dx == 0)
     return dy > 0 ? kLargest : -kLargest;
   return dy / dx;
+}
+
+double IScanBeam::YspNoise(double x) const {
+  constexpr double kRelative = 1e-12;
+  const double scale = std::fabs(_by) + std::fabs(_ey);
+  if (_b == 0)
+    return kRelative * scale;
+  return kRelative * (scale + (std::fabs(x * _a) + std::fabs(_c)) / std::fabs(_b));
 }
 
 bool IScanBeam::Touches(const Node *node) const {
@@ -146,7 +156,9 @@ int CrossOrder(IScanBeam *a, IScanBeam *b) {
 
 // ---------------------------------------------------------------- ScanBeam
 
-ScanBeam::ScanBeam() : _BI(this) {}
+ScanBeam::ScanBeam(ScanMode mode)
+    : _mode(mode), _kinetic(mode == ScanMode::NODE_TO_LINK || mode == ScanMode::LINK_CROSSINGS),
+      _BI(this) {}
 
 ScanBeam::~ScanBeam() noexcept(false) {
   if (_BI.attached()) {
@@ -155,6 +167,8 @@ ScanBeam::~ScanBeam() noexcept(false) {
       DropRecordAtBI();
     _BI.Attach();
   }
+  for (IScanBeam *record : _gone)
+    delete record;
   RecordBlockCache::CacheFlush();
   for (Node *node : _newnodes)
     if (node->GetLinkList()->empty())
@@ -165,15 +179,128 @@ void ScanBeam::DropRecordAtBI() {
   IScanBeam *record = _BI.item();
   if (record->GetLink()->_beam_record == record)
     record->GetLink()->_beam_record = nullptr;
+  IScanBeam *above = record->_handle->_prev != rootnode() ? record->_handle->_prev->_item : nullptr;
+  _index.Erase(record->_slot);
   _BI.remove();
-  delete record;
+  if (_kinetic) {
+    record->_gone = true;
+    _gone.push_back(record);
+    if (above)
+      Watch(above);
+  } else {
+    delete record;
+  }
 }
 
 void ScanBeam::InsertAtBI(IScanBeam *record) {
+  _index.InsertBefore(_BI.hitroot() ? nullptr : _BI.item()->_slot, record);
   _BI.insbefore(record);
   record->_handle = _BI.node()->_prev;
   record->_ysp_step = _step;
   record->GetLink()->_beam_record = record;
+  if (_kinetic) {
+    if (record->_handle->_prev != rootnode())
+      Watch(record->_handle->_prev->_item);
+    Watch(record);
+  }
+}
+
+void ScanBeam::RebuildIndex() {
+  for (DL_Node<IScanBeam *> *n = rootnode()->_next; n != rootnode(); n = n->_next)
+    _index.Erase(n->_item->_slot);
+  for (DL_Node<IScanBeam *> *n = rootnode()->_next; n != rootnode(); n = n->_next)
+    _index.InsertBefore(nullptr, n->_item);
+}
+
+// ---------------------------------------------------------------- pair checks
+
+void ScanBeam::Watch(IScanBeam *upper) {
+  upper->_pair_version++;
+  if (upper->_handle->_next != rootnode())
+    _checkNow.push_back({0.0, upper, upper->_pair_version});
+}
+
+bool ScanBeam::OutOfOrder(IScanBeam *upper, IScanBeam *lower) {
+  Ysp(upper);
+  Ysp(lower);
+  return (_mode == ScanMode::LINK_CROSSINGS ? CrossOrder(lower, upper)
+                                            : BeamOrderFixed(lower, upper)) == 1;
+}
+
+void ScanBeam::Exchange(IScanBeam *upper) {
+  DL_Node<IScanBeam *> *top = upper->_handle;
+  DL_Node<IScanBeam *> *bottom = top->_next;
+  IScanBeam *lower = bottom->_item;
+  top->_item = lower;
+  bottom->_item = upper;
+  upper->_handle = bottom;
+  lower->_handle = top;
+  BeamIndex::SwapItems(upper->_slot, lower->_slot);
+}
+
+void ScanBeam::CheckPair(const PairCheck &check) {
+  IScanBeam *upper = check.upper;
+  if (upper->_gone || upper->_pair_version != check.version ||
+      upper->_handle->_next == rootnode())
+    return;
+  IScanBeam *lower = upper->_handle->_next->_item;
+  const double x = _low->GetX();
+  if (OutOfOrder(upper, lower)) {
+    if (_mode == ScanMode::LINK_CROSSINGS)
+      IntersectSwapped(upper, lower);
+    Exchange(upper);
+    if (lower->_handle->_prev != rootnode())
+      Watch(lower->_handle->_prev->_item);
+    Watch(lower);
+    Watch(upper);
+    return;
+  }
+  // In order here. The heights of the two differ by a linear function plus
+  // rounding and the half unit the line formula adds inside a link: from
+  // the difference now and where the first of them leaves, the first x at
+  // which they could be out of order.
+  const double end = std::min(upper->RightX(), lower->RightX());
+  if (!(end > x))
+    return;
+  const double margin =
+      1.0 + 2.0 * (upper->YspNoise(x) + lower->YspNoise(x) + upper->YspNoise(end) +
+                   lower->YspNoise(end));
+  const double now = upper->YspFixedAt(nullptr, x, 0.0) - lower->YspFixedAt(nullptr, x, 0.0);
+  if (now <= margin) {
+    _checkNext.push_back(check);
+    return;
+  }
+  const double atEnd =
+      upper->YspFixedAt(nullptr, end, 0.0) - lower->YspFixedAt(nullptr, end, 0.0);
+  if (atEnd > margin)
+    return;
+  double from = x + (end - x) * ((now - margin) / (now - atEnd));
+  from -= 1e-9 * (end - x);
+  if (!(from > x)) {
+    _checkNext.push_back(check);
+    return;
+  }
+  _events.push_back({from, upper, check.version});
+  std::push_heap(_events.begin(), _events.end(), std::greater<>());
+}
+
+void ScanBeam::Reorder() {
+  const double x = _low->GetX();
+  for (;;) {
+    if (!_checkNow.empty()) {
+      const PairCheck check = _checkNow.back();
+      _checkNow.pop_back();
+      CheckPair(check);
+    } else if (!_events.empty() && _events.front().x <= x) {
+      std::pop_heap(_events.begin(), _events.end(), std::greater<>());
+      const PairCheck check = _events.back();
+      _events.pop_back();
+      CheckPair(check);
+    } else {
+      break;
+    }
+  }
+  _checkNow.swap(_checkNext);
 }
 
 void ScanBeam::NewStep(Node *node) {
@@ -185,7 +312,10 @@ void ScanBeam::NewStep(Node *node) {
 
 double ScanBeam::Ysp(IScanBeam *record) {
   if (record->_ysp_step != _step) {
-    record->Calc_Ysp_At(_step_node, _step_x, _step_y);
+    if (_kinetic)
+      record->Calc_Ysp_Fixed(_step_node, _step_x, _step_y);
+    else
+      record->Calc_Ysp_At(_step_node, _step_x, _step_y);
     record->_ysp_step = _step;
   }
   return record->_ysp;
@@ -232,23 +362,10 @@ bool ScanBeam::TouchingRun(Node *node, std::vector<IScanBeam *> *run) {
 
 void ScanBeam::SetSameX(Node *next) { _same_x = next->GetX() <= _low->GetX() ? 1 : 0; }
 
-// Only the node-to-link and crossing sweeps take all heights at once.
-void ScanBeam::CalcAllYsp() {
-  const Node *node = _low;
-  const double x = node->GetX();
-  const double y = node->GetY();
-  const uint64_t step = _step;
-  const DL_Node<IScanBeam *> *root = rootnode();
-  for (DL_Node<IScanBeam *> *n = root->_next; n != root; n = n->_next) {
-    n->_item->Calc_Ysp_Fixed(node, x, y);
-    n->_item->_ysp_step = step;
-  }
+void ScanBeam::SortByY() {
+  _BI.insertionsort(BeamOrder);
+  RebuildIndex();
 }
-
-// Between two steps of the sweep only crossing links change places, so the
-// beam is nearly in order.
-void ScanBeam::SortByY() { _BI.insertionsort(BeamOrder); }
-void ScanBeam::SortByYFixed() { _BI.insertionsort(BeamOrderFixed); }
 
 bool ScanBeam::InOrder() {
   DL_Iter<IScanBeam *> iter(this);
@@ -265,9 +382,11 @@ bool ScanBeam::InOrder() {
 }
 
 void ScanBeam::ToFirstBelow(double y) {
-  _BI.tohead();
-  while (!_BI.hitroot() && !(Ysp(_BI.item()) < y))
-    _BI++;
+  IScanBeam *first = _index.FirstWhere([&](IScanBeam *record) { return Ysp(record) < y; });
+  if (first)
+    _BI.tonode(first->_handle);
+  else
+    _BI.toroot();
 }
 
 int ScanBeam::FindNew(ScanMode mode, DL_Iter<Link *> *graphIter) {
@@ -336,13 +455,8 @@ int ScanBeam::RemoveOld(ScanMode mode, DL_Iter<Link *> *graphIter) {
     NewStep(node);
 
   if (mode == ScanMode::NODE_TO_LINK || mode == ScanMode::LINK_CROSSINGS) {
-    if (!_same_x) {
-      CalcAllYsp();
-      if (mode == ScanMode::LINK_CROSSINGS)
-        CocktailSort();
-      else
-        SortByYFixed();
-    }
+    if (!_same_x)
+      Reorder();
     if (!hasBeamLinks) {
       ToFirstBelow(y);
       return 0;
@@ -364,11 +478,17 @@ int ScanBeam::RemoveOld(ScanMode mode, DL_Iter<Link *> *graphIter) {
         record->ProcessCrossings(graphIter);
         DropRecordAtBI();
       }
-      while (!_BI.hitroot() && !(y > _BI.item()->_ysp))
+      while (!_BI.hitroot() && !(y > Ysp(_BI.item())))
         _BI++;
       return 0;
     }
-    _BI.tohead();
+    // Records above the node's height cannot touch it: the walk starts
+    // at the first one that is not.
+    IScanBeam *first = _index.FirstWhere([&](IScanBeam *record) { return !(Ysp(record) > y); });
+    if (first)
+      _BI.tonode(first->_handle);
+    else
+      _BI.toroot();
     while (!_BI.hitroot()) {
       IScanBeam *record = _BI.item();
       if (record->TouchesFixed(node)) {
@@ -378,7 +498,7 @@ int ScanBeam::RemoveOld(ScanMode mode, DL_Iter<Link *> *graphIter) {
         DropRecordAtBI();
         continue;
       }
-      if (y > record->_ysp)
+      if (y > Ysp(record))
         break;
       _BI++;
     }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/polygon/beam_index.h"
 #include "engine/polygon/dl_list.h"
 #include "engine/polygon/graph.h"
 #include "engine/polygon/line.h"
@@ -45,18 +46,23 @@ public:
   // record is in the beam (a link is split only as its record leaves), so
   // there these read the copies instead of following the link to its nodes.
   // Hole linking does move them and keeps to the link.
-  void Calc_Ysp_Fixed(const Node *node, double x, double y) {
+  void Calc_Ysp_Fixed(const Node *node, double x, double y) { _ysp = YspFixedAt(node, x, y); }
+  double YspFixedAt(const Node *node, double x, double y) const {
     if (node == _begin || node == _end || _bx == _ex)
-      _ysp = y;
-    else if (x == _ex)
-      _ysp = _ey;
-    else if (x == _bx)
-      _ysp = _by;
-    else if (_a == 0)
-      _ysp = _by;
-    else
-      _ysp = -(x * _a + _c) / _b + 0.5;
+      return y;
+    if (x == _ex)
+      return _ey;
+    if (x == _bx)
+      return _by;
+    if (_a == 0)
+      return _by;
+    return -(x * _a + _c) / _b + 0.5;
   }
+  // The x where the link leaves the beam.
+  double RightX() const { return _bx > _ex ? _bx : _ex; }
+  // A bound of the rounding error of YspFixedAt at x (generous: it only
+  // widens the look-ahead of the sweep).
+  double YspNoise(double x) const;
   double SlopeFixed() const { return _slope; }
   bool TouchesFixed(const Node *node) const { return _begin == node || _end == node; }
 
@@ -65,6 +71,13 @@ public:
   uint64_t _ysp_step = 0;
   // This record's place in the beam.
   DL_Node<IScanBeam *> *_handle = nullptr;
+  // Its place in the beam's search index.
+  BeamIndex::Slot *_slot = nullptr;
+  // Counts the changes of the record below this one: a look-ahead check
+  // taken for an older neighbour is stale.
+  uint32_t _pair_version = 0;
+  // Left the beam; kept until the sweep ends for the stale checks.
+  bool _gone = false;
   int _dir = 1;
   int32_t _a_count = 0;
   int32_t _b_count = 0;
@@ -86,28 +99,49 @@ int BeamOrderFixed(IScanBeam *a, IScanBeam *b);
 
 class ScanBeam : public DL_List<IScanBeam *> {
 public:
-  ScanBeam();
+  explicit ScanBeam(ScanMode mode);
   ~ScanBeam() noexcept(false);
 
   int FindNew(ScanMode mode, DL_Iter<Link *> *graphIter);
   void SetSameX(Node *next);
   int RemoveOld(ScanMode mode, DL_Iter<Link *> *graphIter);
-  void CalcAllYsp();
   void SortByY();
-  // SortByY for the node-to-link sweep, whose links keep their ends.
-  void SortByYFixed();
   bool InOrder();
 
   // Node-to-link and crossing passes.
   int NodeToLink();
   int VerticalCrossings(Line *vertical);
-  void CocktailSort();
   // Hole linking.
   int ProcessHoles(int fromFindNew, DL_Iter<Link *> *graphIter);
 
   Node *GetLow() const { return _low; }
 
 private:
+  // In the node-to-link and crossing sweeps links still cross, and the beam
+  // order changes between steps. Instead of sorting the whole beam at each
+  // step, every pair of neighbours is checked when it forms and then again
+  // only from the x where the two could first change places (a bound worked
+  // out from their lines); each pair found out of order at a step exchanges
+  // places (the crossing sweep intersects it), and its new neighbours are
+  // checked in turn. So every step ends with the beam in order at its x,
+  // as a full sort would leave it, at the cost of the changes alone.
+  struct PairCheck {
+    double x;
+    IScanBeam *upper;
+    uint32_t version;
+    bool operator>(const PairCheck &other) const { return x > other.x; }
+  };
+  // The pair of upper and the record below it is new: check it.
+  void Watch(IScanBeam *upper);
+  void CheckPair(const PairCheck &check);
+  // Puts the beam in order at the new x.
+  void Reorder();
+  // upper and the record below it exchange places.
+  void Exchange(IScanBeam *upper);
+  // Whether lower belongs above upper at this step.
+  bool OutOfOrder(IScanBeam *upper, IScanBeam *lower);
+  void RebuildIndex();
+
   void IntersectSwapped(IScanBeam *a, IScanBeam *b);
   void InsertAtBI(IScanBeam *record);
   // A new x of the sweep: heights are worked out again, each when first
@@ -122,6 +156,15 @@ private:
   void ToFirstBelow(double y);
   void DropRecordAtBI();
 
+  ScanMode _mode;
+  // The node-to-link and crossing sweeps: links keep their ends while in
+  // the beam, and the order is kept up by pair checks.
+  bool _kinetic;
+  BeamIndex _index;
+  std::vector<PairCheck> _events; // a heap by x
+  std::vector<PairCheck> _checkNow;
+  std::vector<PairCheck> _checkNext;
+  std::vector<IScanBeam *> _gone;
   Node *_low = nullptr;
   DL_Iter<IScanBeam *> _BI;
   int32_t _same_x = 0;
