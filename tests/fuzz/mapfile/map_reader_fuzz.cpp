@@ -1,6 +1,7 @@
 // libFuzzer target of the map document reader: any bytes are either refused
 // or give a kernel whose every reference names a live object and whose
-// incoming counts match. With MAPFILE_FUZZ_SEEDS set to a folder, it writes
+// incoming counts match, and whose texts and pages can be read whatever
+// their fields say. With MAPFILE_FUZZ_SEEDS set to a folder, it writes
 // seed documents there and exits.
 #include "engine/kernel/graph_classes.h"
 #include "engine/kernel/graph_object.h"
@@ -10,6 +11,8 @@
 #include "engine/kernel/object_classes.h"
 #include "engine/kernel/object_store.h"
 #include "engine/kernel/references.h"
+#include "engine/view/text/text_object.h"
+#include "engine/window/page.h"
 #include "engine/window/wndres.h"
 #include "platform/diagnostics.h"
 #include "platform/file.h"
@@ -50,6 +53,32 @@ void checkKernel(OBJectKernel *k)
             check(head->refsIncoming == incoming[h]);
 }
 
+// Reads every object the way drawing and the object queries do.
+void readObjects(OBJectKernel *k)
+{
+    const uint32_t n = GetFirstFree(k);
+    for (OBJHANDLE h = 1; h < n; ++h) {
+        if (!HeadLock(k, h))
+            continue;
+        _COORDRECT r{};
+        SendOBJectMessage(k, h, h, 0, GRM_GETBOUNDRECT, 0, reinterpret_cast<LPARAM>(&r));
+        GraphDispl attributes{};
+        SendOBJectMessage(k, h, h, 0, GRM_GETATTRIBUTES, 0, reinterpret_cast<LPARAM>(&attributes));
+        if (const char *text = TextObjectLock(k, h)) {
+            char buffer[TEXT_LINE_BUFFER];
+            TextObjectTextGet(k, h, buffer, sizeof buffer);
+            const int lines = TextObjectLineCount(text);
+            for (int i = 0; i < lines && i < 64; ++i)
+                TextObjectLineGet(text, buffer, i);
+        }
+        if (GetOBJectClassID(k, h) == CLASS_PAGE)
+            for (int handle = -1; handle < 16; ++handle) {
+                MAP_COORDPT p{};
+                PageHandlePosition(k, h, handle, &p);
+            }
+    }
+}
+
 void writeSeeds(const std::string &dir)
 {
     _WNDRES record;
@@ -66,6 +95,11 @@ void writeSeeds(const std::string &dir)
         StoreField<uint32_t>(OBJectLock(record.kernel, h), PS_COUNT, 3);
         InsertLayerRef(record.kernel, h, layer);
     }
+    const OBJHANDLE text = CreateOBJect(record.kernel, CLASS_TEXT);
+    TextObjectTextSet(record.kernel, text, "North\r\nSouth");
+    TextObjectPositionSet(record.kernel, text, 100, 200);
+    InsertLayerRef(record.kernel, text, layer);
+    PageCreate(record.kernel, all);
     MapSave(window, (dir + "/document.mpd").c_str());
     MemoryFile clip;
     MapSaveToClipboard(window, clip, MAPCLIP_MAP);
@@ -99,6 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const uint32_t before = GlobalObjectCounters().objects;
     if (ReadMapFromStream(0, stream, &root, &kernel, 0, nullptr)) {
         checkKernel(kernel);
+        readObjects(kernel);
         KernelDelete(kernel);
     }
     check(GlobalObjectCounters().objects == before);
