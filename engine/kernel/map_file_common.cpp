@@ -3,6 +3,7 @@
 #include "engine/kernel/map_file_internal.h"
 #include "engine/kernel/object_store.h"
 #include "engine/kernel/references.h"
+#include "engine/window/page.h"
 #include "engine/window/wndres.h"
 
 #include <algorithm>
@@ -26,15 +27,10 @@ std::string loadName(const _WNDRES *rec)
 
 OBJHANDLE MapFilePageObject(HWND window, OBJectKernel *kernel)
 {
-    const OBJHANDLE pageLayer = GetPageLayer(window);
-    if (!pageLayer || !kernel)
-        return 0;
-    int32_t pos = 0;
-    for (OBJHANDLE h = FirstReference(kernel, pageLayer, REF_LAYER_MEMBER, &pos); h;
-         h = GetReference(kernel, pageLayer, REF_LAYER_MEMBER, &pos))
-        if (GetOBJectClassID(kernel, h) == CLASS_PAGE)
-            return h;
-    return 0;
+    // The page that the window itself uses, so that files and clipboard
+    // copies carry the page that is drawn and printed.
+    const _WNDRES *rec = GetWndRes(window);
+    return kernel && rec && rec->kernel == kernel ? PageGetFromWindow(window) : 0;
 }
 
 void MapFileSetWindowFileName(_WNDRES *rec, const std::string &name)
