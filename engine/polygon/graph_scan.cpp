@@ -1,6 +1,7 @@
 // The sweep driver of the graph and the steps that make a graph planar:
 // node merging, rotation and the node-to-link and crossing sweeps.
-#include <unordered_set>
+#include <algorithm>
+#include <vector>
 
 #include "engine/polygon/engine_handlers.h"
 #include "engine/polygon/engine_parameters.h"
@@ -94,14 +95,15 @@ int Graph::RemoveNullLinks() {
 void Graph::Rotate(int plus90) {
   const double f = plus90 == 0 ? -1.0 : 1.0;
   DL_Iter<Link *> iter(_linklist);
-  SortByBeginNodeX(&iter);
-  // Every node turns once; two distinct nodes on one spot could interleave
-  // in the sorted order, so the turned nodes are remembered.
-  std::unordered_set<Node *> turned;
-  while (iter.iterate()) {
-    Node *node = iter.item()->GetBeginNode();
-    if (!turned.insert(node).second)
-      continue;
+  // Every node turns once: the nodes are gathered and made unique first.
+  // (The sweeps sort the links themselves.)
+  std::vector<Node *> nodes;
+  nodes.reserve(static_cast<size_t>(_linklist->count()));
+  while (iter.iterate())
+    nodes.push_back(iter.item()->GetBeginNode());
+  std::sort(nodes.begin(), nodes.end());
+  nodes.erase(std::unique(nodes.begin(), nodes.end()), nodes.end());
+  for (Node *node : nodes) {
     const double x = node->GetX();
     const double y = node->GetY();
     node->SetX(-y * f);

@@ -167,8 +167,9 @@ ScanBeam::~ScanBeam() noexcept(false) {
       DropRecordAtBI();
     _BI.Attach();
   }
-  for (IScanBeam *record : _gone)
-    delete record;
+  for (std::vector<PairCheck> *queue : {&_events, &_checkNow, &_checkNext})
+    for (const PairCheck &check : *queue)
+      Taken(check.upper);
   RecordBlockCache::CacheFlush();
   for (Node *node : _newnodes)
     if (node->GetLinkList()->empty())
@@ -182,14 +183,11 @@ void ScanBeam::DropRecordAtBI() {
   IScanBeam *above = record->_handle->_prev != rootnode() ? record->_handle->_prev->_item : nullptr;
   _index.Erase(record->_slot);
   _BI.remove();
-  if (_kinetic) {
-    record->_gone = true;
-    _gone.push_back(record);
-    if (above)
-      Watch(above);
-  } else {
+  record->_gone = true;
+  if (record->_checks == 0)
     delete record;
-  }
+  if (above && _kinetic)
+    Watch(above);
 }
 
 void ScanBeam::InsertAtBI(IScanBeam *record) {
@@ -214,10 +212,26 @@ void ScanBeam::RebuildIndex() {
 
 // ---------------------------------------------------------------- pair checks
 
+void ScanBeam::Queue(std::vector<PairCheck> *queue, const PairCheck &check) {
+  check.upper->_checks++;
+  queue->push_back(check);
+  if (queue == &_events)
+    std::push_heap(_events.begin(), _events.end(), std::greater<>());
+}
+
+bool ScanBeam::Taken(IScanBeam *upper) {
+  upper->_checks--;
+  if (!upper->_gone)
+    return true;
+  if (upper->_checks == 0)
+    delete upper;
+  return false;
+}
+
 void ScanBeam::Watch(IScanBeam *upper) {
   upper->_pair_version++;
   if (upper->_handle->_next != rootnode())
-    _checkNow.push_back({0.0, upper, upper->_pair_version});
+    Queue(&_checkNow, {0.0, upper, upper->_pair_version});
 }
 
 bool ScanBeam::OutOfOrder(IScanBeam *upper, IScanBeam *lower) {
@@ -240,7 +254,7 @@ void ScanBeam::Exchange(IScanBeam *upper) {
 
 void ScanBeam::CheckPair(const PairCheck &check) {
   IScanBeam *upper = check.upper;
-  if (upper->_gone || upper->_pair_version != check.version ||
+  if (!Taken(upper) || upper->_pair_version != check.version ||
       upper->_handle->_next == rootnode())
     return;
   IScanBeam *lower = upper->_handle->_next->_item;
@@ -267,7 +281,7 @@ void ScanBeam::CheckPair(const PairCheck &check) {
                    lower->YspNoise(end));
   const double now = upper->YspFixedAt(nullptr, x, 0.0) - lower->YspFixedAt(nullptr, x, 0.0);
   if (now <= margin) {
-    _checkNext.push_back(check);
+    Queue(&_checkNext, check);
     return;
   }
   const double atEnd =
@@ -277,11 +291,10 @@ void ScanBeam::CheckPair(const PairCheck &check) {
   double from = x + (end - x) * ((now - margin) / (now - atEnd));
   from -= 1e-9 * (end - x);
   if (!(from > x)) {
-    _checkNext.push_back(check);
+    Queue(&_checkNext, check);
     return;
   }
-  _events.push_back({from, upper, check.version});
-  std::push_heap(_events.begin(), _events.end(), std::greater<>());
+  Queue(&_events, {from, upper, check.version});
 }
 
 void ScanBeam::Reorder() {

@@ -76,7 +76,9 @@ public:
   // Counts the changes of the record below this one: a look-ahead check
   // taken for an older neighbour is stale.
   uint32_t _pair_version = 0;
-  // Left the beam; kept until the sweep ends for the stale checks.
+  // Checks of the sweep that still name this record; a record that left
+  // the beam lives on until the last of them is taken.
+  uint32_t _checks = 0;
   bool _gone = false;
   int _dir = 1;
   int32_t _a_count = 0;
@@ -134,6 +136,9 @@ private:
   // The pair of upper and the record below it is new: check it.
   void Watch(IScanBeam *upper);
   void CheckPair(const PairCheck &check);
+  void Queue(std::vector<PairCheck> *queue, const PairCheck &check);
+  // A check was taken from its queue: false when its record is gone.
+  bool Taken(IScanBeam *upper);
   // Puts the beam in order at the new x.
   void Reorder();
   // upper and the record below it exchange places.
@@ -164,7 +169,6 @@ private:
   std::vector<PairCheck> _events; // a heap by x
   std::vector<PairCheck> _checkNow;
   std::vector<PairCheck> _checkNext;
-  std::vector<IScanBeam *> _gone;
   Node *_low = nullptr;
   DL_Iter<IScanBeam *> _BI;
   int32_t _same_x = 0;

@@ -400,3 +400,41 @@ TEST_F(EngineTest, CrossingSweepSplitsAnOverlapFromOneNodeAtTheFarNode) {
   EXPECT_NE(FindLink(&graph, 0, 0, 4, 2.00001), nullptr);
   EXPECT_NE(FindLink(&graph, 4, 2.00001, 10, 5), nullptr);
 }
+
+// Long spikes of two stars around one centre cross their neighbours at
+// every angle, and spikes a hair apart stay side by side in the beam for
+// most of their length before they cross or part: the beam's order changes
+// at many places between two steps of the sweep, and every change must be
+// seen as a crossing.
+TEST_F(EngineTest, CrossingSweepFollowsEveryExchangeOfTheBeamOrder) {
+  struct Shape {
+    const char *name;
+    double turn;     // the second star's angle against the first (radians)
+    double radiusB;  // the second star's radii over the first's
+  } shapes[] = {{"random radii", 0.0, -1.0}, {"nearly parallel", 1e-7, 1.0000001},
+                {"turned a little", 2e-3, 1.0}};
+  for (const Shape &shape : shapes) {
+    std::mt19937 random(77);
+    std::uniform_real_distribution<double> radius(5000, 10000);
+    constexpr int kVertices = 150;
+    std::vector<MapPoint> rings[2];
+    std::vector<double> radii;
+    for (int i = 0; i < kVertices; i++)
+      radii.push_back(radius(random));
+    for (int group = 0; group < 2; group++)
+      for (int i = 0; i < kVertices; i++) {
+        const double angle = -2 * M_PI * i / kVertices + (group ? shape.turn : 0.0);
+        const double r = group == 0 ? radii[size_t(i)]
+                         : shape.radiusB < 0 ? radius(random)
+                                              : radii[size_t(i)] * shape.radiusB;
+        rings[group].push_back({std::round(r * std::cos(angle) * 100) / 100,
+                                std::round(r * std::sin(angle) * 100) / 100});
+      }
+    Graph graph;
+    AddRing(&graph, rings[0], 0);
+    AddRing(&graph, rings[1], 1);
+    const PassOutcome outcome = RunPasses(&graph);
+    EXPECT_EQ(outcome.crossings, 0) << shape.name;
+    EXPECT_EQ(outcome.flags.mismatches, 0) << shape.name;
+  }
+}
