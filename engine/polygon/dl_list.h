@@ -9,8 +9,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <exception>
+#include <type_traits>
 #include <utility>
 #include <vector>
+
+#include "engine/polygon/object_pool.h"
 
 enum ListErrorCode {
   NO_MES = 0,
@@ -110,6 +113,14 @@ template <std::size_t Size> void FlushNodes() {
 
 } // namespace dl_list_detail
 
+class Link;
+
+// Lists of these items live only while an operation runs (the graph's and
+// its nodes' link lists); their nodes come from a pool of their own, which
+// goes back to the heap with the last of them.
+template <class Dtype> inline constexpr bool kPooledListItem = false;
+template <> inline constexpr bool kPooledListItem<Link *> = true;
+
 template <class Dtype> struct DL_Node {
   Dtype _item{};
   DL_Node *_next = nullptr;
@@ -117,16 +128,22 @@ template <class Dtype> struct DL_Node {
 
   static void *operator new(std::size_t size) {
     static_assert(sizeof(DL_Node) >= sizeof(dl_list_detail::HeldNode));
-    return size == sizeof(DL_Node) ? dl_list_detail::TakeNode<sizeof(DL_Node)>()
-                                   : ::operator new(size);
+    if (size != sizeof(DL_Node))
+      return ::operator new(size);
+    if constexpr (kPooledListItem<Dtype>)
+      return ObjectPool<DL_Node>::Allocate();
+    else
+      return dl_list_detail::TakeNode<sizeof(DL_Node)>();
   }
   static void operator delete(void *block, std::size_t size) {
     if (!block)
       return;
-    if (size == sizeof(DL_Node))
-      dl_list_detail::GiveNode<sizeof(DL_Node)>(block);
-    else
+    if (size != sizeof(DL_Node))
       ::operator delete(block);
+    else if constexpr (kPooledListItem<Dtype>)
+      ObjectPool<DL_Node>::Free(block);
+    else
+      dl_list_detail::GiveNode<sizeof(DL_Node)>(block);
   }
 };
 
@@ -160,7 +177,10 @@ private:
   Dtype Unlink(ListNode *node);
   void FreeNodes();
 
-  ListNode *_root;
+  // The sentinel lives in the list itself: one allocation and one pointer
+  // hop less per list (every node of the graph has one).
+  ListNode _rootnode;
+  ListNode *const _root = &_rootnode;
   int32_t _count = 0;
   int16_t _iterlevel = 0;
 };
@@ -214,6 +234,13 @@ public:
   // Stable sort by key(item) ascending under <; each key is taken once, so
   // long lists are not sorted by chasing pointers in every comparison.
   template <class Key> void sortbykey(Key key);
+  // The order of sortbykey, but the items move among the nodes instead of
+  // the nodes being relinked, so that a walk keeps reading the nodes in the
+  // order they lie in memory; a list in order already is left untouched.
+  // The key is taken once of every item, even of a single one. Node
+  // handles do not follow their items: only for lists no other iterator
+  // points into.
+  template <class Key> void sortitemsbykey(Key key);
   // Exchanges items of neighbouring nodes; fswap(a, b) hears of each
   // exchange of a pair before it happens.
   template <class Cmp, class Swap> void cocktailsort(Cmp fcmp, Swap fswap);
@@ -239,7 +266,7 @@ private:
 
 // ---------------------------------------------------------------- DL_List
 
-template <class Dtype> DL_List<Dtype>::DL_List() : _root(new ListNode) {
+template <class Dtype> DL_List<Dtype>::DL_List() {
   _root->_next = _root;
   _root->_prev = _root;
 }
@@ -247,7 +274,6 @@ template <class Dtype> DL_List<Dtype>::DL_List() : _root(new ListNode) {
 template <class Dtype> DL_List<Dtype>::~DL_List() noexcept(false) {
   const bool iteratorsLeft = _iterlevel != 0;
   FreeNodes();
-  delete _root;
   if (iteratorsLeft && std::uncaught_exceptions() == 0)
     ReportListDestroyedWithIterators();
 }
@@ -554,6 +580,43 @@ void DL_Iter<Dtype>::sortbykey(Key key) {
   for (const auto &entry : keyed)
     nodes.push_back(entry.second);
   RelinkInOrder(_list->_root, nodes);
+}
+
+template <class Dtype>
+template <class Key>
+void DL_Iter<Dtype>::sortitemsbykey(Key key) {
+  RequireAttached("sortitemsbykey()");
+  RequireOnlyIterator("sortitemsbykey()");
+  using K = decltype(key(Dtype{}));
+  std::vector<std::pair<K, Dtype>> keyed;
+  keyed.reserve(static_cast<size_t>(_list->_count));
+  for (ListNode *n = _list->_root->_next; n != _list->_root; n = n->_next)
+    keyed.emplace_back(K{}, n->_item);
+  // The keys are read through the items: ask for the items some way ahead.
+  constexpr size_t kAhead = 8;
+  for (size_t i = 0; i < keyed.size(); i++) {
+    if constexpr (std::is_pointer_v<Dtype>)
+      if (i + kAhead < keyed.size())
+        __builtin_prefetch(keyed[i + kAhead].second);
+    keyed[i].first = key(keyed[i].second);
+  }
+  if (keyed.size() < 2)
+    return;
+  auto byKey = [](const auto &a, const auto &b) { return a.first < b.first; };
+  // A list in order but for items added at its head (as the sweeps add
+  // pieces) is sorted by sorting the head and merging it into the rest;
+  // stable, as both keep the earlier of equal keys first.
+  size_t sortedFrom = keyed.size() - 1;
+  while (sortedFrom > 0 && !byKey(keyed[sortedFrom], keyed[sortedFrom - 1]))
+    sortedFrom--;
+  if (sortedFrom == 0)
+    return;
+  const auto middle = keyed.begin() + static_cast<std::ptrdiff_t>(sortedFrom);
+  std::stable_sort(keyed.begin(), middle, byKey);
+  std::inplace_merge(keyed.begin(), middle, keyed.end(), byKey);
+  size_t i = 0;
+  for (ListNode *n = _list->_root->_next; n != _list->_root; n = n->_next)
+    n->_item = keyed[i++].second;
 }
 
 template <class Dtype>

@@ -10,21 +10,78 @@
 #include "engine/polygon/node.h"
 #include "engine/polygon/scan_beam.h"
 
+namespace {
+
+// The sweep takes the links in list order, and each one leads to reads of
+// the link, its nodes and their link lists, which lie all over memory.
+// Asked for some links ahead (the link first, then its nodes, then their
+// lists) those reads overlap instead of waiting one after another. Links
+// are only ever added at the head of the list while a sweep runs, behind
+// it, so the cursors ahead stay valid.
+class SweepPrefetch {
+public:
+  explicit SweepPrefetch(const DL_List<Link *> *list)
+      : _root(list->rootnode()), _links(_root->_next), _nodes(_root->_next),
+        _lists(_root->_next) {
+    for (int i = 0; i < kListsAhead; i++)
+      Advance(&_lists);
+    for (int i = 0; i < kNodesAhead; i++)
+      Advance(&_nodes);
+    for (int i = 0; i < kLinksAhead; i++)
+      Advance(&_links);
+  }
+
+  // The sweep moved on by one link.
+  void Step() {
+    if (Advance(&_links))
+      __builtin_prefetch(_links->_item);
+    if (Advance(&_nodes)) {
+      __builtin_prefetch(_nodes->_item->GetBeginNode());
+      __builtin_prefetch(_nodes->_item->GetEndNode());
+    }
+    if (Advance(&_lists)) {
+      const Link *link = _lists->_item;
+      for (const Node *node : {link->GetBeginNode(), link->GetEndNode()})
+        __builtin_prefetch(node->GetLinkList()->rootnode()->_next);
+    }
+  }
+
+private:
+  static constexpr int kListsAhead = 8;
+  static constexpr int kNodesAhead = 16;
+  static constexpr int kLinksAhead = 24;
+
+  // False once past the last link.
+  bool Advance(const DL_Node<Link *> **cursor) const {
+    if (*cursor != _root)
+      *cursor = (*cursor)->_next;
+    return *cursor != _root;
+  }
+
+  const DL_Node<Link *> *_root;
+  const DL_Node<Link *> *_links;
+  const DL_Node<Link *> *_nodes;
+  const DL_Node<Link *> *_lists;
+};
+
+} // namespace
+
 int Graph::ScanPass(ScanMode mode) {
   DL_Iter<Link *> iter(_linklist);
-  SortByBeginNodeX(&iter);
-  while (iter.iterate())
-    iter.item()->_mark = 0;
+  SortByBeginNodeX(&iter, ClearMarks::MARK);
 
   int count = 0;
   ScanBeam beam(mode);
   iter.tohead();
+  SweepPrefetch prefetch(_linklist);
   while (!iter.attail()) {
     Node *node = iter.item()->GetBeginNode();
     if (beam.FindNew(mode, &iter))
       count++;
-    while (!iter.hitroot() && iter.item()->GetBeginNode() == node)
+    while (!iter.hitroot() && iter.item()->GetBeginNode() == node) {
       iter++;
+      prefetch.Step();
+    }
     if (iter.hitroot())
       break;
     beam.SetSameX(iter.item()->GetBeginNode());
@@ -35,12 +92,11 @@ int Graph::ScanPass(ScanMode mode) {
 }
 
 int Graph::JoinCloseNodes() {
-  ResetMarks();
   const double tolerance = GetEngineParameters().pointTolerance;
   int merges = 0;
   {
     DL_Iter<Link *> a(_linklist);
-    SortByBeginNodeX(&a);
+    SortByBeginNodeX(&a, ClearMarks::MARK_AND_DOUBLE);
     DL_Iter<Link *> b(_linklist);
     a.tohead();
     for (; !a.hitroot(); a++) {

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "engine/polygon/object_pool.h"
+
 class IScanBeam;
 class Node;
 
@@ -13,7 +15,7 @@ class Node;
 // asked of Node::MostTurningLink.
 enum class LinkSide : int { RIGHT = 0, ON = 1, LEFT = 2 };
 
-class Link {
+class Link : public Pooled<Link> {
 public:
   Link();
   Link(int graphnum, Node *begin, Node *end);

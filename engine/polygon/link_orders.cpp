@@ -50,15 +50,19 @@ int ByTopThenLeft(Link *a, Link *b) {
 
 int ByGraphNumber(Link *a, Link *b) { return Ascending(a->_graphnum, b->_graphnum); }
 
-void SortByBeginNodeX(DL_Iter<Link *> *iter) {
-  iter->sortbykey([](Link *link) {
+void SortByBeginNodeX(DL_Iter<Link *> *iter, ClearMarks clear) {
+  iter->sortitemsbykey([clear](Link *link) {
+    if (clear != ClearMarks::NONE)
+      link->_mark = 0;
+    if (clear == ClearMarks::MARK_AND_DOUBLE)
+      link->_double = 0;
     const Node *node = link->GetBeginNode();
     return std::pair<double, double>(node->GetX(), -node->GetY());
   });
 }
 
 void SortByTopThenLeft(DL_Iter<Link *> *iter) {
-  iter->sortbykey([](Link *link) {
+  iter->sortitemsbykey([](Link *link) {
     const Node *b = link->GetBeginNode();
     const Node *e = link->GetEndNode();
     return std::pair<double, double>(-std::max(b->GetY(), e->GetY()),
@@ -67,5 +71,5 @@ void SortByTopThenLeft(DL_Iter<Link *> *iter) {
 }
 
 void SortByGraphNumber(DL_Iter<Link *> *iter) {
-  iter->sortbykey([](Link *link) { return link->_graphnum; });
+  iter->sortitemsbykey([](Link *link) { return link->_graphnum; });
 }

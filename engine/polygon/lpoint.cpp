@@ -20,5 +20,3 @@ bool LPoint::ShorterThan(const LPoint &other, double marge) const {
   const double dy = other._y - _y;
   return dx * dx + dy * dy <= marge * marge;
 }
-
-double DoubleAbs(double value) { return value < 0 ? -value : value; }

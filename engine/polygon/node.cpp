@@ -10,13 +10,13 @@ namespace {
 constexpr double kLargest = std::numeric_limits<double>::max();
 }
 
-Node::Node() : _linklist(new DL_List<Link *>) {}
+Node::Node() = default;
 
-Node::Node(double x, double y) : LPoint(x, y), _linklist(new DL_List<Link *>) {}
+Node::Node(double x, double y) : LPoint(x, y) {}
 
-Node::Node(const LPoint *point) : LPoint(point), _linklist(new DL_List<Link *>) {}
+Node::Node(const LPoint *point) : LPoint(point) {}
 
-Node::~Node() noexcept(false) { delete _linklist; }
+Node::~Node() noexcept(false) = default;
 
 DL_Iter<Link *> &Node::LinkIter() {
   static DL_Iter<Link *> linkiter;
@@ -27,7 +27,7 @@ Node *Node::FarNode(Link *link) const {
   return link->GetBeginNode() == this ? link->GetEndNode() : link->GetBeginNode();
 }
 
-void Node::AttachLink(Link *link) { _linklist->insbegin(link); }
+void Node::AttachLink(Link *link) { _links.insbegin(link); }
 
 void Node::DetachLink(Link *link) {
   NodeLinkWalk walk(this);
@@ -40,7 +40,7 @@ void Node::AbsorbNode(Node *other) {
     return;
   NodeLinkWalk walk(this);
   {
-    DL_Iter<Link *> otherLinks(other->_linklist);
+    DL_Iter<Link *> otherLinks(&other->_links);
     while (otherLinks.iterate()) {
       Link *link = otherLinks.item();
       if (link->GetEndNode() == other)
@@ -56,8 +56,8 @@ void Node::AbsorbNode(Node *other) {
 
 Link *Node::MostTurningLink(Link *from, LinkSide direction) {
   Node *v = FarNode(from);
-  if (_linklist->count() == 2) {
-    DL_Iter<Link *> iter(_linklist);
+  if (_links.count() == 2) {
+    DL_Iter<Link *> iter(&_links);
     iter.tohead();
     if (iter.item() == from)
       iter.totail();
@@ -117,6 +117,46 @@ Link *Node::SteepestLink(int markvalue) {
     }
   }
   return best;
+}
+
+void Node::LinksBySteepness(int markvalue, std::vector<Link *> *out) {
+  out->clear();
+  // Mostly two to four links: an insertion sort on keys taken once.
+  double keys[8];
+  std::vector<double> moreKeys;
+  double *key = keys;
+  if (_links.count() > 8) {
+    moreKeys.resize(static_cast<size_t>(_links.count()));
+    key = moreKeys.data();
+  }
+  DL_Iter<Link *> iter(&_links);
+  while (iter.iterate()) {
+    Link *link = iter.item();
+    if (static_cast<int>(link->_mark) != markvalue)
+      continue;
+    Node *other = FarNode(link);
+    const double dx = other->GetX() - _x;
+    const double dy = other->GetY() - _y;
+    const double k = dx == 0 ? (dy > 0 ? kLargest : -kLargest) : dy / dx;
+    size_t i = out->size();
+    out->push_back(link);
+    // Stable: a link goes before the earlier ones only when strictly steeper.
+    while (i > 0 && key[i - 1] < k) {
+      key[i] = key[i - 1];
+      (*out)[i] = (*out)[i - 1];
+      i--;
+    }
+    key[i] = k;
+    (*out)[i] = link;
+  }
+}
+
+bool Node::HasLinkMarked(int markvalue) {
+  DL_Iter<Link *> iter(&_links);
+  while (iter.iterate())
+    if (static_cast<int>(iter.item()->_mark) == markvalue)
+      return true;
+  return false;
 }
 
 Link *Node::ContinuingLink(Link *from) {

@@ -2,13 +2,16 @@
 // The graph keeps no node list; links keep their nodes alive.
 #pragma once
 
+#include <vector>
+
 #include "engine/polygon/dl_list.h"
 #include "engine/polygon/lpoint.h"
+#include "engine/polygon/object_pool.h"
 
 class Link;
 enum class LinkSide : int;
 
-class Node : public LPoint {
+class Node : public LPoint, public Pooled<Node> {
 public:
   Node();
   Node(double x, double y);
@@ -22,7 +25,7 @@ public:
     return *this;
   }
 
-  DL_List<Link *> *GetLinkList() const { return _linklist; }
+  DL_List<Link *> *GetLinkList() const { return &_links; }
 
   void AttachLink(Link *link);
   void DetachLink(Link *link);
@@ -33,6 +36,10 @@ public:
   Link *MostTurningLink(Link *from, LinkSide direction);
   Link *FlattestLink();
   Link *SteepestLink(int markvalue);
+  // The links with mark markvalue, steepest first, ties in list order: the
+  // order in which SteepestLink would give them while each is marked.
+  void LinksBySteepness(int markvalue, std::vector<Link *> *out);
+  bool HasLinkMarked(int markvalue);
   Link *ContinuingLink(Link *from);
   bool OnLineWith(const LPoint *a, const LPoint *b, double marge);
   // The node's only link without bit 7 (_double) when exactly one lacks it,
@@ -47,7 +54,8 @@ private:
   // Far node of link seen from this node.
   Node *FarNode(Link *link) const;
 
-  DL_List<Link *> *_linklist;
+  // Held in the node: the walks over a node's links reach them directly.
+  mutable DL_List<Link *> _links;
 };
 
 // Attaches the shared node iterator to a node's link list for one walk and

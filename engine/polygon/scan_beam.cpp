@@ -170,7 +170,6 @@ ScanBeam::~ScanBeam() noexcept(false) {
   for (std::vector<PairCheck> *queue : {&_events, &_checkNow, &_checkNext})
     for (const PairCheck &check : *queue)
       Taken(check.upper);
-  RecordBlockCache::CacheFlush();
   for (Node *node : _newnodes)
     if (node->GetLinkList()->empty())
       delete node;
@@ -405,7 +404,17 @@ void ScanBeam::ToFirstBelow(double y) {
 int ScanBeam::FindNew(ScanMode mode, DL_Iter<Link *> *graphIter) {
   _low = graphIter->item()->GetBeginNode();
   int result = 0;
-  while (Link *link = _low->SteepestLink(0)) {
+  // Hole linking may give the node new links while it runs, so it asks
+  // anew each time; the other modes change no link of the node that is
+  // still to come, and take the node's links in order once.
+  const bool once = mode != ScanMode::HOLE_LINKING;
+  if (once)
+    _low->LinksBySteepness(0, &_newLinks);
+  for (size_t next = 0;; next++) {
+    Link *link = once ? (next < _newLinks.size() ? _newLinks[next] : nullptr)
+                      : _low->SteepestLink(0);
+    if (!link)
+      break;
     if (link->IsVertical() && mode != ScanMode::GROUP_FLAGS) {
       if (mode == ScanMode::NODE_TO_LINK) {
         // Vertical links only look for nodes on them; they never stay.
@@ -462,7 +471,7 @@ int ScanBeam::RemoveOld(ScanMode mode, DL_Iter<Link *> *graphIter) {
   Node *node = graphIter->item()->GetBeginNode();
   _low = node;
   int result = 0;
-  const bool hasBeamLinks = node->SteepestLink(1) != nullptr;
+  const bool hasBeamLinks = node->HasLinkMarked(1);
   const double y = node->GetY();
   if (!_same_x)
     NewStep(node);

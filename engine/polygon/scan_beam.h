@@ -12,22 +12,18 @@
 #include "engine/polygon/graph.h"
 #include "engine/polygon/line.h"
 #include "engine/polygon/node.h"
-#include "engine/polygon/record_block_cache.h"
+#include "engine/polygon/object_pool.h"
 
 class Link;
 class Node;
 
-class IScanBeam : public Line {
+// Records come and go with every link of a sweep: a pool of their own
+// reuses their memory and keeps them close together.
+class IScanBeam : public Line, public Pooled<IScanBeam> {
 public:
   // Computes the line parameters at once ("length = 0" for a zero-length
   // link); the caller sets _ysp.
   explicit IScanBeam(Link *link);
-
-  // Records come and go with every link of a sweep; their memory is reused.
-  static void *operator new(std::size_t size) { return RecordBlockCache::CacheAllocate(size); }
-  static void operator delete(void *block, std::size_t size) {
-    RecordBlockCache::CacheRelease(block, size);
-  }
 
   void Set_Direction();
   void Calc_Ysp(Node *node) { Calc_Ysp_At(node, node->GetX(), node->GetY()); }
@@ -173,6 +169,7 @@ private:
   DL_Iter<IScanBeam *> _BI;
   int32_t _same_x = 0;
   std::vector<IScanBeam *> _run;
+  std::vector<Link *> _newLinks; // the links FindNew takes at its node
   uint64_t _step = 1;
   const Node *_step_node = nullptr;
   double _step_x = 0.0;

@@ -226,13 +226,17 @@ TEST_F(DL_ListTest, SortsAgreeWithAStableReferenceOnListsWithTies) {
     for (int i = 0; i < n; i++)
       pool[size_t(i)] = {key(random), i};
     // Nearly sorted lists are the insertion sort's case; shuffled ones too.
+    // Lists in order but for a head of new items are the keyed sorts' case.
+    auto byKeyDown = [](const Item &a, const Item &b) { return a.key > b.key; };
     if (round % 2 == 0)
-      std::sort(pool.begin(), pool.end(), [](const Item &a, const Item &b) { return a.key > b.key; });
+      std::sort(pool.begin(), pool.end(), byKeyDown);
+    else if (round % 4 == 3)
+      std::stable_sort(pool.begin() + n / 3, pool.end(), byKeyDown);
     std::vector<Item> expected = pool;
     std::stable_sort(expected.begin(), expected.end(),
                      [](const Item &a, const Item &b) { return a.key > b.key; });
     auto descending = [](Item *a, Item *b) { return ByKey(b, a); };
-    for (int sort = 0; sort < 3; sort++) {
+    for (int sort = 0; sort < 4; sort++) {
       DL_List<Item *> list;
       for (Item &item : pool)
         list.insend(&item);
@@ -241,8 +245,10 @@ TEST_F(DL_ListTest, SortsAgreeWithAStableReferenceOnListsWithTies) {
         iter.mergesort(descending);
       else if (sort == 1)
         iter.insertionsort(descending);
-      else
+      else if (sort == 2)
         iter.sortbykey([](Item *item) { return -item->key; });
+      else
+        iter.sortitemsbykey([](Item *item) { return -item->key; });
       std::vector<int> tags;
       for (iter.tohead(); !iter.hitroot(); iter++)
         tags.push_back(iter.item()->tag);

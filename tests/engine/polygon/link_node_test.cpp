@@ -1,4 +1,5 @@
 #include <memory>
+#include <vector>
 
 #include "engine/polygon/engine_operation.h"
 #include "polygon_test_support.h"
@@ -161,6 +162,38 @@ TEST_F(NodeTest, FlattestSteepestAndContinuingLinks) {
   EXPECT_EQ(b->ContinuingLink(ab), nullptr);
   for (Link *l : {vertical, downward, flat, slope1, slope1b, ab, bcOther, bc})
     delete l;
+}
+
+TEST_F(NodeTest, LinksBySteepnessGivesTheOrderOfRepeatedSteepestLink) {
+  // Vertical both ways, equal slopes (ties keep list order), marked links.
+  Node *n = new Node(0, 0);
+  std::vector<Link *> links;
+  for (auto [x, y] : std::vector<MapPoint>{{0, 10}, {10, 10}, {0, -10}, {-10, 0}, {5, 5},
+                                           {10, -3}, {-4, -4}, {20, 20}, {10, 0}, {0, 5}})
+    links.push_back(new Link(n, new Node(x, y)));
+  links[3]->_mark = 1;
+  links[6]->_mark = 1;
+  for (int mark : {0, 1}) {
+    std::vector<Link *> ordered;
+    n->LinksBySteepness(mark, &ordered);
+    std::vector<Link *> expected;
+    std::vector<Link *> flipped;
+    while (Link *link = n->SteepestLink(mark)) {
+      expected.push_back(link);
+      link->_mark = !mark;
+      flipped.push_back(link);
+    }
+    for (Link *link : flipped)
+      link->_mark = mark;
+    EXPECT_EQ(ordered, expected) << "mark " << mark;
+    EXPECT_EQ(ordered.size(), mark ? 2u : 8u);
+    EXPECT_TRUE(n->HasLinkMarked(mark));
+  }
+  for (Link *link : links)
+    link->_mark = 0;
+  EXPECT_FALSE(n->HasLinkMarked(1));
+  for (Link *link : links)
+    delete link;
 }
 
 TEST_F(NodeTest, OnLineWithTable) {

@@ -1,0 +1,70 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "engine/polygon/object_pool.h"
+
+namespace {
+
+// An odd size, so that blocks are rounded up to the alignment.
+struct Odd {
+  uint32_t word[5];
+};
+
+bool Holds(const void *block, uint32_t value) {
+  Odd odd;
+  std::memcpy(&odd, block, sizeof odd);
+  for (uint32_t w : odd.word)
+    if (w != value)
+      return false;
+  return true;
+}
+
+void Fill(void *block, uint32_t value) {
+  Odd odd;
+  for (uint32_t &w : odd.word)
+    w = value;
+  std::memcpy(block, &odd, sizeof odd);
+}
+
+} // namespace
+
+// Blocks over several chunks, freed and made again in a mixed order: no two
+// live blocks overlap (each keeps what was written into it) and all are
+// aligned.
+TEST(ObjectPoolTest, LiveBlocksNeverOverlapThroughReuse) {
+  using Pool = ObjectPool<Odd>;
+  static_assert(Pool::kBlock % alignof(Odd) == 0 && Pool::kBlock >= sizeof(Odd));
+  std::vector<void *> live;
+  std::vector<uint32_t> values;
+  std::mt19937 random(5);
+  uint32_t next = 1;
+  for (int round = 0; round < 4; round++) {
+    for (int i = 0; i < 4000; i++) {
+      void *block = Pool::Allocate();
+      ASSERT_EQ(reinterpret_cast<uintptr_t>(block) % alignof(Odd), 0u);
+      Fill(block, next);
+      live.push_back(block);
+      values.push_back(next++);
+    }
+    for (size_t i = 0; i < live.size(); i++)
+      ASSERT_TRUE(Holds(live[i], values[i])) << "block " << i << " round " << round;
+    // Free a random half.
+    for (size_t i = 0; i < live.size();) {
+      if (random() % 2) {
+        Pool::Free(live[i]);
+        live[i] = live.back();
+        values[i] = values.back();
+        live.pop_back();
+        values.pop_back();
+      } else {
+        i++;
+      }
+    }
+  }
+  for (void *block : live)
+    Pool::Free(block);
+}
