@@ -240,7 +240,12 @@ public:
   // The key is taken once of every item, even of a single one. Node
   // handles do not follow their items: only for lists no other iterator
   // points into.
-  template <class Key> void sortitemsbykey(Key key);
+  template <class Key> void sortitemsbykey(Key key) {
+    sortitemsbykey(key, [](const Dtype &) {});
+  }
+  // As above; touch(item) is called some items before key(item), to ask for
+  // the memory that the key reads beyond the item itself.
+  template <class Key, class Touch> void sortitemsbykey(Key key, Touch touch);
   // Exchanges items of neighbouring nodes; fswap(a, b) hears of each
   // exchange of a pair before it happens.
   template <class Cmp, class Swap> void cocktailsort(Cmp fcmp, Swap fswap);
@@ -583,8 +588,8 @@ void DL_Iter<Dtype>::sortbykey(Key key) {
 }
 
 template <class Dtype>
-template <class Key>
-void DL_Iter<Dtype>::sortitemsbykey(Key key) {
+template <class Key, class Touch>
+void DL_Iter<Dtype>::sortitemsbykey(Key key, Touch touch) {
   RequireAttached("sortitemsbykey()");
   RequireOnlyIterator("sortitemsbykey()");
   using K = decltype(key(Dtype{}));
@@ -592,12 +597,17 @@ void DL_Iter<Dtype>::sortitemsbykey(Key key) {
   keyed.reserve(static_cast<size_t>(_list->_count));
   for (ListNode *n = _list->_root->_next; n != _list->_root; n = n->_next)
     keyed.emplace_back(K{}, n->_item);
-  // The keys are read through the items: ask for the items some way ahead.
-  constexpr size_t kAhead = 8;
+  // The keys are read through the items: ask for the items some way ahead,
+  // and for what the key reads through them half as far ahead, once the
+  // items asked for earlier have come.
+  constexpr size_t kAhead = 16;
+  constexpr size_t kTouchAhead = kAhead / 2;
   for (size_t i = 0; i < keyed.size(); i++) {
     if constexpr (std::is_pointer_v<Dtype>)
       if (i + kAhead < keyed.size())
         __builtin_prefetch(keyed[i + kAhead].second);
+    if (i + kTouchAhead < keyed.size())
+      touch(keyed[i + kTouchAhead].second);
     keyed[i].first = key(keyed[i].second);
   }
   if (keyed.size() < 2)

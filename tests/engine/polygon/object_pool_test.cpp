@@ -68,3 +68,37 @@ TEST(ObjectPoolTest, LiveBlocksNeverOverlapThroughReuse) {
   for (void *block : live)
     Pool::Free(block);
 }
+
+namespace {
+
+struct Wide {
+  uint64_t word[9];
+};
+
+} // namespace
+
+// Chunks given up when every block of a type is freed serve the next
+// blocks of any type: blocks of two types made from the kept chunks must
+// not overlap each other.
+TEST(ObjectPoolTest, KeptChunksServeOtherTypesWithoutOverlap) {
+  constexpr int kCount = 6000; // several chunks of each type
+  std::vector<void *> first;
+  for (int i = 0; i < kCount; i++)
+    first.push_back(ObjectPool<Wide>::Allocate());
+  for (void *block : first)
+    ObjectPool<Wide>::Free(block);
+
+  std::vector<void *> odd, wide;
+  for (int i = 0; i < kCount; i++) {
+    odd.push_back(ObjectPool<Odd>::Allocate());
+    Fill(odd.back(), uint32_t(i));
+    wide.push_back(ObjectPool<Wide>::Allocate());
+    std::memset(wide.back(), 0xA5, sizeof(Wide));
+  }
+  for (int i = 0; i < kCount; i++)
+    ASSERT_TRUE(Holds(odd[i], uint32_t(i))) << "block " << i;
+  for (void *block : odd)
+    ObjectPool<Odd>::Free(block);
+  for (void *block : wide)
+    ObjectPool<Wide>::Free(block);
+}
