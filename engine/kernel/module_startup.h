@@ -15,6 +15,10 @@ struct _WNDRES;
 
 inline constexpr int GDI_OBJECT_COUNT = 23;
 inline constexpr int MARKER_BITMAP_COUNT = 5;
+// The two 7 x 7 selection marks among the marker bitmaps, drawn inverting.
+inline constexpr int MARKER_FULL_SQUARE = 3;
+inline constexpr int MARKER_CROSS = 4;
+inline constexpr int SELECTION_MARK_SIZE = 7;
 
 // Runs the start-up once (later calls do nothing); 1 when the class table
 // was registered.

@@ -109,16 +109,9 @@ OBJHANDLE PageCreate(OBJectKernel *kernel, OBJHANDLE object)
     OBJHANDLE layersRoot = 0;
     OBJHANDLE pageLayer = 0;
     switch (GetOBJectClassID(kernel, object)) {
-    case CLASS_ALLOBJECTS: {
-        int32_t pos = 0;
-        for (OBJHANDLE h = LastReference(kernel, object, REF_ROOT, &pos); h;
-             h = PrevReference(kernel, object, REF_ROOT, &pos))
-            if (GetOBJectClassID(kernel, h) == CLASS_LAYERS) {
-                layersRoot = h;
-                break;
-            }
+    case CLASS_ALLOBJECTS:
+        layersRoot = GetRootOBJKern(kernel, object, CLASS_LAYERS);
         break;
-    }
     case CLASS_LAYERS:
         layersRoot = object;
         break;

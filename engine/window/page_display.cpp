@@ -4,6 +4,8 @@
 #include "engine/window/page.h"
 
 #include "engine/kernel/graph_object.h"
+#include "engine/kernel/module_startup.h"
+#include "engine/view/text/text_object.h"
 #include "engine/view/viewrecord/presentation_manager.h"
 #include "engine/view/viewrecord/view_transforms.h"
 #include "engine/window/wndres.h"
@@ -26,7 +28,6 @@ constexpr uint32_t MODE_NO_UPDATE = 0x0860;
 constexpr uint32_t MODE_HANDLES = 0x0218;
 constexpr uint32_t MODE_ERASE = 0x0800;
 constexpr uint32_t MODE_NULL_PEN_AFTER = 0x1000;
-constexpr int HANDLE_SIZE = 7;
 // How far outside the client area frames are still drawn.
 constexpr int CLIP_MARGIN = 100;
 
@@ -72,37 +73,16 @@ void drawFrames(HDC dc, const RECT &page, const RECT &printable, COLORREF color,
     DeleteObject(dotted);
 }
 
-// The handle image: a white square, so that drawing it inverted turns the
-// pixels under it to their opposite and drawing it again restores them.
-// Made once and kept for the life of the process; 0 when it could not be.
-HBITMAP handleBitmap()
-{
-    static const HBITMAP image = [] {
-        const HBITMAP bitmap = CreateBitmapOfSize(HANDLE_SIZE, HANDLE_SIZE);
-        const HDC dc = bitmap ? CreateCompatibleDC(0) : 0;
-        if (!dc)
-            return bitmap;
-        const HGDIOBJ old = SelectObject(dc, bitmap);
-        BitBlt(dc, 0, 0, HANDLE_SIZE, HANDLE_SIZE, 0, 0, 0, WHITENESS);
-        SelectObject(dc, old);
-        DeleteDC(dc);
-        return bitmap;
-    }();
-    return image;
-}
-
+// The corner handles: the "full_sq" mark, drawn inverting, so that drawing
+// it again restores the pixels under it.
 void drawHandleMarks(HDC dc, const POINT (&corners)[4])
 {
-    const HBITMAP image = handleBitmap();
+    const HBITMAP image = MarkerBitmap(MARKER_FULL_SQUARE);
     if (!image)
         return;
-    const HDC source = CreateCompatibleDC(dc);
-    const HGDIOBJ old = SelectObject(source, image);
     for (const POINT &p : corners)
-        BitBlt(dc, p.x - HANDLE_SIZE / 2, p.y - HANDLE_SIZE / 2, HANDLE_SIZE, HANDLE_SIZE, source, 0, 0,
-               SRCINVERT);
-    SelectObject(source, old);
-    DeleteDC(source);
+        BitmapDraw(dc, image, SELECTION_MARK_SIZE, SELECTION_MARK_SIZE, p.x - SELECTION_MARK_SIZE / 2,
+                   p.y - SELECTION_MARK_SIZE / 2, SRCINVERT);
 }
 
 } // namespace

@@ -382,23 +382,45 @@ DWORD GetMapDllFileName(char *buffer, DWORD size)
     return DWORD(path.size());
 }
 
+namespace {
+
+// The byte of a window pixel in the vertex bitmap (rows of vertexStride
+// bytes, the leftmost pixel in the high bit); -1 outside it.
+int64_t vertexBitmapByte(const _WNDRES *rec, int x, int y)
+{
+    if (!rec || !rec->vertexBits || x < 0 || y < 0 || uint64_t(x) >= uint64_t(rec->vertexStride) * 8)
+        return -1;
+    const uint64_t index = uint64_t(y) * rec->vertexStride + uint64_t(x) / 8;
+    return index < rec->vertexSize ? int64_t(index) : -1;
+}
+
+uint8_t vertexBitmapBit(int x)
+{
+    return uint8_t(0x80 >> (x & 7));
+}
+
+} // namespace
+
 int VertexBitmapMark(_WNDRES *rec, int x, int y)
 {
-    if (!rec || !rec->vertexBits || x < 0 || y < 0)
+    const int64_t index = vertexBitmapByte(rec, x, y);
+    if (index < 0)
         return 0;
-    const uint64_t index = uint64_t(y) * rec->vertexStride + uint64_t(x) / 8;
-    if (uint64_t(x) >= uint64_t(rec->vertexStride) * 8 || index >= rec->vertexSize)
+    rec->vertexBits[index] |= vertexBitmapBit(x);
+    return 1;
+}
+
+int VertexBitmapClear(_WNDRES *rec, int x, int y)
+{
+    const int64_t index = vertexBitmapByte(rec, x, y);
+    if (index < 0)
         return 0;
-    rec->vertexBits[index] |= uint8_t(0x80 >> (x & 7));
+    rec->vertexBits[index] &= uint8_t(~vertexBitmapBit(x));
     return 1;
 }
 
 int VertexBitmapTest(const _WNDRES *rec, int x, int y)
 {
-    if (!rec || !rec->vertexBits || x < 0 || y < 0)
-        return 0;
-    const uint64_t index = uint64_t(y) * rec->vertexStride + uint64_t(x) / 8;
-    if (uint64_t(x) >= uint64_t(rec->vertexStride) * 8 || index >= rec->vertexSize)
-        return 0;
-    return (rec->vertexBits[index] & (0x80 >> (x & 7))) != 0;
+    const int64_t index = vertexBitmapByte(rec, x, y);
+    return index >= 0 && (rec->vertexBits[index] & vertexBitmapBit(x)) != 0;
 }

@@ -109,6 +109,7 @@ OBJHANDLE GetRootOBJKern(OBJectKernel *kernel, OBJHANDLE rootObject, uint16_t cl
 // Full path of the engine library; its length, 0 when it does not fit.
 DWORD GetMapDllFileName(char *buffer, DWORD size);
 
-// The vertex bitmap: marks and tests one window pixel; 0 outside it.
+// The vertex bitmap: marks, clears and tests one window pixel; 0 outside it.
 int VertexBitmapMark(_WNDRES *rec, int x, int y);
+int VertexBitmapClear(_WNDRES *rec, int x, int y);
 int VertexBitmapTest(const _WNDRES *rec, int x, int y);

@@ -16,26 +16,12 @@
 
 namespace {
 
-constexpr int kMarkSize = 7;
-constexpr int kFullSquareMarker = 3; // "full_sq"
-constexpr int kCrossMarker = 4;      // "crossbmp"
 // Drawing coordinates of the marks stay well inside 16 bits.
 constexpr int64_t kBitmapCoordinateLimit = 32701;
 
 bool isDisplay(HDC dc)
 {
     return GetDeviceCaps(dc, TECHNOLOGY) == DT_RASDISPLAY;
-}
-
-// The vertex bitmap's bit of a window pixel cleared (its layout: rows of
-// vertexStride bytes, the leftmost pixel in the high bit).
-void vertexBitmapClear(_WNDRES *rec, int x, int y)
-{
-    if (!rec->vertexBits || x < 0 || y < 0 || uint64_t(x) >= uint64_t(rec->vertexStride) * 8)
-        return;
-    const uint64_t index = uint64_t(y) * rec->vertexStride + uint64_t(x) / 8;
-    if (index < rec->vertexSize)
-        rec->vertexBits[index] &= uint8_t(~(0x80 >> (x & 7)));
 }
 
 // The context's text colour and background, changed only where they differ
@@ -113,7 +99,7 @@ void RectCornersToVertexBitmap(HWND window, HDC dc, const RECT *rect, int clear)
                               {rect->left, rect->bottom}};
     for (const POINT &c : corners) {
         if (clear)
-            vertexBitmapClear(rec, c.x, c.y);
+            VertexBitmapClear(rec, c.x, c.y);
         else
             VertexBitmapMark(rec, c.x, c.y);
     }
@@ -134,20 +120,20 @@ void TextObjectDrawMarks(HWND window, HDC dc, OBJHANDLE text)
     const int left = std::min(r.left, r.right), right = std::max(r.left, r.right);
     const int top = std::min(r.top, r.bottom), bottom = std::max(r.top, r.bottom);
     const COLORREF oldBackground = SetBkColor(dc, GetSysColor(COLOR_WINDOW));
-    const HBITMAP square = MarkerBitmap(kFullSquareMarker);
+    const HBITMAP square = MarkerBitmap(MARKER_FULL_SQUARE);
     const bool unrotated = d.rotation == 0;
     // An unrotated text has its anchor (and the cross) on a corner for some
     // alignments: that corner keeps only the cross.
     if (!(unrotated && !(d.flags & TEXT_ALIGN_MASK)))
-        BitmapDraw(dc, square, kMarkSize, kMarkSize, left, top, SRCINVERT);
-    BitmapDraw(dc, square, kMarkSize, kMarkSize, right - kMarkSize, top, SRCINVERT);
+        BitmapDraw(dc, square, SELECTION_MARK_SIZE, SELECTION_MARK_SIZE, left, top, SRCINVERT);
+    BitmapDraw(dc, square, SELECTION_MARK_SIZE, SELECTION_MARK_SIZE, right - SELECTION_MARK_SIZE, top, SRCINVERT);
     if (!(unrotated && (d.flags & TEXT_ALIGN_RIGHT) && (d.flags & TEXT_ALIGN_BOTTOM)))
-        BitmapDraw(dc, square, kMarkSize, kMarkSize, right - kMarkSize, bottom - kMarkSize, SRCINVERT);
-    BitmapDraw(dc, square, kMarkSize, kMarkSize, left, bottom - kMarkSize, SRCINVERT);
+        BitmapDraw(dc, square, SELECTION_MARK_SIZE, SELECTION_MARK_SIZE, right - SELECTION_MARK_SIZE, bottom - SELECTION_MARK_SIZE, SRCINVERT);
+    BitmapDraw(dc, square, SELECTION_MARK_SIZE, SELECTION_MARK_SIZE, left, bottom - SELECTION_MARK_SIZE, SRCINVERT);
     const MAP_COORDPT anchor{d.anchorX, d.anchorY};
     POINT a{};
     PM_MapToWindow(rec->displayView, &anchor, &a, 1);
-    BitmapDraw(dc, MarkerBitmap(kCrossMarker), kMarkSize, kMarkSize, a.x - 3, a.y - 3, SRCINVERT);
+    BitmapDraw(dc, MarkerBitmap(MARKER_CROSS), SELECTION_MARK_SIZE, SELECTION_MARK_SIZE, a.x - 3, a.y - 3, SRCINVERT);
     SetBkColor(dc, oldBackground);
 }
 

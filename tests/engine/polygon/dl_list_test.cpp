@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "engine/polygon/dl_list.h"
-#include "engine/polygon/record_block_cache.h"
 #include "polygon_test_support.h"
 
 namespace {
@@ -301,26 +300,3 @@ TEST_F(DL_ListTest, CocktailSortExchangesItemsAndReportsEachSwap) {
   EXPECT_EQ(swaps, 7);
 }
 
-TEST(RecordBlockCacheTest, KeepsUpTo29BlocksOfOneSize) {
-  using namespace RecordBlockCache;
-  CacheFlush();
-  std::vector<void *> blocks;
-  for (int i = 0; i < 30; i++)
-    blocks.push_back(CacheAllocate(64));
-  for (void *b : blocks)
-    CacheRelease(b, 64);
-  EXPECT_EQ(CacheHeldCount(), 29);
-  // The most recent block comes back first; another size gets heap memory.
-  void *again = CacheAllocate(64);
-  EXPECT_EQ(again, blocks[28]);
-  void *larger = CacheAllocate(96);
-  EXPECT_EQ(CacheHeldCount(), 28);
-  CacheRelease(larger, 96);
-  EXPECT_EQ(CacheHeldCount(), 29);
-  void *small = CacheAllocate(64); // a 96-byte block is not handed out for 64
-  EXPECT_NE(small, larger);
-  CacheRelease(small, 64);
-  CacheRelease(again, 64);
-  CacheFlush();
-  EXPECT_EQ(CacheHeldCount(), 0);
-}
