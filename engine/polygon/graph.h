@@ -47,7 +47,7 @@ public:
   // reported a change (hole linking counts the holes it registered).
   int ScanPass(ScanMode mode);
   // Merges nodes closer than the point tolerance; the number of merges.
-  int JoinCloseNodes();
+  int JoinCloseNodes(int *moved = nullptr);
   // Removes links whose begin node is their end node; 1 when any went.
   int RemoveNullLinks();
   // Turns every node about the origin by -90 degrees (plus90 0) or +90.

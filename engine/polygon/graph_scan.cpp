@@ -122,9 +122,10 @@ int Graph::ScanPass(ScanMode mode) {
   return count;
 }
 
-int Graph::JoinCloseNodes() {
+int Graph::JoinCloseNodes(int *moved) {
   const double tolerance = GetEngineParameters().pointTolerance;
   int merges = 0;
+  int moves = 0;
   {
     DL_Iter<Link *> a(_linklist);
     SortByBeginNodeX(&a, ClearMarks::MARK_AND_DOUBLE);
@@ -147,6 +148,8 @@ int Graph::JoinCloseNodes() {
           break;
         if (DoubleAbs(keep->GetY() - node->GetY()) < tolerance && node != keep) {
           other->_double = 1;
+          if (node->GetX() != keep->GetX() || node->GetY() != keep->GetY())
+            moves++;
           keep->AbsorbNode(node);
           merges++;
         }
@@ -154,6 +157,8 @@ int Graph::JoinCloseNodes() {
     }
   }
   RemoveNullLinks();
+  if (moved)
+    *moved = moves;
   return merges;
 }
 
@@ -207,7 +212,9 @@ int Graph::Intersect() {
   // sides from its neighbour in the beam, so one such crossing gives wrong
   // inside flags to the links below it. The passes therefore run again
   // while the closing merge moved something; the nodes made in a further
-  // round lie close to the moved ones and mostly merge away at once.
+  // round lie close to the moved ones and mostly merge away at once. Nodes
+  // merged where they already were (crossings made twice at one spot by
+  // overlapping links) move nothing and need no further round.
   constexpr int kMaxRounds = 8;
   for (int round = 0; round < kMaxRounds; round++) {
     if (_linklist->count() < 3)
@@ -223,8 +230,9 @@ int Graph::Intersect() {
     EngineStatus("intersect");
     ScanPass(ScanMode::LINK_CROSSINGS);
     EngineStatus("Node to Node");
-    merges = JoinCloseNodes();
-    if (merges == 0)
+    int moved = 0;
+    merges = JoinCloseNodes(&moved);
+    if (moved == 0)
       break;
   }
   return merges;

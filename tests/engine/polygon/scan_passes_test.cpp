@@ -1,3 +1,4 @@
+#include <string>
 #include <vector>
 
 #include "engine/polygon/scan_beam.h"
@@ -137,6 +138,36 @@ TEST_F(ScanPassTest, SharedEdgesAndTouchingCornersGiveOneNode) {
       ASSERT_NE(node, nullptr) << c.name;
       EXPECT_EQ(node->GetLinkList()->count(), 4) << c.name;
     }
+  }
+}
+
+// Counts the rounds of crossing passes by their first phase report.
+struct RoundCounter : EngineStatusHandler {
+  int *rounds;
+  explicit RoundCounter(int *counter) : rounds(counter) {}
+  void Status(const char *text) override {
+    if (std::string(text) == "Node to Link 0")
+      (*rounds)++;
+  }
+};
+
+TEST_F(ScanPassTest, CrossingsAtOneSpotMergeWithoutAnotherRound) {
+  // A and B share their left edge; C's edges cross it, each once per copy.
+  // The two crossings made at each spot merge where they are: nothing moved,
+  // so one round of passes is enough.
+  int rounds = 0;
+  EngineHandlerScope counting(new EngineErrorHandler, new RoundCounter(&rounds));
+  Graph graph;
+  AddRing(&graph, Square(0, 0, 10, 10), 0);
+  AddRing(&graph, Square(0, 0, 10, 10), 1);
+  AddRing(&graph, Square(-5, 3, 5, 7), 0);
+  graph.Intersect();
+  EXPECT_EQ(rounds, 1);
+  ASSERT_TRUE(Consistent(&graph));
+  for (auto [x, y] : {MapPoint{0, 3}, MapPoint{0, 7}}) {
+    Node *crossing = NodeAt(&graph, x, y);
+    ASSERT_NE(crossing, nullptr);
+    EXPECT_EQ(crossing->GetLinkList()->count(), 6);
   }
 }
 
