@@ -167,7 +167,7 @@ public:
   int count() const { return _count; }
   bool empty() const { return _count == 0; }
   // The sentinel, for walks over node handles (DL_Iter::node).
-  const DL_Node<Dtype> *rootnode() const { return _root; }
+  const DL_Node<Dtype> *rootnode() const { return &_rootnode; }
 
 private:
   friend class DL_Iter<Dtype>;
@@ -179,8 +179,10 @@ private:
 
   // The sentinel lives in the list itself: one allocation and one pointer
   // hop less per list (every node of the graph has one).
+  ListNode *root() { return &_rootnode; }
+  const ListNode *root() const { return &_rootnode; }
+
   ListNode _rootnode;
-  ListNode *const _root = &_rootnode;
   int32_t _count = 0;
   int16_t _iterlevel = 0;
 };
@@ -272,8 +274,8 @@ private:
 // ---------------------------------------------------------------- DL_List
 
 template <class Dtype> DL_List<Dtype>::DL_List() {
-  _root->_next = _root;
-  _root->_prev = _root;
+  root()->_next = root();
+  root()->_prev = root();
 }
 
 template <class Dtype> DL_List<Dtype>::~DL_List() noexcept(false) {
@@ -284,14 +286,14 @@ template <class Dtype> DL_List<Dtype>::~DL_List() noexcept(false) {
 }
 
 template <class Dtype> void DL_List<Dtype>::FreeNodes() {
-  ListNode *node = _root->_next;
-  while (node != _root) {
+  ListNode *node = root()->_next;
+  while (node != root()) {
     ListNode *next = node->_next;
     delete node;
     node = next;
   }
-  _root->_next = _root;
-  _root->_prev = _root;
+  root()->_next = root();
+  root()->_prev = root();
   _count = 0;
 }
 
@@ -324,13 +326,13 @@ template <class Dtype> void DL_List<Dtype>::remove_all() {
 template <class Dtype> void DL_List<Dtype>::insbegin(Dtype item) {
   if (_iterlevel > 0)
     ReportListError("insbegin()", ITER_GT_0);
-  LinkBefore(_root->_next, item);
+  LinkBefore(root()->_next, item);
 }
 
 template <class Dtype> void DL_List<Dtype>::insend(Dtype item) {
   if (_iterlevel > 0)
     ReportListError("insend()", ITER_GT_0);
-  LinkBefore(_root, item);
+  LinkBefore(root(), item);
 }
 
 template <class Dtype> Dtype DL_List<Dtype>::removehead() {
@@ -338,7 +340,7 @@ template <class Dtype> Dtype DL_List<Dtype>::removehead() {
     ReportListError("removehead()", ITER_GT_0);
   if (_count == 0)
     ReportListError("removehead()", EMPTY);
-  return Unlink(_root->_next);
+  return Unlink(root()->_next);
 }
 
 template <class Dtype> Dtype DL_List<Dtype>::removetail() {
@@ -346,14 +348,14 @@ template <class Dtype> Dtype DL_List<Dtype>::removetail() {
     ReportListError("removetail()", ITER_GT_0);
   if (_count == 0)
     ReportListError("removetail()", EMPTY);
-  return Unlink(_root->_prev);
+  return Unlink(root()->_prev);
 }
 
 // ---------------------------------------------------------------- DL_Iter
 
 template <class Dtype>
 DL_Iter<Dtype>::DL_Iter(DL_List<Dtype> *list)
-    : _list(list), _current(list->_root) {
+    : _list(list), _current(list->root()) {
   _list->_iterlevel++;
 }
 
@@ -369,7 +371,7 @@ template <class Dtype> void DL_Iter<Dtype>::Attach(DL_List<Dtype> *list) {
   if (_current)
     ReportIterError("Attach(list)", NOT_ALLOW);
   _list = list;
-  _current = list->_root->_next;
+  _current = list->root()->_next;
   _list->_iterlevel++;
 }
 
@@ -382,37 +384,37 @@ template <class Dtype> void DL_Iter<Dtype>::Attach() {
 
 template <class Dtype> void DL_Iter<Dtype>::tohead() {
   RequireAttached("tohead()");
-  _current = _list->_root->_next;
+  _current = _list->root()->_next;
 }
 
 template <class Dtype> void DL_Iter<Dtype>::totail() {
   RequireAttached("totail()");
-  _current = _list->_root->_prev;
+  _current = _list->root()->_prev;
 }
 
 template <class Dtype> void DL_Iter<Dtype>::toroot() {
   RequireAttached("toroot()");
-  _current = _list->_root;
+  _current = _list->root();
 }
 
 template <class Dtype> bool DL_Iter<Dtype>::hitroot() const {
   RequireAttached("hitroot()");
-  return _current == _list->_root;
+  return _current == _list->root();
 }
 
 template <class Dtype> bool DL_Iter<Dtype>::athead() const {
   RequireAttached("athead()");
-  return _current == _list->_root->_next;
+  return _current == _list->root()->_next;
 }
 
 template <class Dtype> bool DL_Iter<Dtype>::attail() const {
   RequireAttached("attail()");
-  return _current == _list->_root->_prev;
+  return _current == _list->root()->_prev;
 }
 
 template <class Dtype> Dtype DL_Iter<Dtype>::item() const {
   RequireAttached("item()");
-  if (_current == _list->_root)
+  if (_current == _list->root())
     ReportIterError("item()", NO_ITEM);
   return _current->_item;
 }
@@ -430,7 +432,7 @@ template <class Dtype> void DL_Iter<Dtype>::operator--(int) {
 template <class Dtype> bool DL_Iter<Dtype>::iterate() {
   RequireAttached("iterate()");
   _current = _current->_next;
-  return _current != _list->_root;
+  return _current != _list->root();
 }
 
 template <class Dtype> int DL_Iter<Dtype>::count() const {
@@ -445,7 +447,7 @@ template <class Dtype> bool DL_Iter<Dtype>::empty() const {
 
 template <class Dtype> bool DL_Iter<Dtype>::has(Dtype item) const {
   RequireAttached("has()");
-  for (ListNode *n = _list->_root->_next; n != _list->_root; n = n->_next)
+  for (ListNode *n = _list->root()->_next; n != _list->root(); n = n->_next)
     if (n->_item == item)
       return true;
   return false;
@@ -453,7 +455,7 @@ template <class Dtype> bool DL_Iter<Dtype>::has(Dtype item) const {
 
 template <class Dtype> bool DL_Iter<Dtype>::toitem(Dtype item) {
   RequireAttached("toitem(item)");
-  for (ListNode *n = _list->_root->_next; n != _list->_root; n = n->_next)
+  for (ListNode *n = _list->root()->_next; n != _list->root(); n = n->_next)
     if (n->_item == item) {
       _current = n;
       return true;
@@ -472,13 +474,13 @@ template <class Dtype> void DL_Iter<Dtype>::toiter(DL_Iter *other) {
 template <class Dtype> void DL_Iter<Dtype>::insbegin(Dtype item) {
   RequireAttached("insbegin()");
   RequireOnlyIterator("insbegin()");
-  _list->LinkBefore(_list->_root->_next, item);
+  _list->LinkBefore(_list->root()->_next, item);
 }
 
 template <class Dtype> void DL_Iter<Dtype>::insend(Dtype item) {
   RequireAttached("insend()");
   RequireOnlyIterator("insend()");
-  _list->LinkBefore(_list->_root, item);
+  _list->LinkBefore(_list->root(), item);
 }
 
 template <class Dtype> void DL_Iter<Dtype>::insbefore(Dtype item) {
@@ -490,7 +492,7 @@ template <class Dtype> void DL_Iter<Dtype>::insbefore(Dtype item) {
 template <class Dtype> void DL_Iter<Dtype>::remove() {
   RequireAttached("remove()");
   RequireOnlyIterator("remove()");
-  if (_current == _list->_root)
+  if (_current == _list->root())
     ReportIterError("remove()", ITER_HITROOT);
   ListNode *next = _current->_next;
   _list->Unlink(_current);
@@ -500,8 +502,8 @@ template <class Dtype> void DL_Iter<Dtype>::remove() {
 template <class Dtype> void DL_Iter<Dtype>::Splice(DL_List<Dtype> *other) {
   if (other->_count == 0)
     return;
-  ListNode *root = _list->_root;
-  ListNode *otherRoot = other->_root;
+  ListNode *root = _list->root();
+  ListNode *otherRoot = other->root();
   ListNode *head = otherRoot->_next;
   ListNode *tail = otherRoot->_prev;
   root->_prev->_next = head;
@@ -533,7 +535,7 @@ template <class Dtype> void DL_Iter<Dtype>::takeover(DL_Iter *otheriter) {
   if (otheriter->_list == _list)
     ReportIterError("takeover(DL_Iter*)", SAME_LIST);
   Splice(otheriter->_list);
-  otheriter->_current = otheriter->_list->_root;
+  otheriter->_current = otheriter->_list->root();
 }
 
 // Puts the nodes back into the list in the vector's order; each node keeps
@@ -559,12 +561,12 @@ void DL_Iter<Dtype>::mergesort(Cmp fcmp) {
     return;
   std::vector<ListNode *> nodes;
   nodes.reserve(static_cast<size_t>(_list->_count));
-  for (ListNode *n = _list->_root->_next; n != _list->_root; n = n->_next)
+  for (ListNode *n = _list->root()->_next; n != _list->root(); n = n->_next)
     nodes.push_back(n);
   std::stable_sort(nodes.begin(), nodes.end(), [&fcmp](ListNode *x, ListNode *y) {
     return fcmp(y->_item, x->_item) < 0;
   });
-  RelinkInOrder(_list->_root, nodes);
+  RelinkInOrder(_list->root(), nodes);
 }
 
 template <class Dtype>
@@ -576,7 +578,7 @@ void DL_Iter<Dtype>::sortbykey(Key key) {
   using K = decltype(key(Dtype{}));
   std::vector<std::pair<K, ListNode *>> keyed;
   keyed.reserve(static_cast<size_t>(_list->_count));
-  for (ListNode *n = _list->_root->_next; n != _list->_root; n = n->_next)
+  for (ListNode *n = _list->root()->_next; n != _list->root(); n = n->_next)
     keyed.emplace_back(key(n->_item), n);
   std::stable_sort(keyed.begin(), keyed.end(),
                    [](const auto &a, const auto &b) { return a.first < b.first; });
@@ -584,7 +586,7 @@ void DL_Iter<Dtype>::sortbykey(Key key) {
   nodes.reserve(keyed.size());
   for (const auto &entry : keyed)
     nodes.push_back(entry.second);
-  RelinkInOrder(_list->_root, nodes);
+  RelinkInOrder(_list->root(), nodes);
 }
 
 template <class Dtype>
@@ -595,7 +597,7 @@ void DL_Iter<Dtype>::sortitemsbykey(Key key, Touch touch) {
   using K = decltype(key(Dtype{}));
   std::vector<std::pair<K, Dtype>> keyed;
   keyed.reserve(static_cast<size_t>(_list->_count));
-  for (ListNode *n = _list->_root->_next; n != _list->_root; n = n->_next)
+  for (ListNode *n = _list->root()->_next; n != _list->root(); n = n->_next)
     keyed.emplace_back(K{}, n->_item);
   // The keys are read through the items: ask for the items some way ahead,
   // and for what the key reads through them half as far ahead, once the
@@ -625,7 +627,7 @@ void DL_Iter<Dtype>::sortitemsbykey(Key key, Touch touch) {
   std::stable_sort(keyed.begin(), middle, byKey);
   std::inplace_merge(keyed.begin(), middle, keyed.end(), byKey);
   size_t i = 0;
-  for (ListNode *n = _list->_root->_next; n != _list->_root; n = n->_next)
+  for (ListNode *n = _list->root()->_next; n != _list->root(); n = n->_next)
     n->_item = keyed[i++].second;
 }
 
@@ -633,7 +635,7 @@ template <class Dtype>
 template <class Cmp>
 void DL_Iter<Dtype>::insertionsort(Cmp fcmp) {
   RequireAttached("insertionsort()");
-  ListNode *root = _list->_root;
+  ListNode *root = _list->root();
   for (ListNode *n = root->_next->_next; n != root;) {
     ListNode *next = n->_next;
     ListNode *before = n->_prev;
@@ -664,8 +666,8 @@ void DL_Iter<Dtype>::cocktailsort(Cmp fcmp, Swap fswap) {
     first->_item = second->_item;
     second->_item = item;
   };
-  ListNode *low = _list->_root->_next;
-  ListNode *high = _list->_root->_prev;
+  ListNode *low = _list->root()->_next;
+  ListNode *high = _list->root()->_prev;
   while (low != high) {
     ListNode *lastForward = nullptr;
     for (ListNode *n = low; n != high; n = n->_next)
