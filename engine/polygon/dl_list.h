@@ -589,47 +589,306 @@ void DL_Iter<Dtype>::sortbykey(Key key) {
   RelinkInOrder(_list->root(), nodes);
 }
 
+namespace dl_list_detail {
+
+// Scratch memory of the key sorts. A large operation sorts its long link
+// lists again and again; kept by the thread from one sort to the next, the
+// memory is touched fresh (a page fault per page) only once an operation.
+// ReleaseSortScratch gives it back when the operation ends; the holder frees
+// what is left when the thread ends.
+struct SortScratch {
+  void *data = nullptr;
+  std::size_t bytes = 0;
+  bool huge = false;
+  SortScratch() = default;
+  SortScratch(const SortScratch &) = delete;
+  SortScratch &operator=(const SortScratch &) = delete;
+  ~SortScratch() { Release(); }
+  void Release() {
+    if (huge)
+      object_pool_detail::UnmapHugeBlock(data, bytes);
+    else
+      ::operator delete(data);
+    data = nullptr;
+    bytes = 0;
+    huge = false;
+  }
+  void *Get(std::size_t wanted) {
+    if (wanted <= bytes)
+      return data;
+    Release();
+    // Grown with room to spare, so that a list growing a little from one
+    // sort to the next does not take fresh memory each time.
+    std::size_t grown = wanted + wanted / 4;
+#if DL_LIST_KEEP_NODES
+    // Large scratch in huge pages: a page fault per 2 MB, not per 4 KB.
+    constexpr std::size_t kHuge = object_pool_detail::kHugeChunkBytes;
+    if (grown >= kHuge) {
+      grown = (grown + kHuge - 1) / kHuge * kHuge;
+      if ((data = object_pool_detail::MapHugeBlock(grown))) {
+        bytes = grown;
+        huge = true;
+        return data;
+      }
+    }
+#endif
+    data = ::operator new(grown);
+    bytes = grown;
+    return data;
+  }
+};
+
+inline SortScratch &ThreadSortScratch() {
+  thread_local SortScratch scratch;
+  return scratch;
+}
+
+// Stable merge sort of [first, last) by less, with buffer of as many
+// entries: the order of std::stable_sort, without its own allocation.
+template <class T, class Less> void StableSortWithBuffer(T *first, T *last, T *buffer, Less less) {
+  const std::size_t n = static_cast<std::size_t>(last - first);
+  constexpr std::size_t kRun = 16;
+  for (std::size_t start = 0; start < n; start += kRun) {
+    T *runEnd = first + std::min(n, start + kRun);
+    for (T *i = first + start + 1; i < runEnd; i++) {
+      if (!less(*i, i[-1]))
+        continue;
+      T moving = *i;
+      T *j = i;
+      do {
+        *j = j[-1];
+        j--;
+      } while (j > first + start && less(moving, j[-1]));
+      *j = moving;
+    }
+  }
+  T *from = first;
+  T *to = buffer;
+  for (std::size_t width = kRun; width < n; width *= 2) {
+    for (std::size_t lo = 0; lo < n; lo += 2 * width) {
+      const std::size_t mid = std::min(n, lo + width);
+      const std::size_t hi = std::min(n, lo + 2 * width);
+      std::size_t i = lo, j = mid, out = lo;
+      // The left run's entry goes first unless the right one is less.
+      while (i < mid && j < hi)
+        to[out++] = less(from[j], from[i]) ? from[j++] : from[i++];
+      while (i < mid)
+        to[out++] = from[i++];
+      while (j < hi)
+        to[out++] = from[j++];
+    }
+    std::swap(from, to);
+  }
+  if (from != first)
+    std::copy(from, from + n, first);
+}
+
+// Merges the sorted [first, middle) and [middle, last) in place, stably,
+// with buffer of at least middle - first entries.
+template <class T, class Less> void MergeWithBuffer(T *first, T *middle, T *last, T *buffer, Less less) {
+  T *bufferEnd = std::copy(first, middle, buffer);
+  T *i = buffer;
+  T *j = middle;
+  T *out = first;
+  while (i < bufferEnd && j < last)
+    *out++ = less(*j, *i) ? *j++ : *i++;
+  std::copy(i, bufferEnd, out);
+}
+
+// Keys as unsigned words whose order is the keys' order under <, for a
+// radix sort: doubles (-0.0 as 0.0; no word for NaN, which < does not
+// order), integers, and pairs of either, first word most significant.
+template <class K, class = void> struct RadixKey {
+  static constexpr int kWords = 0;
+};
+
+template <> struct RadixKey<double> {
+  static constexpr int kWords = 1;
+  static bool Encode(double key, std::uint64_t *word) {
+    if (key != key)
+      return false;
+    key += 0.0; // -0.0 becomes 0.0
+    const auto bits = __builtin_bit_cast(std::uint64_t, key);
+    *word = bits >> 63 ? ~bits : bits | (std::uint64_t(1) << 63);
+    return true;
+  }
+  static double Decode(const std::uint64_t *word) {
+    const std::uint64_t w = *word;
+    return __builtin_bit_cast(double, w >> 63 ? w & ~(std::uint64_t(1) << 63) : ~w);
+  }
+};
+
+template <class K> struct RadixKey<K, std::enable_if_t<std::is_integral_v<K>>> {
+  static constexpr int kWords = 1;
+  static bool Encode(K key, std::uint64_t *word) {
+    if constexpr (std::is_signed_v<K>)
+      *word = static_cast<std::uint64_t>(static_cast<std::int64_t>(key)) ^ (std::uint64_t(1) << 63);
+    else
+      *word = static_cast<std::uint64_t>(key);
+    return true;
+  }
+  static K Decode(const std::uint64_t *word) {
+    if constexpr (std::is_signed_v<K>)
+      return static_cast<K>(static_cast<std::int64_t>(*word ^ (std::uint64_t(1) << 63)));
+    else
+      return static_cast<K>(*word);
+  }
+};
+
+template <class A, class B> struct RadixKey<std::pair<A, B>> {
+  static constexpr int kWords =
+      RadixKey<A>::kWords && RadixKey<B>::kWords ? RadixKey<A>::kWords + RadixKey<B>::kWords : 0;
+  static bool Encode(const std::pair<A, B> &key, std::uint64_t *word) {
+    return RadixKey<A>::Encode(key.first, word) &&
+           RadixKey<B>::Encode(key.second, word + RadixKey<A>::kWords);
+  }
+  static std::pair<A, B> Decode(const std::uint64_t *word) {
+    return {RadixKey<A>::Decode(word), RadixKey<B>::Decode(word + RadixKey<A>::kWords)};
+  }
+};
+
+template <int kWords, class Item> struct RadixEntry {
+  std::uint64_t word[kWords];
+  Item item;
+};
+
+// Stable sort of keyed[0, n) by key under less, as std::stable_sort would
+// order it: an LSD radix sort on the first word of the keys (a byte that is
+// the same in every key takes no pass), through the entries at from and to
+// (n each), then a merge sort of each run of keys equal in that word (which
+// the sweeps' keys rarely are).
+// False, with keyed untouched, when a key has no words (NaN).
+template <class Keyed, class K, class Item, class Less>
+bool RadixSortKeyed(Keyed *keyed, std::size_t n, void *from, void *to, Less less) {
+  using Radix = RadixKey<K>;
+  constexpr int kWords = Radix::kWords;
+  using Entry = RadixEntry<kWords, Item>;
+  Entry *source = static_cast<Entry *>(from);
+  Entry *target = static_cast<Entry *>(to);
+  std::uint64_t all = ~std::uint64_t(0), any = 0;
+  for (std::size_t i = 0; i < n; i++) {
+    Entry *entry = new (&source[i]) Entry;
+    if (!Radix::Encode(keyed[i].first, entry->word))
+      return false;
+    entry->item = keyed[i].second;
+    all &= entry->word[0];
+    any |= entry->word[0];
+  }
+  const std::uint64_t varying = all ^ any;
+  std::uint32_t count[256];
+  for (unsigned shift = 0; shift < 64; shift += 8) {
+    if (((varying >> shift) & 0xff) == 0)
+      continue;
+    std::fill(count, count + 256, 0u);
+    for (std::size_t i = 0; i < n; i++)
+      count[(source[i].word[0] >> shift) & 0xff]++;
+    std::uint32_t start = 0;
+    for (std::uint32_t &c : count) {
+      const std::uint32_t here = c;
+      c = start;
+      start += here;
+    }
+    for (std::size_t i = 0; i < n; i++)
+      new (&target[count[(source[i].word[0] >> shift) & 0xff]++]) Entry(source[i]);
+    std::swap(source, target);
+  }
+  bool ties = false;
+  for (std::size_t i = 0; i < n; i++) {
+    keyed[i].first = Radix::Decode(source[i].word);
+    keyed[i].second = source[i].item;
+    if constexpr (kWords > 1)
+      ties |= i > 0 && source[i].word[0] == source[i - 1].word[0];
+  }
+  if (!ties)
+    return true;
+  static_assert(sizeof(Keyed) <= sizeof(Entry) && alignof(Keyed) <= alignof(Entry));
+  Keyed *buffer = reinterpret_cast<Keyed *>(target);
+  for (std::size_t runStart = 0; runStart < n;) {
+    std::size_t runEnd = runStart + 1;
+    while (runEnd < n && source[runEnd].word[0] == source[runStart].word[0])
+      runEnd++;
+    if (runEnd - runStart > 1)
+      StableSortWithBuffer(keyed + runStart, keyed + runEnd, buffer, less);
+    runStart = runEnd;
+  }
+  return true;
+}
+
+} // namespace dl_list_detail
+
 template <class Dtype>
 template <class Key, class Touch>
 void DL_Iter<Dtype>::sortitemsbykey(Key key, Touch touch) {
   RequireAttached("sortitemsbykey()");
   RequireOnlyIterator("sortitemsbykey()");
   using K = decltype(key(Dtype{}));
-  std::vector<std::pair<K, Dtype>> keyed;
-  keyed.reserve(static_cast<size_t>(_list->_count));
-  for (ListNode *n = _list->root()->_next; n != _list->root(); n = n->_next)
-    keyed.emplace_back(K{}, n->_item);
+  struct Keyed {
+    K first;
+    Dtype second;
+  };
+  // Lives in raw scratch memory: nothing to destroy, copies are plain.
+  static_assert(std::is_trivially_copy_constructible_v<Keyed> &&
+                std::is_trivially_destructible_v<Keyed>);
+  const size_t count = static_cast<size_t>(_list->_count);
+  // The entries and, behind them, the merge buffer or the radix sort's two
+  // arrays of entries.
+  constexpr int kRadixWords = dl_list_detail::RadixKey<K>::kWords;
+  using RadixEntry = dl_list_detail::RadixEntry<kRadixWords ? kRadixWords : 1, Dtype>;
+  static_assert(alignof(RadixEntry) <= alignof(std::max_align_t) && alignof(Keyed) <= alignof(std::max_align_t));
+  const size_t keyedBytes = (count * sizeof(Keyed) + alignof(std::max_align_t) - 1) /
+                            alignof(std::max_align_t) * alignof(std::max_align_t);
+  const size_t radixBytes = kRadixWords ? 2 * count * sizeof(RadixEntry) : 0;
+  char *scratch = static_cast<char *>(dl_list_detail::ThreadSortScratch().Get(
+      keyedBytes + std::max(count * sizeof(Keyed), radixBytes) + 1));
+  Keyed *keyed = reinterpret_cast<Keyed *>(scratch);
+  Keyed *buffer = reinterpret_cast<Keyed *>(scratch + keyedBytes);
+  {
+    size_t i = 0;
+    for (ListNode *n = _list->root()->_next; n != _list->root(); n = n->_next)
+      new (&keyed[i++]) Keyed{K{}, n->_item};
+  }
   // The keys are read through the items: ask for the items some way ahead,
   // and for what the key reads through them half as far ahead, once the
   // items asked for earlier have come.
   constexpr size_t kAhead = 16;
   constexpr size_t kTouchAhead = kAhead / 2;
-  for (size_t i = 0; i < keyed.size(); i++) {
+  for (size_t i = 0; i < count; i++) {
     if constexpr (std::is_pointer_v<Dtype>)
-      if (i + kAhead < keyed.size())
+      if (i + kAhead < count)
         __builtin_prefetch(keyed[i + kAhead].second);
-    if (i + kTouchAhead < keyed.size())
+    if (i + kTouchAhead < count)
       touch(keyed[i + kTouchAhead].second);
     keyed[i].first = key(keyed[i].second);
   }
-  if (keyed.size() < 2)
+  if (count < 2)
     return;
-  auto byKey = [](const auto &a, const auto &b) { return a.first < b.first; };
+  auto byKey = [](const Keyed &a, const Keyed &b) { return a.first < b.first; };
   // A list in order but for items added at its head (as the sweeps add
   // pieces) is sorted by sorting the head and merging it into the rest;
   // stable, as both keep the earlier of equal keys first.
-  size_t sortedFrom = keyed.size() - 1;
+  size_t sortedFrom = count - 1;
   while (sortedFrom > 0 && !byKey(keyed[sortedFrom], keyed[sortedFrom - 1]))
     sortedFrom--;
   if (sortedFrom == 0)
     return;
-  const auto middle = keyed.begin() + static_cast<std::ptrdiff_t>(sortedFrom);
-  std::stable_sort(keyed.begin(), middle, byKey);
-  std::inplace_merge(keyed.begin(), middle, keyed.end(), byKey);
+  // Long runs out of order take a radix sort (a few passes over the keys'
+  // varying bytes) rather than a merge sort's many comparisons.
+  constexpr size_t kRadixFrom = 512;
+  bool sorted = false;
+  if constexpr (kRadixWords > 0)
+    if (sortedFrom >= kRadixFrom)
+      sorted = dl_list_detail::RadixSortKeyed<Keyed, K, Dtype>(
+          keyed, sortedFrom, buffer, reinterpret_cast<RadixEntry *>(buffer) + count, byKey);
+  if (!sorted)
+    dl_list_detail::StableSortWithBuffer(keyed, keyed + sortedFrom, buffer, byKey);
+  dl_list_detail::MergeWithBuffer(keyed, keyed + sortedFrom, keyed + count, buffer, byKey);
   size_t i = 0;
   for (ListNode *n = _list->root()->_next; n != _list->root(); n = n->_next)
     n->_item = keyed[i++].second;
 }
+
+// Gives the key sorts' scratch memory back (see SortScratch).
+inline void ReleaseSortScratch() { dl_list_detail::ThreadSortScratch().Release(); }
 
 template <class Dtype>
 template <class Cmp>

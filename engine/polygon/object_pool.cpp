@@ -1,15 +1,19 @@
 #include "engine/polygon/object_pool.h"
 
+#include <cstdint>
+#include <sys/mman.h>
+
 namespace object_pool_detail {
 
 namespace {
-// The chunk's link to the next one takes the first aligned slot.
+// The chunk's header takes the first aligned slot.
 constexpr std::size_t kHeader = alignof(std::max_align_t);
 static_assert(sizeof(Chunk) <= kHeader);
 
-// Chunks given up by the pools of this thread, all of kChunkBytes.
+// Chunks given up by the pools of this thread, one list per chunk size.
 // Trivially destructible, so still usable while other thread-local objects
-// are destroyed; the keeper below empties it once and stops further keeping.
+// are destroyed; the keeper below empties them once and stops further
+// keeping.
 struct SpareChunks {
   Chunk *head;
   std::size_t count;
@@ -17,13 +21,21 @@ struct SpareChunks {
 };
 
 thread_local SpareChunks spare{nullptr, 0, kSpareChunksKept};
+thread_local SpareChunks spareHuge{nullptr, 0, kSpareHugeChunksKept};
 
-void FreeSpareChunks() {
-  while (Chunk *chunk = spare.head) {
-    spare.head = chunk->next;
+void FreeChunk(Chunk *chunk) {
+  if (chunk->bytes == kHugeChunkBytes)
+    UnmapHugeBlock(chunk, kHugeChunkBytes);
+  else
     ::operator delete(chunk);
+}
+
+void FreeSpareChunks(SpareChunks *chunks) {
+  while (Chunk *chunk = chunks->head) {
+    chunks->head = chunk->next;
+    FreeChunk(chunk);
   }
-  spare.count = 0;
+  chunks->count = 0;
 }
 
 struct SpareChunksKeeper {
@@ -31,8 +43,9 @@ struct SpareChunksKeeper {
   SpareChunksKeeper(const SpareChunksKeeper &) = delete;
   SpareChunksKeeper &operator=(const SpareChunksKeeper &) = delete;
   ~SpareChunksKeeper() {
-    spare.limit = 0;
-    FreeSpareChunks();
+    spare.limit = spareHuge.limit = 0;
+    FreeSpareChunks(&spare);
+    FreeSpareChunks(&spareHuge);
   }
 };
 
@@ -40,32 +53,71 @@ void KeepOrFree(Chunk *chunk) {
   // Made on the first chunk kept, so that the thread frees the spares when it
   // ends.
   thread_local SpareChunksKeeper keeper;
-  if (spare.count < spare.limit) {
-    chunk->next = spare.head;
-    spare.head = chunk;
-    spare.count++;
+  SpareChunks &chunks = chunk->bytes == kHugeChunkBytes ? spareHuge : spare;
+  if (chunks.count < chunks.limit) {
+    chunk->next = chunks.head;
+    chunks.head = chunk;
+    chunks.count++;
   } else {
-    ::operator delete(chunk);
+    FreeChunk(chunk);
   }
+}
+
+Chunk *TakeSpare(SpareChunks *chunks) {
+  Chunk *chunk = chunks->head;
+  if (chunk) {
+    chunks->head = chunk->next;
+    chunks->count--;
+  }
+  return chunk;
 }
 
 } // namespace
 
+void *MapHugeBlock(std::size_t bytes) {
+  // With room for an aligned block to lie within; the rest goes back.
+  const std::size_t mapped = bytes + kHugeChunkBytes;
+  void *raw = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (raw == MAP_FAILED)
+    return nullptr;
+  const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(raw);
+  const std::uintptr_t aligned = (start + kHugeChunkBytes - 1) & ~(kHugeChunkBytes - 1);
+  if (aligned > start)
+    munmap(raw, aligned - start);
+  const std::uintptr_t tail = aligned + bytes;
+  if (start + mapped > tail)
+    munmap(reinterpret_cast<void *>(tail), start + mapped - tail);
+  void *block = reinterpret_cast<void *>(aligned);
+  // Only advice: without huge pages the block is still ordinary memory.
+  madvise(block, bytes, MADV_HUGEPAGE);
+  return block;
+}
+
+void UnmapHugeBlock(void *block, std::size_t bytes) { munmap(block, bytes); }
+
 void *NewChunk(PoolState *state, std::size_t blockSize) {
-  char *raw;
-  if (Chunk *reused = spare.head) {
-    spare.head = reused->next;
-    spare.count--;
-    raw = reinterpret_cast<char *>(reused);
-  } else {
-    raw = static_cast<char *>(::operator new(kChunkBytes));
+  Chunk *chunk = nullptr;
+  if (state->chunkBytes >= kHugeChunksAfter) {
+    chunk = TakeSpare(&spareHuge);
+    if (!chunk) {
+      chunk = static_cast<Chunk *>(MapHugeBlock(kHugeChunkBytes));
+      if (chunk)
+        chunk->bytes = kHugeChunkBytes;
+    }
   }
-  Chunk *chunk = reinterpret_cast<Chunk *>(raw);
+  if (!chunk) {
+    chunk = TakeSpare(&spare);
+    if (!chunk) {
+      chunk = static_cast<Chunk *>(::operator new(kChunkBytes));
+      chunk->bytes = kChunkBytes;
+    }
+  }
   chunk->next = state->chunks;
   state->chunks = chunk;
-  char *first = raw + kHeader;
+  state->chunkBytes += chunk->bytes;
+  char *first = reinterpret_cast<char *>(chunk) + kHeader;
   state->bump = first + blockSize;
-  state->end = first + (kChunkBytes - kHeader) / blockSize * blockSize;
+  state->end = first + (chunk->bytes - kHeader) / blockSize * blockSize;
   return first;
 }
 
@@ -76,6 +128,7 @@ void ReleaseChunks(PoolState *state) {
   }
   state->bump = state->end = nullptr;
   state->free = nullptr;
+  state->chunkBytes = 0;
 }
 
 } // namespace object_pool_detail

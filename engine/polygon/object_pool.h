@@ -5,7 +5,11 @@
 // are given up when its last object is freed (at the end of every
 // operation); up to kSpareChunksKept of them (8 MB) stay with the thread for
 // the next operation, whose first touch of fresh heap memory would otherwise
-// cost a page fault per page. Under the address sanitizer every object goes
+// cost a page fault per page. A pool that has grown past kHugeChunksAfter in
+// one operation takes further chunks as 2 MB blocks that the kernel may back
+// with one huge page each: a page fault and a TLB entry per 2 MB instead of
+// per 4 KB; up to kSpareHugeChunksKept of them stay with the thread. Small
+// operations never reach them. Under the address sanitizer every object goes
 // to the heap, so that a stale pointer is reported.
 #pragma once
 
@@ -31,6 +35,7 @@ struct FreeBlock {
 
 struct Chunk {
   Chunk *next;
+  std::size_t bytes;
 };
 
 // Per thread and block size; trivially destructible on purpose (objects may
@@ -41,17 +46,27 @@ struct PoolState {
   FreeBlock *free;
   Chunk *chunks;
   std::size_t live;
+  // Bytes of the chunks held, which decides the size of the next chunk.
+  std::size_t chunkBytes;
 };
 
 inline constexpr std::size_t kChunkBytes = std::size_t(1) << 16;
 // Chunks kept for reuse per thread, shared by all block sizes.
 inline constexpr std::size_t kSpareChunksKept = 128;
+inline constexpr std::size_t kHugeChunkBytes = std::size_t(2) << 20;
+inline constexpr std::size_t kHugeChunksAfter = std::size_t(2) << 20;
+inline constexpr std::size_t kSpareHugeChunksKept = 4;
 
 void *NewChunk(PoolState *state, std::size_t blockSize);
 void ReleaseChunks(PoolState *state);
 
+// Bytes (a multiple of kHugeChunkBytes) aligned to kHugeChunkBytes, advised
+// for huge pages; nullptr when the system has no such block to give.
+void *MapHugeBlock(std::size_t bytes);
+void UnmapHugeBlock(void *block, std::size_t bytes);
+
 template <class T> PoolState &State() {
-  thread_local PoolState state{nullptr, nullptr, nullptr, nullptr, 0};
+  thread_local PoolState state{nullptr, nullptr, nullptr, nullptr, 0, 0};
   return state;
 }
 

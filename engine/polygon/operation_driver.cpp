@@ -23,10 +23,14 @@ void RunEngineOperation(EnginePolygonList *list, int operation) {
     return;
   }
   InternalUnitsScope units;
-  // List nodes freed while the graphs work are kept for reuse; once the
-  // graphs are gone (also when an error ends the operation) they go back.
+  // List nodes freed while the graphs work, and the sorts' scratch memory,
+  // are kept for reuse; once the graphs are gone (also when an error ends the
+  // operation) they go back.
   struct FlushListNodesOnExit {
-    ~FlushListNodesOnExit() { FlushListNodes(); }
+    ~FlushListNodesOnExit() {
+      FlushListNodes();
+      ReleaseSortScratch();
+    }
   } flushListNodes;
   GraphList graphs;
   ConvertPolygonsToGraphs(list, &graphs);

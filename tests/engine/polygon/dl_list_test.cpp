@@ -2,6 +2,7 @@
 #include <functional>
 #include <new>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "engine/polygon/dl_list.h"
@@ -300,3 +301,56 @@ TEST_F(DL_ListTest, CocktailSortExchangesItemsAndReportsEachSwap) {
   EXPECT_EQ(swaps, 7);
 }
 
+
+// Sorts by pairs of doubles as the sweeps make them, on lists long enough to
+// need several merge levels and of changing lengths (the scratch memory is
+// kept between sorts), then by integers: equal keys keep list order, and
+// -0.0 is equal to 0.0.
+TEST_F(DL_ListTest, KeyedSortOfDoublePairsMatchesAStableReference) {
+  struct Point {
+    double x, y;
+    int tag;
+  };
+  std::mt19937 random(3);
+  const double values[] = {-0.0, 0.0, 1.5, -2.25, 1e300, -1e-300, 7.0};
+  for (int n : {3000, 700, 5000, 1}) {
+    for (int shape = 0; shape < 2; shape++) {
+      std::vector<Point> points(static_cast<size_t>(n));
+      for (int i = 0; i < n; i++)
+        points[size_t(i)] = {values[random() % 7], values[random() % 7], i};
+      auto less = [](const Point &a, const Point &b) {
+        return std::pair(a.x, a.y) < std::pair(b.x, b.y);
+      };
+      // In order but for a head of new items, or shuffled.
+      if (shape == 0)
+        std::stable_sort(points.begin() + n / 4, points.end(), less);
+      std::vector<Point> expected = points;
+      std::stable_sort(expected.begin(), expected.end(), less);
+      DL_List<Point *> list;
+      for (Point &point : points)
+        list.insend(&point);
+      DL_Iter<Point *> iter(&list);
+      iter.sortitemsbykey([](Point *p) { return std::pair<double, double>(p->x, p->y); });
+      std::vector<int> tags, want;
+      for (iter.tohead(); !iter.hitroot(); iter++)
+        tags.push_back(iter.item()->tag);
+      for (const Point &point : expected)
+        want.push_back(point.tag);
+      EXPECT_EQ(tags, want) << "n " << n << " shape " << shape;
+
+      // Integer keys of both signs, many equal.
+      auto intKey = [](const Point &p) { return (p.tag * 7919) % 61 - 30; };
+      std::stable_sort(expected.begin(), expected.end(),
+                       [&](const Point &a, const Point &b) { return intKey(a) < intKey(b); });
+      iter.sortitemsbykey([&](Point *p) { return intKey(*p); });
+      tags.clear();
+      want.clear();
+      for (iter.tohead(); !iter.hitroot(); iter++)
+        tags.push_back(iter.item()->tag);
+      for (const Point &point : expected)
+        want.push_back(point.tag);
+      EXPECT_EQ(tags, want) << "integer keys, n " << n << " shape " << shape;
+    }
+  }
+  ReleaseSortScratch();
+}
