@@ -2,6 +2,7 @@
 // node merging, rotation and the node-to-link and crossing sweeps.
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "engine/polygon/engine_handlers.h"
@@ -68,31 +69,32 @@ private:
 // Orders pointers by address, only so that repeats come together. Nodes
 // lie in a few pool chunks, so their addresses differ in a few bytes only:
 // a counting sort on each of those bytes beats a comparison sort on the
-// hundreds of thousands of nodes of a large graph.
-void SortByAddress(std::vector<Node *> *nodes) {
-  if (nodes->size() < 2)
-    return;
+// hundreds of thousands of nodes of a large graph. other has room for as
+// many; the sorted nodes end up in one of the two, which is returned.
+Node **SortByAddress(Node **nodes, Node **other, size_t count) {
+  if (count < 2)
+    return nodes;
   uintptr_t all = ~uintptr_t(0);
   uintptr_t any = 0;
-  for (Node *node : *nodes) {
-    const auto address = reinterpret_cast<uintptr_t>(node);
+  for (size_t i = 0; i < count; i++) {
+    const auto address = reinterpret_cast<uintptr_t>(nodes[i]);
     all &= address;
     any |= address;
   }
   const uintptr_t varying = all ^ any;
-  std::vector<Node *> other(nodes->size());
   for (unsigned shift = 0; shift < 8 * sizeof(uintptr_t); shift += 8) {
     if (((varying >> shift) & 0xff) == 0)
       continue;
     size_t start[257] = {};
-    for (Node *node : *nodes)
-      start[((reinterpret_cast<uintptr_t>(node) >> shift) & 0xff) + 1]++;
+    for (size_t i = 0; i < count; i++)
+      start[((reinterpret_cast<uintptr_t>(nodes[i]) >> shift) & 0xff) + 1]++;
     for (int digit = 0; digit < 256; digit++)
       start[digit + 1] += start[digit];
-    for (Node *node : *nodes)
-      other[start[(reinterpret_cast<uintptr_t>(node) >> shift) & 0xff]++] = node;
-    nodes->swap(other);
+    for (size_t i = 0; i < count; i++)
+      other[start[(reinterpret_cast<uintptr_t>(nodes[i]) >> shift) & 0xff]++] = nodes[i];
+    std::swap(nodes, other);
   }
+  return nodes;
 }
 
 } // namespace
@@ -186,20 +188,23 @@ int Graph::RemoveNullLinks() {
 
 void Graph::Rotate(int plus90) {
   const double f = plus90 == 0 ? -1.0 : 1.0;
-  DL_Iter<Link *> iter(_linklist);
   // Every node turns once: the nodes are gathered and made unique first.
-  // (The sweeps sort the links themselves.)
-  std::vector<Node *> nodes;
-  nodes.reserve(static_cast<size_t>(_linklist->count()));
-  while (iter.iterate())
-    nodes.push_back(iter.item()->GetBeginNode());
-  SortByAddress(&nodes);
-  nodes.erase(std::unique(nodes.begin(), nodes.end()), nodes.end());
-  for (Node *node : nodes) {
-    const double x = node->GetX();
-    const double y = node->GetY();
-    node->SetX(-y * f);
-    node->SetY(x * f);
+  // (The sweeps sort the links themselves.) The sorts' scratch memory holds
+  // them, instead of fresh pages on every turn.
+  const size_t count = static_cast<size_t>(_linklist->count());
+  Node **gathered = static_cast<Node **>(
+      dl_list_detail::ThreadSortScratch().Get(2 * count * sizeof(Node *) + 1));
+  size_t n = 0;
+  const DL_Node<Link *> *root = _linklist->rootnode();
+  for (const DL_Node<Link *> *entry = root->_next; entry != root; entry = entry->_next)
+    gathered[n++] = entry->_item->GetBeginNode();
+  Node **nodes = SortByAddress(gathered, gathered + count, n);
+  Node **end = std::unique(nodes, nodes + n);
+  for (Node **node = nodes; node != end; node++) {
+    const double x = (*node)->GetX();
+    const double y = (*node)->GetY();
+    (*node)->SetX(-y * f);
+    (*node)->SetY(x * f);
   }
 }
 
