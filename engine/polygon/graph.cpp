@@ -62,22 +62,11 @@ void Graph::Reverse() {
 }
 
 void Graph::SetOperationFlags() {
-  ForEachLink(_linklist, [](Link *link) {
-    const bool al = link->_a_left, ar = link->_a_right;
-    const bool bl = link->_b_left, br = link->_b_right;
-    link->_union = (al || bl) != (ar || br);
-    link->_intersect = (al && bl) != (ar && br);
-    link->_exor = (al != bl) != (ar != br);
-    link->_a_minus_b = (al && !bl) != (ar && !br);
-    link->_b_minus_a = (bl && !al) != (br && !ar);
-  });
+  ForEachLink(_linklist, [](Link *link) { link->SetOperationFlags(); });
 }
 
 void Graph::RemoveInlinks() {
-  DeleteLinksWhere(_linklist, [](Link *link) {
-    return !(link->_union || link->_a_minus_b || link->_b_minus_a ||
-             link->_intersect || link->_exor);
-  });
+  DeleteLinksWhere(_linklist, [](Link *link) { return !link->AnyOperationFlag(); });
 }
 
 void Graph::DeleteUnmarkedLinks(int operation) {

@@ -100,9 +100,9 @@ int ByLength(Link *a, Link *b);
 int ByTopThenLeft(Link *a, Link *b);
 int ByGraphNumber(Link *a, Link *b);
 // Sorts in the same orders by keys taken once per link (large graphs).
-// SortByBeginNodeX can clear marks on the way, sparing the pass that
-// follows a walk over every link of its own.
+// Both can clear marks on the way, sparing the step that follows a walk over
+// every link of its own.
 enum class ClearMarks { NONE, MARK, MARK_AND_DOUBLE };
 void SortByBeginNodeX(DL_Iter<Link *> *iter, ClearMarks clear = ClearMarks::NONE);
-void SortByTopThenLeft(DL_Iter<Link *> *iter);
+void SortByTopThenLeft(DL_Iter<Link *> *iter, ClearMarks clear = ClearMarks::NONE);
 void SortByGraphNumber(DL_Iter<Link *> *iter);

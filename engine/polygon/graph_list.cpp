@@ -154,13 +154,8 @@ void GraphList::Simplify(Graph *total) {
 namespace {
 
 // Runs step on every graph until it reports no change, dropping graphs
-// that fall below three links.
+// that fall below three links. (The steps clear the marks they use.)
 template <class Step> void RepeatOnEachGraph(GraphList *list, Step step) {
-  {
-    DL_Iter<Graph *> iter(list);
-    while (iter.iterate())
-      iter.item()->ResetMarks();
-  }
   DL_Iter<Graph *> iter(list);
   iter.tohead();
   while (!iter.hitroot()) {

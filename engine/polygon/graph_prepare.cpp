@@ -14,15 +14,18 @@ void Graph::Prepare() {
   // point tolerance below it) can land on one grid point: the links between
   // them have no length left and no line, so they collapse here.
   DeleteZeroLinks(0.0);
-  ResetMarks();
   EngineStatus("Set group A/B Flags");
+  // Its sort clears the marks.
   ScanPass(ScanMode::GROUP_FLAGS);
   EngineStatus("Set operation Flags");
-  SetOperationFlags();
-  EngineStatus("Remove doubles");
-  DeleteLinksWhere(_linklist, [](Link *link) { return link->_double != 0; });
-  EngineStatus("Remove inlinks");
-  RemoveInlinks();
+  // Doubles go, and links with the same region on both sides for every
+  // operation (inner links): one walk for the three steps.
+  DeleteLinksWhere(_linklist, [](Link *link) {
+    if (link->_double)
+      return true;
+    link->SetOperationFlags();
+    return !link->AnyOperationFlag();
+  });
   EngineStatus("Finished prepare graph");
 }
 

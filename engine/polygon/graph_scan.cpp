@@ -101,7 +101,9 @@ Node **SortByAddress(Node **nodes, Node **other, size_t count) {
 
 int Graph::ScanPass(ScanMode mode) {
   DL_Iter<Link *> iter(_linklist);
-  SortByBeginNodeX(&iter, ClearMarks::MARK);
+  // The flag sweep finds the doubles anew.
+  SortByBeginNodeX(&iter, mode == ScanMode::GROUP_FLAGS ? ClearMarks::MARK_AND_DOUBLE
+                                                        : ClearMarks::MARK);
 
   int count = 0;
   ScanBeam beam(mode);

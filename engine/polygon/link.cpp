@@ -44,6 +44,16 @@ void Link::ResetFlags() {
   _group = 0;
 }
 
+void Link::SetOperationFlags() {
+  const bool al = _a_left, ar = _a_right;
+  const bool bl = _b_left, br = _b_right;
+  _union = (al || bl) != (ar || br);
+  _intersect = (al && bl) != (ar && br);
+  _exor = (al != bl) != (ar != br);
+  _a_minus_b = (al && !bl) != (ar && !br);
+  _b_minus_a = (bl && !al) != (br && !ar);
+}
+
 uint32_t Link::FlagWord() const {
   const uint32_t bits[] = {_mark,      _hole,      _top_hole,  _a_left, _a_right,
                            _b_left,    _b_right,   _double,    _union,  _a_minus_b,

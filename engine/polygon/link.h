@@ -51,6 +51,13 @@ public:
   void MergeNodes(Node *keep);
   bool IsZeroLength(double marge) const;
   void ResetFlags();
+  // The operation bits from the inside flags: set where the link bounds the
+  // operation's result (its region differs on the two sides).
+  void SetOperationFlags();
+  // Whether the link bounds the result of any operation.
+  bool AnyOperationFlag() const {
+    return _union || _a_minus_b || _b_minus_a || _intersect || _exor;
+  }
   // Whether the region below the link lies outside the result of the
   // operation (an EngineOperation code).
   bool BelowIsOutside(int operation) const;

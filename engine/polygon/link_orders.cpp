@@ -61,8 +61,12 @@ void SortByBeginNodeX(DL_Iter<Link *> *iter, ClearMarks clear) {
   }, [](Link *link) { __builtin_prefetch(link->GetBeginNode()); });
 }
 
-void SortByTopThenLeft(DL_Iter<Link *> *iter) {
-  iter->sortitemsbykey([](Link *link) {
+void SortByTopThenLeft(DL_Iter<Link *> *iter, ClearMarks clear) {
+  iter->sortitemsbykey([clear](Link *link) {
+    if (clear != ClearMarks::NONE)
+      link->_mark = 0;
+    if (clear == ClearMarks::MARK_AND_DOUBLE)
+      link->_double = 0;
     const Node *b = link->GetBeginNode();
     const Node *e = link->GetEndNode();
     return std::pair<double, double>(-std::max(b->GetY(), e->GetY()),

@@ -33,11 +33,10 @@ void Graph::PerformOperation(int operation, GraphList *result) {
 int Graph::MakeClockWise() {
   if (_linklist->empty())
     return 0;
-  ResetMarks();
   Node *top;
   {
     DL_Iter<Link *> iter(_linklist);
-    SortByTopThenLeft(&iter);
+    SortByTopThenLeft(&iter, ClearMarks::MARK_AND_DOUBLE);
     iter.tohead();
     top = NextStartNode(&iter);
   }

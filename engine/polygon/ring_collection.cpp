@@ -24,10 +24,9 @@ void SplitOffNode(Node *shared, Link *a, Link *b) {
 void Graph::ExtractSimples(int operation, int forOperation) {
   if (_linklist->empty())
     return;
-  ResetMarks();
   try {
     DL_Iter<Link *> iter(_linklist);
-    SortByTopThenLeft(&iter);
+    SortByTopThenLeft(&iter, ClearMarks::MARK_AND_DOUBLE);
     iter.tohead();
     for (int number = 1;; number++) {
       Node *start = NextStartNode(&iter);
