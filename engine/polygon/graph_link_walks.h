@@ -64,6 +64,6 @@ inline void CollapseLinkAt(DL_Iter<Link *> *iter) {
   link->MergeNodes(keep);
   iter->remove();
   delete link;
-  if (keep->GetLinkList()->empty())
+  if (keep->Links().empty())
     delete keep;
 }

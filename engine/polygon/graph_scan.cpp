@@ -15,11 +15,12 @@
 namespace {
 
 // The sweep takes the links in list order, and each one leads to reads of
-// the link, its nodes and their link lists, which lie all over memory.
-// Asked for some links ahead (the link first, then its nodes, then their
-// lists) those reads overlap instead of waiting one after another. Links
-// are only ever added at the head of the list while a sweep runs, behind
-// it, so the cursors ahead stay valid.
+// the link, its nodes and their links, which lie all over memory. Asked
+// for some links ahead (the link first, then its nodes, then where the
+// nodes hold their links: the node's next cache line, or the heap for a
+// node with many) those reads overlap instead of waiting one after
+// another. Links are only ever added at the head of the list while a sweep
+// runs, behind it, so the cursors ahead stay valid.
 class SweepPrefetch {
 public:
   explicit SweepPrefetch(const DL_List<Link *> *list)
@@ -44,7 +45,7 @@ public:
     if (Advance(&_lists)) {
       const Link *link = _lists->_item;
       for (const Node *node : {link->GetBeginNode(), link->GetEndNode()})
-        __builtin_prefetch(node->GetLinkList()->rootnode()->_next);
+        __builtin_prefetch(node->Links().storage());
     }
   }
 
@@ -181,7 +182,7 @@ int Graph::RemoveNullLinks() {
     iter.remove();
     delete link;
     // Nothing else reaches a node whose only link was a null link.
-    if (node->GetLinkList()->empty())
+    if (node->Links().empty())
       delete node;
     removed = 1;
   }

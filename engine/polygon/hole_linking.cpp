@@ -25,16 +25,9 @@ void Bridge(Link *k, Node *c, DL_Iter<Link *> *graphIter) {
   Link *l3 = new Link(0, n3, n4);
   k->ReplaceNode(left, n4);
 
-  DL_List<Link *> *links = c->GetLinkList();
-  Link *first = nullptr;
-  Link *last = nullptr;
-  {
-    DL_Iter<Link *> iter(links);
-    iter.tohead();
-    first = iter.item();
-    iter.totail();
-    last = iter.item();
-  }
+  const NodeLinks &links = c->Links();
+  Link *first = links.first();
+  Link *last = links.last();
   Link *leaving = first->GetBeginNode() == c ? first : last;
   Link *arriving = first->GetEndNode() == c ? first : last;
   arriving->ReplaceNode(c, n3);
@@ -45,7 +38,7 @@ void Bridge(Link *k, Node *c, DL_Iter<Link *> *graphIter) {
     graphIter->insbegin(bridge);
   }
   // A hole node has one link in and one out; a node with more keeps them.
-  if (links->empty())
+  if (links.empty())
     delete c;
 }
 

@@ -25,14 +25,14 @@ void Link::Detach() {
     Node *node = _beginnode;
     _beginnode = nullptr;
     node->DetachLink(this);
-    if (node->GetLinkList()->empty() && node != _endnode)
+    if (node->Links().empty() && node != _endnode)
       delete node;
   }
   if (_endnode) {
     Node *node = _endnode;
     _endnode = nullptr;
     node->DetachLink(this);
-    if (node->GetLinkList()->empty())
+    if (node->Links().empty())
       delete node;
   }
 }
@@ -75,14 +75,11 @@ Node *Link::GetHighNode() const {
 bool Link::IsVertical() const { return _beginnode->GetX() == _endnode->GetX(); }
 
 Link *Link::NextAt(Node *node) const {
-  DL_List<Link *> *list = node->GetLinkList();
-  if (list->empty())
+  const NodeLinks &links = node->Links();
+  if (links.empty())
     return nullptr;
-  DL_Iter<Link *> iter(list);
-  iter.tohead();
-  Link *first = iter.item();
-  iter.totail();
-  Link *last = iter.item();
+  Link *first = links.first();
+  Link *last = links.last();
   if (first == this)
     return last;
   if (last == this)

@@ -7,13 +7,11 @@ namespace {
 // The node's only link without bit 7 when the node has more than one link
 // and exactly one of them lacks the bit; else null.
 Link *SoleUntakenLink(Node *node) {
-  if (node->GetLinkList()->count() <= 1)
+  if (node->Links().count() <= 1)
     return nullptr;
   Link *untaken = nullptr;
   int count = 0;
-  NodeLinkWalk walk(node);
-  for (walk.iter().tohead(); !walk.iter().hitroot(); walk.iter()++) {
-    Link *link = walk.iter().item();
+  for (Link *link : node->Links()) {
     if (!link->_double) {
       if (!untaken)
         untaken = link;

@@ -18,57 +18,36 @@ Node::Node(const LPoint *point) : LPoint(point) {}
 
 Node::~Node() noexcept(false) = default;
 
-DL_Iter<Link *> &Node::LinkIter() {
-  static DL_Iter<Link *> linkiter;
-  return linkiter;
-}
-
 Node *Node::FarNode(Link *link) const {
   return link->GetBeginNode() == this ? link->GetEndNode() : link->GetBeginNode();
 }
 
-void Node::AttachLink(Link *link) { _links.insbegin(link); }
+void Node::AttachLink(Link *link) { _links.AddFront(link); }
 
-void Node::DetachLink(Link *link) {
-  NodeLinkWalk walk(this);
-  if (walk.iter().toitem(link))
-    walk.iter().remove();
-}
+void Node::DetachLink(Link *link) { _links.Remove(link); }
 
 void Node::AbsorbNode(Node *other) {
   if (other == this)
     return;
-  NodeLinkWalk walk(this);
-  {
-    DL_Iter<Link *> otherLinks(&other->_links);
-    while (otherLinks.iterate()) {
-      Link *link = otherLinks.item();
-      if (link->GetEndNode() == other)
-        link->SetEndNode(this);
-      if (link->GetBeginNode() == other)
-        link->SetBeginNode(this);
-    }
-    walk.iter().takeover(&otherLinks);
+  for (Link *link : other->_links) {
+    if (link->GetEndNode() == other)
+      link->SetEndNode(this);
+    if (link->GetBeginNode() == other)
+      link->SetBeginNode(this);
   }
-  walk.iter().Attach();
+  _links.TakeOver(&other->_links);
   delete other;
 }
 
 Link *Node::MostTurningLink(Link *from, LinkSide direction) {
   Node *v = FarNode(from);
   if (_links.count() == 2) {
-    DL_Iter<Link *> iter(&_links);
-    iter.tohead();
-    if (iter.item() == from)
-      iter.totail();
-    Link *other = iter.item();
+    Link *other = _links.first() == from ? _links.last() : _links.first();
     return other->_mark ? nullptr : other;
   }
   Link *choice = nullptr;
   Link *fallback = nullptr;
-  NodeLinkWalk walk(this);
-  for (walk.iter().tohead(); !walk.iter().hitroot(); walk.iter()++) {
-    Link *link = walk.iter().item();
+  for (Link *link : _links) {
     if (link->_mark || link == from)
       continue;
     if (FarNode(link) == v)
@@ -82,9 +61,7 @@ Link *Node::MostTurningLink(Link *from, LinkSide direction) {
 Link *Node::FlattestLink() {
   Link *best = nullptr;
   double bestKey = 0;
-  NodeLinkWalk walk(this);
-  for (walk.iter().tohead(); !walk.iter().hitroot(); walk.iter()++) {
-    Link *link = walk.iter().item();
+  for (Link *link : _links) {
     if (link->_mark)
       continue;
     Node *other = FarNode(link);
@@ -102,9 +79,7 @@ Link *Node::FlattestLink() {
 Link *Node::SteepestLink(int markvalue) {
   Link *best = nullptr;
   double bestKey = 0;
-  NodeLinkWalk walk(this);
-  for (walk.iter().tohead(); !walk.iter().hitroot(); walk.iter()++) {
-    Link *link = walk.iter().item();
+  for (Link *link : _links) {
     if (static_cast<int>(link->_mark) != markvalue)
       continue;
     Node *other = FarNode(link);
@@ -129,9 +104,7 @@ void Node::LinksBySteepness(int markvalue, std::vector<Link *> *out) {
     moreKeys.resize(static_cast<size_t>(_links.count()));
     key = moreKeys.data();
   }
-  DL_Iter<Link *> iter(&_links);
-  while (iter.iterate()) {
-    Link *link = iter.item();
+  for (Link *link : _links) {
     if (static_cast<int>(link->_mark) != markvalue)
       continue;
     Node *other = FarNode(link);
@@ -152,9 +125,8 @@ void Node::LinksBySteepness(int markvalue, std::vector<Link *> *out) {
 }
 
 bool Node::HasLinkMarked(int markvalue) {
-  DL_Iter<Link *> iter(&_links);
-  while (iter.iterate())
-    if (static_cast<int>(iter.item()->_mark) == markvalue)
+  for (Link *link : _links)
+    if (static_cast<int>(link->_mark) == markvalue)
       return true;
   return false;
 }
@@ -162,9 +134,7 @@ bool Node::HasLinkMarked(int markvalue) {
 Link *Node::ContinuingLink(Link *from) {
   const bool fromEndsHere = from->GetEndNode() == this;
   const bool fromBeginsHere = from->GetBeginNode() == this;
-  NodeLinkWalk walk(this);
-  for (walk.iter().tohead(); !walk.iter().hitroot(); walk.iter()++) {
-    Link *link = walk.iter().item();
+  for (Link *link : _links) {
     if (link == from || link->_mark || link->_graphnum != from->_graphnum)
       continue;
     if ((fromEndsHere && link->GetEndNode() != this) ||

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "engine/polygon/dl_list.h"
 #include "engine/polygon/lpoint.h"
+#include "engine/polygon/node_links.h"
 #include "engine/polygon/object_pool.h"
 
 class Link;
@@ -25,7 +25,8 @@ public:
     return *this;
   }
 
-  DL_List<Link *> *GetLinkList() const { return &_links; }
+  // The node's links, newest first.
+  const NodeLinks &Links() const { return _links; }
 
   void AttachLink(Link *link);
   void DetachLink(Link *link);
@@ -46,34 +47,9 @@ public:
   // the node has more than one link, and that link begins here; else null.
   Link *SoleOutLink();
 
-  // The one iterator over a node's links that node operations share; one
-  // walk at a time.
-  static DL_Iter<Link *> &LinkIter();
-
 private:
   // Far node of link seen from this node.
   Node *FarNode(Link *link) const;
 
-  // Held in the node: the walks over a node's links reach them directly.
-  mutable DL_List<Link *> _links;
-};
-
-// Attaches the shared node iterator to a node's link list for one walk and
-// detaches it again however the walk ends, so that an error in the middle
-// of a walk does not leave it attached for every later operation.
-class NodeLinkWalk {
-public:
-  explicit NodeLinkWalk(Node *node) : _iter(Node::LinkIter()) {
-    _iter.Attach(node->GetLinkList());
-  }
-  ~NodeLinkWalk() {
-    if (_iter.attached())
-      _iter.Attach();
-  }
-  NodeLinkWalk(const NodeLinkWalk &) = delete;
-  NodeLinkWalk &operator=(const NodeLinkWalk &) = delete;
-  DL_Iter<Link *> &iter() { return _iter; }
-
-private:
-  DL_Iter<Link *> &_iter;
+  NodeLinks _links;
 };

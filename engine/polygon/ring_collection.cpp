@@ -12,7 +12,7 @@ namespace {
 
 // Gives the ring its own node where it passes through a shared one.
 void SplitOffNode(Node *shared, Link *a, Link *b) {
-  if (shared->GetLinkList()->count() <= 2)
+  if (shared->Links().count() <= 2)
     return;
   Node *own = new Node(shared);
   a->ReplaceNode(shared, own);

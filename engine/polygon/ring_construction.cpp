@@ -22,17 +22,9 @@ std::unique_ptr<Line> LineOn(Link *link) {
   return line;
 }
 
-Link *FirstLink(Node *node) {
-  DL_Iter<Link *> iter(node->GetLinkList());
-  iter.tohead();
-  return iter.item();
-}
+Link *FirstLink(Node *node) { return node->Links().first(); }
 
-Link *LastLink(Node *node) {
-  DL_Iter<Link *> iter(node->GetLinkList());
-  iter.totail();
-  return iter.item();
-}
+Link *LastLink(Node *node) { return node->Links().last(); }
 
 // Puts piece after the last graph of out, uniting the two when the piece is
 // small (the caller decided that).

@@ -171,7 +171,7 @@ ScanBeam::~ScanBeam() noexcept(false) {
     for (const PairCheck &check : *queue)
       Taken(check.upper);
   for (Node *node : _newnodes)
-    if (node->GetLinkList()->empty())
+    if (node->Links().empty())
       delete node;
 }
 
@@ -341,14 +341,11 @@ void ScanBeam::AllYsp() {
 
 bool ScanBeam::TouchingRun(Node *node, std::vector<IScanBeam *> *run) {
   run->clear();
-  {
-    DL_Iter<Link *> links(node->GetLinkList());
-    while (links.iterate()) {
-      IScanBeam *record = links.item()->_beam_record;
-      if (record && record->GetLink() == links.item() &&
-          std::find(run->begin(), run->end(), record) == run->end())
-        run->push_back(record);
-    }
+  for (Link *link : node->Links()) {
+    IScanBeam *record = link->_beam_record;
+    if (record && record->GetLink() == link &&
+        std::find(run->begin(), run->end(), record) == run->end())
+      run->push_back(record);
   }
   if (run->empty())
     return false;

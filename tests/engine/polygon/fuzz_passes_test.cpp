@@ -15,8 +15,8 @@ bool LinksKnowTheirNodes(Graph *graph) {
     if (link->GetBeginNode() == link->GetEndNode())
       return false;
     for (Node *n : {link->GetBeginNode(), link->GetEndNode()}) {
-      DL_Iter<Link *> at(n->GetLinkList());
-      if (!at.has(link))
+      const NodeLinks &at = n->Links();
+      if (std::find(at.begin(), at.end(), link) == at.end())
         return false;
     }
   }

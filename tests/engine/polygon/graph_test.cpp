@@ -24,7 +24,7 @@ TEST_F(GraphTest, NewGraphAndDeletionOfSharedNodes) {
   Node *a = new Node(0, 0), *b = new Node(10, 0);
   graph->AddLink(a, b);
   graph->AddLink(new Link(b, a));
-  EXPECT_EQ(a->GetLinkList()->count(), 2);
+  EXPECT_EQ(a->Links().count(), 2);
   delete graph; // both links and both nodes go (the leak check sees the rest)
 }
 

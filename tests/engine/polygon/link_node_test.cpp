@@ -1,4 +1,7 @@
+#include <algorithm>
+#include <list>
 #include <memory>
+#include <random>
 #include <vector>
 
 #include "engine/polygon/engine_operation.h"
@@ -9,7 +12,13 @@ namespace {
 using LinkTest = EngineTest;
 using NodeTest = EngineTest;
 
-int CountLinks(Node *node) { return node->GetLinkList()->count(); }
+int CountLinks(Node *node) { return node->Links().count(); }
+
+std::vector<Link *> LinksOf(const NodeLinks &links) {
+  return std::vector<Link *>(links.begin(), links.end());
+}
+
+std::vector<Link *> LinksOf(Node *node) { return LinksOf(node->Links()); }
 
 } // namespace
 
@@ -225,6 +234,8 @@ TEST_F(NodeTest, AbsorbAndDetach) {
   EXPECT_EQ(CountLinks(keep), 1);
   keep->AbsorbNode(other); // other is deleted
   EXPECT_EQ(CountLinks(keep), 3); // between twice: it now runs keep -> keep
+  // keep's own first, then other's in their order (newest first).
+  EXPECT_EQ(LinksOf(keep), (std::vector<Link *>{between, between, toFar}));
   EXPECT_EQ(toFar->GetBeginNode(), keep);
   EXPECT_EQ(between->GetBeginNode(), keep);
   EXPECT_EQ(between->GetEndNode(), keep);
@@ -237,7 +248,7 @@ TEST_F(NodeTest, AbsorbAndDetach) {
   delete toFar;
 }
 
-TEST_F(NodeTest, AnErrorInAWalkDoesNotLeaveTheSharedIteratorAttached) {
+TEST_F(NodeTest, AnErrorInAWalkLeavesTheNodesLinksIntact) {
   Node *m = new Node(10, 0);
   Link *from = new Link(new Node(0, 0), m);
   // Newest first in the node's list: the zero-length link is met first and
@@ -245,8 +256,87 @@ TEST_F(NodeTest, AnErrorInAWalkDoesNotLeaveTheSharedIteratorAttached) {
   Link *up = new Link(m, new Node(10, 5));
   Link *zero = new Link(m, new Node(10, 0));
   EXPECT_EQ(ReportOf([&] { m->MostTurningLink(from, LinkSide::LEFT); }), "length = 0");
-  EXPECT_FALSE(Node::LinkIter().attached());
+  EXPECT_EQ(LinksOf(m), (std::vector<Link *>{zero, up, from}));
   EXPECT_NE(m->FlattestLink(), nullptr);
   for (Link *l : {from, zero, up})
     delete l;
+}
+
+// The walks and the ties between links depend on the order of a node's
+// links: newest first, removal keeps the others' order, absorbed links go
+// behind in their order. Checked against a list doing just that, through
+// counts that leave the inline room and come back, with repeats (a link
+// from a node to itself is there twice).
+TEST(NodeLinksTest, KeepsTheOrderOfAListThroughEveryOperation) {
+  Link pool[24];
+  std::mt19937 random(5);
+  auto pick = [&](size_t n) { return static_cast<size_t>(random() % n); };
+  for (int round = 0; round < 200; round++) {
+    NodeLinks links, other;
+    std::list<Link *> model, otherModel;
+    for (int step = 0; step < 60; step++) {
+      const size_t op = pick(8);
+      Link *link = &pool[pick(24)];
+      if (op < 4) {
+        links.AddFront(link);
+        model.push_front(link);
+      } else if (op < 6) {
+        // Mostly a link that is there, its first occurrence goes.
+        if (!model.empty() && op == 4)
+          link = *std::next(model.begin(), static_cast<long>(pick(model.size())));
+        auto at = std::find(model.begin(), model.end(), link);
+        EXPECT_EQ(links.Remove(link), at != model.end());
+        if (at != model.end())
+          model.erase(at);
+      } else if (op == 6) {
+        other.AddFront(link);
+        otherModel.push_front(link);
+      } else if (pick(4) == 0) {
+        links.TakeOver(&other);
+        model.splice(model.end(), otherModel);
+        EXPECT_TRUE(other.empty());
+      }
+      ASSERT_EQ(LinksOf(links), std::vector<Link *>(model.begin(), model.end()))
+          << "round " << round << " step " << step;
+      ASSERT_EQ(links.count(), static_cast<int>(model.size()));
+      if (!model.empty()) {
+        EXPECT_EQ(links.first(), model.front());
+        EXPECT_EQ(links.last(), model.back());
+      }
+    }
+  }
+}
+
+TEST(NodeLinksTest, TakeOverBeyondTheInlineRoomOfBoth) {
+  Link pool[20];
+  NodeLinks links, other;
+  std::vector<Link *> expected;
+  for (int i = 9; i >= 0; i--)
+    links.AddFront(&pool[i]);
+  for (int i = 19; i >= 10; i--)
+    other.AddFront(&pool[i]);
+  links.TakeOver(&other);
+  for (Link &link : pool)
+    expected.push_back(&link);
+  EXPECT_EQ(LinksOf(links), expected);
+  other.TakeOver(&links); // into an empty one
+  EXPECT_EQ(LinksOf(other), expected);
+  EXPECT_TRUE(links.empty());
+  other.TakeOver(&links); // from an empty one: nothing
+  EXPECT_EQ(LinksOf(other), expected);
+  EXPECT_TRUE(other.Remove(&pool[0]));
+  EXPECT_TRUE(other.Remove(&pool[19]));
+  EXPECT_FALSE(other.Remove(&pool[19]));
+  EXPECT_EQ(LinksOf(other), std::vector<Link *>(expected.begin() + 1, expected.end() - 1));
+}
+
+TEST(NodeLinksTest, EndsOfANodeWithoutLinksAreAnEngineError) {
+  EngineHandlerScope handlers;
+  NodeLinks links;
+  EXPECT_THROW(links.first(), GDS_Error);
+  EXPECT_THROW(links.last(), GDS_Error);
+  Link link;
+  links.AddFront(&link);
+  EXPECT_TRUE(links.Remove(&link));
+  EXPECT_THROW(links.first(), GDS_Error);
 }

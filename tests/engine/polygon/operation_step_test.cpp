@@ -64,7 +64,7 @@ TEST_F(OperationStepTest, TwoSquaresTouchingAtACornerBecomeTwoRings) {
     EXPECT_EQ(iter.item()->GetLinkList()->count(), 4);
     // Each ring owns its nodes: two links at every one.
     for (Node *node : NodesOf(iter.item()))
-      EXPECT_EQ(node->GetLinkList()->count(), 2);
+      EXPECT_EQ(node->Links().count(), 2);
   }
 }
 

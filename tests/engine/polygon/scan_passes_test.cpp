@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -31,12 +32,11 @@ bool Consistent(Graph *graph) {
   while (iter.iterate()) {
     Link *link = iter.item();
     for (Node *n : {link->GetBeginNode(), link->GetEndNode()}) {
-      DL_Iter<Link *> at(n->GetLinkList());
-      if (!at.has(link))
+      const NodeLinks &at = n->Links();
+      if (std::find(at.begin(), at.end(), link) == at.end())
         return false;
-      at.tohead();
-      for (; !at.hitroot(); at++)
-        if (at.item()->GetBeginNode() != n && at.item()->GetEndNode() != n)
+      for (Link *other : at)
+        if (other->GetBeginNode() != n && other->GetEndNode() != n)
           return false;
     }
   }
@@ -61,7 +61,7 @@ TEST_F(ScanPassTest, OverlappingSquaresAreSplitAndFlagged) {
   for (auto [x, y] : {MapPoint{10, 5}, MapPoint{5, 10}}) {
     Node *crossing = NodeAt(&graph, x, y);
     ASSERT_NE(crossing, nullptr);
-    EXPECT_EQ(crossing->GetLinkList()->count(), 4);
+    EXPECT_EQ(crossing->Links().count(), 4);
     const double scale = GetEngineParameters().InternalScale();
     EXPECT_EQ(crossing->GetX(), x * scale);
     EXPECT_EQ(crossing->GetY(), y * scale);
@@ -136,7 +136,7 @@ TEST_F(ScanPassTest, SharedEdgesAndTouchingCornersGiveOneNode) {
     for (auto [x, y] : c.shared) {
       Node *node = NodeAt(&graph, x, y);
       ASSERT_NE(node, nullptr) << c.name;
-      EXPECT_EQ(node->GetLinkList()->count(), 4) << c.name;
+      EXPECT_EQ(node->Links().count(), 4) << c.name;
     }
   }
 }
@@ -167,7 +167,7 @@ TEST_F(ScanPassTest, CrossingsAtOneSpotMergeWithoutAnotherRound) {
   for (auto [x, y] : {MapPoint{0, 3}, MapPoint{0, 7}}) {
     Node *crossing = NodeAt(&graph, x, y);
     ASSERT_NE(crossing, nullptr);
-    EXPECT_EQ(crossing->GetLinkList()->count(), 6);
+    EXPECT_EQ(crossing->Links().count(), 6);
   }
 }
 
@@ -203,7 +203,7 @@ TEST_F(ScanPassTest, ANodeJustAboveALinkSplitsIt) {
   EXPECT_EQ(first->GetEndNode(), tip);
   EXPECT_EQ(second->GetBeginNode(), tip);
   EXPECT_EQ(second->_mark, 1u);
-  EXPECT_EQ(tip->GetLinkList()->count(), 4);
+  EXPECT_EQ(tip->Links().count(), 4);
 }
 
 TEST_F(ScanPassTest, ANodeBesideAVerticalLinkNeedsTheTurnedPass) {
@@ -218,7 +218,7 @@ TEST_F(ScanPassTest, ANodeBesideAVerticalLinkNeedsTheTurnedPass) {
   EXPECT_EQ(LinkCount(&graph), 8);
   Node *tip = NodeAt(&graph, 10.05, 5);
   ASSERT_NE(tip, nullptr);
-  EXPECT_EQ(tip->GetLinkList()->count(), 4);
+  EXPECT_EQ(tip->Links().count(), 4);
   // Turning back restores coordinates exactly.
   EXPECT_EQ(tip->GetX(), 10.05 * 10000);
   EXPECT_EQ(NodeAt(&graph, 10, 10)->GetX(), 100000.0);
