@@ -158,6 +158,7 @@ int CrossOrder(IScanBeam *a, IScanBeam *b) {
 
 ScanBeam::ScanBeam(ScanMode mode)
     : _mode(mode), _kinetic(mode == ScanMode::NODE_TO_LINK || mode == ScanMode::LINK_CROSSINGS),
+      _fixedEnds(mode != ScanMode::HOLE_LINKING),
       _BI(this) {}
 
 ScanBeam::~ScanBeam() noexcept(false) {
@@ -324,7 +325,7 @@ void ScanBeam::NewStep(Node *node) {
 
 double ScanBeam::Ysp(IScanBeam *record) {
   if (record->_ysp_step != _step) {
-    if (_kinetic)
+    if (_fixedEnds)
       record->Calc_Ysp_Fixed(_step_node, _step_x, _step_y);
     else
       record->Calc_Ysp_At(_step_node, _step_x, _step_y);

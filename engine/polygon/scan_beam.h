@@ -39,9 +39,10 @@ public:
 
   // The same three on the ends the link had when the record came. The
   // node-to-link and crossing sweeps never move the ends of a link while its
-  // record is in the beam (a link is split only as its record leaves), so
-  // there these read the copies instead of following the link to its nodes.
-  // Hole linking does move them and keeps to the link.
+  // record is in the beam (a link is split only as its record leaves), and
+  // the flag sweep changes only flags, so there these read the copies
+  // instead of following the link to its nodes. Hole linking does move them
+  // and keeps to the link.
   void Calc_Ysp_Fixed(const Node *node, double x, double y) { _ysp = YspFixedAt(node, x, y); }
   double YspFixedAt(const Node *node, double x, double y) const {
     if (node == _begin || node == _end || _bx == _ex)
@@ -161,6 +162,10 @@ private:
   // The node-to-link and crossing sweeps: links keep their ends while in
   // the beam, and the order is kept up by pair checks.
   bool _kinetic;
+  // Every sweep but hole linking leaves the ends of the links in the beam
+  // where they were when their records came: heights are worked out from
+  // the records' copies of the ends, without following the links.
+  bool _fixedEnds;
   BeamIndex _index;
   std::vector<PairCheck> _events; // a heap by x
   std::vector<PairCheck> _checkNow;
