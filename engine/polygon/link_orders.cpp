@@ -18,6 +18,13 @@ double SquaredLength(const Link *link) {
   return dx * dx + dy * dy;
 }
 
+void Clear(Link *link, ClearMarks clear) {
+  if (clear != ClearMarks::NONE)
+    link->_mark = 0;
+  if (clear == ClearMarks::MARK_AND_DOUBLE)
+    link->_double = 0;
+}
+
 } // namespace
 
 int ByBeginNodeX(Link *a, Link *b) {
@@ -52,10 +59,7 @@ int ByGraphNumber(Link *a, Link *b) { return Ascending(a->_graphnum, b->_graphnu
 
 void SortByBeginNodeX(DL_Iter<Link *> *iter, ClearMarks clear) {
   iter->sortitemsbykey([clear](Link *link) {
-    if (clear != ClearMarks::NONE)
-      link->_mark = 0;
-    if (clear == ClearMarks::MARK_AND_DOUBLE)
-      link->_double = 0;
+    Clear(link, clear);
     const Node *node = link->GetBeginNode();
     return std::pair<double, double>(node->GetX(), -node->GetY());
   }, [](Link *link) { __builtin_prefetch(link->GetBeginNode()); });
@@ -63,10 +67,7 @@ void SortByBeginNodeX(DL_Iter<Link *> *iter, ClearMarks clear) {
 
 void SortByTopThenLeft(DL_Iter<Link *> *iter, ClearMarks clear) {
   iter->sortitemsbykey([clear](Link *link) {
-    if (clear != ClearMarks::NONE)
-      link->_mark = 0;
-    if (clear == ClearMarks::MARK_AND_DOUBLE)
-      link->_double = 0;
+    Clear(link, clear);
     const Node *b = link->GetBeginNode();
     const Node *e = link->GetEndNode();
     return std::pair<double, double>(-std::max(b->GetY(), e->GetY()),

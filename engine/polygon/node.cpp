@@ -18,7 +18,7 @@ Node::Node(const LPoint *point) : LPoint(point) {}
 
 Node::~Node() noexcept(false) = default;
 
-Node *Node::FarNode(Link *link) const {
+Node *Node::FarNode(const Link *link) const {
   return link->GetBeginNode() == this ? link->GetEndNode() : link->GetBeginNode();
 }
 
@@ -58,16 +58,20 @@ Link *Node::MostTurningLink(Link *from, LinkSide direction) {
   return choice ? choice : fallback;
 }
 
+double Node::SlopeTo(const Link *link) const {
+  const Node *other = FarNode(link);
+  const double dx = other->GetX() - _x;
+  const double dy = other->GetY() - _y;
+  return dx == 0 ? (dy > 0 ? kLargest : -kLargest) : dy / dx;
+}
+
 Link *Node::FlattestLink() {
   Link *best = nullptr;
   double bestKey = 0;
   for (Link *link : _links) {
     if (link->_mark)
       continue;
-    Node *other = FarNode(link);
-    const double dx = other->GetX() - _x;
-    const double dy = other->GetY() - _y;
-    const double key = dx == 0 ? kLargest : DoubleAbs(dy / dx);
+    const double key = DoubleAbs(SlopeTo(link));
     if (!best || key < bestKey) {
       best = link;
       bestKey = key;
@@ -82,10 +86,7 @@ Link *Node::SteepestLink(int markvalue) {
   for (Link *link : _links) {
     if (static_cast<int>(link->_mark) != markvalue)
       continue;
-    Node *other = FarNode(link);
-    const double dx = other->GetX() - _x;
-    const double dy = other->GetY() - _y;
-    const double key = dx == 0 ? (dy > 0 ? kLargest : -kLargest) : dy / dx;
+    const double key = SlopeTo(link);
     if (!best || key > bestKey) {
       best = link;
       bestKey = key;
@@ -107,10 +108,7 @@ void Node::LinksBySteepness(int markvalue, std::vector<Link *> *out) {
   for (Link *link : _links) {
     if (static_cast<int>(link->_mark) != markvalue)
       continue;
-    Node *other = FarNode(link);
-    const double dx = other->GetX() - _x;
-    const double dy = other->GetY() - _y;
-    const double k = dx == 0 ? (dy > 0 ? kLargest : -kLargest) : dy / dx;
+    const double k = SlopeTo(link);
     size_t i = out->size();
     out->push_back(link);
     // Stable: a link goes before the earlier ones only when strictly steeper.

@@ -49,7 +49,10 @@ public:
 
 private:
   // Far node of link seen from this node.
-  Node *FarNode(Link *link) const;
+  Node *FarNode(const Link *link) const;
+  // dy/dx from this node to the far node of link; verticals rank as the
+  // steepest up or down.
+  double SlopeTo(const Link *link) const;
 
   NodeLinks _links;
 };
