@@ -21,10 +21,7 @@ uint32_t applyRop3(unsigned code, uint32_t p, uint32_t s, uint32_t d)
     return 0xFF000000u | (out & 0xFFFFFF);
 }
 
-bool usesSource(unsigned code)
-{
-    return ((code >> 2) & 0x33) != (code & 0x33);
-}
+bool usesSource(unsigned code) { return ((code >> 2) & 0x33) != (code & 0x33); }
 
 } // namespace
 
@@ -48,7 +45,8 @@ BOOL BitBlt(HDC hdest, int x, int y, int width, int height, HDC hsource, int sx,
     const int64_t i0 = std::max<int64_t>({0, -int64_t(x), needSource ? -int64_t(sx) : 0});
     const int64_t j0 = std::max<int64_t>({0, -int64_t(y), needSource ? -int64_t(sy) : 0});
     const int64_t i1 = std::min<int64_t>({width, dest->width - int64_t(x), needSource ? srcW - sx : width});
-    const int64_t j1 = std::min<int64_t>({height, dest->height - int64_t(y), needSource ? srcH - sy : height});
+    const int64_t j1 =
+        std::min<int64_t>({height, dest->height - int64_t(y), needSource ? srcH - sy : height});
     if (i0 >= i1 || j0 >= j1)
         return TRUE;
     // A copy of the source block, so that an overlapping transfer within one
@@ -63,7 +61,8 @@ BOOL BitBlt(HDC hdest, int x, int y, int width, int height, HDC hsource, int sx,
     const uint32_t pattern = dest->brushRgb;
     for (int64_t j = j0; j < j1; ++j) {
         uint32_t *row = dest->Row(int(y + j));
-        const auto *srow = needSource ? reinterpret_cast<const uint32_t *>(block.constScanLine(int(j - j0))) : nullptr;
+        const auto *srow =
+            needSource ? reinterpret_cast<const uint32_t *>(block.constScanLine(int(j - j0))) : nullptr;
         for (int64_t i = i0; i < i1; ++i) {
             uint32_t &d = row[x + i];
             d = applyRop3(code, pattern, srow ? srow[i - i0] : 0, d);

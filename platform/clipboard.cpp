@@ -35,7 +35,7 @@ struct State {
     // The contents are another program's (at start too): data holds only
     // conversions of them, made on request.
     bool imported = true;
-    uint64_t seenChanges = 0; // of qtChanges
+    uint64_t seenChanges = 0;             // of qtChanges
     std::vector<std::string> formatNames; // index i: format CF_FIRST_REGISTERED + i
 };
 
@@ -137,7 +137,8 @@ void publish(State &s)
         if (format == CF_TEXT) {
             const QByteArray bytes = blockBytes(handle);
             const qsizetype end = bytes.indexOf('\0');
-            mime->setText(FromWindows1252(std::string_view(bytes.constData(), size_t(end < 0 ? bytes.size() : end))));
+            mime->setText(
+                FromWindows1252(std::string_view(bytes.constData(), size_t(end < 0 ? bytes.size() : end))));
         } else if (format == CF_BITMAP) {
             mime->setImageData(GetBitmapImage(handle));
         } else if (format == CF_ENHMETAFILE) {
@@ -202,17 +203,18 @@ bool foreignHas(State &s, UINT format)
     if (!mime)
         return false;
     switch (format) {
-    case CF_TEXT: return mime->hasText();
-    case CF_BITMAP: return mime->hasImage();
-    case CF_ENHMETAFILE: return mime->hasFormat(kSvgMime);
-    default: return mime->hasFormat(mimeOf(s, format));
+    case CF_TEXT:
+        return mime->hasText();
+    case CF_BITMAP:
+        return mime->hasImage();
+    case CF_ENHMETAFILE:
+        return mime->hasFormat(kSvgMime);
+    default:
+        return mime->hasFormat(mimeOf(s, format));
     }
 }
 
-bool heldByCaller(const State &s)
-{
-    return s.open && s.openThread == std::this_thread::get_id();
-}
+bool heldByCaller(const State &s) { return s.open && s.openThread == std::this_thread::get_id(); }
 
 } // namespace
 

@@ -7,17 +7,16 @@
 namespace {
 
 struct Weight {
-    uint16_t primary;  // 0: ignored at the first level
-    uint8_t accent;    // 0 for a base letter
-    uint8_t upper;     // 1 for an upper-case letter
+    uint16_t primary; // 0: ignored at the first level
+    uint8_t accent;   // 0 for a base letter
+    uint8_t upper;    // 1 for an upper-case letter
 };
 
 // Base letter of Windows-1252 accented letters 0xC0-0xFF.
-constexpr const char *kLatin1Base =
-    "AAAAAAACEEEEIIII" // C0-CF
-    "DNOOOOO*OUUUUYTs" // D0-DF
-    "aaaaaaaceeeeiiii" // E0-EF
-    "dnooooo/ouuuuyty"; // F0-FF
+constexpr const char *kLatin1Base = "AAAAAAACEEEEIIII"  // C0-CF
+                                    "DNOOOOO*OUUUUYTs"  // D0-DF
+                                    "aaaaaaaceeeeiiii"  // E0-EF
+                                    "dnooooo/ouuuuyty"; // F0-FF
 
 Weight letterWeight(char base, uint8_t accent)
 {
@@ -35,18 +34,30 @@ Weight weightOf(unsigned char c)
     if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))
         return letterWeight(char(c), 0);
     switch (c) {
-    case 0x8A: return letterWeight('S', 1); // S caron
-    case 0x9A: return letterWeight('s', 1);
-    case 0x8E: return letterWeight('Z', 1); // Z caron
-    case 0x9E: return letterWeight('z', 1);
-    case 0x9F: return letterWeight('Y', 2); // Y diaeresis
-    case 0x8C: return letterWeight('O', 8); // OE ligature sorts with O
-    case 0x9C: return letterWeight('o', 8);
-    case 0x83: return letterWeight('f', 1); // f hook
-    case 0xB2: return Weight{0x202, 1, 0};  // superscript digits
-    case 0xB3: return Weight{0x203, 1, 0};
-    case 0xB9: return Weight{0x201, 1, 0};
-    default: break;
+    case 0x8A:
+        return letterWeight('S', 1); // S caron
+    case 0x9A:
+        return letterWeight('s', 1);
+    case 0x8E:
+        return letterWeight('Z', 1); // Z caron
+    case 0x9E:
+        return letterWeight('z', 1);
+    case 0x9F:
+        return letterWeight('Y', 2); // Y diaeresis
+    case 0x8C:
+        return letterWeight('O', 8); // OE ligature sorts with O
+    case 0x9C:
+        return letterWeight('o', 8);
+    case 0x83:
+        return letterWeight('f', 1); // f hook
+    case 0xB2:
+        return Weight{0x202, 1, 0}; // superscript digits
+    case 0xB3:
+        return Weight{0x203, 1, 0};
+    case 0xB9:
+        return Weight{0x201, 1, 0};
+    default:
+        break;
     }
     if (c >= 0xC0) {
         const char base = kLatin1Base[c - 0xC0];
@@ -56,10 +67,7 @@ Weight weightOf(unsigned char c)
     return Weight{uint16_t(0x100 + c), 0, 0}; // symbols, in code order
 }
 
-int sign(int v)
-{
-    return v < 0 ? -1 : (v > 0 ? 1 : 0);
-}
+int sign(int v) { return v < 0 ? -1 : (v > 0 ? 1 : 0); }
 
 // Compares one level: the weights picked by 'field' of the characters that
 // are not ignored, in order.
@@ -109,8 +117,10 @@ int compare(const char *a, const char *b, bool withCase)
         return sign(std::strcmp(a, b));
     for (size_t i = 0;; ++i) {
         unsigned char c = uint8_t(a[i]), d = uint8_t(b[i]);
-        if (c >= 'A' && c <= 'Z') c += 32;
-        if (d >= 'A' && d <= 'Z') d += 32;
+        if (c >= 'A' && c <= 'Z')
+            c += 32;
+        if (d >= 'A' && d <= 'Z')
+            d += 32;
         if (c != d || c == 0)
             return sign(int(c) - int(d));
     }
@@ -118,12 +128,6 @@ int compare(const char *a, const char *b, bool withCase)
 
 } // namespace
 
-int lstrcmpA(const char *a, const char *b)
-{
-    return compare(a, b, true);
-}
+int lstrcmpA(const char *a, const char *b) { return compare(a, b, true); }
 
-int lstrcmpiA(const char *a, const char *b)
-{
-    return compare(a, b, false);
-}
+int lstrcmpiA(const char *a, const char *b) { return compare(a, b, false); }

@@ -11,10 +11,7 @@
 
 namespace gdi {
 
-DeviceContext *FindDC(HDC dc)
-{
-    return FindAs<DeviceContext>(dc, Kind::DC);
-}
+DeviceContext *FindDC(HDC dc) { return FindAs<DeviceContext>(dc, Kind::DC); }
 
 bool DeviceContext::Begin()
 {
@@ -62,11 +59,16 @@ const DashPattern *dashPattern(int style)
     static const DashPattern dashDot{{9, 6, 3, 6}, 4};
     static const DashPattern dashDotDot{{9, 3, 3, 3, 3, 3}, 6};
     switch (style) {
-    case PS_DASH: return &dash;
-    case PS_DOT: return &dot;
-    case PS_DASHDOT: return &dashDot;
-    case PS_DASHDOTDOT: return &dashDotDot;
-    default: return nullptr;
+    case PS_DASH:
+        return &dash;
+    case PS_DOT:
+        return &dot;
+    case PS_DASHDOT:
+        return &dashDot;
+    case PS_DASHDOTDOT:
+        return &dashDotDot;
+    default:
+        return nullptr;
     }
 }
 
@@ -249,15 +251,9 @@ bool isImageFormatUsable(const QImage &image)
 
 } // namespace
 
-HDC CreateCompatibleDC(HDC)
-{
-    return gdi::Add(newContext(true, nullptr));
-}
+HDC CreateCompatibleDC(HDC) { return gdi::Add(newContext(true, nullptr)); }
 
-HBITMAP CreateCompatibleBitmap(HDC, int width, int height)
-{
-    return CreateBitmapOfSize(width, height);
-}
+HBITMAP CreateCompatibleBitmap(HDC, int width, int height) { return CreateBitmapOfSize(width, height); }
 
 HDC CreateImageDC(QImage *image)
 {
@@ -321,11 +317,16 @@ DWORD GetObjectType(HGDIOBJ object)
     if (!o)
         return 0;
     switch (o->kind) {
-    case gdi::Kind::Pen: return OBJ_PEN;
-    case gdi::Kind::Brush: return OBJ_BRUSH;
-    case gdi::Kind::Bitmap: return OBJ_BITMAP;
-    case gdi::Kind::DC: return static_cast<DeviceContext *>(o)->memory ? OBJ_MEMDC : OBJ_DC;
-    case gdi::Kind::Font: return OBJ_FONT;
+    case gdi::Kind::Pen:
+        return OBJ_PEN;
+    case gdi::Kind::Brush:
+        return OBJ_BRUSH;
+    case gdi::Kind::Bitmap:
+        return OBJ_BITMAP;
+    case gdi::Kind::DC:
+        return static_cast<DeviceContext *>(o)->memory ? OBJ_MEMDC : OBJ_DC;
+    case gdi::Kind::Font:
+        return OBJ_FONT;
     }
     return 0;
 }
@@ -370,10 +371,7 @@ int SetROP2(HDC hdc, int rop2)
     return replaceSetting(hdc, &DeviceContext::rop2, rop2, 0);
 }
 
-int GetROP2(HDC hdc)
-{
-    return setting(hdc, &DeviceContext::rop2, 0);
-}
+int GetROP2(HDC hdc) { return setting(hdc, &DeviceContext::rop2, 0); }
 
 int SetBkMode(HDC hdc, int mode)
 {
@@ -382,30 +380,21 @@ int SetBkMode(HDC hdc, int mode)
     return replaceSetting(hdc, &DeviceContext::bkMode, mode, 0);
 }
 
-int GetBkMode(HDC hdc)
-{
-    return setting(hdc, &DeviceContext::bkMode, 0);
-}
+int GetBkMode(HDC hdc) { return setting(hdc, &DeviceContext::bkMode, 0); }
 
 COLORREF SetBkColor(HDC hdc, COLORREF color)
 {
     return replaceSetting(hdc, &DeviceContext::bkColor, COLORREF(color & 0xFFFFFF), CLR_INVALID);
 }
 
-COLORREF GetBkColor(HDC hdc)
-{
-    return setting(hdc, &DeviceContext::bkColor, CLR_INVALID);
-}
+COLORREF GetBkColor(HDC hdc) { return setting(hdc, &DeviceContext::bkColor, CLR_INVALID); }
 
 COLORREF SetTextColor(HDC hdc, COLORREF color)
 {
     return replaceSetting(hdc, &DeviceContext::textColor, COLORREF(color & 0xFFFFFF), CLR_INVALID);
 }
 
-COLORREF GetTextColor(HDC hdc)
-{
-    return setting(hdc, &DeviceContext::textColor, CLR_INVALID);
-}
+COLORREF GetTextColor(HDC hdc) { return setting(hdc, &DeviceContext::textColor, CLR_INVALID); }
 
 COLORREF SetPixel(HDC hdc, int x, int y, COLORREF color)
 {
@@ -462,8 +451,8 @@ struct ShapeBox {
 
 ShapeBox shapeBox(const DeviceContext *dc, int left, int top, int right, int bottom)
 {
-    ShapeBox box{std::min(left, right), std::min(top, bottom), std::max(left, right),
-                 std::max(top, bottom), dc->penStyle != PS_NULL};
+    ShapeBox box{std::min(left, right), std::min(top, bottom), std::max(left, right), std::max(top, bottom),
+                 dc->penStyle != PS_NULL};
     if (!box.pen) {
         --box.r;
         --box.b;
@@ -569,7 +558,8 @@ BOOL Ellipse(HDC hdc, int left, int top, int right, int bottom)
         for (int64_t x = x0; x < x1; ++x) {
             if (!inside(x, y))
                 continue;
-            const bool border = !inside(x - 1, y) || !inside(x + 1, y) || !inside(x, y - 1) || !inside(x, y + 1);
+            const bool border =
+                !inside(x - 1, y) || !inside(x + 1, y) || !inside(x, y - 1) || !inside(x, y + 1);
             if (pen && border)
                 dc->PutRop(int(x), int(y), dc->penRgb);
             else if (!dc->brushNull)
@@ -584,9 +574,13 @@ int GetDeviceCaps(HDC hdc, int index)
         return 0;
     // Every raster context here is compatible with the screen.
     switch (index) {
-    case TECHNOLOGY: return DT_RASDISPLAY;
-    case BITSPIXEL: return 32;
-    case PLANES: return 1;
-    default: return ScreenMetric(index);
+    case TECHNOLOGY:
+        return DT_RASDISPLAY;
+    case BITSPIXEL:
+        return 32;
+    case PLANES:
+        return 1;
+    default:
+        return ScreenMetric(index);
     }
 }

@@ -111,7 +111,7 @@ namespace gdi {
 // table look-up per pixel; everyone else goes through the functions above.
 struct DeviceContext : Object {
     DeviceContext() : Object(Kind::DC) {}
-    bool memory = false;  // made by CreateCompatibleDC
+    bool memory = false; // made by CreateCompatibleDC
     QImage *target = nullptr;
     uint32_t bitmap = 0;
     uint32_t pen = 0;
@@ -142,7 +142,10 @@ struct DeviceContext : Object {
     // there is nothing to draw into.
     bool Begin();
 
-    bool Inside(int x, int y) const { return unsigned(x) < unsigned(width) && unsigned(y) < unsigned(height); }
+    bool Inside(int x, int y) const
+    {
+        return unsigned(x) < unsigned(width) && unsigned(y) < unsigned(height);
+    }
     uint32_t *Row(int y) const { return reinterpret_cast<uint32_t *>(bits + y * bytesPerLine); }
     // Writes one pixel as is (SetPixel's rule); nothing outside the image.
     void Put(int x, int y, uint32_t rgb)
@@ -170,9 +173,6 @@ constexpr uint32_t ToPixel(COLORREF c)
 {
     return 0xFF000000u | ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
 }
-constexpr COLORREF FromPixel(uint32_t p)
-{
-    return ((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16);
-}
+constexpr COLORREF FromPixel(uint32_t p) { return ((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16); }
 
 } // namespace gdi

@@ -48,11 +48,21 @@ std::string FileErrorText(FileOperation operation, int error, const std::string 
 {
     const char *what = "";
     switch (operation) {
-    case FileOperation::Open: what = "Unable to open the file"; break;
-    case FileOperation::Create: what = "Unable to create the file"; break;
-    case FileOperation::Read: what = "An error occurred while reading the file"; break;
-    case FileOperation::Write: what = "An error occurred while writing the file"; break;
-    case FileOperation::Close: what = "An error occurred while closing the file"; break;
+    case FileOperation::Open:
+        what = "Unable to open the file";
+        break;
+    case FileOperation::Create:
+        what = "Unable to create the file";
+        break;
+    case FileOperation::Read:
+        what = "An error occurred while reading the file";
+        break;
+    case FileOperation::Write:
+        what = "An error occurred while writing the file";
+        break;
+    case FileOperation::Close:
+        what = "An error occurred while closing the file";
+        break;
     }
     return std::string(what) + " \"" + path + "\": " + systemReason(error) + ".";
 }
@@ -60,10 +70,7 @@ std::string FileErrorText(FileOperation operation, int error, const std::string 
 // ---------------------------------------------------------------------------
 // File
 
-File::~File()
-{
-    Abandon();
-}
+File::~File() { Abandon(); }
 
 bool File::fail(int error)
 {
@@ -105,8 +112,8 @@ bool File::Open(const std::string &path, Mode mode)
         static std::atomic<unsigned> counter{0};
         const std::string target = resolvedTarget(path);
         for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
-            tempPath_ = target + ".tmp" + std::to_string(getpid()) + "." +
-                        std::to_string(counter.fetch_add(1));
+            tempPath_ =
+                target + ".tmp" + std::to_string(getpid()) + "." + std::to_string(counter.fetch_add(1));
             fd_ = ::open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (fd_ < 0 && errno != EEXIST)
                 break;
@@ -202,15 +209,9 @@ bool File::Write(const void *buffer, size_t count)
     return true;
 }
 
-uint64_t File::Size() const
-{
-    return size_;
-}
+uint64_t File::Size() const { return size_; }
 
-uint64_t File::Position() const
-{
-    return position_;
-}
+uint64_t File::Position() const { return position_; }
 
 bool File::Flush()
 {

@@ -67,10 +67,7 @@ const gdi::Font *selectedFont(const gdi::DeviceContext *dc)
     return gdi::FindAs<gdi::Font>(dc->font, gdi::Kind::Font);
 }
 
-bool hasTarget(const gdi::DeviceContext *dc)
-{
-    return dc->target && !dc->target->isNull();
-}
+bool hasTarget(const gdi::DeviceContext *dc) { return dc->target && !dc->target->isNull(); }
 
 QColor toColor(COLORREF c, int alpha = 255)
 {

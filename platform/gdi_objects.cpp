@@ -65,8 +65,8 @@ void makeStockObjects()
 {
     Table &t = table();
     std::lock_guard lock(t.mutex);
-    const COLORREF greys[] = {RGB(255, 255, 255), RGB(192, 192, 192), RGB(128, 128, 128),
-                              RGB(64, 64, 64), RGB(0, 0, 0)};
+    const COLORREF greys[] = {RGB(255, 255, 255), RGB(192, 192, 192), RGB(128, 128, 128), RGB(64, 64, 64),
+                              RGB(0, 0, 0)};
     for (int i = WHITE_BRUSH; i <= BLACK_BRUSH; ++i) {
         auto *b = new Brush;
         b->color = greys[i];

@@ -22,10 +22,7 @@ struct Heap {
     size_t total;       // bytes in use, for the maximum
 };
 
-BlockHeader *headerOf(const void *block)
-{
-    return static_cast<BlockHeader *>(const_cast<void *>(block)) - 1;
-}
+BlockHeader *headerOf(const void *block) { return static_cast<BlockHeader *>(const_cast<void *>(block)) - 1; }
 
 void link(Heap *h, BlockHeader *b)
 {
@@ -82,7 +79,7 @@ void *HeapAlloc(HANDLE heap, DWORD flags, size_t bytes)
     if (!h || bytes > SIZE_MAX - sizeof(BlockHeader) || !fits(h, 0, bytes))
         return nullptr;
     void *raw = (flags & HEAP_ZERO_MEMORY) ? std::calloc(1, sizeof(BlockHeader) + bytes)
-                                            : std::malloc(sizeof(BlockHeader) + bytes);
+                                           : std::malloc(sizeof(BlockHeader) + bytes);
     if (!raw)
         return nullptr;
     auto *b = static_cast<BlockHeader *>(raw);

@@ -76,15 +76,9 @@ bool makeItem(Table &t, HMENU menu, UINT flags, uintptr_t id, const char *text, 
 
 } // namespace
 
-HMENU CreateMenu()
-{
-    return create(false);
-}
+HMENU CreateMenu() { return create(false); }
 
-HMENU CreatePopupMenu()
-{
-    return create(true);
-}
+HMENU CreatePopupMenu() { return create(true); }
 
 BOOL DestroyMenu(HMENU menu)
 {

@@ -27,12 +27,18 @@ MessageBoxHook &currentHook()
 std::vector<int> buttonsOf(UINT type)
 {
     switch (type & 0x0F) {
-    case MB_OKCANCEL: return {IDOK, IDCANCEL};
-    case MB_ABORTRETRYIGNORE: return {IDABORT, IDRETRY, IDIGNORE};
-    case MB_YESNOCANCEL: return {IDYES, IDNO, IDCANCEL};
-    case MB_YESNO: return {IDYES, IDNO};
-    case MB_RETRYCANCEL: return {IDRETRY, IDCANCEL};
-    default: return {IDOK};
+    case MB_OKCANCEL:
+        return {IDOK, IDCANCEL};
+    case MB_ABORTRETRYIGNORE:
+        return {IDABORT, IDRETRY, IDIGNORE};
+    case MB_YESNOCANCEL:
+        return {IDYES, IDNO, IDCANCEL};
+    case MB_YESNO:
+        return {IDYES, IDNO};
+    case MB_RETRYCANCEL:
+        return {IDRETRY, IDCANCEL};
+    default:
+        return {IDOK};
     }
 }
 
@@ -50,17 +56,28 @@ int showQtBox(const MessageBoxRequest &r)
     box.setWindowTitle(FromWindows1252(r.caption));
     box.setText(FromWindows1252(r.text));
     switch (r.type & 0xF0) {
-    case MB_ICONHAND: box.setIcon(QMessageBox::Critical); break;
-    case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
-    case MB_ICONEXCLAMATION: box.setIcon(QMessageBox::Warning); break;
-    case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
-    default: break;
+    case MB_ICONHAND:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MB_ICONQUESTION:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MB_ICONEXCLAMATION:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MB_ICONINFORMATION:
+        box.setIcon(QMessageBox::Information);
+        break;
+    default:
+        break;
     }
-    struct Map { int id; QMessageBox::StandardButton button; };
+    struct Map {
+        int id;
+        QMessageBox::StandardButton button;
+    };
     static constexpr Map kMap[] = {
-        {IDOK, QMessageBox::Ok},       {IDCANCEL, QMessageBox::Cancel},
-        {IDABORT, QMessageBox::Abort}, {IDRETRY, QMessageBox::Retry},
-        {IDIGNORE, QMessageBox::Ignore}, {IDYES, QMessageBox::Yes},
+        {IDOK, QMessageBox::Ok},       {IDCANCEL, QMessageBox::Cancel}, {IDABORT, QMessageBox::Abort},
+        {IDRETRY, QMessageBox::Retry}, {IDIGNORE, QMessageBox::Ignore}, {IDYES, QMessageBox::Yes},
         {IDNO, QMessageBox::No},
     };
     const int def = DefaultMessageBoxAnswer(r.type);

@@ -28,9 +28,9 @@ using Profile = std::vector<Section>;
 // The regional conventions that WIN.INI's [intl] section answers when the
 // file does not set them.
 constexpr std::pair<const char *, const char *> kIntlDefaults[] = {
-    {"iDigits", "2"}, {"iCurrDigits", "2"}, {"sDecimal", "."},  {"sThousand", " "},
-    {"sDate", "/"},   {"sTime", ":"},       {"iLzero", "1"},    {"sList", ";"},
-    {"iCurrency", "1"}, {"iNegCurr", "5"},  {"sCurrency", "$"},
+    {"iDigits", "2"},   {"iCurrDigits", "2"}, {"sDecimal", "."},  {"sThousand", " "},
+    {"sDate", "/"},     {"sTime", ":"},       {"iLzero", "1"},    {"sList", ";"},
+    {"iCurrency", "1"}, {"iNegCurr", "5"},    {"sCurrency", "$"},
 };
 
 std::mutex &profileMutex()
@@ -41,8 +41,7 @@ std::mutex &profileMutex()
 
 bool equalNoCase(std::string_view a, std::string_view b)
 {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
                return lower(x) == lower(y);
            });
@@ -72,9 +71,8 @@ Profile parse(const QByteArray &bytes)
             continue;
         if (line.front() == '[') {
             const size_t close = line.find(']');
-            p.push_back(Section{std::string(trim(line.substr(1, close == std::string_view::npos
-                                                                     ? line.size() - 1
-                                                                     : close - 1))),
+            p.push_back(Section{std::string(trim(line.substr(
+                                    1, close == std::string_view::npos ? line.size() - 1 : close - 1))),
                                 {}});
             continue;
         }
@@ -218,8 +216,8 @@ std::string ProfilePath(const char *fileName)
     return (QString::fromStdString(ProfileFolder()) + QLatin1Char('/') + name).toStdString();
 }
 
-DWORD GetPrivateProfileStringA(const char *section, const char *key, const char *defaultValue,
-                               char *buffer, DWORD size, const char *fileName)
+DWORD GetPrivateProfileStringA(const char *section, const char *key, const char *defaultValue, char *buffer,
+                               DWORD size, const char *fileName)
 {
     const std::string path = ProfilePath(fileName);
     std::lock_guard lock(profileMutex());
@@ -238,8 +236,7 @@ DWORD GetPrivateProfileStringA(const char *section, const char *key, const char 
         return copyList(names, buffer, size);
     }
     std::optional<std::string> v = lookup(p, path, section, key);
-    return copyText(v ? unquote(*v) : std::string(trim(defaultValue ? defaultValue : "")), buffer,
-                    size);
+    return copyText(v ? unquote(*v) : std::string(trim(defaultValue ? defaultValue : "")), buffer, size);
 }
 
 UINT GetPrivateProfileIntA(const char *section, const char *key, int defaultValue, const char *fileName)
@@ -252,8 +249,7 @@ UINT GetPrivateProfileIntA(const char *section, const char *key, int defaultValu
     return UINT(std::atoi(text));
 }
 
-BOOL WritePrivateProfileStringA(const char *section, const char *key, const char *value,
-                                const char *fileName)
+BOOL WritePrivateProfileStringA(const char *section, const char *key, const char *value, const char *fileName)
 {
     if (!section)
         return FALSE;
@@ -281,7 +277,8 @@ BOOL WritePrivateProfileStringA(const char *section, const char *key, const char
         // A line break inside a value would split it into lines of its own
         // on the next read.
         std::string v = value;
-        std::replace_if(v.begin(), v.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+        std::replace_if(
+            v.begin(), v.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
         if (it != s->entries.end())
             it->value = v;
         else

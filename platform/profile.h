@@ -17,20 +17,19 @@
 // list ended by a further zero; section null: the names of all sections,
 // likewise. Returns the number of characters placed, without the final zero
 // (size - 1, or size - 2 for lists, when the buffer was too small).
-DWORD GetPrivateProfileStringA(const char *section, const char *key, const char *defaultValue,
-                               char *buffer, DWORD size, const char *fileName);
+DWORD GetPrivateProfileStringA(const char *section, const char *key, const char *defaultValue, char *buffer,
+                               DWORD size, const char *fileName);
 // The value's leading decimal number (as atoi reads it); the default when
 // the key is missing.
-UINT GetPrivateProfileIntA(const char *section, const char *key, int defaultValue,
-                           const char *fileName);
+UINT GetPrivateProfileIntA(const char *section, const char *key, int defaultValue, const char *fileName);
 // value null deletes the key; key null deletes the section. The file is
 // written atomically (a temporary file renamed over it).
 BOOL WritePrivateProfileStringA(const char *section, const char *key, const char *value,
                                 const char *fileName);
 
 // The same on WIN.INI.
-DWORD GetProfileStringA(const char *section, const char *key, const char *defaultValue,
-                        char *buffer, DWORD size);
+DWORD GetProfileStringA(const char *section, const char *key, const char *defaultValue, char *buffer,
+                        DWORD size);
 UINT GetProfileIntA(const char *section, const char *key, int defaultValue);
 BOOL WriteProfileStringA(const char *section, const char *key, const char *value);
 

@@ -34,7 +34,7 @@ struct Value {
 
 struct Key {
     std::string name;
-    std::vector<Value> values; // creation order
+    std::vector<Value> values;                           // creation order
     std::map<std::string, std::shared_ptr<Key>> subkeys; // by folded name
     bool deleted = false;
 
@@ -296,8 +296,7 @@ LONG WithOpenKey(HKEY key, Body body)
 }
 
 // The key reached from `key` through the path's names; null when one is missing.
-std::shared_ptr<Key> Descend(std::shared_ptr<Key> key, const std::string *begin,
-                             const std::string *end)
+std::shared_ptr<Key> Descend(std::shared_ptr<Key> key, const std::string *begin, const std::string *end)
 {
     for (const std::string *part = begin; key && part != end; ++part) {
         auto it = key->subkeys.find(Fold(*part));
@@ -322,8 +321,8 @@ LONG RegOpenKeyExA(HKEY key, const char *subKey, DWORD, REGSAM, HKEY *result)
     });
 }
 
-LONG RegCreateKeyExA(HKEY key, const char *subKey, DWORD, char *, DWORD, REGSAM, const void *,
-                     HKEY *result, DWORD *disposition)
+LONG RegCreateKeyExA(HKEY key, const char *subKey, DWORD, char *, DWORD, REGSAM, const void *, HKEY *result,
+                     DWORD *disposition)
 {
     if (!result)
         return ERROR_INVALID_PARAMETER;
@@ -384,8 +383,8 @@ LONG RegSetValueExA(HKEY key, const char *name, DWORD, DWORD type, const BYTE *d
     });
 }
 
-LONG RegEnumValueA(HKEY key, DWORD index, char *name, DWORD *nameLength, DWORD *, DWORD *type,
-                   BYTE *data, DWORD *dataSize)
+LONG RegEnumValueA(HKEY key, DWORD index, char *name, DWORD *nameLength, DWORD *, DWORD *type, BYTE *data,
+                   DWORD *dataSize)
 {
     return WithOpenKey(key, [&](Registry &, Handle &h) -> LONG {
         if (index >= h.key->values.size())
@@ -433,8 +432,7 @@ LONG RegDeleteKeyA(HKEY key, const char *subKey)
         const std::vector<std::string> parts = SplitPath(subKey ? subKey : "");
         if (parts.empty())
             return ERROR_ACCESS_DENIED; // a key does not delete itself through its own handle
-        const std::shared_ptr<Key> parent =
-            Descend(h.key, parts.data(), parts.data() + parts.size() - 1);
+        const std::shared_ptr<Key> parent = Descend(h.key, parts.data(), parts.data() + parts.size() - 1);
         if (!parent)
             return ERROR_FILE_NOT_FOUND;
         auto it = parent->subkeys.find(Fold(parts.back()));

@@ -54,16 +54,14 @@ LONG RegCloseKey(HKEY key);
 // With data null only the type and size are given. When the data does not
 // fit, ERROR_MORE_DATA and the size needed. A null or empty name is the key's
 // default value.
-LONG RegQueryValueExA(HKEY key, const char *name, DWORD *reserved, DWORD *type, BYTE *data,
-                      DWORD *dataSize);
-LONG RegSetValueExA(HKEY key, const char *name, DWORD reserved, DWORD type, const BYTE *data,
-                    DWORD dataSize);
+LONG RegQueryValueExA(HKEY key, const char *name, DWORD *reserved, DWORD *type, BYTE *data, DWORD *dataSize);
+LONG RegSetValueExA(HKEY key, const char *name, DWORD reserved, DWORD type, const BYTE *data, DWORD dataSize);
 // nameLength: characters of the name buffer in, of the name out (without the
 // terminating zero). ERROR_NO_MORE_ITEMS past the last value.
-LONG RegEnumValueA(HKEY key, DWORD index, char *name, DWORD *nameLength, DWORD *reserved,
-                   DWORD *type, BYTE *data, DWORD *dataSize);
-LONG RegEnumKeyExA(HKEY key, DWORD index, char *name, DWORD *nameLength, DWORD *reserved,
-                   char *keyClass, DWORD *classLength, void *lastWriteTime);
+LONG RegEnumValueA(HKEY key, DWORD index, char *name, DWORD *nameLength, DWORD *reserved, DWORD *type,
+                   BYTE *data, DWORD *dataSize);
+LONG RegEnumKeyExA(HKEY key, DWORD index, char *name, DWORD *nameLength, DWORD *reserved, char *keyClass,
+                   DWORD *classLength, void *lastWriteTime);
 LONG RegDeleteValueA(HKEY key, const char *name);
 // Deletes a key without subkeys (ERROR_ACCESS_DENIED when it has some).
 LONG RegDeleteKeyA(HKEY key, const char *subKey);

@@ -26,8 +26,8 @@ struct CursorRecord {
 struct Tables {
     std::recursive_mutex mutex;
     std::map<HINSTANCE, std::string> folders;
-    std::map<std::string, std::map<UINT, std::string>> strings; // by folder
-    std::vector<CursorRecord> cursors;                          // handle = index + 1
+    std::map<std::string, std::map<UINT, std::string>> strings;     // by folder
+    std::vector<CursorRecord> cursors;                              // handle = index + 1
     std::map<std::tuple<std::string, char, UINT>, uint32_t> loaded; // (folder, kind, id)
 };
 
@@ -122,20 +122,34 @@ std::optional<QPoint> hotSpotOf(const std::string &folder, UINT id)
 std::optional<Qt::CursorShape> systemCursor(UINT id)
 {
     switch (id) {
-    case IDC_ARROW: return Qt::ArrowCursor;
-    case IDC_IBEAM: return Qt::IBeamCursor;
-    case IDC_WAIT: return Qt::WaitCursor;
-    case IDC_CROSS: return Qt::CrossCursor;
-    case IDC_UPARROW: return Qt::UpArrowCursor;
-    case IDC_SIZENWSE: return Qt::SizeFDiagCursor;
-    case IDC_SIZENESW: return Qt::SizeBDiagCursor;
-    case IDC_SIZEWE: return Qt::SizeHorCursor;
-    case IDC_SIZENS: return Qt::SizeVerCursor;
-    case IDC_SIZEALL: return Qt::SizeAllCursor;
-    case IDC_NO: return Qt::ForbiddenCursor;
-    case IDC_HAND: return Qt::PointingHandCursor;
-    case IDC_APPSTARTING: return Qt::BusyCursor;
-    default: return std::nullopt;
+    case IDC_ARROW:
+        return Qt::ArrowCursor;
+    case IDC_IBEAM:
+        return Qt::IBeamCursor;
+    case IDC_WAIT:
+        return Qt::WaitCursor;
+    case IDC_CROSS:
+        return Qt::CrossCursor;
+    case IDC_UPARROW:
+        return Qt::UpArrowCursor;
+    case IDC_SIZENWSE:
+        return Qt::SizeFDiagCursor;
+    case IDC_SIZENESW:
+        return Qt::SizeBDiagCursor;
+    case IDC_SIZEWE:
+        return Qt::SizeHorCursor;
+    case IDC_SIZENS:
+        return Qt::SizeVerCursor;
+    case IDC_SIZEALL:
+        return Qt::SizeAllCursor;
+    case IDC_NO:
+        return Qt::ForbiddenCursor;
+    case IDC_HAND:
+        return Qt::PointingHandCursor;
+    case IDC_APPSTARTING:
+        return Qt::BusyCursor;
+    default:
+        return std::nullopt;
     }
 }
 
@@ -155,9 +169,10 @@ uint32_t loadShared(HINSTANCE module, UINT id, char kind)
 {
     Tables &t = tables();
     std::lock_guard lock(t.mutex);
-    const std::string folder = module == 0 && (kind == 'C' ? systemCursor(id).has_value() : id == IDI_APPLICATION)
-                                   ? std::string("<system>")
-                                   : folderOf(t, module);
+    const std::string folder =
+        module == 0 && (kind == 'C' ? systemCursor(id).has_value() : id == IDI_APPLICATION)
+            ? std::string("<system>")
+            : folderOf(t, module);
     if (folder.empty())
         return 0;
     const auto key = std::make_tuple(folder, kind, id);
@@ -177,8 +192,8 @@ uint32_t loadShared(HINSTANCE module, UINT id, char kind)
         if (record.image.isNull())
             return 0;
         if (kind == 'C')
-            record.hotSpot = hotSpotOf(folder, id).value_or(
-                QPoint(record.image.width() / 2, record.image.height() / 2));
+            record.hotSpot =
+                hotSpotOf(folder, id).value_or(QPoint(record.image.width() / 2, record.image.height() / 2));
     }
     const uint32_t handle = addCursor(t, std::move(record));
     t.loaded.emplace(key, handle);
@@ -221,15 +236,9 @@ int LoadStringA(HINSTANCE module, UINT id, char *buffer, int size)
     return int(n);
 }
 
-HCURSOR LoadCursorA(HINSTANCE module, UINT id)
-{
-    return loadShared(module, id, 'C');
-}
+HCURSOR LoadCursorA(HINSTANCE module, UINT id) { return loadShared(module, id, 'C'); }
 
-HICON LoadIconA(HINSTANCE module, UINT id)
-{
-    return loadShared(module, id, 'I');
-}
+HICON LoadIconA(HINSTANCE module, UINT id) { return loadShared(module, id, 'I'); }
 
 HBITMAP LoadBitmapA(HINSTANCE module, const char *name)
 {
@@ -296,7 +305,4 @@ QCursor CursorFromHandle(HCURSOR cursor)
     return QCursor(QPixmap::fromImage(CursorImage(cursor)), hot.x(), hot.y());
 }
 
-QImage IconImage(HICON icon)
-{
-    return CursorImage(icon);
-}
+QImage IconImage(HICON icon) { return CursorImage(icon); }

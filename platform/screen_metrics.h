@@ -4,9 +4,9 @@
 // that scales computed from them repeat in tests.
 #pragma once
 
-inline constexpr int HORZSIZE = 4;   // millimetres
+inline constexpr int HORZSIZE = 4; // millimetres
 inline constexpr int VERTSIZE = 6;
-inline constexpr int HORZRES = 8;    // pixels
+inline constexpr int HORZRES = 8; // pixels
 inline constexpr int VERTRES = 10;
 inline constexpr int LOGPIXELSX = 88; // pixels per logical inch
 inline constexpr int LOGPIXELSY = 90;

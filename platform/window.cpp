@@ -80,10 +80,7 @@ BOOL DestroyWindow(HWND hwnd)
     return TRUE;
 }
 
-BOOL IsWindow(HWND hwnd)
-{
-    return table().find(hwnd) ? TRUE : FALSE;
-}
+BOOL IsWindow(HWND hwnd) { return table().find(hwnd) ? TRUE : FALSE; }
 
 intptr_t SetWindowLongPtrA(HWND hwnd, int index, intptr_t value)
 {
@@ -139,10 +136,7 @@ RECT unite(const RECT &a, const RECT &b)
                 std::max(a.bottom, b.bottom)};
 }
 
-bool isEmpty(const RECT &r)
-{
-    return r.right <= r.left || r.bottom <= r.top;
-}
+bool isEmpty(const RECT &r) { return r.right <= r.left || r.bottom <= r.top; }
 
 } // namespace
 

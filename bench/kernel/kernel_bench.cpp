@@ -17,15 +17,12 @@
 namespace {
 
 constexpr int kCount = 1000000;
-constexpr uint16_t kPlain = 0x0101;     // fixed 52, 4 slots, reserve 16: 128-byte blocks
-constexpr uint16_t kByHandle = 0x0102;  // sorted by handle
-constexpr uint16_t kByKey = 0x0103;     // sorted by key
+constexpr uint16_t kPlain = 0x0101;    // fixed 52, 4 slots, reserve 16: 128-byte blocks
+constexpr uint16_t kByHandle = 0x0102; // sorted by handle
+constexpr uint16_t kByKey = 0x0103;    // sorted by key
 constexpr uint32_t kBlockSize = 128;
 
-LRESULT quietProc(OBJectKernel *, OBJHANDLE, OBJHANDLE, uint16_t, uint16_t, WPARAM, LPARAM)
-{
-    return 0;
-}
+LRESULT quietProc(OBJectKernel *, OBJHANDLE, OBJHANDLE, uint16_t, uint16_t, WPARAM, LPARAM) { return 0; }
 
 int compareKeys(OBJectKernel *kernel, uint16_t, OBJHANDLE a, uint16_t, OBJHANDLE b)
 {

@@ -92,7 +92,8 @@ void styled(benchmark::State &state, int style, int width, int flags, bool corne
         benchmark::ClobberMemory();
     }
     DeleteDC(dc);
-    state.counters["segments/s"] = benchmark::Counter(double(kSegments), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["segments/s"] =
+        benchmark::Counter(double(kSegments), benchmark::Counter::kIsIterationInvariantRate);
 }
 
 void BM_Solid1(benchmark::State &s) { styled(s, 0, 1, 0, false); }
@@ -116,7 +117,8 @@ void BM_QPainterAliased1(benchmark::State &state)
         p.end();
         benchmark::ClobberMemory();
     }
-    state.counters["segments/s"] = benchmark::Counter(double(kSegments), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["segments/s"] =
+        benchmark::Counter(double(kSegments), benchmark::Counter::kIsIterationInvariantRate);
 }
 
 BENCHMARK(BM_QPainterAliased1)->Unit(benchmark::kMillisecond);

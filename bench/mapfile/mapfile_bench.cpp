@@ -48,8 +48,8 @@ struct Document {
     fs::path dir;
     fs::path mapPath, plainPath;
     uint64_t bytes = 0;
-    double firstRead = 0; // seconds
-    double rates[RateCount] = {}; // bytes per second
+    double firstRead = 0;            // seconds
+    double rates[RateCount] = {};    // bytes per second
     double resident[RateCount] = {}; // share of the file cached before a cold read
 
     void build()
@@ -63,7 +63,8 @@ struct Document {
         record.kernel = KernelNew();
         AttachWndRes(window, &record);
         OBJHANDLE layers = 0;
-        const OBJHANDLE all = CreateRootOBJects(record.kernel, window, &layers, nullptr, nullptr, nullptr, nullptr);
+        const OBJHANDLE all =
+            CreateRootOBJects(record.kernel, window, &layers, nullptr, nullptr, nullptr, nullptr);
         SetRootOBJect(window, all);
         OBJectKernel *k = record.kernel;
         const OBJHANDLE layer = CreateLayerOBJect(k, layers, 1, "Lines");
@@ -269,8 +270,8 @@ BENCHMARK(BM_PlainReadWarm)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRe
 void printRatio(const char *what, Rate rate, const char *plain, Rate base, bool target)
 {
     const double *r = doc().rates;
-    std::printf("%-10s %6.0f MB/s, %-16s %6.0f MB/s, ratio %.2f%s\n", what, r[rate] / 1e6, plain, r[base] / 1e6,
-                r[base] > 0 ? r[rate] / r[base] : 0.0, target ? " (target >= 0.5)" : "");
+    std::printf("%-10s %6.0f MB/s, %-16s %6.0f MB/s, ratio %.2f%s\n", what, r[rate] / 1e6, plain,
+                r[base] / 1e6, r[base] > 0 ? r[rate] / r[base] : 0.0, target ? " (target >= 0.5)" : "");
 }
 
 } // namespace

@@ -31,60 +31,63 @@ namespace {
 using Ring = std::vector<PlgList>;
 using Rings = std::vector<Ring>;
 
-Ring Star(int vertices, int64_t cx, int64_t cy, uint32_t seed) {
-  std::mt19937 random(seed);
-  std::uniform_real_distribution<double> radius(500000, 1000000);
-  Ring ring;
-  for (int i = 0; i < vertices; i++) {
-    const double angle = 2 * M_PI * i / vertices;
-    const double r = radius(random);
-    ring.push_back({int32_t(cx + std::lround(r * std::cos(angle))),
-                    int32_t(cy + std::lround(r * std::sin(angle)))});
-  }
-  return ring;
+Ring Star(int vertices, int64_t cx, int64_t cy, uint32_t seed)
+{
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<double> radius(500000, 1000000);
+    Ring ring;
+    for (int i = 0; i < vertices; i++) {
+        const double angle = 2 * M_PI * i / vertices;
+        const double r = radius(random);
+        ring.push_back(
+            {int32_t(cx + std::lround(r * std::cos(angle))), int32_t(cy + std::lround(r * std::sin(angle)))});
+    }
+    return ring;
 }
 
-Rings Squares(int count) {
-  std::mt19937 random(7);
-  const int field = int(std::sqrt(double(count)) * 60);
-  std::uniform_int_distribution<int> position(0, field);
-  Rings squares;
-  for (int i = 0; i < count; i++) {
-    const int x = position(random), y = position(random);
-    squares.push_back({{x, y}, {x, y + 100}, {x + 100, y + 100}, {x + 100, y}});
-  }
-  return squares;
+Rings Squares(int count)
+{
+    std::mt19937 random(7);
+    const int field = int(std::sqrt(double(count)) * 60);
+    std::uniform_int_distribution<int> position(0, field);
+    Rings squares;
+    for (int i = 0; i < count; i++) {
+        const int x = position(random), y = position(random);
+        squares.push_back({{x, y}, {x, y + 100}, {x + 100, y + 100}, {x + 100, y}});
+    }
+    return squares;
 }
 
 struct Case {
-  Rings a, b;
+    Rings a, b;
 };
 
-const Case &StarsApartCase(int vertices) {
-  static std::map<int, Case> cases;
-  auto it = cases.find(vertices);
-  if (it == cases.end())
-    it = cases.emplace(vertices, Case{{Star(vertices, 0, 0, 1)},
-                                      {Star(vertices, 300000, 200000, 2)}})
-             .first;
-  return it->second;
+const Case &StarsApartCase(int vertices)
+{
+    static std::map<int, Case> cases;
+    auto it = cases.find(vertices);
+    if (it == cases.end())
+        it = cases.emplace(vertices, Case{{Star(vertices, 0, 0, 1)}, {Star(vertices, 300000, 200000, 2)}})
+                 .first;
+    return it->second;
 }
 
-const Case &StarsSameCase(int vertices) {
-  static std::map<int, Case> cases;
-  auto it = cases.find(vertices);
-  if (it == cases.end())
-    it = cases.emplace(vertices, Case{{Star(vertices, 0, 0, 1)}, {Star(vertices, 0, 0, 2)}})
-             .first;
-  return it->second;
+const Case &StarsSameCase(int vertices)
+{
+    static std::map<int, Case> cases;
+    auto it = cases.find(vertices);
+    if (it == cases.end())
+        it = cases.emplace(vertices, Case{{Star(vertices, 0, 0, 1)}, {Star(vertices, 0, 0, 2)}}).first;
+    return it->second;
 }
 
-const Case &SquaresCase(int count) {
-  static std::map<int, Case> cases;
-  auto it = cases.find(count);
-  if (it == cases.end())
-    it = cases.emplace(count, Case{Squares(count), {}}).first;
-  return it->second;
+const Case &SquaresCase(int count)
+{
+    static std::map<int, Case> cases;
+    auto it = cases.find(count);
+    if (it == cases.end())
+        it = cases.emplace(count, Case{Squares(count), {}}).first;
+    return it->second;
 }
 
 // Mean seconds per run, by case name and engine.
@@ -102,205 +105,215 @@ std::map<std::string, std::map<std::string, double>> g_times;
 // case, timed once, would be judged by that first run alone (about twice
 // its later runs for our engine on 10^5 stars). Runs that take minutes
 // (the references on 10^5 stars) are timed cold, once.
-template <class F> void Timed(benchmark::State &state, const std::string &name,
-                              const std::string &engine, bool warm, F run) {
-  if (warm) {
-    malloc_trim(0);
-    run();
-  }
-  double total = 0;
-  int64_t runs = 0;
-  for (auto _ : state) {
-    state.PauseTiming();
-    malloc_trim(0);
-    state.ResumeTiming();
-    const auto start = std::chrono::steady_clock::now();
-    run();
-    total += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    runs++;
-  }
-  g_times[name][engine] = total / double(runs);
+template <class F>
+void Timed(benchmark::State &state, const std::string &name, const std::string &engine, bool warm, F run)
+{
+    if (warm) {
+        malloc_trim(0);
+        run();
+    }
+    double total = 0;
+    int64_t runs = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        malloc_trim(0);
+        state.ResumeTiming();
+        const auto start = std::chrono::steady_clock::now();
+        run();
+        total += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        runs++;
+    }
+    g_times[name][engine] = total / double(runs);
 }
 
 // ------------------------------------------------------------ our engine
 
 struct Set {
-  std::vector<PlgListWithNumPoints> polygons;
-  std::vector<PlgList> points;
-  PlgOpResult result{};
-  explicit Set(const Rings &rings) {
-    for (const Ring &ring : rings) {
-      polygons.push_back({int32_t(points.size()), int32_t(ring.size())});
-      points.insert(points.end(), ring.begin(), ring.end());
+    std::vector<PlgListWithNumPoints> polygons;
+    std::vector<PlgList> points;
+    PlgOpResult result{};
+    explicit Set(const Rings &rings)
+    {
+        for (const Ring &ring : rings) {
+            polygons.push_back({int32_t(points.size()), int32_t(ring.size())});
+            points.insert(points.end(), ring.begin(), ring.end());
+        }
+        result = {polygons.data(), points.data(), int32_t(points.size()), int32_t(polygons.size())};
     }
-    result = {polygons.data(), points.data(), int32_t(points.size()), int32_t(polygons.size())};
-  }
 };
 
-void Ours(const Case &c, int code) {
-  Set a(c.a), b(c.b);
-  PlgOpStatus status;
-  PlgOpResult *result = main_polygon_logical(&a.result, &b.result, code, &status);
-  if (status != PLG_OP_OK)
-    std::fprintf(stderr, "our engine: status %d\n", status);
-  benchmark::DoNotOptimize(result->totalPoints);
-  DeletePlgOpResult(result);
+void Ours(const Case &c, int code)
+{
+    Set a(c.a), b(c.b);
+    PlgOpStatus status;
+    PlgOpResult *result = main_polygon_logical(&a.result, &b.result, code, &status);
+    if (status != PLG_OP_OK)
+        std::fprintf(stderr, "our engine: status %d\n", status);
+    benchmark::DoNotOptimize(result->totalPoints);
+    DeletePlgOpResult(result);
 }
 
 // ------------------------------------------------------------ GEOS
 
-GEOSContextHandle_t Geos() {
-  static GEOSContextHandle_t ctx = GEOS_init_r();
-  return ctx;
+GEOSContextHandle_t Geos()
+{
+    static GEOSContextHandle_t ctx = GEOS_init_r();
+    return ctx;
 }
 
-GEOSGeometry *GeosPolygons(const Rings &rings) {
-  std::vector<GEOSGeometry *> polygons;
-  for (const Ring &ring : rings) {
-    GEOSCoordSequence *seq = GEOSCoordSeq_create_r(Geos(), uint32_t(ring.size() + 1), 2);
-    for (size_t i = 0; i <= ring.size(); i++)
-      GEOSCoordSeq_setXY_r(Geos(), seq, uint32_t(i), ring[i % ring.size()].x,
-                           ring[i % ring.size()].y);
-    polygons.push_back(GEOSGeom_createPolygon_r(
-        Geos(), GEOSGeom_createLinearRing_r(Geos(), seq), nullptr, 0));
-  }
-  return GEOSGeom_createCollection_r(Geos(), GEOS_MULTIPOLYGON, polygons.data(),
-                                     uint32_t(polygons.size()));
+GEOSGeometry *GeosPolygons(const Rings &rings)
+{
+    std::vector<GEOSGeometry *> polygons;
+    for (const Ring &ring : rings) {
+        GEOSCoordSequence *seq = GEOSCoordSeq_create_r(Geos(), uint32_t(ring.size() + 1), 2);
+        for (size_t i = 0; i <= ring.size(); i++)
+            GEOSCoordSeq_setXY_r(Geos(), seq, uint32_t(i), ring[i % ring.size()].x, ring[i % ring.size()].y);
+        polygons.push_back(
+            GEOSGeom_createPolygon_r(Geos(), GEOSGeom_createLinearRing_r(Geos(), seq), nullptr, 0));
+    }
+    return GEOSGeom_createCollection_r(Geos(), GEOS_MULTIPOLYGON, polygons.data(), uint32_t(polygons.size()));
 }
 
-void WithGeos(const Case &c, int code) {
-  GEOSGeometry *a = GeosPolygons(c.a);
-  GEOSGeometry *result;
-  if (c.b.empty()) {
-    result = GEOSUnaryUnion_r(Geos(), a);
-  } else {
-    GEOSGeometry *b = GeosPolygons(c.b);
-    result = code == PLG_UNION          ? GEOSUnion_r(Geos(), a, b)
-             : code == PLG_INTERSECTION ? GEOSIntersection_r(Geos(), a, b)
-                                        : GEOSDifference_r(Geos(), a, b);
-    GEOSGeom_destroy_r(Geos(), b);
-  }
-  benchmark::DoNotOptimize(result);
-  GEOSGeom_destroy_r(Geos(), result);
-  GEOSGeom_destroy_r(Geos(), a);
+void WithGeos(const Case &c, int code)
+{
+    GEOSGeometry *a = GeosPolygons(c.a);
+    GEOSGeometry *result;
+    if (c.b.empty()) {
+        result = GEOSUnaryUnion_r(Geos(), a);
+    } else {
+        GEOSGeometry *b = GeosPolygons(c.b);
+        result = code == PLG_UNION          ? GEOSUnion_r(Geos(), a, b)
+                 : code == PLG_INTERSECTION ? GEOSIntersection_r(Geos(), a, b)
+                                            : GEOSDifference_r(Geos(), a, b);
+        GEOSGeom_destroy_r(Geos(), b);
+    }
+    benchmark::DoNotOptimize(result);
+    GEOSGeom_destroy_r(Geos(), result);
+    GEOSGeom_destroy_r(Geos(), a);
 }
 
 // ------------------------------------------------------------ Clipper
 
-ClipperLib::Paths ClipperPaths(const Rings &rings) {
-  ClipperLib::Paths paths;
-  for (const Ring &ring : rings) {
-    ClipperLib::Path path;
-    for (const PlgList &p : ring)
-      path.push_back({p.x, p.y});
-    paths.push_back(path);
-  }
-  return paths;
+ClipperLib::Paths ClipperPaths(const Rings &rings)
+{
+    ClipperLib::Paths paths;
+    for (const Ring &ring : rings) {
+        ClipperLib::Path path;
+        for (const PlgList &p : ring)
+            path.push_back({p.x, p.y});
+        paths.push_back(path);
+    }
+    return paths;
 }
 
-void WithClipper(const Case &c, int code) {
-  ClipperLib::Clipper clipper;
-  clipper.AddPaths(ClipperPaths(c.a), ClipperLib::ptSubject, true);
-  if (!c.b.empty())
-    clipper.AddPaths(ClipperPaths(c.b), ClipperLib::ptClip, true);
-  const ClipperLib::ClipType type = code == PLG_UNION          ? ClipperLib::ctUnion
-                                    : code == PLG_INTERSECTION ? ClipperLib::ctIntersection
-                                                               : ClipperLib::ctDifference;
-  ClipperLib::Paths solution;
-  clipper.Execute(type, solution, ClipperLib::pftNonZero, ClipperLib::pftNonZero);
-  benchmark::DoNotOptimize(solution.size());
+void WithClipper(const Case &c, int code)
+{
+    ClipperLib::Clipper clipper;
+    clipper.AddPaths(ClipperPaths(c.a), ClipperLib::ptSubject, true);
+    if (!c.b.empty())
+        clipper.AddPaths(ClipperPaths(c.b), ClipperLib::ptClip, true);
+    const ClipperLib::ClipType type = code == PLG_UNION          ? ClipperLib::ctUnion
+                                      : code == PLG_INTERSECTION ? ClipperLib::ctIntersection
+                                                                 : ClipperLib::ctDifference;
+    ClipperLib::Paths solution;
+    clipper.Execute(type, solution, ClipperLib::pftNonZero, ClipperLib::pftNonZero);
+    benchmark::DoNotOptimize(solution.size());
 }
 
 // ------------------------------------------------------------ registration
 
-const char *OperationName(int code) {
-  return code == PLG_UNION ? "union" : code == PLG_INTERSECTION ? "intersection" : "difference";
+const char *OperationName(int code)
+{
+    return code == PLG_UNION ? "union" : code == PLG_INTERSECTION ? "intersection" : "difference";
 }
 
 // Case names sort by size within a kind: "stars-same/010000/union".
-std::string CaseName(const std::string &kind, int size, const std::string &operation) {
-  char digits[16];
-  std::snprintf(digits, sizeof digits, "%06d", size);
-  return kind + "/" + digits + "/" + operation;
+std::string CaseName(const std::string &kind, int size, const std::string &operation)
+{
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%06d", size);
+    return kind + "/" + digits + "/" + operation;
 }
 
 enum References { kBoth, kGeosOnly, kNone };
 
 void Register(const std::string &name, const Case &(*make)(int), int size, int code,
-              References references = kBoth) {
-  const std::string caseName = CaseName(name, size, OperationName(code));
-  struct Engine {
-    const char *name;
-    void (*run)(const Case &, int);
-  } engines[] = {{"ours", Ours}, {"geos", WithGeos}, {"clipper", WithClipper}};
-  for (const Engine &engine : engines) {
-    if ((references == kNone && engine.run != Ours) ||
-        (references == kGeosOnly && engine.run == WithClipper))
-      continue;
-    benchmark::RegisterBenchmark((caseName + "/" + engine.name).c_str(),
-                                 [=](benchmark::State &state) {
-                                   const Case &c = make(size);
-                                   Timed(state, caseName, engine.name,
-                                         size < 100000 || engine.run == Ours,
-                                         [&] { engine.run(c, code); });
-                                 })
-        ->Unit(benchmark::kMillisecond);
-  }
+              References references = kBoth)
+{
+    const std::string caseName = CaseName(name, size, OperationName(code));
+    struct Engine {
+        const char *name;
+        void (*run)(const Case &, int);
+    } engines[] = {{"ours", Ours}, {"geos", WithGeos}, {"clipper", WithClipper}};
+    for (const Engine &engine : engines) {
+        if ((references == kNone && engine.run != Ours) ||
+            (references == kGeosOnly && engine.run == WithClipper))
+            continue;
+        benchmark::RegisterBenchmark((caseName + "/" + engine.name).c_str(), [=](benchmark::State &state) {
+            const Case &c = make(size);
+            Timed(state, caseName, engine.name, size < 100000 || engine.run == Ours,
+                  [&] { engine.run(c, code); });
+        })->Unit(benchmark::kMillisecond);
+    }
 }
 
 } // namespace
 
-int main(int argc, char **argv) {
-  // On 10^5 stars around one centre both references take minutes per run
-  // (GEOS about 100 s, Clipper about 120 s, on a 2.1 GHz machine): GEOS runs
-  // the union only there, to keep the whole run within a few minutes.
-  for (int vertices : {1000, 10000, 100000})
-    for (int code : {PLG_UNION, PLG_INTERSECTION, PLG_A_MINUS_B})
-      Register("stars-same", StarsSameCase, vertices, code,
-               vertices < 100000 ? kBoth : code == PLG_UNION ? kGeosOnly : kNone);
-  for (int vertices : {1000, 10000})
-    for (int code : {PLG_UNION, PLG_INTERSECTION, PLG_A_MINUS_B})
-      Register("stars-apart", StarsApartCase, vertices, code);
-  for (int count : {1000, 10000})
-    Register("squares", SquaresCase, count, PLG_UNION);
+int main(int argc, char **argv)
+{
+    // On 10^5 stars around one centre both references take minutes per run
+    // (GEOS about 100 s, Clipper about 120 s, on a 2.1 GHz machine): GEOS runs
+    // the union only there, to keep the whole run within a few minutes.
+    for (int vertices : {1000, 10000, 100000})
+        for (int code : {PLG_UNION, PLG_INTERSECTION, PLG_A_MINUS_B})
+            Register("stars-same", StarsSameCase, vertices, code,
+                     vertices < 100000   ? kBoth
+                     : code == PLG_UNION ? kGeosOnly
+                                         : kNone);
+    for (int vertices : {1000, 10000})
+        for (int code : {PLG_UNION, PLG_INTERSECTION, PLG_A_MINUS_B})
+            Register("stars-apart", StarsApartCase, vertices, code);
+    for (int count : {1000, 10000})
+        Register("squares", SquaresCase, count, PLG_UNION);
 
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
 
-  std::printf("\n%-34s %12s %12s %12s %10s %10s\n", "case", "ours ms", "geos ms", "clipper ms",
-              "geos/ours", "clip/ours");
-  for (const auto &[name, times] : g_times) {
-    auto time = [&](const char *engine) {
-      auto it = times.find(engine);
-      return it == times.end() ? 0.0 : it->second;
-    };
-    const double ours = time("ours");
-    std::printf("%-34s %12.3f %12.3f %12.3f %10.2f %10.2f\n", name.c_str(), ours * 1e3,
-                time("geos") * 1e3, time("clipper") * 1e3, ours ? time("geos") / ours : 0.0,
-                ours ? time("clipper") / ours : 0.0);
-  }
-  // Growth exponents of the times, log(t2/t1) / log(n2/n1), against n log n's
-  // over the same sizes (1 + log(log n2 / log n1) / log(n2/n1)).
-  std::printf("\n%-34s %10s %10s %10s %10s\n", "growth", "ours", "geos", "clipper", "n log n");
-  auto growth = [&](const std::string &kind, int n1, int n2, const char *op) {
-    const auto &small = g_times[CaseName(kind, n1, op)];
-    const auto &large = g_times[CaseName(kind, n2, op)];
-    const double sizes = std::log(double(n2) / n1);
-    std::printf("%-34s", (kind + " " + op + " " + std::to_string(n1) + "->" + std::to_string(n2)).c_str());
-    for (const char *engine : {"ours", "geos", "clipper"}) {
-      auto a = small.find(engine), b = large.find(engine);
-      if (a != small.end() && b != large.end() && a->second > 0)
-        std::printf(" %10.2f", std::log(b->second / a->second) / sizes);
-      else
-        std::printf(" %10s", "-");
+    std::printf("\n%-34s %12s %12s %12s %10s %10s\n", "case", "ours ms", "geos ms", "clipper ms", "geos/ours",
+                "clip/ours");
+    for (const auto &[name, times] : g_times) {
+        auto time = [&](const char *engine) {
+            auto it = times.find(engine);
+            return it == times.end() ? 0.0 : it->second;
+        };
+        const double ours = time("ours");
+        std::printf("%-34s %12.3f %12.3f %12.3f %10.2f %10.2f\n", name.c_str(), ours * 1e3,
+                    time("geos") * 1e3, time("clipper") * 1e3, ours ? time("geos") / ours : 0.0,
+                    ours ? time("clipper") / ours : 0.0);
     }
-    std::printf(" %10.2f\n", 1 + std::log(std::log(double(n2)) / std::log(double(n1))) / sizes);
-  };
-  for (const char *op : {"union", "intersection", "difference"}) {
-    growth("stars-same", 10000, 100000, op);
-    growth("stars-same", 1000, 10000, op);
-    growth("stars-apart", 1000, 10000, op);
-  }
-  return 0;
+    // Growth exponents of the times, log(t2/t1) / log(n2/n1), against n log n's
+    // over the same sizes (1 + log(log n2 / log n1) / log(n2/n1)).
+    std::printf("\n%-34s %10s %10s %10s %10s\n", "growth", "ours", "geos", "clipper", "n log n");
+    auto growth = [&](const std::string &kind, int n1, int n2, const char *op) {
+        const auto &small = g_times[CaseName(kind, n1, op)];
+        const auto &large = g_times[CaseName(kind, n2, op)];
+        const double sizes = std::log(double(n2) / n1);
+        std::printf("%-34s",
+                    (kind + " " + op + " " + std::to_string(n1) + "->" + std::to_string(n2)).c_str());
+        for (const char *engine : {"ours", "geos", "clipper"}) {
+            auto a = small.find(engine), b = large.find(engine);
+            if (a != small.end() && b != large.end() && a->second > 0)
+                std::printf(" %10.2f", std::log(b->second / a->second) / sizes);
+            else
+                std::printf(" %10s", "-");
+        }
+        std::printf(" %10.2f\n", 1 + std::log(std::log(double(n2)) / std::log(double(n1))) / sizes);
+    };
+    for (const char *op : {"union", "intersection", "difference"}) {
+        growth("stars-same", 10000, 100000, op);
+        growth("stars-same", 1000, 10000, op);
+        growth("stars-apart", 1000, 10000, op);
+    }
+    return 0;
 }

@@ -100,7 +100,8 @@ int main(int argc, char **argv)
         void ReportRuns(const std::vector<Run> &runs) override
         {
             for (const Run &r : runs) {
-                const double rate = r.counters.count("items_per_second") ? double(r.counters.at("items_per_second")) : 0;
+                const double rate =
+                    r.counters.count("items_per_second") ? double(r.counters.at("items_per_second")) : 0;
                 if (r.benchmark_name().find("BufferMapToWindow") != std::string::npos)
                     view = rate;
                 else if (r.benchmark_name().find("PlainLoop") != std::string::npos)

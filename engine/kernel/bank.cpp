@@ -60,8 +60,8 @@ BankDesc *BankNew(uint32_t initialHeapSize)
         return nullptr;
     bank->heap = HeapCreate(HEAP_NO_SERIALIZE, size_t(initialHeapSize) + 40000, 0);
     if (bank->heap)
-        bank->slots = static_cast<void **>(
-            HeapAlloc(bank->heap, kZero, size_t(BANK_INITIAL_ENTRIES) * sizeof(void *)));
+        bank->slots =
+            static_cast<void **>(HeapAlloc(bank->heap, kZero, size_t(BANK_INITIAL_ENTRIES) * sizeof(void *)));
     if (!bank->slots) {
         if (bank->heap)
             HeapDestroy(bank->heap);
@@ -211,10 +211,7 @@ int32_t BankSetEmptyFlag(BankDesc *bank, int32_t flag)
     return previous;
 }
 
-int32_t BankGetEmptyFlag(const BankDesc *bank)
-{
-    return bank ? bank->reuseFlag : 0;
-}
+int32_t BankGetEmptyFlag(const BankDesc *bank) { return bank ? bank->reuseFlag : 0; }
 
 int BankSetDelStack(BankDesc *bank)
 {
@@ -228,7 +225,4 @@ int BankSetDelStack(BankDesc *bank)
     return 1;
 }
 
-uint32_t BankGetFirstFree(const BankDesc *bank)
-{
-    return bank ? bank->firstFree : 0;
-}
+uint32_t BankGetFirstFree(const BankDesc *bank) { return bank ? bank->firstFree : 0; }

@@ -166,9 +166,8 @@ int BufferSetDataItemPos(Buffer *buffer, const void *item, uint32_t index)
 {
     if (!buffer || !item || !buffer->handle || index >= buffer->capacity)
         return 0;
-    withBlock(buffer, [&](char *p) {
-        std::memcpy(p + size_t(index) * buffer->itemSize, item, buffer->itemSize);
-    });
+    withBlock(buffer,
+              [&](char *p) { std::memcpy(p + size_t(index) * buffer->itemSize, item, buffer->itemSize); });
     return 1;
 }
 
@@ -176,9 +175,8 @@ int BufferGetDataItemPos(Buffer *buffer, void *item, uint32_t index)
 {
     if (!buffer || !item || !buffer->handle || index >= buffer->capacity)
         return 0;
-    withBlock(buffer, [&](char *p) {
-        std::memcpy(item, p + size_t(index) * buffer->itemSize, buffer->itemSize);
-    });
+    withBlock(buffer,
+              [&](char *p) { std::memcpy(item, p + size_t(index) * buffer->itemSize, buffer->itemSize); });
     return 1;
 }
 

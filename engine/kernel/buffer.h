@@ -7,16 +7,16 @@
 #include <cstdint>
 
 struct Buffer {
-    HGLOBAL handle;      // 0 while the Buffer has no block
-    void *pointer;       // the block's address while locked; null otherwise
-    uint32_t size;       // bytes: capacity x item size
-    uint32_t capacity;   // items
+    HGLOBAL handle;    // 0 while the Buffer has no block
+    void *pointer;     // the block's address while locked; null otherwise
+    uint32_t size;     // bytes: capacity x item size
+    uint32_t capacity; // items
     uint32_t readPos;
     uint32_t writePos;
-    uint32_t synch;      // non-zero: read and write positions move together
-    uint32_t type;       // a kind word for the Buffer's users
+    uint32_t synch; // non-zero: read and write positions move together
+    uint32_t type;  // a kind word for the Buffer's users
     uint32_t itemSize;
-    uint32_t growBy;     // items added when a sequential write finds it full
+    uint32_t growBy; // items added when a sequential write finds it full
     uint32_t validNumber;
 };
 

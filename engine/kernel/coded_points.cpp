@@ -7,10 +7,7 @@ constexpr uint32_t kCode = 0x7FFFFFFF;
 // Wrapping 32-bit arithmetic, done on unsigned values so that it is defined.
 int32_t wrap(uint32_t v) { return int32_t(v); }
 
-int32_t code(int32_t v)
-{
-    return v > 0 ? wrap(uint32_t(v) + kCode) : wrap(uint32_t(v) - kCode);
-}
+int32_t code(int32_t v) { return v > 0 ? wrap(uint32_t(v) + kCode) : wrap(uint32_t(v) - kCode); }
 
 bool isCoded(int32_t v)
 {
@@ -19,10 +16,7 @@ bool isCoded(int32_t v)
     return v == INT32_MAX || v == -INT32_MAX;
 }
 
-int32_t decode(int32_t v)
-{
-    return v > 0 ? wrap(uint32_t(v) - kCode) : wrap(uint32_t(v) + kCode);
-}
+int32_t decode(int32_t v) { return v > 0 ? wrap(uint32_t(v) - kCode) : wrap(uint32_t(v) + kCode); }
 
 } // namespace
 

@@ -22,7 +22,7 @@ size_t firstDot(const char *name)
 
 bool fileExists(const char *name)
 {
-    struct stat st{};
+    struct stat st {};
     return stat(name, &st) == 0;
 }
 

@@ -10,7 +10,7 @@
 // 520 bytes, zero-filled: the file name, the word 13 and the letter.
 struct CoverRecord {
     char fileName[128];
-    uint32_t kind;  // always 13
+    uint32_t kind; // always 13
     int32_t letter;
     uint8_t reserved[384];
 };

@@ -33,10 +33,7 @@ HGLOBAL ReSizeGlobalHandle(HGLOBAL mem, uint32_t size, uint16_t flags)
     return result;
 }
 
-HGLOBAL GlobalAllocCompact(uint32_t size)
-{
-    return GetGlobalHandle(GHND, size);
-}
+HGLOBAL GlobalAllocCompact(uint32_t size) { return GetGlobalHandle(GHND, size); }
 
 HGLOBAL GlobalFreeUnlocked(HGLOBAL mem)
 {

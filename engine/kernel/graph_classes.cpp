@@ -80,10 +80,7 @@ uint16_t resolveRootClass(OBJectKernel *kernel, OBJHANDLE object, uint16_t class
 
 // A climb longer than the number of handles has met a cycle of back links
 // (a damaged document can hold one).
-uint64_t climbLimit(OBJectKernel *kernel)
-{
-    return uint64_t(KernGiveAllObjectsAmount(kernel)) + 1;
-}
+uint64_t climbLimit(OBJectKernel *kernel) { return uint64_t(KernGiveAllObjectsAmount(kernel)) + 1; }
 
 struct WindowDocument {
     OBJectKernel *kernel = nullptr;
@@ -101,10 +98,7 @@ WindowDocument windowDocument(HWND window)
 
 } // namespace
 
-const GraphClassRow *GraphClassTable()
-{
-    return kClassTable;
-}
+const GraphClassRow *GraphClassTable() { return kClassTable; }
 
 int InitGraphClasses(HINSTANCE instance)
 {
@@ -117,9 +111,8 @@ int InitGraphClasses(HINSTANCE instance)
     return ok;
 }
 
-OBJHANDLE CreateRootOBJects(OBJectKernel *kernel, HWND window, OBJHANDLE *layersOut,
-                            OBJHANDLE *groupsOut, OBJHANDLE *undoOut, OBJHANDLE *selListOut,
-                            OBJHANDLE *idsListOut)
+OBJHANDLE CreateRootOBJects(OBJectKernel *kernel, HWND window, OBJHANDLE *layersOut, OBJHANDLE *groupsOut,
+                            OBJHANDLE *undoOut, OBJHANDLE *selListOut, OBJHANDLE *idsListOut)
 {
     if (!kernel)
         return 0;
@@ -301,8 +294,7 @@ void UndoWithSelection(HWND window)
     if (!list || !undo)
         return;
     _COORDPT point = kEmptyPoint;
-    const LRESULT selected =
-        SendOBJectMessage(doc.kernel, 0, list, 0, GRM_GETSELECTED, 0, LPARAM(&point));
+    const LRESULT selected = SendOBJectMessage(doc.kernel, 0, list, 0, GRM_GETSELECTED, 0, LPARAM(&point));
     SendOBJectMessage(doc.kernel, 0, undo, 0, GRM_SETSELECTED, WPARAM(selected), LPARAM(&point));
     UndoUndo(doc.kernel, undo);
     ToUndoAddNew(doc.kernel, undo, 0);

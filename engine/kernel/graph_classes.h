@@ -25,9 +25,8 @@ const GraphClassRow *GraphClassTable();
 
 // Makes the root objects of a new document; the new AllOBJects object, or 0.
 // Out arguments may be null.
-OBJHANDLE CreateRootOBJects(OBJectKernel *kernel, HWND window, OBJHANDLE *layers,
-                            OBJHANDLE *groups, OBJHANDLE *undo, OBJHANDLE *selList,
-                            OBJHANDLE *idsList);
+OBJHANDLE CreateRootOBJects(OBJectKernel *kernel, HWND window, OBJHANDLE *layers, OBJHANDLE *groups,
+                            OBJHANDLE *undo, OBJHANDLE *selList, OBJHANDLE *idsList);
 OBJHANDLE GetRootOBJect(HWND window, uint16_t classId);
 OBJHANDLE SetRootOBJect(HWND window, OBJHANDLE object);
 OBJHANDLE GetRootOBJectOf(OBJectKernel *kernel, OBJHANDLE object, uint16_t classId);

@@ -29,10 +29,7 @@ constexpr size_t BITMAP_FILE_SIZE = 128;
 constexpr size_t BITMAP_FORMAT = 200;
 constexpr size_t BITMAP_FORMAT_SIZE = 40;
 
-std::string boundedText(const char *p, size_t size)
-{
-    return std::string(p, strnlen(p, size));
-}
+std::string boundedText(const char *p, size_t size) { return std::string(p, strnlen(p, size)); }
 
 const char *classWord(uint16_t cls)
 {
@@ -99,8 +96,7 @@ uint32_t countLinks(OBJectKernel *kernel, OBJHANDLE holder, uint16_t id, OBJHAND
 {
     uint32_t n = 0;
     int32_t pos = -1;
-    for (OBJHANDLE t = GetReference(kernel, holder, id, &pos); t;
-         t = GetReference(kernel, holder, id, &pos))
+    for (OBJHANDLE t = GetReference(kernel, holder, id, &pos); t; t = GetReference(kernel, holder, id, &pos))
         if (n++ == 0 && first)
             *first = t;
     return n;
@@ -141,30 +137,30 @@ void describeObject(OBJectKernel *kernel, OBJHANDLE object, std::string &out)
         }
     } else if (cls == CLASS_BITMAP) {
         if (const char *p = GraphHeadLock(kernel, object, BITMAP_FORMAT + BITMAP_FORMAT_SIZE))
-            out += "The raster file format: " + boundedText(p + BITMAP_FORMAT, BITMAP_FORMAT_SIZE) +
-                   ";" + "The source file name: " + boundedText(p + BITMAP_FILE, BITMAP_FILE_SIZE);
+            out += "The raster file format: " + boundedText(p + BITMAP_FORMAT, BITMAP_FORMAT_SIZE) + ";" +
+                   "The source file name: " + boundedText(p + BITMAP_FILE, BITMAP_FILE_SIZE);
     } else if (cls == CLASS_POLYGON || cls == CLASS_POLYLINE) {
         char *p = GraphHeadLock(kernel, object, PS_FIXED_SIZE);
         if (!p)
             return;
         const uint32_t stride = (LoadField<uint16_t>(p, PS_ZFLAGS) & 1) ? 12 : 8;
-        const uint32_t count = uint32_t(std::min<uint64_t>(LoadField<uint32_t>(p, PS_COUNT),
-                                                           DataSpaceSize(kernel, object) / stride));
+        const uint32_t count = uint32_t(
+            std::min<uint64_t>(LoadField<uint32_t>(p, PS_COUNT), DataSpaceSize(kernel, object) / stride));
         std::snprintf(line, sizeof line, "Number of Points: %u Points: ", count);
         out += line;
         const char *data = DataSpaceBegin(p);
         for (uint32_t i = 0; i < count; ++i) {
             const _COORDPT pt = LoadField<_COORDPT>(data, size_t(i) * stride);
-            std::snprintf(line, sizeof line, i + 1 < count ? "%" PRId32 ":%" PRId32 "," : "%" PRId32 ":%" PRId32,
-                          pt.x, pt.y);
+            std::snprintf(line, sizeof line,
+                          i + 1 < count ? "%" PRId32 ":%" PRId32 "," : "%" PRId32 ":%" PRId32, pt.x, pt.y);
             out += line;
         }
     } else if (cls == CLASS_TEXT) {
         char *p = GraphHeadLock(kernel, object, TEXT_LENGTH + 4);
         if (!p)
             return;
-        const size_t length = std::min<size_t>(LoadField<uint32_t>(p, TEXT_LENGTH) & 0xFFFF,
-                                               DataSpaceSize(kernel, object));
+        const size_t length =
+            std::min<size_t>(LoadField<uint32_t>(p, TEXT_LENGTH) & 0xFFFF, DataSpaceSize(kernel, object));
         out += "Text:" + boundedText(DataSpaceBegin(p), length);
     }
 }

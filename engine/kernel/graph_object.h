@@ -47,9 +47,9 @@ inline constexpr uint16_t CLASS_PRESDESCRCOL = 0x4044;
 inline constexpr int GRAPH_CLASS_COUNT = 28;
 
 // Class id bits tested throughout the engine.
-inline constexpr uint16_t CLASSBIT_LIST = 0x4000;       // holds members
-inline constexpr uint16_t CLASSBIT_LAYERTREE = 0x1000;  // Layers, Layer
-inline constexpr uint16_t CLASSBIT_GROUPTREE = 0x2000;  // Groups, Aspect, Group, District
+inline constexpr uint16_t CLASSBIT_LIST = 0x4000;        // holds members
+inline constexpr uint16_t CLASSBIT_LAYERTREE = 0x1000;   // Layers, Layer
+inline constexpr uint16_t CLASSBIT_GROUPTREE = 0x2000;   // Groups, Aspect, Group, District
 inline constexpr uint16_t CLASS_DRAWABLE_LIMIT = 0x0100; // ids below are drawable
 
 // ---------------------------------------------------------------------------
@@ -57,17 +57,16 @@ inline constexpr uint16_t CLASS_DRAWABLE_LIMIT = 0x0100; // ids below are drawab
 // procedure is DefGraphOBjectProc or passes messages to it. Fields inside
 // object blocks are reached through LoadField/StoreField at these offsets.
 struct GraphObjectHead {
-    _COORDRECT bound;     // map coordinates; empty as set by InitBoundRect
-    uint16_t flags;       // graph flags
+    _COORDRECT bound; // map coordinates; empty as set by InitBoundRect
+    uint16_t flags;   // graph flags
     uint16_t zero;
-    _COORDPT selected;    // empty: both 0x7FFFFFFF
-    int32_t selectedSlot; // list classes only: selected member, -1 none
+    _COORDPT selected;     // empty: both 0x7FFFFFFF
+    int32_t selectedSlot;  // list classes only: selected member, -1 none
     uint32_t maxDataSpace; // list classes only: largest data space in the subtree
 };
 static_assert(sizeof(GraphObjectHead) == 36);
 static_assert(offsetof(GraphObjectHead, flags) == 16 && offsetof(GraphObjectHead, selected) == 20 &&
-              offsetof(GraphObjectHead, selectedSlot) == 28 &&
-              offsetof(GraphObjectHead, maxDataSpace) == 32);
+              offsetof(GraphObjectHead, selectedSlot) == 28 && offsetof(GraphObjectHead, maxDataSpace) == 32);
 
 inline constexpr size_t GOH_BOUND = offsetof(GraphObjectHead, bound);
 inline constexpr size_t GOH_FLAGS = offsetof(GraphObjectHead, flags);
@@ -93,15 +92,15 @@ inline constexpr uint16_t GF_INITIAL = GF_SHOWN | GF_CREATED2 | GF_CREATED4;
 // Point-set record of Polygon and Polyline (fixed data 52 bytes): the head,
 // the point count, the height bit and the height range. The data space holds
 // the points: 8 bytes (x, y) each, or 12 (x, y, z) with the height bit.
-inline constexpr size_t PS_COUNT = 32;   // u32
-inline constexpr size_t PS_ZFLAGS = 36;  // u16, bit 0: points carry heights
-inline constexpr size_t PS_ZRANGE = 40;  // Z_BOUNDS
+inline constexpr size_t PS_COUNT = 32;  // u32
+inline constexpr size_t PS_ZFLAGS = 36; // u16, bit 0: points carry heights
+inline constexpr size_t PS_ZRANGE = 40; // Z_BOUNDS
 inline constexpr uint32_t PS_FIXED_SIZE = 52;
 
 // AllOBJects record (fixed data 100 bytes).
-inline constexpr size_t ALL_WORD0 = 0;   // u32, 0 at creation
-inline constexpr size_t ALL_WINDOW = 4;  // HWND of the document's map window, 0 none
-inline constexpr size_t ALL_KEY = 20;    // zero-terminated text ordering AllOBJects in a BlockList
+inline constexpr size_t ALL_WORD0 = 0;  // u32, 0 at creation
+inline constexpr size_t ALL_WINDOW = 4; // HWND of the document's map window, 0 none
+inline constexpr size_t ALL_KEY = 20;   // zero-terminated text ordering AllOBJects in a BlockList
 inline constexpr uint32_t ALL_FIXED_SIZE = 100;
 
 // Undo list record (fixed data 64 bytes): the head, then the selected object
@@ -118,12 +117,12 @@ inline constexpr size_t SELLIST_POINT2 = 56;
 // GraphDispl: drawing attributes. The mask says which fields are set.
 struct GraphDispl {
     uint32_t mask;
-    COLORREF lineColor;  // 0x01
-    uint16_t lineStyle;  // 0x02
-    uint32_t lineWidth;  // 0x04
-    COLORREF fillColor;  // 0x08, -1 none
+    COLORREF lineColor;   // 0x01
+    uint16_t lineStyle;   // 0x02
+    uint32_t lineWidth;   // 0x04
+    COLORREF fillColor;   // 0x08, -1 none
     uint16_t fillPattern; // 0x10
-    uint8_t lineOptions; // width in map units, rounded corners, square ends
+    uint8_t lineOptions;  // width in map units, rounded corners, square ends
 };
 static_assert(sizeof(GraphDispl) == 24);
 static_assert(offsetof(GraphDispl, lineColor) == 4 && offsetof(GraphDispl, lineStyle) == 8 &&
@@ -145,8 +144,7 @@ uint32_t MergeGraphAttributes(const GraphDispl *a, const GraphDispl *b, GraphDis
 // ownFirst is set (the GRM_GETATTRIBUTES wParam), under it otherwise.
 inline uint32_t MergeOwnGraphAttributes(const GraphDispl *own, GraphDispl *record, bool ownFirst)
 {
-    return ownFirst ? MergeGraphAttributes(own, record, record)
-                    : MergeGraphAttributes(record, own, record);
+    return ownFirst ? MergeGraphAttributes(own, record, record) : MergeGraphAttributes(record, own, record);
 }
 
 // ---------------------------------------------------------------------------
@@ -198,17 +196,17 @@ inline constexpr uint32_t SUMMEASURE_POLYGONS = 0x4000; // polygons only
 
 // ---------------------------------------------------------------------------
 // Procedures of the family.
-LRESULT DefGraphOBjectProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver,
-                           uint16_t subCode, uint16_t message, WPARAM wParam, LPARAM lParam);
-LRESULT AllOBjectsProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver,
-                       uint16_t subCode, uint16_t message, WPARAM wParam, LPARAM lParam);
-LRESULT UndoOBjectProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver,
-                       uint16_t subCode, uint16_t message, WPARAM wParam, LPARAM lParam);
+LRESULT DefGraphOBjectProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, uint16_t subCode,
+                           uint16_t message, WPARAM wParam, LPARAM lParam);
+LRESULT AllOBjectsProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, uint16_t subCode,
+                       uint16_t message, WPARAM wParam, LPARAM lParam);
+LRESULT UndoOBjectProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, uint16_t subCode,
+                       uint16_t message, WPARAM wParam, LPARAM lParam);
 int CompareBlocks(OBJectKernel *kernel, uint16_t idA, OBJHANDLE a, uint16_t idB, OBJHANDLE b);
 // Tree-walk callback: marks (user non-zero) or unmarks every non-list node
 // as drawn selected. Always 1.
-int SetVisible(OBJectKernel *kernel, OBJHANDLE node, uint16_t filter, int32_t *visitWord,
-               void *user, int32_t reserved, int32_t siblingIndex, int last);
+int SetVisible(OBJectKernel *kernel, OBJHANDLE node, uint16_t filter, int32_t *visitWord, void *user,
+               int32_t reserved, int32_t siblingIndex, int last);
 
 // The text description of GRM_DESCRIBE, as a moveable global memory block;
 // 0 after an allocation failure (shown to the user).

@@ -35,27 +35,15 @@ struct NestingGuard {
     NestingGuard &operator=(const NestingGuard &) = delete;
 };
 
-bool isList(uint16_t cls)
-{
-    return (cls & CLASSBIT_LIST) != 0;
-}
+bool isList(uint16_t cls) { return (cls & CLASSBIT_LIST) != 0; }
 
 // The Undo list keeps a list's head (selected member, largest data space)
 // though its class id has no list bit.
-bool keepsMembers(uint16_t cls)
-{
-    return isList(cls) || cls == CLASS_UNDO;
-}
+bool keepsMembers(uint16_t cls) { return isList(cls) || cls == CLASS_UNDO; }
 
-bool isPointSet(uint16_t cls)
-{
-    return cls == CLASS_POLYGON || cls == CLASS_POLYLINE;
-}
+bool isPointSet(uint16_t cls) { return cls == CLASS_POLYGON || cls == CLASS_POLYLINE; }
 
-bool isUndoCopy(OBJectKernel *kernel, OBJHANDLE h)
-{
-    return GetOBJectFlag(kernel, h, OBJF_UNDOCOPY) != 0;
-}
+bool isUndoCopy(OBJectKernel *kernel, OBJHANDLE h) { return GetOBJectFlag(kernel, h, OBJF_UNDOCOPY) != 0; }
 
 _COORDRECT storedBound(OBJectKernel *kernel, OBJHANDLE h)
 {
@@ -158,8 +146,7 @@ void recomputeMax(OBJectKernel *kernel, OBJHANDLE h, uint16_t filter)
 {
     uint32_t now = 0;
     int32_t pos = -1;
-    for (OBJHANDLE m = GetReference(kernel, h, filter, &pos); m;
-         m = GetReference(kernel, h, filter, &pos))
+    for (OBJHANDLE m = GetReference(kernel, h, filter, &pos); m; m = GetReference(kernel, h, filter, &pos))
         now = std::max(now, askMax(kernel, h, m));
     const uint32_t prev = storedMax(kernel, h);
     if (now != prev)
@@ -167,13 +154,10 @@ void recomputeMax(OBJectKernel *kernel, OBJHANDLE h, uint16_t filter)
 }
 
 // The member links of a list, from the id a member's message travelled by.
-uint16_t memberFilter(uint16_t subCode)
-{
-    return subCode ? uint16_t(subCode ^ 1) : REF_FILTER_LINK_FORWARD;
-}
+uint16_t memberFilter(uint16_t subCode) { return subCode ? uint16_t(subCode ^ 1) : REF_FILTER_LINK_FORWARD; }
 
-void notifyFor(OBJectKernel *kernel, OBJHANDLE receiver, OBJHANDLE sender, WPARAM code,
-               OBJHANDLE object, bool onlyLiveWindow)
+void notifyFor(OBJectKernel *kernel, OBJHANDLE receiver, OBJHANDLE sender, WPARAM code, OBJHANDLE object,
+               bool onlyLiveWindow)
 {
     // While a link is being made or undone the receiver may not yet (or no
     // longer) reach its document; the holder still does.
@@ -200,15 +184,9 @@ void onCreate(OBJectKernel *kernel, OBJHANDLE h, bool list)
     }
 }
 
-bool isIdLink(uint16_t id)
-{
-    return (id & REF_IDMASK) == (REF_ID & REF_IDMASK);
-}
+bool isIdLink(uint16_t id) { return (id & REF_IDMASK) == (REF_ID & REF_IDMASK); }
 
-bool isMemberLinkFamily(uint16_t id)
-{
-    return (id & 0x0800) || (id & 0x4000);
-}
+bool isMemberLinkFamily(uint16_t id) { return (id & 0x0800) || (id & 0x4000); }
 
 void memberInserted(OBJectKernel *kernel, OBJHANDLE list, OBJHANDLE member)
 {
@@ -239,8 +217,8 @@ int infoLine(OBJectKernel *kernel, OBJHANDLE h, WPARAM line, char *buffer)
     const char *p = GraphHeadLock(kernel, h, GOH_SIZE);
     if (!p)
         return 0;
-    const bool list = keepsMembers(GetOBJectClassID(kernel, h)) &&
-                      GraphHeadLock(kernel, h, GOH_LIST_SIZE) != nullptr;
+    const bool list =
+        keepsMembers(GetOBJectClassID(kernel, h)) && GraphHeadLock(kernel, h, GOH_LIST_SIZE) != nullptr;
     const _COORDRECT r = LoadField<_COORDRECT>(p, GOH_BOUND);
     const _COORDPT pt = LoadField<_COORDPT>(p, GOH_SELPOINT);
     // The browser's line buffer holds 128 characters.
@@ -249,8 +227,9 @@ int infoLine(OBJectKernel *kernel, OBJHANDLE h, WPARAM line, char *buffer)
     if (line == 0)
         std::snprintf(buffer, room, "-- GRAPHICAL OBJECT INFORMATIONS -----------");
     else if (line == 1)
-        std::snprintf(buffer, room, "Bound.Rect: \t\t((%6" PRId32 ",%6" PRId32 "), (%6" PRId32 ",%6" PRId32 "))",
-                      r.x1, r.y1, r.x2, r.y2);
+        std::snprintf(buffer, room,
+                      "Bound.Rect: \t\t((%6" PRId32 ",%6" PRId32 "), (%6" PRId32 ",%6" PRId32 "))", r.x1,
+                      r.y1, r.x2, r.y2);
     else if (line == 2)
         std::snprintf(buffer, room, "Graph. Flags:\t\t%4X", unsigned(LoadField<uint16_t>(p, GOH_FLAGS)));
     else if (list && line == 3)
@@ -434,8 +413,8 @@ void setSelected(OBJectKernel *kernel, OBJHANDLE h, uint16_t cls, WPARAM wParam,
     SendOneOBJectMessage(kernel, h, 0, REF_LAYER_BACK, GRM_SETSELECTEDREF, wParam, lParam);
 }
 
-LRESULT visibility(OBJectKernel *kernel, OBJHANDLE h, uint16_t cls, uint16_t subCode,
-                   uint16_t message, bool testFlag)
+LRESULT visibility(OBJectKernel *kernel, OBJHANDLE h, uint16_t cls, uint16_t subCode, uint16_t message,
+                   bool testFlag)
 {
     if (testFlag && !(storedFlags(kernel, h) & GF_SHOWN))
         return 0;
@@ -445,8 +424,8 @@ LRESULT visibility(OBJectKernel *kernel, OBJHANDLE h, uint16_t cls, uint16_t sub
     return layer ? SendOBJectMessage(kernel, h, layer, REF_LAYER_BACK, message, 0, 0) : 0;
 }
 
-LRESULT getAttributes(OBJectKernel *kernel, OBJHANDLE h, uint16_t cls, uint16_t subCode,
-                      WPARAM wParam, GraphDispl *record)
+LRESULT getAttributes(OBJectKernel *kernel, OBJHANDLE h, uint16_t cls, uint16_t subCode, WPARAM wParam,
+                      GraphDispl *record)
 {
     if (!record)
         return 0;
@@ -496,8 +475,8 @@ uint32_t MergeGraphAttributes(const GraphDispl *a, const GraphDispl *b, GraphDis
     return c->mask;
 }
 
-LRESULT DefGraphOBjectProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver,
-                           uint16_t subCode, uint16_t message, WPARAM wParam, LPARAM lParam)
+LRESULT DefGraphOBjectProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, uint16_t subCode,
+                           uint16_t message, WPARAM wParam, LPARAM lParam)
 {
     if (!kernel)
         return 0;
@@ -581,10 +560,10 @@ LRESULT DefGraphOBjectProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE rec
         const _COORDRECT before = storedBound(kernel, h);
         const _COORDRECT n = askBound(kernel, h, sender);
         const auto *prev = reinterpret_cast<const _COORDRECT *>(lParam);
-        const bool movedInward =
-            !prev || (prev->x1 == before.x1 && n.x1 > prev->x1) ||
-            (prev->y1 == before.y1 && n.y1 > prev->y1) || (prev->x2 == before.x2 && n.x2 < prev->x2) ||
-            (prev->y2 == before.y2 && n.y2 < prev->y2);
+        const bool movedInward = !prev || (prev->x1 == before.x1 && n.x1 > prev->x1) ||
+                                 (prev->y1 == before.y1 && n.y1 > prev->y1) ||
+                                 (prev->x2 == before.x2 && n.x2 < prev->x2) ||
+                                 (prev->y2 == before.y2 && n.y2 < prev->y2);
         if (movedInward)
             recomputeBound(kernel, h, memberFilter(subCode));
         else
@@ -704,8 +683,7 @@ LRESULT DefGraphOBjectProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE rec
         return 0;
 
     case GRM_ZCHANGED:
-        z_UpdateChildrenBounds(kernel, h, REF_FILTER_LINK_BACK,
-                               reinterpret_cast<const Z_BOUNDS *>(lParam));
+        z_UpdateChildrenBounds(kernel, h, REF_FILTER_LINK_BACK, reinterpret_cast<const Z_BOUNDS *>(lParam));
         return 1;
     case GRM_GETZRANGE: {
         auto *out = reinterpret_cast<Z_BOUNDS *>(lParam);
@@ -752,8 +730,8 @@ LRESULT DefGraphOBjectProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE rec
     }
 }
 
-LRESULT AllOBjectsProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver,
-                       uint16_t subCode, uint16_t message, WPARAM wParam, LPARAM lParam)
+LRESULT AllOBjectsProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, uint16_t subCode,
+                       uint16_t message, WPARAM wParam, LPARAM lParam)
 {
     (void)sender, (void)subCode, (void)wParam, (void)lParam;
     if (message != OBJM_CREATE && message != OBJM_RESTORED)
@@ -785,8 +763,8 @@ void undoSelect(OBJectKernel *kernel, OBJHANDLE h, int32_t selected, const _COOR
 
 } // namespace
 
-LRESULT UndoOBjectProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver,
-                       uint16_t subCode, uint16_t message, WPARAM wParam, LPARAM lParam)
+LRESULT UndoOBjectProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, uint16_t subCode,
+                       uint16_t message, WPARAM wParam, LPARAM lParam)
 {
     if (!kernel || !GetOBJectClassID(kernel, receiver))
         return 0;
@@ -818,7 +796,8 @@ LRESULT UndoOBjectProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receive
             return 0;
         const int32_t selected = LoadField<int32_t>(p, UNDO_SELECTED);
         const _COORDPT pt = LoadField<_COORDPT>(p, GOH_SELPOINT);
-        std::snprintf(buffer, 128, "Selected OBJect / point: \t%4" PRIX32 " (%5" PRId32 ") / (%6" PRId32 ",%6" PRId32 ")",
+        std::snprintf(buffer, 128,
+                      "Selected OBJect / point: \t%4" PRIX32 " (%5" PRId32 ") / (%6" PRId32 ",%6" PRId32 ")",
                       uint32_t(selected), selected, pt.x, pt.y);
         return 1;
     }
@@ -878,8 +857,8 @@ int CompareBlocks(OBJectKernel *kernel, uint16_t idA, OBJHANDLE a, uint16_t idB,
     return a < b ? -1 : (a > b ? 1 : 0);
 }
 
-int SetVisible(OBJectKernel *kernel, OBJHANDLE node, uint16_t filter, int32_t *visitWord,
-               void *user, int32_t reserved, int32_t siblingIndex, int last)
+int SetVisible(OBJectKernel *kernel, OBJHANDLE node, uint16_t filter, int32_t *visitWord, void *user,
+               int32_t reserved, int32_t siblingIndex, int last)
 {
     (void)filter, (void)visitWord, (void)reserved, (void)siblingIndex, (void)last;
     if (!(GetOBJectClassID(kernel, node) & CLASSBIT_LIST))

@@ -98,8 +98,7 @@ int32_t truncClamp(double v)
 
 } // namespace
 
-void InterpolateCoordPt(const _COORDPT *p0, const GraphFraction *fraction, _COORDPT *out,
-                        const _COORDPT *p1)
+void InterpolateCoordPt(const _COORDPT *p0, const GraphFraction *fraction, _COORDPT *out, const _COORDPT *p1)
 {
     if (!p0 || !fraction || !out || !p1)
         return;
@@ -180,10 +179,7 @@ int GraphErrorMessage(HWND window, int stringId, ...)
     return 0;
 }
 
-void *OBJMemAlloc(size_t size)
-{
-    return std::calloc(1, size ? size : 1);
-}
+void *OBJMemAlloc(size_t size) { return std::calloc(1, size ? size : 1); }
 
 int OBJMemFree(void *block)
 {

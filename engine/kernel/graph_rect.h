@@ -38,8 +38,7 @@ struct GraphFraction {
 };
 // out = p0 + (p1 - p0) * numerator / denominator per axis, cut toward zero;
 // p1 when the denominator is 0.
-void InterpolateCoordPt(const _COORDPT *p0, const GraphFraction *fraction, _COORDPT *out,
-                        const _COORDPT *p1);
+void InterpolateCoordPt(const _COORDPT *p0, const GraphFraction *fraction, _COORDPT *out, const _COORDPT *p1);
 
 // Invalidates a map rectangle (null: the whole client area) of the window,
 // widened by 4 pixels with a margin. An inverted rectangle changes nothing.

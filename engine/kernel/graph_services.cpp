@@ -66,10 +66,7 @@ Z_BOUNDS askRange(OBJectKernel *kernel, OBJHANDLE from, OBJHANDLE object)
     return r;
 }
 
-bool validRange(const Z_BOUNDS &r)
-{
-    return r.low <= r.high;
-}
+bool validRange(const Z_BOUNDS &r) { return r.low <= r.high; }
 
 void unite(Z_BOUNDS &a, const Z_BOUNDS &b)
 {
@@ -79,10 +76,7 @@ void unite(Z_BOUNDS &a, const Z_BOUNDS &b)
     }
 }
 
-bool sameRange(const Z_BOUNDS &a, const Z_BOUNDS &b)
-{
-    return a.low == b.low && a.high == b.high;
-}
+bool sameRange(const Z_BOUNDS &a, const Z_BOUNDS &b) { return a.low == b.low && a.high == b.high; }
 
 void storeRange(OBJectKernel *kernel, OBJHANDLE object, const Z_BOUNDS &r)
 {
@@ -130,24 +124,19 @@ void z_UpdateBounds(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE object, ui
     z_UpdateChildrenBounds(kernel, object, REF_FILTER_LINK_BACK, &mine);
 }
 
-LRESULT z_UpdateChildrenBounds(OBJectKernel *kernel, OBJHANDLE object, uint16_t filter,
-                               const Z_BOUNDS *range)
+LRESULT z_UpdateChildrenBounds(OBJectKernel *kernel, OBJHANDLE object, uint16_t filter, const Z_BOUNDS *range)
 {
     if (!kernel || !object)
         return 0;
     return PropagateOBJectMessage(kernel, object, filter, GRM_UPDATEZBOUNDS, 0, LPARAM(range));
 }
 
-int CoordPtEqual(_COORDPT a, _COORDPT b)
-{
-    return a.x == b.x && a.y == b.y;
-}
+int CoordPtEqual(_COORDPT a, _COORDPT b) { return a.x == b.x && a.y == b.y; }
 
 namespace {
 
 // The points of a point set that lie within its data space.
-bool pointsOf(OBJectKernel *kernel, OBJHANDLE object, const char *&data, uint32_t &count,
-              uint32_t &stride)
+bool pointsOf(OBJectKernel *kernel, OBJHANDLE object, const char *&data, uint32_t &count, uint32_t &stride)
 {
     const uint16_t cls = kernel ? GetOBJectClassID(kernel, object) : 0;
     if (cls != CLASS_POLYGON && cls != CLASS_POLYLINE)
@@ -156,8 +145,8 @@ bool pointsOf(OBJectKernel *kernel, OBJHANDLE object, const char *&data, uint32_
     if (!p)
         return false;
     stride = (LoadField<uint16_t>(p, PS_ZFLAGS) & 1) ? 12 : 8;
-    count = uint32_t(std::min<uint64_t>(LoadField<uint32_t>(p, PS_COUNT),
-                                        DataSpaceSize(kernel, object) / stride));
+    count = uint32_t(
+        std::min<uint64_t>(LoadField<uint32_t>(p, PS_COUNT), DataSpaceSize(kernel, object) / stride));
     data = DataSpaceBegin(p);
     return true;
 }
@@ -220,8 +209,8 @@ LRESULT NailProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, uin
     }
 }
 
-LRESULT PresentationProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver,
-                         uint16_t subCode, uint16_t message, WPARAM wParam, LPARAM lParam)
+LRESULT PresentationProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, uint16_t subCode,
+                         uint16_t message, WPARAM wParam, LPARAM lParam)
 {
     if (message == GRM_GETSELECTABLE)
         return kernel && GetOBJectClassID(kernel, receiver) ? 1 : 0;
@@ -232,8 +221,8 @@ LRESULT ZOBjectProc(OBJectKernel *, OBJHANDLE, OBJHANDLE, uint16_t, uint16_t, WP
 {
     // Height objects have no behaviour of their own yet; the call is
     // reported to the debug viewer like the other unimplemented entries.
-    ReportUnimplemented(
-        "unsigned long __stdcall ZOBjectProc(void *,void *,unsigned short,unsigned short,unsigned short,unsigned long)");
+    ReportUnimplemented("unsigned long __stdcall ZOBjectProc(void *,void *,unsigned short,unsigned "
+                        "short,unsigned short,unsigned long)");
     return 0;
 }
 

@@ -41,8 +41,8 @@ double SetOfLinesegmentLength(OBJectKernel *kernel, OBJHANDLE object, int closed
 // Class procedures registered by the class table.
 LRESULT NailProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, uint16_t subCode,
                  uint16_t message, WPARAM wParam, LPARAM lParam);
-LRESULT PresentationProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver,
-                         uint16_t subCode, uint16_t message, WPARAM wParam, LPARAM lParam);
+LRESULT PresentationProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, uint16_t subCode,
+                         uint16_t message, WPARAM wParam, LPARAM lParam);
 // Height objects answer 0 to everything.
 LRESULT ZOBjectProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, uint16_t subCode,
                     uint16_t message, WPARAM wParam, LPARAM lParam);

@@ -100,9 +100,8 @@ OBJHANDLE currentSelected(OBJectKernel *kernel, OBJHANDLE list, _COORDPT *point)
 
 // The aspect and groups classes answer alike but for creation and their
 // heading: members, no attributes of their own, and one blank browser line.
-LRESULT memberListProc(const char *heading, OBJectKernel *kernel, OBJHANDLE sender,
-                       OBJHANDLE receiver, uint16_t subCode, uint16_t message, WPARAM wParam,
-                       LPARAM lParam)
+LRESULT memberListProc(const char *heading, OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver,
+                       uint16_t subCode, uint16_t message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case OBJM_REFINSERTED:
@@ -155,8 +154,7 @@ OBJHANDLE AspectFind(OBJectKernel *kernel, OBJHANDLE root, const char *name)
         }
     }
     for (OBJHANDLE a : RefTargets(kernel, root, REF_GROUP_MEMBER))
-        if (IsClass(kernel, a, CLASS_ASPECT) && lstrcmpA(aspectName(kernel, a).c_str(),
-                                                         wanted.c_str()) == 0)
+        if (IsClass(kernel, a, CLASS_ASPECT) && lstrcmpA(aspectName(kernel, a).c_str(), wanted.c_str()) == 0)
             return a;
     return 0;
 }
@@ -255,8 +253,7 @@ int GrupNameSet(OBJectKernel *kernel, OBJHANDLE group, const char *name)
     return 1;
 }
 
-int GroupNameGet(OBJectKernel *kernel, OBJHANDLE group, uint32_t *length, char *buffer,
-                 uint32_t bufferSize)
+int GroupNameGet(OBJectKernel *kernel, OBJHANDLE group, uint32_t *length, char *buffer, uint32_t bufferSize)
 {
     if (!kernel || !IsClass(kernel, group, CLASS_GROUP))
         return 0;
@@ -427,8 +424,8 @@ OBJHANDLE UnGroup(OBJectKernel *kernel, OBJHANDLE group, OBJHANDLE list, OBJHAND
 // ---------------------------------------------------------------------------
 // Class procedures
 
-LRESULT GroupMemberProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver,
-                        uint16_t subCode, uint16_t message, WPARAM wParam, LPARAM lParam)
+LRESULT GroupMemberProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, uint16_t subCode,
+                        uint16_t message, WPARAM wParam, LPARAM lParam)
 {
     char *p = GraphHeadLock(kernel, receiver, GOH_LIST_SIZE);
     if (!p)
@@ -451,8 +448,7 @@ LRESULT GroupMemberProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiv
         // The list's default answer keeps the identifier flag, the bound
         // rectangle and the largest data space; the selected index of these
         // classes is not a slot, so it is kept out of the default's reach.
-        if (((subCode ^ REF_ID) & REF_IDMASK) == 0 ||
-            ((subCode ^ REF_GROUP_MEMBER) & REF_IDMASK) == 0) {
+        if (((subCode ^ REF_ID) & REF_IDMASK) == 0 || ((subCode ^ REF_GROUP_MEMBER) & REF_IDMASK) == 0) {
             const int32_t index = LoadField<int32_t>(p, GOH_SELSLOT);
             DefGraphOBjectProc(kernel, sender, receiver, subCode, message, wParam, lParam);
             if (char *q = GraphHeadLock(kernel, receiver, GOH_LIST_SIZE))
@@ -494,16 +490,14 @@ LRESULT GroupProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, ui
         }
         if (record->mask != 0xFF)
             if (const OBJHANDLE parent = GroupParentGet(kernel, receiver))
-                SendOBJectMessage(kernel, receiver, parent, REF_GROUP_PARENT, GRM_GETATTRIBUTES, 0,
-                                  lParam);
+                SendOBJectMessage(kernel, receiver, parent, REF_GROUP_PARENT, GRM_GETATTRIBUTES, 0, lParam);
         --depth;
         return record->mask;
     }
     case OBJM_INFOLINE:
         return OwnInfoLines(kernel, sender, receiver, subCode, wParam, lParam,
                             {"-- <Group> OBJECT INFORMATIONS -----------",
-                             InfoText("SelectedObject : \t%6i", LoadField<int32_t>(p, GOH_SELSLOT)),
-                             ""});
+                             InfoText("SelectedObject : \t%6i", LoadField<int32_t>(p, GOH_SELSLOT)), ""});
     case OBJM_PACKEDCOPY:
         StoreField<int32_t>(p, GOH_SELSLOT, -1);
         break;
@@ -524,8 +518,8 @@ LRESULT AspectProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, u
         std::memset(p + offsetof(Aspect, name), 0, ASPECT_NAME_SIZE);
         return 0;
     }
-    return memberListProc("-- <Aspect> OBJECT INFORMATIONS -----------", kernel, sender,
-                          receiver, subCode, message, wParam, lParam);
+    return memberListProc("-- <Aspect> OBJECT INFORMATIONS -----------", kernel, sender, receiver, subCode,
+                          message, wParam, lParam);
 }
 
 LRESULT GroupsProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, uint16_t subCode,
@@ -545,6 +539,6 @@ LRESULT GroupsProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, u
         setGroupsActiveSlot(kernel, receiver,
                             FollowedActiveSlot(active, HeldCount(kernel, receiver), message, lParam));
     }
-    return memberListProc("-- <Groups> OBJECT INFORMATIONS -----------", kernel, sender,
-                          receiver, subCode, message, wParam, lParam);
+    return memberListProc("-- <Groups> OBJECT INFORMATIONS -----------", kernel, sender, receiver, subCode,
+                          message, wParam, lParam);
 }

@@ -64,8 +64,7 @@ int CompareAspects(OBJectKernel *kernel, uint16_t idA, OBJHANDLE a, uint16_t idB
 // Groups
 OBJHANDLE GroupCreate(_WNDRES *window, const char *name);
 int GrupNameSet(OBJectKernel *kernel, OBJHANDLE group, const char *name);
-int GroupNameGet(OBJectKernel *kernel, OBJHANDLE group, uint32_t *length, char *buffer,
-                 uint32_t bufferSize);
+int GroupNameGet(OBJectKernel *kernel, OBJHANDLE group, uint32_t *length, char *buffer, uint32_t bufferSize);
 // Group flags of a Group; 0 for anything else.
 uint16_t GroupFlagsGet(OBJectKernel *kernel, OBJHANDLE group);
 int GroupFlagsSet(OBJectKernel *kernel, OBJHANDLE group, uint16_t flags);
@@ -77,8 +76,8 @@ OBJHANDLE MakeGroup(OBJectKernel *kernel, OBJHANDLE groupsRoot, OBJHANDLE list, 
 OBJHANDLE UnGroup(OBJectKernel *kernel, OBJHANDLE group, OBJHANDLE list, OBJHANDLE undoList);
 
 // Class procedures
-LRESULT GroupMemberProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver,
-                        uint16_t subCode, uint16_t message, WPARAM wParam, LPARAM lParam);
+LRESULT GroupMemberProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, uint16_t subCode,
+                        uint16_t message, WPARAM wParam, LPARAM lParam);
 LRESULT GroupProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, uint16_t subCode,
                   uint16_t message, WPARAM wParam, LPARAM lParam);
 LRESULT AspectProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, uint16_t subCode,

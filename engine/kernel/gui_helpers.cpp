@@ -71,10 +71,7 @@ int BrowseIniFile(HWND owner, int controlId, const char *initialPath, const char
     return 1;
 }
 
-HWND GetMdiClientWnd()
-{
-    return 0;
-}
+HWND GetMdiClientWnd() { return 0; }
 
 int TextStartsWithNumber(std::string_view text)
 {
@@ -140,7 +137,8 @@ int TabTextTableScan(const char *text, size_t length, int *rows, int *columns, i
 
 int ClipboardLinkTextAvailable()
 {
-    if (!IsClipboardFormatAvailable(CF_TEXT) || !OpenClipboardRetry(0, kClipboardAttempts, kClipboardIntervalMs))
+    if (!IsClipboardFormatAvailable(CF_TEXT) ||
+        !OpenClipboardRetry(0, kClipboardAttempts, kClipboardIntervalMs))
         return 0;
     int result = 0;
     if (const HGLOBAL data = GetClipboardData(CF_TEXT)) {

@@ -25,10 +25,7 @@ uint16_t classIdOf(const OBJectHead *head)
     return d ? d->classId : 0;
 }
 
-OBJectHead *bankHead(BankDesc *bank, OBJHANDLE h)
-{
-    return static_cast<OBJectHead *>(BankLock(bank, h));
-}
+OBJectHead *bankHead(BankDesc *bank, OBJHANDLE h) { return static_cast<OBJectHead *>(BankLock(bank, h)); }
 
 OBJectRef refAt(const OBJectHead *head, uint32_t i)
 {
@@ -62,10 +59,7 @@ void closeUpSlots(OBJectKernel *kernel, OBJHANDLE h)
 
 } // namespace
 
-uint32_t GetFirstFree(OBJectKernel *kernel)
-{
-    return kernel ? BankGetFirstFree(kernel->bank) : 0;
-}
+uint32_t GetFirstFree(OBJectKernel *kernel) { return kernel ? BankGetFirstFree(kernel->bank) : 0; }
 
 int CopyToBank(OBJectKernel *kernel, OBJHANDLE handle, BankDesc *bank)
 {
@@ -149,7 +143,8 @@ OBJectKernel *KernFromSel(HWND window)
     CopyToBank(src, root, bank);
     std::vector<OBJHANDLE> rootMembers;
     int32_t pos = 0;
-    for (OBJHANDLE h = FirstReference(src, root, REF_ROOT, &pos); h; h = GetReference(src, root, REF_ROOT, &pos))
+    for (OBJHANDLE h = FirstReference(src, root, REF_ROOT, &pos); h;
+         h = GetReference(src, root, REF_ROOT, &pos))
         rootMembers.push_back(h);
     for (auto it = rootMembers.rbegin(); it != rootMembers.rend(); ++it)
         CopyToBank(src, *it, bank);

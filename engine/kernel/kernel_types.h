@@ -55,12 +55,12 @@ inline constexpr OBJectFlag OBJ_APPEND = 1;
 inline constexpr OBJectFlag OBJ_SORTEDHANDLE = 2;
 inline constexpr OBJectFlag OBJ_SORTEDKEY = 4;
 inline constexpr OBJectFlag OBJF_MODEMASK = 0x0007;
-inline constexpr OBJectFlag OBJF_CLASSBIT = 0x0100;     // copied from the class mode
-inline constexpr OBJectFlag OBJF_CURRENTHEAD = 0x0800;  // current head form
-inline constexpr OBJectFlag OBJF_USERMARK = 0x1000;     // user / visited mark
-inline constexpr OBJectFlag OBJF_UNDODELETED = 0x2000;  // hidden by undo
-inline constexpr OBJectFlag OBJF_UNDOCOPY = 0x4000;     // saved copy of the undo history
-inline constexpr OBJectFlag OBJF_DELETED = 0x8000;      // deleted while still referenced
+inline constexpr OBJectFlag OBJF_CLASSBIT = 0x0100;    // copied from the class mode
+inline constexpr OBJectFlag OBJF_CURRENTHEAD = 0x0800; // current head form
+inline constexpr OBJectFlag OBJF_USERMARK = 0x1000;    // user / visited mark
+inline constexpr OBJectFlag OBJF_UNDODELETED = 0x2000; // hidden by undo
+inline constexpr OBJectFlag OBJF_UNDOCOPY = 0x4000;    // saved copy of the undo history
+inline constexpr OBJectFlag OBJF_DELETED = 0x8000;     // deleted while still referenced
 
 // ---------------------------------------------------------------------------
 // Reference slot, 8 bytes, in the holder's block from its reference offset.
@@ -113,13 +113,13 @@ inline constexpr uint16_t REF_PRES_LEGEND_BACK = 0x8010;
 
 // Reference filters (see RefMatchesFilter in references.h).
 inline constexpr uint16_t REF_FILTER_ALL = 0x0000;
-inline constexpr uint16_t REF_FILTER_BITS = 0x4000;      // id has every bit of filter & 0x1FFF
-inline constexpr uint16_t REF_FILTER_DIRECTION = 0x8000; // with REF_FILTER_BITS: bit 0 must agree
+inline constexpr uint16_t REF_FILTER_BITS = 0x4000;         // id has every bit of filter & 0x1FFF
+inline constexpr uint16_t REF_FILTER_DIRECTION = 0x8000;    // with REF_FILTER_BITS: bit 0 must agree
 inline constexpr uint16_t REF_FILTER_FORWARD = 0xC001;      // every forward id
 inline constexpr uint16_t REF_FILTER_BACK = 0xC000;         // every back id
 inline constexpr uint16_t REF_FILTER_LINK_FORWARD = 0xC801; // layer, group and selection links
 inline constexpr uint16_t REF_FILTER_LINK_BACK = 0xC800;
-inline constexpr uint16_t REF_FILTER_ID_FORWARD = 0xC401;   // identifier links
+inline constexpr uint16_t REF_FILTER_ID_FORWARD = 0xC401; // identifier links
 inline constexpr uint16_t REF_FILTER_ID_BACK = 0xC400;
 
 // ---------------------------------------------------------------------------
@@ -144,13 +144,11 @@ inline constexpr uint16_t OBJM_COPIED = 0x8012;
 // and the result may carry pointers (OBJM_INFOLINE passes a text buffer), so
 // they are pointer-sized.
 using OBJectClassProc = LRESULT (*)(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver,
-                                    uint16_t subCode, uint16_t message, WPARAM wParam,
-                                    LPARAM lParam);
+                                    uint16_t subCode, uint16_t message, WPARAM wParam, LPARAM lParam);
 
 // Compare procedure of sorted holders: < 0 A before B, 0 same key, > 0 A
 // after B, OBJ_COMPARE_EQUALKEYS equal keys that may coexist.
-using OBJectCompareProc = int (*)(OBJectKernel *kernel, uint16_t idA, OBJHANDLE a, uint16_t idB,
-                                  OBJHANDLE b);
+using OBJectCompareProc = int (*)(OBJectKernel *kernel, uint16_t idA, OBJHANDLE a, uint16_t idB, OBJHANDLE b);
 inline constexpr int OBJ_COMPARE_EQUALKEYS = 5;
 
 inline constexpr int OBJ_MAX_CLASSES = 32;
@@ -160,15 +158,15 @@ inline constexpr int OBJ_CLASS_NAME_SIZE = 14;
 // addresses), so its layout is not a stored one.
 struct OBJectClassDescr {
     uint16_t classId;
-    uint32_t blockSize;  // size of a new object's block
-    uint32_t slots;      // initial reference slots
-    uint32_t reserve;    // initial data space
-    uint16_t fixedEnd;   // 28 + fixed data size
+    uint32_t blockSize; // size of a new object's block
+    uint32_t slots;     // initial reference slots
+    uint32_t reserve;   // initial data space
+    uint16_t fixedEnd;  // 28 + fixed data size
     OBJectCompareProc compare;
     OBJectClassProc proc;
-    uint16_t mode;       // initial OBJectFlag bits
+    uint16_t mode; // initial OBJectFlag bits
     char name[OBJ_CLASS_NAME_SIZE];
-    uint32_t objects;    // in all kernels
+    uint32_t objects; // in all kernels
     uint32_t deleted;
     uint32_t undoCopies;
 };

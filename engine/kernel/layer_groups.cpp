@@ -14,10 +14,7 @@ using namespace docmodel;
 
 namespace {
 
-bool isGroup(OBJectKernel *kernel, OBJHANDLE object)
-{
-    return IsClass(kernel, object, CLASS_GROUP);
-}
+bool isGroup(OBJectKernel *kernel, OBJHANDLE object) { return IsClass(kernel, object, CLASS_GROUP); }
 
 // The first aspect of the Groups root (the first in name order).
 OBJHANDLE firstAspect(OBJectKernel *kernel, OBJHANDLE anyObject)
@@ -54,8 +51,7 @@ bool checkTree(OBJectKernel *kernel, OBJHANDLE object, std::unordered_set<OBJHAN
     return true;
 }
 
-void dissolve(OBJectKernel *kernel, OBJHANDLE node, OBJHANDLE keeper,
-              std::unordered_set<OBJHANDLE> &seen)
+void dissolve(OBJectKernel *kernel, OBJHANDLE node, OBJHANDLE keeper, std::unordered_set<OBJHANDLE> &seen)
 {
     if (!seen.insert(node).second)
         return;
@@ -75,8 +71,7 @@ void dissolve(OBJectKernel *kernel, OBJHANDLE node, OBJHANDLE keeper,
         OBJectDelete(kernel, node);
 }
 
-void deleteLinks(OBJectKernel *kernel, OBJHANDLE node, OBJHANDLE member,
-                 std::unordered_set<OBJHANDLE> &seen)
+void deleteLinks(OBJectKernel *kernel, OBJHANDLE node, OBJHANDLE member, std::unordered_set<OBJHANDLE> &seen)
 {
     if (!seen.insert(node).second)
         return;
@@ -132,17 +127,12 @@ OBJHANDLE map_LG_CreateRoot(_WNDRES *window)
 
 int LG_IsRoot(OBJectKernel *kernel, OBJHANDLE object)
 {
-    return kernel && isGroup(kernel, object) && (GroupFlagsGet(kernel, object) & GROUPF_LGROOT)
-               ? 1
-               : 0;
+    return kernel && isGroup(kernel, object) && (GroupFlagsGet(kernel, object) & GROUPF_LGROOT) ? 1 : 0;
 }
 
 int LG_IsLayerGroup(OBJectKernel *kernel, OBJHANDLE object)
 {
-    return kernel && isGroup(kernel, object) &&
-                   (GroupFlagsGet(kernel, object) & GROUPF_LAYERGROUP)
-               ? 1
-               : 0;
+    return kernel && isGroup(kernel, object) && (GroupFlagsGet(kernel, object) & GROUPF_LAYERGROUP) ? 1 : 0;
 }
 
 int LG_SetInt(OBJectKernel *kernel, const char *name, OBJHANDLE group, const OBJHANDLE *members,
@@ -166,15 +156,15 @@ int LG_SetInt(OBJectKernel *kernel, const char *name, OBJHANDLE group, const OBJ
     return 1;
 }
 
-int LG_SetInt(_WNDRES *window, const char *name, OBJHANDLE group, const OBJHANDLE *members,
-              uint32_t count, int unused, int force)
+int LG_SetInt(_WNDRES *window, const char *name, OBJHANDLE group, const OBJHANDLE *members, uint32_t count,
+              int unused, int force)
 {
     const DocWindow doc = DocOfRecord(window);
     return doc.kernel ? LG_SetInt(doc.kernel, name, group, members, count, unused, force) : 0;
 }
 
-int map_LG_Create(_WNDRES *window, const char *name, OBJHANDLE *newGroup,
-                  const OBJHANDLE *members, uint32_t count, int unused)
+int map_LG_Create(_WNDRES *window, const char *name, OBJHANDLE *newGroup, const OBJHANDLE *members,
+                  uint32_t count, int unused)
 {
     if (newGroup)
         *newGroup = 0;
@@ -194,8 +184,8 @@ int map_LG_Create(_WNDRES *window, const char *name, OBJHANDLE *newGroup,
     return 1;
 }
 
-int map_LG_Set(_WNDRES *window, const char *name, OBJHANDLE group, const OBJHANDLE *members,
-               uint32_t count, int unused)
+int map_LG_Set(_WNDRES *window, const char *name, OBJHANDLE group, const OBJHANDLE *members, uint32_t count,
+               int unused)
 {
     const DocWindow doc = DocOfRecord(window);
     if (!doc.kernel || !LG_IsLayerGroup(doc.kernel, group))
@@ -203,8 +193,8 @@ int map_LG_Set(_WNDRES *window, const char *name, OBJHANDLE group, const OBJHAND
     return LG_SetInt(doc.kernel, name, group, members, count, unused, 0);
 }
 
-int map_LG_Get(_WNDRES *window, OBJHANDLE group, uint32_t *nameLength, char *buffer,
-               uint32_t bufferSize, int32_t *memberCount, OBJHANDLE *members, uint32_t capacity)
+int map_LG_Get(_WNDRES *window, OBJHANDLE group, uint32_t *nameLength, char *buffer, uint32_t bufferSize,
+               int32_t *memberCount, OBJHANDLE *members, uint32_t capacity)
 {
     const DocWindow doc = DocOfRecord(window);
     if (!doc.kernel || !LG_IsLayerGroup(doc.kernel, group))
@@ -268,8 +258,7 @@ int ParentGroupSet(OBJectKernel *kernel, OBJHANDLE group, OBJHANDLE newParent)
         if (LG_IsLayerGroup(kernel, newParent)) {
             if (!LG_SetGroupTreeAsLG(kernel, group))
                 return 0;
-        } else if (!IsClass(kernel, newParent, CLASS_GROUP) &&
-                   !IsClass(kernel, newParent, CLASS_ASPECT)) {
+        } else if (!IsClass(kernel, newParent, CLASS_GROUP) && !IsClass(kernel, newParent, CLASS_ASPECT)) {
             return 0;
         }
     }

@@ -27,14 +27,14 @@ int LG_IsLayerGroup(OBJectKernel *kernel, OBJHANDLE object);
 // would contain the group is skipped.
 int LG_SetInt(OBJectKernel *kernel, const char *name, OBJHANDLE group, const OBJHANDLE *members,
               uint32_t count, int unused, int force);
-int LG_SetInt(_WNDRES *window, const char *name, OBJHANDLE group, const OBJHANDLE *members,
-              uint32_t count, int unused, int force);
-int map_LG_Create(_WNDRES *window, const char *name, OBJHANDLE *newGroup,
-                  const OBJHANDLE *members, uint32_t count, int unused);
-int map_LG_Set(_WNDRES *window, const char *name, OBJHANDLE group, const OBJHANDLE *members,
-               uint32_t count, int unused);
-int map_LG_Get(_WNDRES *window, OBJHANDLE group, uint32_t *nameLength, char *buffer,
-               uint32_t bufferSize, int32_t *memberCount, OBJHANDLE *members, uint32_t capacity);
+int LG_SetInt(_WNDRES *window, const char *name, OBJHANDLE group, const OBJHANDLE *members, uint32_t count,
+              int unused, int force);
+int map_LG_Create(_WNDRES *window, const char *name, OBJHANDLE *newGroup, const OBJHANDLE *members,
+                  uint32_t count, int unused);
+int map_LG_Set(_WNDRES *window, const char *name, OBJHANDLE group, const OBJHANDLE *members, uint32_t count,
+               int unused);
+int map_LG_Get(_WNDRES *window, OBJHANDLE group, uint32_t *nameLength, char *buffer, uint32_t bufferSize,
+               int32_t *memberCount, OBJHANDLE *members, uint32_t capacity);
 
 int LG_SetGroupAsLG(OBJectKernel *kernel, OBJHANDLE anyObject, OBJHANDLE group);
 int LG_CheckIfLGTree(OBJectKernel *kernel, OBJHANDLE object);

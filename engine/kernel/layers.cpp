@@ -31,10 +31,7 @@ char *layersLock(OBJectKernel *kernel, OBJHANDLE root)
     return GraphHeadLock(kernel, root, LAYERS_FIXED_SIZE);
 }
 
-int32_t layerNumber(const char *p)
-{
-    return LoadField<int32_t>(p, offsetof(Layer, number));
-}
+int32_t layerNumber(const char *p) { return LoadField<int32_t>(p, offsetof(Layer, number)); }
 
 // The stored name, bounded by its field even when a file left no zero in it.
 void layerName(const char *p, char out[LAYER_NAME_SIZE])
@@ -154,17 +151,15 @@ int IsPageLayer(OBJectKernel *kernel, OBJHANDLE object)
     return p && isPageRecord(p) ? 1 : 0;
 }
 
-OBJHANDLE CreateLayerOBJect(OBJectKernel *kernel, OBJHANDLE root, int32_t number,
-                            const char *name)
+OBJHANDLE CreateLayerOBJect(OBJectKernel *kernel, OBJHANDLE root, int32_t number, const char *name)
 {
     if (!kernel || (root && !IsClass(kernel, root, CLASS_LAYERS)))
         return 0;
     const std::vector<OBJHANDLE> layers = layersOf(kernel, root);
     // The page layer's number is reserved for it.
-    const bool taken =
-        number < 0 ||
-        (number == PAGE_LAYER_NUMBER && std::strcmp(name ? name : "", PAGE_LAYER_NAME) != 0) ||
-        numberHeld(kernel, layers, number);
+    const bool taken = number < 0 ||
+                       (number == PAGE_LAYER_NUMBER && std::strcmp(name ? name : "", PAGE_LAYER_NAME) != 0) ||
+                       numberHeld(kernel, layers, number);
     if (taken) {
         int64_t highest = -1;
         bool any = false;
@@ -535,16 +530,14 @@ int LayersClipRectGet(HWND window, OBJHANDLE root, MAP_COORDRECT *rect)
 
 int IsLayerSclVisible(double visibleFrom, double visibleTo, double scale)
 {
-    return (visibleFrom == 0.0 || scale <= visibleFrom) && (visibleTo == 0.0 || scale >= visibleTo)
-               ? 1
-               : 0;
+    return (visibleFrom == 0.0 || scale <= visibleFrom) && (visibleTo == 0.0 || scale >= visibleTo) ? 1 : 0;
 }
 
 uint32_t ByteToColour(uint8_t index)
 {
-    static constexpr uint32_t kPalette[17] = {
-        0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080, 0x808000, 0xC0C0C0, 0x808080,
-        0x0000FF, 0x00FF00, 0x00FFFF, 0xFF0000, 0xFF00FF, 0xFFFF00, 0xFFFFFF, 0xFFFFFFFF};
+    static constexpr uint32_t kPalette[17] = {0x000000, 0x000080, 0x008000, 0x008080, 0x800000,  0x800080,
+                                              0x808000, 0xC0C0C0, 0x808080, 0x0000FF, 0x00FF00,  0x00FFFF,
+                                              0xFF0000, 0xFF00FF, 0xFFFF00, 0xFFFFFF, 0xFFFFFFFF};
     return kPalette[index % 17];
 }
 
@@ -628,8 +621,7 @@ LRESULT LayerProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, ui
                       LoadField<uint32_t>(p, offsetof(Layer, lineColor)),
                       unsigned(LoadField<uint8_t>(p, offsetof(Layer, lineStyle))),
                       LoadField<uint32_t>(p, offsetof(Layer, lineWidth))),
-             InfoText("Fill Color/UnitsPixels:  %08X  / %i",
-                      LoadField<uint32_t>(p, offsetof(Layer, fill)),
+             InfoText("Fill Color/UnitsPixels:  %08X  / %i", LoadField<uint32_t>(p, offsetof(Layer, fill)),
                       LoadField<uint8_t>(p, offsetof(Layer, lineOptions))),
              " "});
     }
@@ -660,8 +652,7 @@ LRESULT LayersProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, u
                 if (!lp || lp[offsetof(Layer, name)] == '\t')
                     continue;
                 _COORDRECT r = kEmptyBoundRect;
-                SendOBJectMessage(kernel, receiver, l, REF_LAYER_MEMBER, GRM_GETBOUNDRECT, 0,
-                                  LPARAM(&r));
+                SendOBJectMessage(kernel, receiver, l, REF_LAYER_MEMBER, GRM_GETBOUNDRECT, 0, LPARAM(&r));
                 SumBoundRect(&sum, &r);
             }
             *out = sum;
@@ -684,11 +675,10 @@ LRESULT LayersProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, u
         followActiveSlot(kernel, receiver, message, lParam);
         break;
     case OBJM_INFOLINE:
-        return OwnInfoLines(kernel, sender, receiver, subCode, wParam, lParam,
-                            {"-- <Layers> OBJECT INFORMATIONS -----------",
-                             InfoText("Active Layer:  %4i",
-                                      LoadField<int32_t>(p, offsetof(Layers, activeSlot))),
-                             " "});
+        return OwnInfoLines(
+            kernel, sender, receiver, subCode, wParam, lParam,
+            {"-- <Layers> OBJECT INFORMATIONS -----------",
+             InfoText("Active Layer:  %4i", LoadField<int32_t>(p, offsetof(Layers, activeSlot))), " "});
     case OBJM_PACKEDCOPY:
         StoreField<int32_t>(p, GOH_SELSLOT, -1);
         break;

@@ -19,25 +19,25 @@ struct _WNDRES;
 // reached with LoadField/StoreField at the offsets of this struct.
 struct Layer {
     GraphObjectHead head;
-    uint16_t display;       // bit 0x4000: preview
+    uint16_t display; // bit 0x4000: preview
     uint8_t unused1[10];
-    int32_t number;         // unique in the root; 0x7FFFFFFF is the page layer
-    char name[48];          // a leading tab marks a system layer
+    int32_t number; // unique in the root; 0x7FFFFFFF is the page layer
+    char name[48];  // a leading tab marks a system layer
     uint8_t visible;
     uint8_t selectable;
-    uint8_t lineOptions;    // bit 0 width in map units, 1 rounded corners, 2 square ends
+    uint8_t lineOptions; // bit 0 width in map units, 1 rounded corners, 2 square ends
     uint8_t pad1;
     COLORREF lineColor;
     uint8_t lineStyle;
     uint8_t pad2[3];
     uint32_t lineWidth;
-    uint32_t fill;          // 0xFFFFFFFF none; else colour in bits 0-23, hatch code above
-    uint16_t attrMask;      // GraphDispl mask bits the layer supplies
-    uint16_t layerFlags;    // bit 0: linked layer
-    uint16_t transparency;  // percent
+    uint32_t fill;         // 0xFFFFFFFF none; else colour in bits 0-23, hatch code above
+    uint16_t attrMask;     // GraphDispl mask bits the layer supplies
+    uint16_t layerFlags;   // bit 0: linked layer
+    uint16_t transparency; // percent
     uint16_t pad3;
-    double visibleFrom;     // largest scale drawn, 0 no limit
-    double visibleTo;       // smallest scale drawn, 0 no limit
+    double visibleFrom; // largest scale drawn, 0 no limit
+    double visibleTo;   // smallest scale drawn, 0 no limit
     uint8_t reserved[64];
 };
 static_assert(sizeof(Layer) == 208);
@@ -64,11 +64,11 @@ inline constexpr const char *PAGE_LAYER_NAME = "\t__PAGE__";
 struct Layers {
     GraphObjectHead head;
     uint8_t unused1[12];
-    int32_t activeSlot;          // slot (among all the root's slots) of the active layer
+    int32_t activeSlot; // slot (among all the root's slots) of the active layer
     uint32_t unused2;
-    COLORREF customColours[16];  // the Layers dialog's colour picker
-    int32_t clipRect[4];         // left, top, right, bottom, map units
-    uint32_t clipFlag;           // 1 while clipRect is valid
+    COLORREF customColours[16]; // the Layers dialog's colour picker
+    int32_t clipRect[4];        // left, top, right, bottom, map units
+    uint32_t clipFlag;          // 1 while clipRect is valid
 };
 static_assert(sizeof(Layers) == 140);
 static_assert(offsetof(Layers, activeSlot) == 48 && offsetof(Layers, customColours) == 56 &&
@@ -79,8 +79,7 @@ inline constexpr uint32_t LAYERS_FIXED_SIZE = 140;
 // ---------------------------------------------------------------------------
 // Creation and records
 OBJHANDLE CreateLayersRoot(OBJectKernel *kernel);
-OBJHANDLE CreateLayerOBJect(OBJectKernel *kernel, OBJHANDLE root, int32_t number,
-                            const char *name);
+OBJHANDLE CreateLayerOBJect(OBJectKernel *kernel, OBJHANDLE root, int32_t number, const char *name);
 Layer *LayerInit(Layer *layer);
 // 1 when the handle names a Layer (class 0x5002).
 int IsLayer(OBJectKernel *kernel, OBJHANDLE object);

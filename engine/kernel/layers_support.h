@@ -42,10 +42,7 @@ inline uint32_t HeldCount(OBJectKernel *kernel, OBJHANDLE holder)
 
 // True for a slot that FindReference found (it returns ~slot, negative,
 // when absent and OBJ_INVALID for a bad holder).
-inline bool SlotFound(int32_t slot)
-{
-    return slot >= 0 && uint32_t(slot) != OBJ_INVALID;
-}
+inline bool SlotFound(int32_t slot) { return slot >= 0 && uint32_t(slot) != OBJ_INVALID; }
 
 // The targets of the holder's references with the id (bits 0-12), in slot
 // order.
@@ -56,8 +53,7 @@ inline std::vector<OBJHANDLE> RefTargets(OBJectKernel *kernel, OBJHANDLE holder,
     for (uint32_t i = 0; i < held; ++i) {
         OBJHANDLE target = 0;
         uint16_t refId = 0;
-        if (GetRef(kernel, holder, &refId, &target, int32_t(i)) && target &&
-            ((refId ^ id) & REF_IDMASK) == 0)
+        if (GetRef(kernel, holder, &refId, &target, int32_t(i)) && target && ((refId ^ id) & REF_IDMASK) == 0)
             out.push_back(target);
     }
     return out;
@@ -71,8 +67,7 @@ inline OBJHANDLE FirstTarget(OBJectKernel *kernel, OBJHANDLE holder, uint16_t id
 
 // A new object of the class, linked last under the holder; 0, with no object
 // left behind, when the link cannot be made.
-inline OBJHANDLE CreateLinkedOBJect(OBJectKernel *kernel, OBJHANDLE holder, uint16_t refId,
-                                    uint16_t classId)
+inline OBJHANDLE CreateLinkedOBJect(OBJectKernel *kernel, OBJHANDLE holder, uint16_t refId, uint16_t classId)
 {
     const OBJHANDLE object = CreateOBJect(kernel, classId);
     if (!object)
@@ -86,10 +81,7 @@ inline OBJHANDLE CreateLinkedOBJect(OBJectKernel *kernel, OBJHANDLE holder, uint
 
 // A walk along links that takes more steps than there are objects has met a
 // cycle (a damaged document can hold one).
-inline uint64_t WalkLimit(OBJectKernel *kernel)
-{
-    return uint64_t(KernGiveAllObjectsAmount(kernel)) + 1;
-}
+inline uint64_t WalkLimit(OBJectKernel *kernel) { return uint64_t(KernGiveAllObjectsAmount(kernel)) + 1; }
 
 inline uint16_t GraphFlags(OBJectKernel *kernel, OBJHANDLE object)
 {
@@ -132,7 +124,8 @@ inline constexpr size_t kInfoLineSize = 130;
 #if defined(__GNUC__)
 __attribute__((format(printf, 1, 2)))
 #endif
-inline std::string InfoText(const char *format, ...)
+inline std::string
+InfoText(const char *format, ...)
 {
     char line[kInfoLineSize];
     va_list args;
@@ -144,16 +137,14 @@ inline std::string InfoText(const char *format, ...)
 
 // A class's own browser lines come first; the default procedure numbers the
 // lines after them from 0 again.
-inline LRESULT OwnInfoLines(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver,
-                            uint16_t subCode, WPARAM line, LPARAM buffer,
-                            std::initializer_list<std::string> lines)
+inline LRESULT OwnInfoLines(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, uint16_t subCode,
+                            WPARAM line, LPARAM buffer, std::initializer_list<std::string> lines)
 {
     if (line >= lines.size())
-        return DefGraphOBjectProc(kernel, sender, receiver, subCode, OBJM_INFOLINE,
-                                  line - lines.size(), buffer);
+        return DefGraphOBjectProc(kernel, sender, receiver, subCode, OBJM_INFOLINE, line - lines.size(),
+                                  buffer);
     if (buffer)
-        std::snprintf(reinterpret_cast<char *>(buffer), kInfoLineSize, "%s",
-                      lines.begin()[line].c_str());
+        std::snprintf(reinterpret_cast<char *>(buffer), kInfoLineSize, "%s", lines.begin()[line].c_str());
     return 1;
 }
 
@@ -174,10 +165,7 @@ inline DocWindow DocOfRecord(const _WNDRES *record)
     return {record->kernel, record->rootObject, record->hWnd};
 }
 
-inline DocWindow DocOfWindow(HWND window)
-{
-    return DocOfRecord(GetWndRes(window));
-}
+inline DocWindow DocOfWindow(HWND window) { return DocOfRecord(GetWndRes(window)); }
 
 // Running measures of the selection: the switches and the totals.
 struct SelectionMeasureState {
@@ -192,8 +180,7 @@ inline SelectionMeasureState MeasuresOf(HWND window)
     _WNDRES *record = GetWndRes(window);
     if (!record)
         return {};
-    return {&record->calcSelArea, &record->calcSelLength, &record->selArea,
-            &record->selLength};
+    return {&record->calcSelArea, &record->calcSelLength, &record->selArea, &record->selLength};
 }
 
 // The look with which selected objects are drawn.

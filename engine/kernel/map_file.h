@@ -25,11 +25,11 @@ struct FileDialogRequest;
 struct MapFileHeader {
     char letter; // 'O'
     uint8_t reserved[3];
-    int32_t word4;  // 1
-    int32_t word8;  // 2 file, 1 clipboard stream
-    int32_t word12; // 2 file, 1 clipboard stream
-    int32_t word16; // -1
-    int32_t word20; // -1
+    int32_t word4;     // 1
+    int32_t word8;     // 2 file, 1 clipboard stream
+    int32_t word12;    // 2 file, 1 clipboard stream
+    int32_t word16;    // -1
+    int32_t word20;    // -1
     uint8_t extra[96]; // zero; a page copy puts "page", rectangles, margins here
 };
 static_assert(sizeof(MapFileHeader) == 120);
@@ -51,10 +51,10 @@ inline constexpr uint8_t MAPREC_OBJECT = 1;
 inline constexpr uint8_t MAPREC_DOCUMENT = 2;
 inline constexpr uint8_t MAPREC_END = 3;
 
-inline constexpr uint32_t MAPDOC_KERNEL = 1;     // 516 bytes
-inline constexpr uint32_t MAPDOC_VIEW = 2;       // 868 bytes
-inline constexpr uint32_t MAPDOC_BANK = 4;       // 20 bytes
-inline constexpr uint32_t MAPDOC_PAGESETUP = 5;  // 96 bytes
+inline constexpr uint32_t MAPDOC_KERNEL = 1;    // 516 bytes
+inline constexpr uint32_t MAPDOC_VIEW = 2;      // 868 bytes
+inline constexpr uint32_t MAPDOC_BANK = 4;      // 20 bytes
+inline constexpr uint32_t MAPDOC_PAGESETUP = 5; // 96 bytes
 inline constexpr uint32_t MAPDOC_KERNEL_SIZE = 516;
 inline constexpr uint32_t MAPDOC_VIEW_SIZE = 868;
 inline constexpr uint32_t MAPDOC_BANK_SIZE = 20;

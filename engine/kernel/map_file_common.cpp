@@ -39,7 +39,4 @@ void MapFileSetWindowFileName(_WNDRES *rec, const std::string &name)
         storeName(rec, name);
 }
 
-std::string MapFileWindowFileName(const _WNDRES *rec)
-{
-    return rec ? loadName(rec) : std::string();
-}
+std::string MapFileWindowFileName(const _WNDRES *rec) { return rec ? loadName(rec) : std::string(); }

@@ -35,7 +35,7 @@ OBJectHead *slotHead(BankDesc *bank, uint32_t slot)
 // What the reader learns of each registered class once, instead of asking
 // the class table for every object.
 struct ClassInfo {
-    const OBJectClassDescr *descr = nullptr; // null: not a class a file may hold
+    const OBJectClassDescr *descr = nullptr;           // null: not a class a file may hold
     uint32_t objects = 0, deleted = 0, undoCopies = 0; // of this document, added on success
 };
 
@@ -184,9 +184,10 @@ bool MapReader::checkObject(OBJHANDLE slot, char *block, uint32_t length, uint64
     OBJectHead head;
     std::memcpy(&head, block, sizeof head);
     if (head.size != length)
-        return fail("object %u at byte %" PRIu64 " says it is %u bytes long in a record of %u", slot,
-                    at, head.size, length);
-    const OBJectClassDescr *cls = head.classIndex < classes_.size() ? classes_[head.classIndex].descr : nullptr;
+        return fail("object %u at byte %" PRIu64 " says it is %u bytes long in a record of %u", slot, at,
+                    head.size, length);
+    const OBJectClassDescr *cls =
+        head.classIndex < classes_.size() ? classes_[head.classIndex].descr : nullptr;
     if (!cls)
         return fail("object %u has the unknown class number %u", slot, head.classIndex);
     if (!(head.flags & OBJF_CURRENTHEAD))
@@ -340,10 +341,16 @@ bool MapReader::readRecords()
         offset_ += sizeof head;
         bool ok = true;
         switch (head.kind) {
-        case MAPREC_OBJECT: ok = readObject(head, at); break;
-        case MAPREC_DOCUMENT: ok = readDocument(head, at); break;
-        case MAPREC_END: return true;
-        default: return fail("the record at byte %" PRIu64 " has the unknown kind %u", at, head.kind);
+        case MAPREC_OBJECT:
+            ok = readObject(head, at);
+            break;
+        case MAPREC_DOCUMENT:
+            ok = readDocument(head, at);
+            break;
+        case MAPREC_END:
+            return true;
+        default:
+            return fail("the record at byte %" PRIu64 " has the unknown kind %u", at, head.kind);
         }
         if (!ok)
             return false;
@@ -431,8 +438,10 @@ void MapReader::finishCounts()
             continue;
         OBJectClassDescrKernel &e = kernel_->classes[i];
         OBJectClassDescr *d = ClassDescrByIndex(uint32_t(i));
-        kernel_->objects += c.objects, e.objects += c.objects, global.objects += c.objects, d->objects += c.objects;
-        kernel_->deleted += c.deleted, e.deleted += c.deleted, global.deleted += c.deleted, d->deleted += c.deleted;
+        kernel_->objects += c.objects, e.objects += c.objects, global.objects += c.objects,
+            d->objects += c.objects;
+        kernel_->deleted += c.deleted, e.deleted += c.deleted, global.deleted += c.deleted,
+            d->deleted += c.deleted;
         kernel_->undoCopies += c.undoCopies, e.undoCopies += c.undoCopies, global.undoCopies += c.undoCopies,
             d->undoCopies += c.undoCopies;
     }
@@ -514,10 +523,7 @@ int MapReader::run(OBJHANDLE *rootOut, OBJectKernel **kernelOut)
 
 } // namespace
 
-const std::string &MapFileLastError()
-{
-    return lastError;
-}
+const std::string &MapFileLastError() { return lastError; }
 
 int ReadMapFromStream(HWND window, FileStream &stream, OBJHANDLE *root, OBJectKernel **kernel,
                       int showProgress, std::string *error)
@@ -530,8 +536,7 @@ int ReadMapFromStream(HWND window, FileStream &stream, OBJHANDLE *root, OBJectKe
     return result;
 }
 
-int ReadMapToKern(HWND window, const char *fileName, OBJHANDLE *root, OBJectKernel **kernel,
-                  int showProgress)
+int ReadMapToKern(HWND window, const char *fileName, OBJHANDLE *root, OBJectKernel **kernel, int showProgress)
 {
     if (!GetWndRes(window) || !fileName) {
         lastError = "There is no map window to read the document into.";
@@ -551,7 +556,8 @@ void ResetPreview(OBJectKernel *kernel, OBJHANDLE root)
         return;
     OBJHANDLE layers = root;
     int32_t pos = 0;
-    for (OBJHANDLE h = FirstReference(kernel, root, REF_ROOT, &pos); h; h = GetReference(kernel, root, REF_ROOT, &pos))
+    for (OBJHANDLE h = FirstReference(kernel, root, REF_ROOT, &pos); h;
+         h = GetReference(kernel, root, REF_ROOT, &pos))
         if (GetOBJectClassID(kernel, h) == CLASS_LAYERS) {
             layers = h;
             break;

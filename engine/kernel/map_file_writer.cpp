@@ -73,8 +73,8 @@ int64_t writeStream(FileStream &out, HWND window, _WNDRES *rec, OBJectKernel *ke
     BankDesc *bank = kernel->bank;
     if (!out.Write(&header, sizeof header))
         return -1;
-    const uint32_t bankWords[5] = {bank->capacity, bank->firstFree, bank->freedCount,
-                                   bank->lowestFreed, uint32_t(bank->reuseFlag)};
+    const uint32_t bankWords[5] = {bank->capacity, bank->firstFree, bank->freedCount, bank->lowestFreed,
+                                   uint32_t(bank->reuseFlag)};
     if (!writeRecordHead(out, MAPREC_DOCUMENT, MAPDOC_BANK_SIZE, MAPDOC_BANK) ||
         !out.Write(bankWords, sizeof bankWords))
         return -1;
@@ -231,15 +231,9 @@ int MapSaveInt(HWND window, const char *fileName, int selectionOnly)
     return selectionOnly ? 2 : 1;
 }
 
-int MapSave(HWND window, const char *fileName)
-{
-    return MapSaveInt(window, fileName, 0);
-}
+int MapSave(HWND window, const char *fileName) { return MapSaveInt(window, fileName, 0); }
 
-int MapSaveSelection(HWND window, const char *fileName)
-{
-    return MapSaveInt(window, fileName, 1);
-}
+int MapSaveSelection(HWND window, const char *fileName) { return MapSaveInt(window, fileName, 1); }
 
 int MapSaveToClipboard(HWND window, MemoryFile &file, int command)
 {

@@ -17,10 +17,7 @@
 #include <system_error>
 
 // The resources compiled into the library (resources/map/map.qrc).
-static void initMapResources()
-{
-    Q_INIT_RESOURCE(map_resources);
-}
+static void initMapResources() { Q_INIT_RESOURCE(map_resources); }
 
 namespace {
 
@@ -34,10 +31,10 @@ struct GdiEntry {
     UINT id;
 };
 constexpr std::array<GdiEntry, GDI_OBJECT_COUNT> kGdiTable = {{
-    {'S', IDC_CROSS}, {'S', IDC_ARROW}, {'S', IDC_WAIT}, {'C', 156},     {'C', 138}, {'C', 139},
-    {'C', 140},       {0, 0},           {'C', 142},      {'C', 141},     {'C', 155}, {'C', 178},
-    {'I', 157},       {'I', 158},       {'S', IDC_SIZEALL}, {'C', 188},  {'C', 165}, {'C', 175},
-    {'C', 143},       {'C', 180},       {'C', 181},      {'C', 182},     {'C', 183},
+    {'S', IDC_CROSS}, {'S', IDC_ARROW}, {'S', IDC_WAIT},    {'C', 156}, {'C', 138}, {'C', 139},
+    {'C', 140},       {0, 0},           {'C', 142},         {'C', 141}, {'C', 155}, {'C', 178},
+    {'I', 157},       {'I', 158},       {'S', IDC_SIZEALL}, {'C', 188}, {'C', 165}, {'C', 175},
+    {'C', 143},       {'C', 180},       {'C', 181},         {'C', 182}, {'C', 183},
 }};
 
 constexpr std::array<const char *, MARKER_BITMAP_COUNT> kMarkerNames = {"square", "circle", "triangle",
@@ -90,10 +87,17 @@ void loadCursorsAndIcons(LibraryState &s)
             continue;
         const GdiEntry e = kGdiTable[i];
         switch (e.kind) {
-        case 'S': s.gdiObjects[i] = LoadCursorA(0, e.id); break;
-        case 'C': s.gdiObjects[i] = LoadCursorA(s.instance, e.id); break;
-        case 'I': s.gdiObjects[i] = LoadIconA(s.instance, e.id); break;
-        default: break;
+        case 'S':
+            s.gdiObjects[i] = LoadCursorA(0, e.id);
+            break;
+        case 'C':
+            s.gdiObjects[i] = LoadCursorA(s.instance, e.id);
+            break;
+        case 'I':
+            s.gdiObjects[i] = LoadIconA(s.instance, e.id);
+            break;
+        default:
+            break;
         }
     }
 }
@@ -139,10 +143,7 @@ void MapLibraryExit()
         }
 }
 
-HINSTANCE MapInstance()
-{
-    return library().instance;
-}
+HINSTANCE MapInstance() { return library().instance; }
 
 int LoadStringMap(unsigned id, char *buffer, int size)
 {

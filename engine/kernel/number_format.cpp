@@ -33,15 +33,9 @@ std::array<char, INTL_CACHE_SIZE> &cache()
     return c;
 }
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Precision that a double can show at all: its exact decimal expansion has at
 // most 767 significant and 1074 fraction digits; more are zeros.
@@ -60,7 +54,8 @@ Significant significant(double a, int n)
 {
     n = std::clamp(n, 1, kMaxPrecision);
     std::string buf(size_t(n) + 32, '\0');
-    const auto r = std::to_chars(buf.data(), buf.data() + buf.size(), a, std::chars_format::scientific, n - 1);
+    const auto r =
+        std::to_chars(buf.data(), buf.data() + buf.size(), a, std::chars_format::scientific, n - 1);
     const std::string text(buf.data(), r.ptr);
     const size_t e = text.find('e');
     Significant s;
@@ -210,34 +205,56 @@ std::string currencyDecorate(const std::string &number, bool negative)
                         strnlen(&cache()[INTL_CURRENCY_SYMBOL], INTL_CACHE_SIZE - INTL_CURRENCY_SYMBOL));
     if (!negative) {
         switch (cache()[INTL_CURRENCY]) {
-        case 0: return S + number;
-        case 1: return number + S;
-        case 2: return S + " " + number;
-        case 3: return number + " " + S;
-        default: return number;
+        case 0:
+            return S + number;
+        case 1:
+            return number + S;
+        case 2:
+            return S + " " + number;
+        case 3:
+            return number + " " + S;
+        default:
+            return number;
         }
     }
     const std::string x = number.substr(1); // without the '-'
     switch (cache()[INTL_NEG_CURR]) {
-    case 0: return "(" + S + x + ")";
-    case 1: return "-" + S + x;
-    case 2: return S + "-" + x;
-    case 3: return S + x + "-";
-    case 4: return "(" + x + S + ")";
-    case 5: return "-" + x + S;
-    case 6: return x + "-" + S;
-    case 7: return x + S + "-";
+    case 0:
+        return "(" + S + x + ")";
+    case 1:
+        return "-" + S + x;
+    case 2:
+        return S + "-" + x;
+    case 3:
+        return S + x + "-";
+    case 4:
+        return "(" + x + S + ")";
+    case 5:
+        return "-" + x + S;
+    case 6:
+        return x + "-" + S;
+    case 7:
+        return x + S + "-";
     // The further forms of the same convention, so that no amount loses its
     // sign.
-    case 8: return "-" + x + " " + S;
-    case 9: return "-" + S + " " + x;
-    case 10: return x + " " + S + "-";
-    case 11: return S + " " + x + "-";
-    case 12: return S + " -" + x;
-    case 13: return x + "- " + S;
-    case 14: return "(" + S + " " + x + ")";
-    case 15: return "(" + x + " " + S + ")";
-    default: return "-" + S + x;
+    case 8:
+        return "-" + x + " " + S;
+    case 9:
+        return "-" + S + " " + x;
+    case 10:
+        return x + " " + S + "-";
+    case 11:
+        return S + " " + x + "-";
+    case 12:
+        return S + " -" + x;
+    case 13:
+        return x + "- " + S;
+    case 14:
+        return "(" + S + " " + x + ")";
+    case 15:
+        return "(" + x + " " + S + ")";
+    default:
+        return "-" + S + x;
     }
 }
 
@@ -281,10 +298,7 @@ int FormatProfileRead()
     return 1;
 }
 
-char FormatValueGet(uint16_t index)
-{
-    return index == 0 || index >= INTL_CACHE_SIZE ? 0 : cache()[index];
-}
+char FormatValueGet(uint16_t index) { return index == 0 || index >= INTL_CACHE_SIZE ? 0 : cache()[index]; }
 
 int FloatScan(char *text, double *value)
 {
@@ -366,7 +380,8 @@ int FloatScan(char *text, double *value)
         // is not a number we can hold.
         const size_t e = number.find('e');
         double mantissa = 0;
-        std::from_chars(number.data(), number.data() + (e == std::string::npos ? number.size() : e), mantissa);
+        std::from_chars(number.data(), number.data() + (e == std::string::npos ? number.size() : e),
+                        mantissa);
         if (mantissa == 0 || std::log10(std::fabs(mantissa)) + exponentValue > 0)
             return 0;
         v = number[0] == '-' ? -0.0 : 0.0;
@@ -435,7 +450,8 @@ int FloatPrint(char *buffer, size_t size, double value, int n, uint16_t flags)
     return copyOut(buffer, size, text);
 }
 
-int FloatPrintDigits(char *buffer, size_t size, double value, int digits, char decimal, int dropZeros, int pad)
+int FloatPrintDigits(char *buffer, size_t size, double value, int digits, char decimal, int dropZeros,
+                     int pad)
 {
     if (!buffer || size == 0)
         return 0;

@@ -7,17 +7,17 @@
 #include <cstdint>
 
 // Cache indexes (FormatValueGet).
-inline constexpr uint16_t INTL_DIGITS = 1;      // iDigits
-inline constexpr uint16_t INTL_CURR_DIGITS = 2; // iCurrDigits
-inline constexpr uint16_t INTL_DECIMAL = 3;     // sDecimal
-inline constexpr uint16_t INTL_THOUSAND = 4;    // sThousand
-inline constexpr uint16_t INTL_EXPONENT = 5;    // never read from the profile
-inline constexpr uint16_t INTL_DATE = 6;        // sDate
-inline constexpr uint16_t INTL_TIME = 7;        // sTime
-inline constexpr uint16_t INTL_LZERO = 8;       // iLzero
-inline constexpr uint16_t INTL_LIST = 9;        // sList
-inline constexpr uint16_t INTL_CURRENCY = 10;   // iCurrency
-inline constexpr uint16_t INTL_NEG_CURR = 11;   // iNegCurr
+inline constexpr uint16_t INTL_DIGITS = 1;           // iDigits
+inline constexpr uint16_t INTL_CURR_DIGITS = 2;      // iCurrDigits
+inline constexpr uint16_t INTL_DECIMAL = 3;          // sDecimal
+inline constexpr uint16_t INTL_THOUSAND = 4;         // sThousand
+inline constexpr uint16_t INTL_EXPONENT = 5;         // never read from the profile
+inline constexpr uint16_t INTL_DATE = 6;             // sDate
+inline constexpr uint16_t INTL_TIME = 7;             // sTime
+inline constexpr uint16_t INTL_LZERO = 8;            // iLzero
+inline constexpr uint16_t INTL_LIST = 9;             // sList
+inline constexpr uint16_t INTL_CURRENCY = 10;        // iCurrency
+inline constexpr uint16_t INTL_NEG_CURR = 11;        // iNegCurr
 inline constexpr uint16_t INTL_CURRENCY_SYMBOL = 12; // 10 bytes: sCurrency
 inline constexpr uint16_t INTL_CACHE_SIZE = 22;
 

@@ -19,10 +19,7 @@ struct ClassTable {
 
 constinit ClassTable g_table{};
 
-ClassTable &table()
-{
-    return g_table;
-}
+ClassTable &table() { return g_table; }
 
 constexpr uint64_t up8(uint64_t v) { return (v + 7) & ~uint64_t(7); }
 constexpr uint64_t up16(uint64_t v) { return (v + 15) & ~uint64_t(15); }
@@ -51,10 +48,7 @@ void RestoreClassTable(const std::shared_ptr<OBJectClassTableState> &state)
         table() = state->table;
 }
 
-void ClearClassTable()
-{
-    table() = ClassTable{};
-}
+void ClearClassTable() { table() = ClassTable{}; }
 
 OBJectGlobalCounters &GlobalObjectCounters()
 {
@@ -63,8 +57,7 @@ OBJectGlobalCounters &GlobalObjectCounters()
 }
 
 int RegisterOBJectClass(uint16_t classId, uint32_t fixedSize, int32_t slots, uint32_t reserve,
-                        OBJectCompareProc compare, OBJectClassProc proc, uint16_t mode,
-                        const char *name)
+                        OBJectCompareProc compare, OBJectClassProc proc, uint16_t mode, const char *name)
 {
     ClassTable &t = table();
     int index = int(t.slotOfId[classId]) - 1;
@@ -116,10 +109,7 @@ int RegisterOBJectClass(uint16_t classId, uint32_t fixedSize, int32_t slots, uin
     return index;
 }
 
-int IsClassRegistered(uint16_t classId)
-{
-    return table().slotOfId[classId] ? 1 : 0;
-}
+int IsClassRegistered(uint16_t classId) { return table().slotOfId[classId] ? 1 : 0; }
 
 uint16_t GetClassId(int classIndex)
 {
@@ -129,17 +119,11 @@ uint16_t GetClassId(int classIndex)
     return t.descr[size_t(classIndex)].classId;
 }
 
-int GetNumberOfClasses()
-{
-    return table().count;
-}
+int GetNumberOfClasses() { return table().count; }
 
 // The record holds two procedure addresses, so its size is that of this
 // build's layout.
-int GetClassDescrSize()
-{
-    return int(sizeof(OBJectClassDescr));
-}
+int GetClassDescrSize() { return int(sizeof(OBJectClassDescr)); }
 
 OBJectClassProc GetOBJectClassFN(uint16_t classId)
 {
@@ -165,13 +149,10 @@ OBJectClassDescr *ClassDescrByIndex(uint32_t classIndex)
     return &t.descr[classIndex];
 }
 
-int ClassIndexOf(uint16_t classId)
-{
-    return int(table().slotOfId[classId]) - 1;
-}
+int ClassIndexOf(uint16_t classId) { return int(table().slotOfId[classId]) - 1; }
 
-LRESULT SendOBJectMessage(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver,
-                          uint16_t subCode, uint16_t message, WPARAM wParam, LPARAM lParam)
+LRESULT SendOBJectMessage(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, uint16_t subCode,
+                          uint16_t message, WPARAM wParam, LPARAM lParam)
 {
     const OBJectHead *head = HeadLock(kernel, receiver);
     if (!head)
@@ -182,8 +163,8 @@ LRESULT SendOBJectMessage(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE rece
     return d->proc(kernel, sender, receiver, subCode, message, wParam, lParam);
 }
 
-LRESULT PropagateOBJectMessage(OBJectKernel *kernel, OBJHANDLE holder, uint16_t filter,
-                               uint16_t message, WPARAM wParam, LPARAM lParam)
+LRESULT PropagateOBJectMessage(OBJectKernel *kernel, OBJHANDLE holder, uint16_t filter, uint16_t message,
+                               WPARAM wParam, LPARAM lParam)
 {
     LRESULT result = 0;
     int32_t pos = -1;
@@ -200,8 +181,8 @@ LRESULT SendOneOBJectMessage(OBJectKernel *kernel, OBJHANDLE holder, int last, u
                              uint16_t message, WPARAM wParam, LPARAM lParam)
 {
     int32_t pos = -1;
-    const OBJHANDLE target = last ? LastReference(kernel, holder, filter, &pos)
-                                  : FirstReference(kernel, holder, filter, &pos);
+    const OBJHANDLE target =
+        last ? LastReference(kernel, holder, filter, &pos) : FirstReference(kernel, holder, filter, &pos);
     if (!target)
         return 0;
     const uint16_t sub = subCodeFor(filter, GetNthReferenceID(kernel, holder, pos));
@@ -217,8 +198,8 @@ LRESULT BranchOBJectMessage(OBJectKernel *kernel, OBJHANDLE start, int last, uin
     OBJHANDLE node = start;
     for (;;) {
         int32_t pos = -1;
-        const OBJHANDLE target = last ? LastReference(kernel, node, filter, &pos)
-                                      : FirstReference(kernel, node, filter, &pos);
+        const OBJHANDLE target =
+            last ? LastReference(kernel, node, filter, &pos) : FirstReference(kernel, node, filter, &pos);
         if (!target || !visited.insert(target).second)
             break;
         const uint16_t sub = subCodeFor(filter, GetNthReferenceID(kernel, node, pos));

@@ -8,8 +8,7 @@
 
 // Registry
 int RegisterOBJectClass(uint16_t classId, uint32_t fixedSize, int32_t slots, uint32_t reserve,
-                        OBJectCompareProc compare, OBJectClassProc proc, uint16_t mode,
-                        const char *name);
+                        OBJectCompareProc compare, OBJectClassProc proc, uint16_t mode, const char *name);
 int IsClassRegistered(uint16_t classId);
 uint16_t GetClassId(int classIndex);
 int GetNumberOfClasses();
@@ -37,10 +36,10 @@ void RestoreClassTable(const std::shared_ptr<OBJectClassTableState> &state);
 void ClearClassTable();
 
 // Messages
-LRESULT SendOBJectMessage(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver,
-                          uint16_t subCode, uint16_t message, WPARAM wParam, LPARAM lParam);
-LRESULT PropagateOBJectMessage(OBJectKernel *kernel, OBJHANDLE holder, uint16_t filter,
-                               uint16_t message, WPARAM wParam, LPARAM lParam);
+LRESULT SendOBJectMessage(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, uint16_t subCode,
+                          uint16_t message, WPARAM wParam, LPARAM lParam);
+LRESULT PropagateOBJectMessage(OBJectKernel *kernel, OBJHANDLE holder, uint16_t filter, uint16_t message,
+                               WPARAM wParam, LPARAM lParam);
 LRESULT SendOneOBJectMessage(OBJectKernel *kernel, OBJHANDLE holder, int last, uint16_t filter,
                              uint16_t message, WPARAM wParam, LPARAM lParam);
 LRESULT BranchOBJectMessage(OBJectKernel *kernel, OBJHANDLE start, int last, uint16_t filter,

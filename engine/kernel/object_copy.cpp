@@ -59,10 +59,7 @@ void storeRef(OBJectHead *head, uint32_t n, const OBJectRef &ref)
     StoreField(head, size_t(head->refOffset) + 8 * size_t(n), ref);
 }
 
-uint16_t classIdOf(OBJectKernel *kernel, OBJHANDLE handle)
-{
-    return GetOBJectClassID(kernel, handle);
-}
+uint16_t classIdOf(OBJectKernel *kernel, OBJHANDLE handle) { return GetOBJectClassID(kernel, handle); }
 
 // The store counts every object on four levels: all kernels, the kernel,
 // the class over all kernels and the class in the kernel. A copy over an
@@ -313,8 +310,7 @@ HGLOBAL CopyOBJects(OBJectKernel *kernel, HGLOBAL pairs, int32_t count)
 // ---------------------------------------------------------------------------
 // Structures
 
-HGLOBAL GetAllLinkedOBJects(OBJectKernel *kernel, OBJHANDLE start, uint16_t filter,
-                            int32_t *count)
+HGLOBAL GetAllLinkedOBJects(OBJectKernel *kernel, OBJHANDLE start, uint16_t filter, int32_t *count)
 {
     if (count)
         *count = 0;
@@ -341,8 +337,7 @@ HGLOBAL GetAllLinkedOBJects(OBJectKernel *kernel, OBJHANDLE start, uint16_t filt
         }
         ++stack.back().slot;
         const OBJectRef ref = loadRef(head, frame.slot);
-        if (!RefMatchesFilter(ref.id, filter) || !isNew(ref.target) ||
-            !soundHead(kernel, ref.target))
+        if (!RefMatchesFilter(ref.id, filter) || !isNew(ref.target) || !soundHead(kernel, ref.target))
             continue;
         visited[ref.target] = 1;
         found.push_back(ref.target);
@@ -363,8 +358,8 @@ HGLOBAL GetAllLinkedOBJects(OBJectKernel *kernel, OBJHANDLE start, uint16_t filt
     return mem;
 }
 
-OBJHANDLE CopyAllLinkedOBJects(OBJectKernel *kernel, OBJHANDLE start, uint16_t filter,
-                               HGLOBAL *pairsOut, int32_t *count)
+OBJHANDLE CopyAllLinkedOBJects(OBJectKernel *kernel, OBJHANDLE start, uint16_t filter, HGLOBAL *pairsOut,
+                               int32_t *count)
 {
     if (pairsOut)
         *pairsOut = 0;
@@ -382,9 +377,8 @@ OBJHANDLE CopyAllLinkedOBJects(OBJectKernel *kernel, OBJHANDLE start, uint16_t f
         // when the structure holds other objects of its class.
         const OldNew *first = table;
         const OldNew *end = table + *count;
-        const OldNew *it = std::lower_bound(first, end, start, [](const OldNew &p, OBJHANDLE h) {
-            return p.oldHandle < h;
-        });
+        const OldNew *it =
+            std::lower_bound(first, end, start, [](const OldNew &p, OBJHANDLE h) { return p.oldHandle < h; });
         if (it != end && it->oldHandle == start && it->newHandle)
             result = it->newHandle;
         GlobalUnlock(mem);
@@ -413,9 +407,8 @@ OBJHANDLE RestoreStructure(OBJectKernel *kernel, OldNew *pairs, int32_t count, u
     auto copyOf = [&](OBJHANDLE old) -> OBJHANDLE {
         if (old == 0)
             return 0;
-        const OldNew *it = std::lower_bound(table, end, old, [](const OldNew &p, OBJHANDLE h) {
-            return p.oldHandle < h;
-        });
+        const OldNew *it =
+            std::lower_bound(table, end, old, [](const OldNew &p, OBJHANDLE h) { return p.oldHandle < h; });
         if (it == end || it->oldHandle != old || !soundHead(kernel, it->newHandle))
             return 0;
         return it->newHandle;
@@ -468,8 +461,7 @@ OBJHANDLE RestoreStructure(OBJectKernel *kernel, OldNew *pairs, int32_t count, u
     return noted;
 }
 
-OBJHANDLE CopyCompressedOBJ(OBJectKernel *kernel, OBJHANDLE source, const OBJHANDLE *sorted,
-                            int32_t count)
+OBJHANDLE CopyCompressedOBJ(OBJectKernel *kernel, OBJHANDLE source, const OBJHANDLE *sorted, int32_t count)
 {
     const OBJHANDLE copy = CopyOBJect2(kernel, source);
     if (!copy)
@@ -535,8 +527,8 @@ OBJHANDLE CopyStruct(OBJHANDLE parent, OBJectKernel *kernel, OBJHANDLE object)
     return copy;
 }
 
-HGLOBAL GetOverStructure(OBJectKernel *kernel, OBJHANDLE node, uint16_t filterA,
-                         uint16_t filterB, uint16_t filterC, int32_t *count)
+HGLOBAL GetOverStructure(OBJectKernel *kernel, OBJHANDLE node, uint16_t filterA, uint16_t filterB,
+                         uint16_t filterC, int32_t *count)
 {
     if (count)
         *count = 0;
@@ -670,7 +662,6 @@ OBJHANDLE RepairOBJect(OBJectKernel *kernel, OBJHANDLE object, int value)
     if (!block)
         return 0;
     std::memcpy(block, image.data(), image.size());
-    SendOBJectMessage(kernel, 0, object, 0, OBJM_REPAIRED, WPARAM(uint16_t(value)),
-                      LPARAM(growth));
+    SendOBJectMessage(kernel, 0, object, 0, OBJM_REPAIRED, WPARAM(uint16_t(value)), LPARAM(growth));
     return object;
 }

@@ -30,17 +30,15 @@ OBJHANDLE CopyOBJect2(OBJectKernel *kernel, OBJHANDLE object);
 HGLOBAL CopyOBJects(OBJectKernel *kernel, HGLOBAL pairs, int32_t count);
 
 // Structures
-HGLOBAL GetAllLinkedOBJects(OBJectKernel *kernel, OBJHANDLE start, uint16_t filter,
-                            int32_t *count);
-OBJHANDLE CopyAllLinkedOBJects(OBJectKernel *kernel, OBJHANDLE start, uint16_t filter,
-                               HGLOBAL *pairsOut, int32_t *count);
+HGLOBAL GetAllLinkedOBJects(OBJectKernel *kernel, OBJHANDLE start, uint16_t filter, int32_t *count);
+OBJHANDLE CopyAllLinkedOBJects(OBJectKernel *kernel, OBJHANDLE start, uint16_t filter, HGLOBAL *pairsOut,
+                               int32_t *count);
 OBJHANDLE RestoreStructure(OBJectKernel *kernel, OldNew *pairs, int32_t count, uint16_t classId);
-OBJHANDLE CopyCompressedOBJ(OBJectKernel *kernel, OBJHANDLE source, const OBJHANDLE *sorted,
-                            int32_t count);
+OBJHANDLE CopyCompressedOBJ(OBJectKernel *kernel, OBJHANDLE source, const OBJHANDLE *sorted, int32_t count);
 // Note the argument order: the parent group (or 0) comes first.
 OBJHANDLE CopyStruct(OBJHANDLE parent, OBJectKernel *kernel, OBJHANDLE object);
-HGLOBAL GetOverStructure(OBJectKernel *kernel, OBJHANDLE node, uint16_t filterA,
-                         uint16_t filterB, uint16_t filterC, int32_t *count);
+HGLOBAL GetOverStructure(OBJectKernel *kernel, OBJHANDLE node, uint16_t filterA, uint16_t filterB,
+                         uint16_t filterC, int32_t *count);
 
 // Sorted handle arrays
 int32_t SortOBJHandles(OBJHANDLE *handles, int32_t count);

@@ -17,8 +17,8 @@ struct TypeBit {
 };
 
 constexpr TypeBit kTypeBits[] = {
-    {OTM_POLYLINE, CLASS_POLYLINE}, {OTM_POLYGON, CLASS_POLYGON},   {OTM_TEXT, CLASS_TEXT},
-    {OTM_LEGEND, CLASS_LEGEND},     {OTM_BITMAP, CLASS_BITMAP},     {OTM_PAGE, CLASS_PAGE},
+    {OTM_POLYLINE, CLASS_POLYLINE}, {OTM_POLYGON, CLASS_POLYGON},     {OTM_TEXT, CLASS_TEXT},
+    {OTM_LEGEND, CLASS_LEGEND},     {OTM_BITMAP, CLASS_BITMAP},       {OTM_PAGE, CLASS_PAGE},
     {OTM_NAIL, CLASS_NAIL},         {OTM_PRESDESCR, CLASS_PRESDESCR}, {OTM_PRESENT, CLASS_PRESENT},
     {OTM_LAYER, CLASS_LAYER},       {OTM_GROUP, CLASS_GROUP},
 };
@@ -28,8 +28,7 @@ std::vector<OBJHANDLE> targetsOf(OBJectKernel *kernel, OBJHANDLE holder, uint16_
 {
     std::vector<OBJHANDLE> out;
     int32_t pos = -1;
-    for (OBJHANDLE t = GetReference(kernel, holder, id, &pos); t;
-         t = GetReference(kernel, holder, id, &pos))
+    for (OBJHANDLE t = GetReference(kernel, holder, id, &pos); t; t = GetReference(kernel, holder, id, &pos))
         out.push_back(t);
     return out;
 }
@@ -126,8 +125,7 @@ int32_t AddEnclosingGroups(OBJectKernel *kernel, HGLOBAL *mem, int32_t *count, i
             if (!isMarked(list[i]))
                 continue;
             for (const OBJHANDLE group : targetsOf(kernel, list[i], REF_GROUP_PARENT)) {
-                if (!valid(group) || isMarked(group) ||
-                    GetOBJectClassID(kernel, group) != CLASS_GROUP)
+                if (!valid(group) || isMarked(group) || GetOBJectClassID(kernel, group) != CLASS_GROUP)
                     continue;
                 const std::vector<OBJHANDLE> members = targetsOf(kernel, group, REF_GROUP_MEMBER);
                 if (onlyComplete && !std::all_of(members.begin(), members.end(), isMarked))

@@ -21,8 +21,8 @@ inline constexpr ObjTypeMask OTM_PRESDESCR = 0x0080;
 inline constexpr ObjTypeMask OTM_PRESENT = 0x0100;
 inline constexpr ObjTypeMask OTM_LAYER = 0x0200;
 inline constexpr ObjTypeMask OTM_GROUP = 0x0400;
-inline constexpr ObjTypeMask OTM_ANY = 0x0800;      // every class above
-inline constexpr ObjTypeMask OTM_SELECTED = 0x1000; // only selected objects
+inline constexpr ObjTypeMask OTM_ANY = 0x0800;           // every class above
+inline constexpr ObjTypeMask OTM_SELECTED = 0x1000;      // only selected objects
 inline constexpr ObjTypeMask OTM_SELECTED_DEEP = 0x2000; // and members of selected groups
 inline constexpr ObjTypeMask OTM_SELECTION = OTM_SELECTED | OTM_SELECTED_DEEP;
 

@@ -39,9 +39,7 @@ enum class Counter { Objects, Deleted, UndoCopies };
 
 uint32_t &pick(OBJectGlobalCounters &c, Counter which)
 {
-    return which == Counter::Objects ? c.objects
-           : which == Counter::Deleted ? c.deleted
-                                       : c.undoCopies;
+    return which == Counter::Objects ? c.objects : which == Counter::Deleted ? c.deleted : c.undoCopies;
 }
 
 void adjust(OBJectKernel *kernel, uint32_t classIndex, Counter which, bool up)
@@ -53,18 +51,14 @@ void adjust(OBJectKernel *kernel, uint32_t classIndex, Counter which, bool up)
             decrement(v);
     };
     step(pick(GlobalObjectCounters(), which));
-    step(which == Counter::Objects ? kernel->objects
+    step(which == Counter::Objects   ? kernel->objects
          : which == Counter::Deleted ? kernel->deleted
                                      : kernel->undoCopies);
     if (OBJectClassDescr *d = ClassDescrByIndex(classIndex))
-        step(which == Counter::Objects ? d->objects
-             : which == Counter::Deleted ? d->deleted
-                                         : d->undoCopies);
+        step(which == Counter::Objects ? d->objects : which == Counter::Deleted ? d->deleted : d->undoCopies);
     if (classIndex < OBJ_MAX_CLASSES) {
         OBJectClassDescrKernel &e = kernel->classes[classIndex];
-        step(which == Counter::Objects ? e.objects
-             : which == Counter::Deleted ? e.deleted
-                                         : e.undoCopies);
+        step(which == Counter::Objects ? e.objects : which == Counter::Deleted ? e.deleted : e.undoCopies);
     }
 }
 
@@ -102,16 +96,16 @@ OBJHANDLE resize(OBJectKernel *kernel, OBJHANDLE handle, int32_t delta, bool dat
 
     int64_t minimum = 0;
     if (const OBJectClassDescr *cls = ClassDescrByIndex(head->classIndex))
-        minimum = int64_t(cls->blockSize) +
-                  8 * std::max<int64_t>(0, int64_t(head->refsHeld) - int64_t(cls->slots));
+        minimum =
+            int64_t(cls->blockSize) + 8 * std::max<int64_t>(0, int64_t(head->refsHeld) - int64_t(cls->slots));
     // Neither the held references nor, in the reference form, the data
     // space may be cut off.
     const int64_t dataSize = std::max<int64_t>(0, oldSize - int64_t(head->dataOffset));
     if (dataSpace)
         minimum = std::max<int64_t>(minimum, head->dataOffset);
     else
-        minimum = std::max<int64_t>(minimum, int64_t(head->refOffset) + 8 * int64_t(head->refsHeld) +
-                                                 dataSize);
+        minimum =
+            std::max<int64_t>(minimum, int64_t(head->refOffset) + 8 * int64_t(head->refsHeld) + dataSize);
     newSize = std::max(newSize, minimum);
     if (newSize > 0x7FFFFFF0) {
         KernelInternalError("Unable to allocate memory");
@@ -148,10 +142,7 @@ OBJHANDLE resize(OBJectKernel *kernel, OBJHANDLE handle, int32_t delta, bool dat
 
 } // namespace
 
-void KernelInternalError(const char *text)
-{
-    ReportInternalError(text);
-}
+void KernelInternalError(const char *text) { ReportInternalError(text); }
 
 void KernelBadHandleError(OBJHANDLE handle)
 {
@@ -220,10 +211,7 @@ int32_t KernelSetEmptyFlag(OBJectKernel *kernel, int32_t flag)
     return kernel ? BankSetEmptyFlag(kernel->bank, flag) : 0;
 }
 
-int32_t KernGetEmptyFlag(OBJectKernel *kernel)
-{
-    return kernel ? BankGetEmptyFlag(kernel->bank) : 0;
-}
+int32_t KernGetEmptyFlag(OBJectKernel *kernel) { return kernel ? BankGetEmptyFlag(kernel->bank) : 0; }
 
 uint32_t KernGiveAllObjectsAmount(OBJectKernel *kernel)
 {
@@ -248,8 +236,7 @@ OBJHANDLE KernelGetNextHandle(OBJectKernel *kernel, OBJHANDLE handle)
         return 0;
     const uint32_t end = std::min(kernel->bank->firstFree, kernel->bank->capacity);
     for (uint64_t h = uint64_t(handle) + 1; h < end; ++h)
-        if (const OBJectHead *head = headOf(kernel, OBJHANDLE(h));
-            head && !(head->flags & kNotInDocument))
+        if (const OBJectHead *head = headOf(kernel, OBJHANDLE(h)); head && !(head->flags & kNotInDocument))
             return OBJHANDLE(h);
     return 0;
 }
@@ -356,10 +343,7 @@ char *OBJectLock(OBJectKernel *kernel, OBJHANDLE handle)
     return head ? reinterpret_cast<char *>(head) + OBJ_HEAD_SIZE : nullptr;
 }
 
-OBJectHead *HeadLock(OBJectKernel *kernel, OBJHANDLE handle)
-{
-    return headOf(kernel, handle);
-}
+OBJectHead *HeadLock(OBJectKernel *kernel, OBJHANDLE handle) { return headOf(kernel, handle); }
 
 OBJectHead *OBJectSpaceBegin(char *fixedData)
 {
@@ -416,8 +400,7 @@ uint32_t OBJectSizeBank(OBJectKernel *kernel, OBJHANDLE handle)
     return kernel ? BankSize(kernel->bank, handle) : 0;
 }
 
-uint32_t TransferOBJectData(OBJectKernel *kernel, OBJHANDLE handle, void *buffer, uint32_t n,
-                            int write)
+uint32_t TransferOBJectData(OBJectKernel *kernel, OBJHANDLE handle, void *buffer, uint32_t n, int write)
 {
     if (!headOf(kernel, handle))
         return 0;

@@ -31,8 +31,7 @@ uint32_t HeadDataOffset(OBJectKernel *kernel, OBJHANDLE handle);
 uint32_t HeadRefsOffset(OBJectKernel *kernel, OBJHANDLE handle);
 uint32_t GetOBJectSize(OBJectKernel *kernel, OBJHANDLE handle);
 uint32_t OBJectSizeBank(OBJectKernel *kernel, OBJHANDLE handle);
-uint32_t TransferOBJectData(OBJectKernel *kernel, OBJHANDLE handle, void *buffer, uint32_t n,
-                            int write);
+uint32_t TransferOBJectData(OBJectKernel *kernel, OBJHANDLE handle, void *buffer, uint32_t n, int write);
 uint16_t SetOBJectFlag(OBJectKernel *kernel, OBJHANDLE handle, uint16_t mask, int set);
 uint16_t GetOBJectFlag(OBJectKernel *kernel, OBJHANDLE handle, uint16_t mask);
 int IsOBJectDeleted(OBJectKernel *kernel, OBJHANDLE handle);

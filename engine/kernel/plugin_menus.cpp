@@ -96,15 +96,9 @@ int PlugInMenusFree()
     return 1;
 }
 
-int PlugInMenusCount()
-{
-    return table().rowCount;
-}
+int PlugInMenusCount() { return table().rowCount; }
 
-int PlugInCommandCount()
-{
-    return table().commandCount;
-}
+int PlugInCommandCount() { return table().commandCount; }
 
 int PlugInMenusCommand(HWND window, uint16_t commandId)
 {

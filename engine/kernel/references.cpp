@@ -25,9 +25,8 @@ OBJectHead *holderHead(OBJectKernel *kernel, OBJHANDLE handle)
     OBJectHead *head = HeadLock(kernel, handle);
     if (!head)
         return nullptr;
-    if (head->refOffset < OBJ_HEAD_SIZE || (head->refOffset & 3) ||
-        head->refOffset > head->dataOffset || head->dataOffset > head->size ||
-        head->refsHeld > (head->dataOffset - head->refOffset) / 8)
+    if (head->refOffset < OBJ_HEAD_SIZE || (head->refOffset & 3) || head->refOffset > head->dataOffset ||
+        head->dataOffset > head->size || head->refsHeld > (head->dataOffset - head->refOffset) / 8)
         return nullptr;
     return head;
 }
@@ -37,15 +36,9 @@ OBJectRef *refsOf(OBJectHead *head)
     return reinterpret_cast<OBJectRef *>(reinterpret_cast<char *>(head) + head->refOffset);
 }
 
-uint32_t capacityOf(const OBJectHead *head)
-{
-    return (head->dataOffset - head->refOffset) / 8;
-}
+uint32_t capacityOf(const OBJectHead *head) { return (head->dataOffset - head->refOffset) / 8; }
 
-bool sameLink(uint16_t a, uint16_t b)
-{
-    return ((a ^ b) & REF_IDMASK) == 0;
-}
+bool sameLink(uint16_t a, uint16_t b) { return ((a ^ b) & REF_IDMASK) == 0; }
 
 OBJectCompareProc compareOf(const OBJectHead *head)
 {
@@ -77,8 +70,8 @@ int32_t findSortedByHandle(OBJectHead *head, uint16_t id, OBJHANDLE target)
 {
     const OBJectRef *refs = refsOf(head);
     const OBJectRef *end = refs + head->refsHeld;
-    const OBJectRef *it = std::lower_bound(
-        refs, end, target, [](const OBJectRef &r, OBJHANDLE t) { return r.target < t; });
+    const OBJectRef *it =
+        std::lower_bound(refs, end, target, [](const OBJectRef &r, OBJHANDLE t) { return r.target < t; });
     for (; it != end && it->target == target; ++it)
         if (sameLink(it->id, id))
             return int32_t(it - refs);
@@ -116,8 +109,7 @@ std::vector<OBJectRef> matchingReferences(OBJectHead *head, uint16_t filter)
 }
 
 // Comparison of two slots of a holder (ordering checks and sorting).
-int compareSlots(OBJectKernel *kernel, OBJectCompareProc compare, const OBJectRef *a,
-                 const OBJectRef *b)
+int compareSlots(OBJectKernel *kernel, OBJectCompareProc compare, const OBJectRef *a, const OBJectRef *b)
 {
     if (a->target == 0)
         return -2;
@@ -167,8 +159,8 @@ bool shrinkSlots(OBJectKernel *kernel, OBJHANDLE holder)
     return ReSizeOBJExported(kernel, holder, -int32_t(8 * free), 0) != 0;
 }
 
-uint32_t insertOne(OBJectKernel *kernel, OBJHANDLE holder, uint16_t id, OBJHANDLE target,
-                   int32_t requested, bool notifyTarget)
+uint32_t insertOne(OBJectKernel *kernel, OBJHANDLE holder, uint16_t id, OBJHANDLE target, int32_t requested,
+                   bool notifyTarget)
 {
     const OBJectHead *targetHead = HeadLock(kernel, target);
     if (!targetHead) {
@@ -211,8 +203,7 @@ uint32_t insertOne(OBJectKernel *kernel, OBJHANDLE holder, uint16_t id, OBJHANDL
     OBJectHead *th = HeadLock(kernel, target);
     ++th->refsIncoming;
     if (notifyTarget) {
-        SendOBJectMessage(kernel, holder, target, id, OBJM_REFERENCED, 0,
-                          LPARAM(th->refsIncoming));
+        SendOBJectMessage(kernel, holder, target, id, OBJM_REFERENCED, 0, LPARAM(th->refsIncoming));
         // The target's procedure may have changed the holder: look again.
         head = holderHead(kernel, holder);
         if (head && head->refsHeld == capacityOf(head) &&
@@ -244,8 +235,7 @@ uint32_t insertOne(OBJectKernel *kernel, OBJHANDLE holder, uint16_t id, OBJHANDL
                 const OBJectRef trio[3] = {pos > 0 ? refs[pos - 1] : OBJectRef{}, refs[pos],
                                            uint32_t(pos) < held ? refs[pos + 1] : OBJectRef{}};
                 outOfOrder = (pos > 0 && compareSlots(kernel, compare, &trio[1], &trio[0]) < 0) ||
-                             (uint32_t(pos) < held &&
-                              compareSlots(kernel, compare, &trio[1], &trio[2]) > 0);
+                             (uint32_t(pos) < held && compareSlots(kernel, compare, &trio[1], &trio[2]) > 0);
                 head = holderHead(kernel, holder);
                 if (!head)
                     return OBJ_INVALID;
@@ -282,8 +272,7 @@ uint32_t removeOne(OBJectKernel *kernel, OBJHANDLE holder, int32_t n, bool full)
         }
         if (th->refsIncoming)
             --th->refsIncoming;
-        SendOBJectMessage(kernel, holder, ref.target, ref.id, OBJM_UNREFERENCED, 0,
-                          LPARAM(th->refsIncoming));
+        SendOBJectMessage(kernel, holder, ref.target, ref.id, OBJM_UNREFERENCED, 0, LPARAM(th->refsIncoming));
         th = HeadLock(kernel, ref.target);
         killTarget = th && th->refsIncoming == 0 && (th->flags & OBJF_DELETED);
         head = holderHead(kernel, holder);
@@ -324,8 +313,7 @@ uint32_t InsRef(OBJectKernel *kernel, OBJHANDLE holder, uint16_t id, OBJHANDLE t
     return insertOne(kernel, holder, id, target, pos, true);
 }
 
-uint32_t InsRef2(OBJectKernel *kernel, OBJHANDLE holder, uint16_t id, OBJHANDLE target,
-                 int32_t pos)
+uint32_t InsRef2(OBJectKernel *kernel, OBJHANDLE holder, uint16_t id, OBJHANDLE target, int32_t pos)
 {
     return insertOne(kernel, holder, id, target, pos, false);
 }
@@ -552,13 +540,11 @@ OBJHANDLE PrevReference(OBJectKernel *kernel, OBJHANDLE holder, uint16_t filter,
     OBJectHead *head = holderHead(kernel, holder);
     if (!head || !pos)
         return 0;
-    const int64_t start =
-        *pos < 0 ? int64_t(head->refsHeld) : std::min<int64_t>(*pos, head->refsHeld);
+    const int64_t start = *pos < 0 ? int64_t(head->refsHeld) : std::min<int64_t>(*pos, head->refsHeld);
     return scanReferences(head, start - 1, -1, filter, pos, -1);
 }
 
-OBJHANDLE FirstReferenceOfClass(OBJectKernel *kernel, OBJHANDLE holder, uint16_t filter,
-                                uint16_t classId)
+OBJHANDLE FirstReferenceOfClass(OBJectKernel *kernel, OBJHANDLE holder, uint16_t filter, uint16_t classId)
 {
     int32_t pos = -1;
     for (OBJHANDLE t = GetReference(kernel, holder, filter, &pos); t;
@@ -646,8 +632,8 @@ int32_t FindKey(OBJectKernel *kernel, OBJHANDLE holder, uint16_t, OBJHANDLE key)
 
 namespace {
 
-OBJHANDLE treeMember(OBJectKernel *kernel, OBJHANDLE node, uint16_t filter, OBJHANDLE target,
-                     int32_t *pos, PathGuard &guard)
+OBJHANDLE treeMember(OBJectKernel *kernel, OBJHANDLE node, uint16_t filter, OBJHANDLE target, int32_t *pos,
+                     PathGuard &guard)
 {
     if (!guard.enter(node))
         return 0;
@@ -669,8 +655,7 @@ OBJHANDLE treeMember(OBJectKernel *kernel, OBJHANDLE node, uint16_t filter, OBJH
 
 } // namespace
 
-OBJHANDLE TreeMember(OBJectKernel *kernel, OBJHANDLE root, uint16_t filter, OBJHANDLE target,
-                     int32_t *pos)
+OBJHANDLE TreeMember(OBJectKernel *kernel, OBJHANDLE root, uint16_t filter, OBJHANDLE target, int32_t *pos)
 {
     if (pos)
         *pos = -1;
@@ -737,8 +722,8 @@ uint32_t TraversTree(OBJectKernel *kernel, OBJHANDLE root, uint16_t filter, Trav
         int32_t reserved;
         int32_t sibling;
         int last;
-        int32_t nextPos;     // position of the child to visit next
-        OBJHANDLE next;      // that child, looked up before the previous subtree ran
+        int32_t nextPos; // position of the child to visit next
+        OBJHANDLE next;  // that child, looked up before the previous subtree ran
         int32_t childIndex;
     };
     std::vector<Frame> stack;
@@ -763,8 +748,8 @@ uint32_t TraversTree(OBJectKernel *kernel, OBJHANDLE root, uint16_t filter, Trav
         if (!f.next) {
             const Frame done = f;
             if (post)
-                post(kernel, done.node, filter, &stack.back().visit, user, done.reserved,
-                     done.sibling, done.last);
+                post(kernel, done.node, filter, &stack.back().visit, user, done.reserved, done.sibling,
+                     done.last);
             onPath.erase(done.node);
             stack.pop_back();
             continue;
@@ -783,22 +768,19 @@ uint32_t TraversTree(OBJectKernel *kernel, OBJHANDLE root, uint16_t filter, Trav
     return visited;
 }
 
-uint32_t CopyReferences(OBJectKernel *kernel, OBJHANDLE destination, OBJHANDLE source,
-                        uint16_t filter)
+uint32_t CopyReferences(OBJectKernel *kernel, OBJHANDLE destination, OBJHANDLE source, uint16_t filter)
 {
     OBJectHead *head = holderHead(kernel, source);
     if (!head || !holderHead(kernel, destination))
         return OBJ_INVALID;
     uint32_t copied = 0;
     for (const OBJectRef &r : matchingReferences(head, filter))
-        if (InsertRefInPos(kernel, destination, filter ? filter : r.id, r.target, -1, -1) !=
-            OBJ_INVALID)
+        if (InsertRefInPos(kernel, destination, filter ? filter : r.id, r.target, -1, -1) != OBJ_INVALID)
             ++copied;
     return copied;
 }
 
-uint32_t MoveReferences(OBJectKernel *kernel, OBJHANDLE destination, OBJHANDLE source,
-                        uint16_t filter)
+uint32_t MoveReferences(OBJectKernel *kernel, OBJHANDLE destination, OBJHANDLE source, uint16_t filter)
 {
     OBJectHead *head = holderHead(kernel, source);
     if (!head || !holderHead(kernel, destination))
@@ -807,8 +789,7 @@ uint32_t MoveReferences(OBJectKernel *kernel, OBJHANDLE destination, OBJHANDLE s
         return 0;
     uint32_t moved = 0;
     for (const OBJectRef &r : matchingReferences(head, filter)) {
-        if (InsertRefInPos(kernel, destination, filter ? filter : r.id, r.target, -1, -1) ==
-            OBJ_INVALID)
+        if (InsertRefInPos(kernel, destination, filter ? filter : r.id, r.target, -1, -1) == OBJ_INVALID)
             continue;
         head = holderHead(kernel, source);
         if (!head)
@@ -907,8 +888,7 @@ void deleteTree(OBJectKernel *kernel, OBJHANDLE node, uint16_t filter, PathGuard
     guard.leave(node);
 }
 
-void killTree(OBJectKernel *kernel, OBJHANDLE node, uint16_t filter, uint16_t classBits,
-              PathGuard &guard)
+void killTree(OBJectKernel *kernel, OBJHANDLE node, uint16_t filter, uint16_t classBits, PathGuard &guard)
 {
     if (!guard.enter(node))
         return;
@@ -988,8 +968,7 @@ int32_t KillTree(OBJectKernel *kernel, OBJHANDLE node, uint16_t filter, uint16_t
     return 0;
 }
 
-OBJHANDLE DelEmptyTreeNodes(OBJectKernel *kernel, OBJHANDLE node, uint16_t classBits,
-                            uint16_t filter)
+OBJHANDLE DelEmptyTreeNodes(OBJectKernel *kernel, OBJHANDLE node, uint16_t classBits, uint16_t filter)
 {
     if (!HeadLock(kernel, node))
         return 0;

@@ -26,10 +26,7 @@ char *listLock(OBJectKernel *kernel, OBJHANDLE list)
     return GraphHeadLock(kernel, list, SELLIST_FIXED_SIZE);
 }
 
-bool isSelectedRef(uint16_t id)
-{
-    return ((id ^ REF_SELECTED) & REF_IDMASK) == 0;
-}
+bool isSelectedRef(uint16_t id) { return ((id ^ REF_SELECTED) & REF_IDMASK) == 0; }
 
 // The current object field holds a handle, -1 when none.
 OBJHANDLE currentObject(const char *p)
@@ -75,8 +72,7 @@ void markTree(OBJectKernel *kernel, OBJHANDLE object, bool drawnSelected)
                     reinterpret_cast<void *>(intptr_t(drawnSelected ? 1 : 0)));
 }
 
-void onSelected(OBJectKernel *kernel, OBJHANDLE list, OBJHANDLE object, uint16_t subCode,
-                LPARAM slot)
+void onSelected(OBJectKernel *kernel, OBJHANDLE list, OBJHANDLE object, uint16_t subCode, LPARAM slot)
 {
     const HWND window = GetOBJectWnd(kernel, list);
     GraphNotifyWindow(window, MAPNC_SELECTION, object);
@@ -146,8 +142,7 @@ void onDeselected(OBJectKernel *kernel, OBJHANDLE list, OBJHANDLE object)
     markTree(kernel, object, false);
 }
 
-LRESULT selectionAttributes(OBJectKernel *kernel, OBJHANDLE list, WPARAM wParam,
-                            GraphDispl *record)
+LRESULT selectionAttributes(OBJectKernel *kernel, OBJHANDLE list, WPARAM wParam, GraphDispl *record)
 {
     const SelectionLook look = SelectionLookOf(GetOBJectWnd(kernel, list));
     GraphDispl own{};
@@ -182,10 +177,7 @@ void removeFromList(OBJectKernel *kernel, OBJHANDLE list, OBJHANDLE object)
 
 } // namespace
 
-OBJHANDLE CreateSelList(OBJectKernel *kernel)
-{
-    return kernel ? CreateOBJect(kernel, CLASS_SELLIST) : 0;
-}
+OBJHANDLE CreateSelList(OBJectKernel *kernel) { return kernel ? CreateOBJect(kernel, CLASS_SELLIST) : 0; }
 
 int CompareSelected(OBJectKernel *kernel, uint16_t, OBJHANDLE a, uint16_t, OBJHANDLE b)
 {
@@ -238,8 +230,7 @@ int GetNumberOfSelected(OBJectKernel *kernel, OBJHANDLE list)
     return n > 1 ? 2 : int(n);
 }
 
-OBJHANDLE SelectNextGroupLevel(OBJectKernel *kernel, OBJHANDLE list, OBJHANDLE object,
-                               const _COORDPT *point)
+OBJHANDLE SelectNextGroupLevel(OBJectKernel *kernel, OBJHANDLE list, OBJHANDLE object, const _COORDPT *point)
 {
     if (!listLock(kernel, list) || !object || !ClassOf(kernel, object))
         return 0;
@@ -275,8 +266,7 @@ OBJHANDLE SelectNextGroupLevel(OBJectKernel *kernel, OBJHANDLE list, OBJHANDLE o
     return candidate;
 }
 
-uint32_t SetSelection(HWND window, const OBJHANDLE *handles, uint32_t count, int add,
-                      int invalidate)
+uint32_t SetSelection(HWND window, const OBJHANDLE *handles, uint32_t count, int add, int invalidate)
 {
     const DocWindow doc = DocOfWindow(window);
     if (!doc.kernel)
@@ -340,8 +330,8 @@ void AddToSelectionWithoutRemoving(OBJectKernel *kernel, OBJHANDLE list, OBJHAND
     SendOBJectMessage(kernel, list, object, 0, GRM_SETSELECTED, 0, LPARAM(&empty));
 }
 
-LRESULT SelListOBjectProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver,
-                          uint16_t subCode, uint16_t message, WPARAM wParam, LPARAM lParam)
+LRESULT SelListOBjectProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, uint16_t subCode,
+                          uint16_t message, WPARAM wParam, LPARAM lParam)
 {
     char *p = listLock(kernel, receiver);
     if (!p)
@@ -368,8 +358,8 @@ LRESULT SelListOBjectProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE rece
             onDeselected(kernel, receiver, sender);
         return 0;
     case GRM_GETSELECTED: {
-        const OBJHANDLE h = wParam ? LoadField<uint32_t>(p, offsetof(SelList, lastDeselected))
-                                   : currentObject(p);
+        const OBJHANDLE h =
+            wParam ? LoadField<uint32_t>(p, offsetof(SelList, lastDeselected)) : currentObject(p);
         if (lParam)
             *reinterpret_cast<_COORDPT *>(lParam) = LoadField<_COORDPT>(p, GOH_SELPOINT);
         return h ? LRESULT(h) : (wParam ? 0 : -1);
@@ -395,8 +385,7 @@ LRESULT SelListOBjectProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE rece
         break;
     case GRM_GETATTRIBUTES:
         if (lParam && GetOBJectWnd(kernel, receiver))
-            return selectionAttributes(kernel, receiver, wParam,
-                                       reinterpret_cast<GraphDispl *>(lParam));
+            return selectionAttributes(kernel, receiver, wParam, reinterpret_cast<GraphDispl *>(lParam));
         break;
     case GRM_SELLIST_KEEPRECT: {
         int32_t r[4];
@@ -413,8 +402,7 @@ LRESULT SelListOBjectProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE rece
         const OBJHANDLE current = currentObject(p);
         const _COORDPT pt = LoadField<_COORDPT>(p, GOH_SELPOINT);
         return OwnInfoLines(kernel, sender, receiver, subCode, wParam, lParam,
-                            {InfoText("Selected OBJect / point: \t%4X (%5u) / (%6" PRId32
-                                      ",%6" PRId32 ")",
+                            {InfoText("Selected OBJect / point: \t%4X (%5u) / (%6" PRId32 ",%6" PRId32 ")",
                                       current, current, pt.x, pt.y)});
     }
     default:

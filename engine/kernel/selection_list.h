@@ -36,11 +36,9 @@ int CompareSelected(OBJectKernel *kernel, uint16_t idA, OBJHANDLE a, uint16_t id
 OBJHANDLE SelListClear(OBJectKernel *kernel, OBJHANDLE list);
 // 0 nothing selected, 1 exactly one reference, 2 two or more.
 int GetNumberOfSelected(OBJectKernel *kernel, OBJHANDLE list);
-OBJHANDLE SelectNextGroupLevel(OBJectKernel *kernel, OBJHANDLE list, OBJHANDLE object,
-                               const _COORDPT *point);
-uint32_t SetSelection(HWND window, const OBJHANDLE *handles, uint32_t count, int add,
-                      int invalidate);
+OBJHANDLE SelectNextGroupLevel(OBJectKernel *kernel, OBJHANDLE list, OBJHANDLE object, const _COORDPT *point);
+uint32_t SetSelection(HWND window, const OBJHANDLE *handles, uint32_t count, int add, int invalidate);
 void AddToSelectionWithoutRemoving(OBJectKernel *kernel, OBJHANDLE list, OBJHANDLE object);
 
-LRESULT SelListOBjectProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver,
-                          uint16_t subCode, uint16_t message, WPARAM wParam, LPARAM lParam);
+LRESULT SelListOBjectProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, uint16_t subCode,
+                          uint16_t message, WPARAM wParam, LPARAM lParam);

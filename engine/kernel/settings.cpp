@@ -341,10 +341,17 @@ std::vector<std::string> moduleCandidates(HMODULE module, const char *letters)
         return out;
     for (const char *l = letters; l && *l; ++l) {
         switch (*l) {
-        case 'A': out.push_back(m.folder + m.stem + ".INI"); break;
-        case 'C': out.push_back("./" + m.stem + ".INI"); break;
-        case 'W': out.push_back(ProfilePath((m.stem + ".INI").c_str())); break;
-        default: break;
+        case 'A':
+            out.push_back(m.folder + m.stem + ".INI");
+            break;
+        case 'C':
+            out.push_back("./" + m.stem + ".INI");
+            break;
+        case 'W':
+            out.push_back(ProfilePath((m.stem + ".INI").c_str()));
+            break;
+        default:
+            break;
         }
     }
     return out;
@@ -368,12 +375,15 @@ std::vector<std::string> firstLevelSources(HMODULE module, const char *file, con
             if (file && *file)
                 out.push_back(ProfilePath(file));
             break;
-        case 'G': out.push_back(ProfilePath("WIN.INI")); break;
+        case 'G':
+            out.push_back(ProfilePath("WIN.INI"));
+            break;
         case 'M':
             for (std::string &c : moduleCandidates(module, letters))
                 out.push_back(std::move(c));
             break;
-        default: break; // T (the task's module) is never available
+        default:
+            break; // T (the task's module) is never available
         }
     }
     return out;
@@ -381,15 +391,9 @@ std::vector<std::string> firstLevelSources(HMODULE module, const char *file, con
 
 } // namespace
 
-HMODULE GormModule()
-{
-    return gormModule();
-}
+HMODULE GormModule() { return gormModule(); }
 
-void SetGormModule(HMODULE module)
-{
-    gormModule() = module;
-}
+void SetGormModule(HMODULE module) { gormModule() = module; }
 
 int GetOwnProfileString(const char *section, const char *key, const char *defaultValue, char *buffer,
                         DWORD bufferSize, HMODULE module, const char *file, const char *letters)
@@ -440,8 +444,8 @@ int WriteOwnProfileString(const char *section, const char *key, const char *valu
         // Second walk: module candidates are only remembered; a D or G file
         // counts when it has any section at all.
         const bool isModule = *l == 'M' || *l == 'A' || *l == 'C' || *l == 'W';
-        const std::vector<std::string> sources = isModule ? moduleCandidates(module, one)
-                                                          : firstLevelSources(module, file, one);
+        const std::vector<std::string> sources =
+            isModule ? moduleCandidates(module, one) : firstLevelSources(module, file, one);
         for (const std::string &source : sources) {
             last = source;
             if (!isModule && hasSection(source, nullptr))
@@ -488,29 +492,39 @@ int WriteGormIni(uint16_t code, const void *pointer)
 {
     const auto value = int32_t(reinterpret_cast<intptr_t>(pointer));
     switch (code) {
-    case 8: return writeGorm("GORM", "DisplayOptions", format("%ld", long(value)));
-    case 9: return writeGorm("GORM", "CursorChange", format("%d", value));
-    case 11: return writeGorm("GORM", "SelectionRange", format("%d", value));
-    case 12: return writeGorm("GORM", "FractionDigitsNo", format("%d", value));
-    case 13: return writeGorm("GORM", "MinimizeOnUse", format("%d", value));
-    default: break;
+    case 8:
+        return writeGorm("GORM", "DisplayOptions", format("%ld", long(value)));
+    case 9:
+        return writeGorm("GORM", "CursorChange", format("%d", value));
+    case 11:
+        return writeGorm("GORM", "SelectionRange", format("%d", value));
+    case 12:
+        return writeGorm("GORM", "FractionDigitsNo", format("%d", value));
+    case 13:
+        return writeGorm("GORM", "MinimizeOnUse", format("%d", value));
+    default:
+        break;
     }
     if (!pointer)
         return 0;
     switch (code) {
-    case 1: return writeGorm("GORM", "DefaultFont", textAt(pointer, 4096));
+    case 1:
+        return writeGorm("GORM", "DefaultFont", textAt(pointer, 4096));
     case 2:
     case 3:
         return writeGorm("GORM", "GormProjection",
                          textAt(pointer, 64) + format(",%ld", long(readAt<int32_t>(pointer, 64))));
     case 5:
         return writeGorm("GORM", "Legend",
-                         format("%ld,%ld,%ld,%ld", long(readAt<int32_t>(pointer, 0)), long(readAt<int32_t>(pointer, 4)),
-                                long(readAt<int32_t>(pointer, 8)), long(readAt<int32_t>(pointer, 12))));
-    case 6: return writeGorm("GORM", "GISPath", textAt(pointer, 4096));
-    case 7: return writeGorm("GORM2", "ImportOptions", format("%d", readAt<int32_t>(pointer, 0)));
+                         format("%ld,%ld,%ld,%ld", long(readAt<int32_t>(pointer, 0)),
+                                long(readAt<int32_t>(pointer, 4)), long(readAt<int32_t>(pointer, 8)),
+                                long(readAt<int32_t>(pointer, 12))));
+    case 6:
+        return writeGorm("GORM", "GISPath", textAt(pointer, 4096));
+    case 7:
+        return writeGorm("GORM2", "ImportOptions", format("%d", readAt<int32_t>(pointer, 0)));
     case 10: {
-        static constexpr const char *kKeys[] = {"TOOLBOX",  "UNION",   "INTERSECTION", "COMPLIMENT",
+        static constexpr const char *kKeys[] = {"TOOLBOX",   "UNION",   "INTERSECTION", "COMPLIMENT",
                                                 "POLY_JOIN", "GISInfo", "RecentFiles",  "RecentfilesNum"};
         int ok = 1;
         for (size_t i = 0; i < std::size(kKeys); ++i) {
@@ -519,13 +533,16 @@ int WriteGormIni(uint16_t code, const void *pointer)
         }
         return ok;
     }
-    case 19: return writeGorm("GORM2", "ScaleFact", format("%.3f", readAt<double>(pointer, 0)));
-    case 20: return writeGorm("GORM2", "Units", format("%lu", (unsigned long)readAt<uint32_t>(pointer, 0)));
+    case 19:
+        return writeGorm("GORM2", "ScaleFact", format("%.3f", readAt<double>(pointer, 0)));
+    case 20:
+        return writeGorm("GORM2", "Units", format("%lu", (unsigned long)readAt<uint32_t>(pointer, 0)));
     case 21:
         return writeGorm("GORM APPLICATION", "Window",
                          format("%d,%d,%d,%d", readAt<int32_t>(pointer, 0), readAt<int32_t>(pointer, 4),
                                 readAt<int32_t>(pointer, 8), readAt<int32_t>(pointer, 12)));
-    case 22: return writeGorm("GORM APPLICATION", "Maximized", readAt<int32_t>(pointer, 0) ? "1" : "0");
+    case 22:
+        return writeGorm("GORM APPLICATION", "Maximized", readAt<int32_t>(pointer, 0) ? "1" : "0");
     case 23: {
         static constexpr const char *kKeys[] = {"ImportOffsetX", "ImportOffsetY", "ImportOffsetZ"};
         int ok = 1;
@@ -538,7 +555,9 @@ int WriteGormIni(uint16_t code, const void *pointer)
         // of format() bounds it.
         return writeGorm("GORM", "ReducingThreshold", format("%.2f", readAt<double>(pointer, 0)));
     }
-    case 25: return writeGorm("GORM", "ReducingMethod", textAt(pointer, 4096));
-    default: return 0;
+    case 25:
+        return writeGorm("GORM", "ReducingMethod", textAt(pointer, 4096));
+    default:
+        return 0;
     }
 }

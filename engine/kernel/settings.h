@@ -57,8 +57,8 @@ int SettingsStringGet(const SettingsRegKey *key, const char *section, const char
 // W name; file: a profile file for D (may be null); letters: the search order.
 int GetOwnProfileString(const char *section, const char *key, const char *defaultValue, char *buffer,
                         DWORD bufferSize, HMODULE module, const char *file, const char *letters);
-int GetOwnProfileInt(const char *section, const char *key, int defaultValue, HMODULE module,
-                     const char *file, const char *letters);
+int GetOwnProfileInt(const char *section, const char *key, int defaultValue, HMODULE module, const char *file,
+                     const char *letters);
 int WriteOwnProfileString(const char *section, const char *key, const char *value, HMODULE module,
                           const char *file, const char *letters, const char *secondLetters);
 

@@ -32,20 +32,11 @@ constexpr size_t RASTER_IMAGE2 = 48;
 // Tree walks of damaged data must not exhaust the stack.
 constexpr int kMaxTreeDepth = 4096;
 
-BankDesc *bankOf(OBJectKernel *kernel)
-{
-    return kernel ? kernel->bank : nullptr;
-}
+BankDesc *bankOf(OBJectKernel *kernel) { return kernel ? kernel->bank : nullptr; }
 
-OBJectHead *headOf(OBJectKernel *kernel, OBJHANDLE h)
-{
-    return h ? HeadLock(kernel, h) : nullptr;
-}
+OBJectHead *headOf(OBJectKernel *kernel, OBJHANDLE h) { return h ? HeadLock(kernel, h) : nullptr; }
 
-bool isHidden(const OBJectHead *head)
-{
-    return head && (head->flags & UNDO_HIDDEN_FLAGS);
-}
+bool isHidden(const OBJectHead *head) { return head && (head->flags & UNDO_HIDDEN_FLAGS); }
 
 // ---------------------------------------------------------------------------
 // Counters. The store raises none of the undo-copy counters; the history
@@ -84,8 +75,8 @@ void setHiddenFlags(OBJectKernel *kernel, OBJHANDLE h, bool hidden)
     if (!head)
         return;
     const bool wasCopy = head->flags & OBJF_UNDOCOPY;
-    head->flags = hidden ? uint16_t(head->flags | UNDO_HIDDEN_FLAGS)
-                         : uint16_t(head->flags & ~UNDO_HIDDEN_FLAGS);
+    head->flags =
+        hidden ? uint16_t(head->flags | UNDO_HIDDEN_FLAGS) : uint16_t(head->flags & ~UNDO_HIDDEN_FLAGS);
     if (wasCopy != hidden)
         adjust(kernel, head->classIndex, Counter::UndoCopies, hidden);
 }
@@ -335,10 +326,7 @@ void beforeObjectRecord(OBJectKernel *kernel, OBJHANDLE h)
     Undo_FreeFromCur(kernel);
 }
 
-void *allocRecord(BankDesc *bank, size_t size)
-{
-    return HeapAlloc(bank->heap, HEAP_ZERO_MEMORY, size);
-}
+void *allocRecord(BankDesc *bank, size_t size) { return HeapAlloc(bank->heap, HEAP_ZERO_MEMORY, size); }
 
 // Puts the record at the position; false (the record freed) when the list
 // cannot grow.
@@ -366,13 +354,9 @@ bool appendObjectRecord(OBJectKernel *kernel, uint16_t kind, OBJHANDLE h)
     return pushRecord(bank, r);
 }
 
-bool hasStep(const UndoStepInfo &s)
-{
-    return s.index >= 0 && s.code != 0;
-}
+bool hasStep(const UndoStepInfo &s) { return s.index >= 0 && s.code != 0; }
 
-void deleteTree(OBJectKernel *kernel, OBJHANDLE h, uint16_t childFilter,
-                std::unordered_set<OBJHANDLE> &path);
+void deleteTree(OBJectKernel *kernel, OBJHANDLE h, uint16_t childFilter, std::unordered_set<OBJHANDLE> &path);
 
 // The subtrees under h's targets through the filter, last to first; the
 // targets are taken first because the deletions change h's references.
@@ -381,8 +365,7 @@ void deleteChildren(OBJectKernel *kernel, OBJHANDLE h, uint16_t filter, uint16_t
 {
     std::vector<OBJHANDLE> children;
     int32_t pos = -1;
-    for (OBJHANDLE c = FirstReference(kernel, h, filter, &pos); c;
-         c = GetReference(kernel, h, filter, &pos))
+    for (OBJHANDLE c = FirstReference(kernel, h, filter, &pos); c; c = GetReference(kernel, h, filter, &pos))
         children.push_back(c);
     for (auto it = children.rbegin(); it != children.rend(); ++it)
         if (!isHidden(headOf(kernel, *it)))
@@ -391,8 +374,7 @@ void deleteChildren(OBJectKernel *kernel, OBJHANDLE h, uint16_t filter, uint16_t
 
 // Depth-first deletion of a subtree: children last to first, then the node.
 // The path holds the nodes above, so a cycle ends the descent.
-void deleteTree(OBJectKernel *kernel, OBJHANDLE h, uint16_t childFilter,
-                std::unordered_set<OBJHANDLE> &path)
+void deleteTree(OBJectKernel *kernel, OBJHANDLE h, uint16_t childFilter, std::unordered_set<OBJHANDLE> &path)
 {
     if (path.size() >= size_t(kMaxTreeDepth) || !path.insert(h).second)
         return;
@@ -411,10 +393,7 @@ uint16_t UndoRecordKind(const void *record)
 // ---------------------------------------------------------------------------
 // Recording
 
-OBJHANDLE CreateUndoList(OBJectKernel *kernel)
-{
-    return kernel ? CreateOBJect(kernel, CLASS_UNDO) : 0;
-}
+OBJHANDLE CreateUndoList(OBJectKernel *kernel) { return kernel ? CreateOBJect(kernel, CLASS_UNDO) : 0; }
 
 int Undo_SetNewStep(HWND window, OBJectKernel *kernel, uint16_t code)
 {
@@ -541,20 +520,11 @@ uint16_t IsOBJectUndoDeleted(OBJectKernel *kernel, OBJHANDLE handle)
     return GetOBJectFlag(kernel, handle, OBJF_UNDODELETED) ? 1 : 0;
 }
 
-int UndoUndo(OBJectKernel *, OBJHANDLE)
-{
-    return 0;
-}
+int UndoUndo(OBJectKernel *, OBJHANDLE) { return 0; }
 
-int ToUndoAddNew(OBJectKernel *, OBJHANDLE, OBJHANDLE)
-{
-    return 0;
-}
+int ToUndoAddNew(OBJectKernel *, OBJHANDLE, OBJHANDLE) { return 0; }
 
-LRESULT UndoProc(OBJectKernel *, OBJHANDLE, OBJHANDLE, uint16_t, uint16_t, WPARAM, LPARAM)
-{
-    return 0;
-}
+LRESULT UndoProc(OBJectKernel *, OBJHANDLE, OBJHANDLE, uint16_t, uint16_t, WPARAM, LPARAM) { return 0; }
 
 // ---------------------------------------------------------------------------
 // Replaying
@@ -766,10 +736,7 @@ int GoToSavedRedo(OBJectKernel *kernel, int stepIndex, int *out)
     return count;
 }
 
-int CheckIfObjectExists(OBJectKernel *kernel, OBJHANDLE handle)
-{
-    return headOf(kernel, handle) ? 1 : 0;
-}
+int CheckIfObjectExists(OBJectKernel *kernel, OBJHANDLE handle) { return headOf(kernel, handle) ? 1 : 0; }
 
 void *ReplaceSelList(OBJectKernel *kernel, OBJHANDLE handle, void *block)
 {
@@ -841,10 +808,7 @@ UndoStepInfo Undo_NextRedoStep(OBJectKernel *kernel, int32_t after)
     return {0, -1};
 }
 
-bool Undo_HasUndoStep(OBJectKernel *kernel)
-{
-    return hasStep(Undo_CurrentStep(kernel));
-}
+bool Undo_HasUndoStep(OBJectKernel *kernel) { return hasStep(Undo_CurrentStep(kernel)); }
 
 bool Undo_HasRedoStep(OBJectKernel *kernel)
 {
@@ -875,8 +839,8 @@ uint16_t Undo_KernelStepWithIndex(OBJectKernel *kernel, int32_t index, int undo)
 {
     if (!kernel || index < 0)
         return 0;
-    UndoStepInfo s = undo ? Undo_CurrentStep(kernel)
-                          : Undo_NextRedoStep(kernel, Undo_GetPositionCurStep(kernel));
+    UndoStepInfo s =
+        undo ? Undo_CurrentStep(kernel) : Undo_NextRedoStep(kernel, Undo_GetPositionCurStep(kernel));
     for (int32_t k = 0; k < index && s.index >= 0; ++k)
         s = undo ? Undo_PreviousStep(kernel, s.index) : Undo_NextRedoStep(kernel, s.index);
     return s.index >= 0 ? s.code : 0;

@@ -85,8 +85,8 @@ int Undo_DeleteRootTree(OBJectKernel *kernel, OBJHANDLE root);
 int Undo_DeleteRootTree2(OBJectKernel *kernel, OBJHANDLE root, uint16_t filter);
 // Keeps a byte copy of the object; call it before changing the object.
 int Undo_ChangeObject(OBJectKernel *kernel, OBJHANDLE handle);
-int ToUndoTreeProc(OBJectKernel *kernel, OBJHANDLE node, uint16_t filter, int32_t *visitWord,
-                   void *user, int32_t reserved, int32_t siblingIndex, int last);
+int ToUndoTreeProc(OBJectKernel *kernel, OBJHANDLE node, uint16_t filter, int32_t *visitWord, void *user,
+                   int32_t reserved, int32_t siblingIndex, int last);
 int IsOBJectUndoCopy(OBJectKernel *kernel, OBJHANDLE handle);
 uint16_t IsOBJectUndoDeleted(OBJectKernel *kernel, OBJHANDLE handle);
 

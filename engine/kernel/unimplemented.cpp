@@ -23,22 +23,21 @@ int ChangeCounterBump()
     return 0;
 }
 
-uint32_t ChangeCounterValue()
-{
-    return changeCounter.load(std::memory_order_relaxed);
-}
+uint32_t ChangeCounterValue() { return changeCounter.load(std::memory_order_relaxed); }
 
 // Each stub names its declaration as the engine's callers know it.
 
 int TabletPtToScreen(HWND, POINT *, POINT *, LONG)
 {
-    ReportUnimplemented("int __stdcall TabletPtToScreen(struct HWND__ *,struct tagPOINT *,struct tagPOINT *,long)");
+    ReportUnimplemented(
+        "int __stdcall TabletPtToScreen(struct HWND__ *,struct tagPOINT *,struct tagPOINT *,long)");
     return 0;
 }
 
 int TabletPtToMap(HWND, _COORDPT *, POINT *, LONG)
 {
-    ReportUnimplemented("int __stdcall TabletPtToMap(struct HWND__ *,struct _COORDPT *,struct tagPOINT *,long)");
+    ReportUnimplemented(
+        "int __stdcall TabletPtToMap(struct HWND__ *,struct _COORDPT *,struct tagPOINT *,long)");
     return 0;
 }
 
@@ -74,7 +73,8 @@ int TextObjectLenGet(void *)
 
 int TextObjectDisplay(HWND, HDC, void *, uint16_t, GraphDispl *)
 {
-    ReportUnimplemented("int __stdcall TextObjectDisplay(struct HWND__ *,struct HDC__ *,void *,unsigned short,struct GraphDispl *)");
+    ReportUnimplemented("int __stdcall TextObjectDisplay(struct HWND__ *,struct HDC__ *,void *,unsigned "
+                        "short,struct GraphDispl *)");
     return 0;
 }
 
@@ -92,7 +92,8 @@ int TextObjectExtentSet(void *, HWND, uint16_t)
 
 HINSTANCE GetTaskData(HINSTANCE *, HINSTANCE *, HTASK *, char *, int)
 {
-    ReportUnimplemented("struct HINSTANCE__ * __stdcall GetTaskData(struct HINSTANCE__ * *,struct HINSTANCE__ * *,struct HTASK__ * *,char *,int)");
+    ReportUnimplemented("struct HINSTANCE__ * __stdcall GetTaskData(struct HINSTANCE__ * *,struct "
+                        "HINSTANCE__ * *,struct HTASK__ * *,char *,int)");
     return 0;
 }
 
@@ -122,7 +123,8 @@ int SBProgressUpdate(HWND, int, LONG)
 
 int LegendOwnsDevPoint(void *, PresentationManager *, POINT *, _COORDPT *)
 {
-    ReportUnimplemented("int __stdcall LegendOwnsDevPoint(void *,struct PresentationManager *,struct tagPOINT *,struct _COORDPT *)");
+    ReportUnimplemented("int __stdcall LegendOwnsDevPoint(void *,struct PresentationManager *,struct "
+                        "tagPOINT *,struct _COORDPT *)");
     return 0;
 }
 
@@ -206,7 +208,8 @@ void *ExportClipMeta(HWND, void *)
 
 void *OnDstrAcClipFile(HWND, UINT, void **, DWORD)
 {
-    ReportUnimplemented("void * __stdcall OnDstrAcClipFile(struct HWND__ *,unsigned int,void * *,unsigned long)");
+    ReportUnimplemented(
+        "void * __stdcall OnDstrAcClipFile(struct HWND__ *,unsigned int,void * *,unsigned long)");
     return nullptr;
 }
 
@@ -236,19 +239,22 @@ int TDLL_DestroyBuffer(void *)
 
 DWORD TDLL_RetrieveObjects(HWND, void *, void **, DWORD, DWORD *, DWORD *, int, int, int, int)
 {
-    ReportUnimplemented("unsigned long __stdcall TDLL_RetrieveObjects(struct HWND__ *,void *,void * *,unsigned long,unsigned long *,unsigned long *,int,int,int,int)");
+    ReportUnimplemented("unsigned long __stdcall TDLL_RetrieveObjects(struct HWND__ *,void *,void * "
+                        "*,unsigned long,unsigned long *,unsigned long *,int,int,int,int)");
     return 0;
 }
 
 DWORD TDLL_ProcessObjects(void *, LONG, LONG, LONG, int, int, int, int, int)
 {
-    ReportUnimplemented("unsigned long __stdcall TDLL_ProcessObjects(void *,long,long,long,int,int,int,int,int)");
+    ReportUnimplemented(
+        "unsigned long __stdcall TDLL_ProcessObjects(void *,long,long,long,int,int,int,int,int)");
     return 0;
 }
 
 int TDLL_PrepareObjects(HWND, void *, void **, DWORD, LONG, int)
 {
-    ReportUnimplemented("int __stdcall TDLL_PrepareObjects(struct HWND__ *,void *,void * *,unsigned long,long,int)");
+    ReportUnimplemented(
+        "int __stdcall TDLL_PrepareObjects(struct HWND__ *,void *,void * *,unsigned long,long,int)");
     return 0;
 }
 

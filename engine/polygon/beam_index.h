@@ -13,50 +13,52 @@ class IScanBeam;
 
 class BeamIndex {
 public:
-  struct Slot {
-    IScanBeam *item = nullptr;
-    Slot *parent = nullptr;
-    Slot *left = nullptr;
-    Slot *right = nullptr;
-    uint32_t priority = 0;
-  };
+    struct Slot {
+        IScanBeam *item = nullptr;
+        Slot *parent = nullptr;
+        Slot *left = nullptr;
+        Slot *right = nullptr;
+        uint32_t priority = 0;
+    };
 
-  BeamIndex() = default;
-  BeamIndex(const BeamIndex &) = delete;
-  BeamIndex &operator=(const BeamIndex &) = delete;
+    BeamIndex() = default;
+    BeamIndex(const BeamIndex &) = delete;
+    BeamIndex &operator=(const BeamIndex &) = delete;
 
-  // Puts item just before position (at the end for null); the item's slot
-  // is stored in its record.
-  Slot *InsertBefore(Slot *position, IScanBeam *item);
-  void Erase(Slot *slot);
-  // Neighbours in the beam exchanged places: the slots exchange items.
-  static void SwapItems(Slot *a, Slot *b);
+    // Puts item just before position (at the end for null); the item's slot
+    // is stored in its record.
+    Slot *InsertBefore(Slot *position, IScanBeam *item);
+    void Erase(Slot *slot);
+    // Neighbours in the beam exchanged places: the slots exchange items.
+    static void SwapItems(Slot *a, Slot *b);
 
-  // The first item for which below(item) holds, given that it holds for
-  // every item after that one too; null when it holds for none.
-  template <class Below> IScanBeam *FirstWhere(Below below) const {
-    IScanBeam *found = nullptr;
-    for (Slot *s = _root; s;) {
-      if (below(s->item)) {
-        found = s->item;
-        s = s->left;
-      } else {
-        s = s->right;
-      }
+    // The first item for which below(item) holds, given that it holds for
+    // every item after that one too; null when it holds for none.
+    template <class Below>
+    IScanBeam *FirstWhere(Below below) const
+    {
+        IScanBeam *found = nullptr;
+        for (Slot *s = _root; s;) {
+            if (below(s->item)) {
+                found = s->item;
+                s = s->left;
+            } else {
+                s = s->right;
+            }
+        }
+        return found;
     }
-    return found;
-  }
 
-  bool empty() const { return _root == nullptr; }
+    bool empty() const { return _root == nullptr; }
 
 private:
-  Slot *NewSlot();
-  void RotateUp(Slot *slot);
-  void Replace(Slot *old, Slot *with);
+    Slot *NewSlot();
+    void RotateUp(Slot *slot);
+    void Replace(Slot *old, Slot *with);
 
-  Slot *_root = nullptr;
-  uint32_t _seed = 2463534242u;
-  std::vector<std::unique_ptr<Slot[]>> _chunks;
-  size_t _chunkUsed = 0;
-  std::vector<Slot *> _free;
+    Slot *_root = nullptr;
+    uint32_t _seed = 2463534242u;
+    std::vector<std::unique_ptr<Slot[]>> _chunks;
+    size_t _chunkUsed = 0;
+    std::vector<Slot *> _free;
 };

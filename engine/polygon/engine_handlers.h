@@ -7,23 +7,22 @@
 
 class EngineErrorHandler {
 public:
-  virtual ~EngineErrorHandler() = default;
-  // A fatal report: raises the fatal GDS_Error (" Fatal Error"), carrying
-  // the report's texts as its cause.
-  virtual void Error(const char *message, const char *header);
-  // A non-fatal report: dropped; the reporting code goes on.
-  virtual void Warning(const char *message, const char *header);
+    virtual ~EngineErrorHandler() = default;
+    // A fatal report: raises the fatal GDS_Error (" Fatal Error"), carrying
+    // the report's texts as its cause.
+    virtual void Error(const char *message, const char *header);
+    // A non-fatal report: dropped; the reporting code goes on.
+    virtual void Warning(const char *message, const char *header);
 };
 
 class EngineStatusHandler {
 public:
-  virtual ~EngineStatusHandler() = default;
-  // A phase report; without tracing it has no effect.
-  virtual void Status(const char *text);
+    virtual ~EngineStatusHandler() = default;
+    // A phase report; without tracing it has no effect.
+    virtual void Status(const char *text);
 
-  int32_t tracing = 0;
-  std::chrono::steady_clock::time_point startTime =
-      std::chrono::steady_clock::now();
+    int32_t tracing = 0;
+    std::chrono::steady_clock::time_point startTime = std::chrono::steady_clock::now();
 };
 
 // The current handlers (null outside an operation).
@@ -34,18 +33,18 @@ EngineStatusHandler *CurrentStatusHandler();
 // restoring what was installed before. Tests pass handlers of their own.
 class EngineHandlerScope {
 public:
-  EngineHandlerScope();
-  EngineHandlerScope(EngineErrorHandler *error, EngineStatusHandler *status);
-  ~EngineHandlerScope();
-  EngineHandlerScope(const EngineHandlerScope &) = delete;
-  EngineHandlerScope &operator=(const EngineHandlerScope &) = delete;
+    EngineHandlerScope();
+    EngineHandlerScope(EngineErrorHandler *error, EngineStatusHandler *status);
+    ~EngineHandlerScope();
+    EngineHandlerScope(const EngineHandlerScope &) = delete;
+    EngineHandlerScope &operator=(const EngineHandlerScope &) = delete;
 
 private:
-  bool _previousPartial;
-  EngineErrorHandler *_previousError;
-  EngineStatusHandler *_previousStatus;
-  EngineErrorHandler *_error;
-  EngineStatusHandler *_status;
+    bool _previousPartial;
+    EngineErrorHandler *_previousError;
+    EngineStatusHandler *_previousStatus;
+    EngineErrorHandler *_error;
+    EngineStatusHandler *_status;
 };
 
 // Engine code reports through these. EngineError never returns: should a

@@ -8,21 +8,21 @@
 #include "engine/polygon/lpoint.h"
 
 struct EnginePolygon {
-  EnginePolygon() = default;
-  // Deletes its points.
-  ~EnginePolygon() noexcept(false);
-  EnginePolygon(const EnginePolygon &) = delete;
-  EnginePolygon &operator=(const EnginePolygon &) = delete;
+    EnginePolygon() = default;
+    // Deletes its points.
+    ~EnginePolygon() noexcept(false);
+    EnginePolygon(const EnginePolygon &) = delete;
+    EnginePolygon &operator=(const EnginePolygon &) = delete;
 
-  DL_List<LPoint *> points;
-  int32_t group = 0; // 0 group A, 1 group B
+    DL_List<LPoint *> points;
+    int32_t group = 0; // 0 group A, 1 group B
 };
 
 class EnginePolygonList : public DL_List<EnginePolygon *> {
 public:
-  EnginePolygonList() = default;
-  // Deletes every ring still held.
-  ~EnginePolygonList() noexcept(false);
-  // Deletes every ring and empties the list.
-  void DeleteAll();
+    EnginePolygonList() = default;
+    // Deletes every ring still held.
+    ~EnginePolygonList() noexcept(false);
+    // Deletes every ring and empties the list.
+    void DeleteAll();
 };

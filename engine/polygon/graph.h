@@ -13,83 +13,82 @@ class Node;
 
 // The jobs of one sweep of the scan beam over a graph.
 enum class ScanMode : int {
-  NODE_TO_LINK = 0,   // split links at nodes lying on them
-  LINK_CROSSINGS = 1, // split crossing links at a new common node
-  GROUP_FLAGS = 2,    // inside flags of both groups on each side of a link
-  HOLE_LINKING = 3,   // bridge every hole ring to the ring around it
+    NODE_TO_LINK = 0,   // split links at nodes lying on them
+    LINK_CROSSINGS = 1, // split crossing links at a new common node
+    GROUP_FLAGS = 2,    // inside flags of both groups on each side of a link
+    HOLE_LINKING = 3,   // bridge every hole ring to the ring around it
 };
 
 class Graph {
 public:
-  Graph();
-  ~Graph() noexcept(false);
-  Graph(const Graph &) = delete;
-  Graph &operator=(const Graph &) = delete;
+    Graph();
+    ~Graph() noexcept(false);
+    Graph(const Graph &) = delete;
+    Graph &operator=(const Graph &) = delete;
 
-  DL_List<Link *> *GetLinkList() const { return _linklist; }
-  uint32_t GetReserved() const { return _reserved; }
+    DL_List<Link *> *GetLinkList() const { return _linklist; }
+    uint32_t GetReserved() const { return _reserved; }
 
-  void AddLink(Link *link);
-  void AddLink(Node *begin, Node *end);
-  void TakeOver(Graph *other);
-  void SetGroup(int group);
-  void SetNumber(int number);
-  void ResetFlags();
-  void ResetMarks();
-  void Reverse();
+    void AddLink(Link *link);
+    void AddLink(Node *begin, Node *end);
+    void TakeOver(Graph *other);
+    void SetGroup(int group);
+    void SetNumber(int number);
+    void ResetFlags();
+    void ResetMarks();
+    void Reverse();
 
-  // Operation marks.
-  void SetOperationFlags();
-  void RemoveInlinks();
-  void DeleteUnmarkedLinks(int operation);
+    // Operation marks.
+    void SetOperationFlags();
+    void RemoveInlinks();
+    void DeleteUnmarkedLinks(int operation);
 
-  // One left-to-right sweep of a scan beam; the number of beam steps that
-  // reported a change (hole linking counts the holes it registered).
-  int ScanPass(ScanMode mode);
-  // Merges nodes closer than the point tolerance; the number of merges.
-  int JoinCloseNodes(int *moved = nullptr);
-  // Removes links whose begin node is their end node; 1 when any went.
-  int RemoveNullLinks();
-  // Turns every node about the origin by -90 degrees (plus90 0) or +90.
-  void Rotate(int plus90);
-  // Makes every crossing and every touching point a node.
-  int Intersect();
-  // Planar, on the grid, flagged for both groups, marked for every
-  // operation, doubles and inner links gone.
-  void Prepare();
-  void RoundToGrid(double grid);
+    // One left-to-right sweep of a scan beam; the number of beam steps that
+    // reported a change (hole linking counts the holes it registered).
+    int ScanPass(ScanMode mode);
+    // Merges nodes closer than the point tolerance; the number of merges.
+    int JoinCloseNodes(int *moved = nullptr);
+    // Removes links whose begin node is their end node; 1 when any went.
+    int RemoveNullLinks();
+    // Turns every node about the origin by -90 degrees (plus90 0) or +90.
+    void Rotate(int plus90);
+    // Makes every crossing and every touching point a node.
+    int Intersect();
+    // Planar, on the grid, flagged for both groups, marked for every
+    // operation, doubles and inner links gone.
+    void Prepare();
+    void RoundToGrid(double grid);
 
-  // Link simplification.
-  int DeleteZeroLinks(double tolerance);
-  int CombineLinks(double tolerance);
+    // Link simplification.
+    int DeleteZeroLinks(double tolerance);
+    int CombineLinks(double tolerance);
 
-  // Ring collection.
-  void ExtractSimples(int operation, int forOperation);
-  Node *NextStartNode(DL_Iter<Link *> *iter);
-  void CollectGraph(Node *start, int operation, int forOperation, int graphNumber);
-  void Split(GraphList *out);
+    // Ring collection.
+    void ExtractSimples(int operation, int forOperation);
+    Node *NextStartNode(DL_Iter<Link *> *iter);
+    void CollectGraph(Node *start, int operation, int forOperation, int graphNumber);
+    void Split(GraphList *out);
 
-  // The operation step and orientation.
-  void PerformOperation(int operation, GraphList *result);
-  int MakeClockWise();
+    // The operation step and orientation.
+    void PerformOperation(int operation, GraphList *result);
+    int MakeClockWise();
 
-  int Smoothen(double deviation);
+    int Smoothen(double deviation);
 
-  // Correction and ring making; this graph is emptied.
-  void Correction(GraphList *result, double factor);
-  void MakeRing(GraphList *result, double width);
+    // Correction and ring making; this graph is emptied.
+    void Correction(GraphList *result, double factor);
+    void MakeRing(GraphList *result, double width);
 
-  // Ring construction around the links and its arcs.
-  void CreateRing(DL_List<Graph *> *out, double width);
-  void CreateArc(Node *centre, Node *from, Node *to, double radius, int clockwise,
-                 double deviation);
-  void CreateArcAtLine(Node *centre, Line *line, Node *to, double radius, double deviation);
-  void OrientRing();
-  bool IsSmall(double size);
+    // Ring construction around the links and its arcs.
+    void CreateRing(DL_List<Graph *> *out, double width);
+    void CreateArc(Node *centre, Node *from, Node *to, double radius, int clockwise, double deviation);
+    void CreateArcAtLine(Node *centre, Line *line, Node *to, double radius, double deviation);
+    void OrientRing();
+    bool IsSmall(double size);
 
 private:
-  uint32_t _reserved = 0;
-  DL_List<Link *> *_linklist;
+    uint32_t _reserved = 0;
+    DL_List<Link *> *_linklist;
 };
 
 // Link orders for DL_Iter::mergesort (1: first before second, -1 after, 0

@@ -11,19 +11,19 @@ class EnginePolygonList;
 
 class GraphList : public DL_List<Graph *> {
 public:
-  GraphList() = default;
-  // Deletes every graph still held.
-  ~GraphList() noexcept(false);
+    GraphList() = default;
+    // Deletes every graph still held.
+    ~GraphList() noexcept(false);
 
-  void Boolean(int operation);
-  void Simplify(Graph *total);
-  void CombineLinks(double tolerance);
-  void Smoothen(double deviation);
-  void UnionAll();
-  void NumberGraphs();
-  void MergeInto(Graph *total);
-  void Correction();
-  void MakeRing();
+    void Boolean(int operation);
+    void Simplify(Graph *total);
+    void CombineLinks(double tolerance);
+    void Smoothen(double deviation);
+    void UnionAll();
+    void NumberGraphs();
+    void MergeInto(Graph *total);
+    void Correction();
+    void MakeRing();
 };
 
 void ConvertPolygonsToGraphs(EnginePolygonList *rings, GraphList *graphs);

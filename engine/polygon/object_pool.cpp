@@ -15,120 +15,128 @@ static_assert(sizeof(Chunk) <= kHeader);
 // are destroyed; the keeper below empties them once and stops further
 // keeping.
 struct SpareChunks {
-  Chunk *head;
-  std::size_t count;
-  std::size_t limit;
+    Chunk *head;
+    std::size_t count;
+    std::size_t limit;
 };
 
 thread_local SpareChunks spare{nullptr, 0, kSpareChunksKept};
 thread_local SpareChunks spareHuge{nullptr, 0, kSpareHugeChunksKept};
 
-void FreeChunk(Chunk *chunk) {
-  if (chunk->bytes == kHugeChunkBytes)
-    UnmapHugeBlock(chunk, kHugeChunkBytes);
-  else
-    ::operator delete(chunk);
+void FreeChunk(Chunk *chunk)
+{
+    if (chunk->bytes == kHugeChunkBytes)
+        UnmapHugeBlock(chunk, kHugeChunkBytes);
+    else
+        ::operator delete(chunk);
 }
 
-void FreeSpareChunks(SpareChunks *chunks) {
-  while (Chunk *chunk = chunks->head) {
-    chunks->head = chunk->next;
-    FreeChunk(chunk);
-  }
-  chunks->count = 0;
+void FreeSpareChunks(SpareChunks *chunks)
+{
+    while (Chunk *chunk = chunks->head) {
+        chunks->head = chunk->next;
+        FreeChunk(chunk);
+    }
+    chunks->count = 0;
 }
 
 struct SpareChunksKeeper {
-  SpareChunksKeeper() = default;
-  SpareChunksKeeper(const SpareChunksKeeper &) = delete;
-  SpareChunksKeeper &operator=(const SpareChunksKeeper &) = delete;
-  ~SpareChunksKeeper() {
-    spare.limit = spareHuge.limit = 0;
-    FreeSpareChunks(&spare);
-    FreeSpareChunks(&spareHuge);
-  }
+    SpareChunksKeeper() = default;
+    SpareChunksKeeper(const SpareChunksKeeper &) = delete;
+    SpareChunksKeeper &operator=(const SpareChunksKeeper &) = delete;
+    ~SpareChunksKeeper()
+    {
+        spare.limit = spareHuge.limit = 0;
+        FreeSpareChunks(&spare);
+        FreeSpareChunks(&spareHuge);
+    }
 };
 
-void KeepOrFree(Chunk *chunk) {
-  // Made on the first chunk kept, so that the thread frees the spares when it
-  // ends.
-  thread_local SpareChunksKeeper keeper;
-  SpareChunks &chunks = chunk->bytes == kHugeChunkBytes ? spareHuge : spare;
-  if (chunks.count < chunks.limit) {
-    chunk->next = chunks.head;
-    chunks.head = chunk;
-    chunks.count++;
-  } else {
-    FreeChunk(chunk);
-  }
+void KeepOrFree(Chunk *chunk)
+{
+    // Made on the first chunk kept, so that the thread frees the spares when it
+    // ends.
+    thread_local SpareChunksKeeper keeper;
+    SpareChunks &chunks = chunk->bytes == kHugeChunkBytes ? spareHuge : spare;
+    if (chunks.count < chunks.limit) {
+        chunk->next = chunks.head;
+        chunks.head = chunk;
+        chunks.count++;
+    } else {
+        FreeChunk(chunk);
+    }
 }
 
-Chunk *TakeSpare(SpareChunks *chunks) {
-  Chunk *chunk = chunks->head;
-  if (chunk) {
-    chunks->head = chunk->next;
-    chunks->count--;
-  }
-  return chunk;
+Chunk *TakeSpare(SpareChunks *chunks)
+{
+    Chunk *chunk = chunks->head;
+    if (chunk) {
+        chunks->head = chunk->next;
+        chunks->count--;
+    }
+    return chunk;
 }
 
 } // namespace
 
-void *MapHugeBlock(std::size_t bytes) {
-  // With room for an aligned block to lie within; the rest goes back.
-  const std::size_t mapped = bytes + kHugeChunkBytes;
-  void *raw = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (raw == MAP_FAILED)
-    return nullptr;
-  const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(raw);
-  const std::uintptr_t aligned = (start + kHugeChunkBytes - 1) & ~(kHugeChunkBytes - 1);
-  if (aligned > start)
-    munmap(raw, aligned - start);
-  const std::uintptr_t tail = aligned + bytes;
-  if (start + mapped > tail)
-    munmap(reinterpret_cast<void *>(tail), start + mapped - tail);
-  void *block = reinterpret_cast<void *>(aligned);
-  // Only advice: without huge pages the block is still ordinary memory.
-  madvise(block, bytes, MADV_HUGEPAGE);
-  return block;
+void *MapHugeBlock(std::size_t bytes)
+{
+    // With room for an aligned block to lie within; the rest goes back.
+    const std::size_t mapped = bytes + kHugeChunkBytes;
+    void *raw = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw == MAP_FAILED)
+        return nullptr;
+    const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(raw);
+    const std::uintptr_t aligned = (start + kHugeChunkBytes - 1) & ~(kHugeChunkBytes - 1);
+    if (aligned > start)
+        munmap(raw, aligned - start);
+    const std::uintptr_t tail = aligned + bytes;
+    if (start + mapped > tail)
+        munmap(reinterpret_cast<void *>(tail), start + mapped - tail);
+    void *block = reinterpret_cast<void *>(aligned);
+    // Only advice: without huge pages the block is still ordinary memory.
+    madvise(block, bytes, MADV_HUGEPAGE);
+    return block;
 }
 
 void UnmapHugeBlock(void *block, std::size_t bytes) { munmap(block, bytes); }
 
-void *NewChunk(PoolState *state, std::size_t blockSize) {
-  Chunk *chunk = nullptr;
-  if (state->chunkBytes >= kHugeChunksAfter) {
-    chunk = TakeSpare(&spareHuge);
-    if (!chunk) {
-      chunk = static_cast<Chunk *>(MapHugeBlock(kHugeChunkBytes));
-      if (chunk)
-        chunk->bytes = kHugeChunkBytes;
+void *NewChunk(PoolState *state, std::size_t blockSize)
+{
+    Chunk *chunk = nullptr;
+    if (state->chunkBytes >= kHugeChunksAfter) {
+        chunk = TakeSpare(&spareHuge);
+        if (!chunk) {
+            chunk = static_cast<Chunk *>(MapHugeBlock(kHugeChunkBytes));
+            if (chunk)
+                chunk->bytes = kHugeChunkBytes;
+        }
     }
-  }
-  if (!chunk) {
-    chunk = TakeSpare(&spare);
     if (!chunk) {
-      chunk = static_cast<Chunk *>(::operator new(kChunkBytes));
-      chunk->bytes = kChunkBytes;
+        chunk = TakeSpare(&spare);
+        if (!chunk) {
+            chunk = static_cast<Chunk *>(::operator new(kChunkBytes));
+            chunk->bytes = kChunkBytes;
+        }
     }
-  }
-  chunk->next = state->chunks;
-  state->chunks = chunk;
-  state->chunkBytes += chunk->bytes;
-  char *first = reinterpret_cast<char *>(chunk) + kHeader;
-  state->bump = first + blockSize;
-  state->end = first + (chunk->bytes - kHeader) / blockSize * blockSize;
-  return first;
+    chunk->next = state->chunks;
+    state->chunks = chunk;
+    state->chunkBytes += chunk->bytes;
+    char *first = reinterpret_cast<char *>(chunk) + kHeader;
+    state->bump = first + blockSize;
+    state->end = first + (chunk->bytes - kHeader) / blockSize * blockSize;
+    return first;
 }
 
-void ReleaseChunks(PoolState *state) {
-  while (Chunk *chunk = state->chunks) {
-    state->chunks = chunk->next;
-    KeepOrFree(chunk);
-  }
-  state->bump = state->end = nullptr;
-  state->free = nullptr;
-  state->chunkBytes = 0;
+void ReleaseChunks(PoolState *state)
+{
+    while (Chunk *chunk = state->chunks) {
+        state->chunks = chunk->next;
+        KeepOrFree(chunk);
+    }
+    state->bump = state->end = nullptr;
+    state->free = nullptr;
+    state->chunkBytes = 0;
 }
 
 } // namespace object_pool_detail

@@ -30,24 +30,24 @@
 namespace object_pool_detail {
 
 struct FreeBlock {
-  FreeBlock *next;
+    FreeBlock *next;
 };
 
 struct Chunk {
-  Chunk *next;
-  std::size_t bytes;
+    Chunk *next;
+    std::size_t bytes;
 };
 
 // Per thread and block size; trivially destructible on purpose (objects may
 // outlive the thread's other statics).
 struct PoolState {
-  char *bump;
-  char *end;
-  FreeBlock *free;
-  Chunk *chunks;
-  std::size_t live;
-  // Bytes of the chunks held, which decides the size of the next chunk.
-  std::size_t chunkBytes;
+    char *bump;
+    char *end;
+    FreeBlock *free;
+    Chunk *chunks;
+    std::size_t live;
+    // Bytes of the chunks held, which decides the size of the next chunk.
+    std::size_t chunkBytes;
 };
 
 inline constexpr std::size_t kChunkBytes = std::size_t(1) << 16;
@@ -65,68 +65,75 @@ void ReleaseChunks(PoolState *state);
 void *MapHugeBlock(std::size_t bytes);
 void UnmapHugeBlock(void *block, std::size_t bytes);
 
-template <class T> PoolState &State() {
-  thread_local PoolState state{nullptr, nullptr, nullptr, nullptr, 0, 0};
-  return state;
+template <class T>
+PoolState &State()
+{
+    thread_local PoolState state{nullptr, nullptr, nullptr, nullptr, 0, 0};
+    return state;
 }
 
 } // namespace object_pool_detail
 
 // Blocks for objects of type T, one pool per type and thread.
-template <class T> class ObjectPool {
+template <class T>
+class ObjectPool {
 public:
-  static constexpr std::size_t kAlign =
-      alignof(T) > alignof(void *) ? alignof(T) : alignof(void *);
-  static constexpr std::size_t kBlock = (sizeof(T) + kAlign - 1) / kAlign * kAlign;
-  static_assert(kAlign <= alignof(std::max_align_t));
+    static constexpr std::size_t kAlign = alignof(T) > alignof(void *) ? alignof(T) : alignof(void *);
+    static constexpr std::size_t kBlock = (sizeof(T) + kAlign - 1) / kAlign * kAlign;
+    static_assert(kAlign <= alignof(std::max_align_t));
 
-  static void *Allocate() {
+    static void *Allocate()
+    {
 #if OBJECT_POOL_ENABLED
-    using namespace object_pool_detail;
-    PoolState &state = State<T>();
-    state.live++;
-    if (FreeBlock *block = state.free) {
-      state.free = block->next;
-      return block;
-    }
-    if (state.bump != state.end) {
-      void *block = state.bump;
-      state.bump += kBlock;
-      return block;
-    }
-    return NewChunk(&state, kBlock);
+        using namespace object_pool_detail;
+        PoolState &state = State<T>();
+        state.live++;
+        if (FreeBlock *block = state.free) {
+            state.free = block->next;
+            return block;
+        }
+        if (state.bump != state.end) {
+            void *block = state.bump;
+            state.bump += kBlock;
+            return block;
+        }
+        return NewChunk(&state, kBlock);
 #else
-    return ::operator new(sizeof(T));
+        return ::operator new(sizeof(T));
 #endif
-  }
+    }
 
-  static void Free(void *block) {
+    static void Free(void *block)
+    {
 #if OBJECT_POOL_ENABLED
-    using namespace object_pool_detail;
-    PoolState &state = State<T>();
-    FreeBlock *freed = static_cast<FreeBlock *>(block);
-    freed->next = state.free;
-    state.free = freed;
-    if (--state.live == 0)
-      ReleaseChunks(&state);
+        using namespace object_pool_detail;
+        PoolState &state = State<T>();
+        FreeBlock *freed = static_cast<FreeBlock *>(block);
+        freed->next = state.free;
+        state.free = freed;
+        if (--state.live == 0)
+            ReleaseChunks(&state);
 #else
-    ::operator delete(block);
+        ::operator delete(block);
 #endif
-  }
+    }
 };
 
 // Gives a class pooled operator new/delete (objects of exactly its size;
 // other sizes, as of a derived class, go to the heap).
-template <class T> struct Pooled {
-  static void *operator new(std::size_t size) {
-    return size == sizeof(T) ? ObjectPool<T>::Allocate() : ::operator new(size);
-  }
-  static void operator delete(void *block, std::size_t size) {
-    if (!block)
-      return;
-    if (size == sizeof(T))
-      ObjectPool<T>::Free(block);
-    else
-      ::operator delete(block);
-  }
+template <class T>
+struct Pooled {
+    static void *operator new(std::size_t size)
+    {
+        return size == sizeof(T) ? ObjectPool<T>::Allocate() : ::operator new(size);
+    }
+    static void operator delete(void *block, std::size_t size)
+    {
+        if (!block)
+            return;
+        if (size == sizeof(T))
+            ObjectPool<T>::Free(block);
+        else
+            ::operator delete(block);
+    }
 };

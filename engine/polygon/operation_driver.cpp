@@ -8,46 +8,48 @@
 
 namespace {
 
-bool KnownOperation(int operation) {
-  return (operation >= OP_INTERSECTION && operation <= OP_CORRECTION) ||
-         operation == OP_SMOOTHEN;
+bool KnownOperation(int operation)
+{
+    return (operation >= OP_INTERSECTION && operation <= OP_CORRECTION) || operation == OP_SMOOTHEN;
 }
 
 } // namespace
 
-void RunEngineOperation(EnginePolygonList *list, int operation) {
-  if (list->empty())
-    return;
-  if (!KnownOperation(operation)) {
-    EngineWarning("Wrong operation", "Command Error");
-    return;
-  }
-  InternalUnitsScope units;
-  // List nodes freed while the graphs work, and the sorts' scratch memory,
-  // are kept for reuse; once the graphs are gone (also when an error ends the
-  // operation) they go back.
-  struct FlushListNodesOnExit {
-    ~FlushListNodesOnExit() {
-      FlushListNodes();
-      ReleaseSortScratch();
+void RunEngineOperation(EnginePolygonList *list, int operation)
+{
+    if (list->empty())
+        return;
+    if (!KnownOperation(operation)) {
+        EngineWarning("Wrong operation", "Command Error");
+        return;
     }
-  } flushListNodes;
-  GraphList graphs;
-  ConvertPolygonsToGraphs(list, &graphs);
-  switch (operation) {
-  case OP_MAKE_RING:
-    graphs.MakeRing();
-    break;
-  case OP_CORRECTION:
-    graphs.Correction();
-    break;
-  case OP_SMOOTHEN:
-    graphs.Smoothen(GetEngineParameters().smoothenDeviation);
-    break;
-  default:
-    graphs.Boolean(operation);
-    break;
-  }
-  list->DeleteAll();
-  ConvertGraphsToPolygons(&graphs, list);
+    InternalUnitsScope units;
+    // List nodes freed while the graphs work, and the sorts' scratch memory,
+    // are kept for reuse; once the graphs are gone (also when an error ends the
+    // operation) they go back.
+    struct FlushListNodesOnExit {
+        ~FlushListNodesOnExit()
+        {
+            FlushListNodes();
+            ReleaseSortScratch();
+        }
+    } flushListNodes;
+    GraphList graphs;
+    ConvertPolygonsToGraphs(list, &graphs);
+    switch (operation) {
+    case OP_MAKE_RING:
+        graphs.MakeRing();
+        break;
+    case OP_CORRECTION:
+        graphs.Correction();
+        break;
+    case OP_SMOOTHEN:
+        graphs.Smoothen(GetEngineParameters().smoothenDeviation);
+        break;
+    default:
+        graphs.Boolean(operation);
+        break;
+    }
+    list->DeleteAll();
+    ConvertGraphsToPolygons(&graphs, list);
 }

@@ -6,10 +6,7 @@
 
 namespace {
 
-int32_t saturate(int64_t v)
-{
-    return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
-}
+int32_t saturate(int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 
 // Truncates toward zero; values beyond 32 bits saturate (a plain conversion
 // would be undefined) and NaN reads as 0.
@@ -26,14 +23,8 @@ int32_t truncToInt32(double v)
 
 // RECT and MAP_COORDRECT share one layout; the Rect helpers work on a copy in
 // the world form so that one routine serves both.
-MAP_COORDRECT asWorld(const RECT &r)
-{
-    return {r.left, r.top, r.right, r.bottom};
-}
-RECT asWindow(const MAP_COORDRECT &r)
-{
-    return {r.x1, r.y1, r.x2, r.y2};
-}
+MAP_COORDRECT asWorld(const RECT &r) { return {r.left, r.top, r.right, r.bottom}; }
+RECT asWindow(const MAP_COORDRECT &r) { return {r.x1, r.y1, r.x2, r.y2}; }
 
 void enlarge(MAP_COORDRECT *rect, double f, double lower, double upper)
 {

@@ -55,7 +55,7 @@ static_assert(sizeof(RECT) == sizeof(MAP_COORDRECT) && sizeof(POINT) == sizeof(M
 // (InitBoundRect), which is deliberately not this one.
 inline constexpr MAP_COORDRECT kEmptyWorldRect{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
 // The empty value of a 3-D bounding box.
-inline constexpr MAP3D_COORDCUBE kEmptyCube{INT32_MAX, INT32_MAX, INT32_MAX,
+inline constexpr MAP3D_COORDCUBE kEmptyCube{INT32_MAX,  INT32_MAX,  INT32_MAX,
                                             -INT32_MAX, -INT32_MAX, -INT32_MAX};
 
 // All helpers do nothing (and answer 0 where they answer) for a null pointer.

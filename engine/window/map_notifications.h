@@ -25,11 +25,11 @@ inline constexpr LPARAM MAPN_PROGRESS_START = -1;
 inline constexpr LPARAM MAPN_PROGRESS_END = -2;
 
 enum MapProgressKind : WPARAM {
-    MAPN_KIND_RUNNING = 1,   // percentages of any long operation; reading a document
-    MAPN_KIND_WRITING = 2,   // writing a document or the clipboard stream
+    MAPN_KIND_RUNNING = 1, // percentages of any long operation; reading a document
+    MAPN_KIND_WRITING = 2, // writing a document or the clipboard stream
     MAPN_KIND_PRINTING = 5,
-    MAPN_KIND_DRAWING = 6,   // the control's drawing thread
-    MAPN_KIND_BUFFER = 9,    // buffer zones and Boolean polygon tools
+    MAPN_KIND_DRAWING = 6, // the control's drawing thread
+    MAPN_KIND_BUFFER = 9,  // buffer zones and Boolean polygon tools
     MAPN_KIND_CUTTING = 10,
     MAPN_KIND_POLYGONS = 11, // polylines to polygons, polygon cut by a polyline
 };

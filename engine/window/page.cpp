@@ -24,8 +24,8 @@ namespace {
 
 int32_t saturate(int64_t v)
 {
-    return int32_t(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
-                                       std::numeric_limits<int32_t>::max()));
+    return int32_t(
+        std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
 char *pageLock(OBJectKernel *kernel, OBJHANDLE page)
@@ -46,10 +46,7 @@ OBJHANDLE lastPageOf(OBJectKernel *kernel, OBJHANDLE layer)
     return 0;
 }
 
-OBJHANDLE windowLayersRoot(HWND window)
-{
-    return GetRootOBJect(window, CLASS_LAYERS);
-}
+OBJHANDLE windowLayersRoot(HWND window) { return GetRootOBJect(window, CLASS_LAYERS); }
 
 // The view whose world coordinates the page uses.
 PresentationManager *displayViewOf(HWND window)
@@ -247,10 +244,9 @@ void PageFromOrgExt(OBJectKernel *kernel, OBJHANDLE page, const POINT *paper, co
                                  saturate(int64_t(origin.y) + extension.y)};
     const double sx = double(extension.x) / paper->x, sy = double(extension.y) / paper->y;
     auto part = [](double v) { return int64_t(std::trunc(v)); };
-    const MAP_COORDRECT printable{saturate(pageRect.x1 + part(margins->left * sx)),
-                                  saturate(pageRect.y1 + part(margins->bottom * sy)),
-                                  saturate(pageRect.x2 - part(margins->right * sx)),
-                                  saturate(pageRect.y2 - part(margins->top * sy))};
+    const MAP_COORDRECT printable{
+        saturate(pageRect.x1 + part(margins->left * sx)), saturate(pageRect.y1 + part(margins->bottom * sy)),
+        saturate(pageRect.x2 - part(margins->right * sx)), saturate(pageRect.y2 - part(margins->top * sy))};
     StoreField(p, offsetof(PageRecord, page), pageRect);
     StoreField(p, offsetof(PageRecord, printable), printable);
 }
@@ -359,8 +355,7 @@ int PageMoveOrigin(OBJectKernel *kernel, OBJHANDLE page, int32_t dx, int32_t dy)
 // Version-4 documents
 
 int VP_InitFromVer4(HWND window, const char *paperName, int32_t width, int32_t height, int32_t left,
-                    int32_t top, int32_t right, int32_t bottom, int32_t paperNumber,
-                    int32_t orientation)
+                    int32_t top, int32_t right, int32_t bottom, int32_t paperNumber, int32_t orientation)
 {
     _WNDRES *rec = GetWndRes(window);
     if (!rec || !rec->pageSetup || GlobalSize(rec->pageSetup) < sizeof(VPSetup))
@@ -384,11 +379,10 @@ int VP_InitFromVer4(HWND window, const char *paperName, int32_t width, int32_t h
     return 1;
 }
 
-int Page_InitFromVer4(HWND window, int32_t boundX1, int32_t boundY1, int32_t boundX2,
-                      int32_t boundY2, int32_t pageX1, int32_t pageY1, int32_t pageX2,
-                      int32_t pageY2, int32_t printX1, int32_t printY1, int32_t printX2,
-                      int32_t printY2, int32_t originX, int32_t originY, int32_t extX,
-                      int32_t extY)
+int Page_InitFromVer4(HWND window, int32_t boundX1, int32_t boundY1, int32_t boundX2, int32_t boundY2,
+                      int32_t pageX1, int32_t pageY1, int32_t pageX2, int32_t pageY2, int32_t printX1,
+                      int32_t printY1, int32_t printX2, int32_t printY2, int32_t originX, int32_t originY,
+                      int32_t extX, int32_t extY)
 {
     const OBJHANDLE page = PageGetFromWindow(window);
     OBJectKernel *kernel = page ? GetWndRes(window)->kernel : nullptr;

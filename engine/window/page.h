@@ -19,15 +19,15 @@ struct GraphDispl;
 // Page set-up block: one movable global memory block per window, stored
 // byte for byte in the map document.
 struct VPSetup {
-    char paperName[64];   // NUL-terminated
-    int32_t paperWidth;   // tenths of a millimetre; 0: never set
+    char paperName[64]; // NUL-terminated
+    int32_t paperWidth; // tenths of a millimetre; 0: never set
     int32_t paperHeight;
-    int32_t leftMargin;   // tenths of a millimetre, on the oriented page
+    int32_t leftMargin; // tenths of a millimetre, on the oriented page
     int32_t topMargin;
     int32_t rightMargin;
     int32_t bottomMargin;
-    int32_t paperNumber;  // paper code; 256 custom, 9999 the printer's physical page
-    int32_t orientation;  // 1 portrait, 2 landscape
+    int32_t paperNumber; // paper code; 256 custom, 9999 the printer's physical page
+    int32_t orientation; // 1 portrait, 2 landscape
 };
 static_assert(sizeof(VPSetup) == 96);
 static_assert(offsetof(VPSetup, paperWidth) == 64 && offsetof(VPSetup, paperHeight) == 68 &&
@@ -47,10 +47,10 @@ inline constexpr int32_t VP_DEFAULT_MARGIN = 127;
 // possibly misaligned inside its block: fields are reached with
 // LoadField/StoreField at the offsets of this struct.
 struct PageRecord {
-    MAP_COORDRECT bound;     // map coordinates
-    uint16_t graphFlags;     // 7 at creation
+    MAP_COORDRECT bound; // map coordinates
+    uint16_t graphFlags; // 7 at creation
     uint16_t zero;
-    MAP_COORDPT selected;    // (0x7FFFFFFF, 0x7FFFFFFF) when none
+    MAP_COORDPT selected; // (0x7FFFFFFF, 0x7FFFFFFF) when none
     uint8_t unused[12];
     int32_t selectedHandle;  // 0..15, -1 none
     MAP_COORDRECT page;      // world coordinates, y1 the lower edge
@@ -130,10 +130,8 @@ LRESULT PageProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, uin
 // ---------------------------------------------------------------------------
 // Filled by the reader of version-4 documents.
 int VP_InitFromVer4(HWND window, const char *paperName, int32_t width, int32_t height, int32_t left,
-                    int32_t top, int32_t right, int32_t bottom, int32_t paperNumber,
-                    int32_t orientation);
-int Page_InitFromVer4(HWND window, int32_t boundX1, int32_t boundY1, int32_t boundX2,
-                      int32_t boundY2, int32_t pageX1, int32_t pageY1, int32_t pageX2,
-                      int32_t pageY2, int32_t printX1, int32_t printY1, int32_t printX2,
-                      int32_t printY2, int32_t originX, int32_t originY, int32_t extX,
-                      int32_t extY);
+                    int32_t top, int32_t right, int32_t bottom, int32_t paperNumber, int32_t orientation);
+int Page_InitFromVer4(HWND window, int32_t boundX1, int32_t boundY1, int32_t boundX2, int32_t boundY2,
+                      int32_t pageX1, int32_t pageY1, int32_t pageX2, int32_t pageY2, int32_t printX1,
+                      int32_t printY1, int32_t printX2, int32_t printY2, int32_t originX, int32_t originY,
+                      int32_t extX, int32_t extY);

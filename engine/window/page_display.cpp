@@ -22,7 +22,7 @@ namespace {
 
 // Display mode bits the page looks at.
 constexpr uint32_t MODE_DRAW = 0x0004;
-constexpr uint32_t MODE_INVERTED = 0x0060;    // drawn with NOT-XOR
+constexpr uint32_t MODE_INVERTED = 0x0060; // drawn with NOT-XOR
 constexpr uint32_t MODE_NO_VERTICES = 0x0040;
 constexpr uint32_t MODE_NO_UPDATE = 0x0860;
 constexpr uint32_t MODE_HANDLES = 0x0218;
@@ -43,8 +43,8 @@ RECT clampTo(const RECT &r, const RECT &bounds)
 // an inverting pen touches every corner once.
 void frame(HDC dc, const RECT &r, const bool skip[4])
 {
-    const POINT corners[5] = {{r.left, r.top}, {r.right, r.top}, {r.right, r.bottom}, {r.left, r.bottom},
-                              {r.left, r.top}};
+    const POINT corners[5] = {
+        {r.left, r.top}, {r.right, r.top}, {r.right, r.bottom}, {r.left, r.bottom}, {r.left, r.top}};
     for (int i = 0; i < 4; ++i) {
         if (skip[i])
             continue;
@@ -122,7 +122,8 @@ int PageDisplay(HWND window, HDC dc, OBJHANDLE page, uint32_t mode, const GraphD
         SetROP2(dc, (mode & MODE_INVERTED) ? R2_NOTXORPEN : R2_COPYPEN);
         const uint32_t needed = GD_LINECOLOR | GD_LINESTYLE | GD_LINEWIDTH;
         if (attributes && attributes->lineColor != CLR_INVALID && (attributes->mask & needed) == needed)
-            drawFrames(dc, pageRect, printRect, (mode & MODE_ERASE) ? windowColor : attributes->lineColor, mode);
+            drawFrames(dc, pageRect, printRect, (mode & MODE_ERASE) ? windowColor : attributes->lineColor,
+                       mode);
     }
     SetROP2(dc, R2_COPYPEN);
 

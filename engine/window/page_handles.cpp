@@ -20,8 +20,8 @@ namespace {
 
 int32_t saturate(int64_t v)
 {
-    return int32_t(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
-                                       std::numeric_limits<int32_t>::max()));
+    return int32_t(
+        std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
 // Handle n of a rectangle, 0..7 anticlockwise from the lower-left corner.
@@ -30,14 +30,22 @@ MAP_COORDPT rectHandle(const MAP_COORDRECT &r, int n)
     const int32_t mx = int32_t((int64_t(r.x1) + r.x2) / 2);
     const int32_t my = int32_t((int64_t(r.y1) + r.y2) / 2);
     switch (n & 7) {
-    case 0: return {r.x1, r.y1};
-    case 1: return {mx, r.y1};
-    case 2: return {r.x2, r.y1};
-    case 3: return {r.x2, my};
-    case 4: return {r.x2, r.y2};
-    case 5: return {mx, r.y2};
-    case 6: return {r.x1, r.y2};
-    default: return {r.x1, my};
+    case 0:
+        return {r.x1, r.y1};
+    case 1:
+        return {mx, r.y1};
+    case 2:
+        return {r.x2, r.y1};
+    case 3:
+        return {r.x2, my};
+    case 4:
+        return {r.x2, r.y2};
+    case 5:
+        return {mx, r.y2};
+    case 6:
+        return {r.x1, r.y2};
+    default:
+        return {r.x1, my};
     }
 }
 
@@ -82,8 +90,7 @@ int PageHandlePosition(OBJectKernel *kernel, OBJHANDLE page, int handle, MAP_COO
     return 1;
 }
 
-MAP_COORDPT PageMoveHandle(OBJectKernel *kernel, OBJHANDLE page, int handle, MAP_COORDPT point,
-                           int recompute)
+MAP_COORDPT PageMoveHandle(OBJectKernel *kernel, OBJHANDLE page, int handle, MAP_COORDPT point, int recompute)
 {
     PageRecord record;
     if (!PageRead(kernel, page, &record))
@@ -110,8 +117,8 @@ MAP_COORDPT PageMoveHandle(OBJectKernel *kernel, OBJHANDLE page, int handle, MAP
         // Along X when the handle's direction from o is steeper than the
         // point's: slopes compared crosswise so that upright lines need no
         // division.
-        alongX = std::fabs(double(hoy)) * std::fabs(double(pox)) >
-                 std::fabs(double(poy)) * std::fabs(double(hox));
+        alongX =
+            std::fabs(double(hoy)) * std::fabs(double(pox)) > std::fabs(double(poy)) * std::fabs(double(hox));
     }
     const int64_t numerator = alongX ? pox : poy, denominator = alongX ? hox : hoy;
     if (denominator != 0) {
@@ -128,7 +135,8 @@ MAP_COORDPT PageMoveHandle(OBJectKernel *kernel, OBJHANDLE page, int handle, MAP
             // The size follows the page rectangle, or the next recompute
             // from origin and extension would undo the drag.
             const MAP_COORDRECT sorted{std::min(pageRect.x1, pageRect.x2), std::min(pageRect.y1, pageRect.y2),
-                                       std::max(pageRect.x1, pageRect.x2), std::max(pageRect.y1, pageRect.y2)};
+                                       std::max(pageRect.x1, pageRect.x2),
+                                       std::max(pageRect.y1, pageRect.y2)};
             StoreField(p, offsetof(PageRecord, origin), MAP_COORDPT{sorted.x1, sorted.y1});
             StoreField(p, offsetof(PageRecord, extension),
                        MAP_COORDPT{saturate(int64_t(sorted.x2) - sorted.x1),
@@ -145,7 +153,8 @@ MAP_COORDPT PageMoveHandle(OBJectKernel *kernel, OBJHANDLE page, int handle, MAP
             PageRecalcFromSetup(window, page);
             MAP_COORDPT moved;
             if (PageHandlePosition(kernel, page, n ^ 4, &moved))
-                PageMoveOrigin(kernel, page, saturate(int64_t(o.x) - moved.x), saturate(int64_t(o.y) - moved.y));
+                PageMoveOrigin(kernel, page, saturate(int64_t(o.x) - moved.x),
+                               saturate(int64_t(o.y) - moved.y));
         }
     }
     return point;
@@ -163,7 +172,8 @@ int PageHandleHitTest(OBJectKernel *kernel, OBJHANDLE page, PresentationManager 
         POINT w;
         if (PM_WorldToWindow(view, &world, &w, 1) != 1)
             continue;
-        if (std::llabs(int64_t(w.x) - windowPoint->x) <= r && std::llabs(int64_t(w.y) - windowPoint->y) <= r) {
+        if (std::llabs(int64_t(w.x) - windowPoint->x) <= r &&
+            std::llabs(int64_t(w.y) - windowPoint->y) <= r) {
             if (out)
                 *out = world;
             return 1;

@@ -52,10 +52,10 @@ LRESULT PageProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, uin
     case OBJM_INFOLINE: {
         const MAP_COORDRECT r = LoadField<MAP_COORDRECT>(p, offsetof(PageRecord, printable));
         return docmodel::OwnInfoLines(kernel, sender, receiver, subCode, wParam, lParam,
-                            {"-- <Page> OBJECT INFORMATIONS -----------",
-                             docmodel::InfoText("Margins l/t/r/b: \t%12" PRId32 " / %12" PRId32 " / %12" PRId32
-                                      " / %12" PRId32,
-                                      r.x1, r.y1, r.x2, r.y2)});
+                                      {"-- <Page> OBJECT INFORMATIONS -----------",
+                                       docmodel::InfoText("Margins l/t/r/b: \t%12" PRId32 " / %12" PRId32
+                                                          " / %12" PRId32 " / %12" PRId32,
+                                                          r.x1, r.y1, r.x2, r.y2)});
     }
     case GRM_SETSELECTED: {
         if (lParam) {

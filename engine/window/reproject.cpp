@@ -176,8 +176,8 @@ void PM_ReprojectPage(HWND window)
         !PageGetFromWindow(window))
         return;
     PresentationManager *view = rec->displayView;
-    MAP_COORDPT corners[2] = {origin, {int32_t(int64_t(origin.x) + extension.x),
-                                       int32_t(int64_t(origin.y) + extension.y)}};
+    MAP_COORDPT corners[2] = {
+        origin, {int32_t(int64_t(origin.x) + extension.x), int32_t(int64_t(origin.y) + extension.y)}};
     if (view->projection.Forward(view->projection.hInstanceData, corners, corners, 2) != 2)
         return;
     const MAP_COORDPT moved{corners[0]};
@@ -220,12 +220,23 @@ int PM_ReprojectObjects(HWND window)
         const OBJHANDLE h = objects[i];
         switch (GetOBJectClassID(kernel, h)) {
         case CLASS_POLYGON:
-        case CLASS_POLYLINE: reprojectPointSet(kernel, h, view->projection); break;
-        case CLASS_LEGEND: reprojectPlacement(kernel, h, view, false); break;
-        case CLASS_BITMAP: reprojectPlacement(kernel, h, view, true); break;
-        case CLASS_PRESENT: reprojectSymbol(kernel, h, view); break;
-        case CLASS_TEXT: reprojectText(window, kernel, h, view->projection); break;
-        default: break;
+        case CLASS_POLYLINE:
+            reprojectPointSet(kernel, h, view->projection);
+            break;
+        case CLASS_LEGEND:
+            reprojectPlacement(kernel, h, view, false);
+            break;
+        case CLASS_BITMAP:
+            reprojectPlacement(kernel, h, view, true);
+            break;
+        case CLASS_PRESENT:
+            reprojectSymbol(kernel, h, view);
+            break;
+        case CLASS_TEXT:
+            reprojectText(window, kernel, h, view->projection);
+            break;
+        default:
+            break;
         }
     }
     return 1;

@@ -60,8 +60,8 @@ int32_t repeat(OBJectKernel *kernel, int32_t n, int (*once)(OBJectKernel *))
 // Fills the list with the captions of the steps from the next one on.
 void fillSteps(CUndoRedoListDlg &dlg, OBJectKernel *kernel, bool undo)
 {
-    UndoStepInfo s = undo ? Undo_CurrentStep(kernel)
-                          : Undo_NextRedoStep(kernel, Undo_GetPositionCurStep(kernel));
+    UndoStepInfo s =
+        undo ? Undo_CurrentStep(kernel) : Undo_NextRedoStep(kernel, Undo_GetPositionCurStep(kernel));
     while (s.index >= 0 && s.code != 0 && dlg.AddStep(OperationHumanName(s.code)))
         s = undo ? Undo_PreviousStep(kernel, s.index) : Undo_NextRedoStep(kernel, s.index);
 }
@@ -93,10 +93,7 @@ int32_t map_Undo_N_Times(HWND window, int32_t n)
     return done;
 }
 
-int32_t map_Undo(HWND window)
-{
-    return map_Undo_N_Times(window, 1) == 1 ? 1 : 0;
-}
+int32_t map_Undo(HWND window) { return map_Undo_N_Times(window, 1) == 1 ? 1 : 0; }
 
 int32_t map_Redo_N_Times(HWND window, int32_t n)
 {
@@ -111,10 +108,7 @@ int32_t map_Redo_N_Times(HWND window, int32_t n)
     return done;
 }
 
-int32_t map_Redo(HWND window)
-{
-    return map_Redo_N_Times(window, 1) == 1 ? 1 : 0;
-}
+int32_t map_Redo(HWND window) { return map_Redo_N_Times(window, 1) == 1 ? 1 : 0; }
 
 int map_UndoReset(HWND window)
 {
@@ -143,25 +137,13 @@ static int setResetNext(HWND window, uint32_t flag)
     return 1;
 }
 
-int map_UndoReset_NextT(HWND window)
-{
-    return setResetNext(window, 1);
-}
+int map_UndoReset_NextT(HWND window) { return setResetNext(window, 1); }
 
-int map_UndoReset_NextTxxx(HWND window)
-{
-    return setResetNext(window, 0);
-}
+int map_UndoReset_NextTxxx(HWND window) { return setResetNext(window, 0); }
 
-int32_t Undo_UndoStepsCount(HWND window)
-{
-    return Undo_KernelUndoStepsCount(kernelOf(window));
-}
+int32_t Undo_UndoStepsCount(HWND window) { return Undo_KernelUndoStepsCount(kernelOf(window)); }
 
-int32_t Undo_RedoStepsCount(HWND window)
-{
-    return Undo_KernelRedoStepsCount(kernelOf(window));
-}
+int32_t Undo_RedoStepsCount(HWND window) { return Undo_KernelRedoStepsCount(kernelOf(window)); }
 
 uint16_t Undo_GetStepWithIndex(HWND window, int32_t index, int undo)
 {
@@ -208,10 +190,7 @@ void Disable_AllPasteButtons(HWND window)
 
 // ---------------------------------------------------------------------------
 
-CUndoRedoListDlg::CUndoRedoListDlg(HWND owner) : owner_(owner)
-{
-    SetMode(1);
-}
+CUndoRedoListDlg::CUndoRedoListDlg(HWND owner) : owner_(owner) { SetMode(1); }
 
 void CUndoRedoListDlg::SetMode(int undo)
 {

@@ -66,7 +66,8 @@ int PM_MeasureToText(HWND window, const PresentationManager *view, int unit, dou
     return PM_MeasureToTextIn(view, unit, value, rec ? rec->decimalChar : '.', text);
 }
 
-int PM_SetForPrint(PresentationManager *view, HWND window, const RECT *target, const POINT *offset, const RECT *)
+int PM_SetForPrint(PresentationManager *view, HWND window, const RECT *target, const POINT *offset,
+                   const RECT *)
 {
     MAP_COORDRECT page, printable;
     if (!view || !pageRects(window, &page, &printable))

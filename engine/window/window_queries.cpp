@@ -9,10 +9,7 @@
 
 namespace {
 
-OBJectKernel *kernelOf(const _WNDRES *window)
-{
-    return window ? window->kernel : nullptr;
-}
+OBJectKernel *kernelOf(const _WNDRES *window) { return window ? window->kernel : nullptr; }
 
 OBJHANDLE rootOf(const _WNDRES *window, uint16_t classId)
 {
@@ -22,8 +19,7 @@ OBJHANDLE rootOf(const _WNDRES *window, uint16_t classId)
 
 bool inDocument(OBJectKernel *kernel, OBJHANDLE h)
 {
-    return GetOBJectClassID(kernel, h) != 0 && !IsUndoneObj(kernel, h) &&
-           !IsOBJectDeleted(kernel, h);
+    return GetOBJectClassID(kernel, h) != 0 && !IsUndoneObj(kernel, h) && !IsOBJectDeleted(kernel, h);
 }
 
 // The selection in selection order: the selection list's targets in slot
@@ -69,8 +65,7 @@ template <class F>
 void forEachTarget(OBJectKernel *kernel, OBJHANDLE holder, uint16_t id, F f)
 {
     int32_t pos = -1;
-    for (OBJHANDLE t = GetReference(kernel, holder, id, &pos); t;
-         t = GetReference(kernel, holder, id, &pos))
+    for (OBJHANDLE t = GetReference(kernel, holder, id, &pos); t; t = GetReference(kernel, holder, id, &pos))
         if (!f(t))
             return;
 }
@@ -105,8 +100,7 @@ OBJHANDLE GetNextHandleSel(_WNDRES *window, OBJHANDLE after, ObjTypeMask mask)
     const OBJHANDLE selList = rootOf(window, CLASS_SELLIST);
     if (!selList)
         return 0;
-    const std::vector<OBJHANDLE> order =
-        selectionOrder(kernel, selList, (mask & OTM_SELECTED_DEEP) != 0);
+    const std::vector<OBJHANDLE> order = selectionOrder(kernel, selList, (mask & OTM_SELECTED_DEEP) != 0);
     size_t i = 0;
     if (after) {
         while (i < order.size() && order[i] != after)

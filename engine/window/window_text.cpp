@@ -130,18 +130,20 @@ int map_text_CreateEx(HWND window, OBJHANDLE *text, const char *string, const MA
                       const char *face, int32_t size, int style, COLORREF colour, int rotation, int,
                       uint16_t flags, int, uint8_t charSet, int ownColour)
 {
-    return createText(window, text,
-                      Attributes{string, anchor, face, size, style, colour, rotation, flags, true, charSet, ownColour});
+    return createText(
+        window, text,
+        Attributes{string, anchor, face, size, style, colour, rotation, flags, true, charSet, ownColour});
 }
 
 int map_text_SetEx(HWND window, OBJHANDLE text, const char *string, const MAP_COORDPT *anchor,
-                   const char *face, int32_t size, int style, COLORREF colour, int rotation, int, uint16_t flags,
-                   int, uint8_t charSet, int ownColour)
+                   const char *face, int32_t size, int style, COLORREF colour, int rotation, int,
+                   uint16_t flags, int, uint8_t charSet, int ownColour)
 {
     if (!text || !TextObjectLock(kernelOf(window), text))
         return 0;
-    applyAttributes(window, text,
-                    Attributes{string, anchor, face, size, style, colour, rotation, flags, true, charSet, ownColour});
+    applyAttributes(
+        window, text,
+        Attributes{string, anchor, face, size, style, colour, rotation, flags, true, charSet, ownColour});
     return 1;
 }
 

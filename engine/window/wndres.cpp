@@ -131,8 +131,8 @@ int32_t displaySizeSetting(const SettingsRegKey *key, const char *name, int32_t 
         std::snprintf(repaired, sizeof repaired, "%d mm", value);
         HKEY h = 0;
         const std::string path = key->path + "\\Settings";
-        if (RegCreateKeyExA(key->root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                            &h, nullptr) == ERROR_SUCCESS) {
+        if (RegCreateKeyExA(key->root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                            nullptr, &h, nullptr) == ERROR_SUCCESS) {
             RegSetValueExA(h, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(repaired),
                            DWORD(std::strlen(repaired) + 1));
             RegCloseKey(h);
@@ -394,10 +394,7 @@ int64_t vertexBitmapByte(const _WNDRES *rec, int x, int y)
     return index < rec->vertexSize ? int64_t(index) : -1;
 }
 
-uint8_t vertexBitmapBit(int x)
-{
-    return uint8_t(0x80 >> (x & 7));
-}
+uint8_t vertexBitmapBit(int x) { return uint8_t(0x80 >> (x & 7)); }
 
 } // namespace
 

@@ -67,18 +67,24 @@ bool Parse(const char *text, TmState *out)
 std::string Text(const TmState &s)
 {
     switch (s.kind) {
-    case kBng: return "BNG";
-    case kItm: return "ITM";
-    default: return "UTM " + std::to_string(s.zone) + (s.south ? "S" : "N");
+    case kBng:
+        return "BNG";
+    case kItm:
+        return "ITM";
+    default:
+        return "UTM " + std::to_string(s.zone) + (s.south ? "S" : "N");
     }
 }
 
 tmerc::Grid GridOf(const TmState &s)
 {
     switch (s.kind) {
-    case kBng: return tmerc::BritishNationalGrid();
-    case kItm: return tmerc::IrishTransverseMercator();
-    default: return tmerc::UtmGrid(tmerc::kWgs84, s.zone, s.south != 0);
+    case kBng:
+        return tmerc::BritishNationalGrid();
+    case kItm:
+        return tmerc::IrishTransverseMercator();
+    default:
+        return tmerc::UtmGrid(tmerc::kWgs84, s.zone, s.south != 0);
     }
 }
 
@@ -157,8 +163,8 @@ int32_t setScale(HGLOBAL state, double factor, int32_t datum, double TmState::*s
 // Converts the points one by one through `convert`, which says whether the
 // point could be converted; the count converted before the first failure.
 template <class Convert>
-int32_t convertPoints(HGLOBAL state, const MAP_COORDPT *source, MAP_COORDPT *destination,
-                      int32_t count, Convert convert)
+int32_t convertPoints(HGLOBAL state, const MAP_COORDPT *source, MAP_COORDPT *destination, int32_t count,
+                      Convert convert)
 {
     Locked s(state);
     if (!s.get() || !source || !destination || count <= 0)
@@ -215,11 +221,11 @@ MODULE_EXPORT int32_t StringBasedSetup(HGLOBAL state, const char *text)
 
 // Geographic (x longitude, y latitude) to grid. Stops at the first point that
 // cannot be converted, so the points written are the leading ones.
-MODULE_EXPORT int32_t Forward(HGLOBAL state, const MAP_COORDPT *source, MAP_COORDPT *destination, int32_t count)
+MODULE_EXPORT int32_t Forward(HGLOBAL state, const MAP_COORDPT *source, MAP_COORDPT *destination,
+                              int32_t count)
 {
     return convertPoints(state, source, destination, count,
-                         [](const TmState &st, const tmerc::Projection &p, MAP_COORDPT in,
-                            MAP_COORDPT *out) {
+                         [](const TmState &st, const tmerc::Projection &p, MAP_COORDPT in, MAP_COORDPT *out) {
                              const double lon = in.x * st.forwardScale, lat = in.y * st.forwardScale;
                              if (!(std::fabs(lat) < 90.0))
                                  return false;
@@ -230,11 +236,11 @@ MODULE_EXPORT int32_t Forward(HGLOBAL state, const MAP_COORDPT *source, MAP_COOR
                          });
 }
 
-MODULE_EXPORT int32_t Backward(HGLOBAL state, const MAP_COORDPT *source, MAP_COORDPT *destination, int32_t count)
+MODULE_EXPORT int32_t Backward(HGLOBAL state, const MAP_COORDPT *source, MAP_COORDPT *destination,
+                               int32_t count)
 {
     return convertPoints(state, source, destination, count,
-                         [](const TmState &st, const tmerc::Projection &p, MAP_COORDPT in,
-                            MAP_COORDPT *out) {
+                         [](const TmState &st, const tmerc::Projection &p, MAP_COORDPT in, MAP_COORDPT *out) {
                              double lat, lon;
                              p.Inverse(in.x / st.backwardScale, in.y / st.backwardScale, &lat, &lon);
                              return ToCoordinate(lon / st.forwardScale, &out->x) &&

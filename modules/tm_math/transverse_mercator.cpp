@@ -68,7 +68,8 @@ void Projection::Inverse(double easting, double northing, double *latitude, doub
         xi1 -= beta_[j] * std::sin(2 * j * xi) * std::cosh(2 * j * eta);
         eta1 -= beta_[j] * std::cos(2 * j * xi) * std::sinh(2 * j * eta);
     }
-    const double tau1 = std::sin(xi1) / std::sqrt(std::sinh(eta1) * std::sinh(eta1) + std::cos(xi1) * std::cos(xi1));
+    const double tau1 =
+        std::sin(xi1) / std::sqrt(std::sinh(eta1) * std::sinh(eta1) + std::cos(xi1) * std::cos(xi1));
     // Newton's method for the geographic tangent whose conformal tangent is tau1.
     const double e2 = e_ * e_;
     double tau = tau1;
@@ -76,8 +77,8 @@ void Projection::Inverse(double easting, double northing, double *latitude, doub
         const double s = std::sqrt(1 + tau * tau);
         const double sigma = std::sinh(e_ * std::atanh(e_ * tau / s));
         const double taui = tau * std::sqrt(1 + sigma * sigma) - sigma * s;
-        const double d = (tau1 - taui) / std::sqrt(1 + taui * taui) * (1 + (1 - e2) * tau * tau) /
-                         ((1 - e2) * s);
+        const double d =
+            (tau1 - taui) / std::sqrt(1 + taui * taui) * (1 + (1 - e2) * tau * tau) / ((1 - e2) * s);
         tau += d;
         if (std::fabs(d) < 1e-14)
             break;

@@ -8,7 +8,7 @@
 #include <cstdlib>
 
 extern "C" __attribute__((visibility("default"))) void GiveLoLa(const MAP_COORDPT *utm, double *latitude,
-                                                                 double *longitude, int zone)
+                                                                double *longitude, int zone)
 {
     const int z = std::abs(zone);
     if (!utm || !latitude || !longitude || z < 1 || z > 60)

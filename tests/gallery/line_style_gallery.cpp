@@ -33,9 +33,10 @@ int main(int argc, char **argv)
     for (int s = 0; s < styles; ++s) {
         for (int i = 0; i < 3; ++i) {
             const int x0 = labelW + i * cellW + 12, y0 = 24 + s * cellH + 10;
-            const POINT zigzag[] = {{x0, y0 + 36}, {x0 + 50, y0}, {x0 + 100, y0 + 40}, {x0 + 150, y0 + 4},
-                                    {x0 + 200, y0 + 30}};
-            const POINT polygon[] = {{x0 + 225, y0 + 2}, {x0 + 300, y0 + 8}, {x0 + 280, y0 + 42}, {x0 + 240, y0 + 30}};
+            const POINT zigzag[] = {
+                {x0, y0 + 36}, {x0 + 50, y0}, {x0 + 100, y0 + 40}, {x0 + 150, y0 + 4}, {x0 + 200, y0 + 30}};
+            const POINT polygon[] = {
+                {x0 + 225, y0 + 2}, {x0 + 300, y0 + 8}, {x0 + 280, y0 + 42}, {x0 + 240, y0 + 30}};
             LineStyleContext ctx;
             LineStyleContextInit(&ctx, s, dc, RGB(20, 40, 160), widths[i], 0);
             LineStyleDrawPolyline(&ctx, zigzag, 5, dc);

@@ -6,10 +6,7 @@
 
 namespace {
 
-QRgb At(const Canvas &c, int x, int y)
-{
-    return c.image.pixel(x, y) & 0xFFFFFF;
-}
+QRgb At(const Canvas &c, int x, int y) { return c.image.pixel(x, y) & 0xFFFFFF; }
 
 TEST(BitBlt, RasterOperationsPixelForPixel)
 {
@@ -18,9 +15,14 @@ TEST(BitBlt, RasterOperationsPixelForPixel)
         QRgb expected; // source 0x0F0F33 onto destination 0x3355FF
     };
     const Case cases[] = {
-        {SRCCOPY, 0x0F0F33},   {SRCINVERT, 0x0F0F33 ^ 0x3355FF}, {SRCAND, 0x0F0F33 & 0x3355FF},
-        {SRCPAINT, 0x0F0F33 | 0x3355FF}, {NOTSRCCOPY, ~0x0F0F33u & 0xFFFFFF}, {DSTINVERT, ~0x3355FFu & 0xFFFFFF},
-        {BLACKNESS, 0},        {WHITENESS, 0xFFFFFF},
+        {SRCCOPY, 0x0F0F33},
+        {SRCINVERT, 0x0F0F33 ^ 0x3355FF},
+        {SRCAND, 0x0F0F33 & 0x3355FF},
+        {SRCPAINT, 0x0F0F33 | 0x3355FF},
+        {NOTSRCCOPY, ~0x0F0F33u & 0xFFFFFF},
+        {DSTINVERT, ~0x3355FFu & 0xFFFFFF},
+        {BLACKNESS, 0},
+        {WHITENESS, 0xFFFFFF},
     };
     for (const Case &k : cases) {
         Canvas src(4, 4), dst(4, 4);

@@ -102,7 +102,8 @@ TEST_F(Clipboard, TextAndOwnFormatsArePublishedAndFreed)
     EXPECT_TRUE(IsClipboardFormatAvailable(CF_TEXT));
     EXPECT_TRUE(IsClipboardFormatAvailable(link));
     EXPECT_FALSE(IsClipboardFormatAvailable(CF_BITMAP));
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromUtf8("Caf\u00e9\tA\n")) << "Windows-1252 text reaches Qt";
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromUtf8("Caf\u00e9\tA\n"))
+        << "Windows-1252 text reaches Qt";
 
     ASSERT_TRUE(OpenClipboard(window_));
     EXPECT_EQ(bytesOf(GetClipboardData(link)), std::string("\x01\x00\x02", 3));

@@ -6,16 +6,19 @@ namespace {
 
 TEST(Collation, WordSortApproximation)
 {
-    struct Case { const char *a, *b; int cmp, cmpi; } cases[] = {
+    struct Case {
+        const char *a, *b;
+        int cmp, cmpi;
+    } cases[] = {
         {"abc", "abc", 0, 0},
-        {"apple", "Banana", -1, -1},   // letters ignore case at first
-        {"a", "A", -1, 0},             // then lower before upper
-        {"co-op", "coop", 1, 1},       // hyphen ignored, decides last
+        {"apple", "Banana", -1, -1}, // letters ignore case at first
+        {"a", "A", -1, 0},           // then lower before upper
+        {"co-op", "coop", 1, 1},     // hyphen ignored, decides last
         {"coop", "cop", -1, -1},
-        {"9", "a", -1, -1},            // digits before letters
-        {"#", "0", -1, -1},            // symbols before digits
-        {"e", "\xE9", -1, -1},         // e before e-acute
-        {"\xE9t\xE9", "etz", -1, -1},  // but the accent decides only after the letters
+        {"9", "a", -1, -1},           // digits before letters
+        {"#", "0", -1, -1},           // symbols before digits
+        {"e", "\xE9", -1, -1},        // e before e-acute
+        {"\xE9t\xE9", "etz", -1, -1}, // but the accent decides only after the letters
         {"", "a", -1, -1},
         {nullptr, "", -1, -1},
         {nullptr, nullptr, 0, 0},

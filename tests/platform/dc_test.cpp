@@ -40,9 +40,11 @@ TEST(DeviceContext, RasterOperationsApplyToPensButNotToSetPixel)
     };
     // Pen black (0x000000) over the given pixel.
     const Case cases[] = {
-        {R2_COPYPEN, 0xFFFFFF, 0x000000}, {R2_NOP, 0x123456, 0x123456},   {R2_BLACK, 0xFFFFFF, 0x000000},
-        {R2_WHITE, 0x000000, 0xFFFFFF},   {R2_NOT, 0x00FF00, 0xFF00FF},   {R2_XORPEN, 0x00FF00, 0x00FF00},
-        {R2_NOTCOPYPEN, 0x00FF00, 0xFFFFFF}, {R2_MERGEPEN, 0x00FF00, 0x00FF00}, {R2_MASKPEN, 0x00FF00, 0x000000},
+        {R2_COPYPEN, 0xFFFFFF, 0x000000},    {R2_NOP, 0x123456, 0x123456},
+        {R2_BLACK, 0xFFFFFF, 0x000000},      {R2_WHITE, 0x000000, 0xFFFFFF},
+        {R2_NOT, 0x00FF00, 0xFF00FF},        {R2_XORPEN, 0x00FF00, 0x00FF00},
+        {R2_NOTCOPYPEN, 0x00FF00, 0xFFFFFF}, {R2_MERGEPEN, 0x00FF00, 0x00FF00},
+        {R2_MASKPEN, 0x00FF00, 0x000000},
     };
     for (const Case &k : cases) {
         Canvas c(3, 1);

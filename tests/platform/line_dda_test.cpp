@@ -17,7 +17,10 @@ std::vector<Pt> walk(int x1, int y1, int x2, int y2)
 {
     std::vector<Pt> pts;
     LineDDA(
-        x1, y1, x2, y2, [](int x, int y, LPARAM data) { reinterpret_cast<std::vector<Pt> *>(data)->push_back({x, y}); },
+        x1, y1, x2, y2,
+        [](int x, int y, LPARAM data) {
+            reinterpret_cast<std::vector<Pt> *>(data)->push_back({x, y});
+        },
         reinterpret_cast<LPARAM>(&pts));
     return pts;
 }
@@ -42,7 +45,8 @@ TEST(LineDDA, WalksTheDocumentedPixels)
         {0, 0, 6, 2, {{0, 0}, {1, 0}, {2, 1}, {3, 1}, {4, 1}, {5, 2}}},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(walk(c.x1, c.y1, c.x2, c.y2), c.expected) << c.x1 << "," << c.y1 << " " << c.x2 << "," << c.y2;
+        EXPECT_EQ(walk(c.x1, c.y1, c.x2, c.y2), c.expected)
+            << c.x1 << "," << c.y1 << " " << c.x2 << "," << c.y2;
 }
 
 TEST(LineDDA, CountStartAndConnectivityHoldForRandomLines)
@@ -65,10 +69,7 @@ TEST(LineDDA, CountStartAndConnectivityHoldForRandomLines)
     }
 }
 
-TEST(LineDDA, NullCallbackIsRefused)
-{
-    EXPECT_FALSE(LineDDA(0, 0, 5, 5, nullptr, 0));
-}
+TEST(LineDDA, NullCallbackIsRefused) { EXPECT_FALSE(LineDDA(0, 0, 5, 5, nullptr, 0)); }
 
 TEST(LineDDA, ClippedWalkKeepsExactlyThePointsInside)
 {
@@ -83,7 +84,9 @@ TEST(LineDDA, ClippedWalkKeepsExactlyThePointsInside)
                 all.push_back({{x, y}, i});
             ++i;
         });
-        WalkLineDDAClipped(x1, y1, x2, y2, 37, 23, [&](int x, int y, int64_t j) { clipped.push_back({{x, y}, j}); });
+        WalkLineDDAClipped(x1, y1, x2, y2, 37, 23, [&](int x, int y, int64_t j) {
+            clipped.push_back({{x, y}, j});
+        });
         ASSERT_EQ(all, clipped);
     }
 }

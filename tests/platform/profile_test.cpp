@@ -26,14 +26,15 @@ std::string get(const char *section, const char *key, const char *def, const cha
 TEST(Profile, ReadsWithWindowsSemantics)
 {
     TempProfileFolder folder;
-    writeFile(folder.path() + "/map.ini",
-              "; comment\n[GORM]\nDLLS = one.so \nKey=first\nkey=second\n"
-              "Quoted=\"  spaced  \"\n[gorm]\nkey=third\n[Empty]\n");
-    struct Case { const char *section, *key, *def, *expected; } cases[] = {
-        {"gorm", "dlls", "", "one.so"},      // case-insensitive, trimmed
-        {"GORM", "KEY", "", "first"},        // first match wins
-        {"GORM", "quoted", "", "  spaced  "},// one pair of quotes goes
-        {"GORM", "missing", " def ", "def"}, // default, trimmed
+    writeFile(folder.path() + "/map.ini", "; comment\n[GORM]\nDLLS = one.so \nKey=first\nkey=second\n"
+                                          "Quoted=\"  spaced  \"\n[gorm]\nkey=third\n[Empty]\n");
+    struct Case {
+        const char *section, *key, *def, *expected;
+    } cases[] = {
+        {"gorm", "dlls", "", "one.so"},       // case-insensitive, trimmed
+        {"GORM", "KEY", "", "first"},         // first match wins
+        {"GORM", "quoted", "", "  spaced  "}, // one pair of quotes goes
+        {"GORM", "missing", " def ", "def"},  // default, trimmed
         {"Nope", "key", "d", "d"},
     };
     for (const Case &c : cases)
@@ -82,9 +83,11 @@ TEST(Profile, WinIniIntlHasFixedDefaultsNotTheLocale)
     TempProfileFolder folder;
     setenv("LC_ALL", "de_DE.UTF-8", 1);
     char buf[16];
-    struct Case { const char *key, *expected; } cases[] = {
+    struct Case {
+        const char *key, *expected;
+    } cases[] = {
         {"sDecimal", "."}, {"sThousand", " "}, {"iDigits", "2"}, {"sList", ";"},
-        {"iNegCurr", "5"}, {"sCurrency", "$"}, {"iLzero", "1"}, {"sDate", "/"},
+        {"iNegCurr", "5"}, {"sCurrency", "$"}, {"iLzero", "1"},  {"sDate", "/"},
     };
     for (const Case &c : cases) {
         GetProfileStringA("intl", c.key, "?", buf, sizeof buf);

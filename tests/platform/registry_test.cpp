@@ -20,7 +20,8 @@ protected:
 HKEY Create(HKEY root, const char *path, DWORD *disposition = nullptr)
 {
     HKEY key = 0;
-    EXPECT_EQ(RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, disposition), ERROR_SUCCESS);
+    EXPECT_EQ(RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, disposition),
+              ERROR_SUCCESS);
     return key;
 }
 
@@ -35,11 +36,14 @@ TEST_F(RegistryTest, TypedValuesSurviveAReload)
     const char text[] = "caf\xE9 with spaces\n";
     const BYTE binary[] = {0, 1, 255, '%', ' '};
     const char multi[] = "a\0b c\0";
-    EXPECT_EQ(RegSetValueExA(key, "Number", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&number), 4), ERROR_SUCCESS);
-    EXPECT_EQ(RegSetValueExA(key, "Text", 0, REG_SZ, reinterpret_cast<const BYTE *>(text), sizeof text), ERROR_SUCCESS);
-    EXPECT_EQ(RegSetValueExA(key, "Binary", 0, REG_BINARY, binary, sizeof binary), ERROR_SUCCESS);
-    EXPECT_EQ(RegSetValueExA(key, "Multi", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE *>(multi), sizeof multi),
+    EXPECT_EQ(RegSetValueExA(key, "Number", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&number), 4),
               ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExA(key, "Text", 0, REG_SZ, reinterpret_cast<const BYTE *>(text), sizeof text),
+              ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExA(key, "Binary", 0, REG_BINARY, binary, sizeof binary), ERROR_SUCCESS);
+    EXPECT_EQ(
+        RegSetValueExA(key, "Multi", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE *>(multi), sizeof multi),
+        ERROR_SUCCESS);
     EXPECT_EQ(RegSetValueExA(key, "", 0, REG_NONE, nullptr, 0), ERROR_SUCCESS);
     RegCloseKey(key);
 
@@ -57,12 +61,15 @@ TEST_F(RegistryTest, TypedValuesSurviveAReload)
     EXPECT_EQ(readNumber, number);
     char buffer[64];
     size = 3;
-    EXPECT_EQ(RegQueryValueExA(key, "Text", nullptr, &type, reinterpret_cast<BYTE *>(buffer), &size), ERROR_MORE_DATA);
+    EXPECT_EQ(RegQueryValueExA(key, "Text", nullptr, &type, reinterpret_cast<BYTE *>(buffer), &size),
+              ERROR_MORE_DATA);
     EXPECT_EQ(size, sizeof text);
-    EXPECT_EQ(RegQueryValueExA(key, "Text", nullptr, &type, reinterpret_cast<BYTE *>(buffer), &size), ERROR_SUCCESS);
+    EXPECT_EQ(RegQueryValueExA(key, "Text", nullptr, &type, reinterpret_cast<BYTE *>(buffer), &size),
+              ERROR_SUCCESS);
     EXPECT_STREQ(buffer, text);
     size = sizeof buffer;
-    EXPECT_EQ(RegQueryValueExA(key, "Binary", nullptr, &type, reinterpret_cast<BYTE *>(buffer), &size), ERROR_SUCCESS);
+    EXPECT_EQ(RegQueryValueExA(key, "Binary", nullptr, &type, reinterpret_cast<BYTE *>(buffer), &size),
+              ERROR_SUCCESS);
     EXPECT_EQ(size, sizeof binary);
     EXPECT_EQ(std::memcmp(buffer, binary, sizeof binary), 0);
     // Values enumerate in creation order.
@@ -117,7 +124,8 @@ TEST_F(RegistryTest, DamagedFileLinesAreSkipped)
     HKEY key = 0;
     ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Soft", 0, KEY_READ, &key), ERROR_SUCCESS);
     DWORD value = 0, size = 4, type = 0;
-    EXPECT_EQ(RegQueryValueExA(key, "good", nullptr, &type, reinterpret_cast<BYTE *>(&value), &size), ERROR_SUCCESS);
+    EXPECT_EQ(RegQueryValueExA(key, "good", nullptr, &type, reinterpret_cast<BYTE *>(&value), &size),
+              ERROR_SUCCESS);
     EXPECT_EQ(value, 1u);
     EXPECT_EQ(RegQueryValueExA(key, "bad", nullptr, &type, nullptr, &size), ERROR_FILE_NOT_FOUND);
     RegCloseKey(key);

@@ -51,7 +51,10 @@ TEST(Sinks, MessageBoxHookSeesTheRequestAndAnswers)
 
 TEST(Sinks, WithoutAHookTheDefaultButtonAnswersOffscreen)
 {
-    struct Case { UINT type; int answer; } cases[] = {
+    struct Case {
+        UINT type;
+        int answer;
+    } cases[] = {
         {MB_OK, IDOK},
         {MB_OKCANCEL, IDOK},
         {MB_YESNO | MB_DEFBUTTON2, IDNO},

@@ -43,7 +43,7 @@ TEST(WindowScroll, ScrollingInvalidatesOnlyTheUncoveredStripAndMovesPendingArea)
     ScrollWindow(w, 5, 0, nullptr, nullptr);
     EXPECT_EQ(hookDx, 5);
     ASSERT_TRUE(GetUpdateRect(w, &u, FALSE));
-    EXPECT_EQ(u.left, 0);   // the strip (0..5) and the moved area (15..25)
+    EXPECT_EQ(u.left, 0); // the strip (0..5) and the moved area (15..25)
     EXPECT_EQ(u.right, 25);
     DestroyWindow(w);
     EXPECT_FALSE(ScrollWindow(w, 1, 1, nullptr, nullptr));

@@ -32,10 +32,7 @@ void EndCornerPass(LineStyleContext *ctx)
 
 // ---- fan routines of the corner pass ----
 
-POINT innerJoin(const LineStyleContext *ctx)
-{
-    return nearest(InnerJoinPoint(ctx));
-}
+POINT innerJoin(const LineStyleContext *ctx) { return nearest(InnerJoinPoint(ctx)); }
 
 void roundFanAt(LineStyleContext *ctx, int u, int v)
 {
@@ -117,7 +114,8 @@ void polyFanHalf(int x, int y, LineStyleContext *ctx, bool plus)
 {
     auto at = [&](int u, int v) {
         const POINT j = innerJoin(ctx);
-        const int mx = int(std::floor((double(u) + j.x + 1) / 2)), my = int(std::floor((double(v) + j.y + 1) / 2));
+        const int mx = int(std::floor((double(u) + j.x + 1) / 2)),
+                  my = int(std::floor((double(v) + j.y + 1) / 2));
         if (plus == (ctx->cornerSide == 1))
             DrawStroke(ctx, mx, my, u, v);
         else
@@ -154,7 +152,9 @@ void selectJoinSpans(LineStyleContext *ctx, bool round)
     const LineSpanProc plus = round ? RoundFanHalfPlus : PolyFanHalfPlus;
     const LineSpanProc minus = round ? RoundFanHalfMinus : PolyFanHalfMinus;
     switch (StyleSides(ctx->style)) {
-    case Sides::FullFull: ctx->leftSideProc = ctx->rightSideProc = ctx->spanProc; break;
+    case Sides::FullFull:
+        ctx->leftSideProc = ctx->rightSideProc = ctx->spanProc;
+        break;
     case Sides::PlusMinus:
         ctx->leftSideProc = plus;
         ctx->rightSideProc = minus;
@@ -163,7 +163,8 @@ void selectJoinSpans(LineStyleContext *ctx, bool round)
         ctx->leftSideProc = minus;
         ctx->rightSideProc = plus;
         break;
-    case Sides::None: break;
+    case Sides::None:
+        break;
     }
     ctx->fanEndsValid = false;
 }
@@ -210,8 +211,10 @@ void RoundCorner(LineStyleContext *ctx, POINT b)
     if (decorated(ctx)) {
         const LineSpanGeometry &g = ctx->geo;
         const bool mirror = ctx->cornerSide == 1;
-        ctx->cornerInnerScaleX = ((g.normalSigns.x == g.spanSigns.x) != mirror) ? ctx->innerLeftRatio : ctx->innerRightRatio;
-        ctx->cornerInnerScaleY = ((g.normalSigns.y == g.spanSigns.y) != mirror) ? ctx->innerLeftRatio : ctx->innerRightRatio;
+        ctx->cornerInnerScaleX =
+            ((g.normalSigns.x == g.spanSigns.x) != mirror) ? ctx->innerLeftRatio : ctx->innerRightRatio;
+        ctx->cornerInnerScaleY =
+            ((g.normalSigns.y == g.spanSigns.y) != mirror) ? ctx->innerLeftRatio : ctx->innerRightRatio;
         TickAnchorFromStart(ctx, start.x, start.y);
     }
     ctx->geo = ctx->nextGeo;
@@ -275,7 +278,8 @@ DP InnerJoinPoint(const LineStyleContext *ctx)
 void ComputeCorner(LineStyleContext *ctx, POINT a, POINT b, POINT c, const LineSpanGeometry &ab,
                    const LineSpanGeometry &bc, bool joinNeeded, CornerGeometry *out)
 {
-    const int64_t cross = (int64_t(b.x) - a.x) * (int64_t(c.y) - a.y) - (int64_t(b.y) - a.y) * (int64_t(c.x) - a.x);
+    const int64_t cross =
+        (int64_t(b.x) - a.x) * (int64_t(c.y) - a.y) - (int64_t(b.y) - a.y) * (int64_t(c.x) - a.x);
     ctx->cornerSide = cross > 0 ? 1 : 0;
     ctx->cornerPrev = a;
     ctx->cornerEnd = b;
@@ -301,7 +305,8 @@ void ComputeCorner(LineStyleContext *ctx, POINT a, POINT b, POINT c, const LineS
     if (!(ctx->patternWord & 0x30) && dist(outer, inner) > limit && dist(inner, B) > limit / 2) {
         const DP innerOld = inner;
         const double d = dist(inner, B);
-        const POINT moved = nearest({B.x + (inner.x - B.x) * (limit / 2) / d, B.y + (inner.y - B.y) * (limit / 2) / d});
+        const POINT moved =
+            nearest({B.x + (inner.x - B.x) * (limit / 2) / d, B.y + (inner.y - B.y) * (limit / 2) / d});
         inner = toD(moved);
         const DP dir = sub(outer, innerOld);
         const double len = std::hypot(dir.x, dir.y);
@@ -337,8 +342,12 @@ void LineStyleFinishSegment(LineStyleContext *ctx, POINT, POINT b)
         }
         ctx->shapeFlags |= kShapeCornerPass;
         switch (ctx->shapeFlags & 0x010E) {
-        case 0x0006: RoundCorner(ctx, b); break;
-        case 0x000A: PolygonCorner(ctx); break;
+        case 0x0006:
+            RoundCorner(ctx, b);
+            break;
+        case 0x000A:
+            PolygonCorner(ctx);
+            break;
         default:
             // Multi-line corners belong to the multi-line styles' own code.
             ctx->geo = ctx->nextGeo;
@@ -354,7 +363,8 @@ void LineStyleFinishSegment(LineStyleContext *ctx, POINT, POINT b)
     }
 }
 
-void ArcWalk(LineStyleContext *ctx, POINT start, POINT centre, POINT end, int direction, int radius, LINEDDAPROC proc)
+void ArcWalk(LineStyleContext *ctx, POINT start, POINT centre, POINT end, int direction, int radius,
+             LINEDDAPROC proc)
 {
     const LPARAM data = reinterpret_cast<LPARAM>(ctx);
     const double cx = centre.x, cy = centre.y;

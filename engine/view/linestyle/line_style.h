@@ -106,7 +106,7 @@ struct LineStyleContext {
     uint8_t figure = 0;
     int pointsLeft = 0;
     int pointCount = 0;
-    POINT figureStart{0, 0}; // the first point of the figure (start cap)
+    POINT figureStart{0, 0};  // the first point of the figure (start cap)
     bool lastSegment = false; // the current segment ends an open figure
 
     // corner points
@@ -196,7 +196,8 @@ struct LineStyleContext {
 
 // Preparing and releasing. The style's low 16 bits, the width's low 16 bits
 // and the flags' low 8 bits are used; a negative width draws nothing.
-void LineStyleContextInit(LineStyleContext *ctx, int style, HDC dc, COLORREF color, int width, int endsAndCorners);
+void LineStyleContextInit(LineStyleContext *ctx, int style, HDC dc, COLORREF color, int width,
+                          int endsAndCorners);
 void LineStyleContextRelease(LineStyleContext *ctx);
 
 // Drawing. The points are window pixels; figures are clipped to a guard

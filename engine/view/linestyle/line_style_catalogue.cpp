@@ -12,7 +12,28 @@
 namespace linestyle {
 namespace {
 
-enum class Group : uint8_t { None, P1, P2, P3, P4, P5, D1, D2, D3, D4, M1, M2, E1, E2, E3, T1, T2, T3, L1, L2 };
+enum class Group : uint8_t {
+    None,
+    P1,
+    P2,
+    P3,
+    P4,
+    P5,
+    D1,
+    D2,
+    D3,
+    D4,
+    M1,
+    M2,
+    E1,
+    E2,
+    E3,
+    T1,
+    T2,
+    T3,
+    L1,
+    L2
+};
 
 struct StyleRow {
     LINEDDAPROC proc;
@@ -112,46 +133,28 @@ const StyleRow kStyles[74] = {
 
 // Numbers outside 0-73 answer as style 0 does (the lookups take the low 16
 // bits; negative numbers are outside too).
-const StyleRow *row(int style)
-{
-    return style >= 0 && style < 74 ? &kStyles[style] : nullptr;
-}
+const StyleRow *row(int style) { return style >= 0 && style < 74 ? &kStyles[style] : nullptr; }
 const StyleRow &rowOrSolid(int style)
 {
     const StyleRow *r = row(style);
     return r ? *r : kStyles[0];
 }
 
-int t(double v)
-{
-    return Trunc(v);
-}
+int t(double v) { return Trunc(v); }
 
 } // namespace
 
-Sides StyleSides(int style)
-{
-    return rowOrSolid(style).sides;
-}
+Sides StyleSides(int style) { return rowOrSolid(style).sides; }
 
 } // namespace linestyle
 
 using namespace linestyle;
 
-uint8_t LineStyleFamilyFlags(int style)
-{
-    return rowOrSolid(style).family;
-}
+uint8_t LineStyleFamilyFlags(int style) { return rowOrSolid(style).family; }
 
-uint16_t LineStyleParallelCount(int style)
-{
-    return rowOrSolid(style).parallel;
-}
+uint16_t LineStyleParallelCount(int style) { return rowOrSolid(style).parallel; }
 
-uint16_t LineStyleIsMultiLine(int style)
-{
-    return style >= 62 && style <= 73 ? 1 : 0;
-}
+uint16_t LineStyleIsMultiLine(int style) { return style >= 62 && style <= 73 ? 1 : 0; }
 
 bool LineStyleHasAsymmetricSides(int style)
 {
@@ -163,15 +166,9 @@ bool LineStyleHasSideMarks(int style)
     return (style >= 25 && style <= 36) || style == 39 || (style >= 45 && style <= 52);
 }
 
-uint8_t LineStyleMarkClass(int style)
-{
-    return rowOrSolid(style).markClass;
-}
+uint8_t LineStyleMarkClass(int style) { return rowOrSolid(style).markClass; }
 
-int LineStyleIsValid(int style)
-{
-    return style >= 0 && style <= 73 ? 1 : 0;
-}
+int LineStyleIsValid(int style) { return style >= 0 && style <= 73 ? 1 : 0; }
 
 int LineStyleSampleWidth(int style, int kind)
 {
@@ -213,8 +210,9 @@ void LineStyleSetWidth(LineStyleContext *ctx, int style, int width, int endsAndC
         if (family & 48)
             ctx->shapeFlags = kShapeMultiLine | kShapeAlways | ends;
         else
-            ctx->shapeFlags = kShapeAlways | ends |
-                              ((endsAndCorners & kLineRoundedCorners) ? kShapeRoundCorners : kShapePolygonCorners);
+            ctx->shapeFlags =
+                kShapeAlways | ends |
+                ((endsAndCorners & kLineRoundedCorners) ? kShapeRoundCorners : kShapePolygonCorners);
     };
     setShape();
 
@@ -455,7 +453,8 @@ void LineStylePatternSetup(LineStyleContext *ctx, int style)
     ctx->period = int16_t(P);
 }
 
-void LineStyleContextInit(LineStyleContext *ctx, int style, HDC dc, COLORREF color, int width, int endsAndCorners)
+void LineStyleContextInit(LineStyleContext *ctx, int style, HDC dc, COLORREF color, int width,
+                          int endsAndCorners)
 {
     *ctx = LineStyleContext{};
     ctx->color = color;

@@ -57,8 +57,7 @@ inline SpanEnds CrossSpanEnds(const LineSpanGeometry &g, int u, int v, LineStyle
                               LineStyleDPoint right)
 {
     const int sx = SpanSignX(g), sy = SpanSignY(g);
-    return {u + Trunc(sx * left.x), v + Trunc(sy * left.y), u - Trunc(sx * right.x),
-            v - Trunc(sy * right.y)};
+    return {u + Trunc(sx * left.x), v + Trunc(sy * left.y), u - Trunc(sx * right.x), v - Trunc(sy * right.y)};
 }
 
 // The one-pixel step from p towards t (away: from t), as the walk ends use.
@@ -92,7 +91,8 @@ double RoundEndFactor(LineStyleContext *ctx, int x, int y, int side);
 bool LineIntersection(LineStyleDPoint a1, LineStyleDPoint a2, LineStyleDPoint b1, LineStyleDPoint b2,
                       LineStyleDPoint *out);
 LineStyleDPoint InnerJoinPoint(const LineStyleContext *ctx);
-void ArcWalk(LineStyleContext *ctx, POINT start, POINT centre, POINT end, int direction, int radius, LINEDDAPROC proc);
+void ArcWalk(LineStyleContext *ctx, POINT start, POINT centre, POINT end, int direction, int radius,
+             LINEDDAPROC proc);
 
 // Marks, tick anchors, side strokes.
 void MarkProc(LineStyleContext *ctx, int x, int y);

@@ -12,10 +12,7 @@
 namespace linestyle {
 namespace {
 
-bool samePoint(POINT a, POINT b)
-{
-    return a.x == b.x && a.y == b.y;
-}
+bool samePoint(POINT a, POINT b) { return a.x == b.x && a.y == b.y; }
 
 // The neighbours of a point in the figure, skipping repeated points and
 // wrapping around a polygon; false at the ends of an open figure.
@@ -137,7 +134,8 @@ void drawSegment(LineStyleContext *ctx, POINT a, POINT b, int indexA, int indexB
     PrepareSegmentEnds(ctx, a, b, false, indexA);
 
     ctx->ddaEnd = StepTowards(ctx->segEnd, a, true);
-    ctx->penPos = {ctx->segStart.x + (ctx->segEnd.x - ctx->ddaEnd.x), ctx->segStart.y + (ctx->segEnd.y - ctx->ddaEnd.y)};
+    ctx->penPos = {ctx->segStart.x + (ctx->segEnd.x - ctx->ddaEnd.x),
+                   ctx->segStart.y + (ctx->segEnd.y - ctx->ddaEnd.y)};
     ctx->ddaStart = ctx->penPos;
     walk(ctx, ctx->penPos, ctx->ddaEnd);
     LineStyleFinishSegment(ctx, a, b);
@@ -149,15 +147,9 @@ void drawSegment(LineStyleContext *ctx, POINT a, POINT b, int indexA, int indexB
 // Every figure is clipped to this square before it is walked, whatever the
 // caller clipped: a walk stays bounded, and the 16-bit coordinates of the
 // pattern callbacks never wrap, even with the widest line's corners.
-int guardFor(const LineStyleContext *ctx)
-{
-    return 32000 - 7 * std::min(ctx->width, kMaxWidth);
-}
+int guardFor(const LineStyleContext *ctx) { return 32000 - 7 * std::min(ctx->width, kMaxWidth); }
 
-bool inside(POINT p, int g)
-{
-    return p.x >= -g && p.x <= g && p.y >= -g && p.y <= g;
-}
+bool inside(POINT p, int g) { return p.x >= -g && p.x <= g && p.y >= -g && p.y <= g; }
 
 // Liang-Barsky; t0 and t1 tell whether each end was moved.
 bool clipSegment(POINT a, POINT b, int g, POINT *ca, POINT *cb, bool *movedA, bool *movedB)
@@ -201,10 +193,14 @@ std::vector<POINT> clipRing(const POINT *points, int count, int g)
     for (int side = 0; side < 4 && !ring.empty(); ++side) {
         auto in = [&](const LineStyleDPoint &p) {
             switch (side) {
-            case 0: return p.x >= -g;
-            case 1: return p.x <= g;
-            case 2: return p.y >= -g;
-            default: return p.y <= g;
+            case 0:
+                return p.x >= -g;
+            case 1:
+                return p.x <= g;
+            case 2:
+                return p.y >= -g;
+            default:
+                return p.y <= g;
             }
         };
         auto cross = [&](const LineStyleDPoint &p, const LineStyleDPoint &q) {
@@ -295,7 +291,8 @@ void PrepareSegmentEnds(LineStyleContext *ctx, POINT a, POINT b, bool startPhase
         } else {
             ctx->nextStart = b;
         }
-        if ((ctx->capFlags & 0x10) && (ctx->shapeFlags & kShapeRoundEnds) && !(ctx->shapeFlags & kShapeMultiLine))
+        if ((ctx->capFlags & 0x10) && (ctx->shapeFlags & kShapeRoundEnds) &&
+            !(ctx->shapeFlags & kShapeMultiLine))
             LineStartCap(ctx);
         ctx->capFlags &= ~0x10;
         return;

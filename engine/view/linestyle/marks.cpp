@@ -80,7 +80,8 @@ void TickAnchorClipped(LineStyleContext *ctx, int x, int y)
         POINT hit = p0;
         LineStyleDPoint h;
         if ((p0.x != p1.x || p0.y != p1.y) &&
-            LineIntersection({double(p0.x), double(p0.y)}, {double(p1.x), double(p1.y)}, e, {double(x), double(y)}, &h))
+            LineIntersection({double(p0.x), double(p0.y)}, {double(p1.x), double(p1.y)}, e,
+                             {double(x), double(y)}, &h))
             hit = {int(std::floor(h.x + 0.5)), int(std::floor(h.y + 0.5))};
         const double lo = ctx->cornerTickLimits[k][0], hi = ctx->cornerTickLimits[k][1];
         if (ctx->cornerTickLimitsX[k]) {
@@ -110,8 +111,10 @@ void SideMarkBegin(LineStyleContext *ctx, int x, int y, LineSpanProc side)
     const double f0 = RoundEndFactor(ctx, x, y, 0), f1 = RoundEndFactor(ctx, x, y, 1);
     const LineSpanGeometry &g = ctx->geo;
     const LineStyleDPoint n = g.normalSigns;
-    const int tx = n.x == g.spanSigns.x ? Trunc(f0 * g.leftOffset.x * n.x) : Trunc(f1 * g.rightOffset.x * n.x);
-    const int ty = n.y == g.spanSigns.y ? Trunc(f0 * g.leftOffset.y * n.y) : Trunc(f1 * g.rightOffset.y * n.y);
+    const int tx =
+        n.x == g.spanSigns.x ? Trunc(f0 * g.leftOffset.x * n.x) : Trunc(f1 * g.rightOffset.x * n.x);
+    const int ty =
+        n.y == g.spanSigns.y ? Trunc(f0 * g.leftOffset.y * n.y) : Trunc(f1 * g.rightOffset.y * n.y);
     const int s = plus ? 1 : -1;
     ctx->capSpan.base = {x, y};
     ctx->capSpan.tip = {x + s * tx, y + s * ty};

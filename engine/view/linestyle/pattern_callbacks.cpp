@@ -8,21 +8,12 @@
 namespace linestyle {
 namespace {
 
-LineStyleContext *C(LPARAM data)
-{
-    return reinterpret_cast<LineStyleContext *>(data);
-}
+LineStyleContext *C(LPARAM data) { return reinterpret_cast<LineStyleContext *>(data); }
 
 // The callbacks declared with 16-bit coordinates use their low 16 bits.
-int low16(int v)
-{
-    return int16_t(uint16_t(v));
-}
+int low16(int v) { return int16_t(uint16_t(v)); }
 
-bool cornerPass(const LineStyleContext *c)
-{
-    return c->shapeFlags & kShapeCornerPass;
-}
+bool cornerPass(const LineStyleContext *c) { return c->shapeFlags & kShapeCornerPass; }
 
 // Starts a new piece: the next span does not bridge from the last one.
 void restart(LineStyleContext *c, int x, int y)
@@ -114,7 +105,8 @@ void disc(LineStyleContext *c, int x, int y)
     if (cornerPass(c))
         MidpointWithEdge(c, &x, &y);
     if (c->surface) {
-        Ellipse(c->drawDC, x - c->ellipseRadius, y - c->ellipseRadius, x + c->ellipseRest, y + c->ellipseRest);
+        Ellipse(c->drawDC, x - c->ellipseRadius, y - c->ellipseRadius, x + c->ellipseRest,
+                y + c->ellipseRest);
         c->surface->Begin();
     }
     c->ddaStart = {x, y};
@@ -277,10 +269,7 @@ void LineProcLVl2(int x, int y, LPARAM data)
     strokedLine(C(data), x, y, {2, SideCycle::Four, true, false});
 }
 
-void LineProcLlVl(int x, int y, LPARAM data)
-{
-    strokedLine(C(data), x, y, {1, SideCycle::Two, true, true});
-}
+void LineProcLlVl(int x, int y, LPARAM data) { strokedLine(C(data), x, y, {1, SideCycle::Two, true, true}); }
 
 void LineProcIntervalPerpendTwo(int x, int y, LPARAM data)
 {
@@ -335,7 +324,8 @@ void LineProcLlPlus(int x, int y, LPARAM data)
     x = low16(x);
     y = low16(y);
     const int s = c->step;
-    if (s < c->breaks[0] || (c->markStart <= s && s <= c->markInnerStart) || (c->markInnerEnd < s && s <= c->markEnd)) {
+    if (s < c->breaks[0] || (c->markStart <= s && s <= c->markInnerStart) ||
+        (c->markInnerEnd < s && s <= c->markEnd)) {
         if (s == 0 || s == c->markStart) {
             startAt(c, x, y);
         }
@@ -396,7 +386,8 @@ void LineProcLCrossArrow(int x, int y, LPARAM data)
                 restart(c, x, y);
         }
         if (c->patternWord & 0x01) {
-            const bool update = (c->patternWord & 0x02) && (pass || (c->sideToggle != 1 && c->sideToggle != 3));
+            const bool update =
+                (c->patternWord & 0x02) && (pass || (c->sideToggle != 1 && c->sideToggle != 3));
             c->spanProcEx(x, y, c, update ? 1 : 0);
         }
         if (!(c->patternWord & 0x02)) {
@@ -478,8 +469,10 @@ void LineProcSolidArrow(int x, int y, LPARAM data)
             }
         }
     } else if ((c->patternWord & 0x04) && open && c->pointsLeft == 1 &&
-               std::abs(double(x) - c->segEnd.x) <= c->arrowReachX && std::abs(double(y) - c->segEnd.y) <= c->arrowReachY) {
-        if (std::abs(double(x) - c->segEnd.x) == c->arrowReachX || std::abs(double(y) - c->segEnd.y) == c->arrowReachY) {
+               std::abs(double(x) - c->segEnd.x) <= c->arrowReachX &&
+               std::abs(double(y) - c->segEnd.y) <= c->arrowReachY) {
+        if (std::abs(double(x) - c->segEnd.x) == c->arrowReachX ||
+            std::abs(double(y) - c->segEnd.y) == c->arrowReachY) {
             startAt(c, x, y);
         }
         if (!pass && !(c->patternWord & 0x20)) {

@@ -8,10 +8,7 @@
 namespace linestyle {
 namespace {
 
-bool isWhole(double v)
-{
-    return v == std::floor(v);
-}
+bool isWhole(double v) { return v == std::floor(v); }
 
 struct Half {
     double *x, *y;
@@ -75,15 +72,13 @@ void BalanceSpanHalves(LineSpanGeometry &g)
         g.leftOffset.y = g.rightOffset.y = mean(g.leftOffset.y, g.rightOffset.y);
     } else if (std::fabs(g.leftOffset.x - g.rightOffset.x) > 1) {
         g.leftOffset.x = g.rightOffset.x = mean(g.leftOffset.x, g.rightOffset.x);
-    } else if (std::fabs(g.leftOffset.y - g.rightOffset.y) > 0.5 && std::fabs(g.leftOffset.x - g.rightOffset.x) > 0.5) {
+    } else if (std::fabs(g.leftOffset.y - g.rightOffset.y) > 0.5 &&
+               std::fabs(g.leftOffset.x - g.rightOffset.x) > 0.5) {
         g.leftOffset = g.rightOffset;
     }
 }
 
-double sign(double v)
-{
-    return v > 0 ? 1 : v < 0 ? -1 : 0;
-}
+double sign(double v) { return v > 0 ? 1 : v < 0 ? -1 : 0; }
 
 void markStroke(LineMarkStroke &m, double angle, double leftHalf, double rightHalf)
 {
@@ -259,7 +254,9 @@ void SelectCapSpans(LineStyleContext *ctx)
     ctx->spanProc = LineCapSpanFull;
     ctx->spanProcEx = LineCapSpanInner;
     switch (StyleSides(ctx->style)) {
-    case Sides::FullFull: ctx->leftSideProc = ctx->rightSideProc = LineCapSpanFull; break;
+    case Sides::FullFull:
+        ctx->leftSideProc = ctx->rightSideProc = LineCapSpanFull;
+        break;
     case Sides::PlusMinus:
         ctx->leftSideProc = LineCapSpanHalfPlus;
         ctx->rightSideProc = LineCapSpanHalfMinus;
@@ -268,7 +265,8 @@ void SelectCapSpans(LineStyleContext *ctx)
         ctx->leftSideProc = LineCapSpanHalfMinus;
         ctx->rightSideProc = LineCapSpanHalfPlus;
         break;
-    case Sides::None: break;
+    case Sides::None:
+        break;
     }
     ctx->capSpanValid = false;
     ctx->capInnerValid = false;
@@ -292,7 +290,9 @@ void RestoreSpans(LineStyleContext *ctx)
     ctx->spanProc = LineSpanFull;
     ctx->spanProcEx = LineSpanInner;
     switch (StyleSides(ctx->style)) {
-    case Sides::FullFull: ctx->leftSideProc = ctx->rightSideProc = LineSpanFull; break;
+    case Sides::FullFull:
+        ctx->leftSideProc = ctx->rightSideProc = LineSpanFull;
+        break;
     case Sides::PlusMinus:
         ctx->leftSideProc = LineSpanHalfPlus;
         ctx->rightSideProc = LineSpanHalfMinus;
@@ -301,7 +301,9 @@ void RestoreSpans(LineStyleContext *ctx)
         ctx->leftSideProc = LineSpanHalfMinus;
         ctx->rightSideProc = LineSpanHalfPlus;
         break;
-    case Sides::None: ctx->leftSideProc = ctx->rightSideProc = nullptr; break;
+    case Sides::None:
+        ctx->leftSideProc = ctx->rightSideProc = nullptr;
+        break;
     }
 }
 

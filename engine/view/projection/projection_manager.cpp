@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-
 namespace {
 
 constexpr const char *kDummyText = "ProjMan_DUMMY:\n this function should not be called\n it is called "
@@ -263,8 +262,9 @@ int ProjMan_CopyProjection(ProjectionTag *destination, const ProjectionTag *sour
                 const void *from = GlobalLock(source->hInstanceData);
                 void *to = GlobalLock(destination->hInstanceData);
                 if (from && to)
-                    std::memcpy(to, from,
-                                std::min(GlobalSize(destination->hInstanceData), GlobalSize(source->hInstanceData)));
+                    std::memcpy(
+                        to, from,
+                        std::min(GlobalSize(destination->hInstanceData), GlobalSize(source->hInstanceData)));
                 GlobalUnlock(source->hInstanceData);
                 GlobalUnlock(destination->hInstanceData);
             }
@@ -285,7 +285,10 @@ int ProjMan_Setup(HWND parent, ProjectionTag *tag) { return tag->Setup(parent, t
 
 int ProjMan_Identify(ProjectionTag *tag, char *buffer, int length) { return tag->Identify(buffer, length); }
 
-int ProjMan_GetProjInfo(ProjectionTag *tag, tagProjInfo *info) { return tag->GetProjInfo(tag->hInstanceData, info); }
+int ProjMan_GetProjInfo(ProjectionTag *tag, tagProjInfo *info)
+{
+    return tag->GetProjInfo(tag->hInstanceData, info);
+}
 
 int ProjMan_Warning(const char *text)
 {

@@ -15,13 +15,13 @@ inline constexpr int32_t CS_SPHERIC = 4;
 
 // What a module's GetProjInfo fills.
 struct tagProjInfo {
-    int32_t unit;            // unit id of the module's base coordinates
+    int32_t unit; // unit id of the module's base coordinates
     int32_t reserved1;
     int32_t baseKind;        // kind of the module's input side
     int32_t transformedKind; // kind of its output side
     int32_t reserved2;
-    int32_t hasSetup;        // non-zero: Setup shows a dialog
-    char text[512];          // parameter text for StringBasedSetup
+    int32_t hasSetup; // non-zero: Setup shows a dialog
+    char text[512];   // parameter text for StringBasedSetup
 };
 static_assert(sizeof(tagProjInfo) == 536 && offsetof(tagProjInfo, text) == 24);
 
@@ -44,5 +44,5 @@ using ProjStringBasedSetupProc = int32_t (*)(HGLOBAL state, const char *text);
 
 // The exported names, in the order of the projection record's slots.
 inline constexpr const char *kProjectionEntryNames[10] = {
-    "Forward",  "Backward", "Setup",           "Constructor",      "Destructor",
-    "Identify", "SetForwardScale", "SetBackwardScale", "GetProjInfo", "StringBasedSetup"};
+    "Forward",         "Backward",         "Setup",       "Constructor",     "Destructor", "Identify",
+    "SetForwardScale", "SetBackwardScale", "GetProjInfo", "StringBasedSetup"};

@@ -13,9 +13,9 @@ inline constexpr int32_t UNIT_AREA = 8;
 // One row. The factor is the number of these units in one metre, one square
 // metre or one degree; the names are string resource ids.
 struct tagUnitInfo {
-    int32_t id;        // 1..31; -1 in the end row
-    int32_t kind;      // one UNIT_ bit; 0 in the end row
-    int32_t longName;  // string id
+    int32_t id;       // 1..31; -1 in the end row
+    int32_t kind;     // one UNIT_ bit; 0 in the end row
+    int32_t longName; // string id
     double factor;
     int32_t shortName; // string id; 0 = none
 };
@@ -30,4 +30,3 @@ const tagUnitInfo *GetPtrUnitInfo();
 // no row has the id.
 int UnitStringGet(int id, int shortFlag, char *buffer, int length);
 int UnitStringGet2(int id, int shortFlag, char *buffer, int length);
-

@@ -60,24 +60,23 @@ void Forward(double phi, double lambda, int zone, double *easting, double *north
     const double T1 = MeridianArc(phi) * k0;
     const double T2 = nu * s * co * k0 / 2.0;
     const double T3 = nu * s * co3 * k0 / 24.0 * (5.0 - t2 + 9.0 * eta2 + 4.0 * eta4);
-    const double T4 = nu * s * co5 * k0 / 720.0 *
-                      (61.0 - 58.0 * t2 + t4 + 270.0 * eta2 - 330.0 * t2 * eta2 + 445.0 * eta4 +
-                       324.0 * eta6 - 680.0 * t2 * eta4 + 88.0 * eta8 - 600.0 * t2 * eta6 -
-                       192.0 * t2 * eta8);
+    const double T4 =
+        nu * s * co5 * k0 / 720.0 *
+        (61.0 - 58.0 * t2 + t4 + 270.0 * eta2 - 330.0 * t2 * eta2 + 445.0 * eta4 + 324.0 * eta6 -
+         680.0 * t2 * eta4 + 88.0 * eta8 - 600.0 * t2 * eta6 - 192.0 * t2 * eta8);
     const double T5 = nu * s * co7 * k0 / 40320.0 * (1385.0 - 3111.0 * t2 + 543.0 * t4 - t6);
     const double T6 = nu * co * k0;
     const double T7 = nu * co3 * k0 / 6.0 * (1.0 - t2 + eta2);
     const double T8 = nu * co5 * k0 / 120.0 *
-                      (5.0 - 18.0 * t2 + t4 + 14.0 * eta2 - 58.0 * t2 * eta2 + 13.0 * eta4 +
-                       4.0 * eta6 - 64.0 * t2 * eta4 - 24.0 * t2 * eta6);
+                      (5.0 - 18.0 * t2 + t4 + 14.0 * eta2 - 58.0 * t2 * eta2 + 13.0 * eta4 + 4.0 * eta6 -
+                       64.0 * t2 * eta4 - 24.0 * t2 * eta6);
     const double T9 = nu * co7 * k0 / 5040.0 * (61.0 - 479.0 * t2 + 179.0 * t4 - t6);
 
     *northing = T1 + dl2 * T2 + dl4 * T3 + dl6 * T4 + dl8 * T5 + (phi < 0 ? kFalseNorthingSouth : 0.0);
     *easting = kFalseEasting + dl * T6 + dl3 * T7 + dl5 * T8 + dl7 * T9;
 }
 
-void Inverse(double easting, double northing, int zone, bool south, double *latitude,
-             double *longitude)
+void Inverse(double easting, double northing, int zone, bool south, double *latitude, double *longitude)
 {
     const Constants &c = K();
     const double k0 = kScale;
@@ -103,18 +102,17 @@ void Inverse(double easting, double northing, int zone, bool south, double *lati
                  dE7 = dE6 * dE, dE8 = dE4 * dE4;
 
     const double T10 = t / (2.0 * rho * nu * k2);
-    const double T11 = t / (24.0 * rho * nu3 * k4) *
-                       (5.0 + 3.0 * t2 + eta2 - 4.0 * eta4 - 9.0 * t2 * eta2);
+    const double T11 = t / (24.0 * rho * nu3 * k4) * (5.0 + 3.0 * t2 + eta2 - 4.0 * eta4 - 9.0 * t2 * eta2);
     const double T12 = t / (720.0 * rho * nu5 * k6) *
                        (61.0 + 90.0 * t2 + 46.0 * eta2 + 45.0 * t4 - 252.0 * t2 * eta2 - 3.0 * eta4 +
-                        100.0 * eta6 - 66.0 * t2 * eta4 - 90.0 * t4 * eta2 + 88.0 * eta8 +
-                        225.0 * t4 * eta4 + 84.0 * t2 * eta6 - 192.0 * t2 * eta8);
+                        100.0 * eta6 - 66.0 * t2 * eta4 - 90.0 * t4 * eta2 + 88.0 * eta8 + 225.0 * t4 * eta4 +
+                        84.0 * t2 * eta6 - 192.0 * t2 * eta8);
     const double T13 = t / (40320.0 * rho * nu7 * k8) * (1385.0 + 3633.0 * t2 + 4095.0 * t4 + 1575.0 * t6);
     const double T14 = 1.0 / (nu * co * k0);
     const double T15 = 1.0 / (6.0 * nu3 * co * k3) * (1.0 + 2.0 * t2 + eta2);
     const double T16 = 1.0 / (120.0 * nu5 * co * k5) *
-                       (5.0 + 6.0 * eta2 + 28.0 * t2 - 3.0 * eta4 + 8.0 * t2 * eta2 + 24.0 * t4 -
-                        4.0 * eta6 + 4.0 * t2 * eta4 + 24.0 * t2 * eta6);
+                       (5.0 + 6.0 * eta2 + 28.0 * t2 - 3.0 * eta4 + 8.0 * t2 * eta2 + 24.0 * t4 - 4.0 * eta6 +
+                        4.0 * t2 * eta4 + 24.0 * t2 * eta6);
     const double T17 = 1.0 / (5040.0 * nu7 * co * k7) * (61.0 + 662.0 * t2 + 1320.0 * t4 + 720.0 * t6);
 
     *latitude = fp - dE2 * T10 + dE4 * T11 - dE6 * T12 + dE8 * T13;

@@ -22,7 +22,6 @@ double MeridianArc(double latitude);
 void Forward(double latitude, double longitude, int zone, double *easting, double *northing);
 
 // Grid metres of the zone and hemisphere to latitude and longitude (radians).
-void Inverse(double easting, double northing, int zone, bool south, double *latitude,
-             double *longitude);
+void Inverse(double easting, double northing, int zone, bool south, double *latitude, double *longitude);
 
 } // namespace utm

@@ -1,6 +1,3 @@
 #include "engine/view/text/pres_ranges_style.h"
 
-int PresRangesObjectStyle(OBJectKernel *, OBJHANDLE, GraphDispl *)
-{
-    return 0;
-}
+int PresRangesObjectStyle(OBJectKernel *, OBJHANDLE, GraphDispl *) { return 0; }

@@ -19,10 +19,7 @@ namespace {
 // Drawing coordinates of the marks stay well inside 16 bits.
 constexpr int64_t kBitmapCoordinateLimit = 32701;
 
-bool isDisplay(HDC dc)
-{
-    return GetDeviceCaps(dc, TECHNOLOGY) == DT_RASDISPLAY;
-}
+bool isDisplay(HDC dc) { return GetDeviceCaps(dc, TECHNOLOGY) == DT_RASDISPLAY; }
 
 // The context's text colour and background, changed only where they differ
 // and put back the same way.
@@ -126,18 +123,23 @@ void TextObjectDrawMarks(HWND window, HDC dc, OBJHANDLE text)
     // alignments: that corner keeps only the cross.
     if (!(unrotated && !(d.flags & TEXT_ALIGN_MASK)))
         BitmapDraw(dc, square, SELECTION_MARK_SIZE, SELECTION_MARK_SIZE, left, top, SRCINVERT);
-    BitmapDraw(dc, square, SELECTION_MARK_SIZE, SELECTION_MARK_SIZE, right - SELECTION_MARK_SIZE, top, SRCINVERT);
+    BitmapDraw(dc, square, SELECTION_MARK_SIZE, SELECTION_MARK_SIZE, right - SELECTION_MARK_SIZE, top,
+               SRCINVERT);
     if (!(unrotated && (d.flags & TEXT_ALIGN_RIGHT) && (d.flags & TEXT_ALIGN_BOTTOM)))
-        BitmapDraw(dc, square, SELECTION_MARK_SIZE, SELECTION_MARK_SIZE, right - SELECTION_MARK_SIZE, bottom - SELECTION_MARK_SIZE, SRCINVERT);
-    BitmapDraw(dc, square, SELECTION_MARK_SIZE, SELECTION_MARK_SIZE, left, bottom - SELECTION_MARK_SIZE, SRCINVERT);
+        BitmapDraw(dc, square, SELECTION_MARK_SIZE, SELECTION_MARK_SIZE, right - SELECTION_MARK_SIZE,
+                   bottom - SELECTION_MARK_SIZE, SRCINVERT);
+    BitmapDraw(dc, square, SELECTION_MARK_SIZE, SELECTION_MARK_SIZE, left, bottom - SELECTION_MARK_SIZE,
+               SRCINVERT);
     const MAP_COORDPT anchor{d.anchorX, d.anchorY};
     POINT a{};
     PM_MapToWindow(rec->displayView, &anchor, &a, 1);
-    BitmapDraw(dc, MarkerBitmap(MARKER_CROSS), SELECTION_MARK_SIZE, SELECTION_MARK_SIZE, a.x - 3, a.y - 3, SRCINVERT);
+    BitmapDraw(dc, MarkerBitmap(MARKER_CROSS), SELECTION_MARK_SIZE, SELECTION_MARK_SIZE, a.x - 3, a.y - 3,
+               SRCINVERT);
     SetBkColor(dc, oldBackground);
 }
 
-int TextObjectDisplay(HWND window, HDC dc, OBJHANDLE text, uint16_t mode, GraphDispl *attributes, int transparency)
+int TextObjectDisplay(HWND window, HDC dc, OBJHANDLE text, uint16_t mode, GraphDispl *attributes,
+                      int transparency)
 {
     _WNDRES *rec = GetWndRes(window);
     if (!dc || !rec || !rec->displayView)

@@ -14,10 +14,7 @@ bool near(POINT a, POINT b, int64_t tolerance)
     return std::llabs(int64_t(a.x) - b.x) <= tolerance && std::llabs(int64_t(a.y) - b.y) <= tolerance;
 }
 
-int32_t moved(int32_t v, int32_t d)
-{
-    return textobj::Clamp32(int64_t(v) + d);
-}
+int32_t moved(int32_t v, int32_t d) { return textobj::Clamp32(int64_t(v) + d); }
 
 } // namespace
 
@@ -140,7 +137,8 @@ int TextObjectFindVertex(OBJectKernel *kernel, OBJHANDLE text, const Presentatio
     const _COORDRECT &b = d.bound;
     // The corners (left, top), (right, top), (right, bottom), (left, bottom)
     // before the anchor: a corner wins when both are near.
-    const MAP_COORDPT candidates[5] = {{b.x1, b.y2}, {b.x2, b.y2}, {b.x2, b.y1}, {b.x1, b.y1}, {d.anchorX, d.anchorY}};
+    const MAP_COORDPT candidates[5] = {
+        {b.x1, b.y2}, {b.x2, b.y2}, {b.x2, b.y1}, {b.x1, b.y1}, {d.anchorX, d.anchorY}};
     POINT pixels[5]{};
     PM_MapToWindow(view, candidates, pixels, 5);
     for (int i = 0; i < 5; ++i)

@@ -53,7 +53,8 @@ HFONT TextObjectFontGet(HWND window, const char *record)
     const LOGFONTA wanted = TextObjectFontDescription(record, height);
     if (rec->textFont) {
         LOGFONTA cached{};
-        if (GetObjectA(rec->textFont, sizeof cached, &cached) == int(sizeof cached) && sameFont(cached, wanted))
+        if (GetObjectA(rec->textFont, sizeof cached, &cached) == int(sizeof cached) &&
+            sameFont(cached, wanted))
             return rec->textFont;
         DeleteObject(rec->textFont);
         rec->textFont = 0;

@@ -23,7 +23,7 @@ struct PresentationManager;
 // misaligned inside its block: read and write it through TextRecordLoad and
 // TextRecordStore.
 struct TextObjectData {
-    _COORDRECT bound;  // graphical head: bound rectangle, map units
+    _COORDRECT bound; // graphical head: bound rectangle, map units
     uint16_t graphFlags;
     uint16_t zero;
     _COORDPT selected; // the window-level creation puts the anchor here
@@ -98,14 +98,8 @@ inline constexpr double TEXT_POINTS_PER_METRE = 2835.0;
 // Drawing modes of TextObjectDisplay that add the selection marks.
 inline constexpr uint16_t TEXT_DISPLAY_MARKS = 0x208;
 
-inline TextObjectData TextRecordLoad(const char *record)
-{
-    return LoadField<TextObjectData>(record, 0);
-}
-inline void TextRecordStore(char *record, const TextObjectData &data)
-{
-    StoreField(record, 0, data);
-}
+inline TextObjectData TextRecordLoad(const char *record) { return LoadField<TextObjectData>(record, 0); }
+inline void TextRecordStore(char *record, const TextObjectData &data) { StoreField(record, 0, data); }
 
 // The fixed data of a Text, or null for a handle that is bad or names an
 // object of another class.

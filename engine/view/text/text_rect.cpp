@@ -162,10 +162,7 @@ void forEachText(HWND window, bool screenLockedOnly)
 
 } // namespace
 
-void TextObjectRecalcRect(HWND window, OBJHANDLE text)
-{
-    recalc(window, 0, text, true);
-}
+void TextObjectRecalcRect(HWND window, OBJHANDLE text) { recalc(window, 0, text, true); }
 
 void TextObjectRecalcRectOnDC(HWND window, HDC dc, OBJHANDLE text)
 {
@@ -173,12 +170,6 @@ void TextObjectRecalcRectOnDC(HWND window, HDC dc, OBJHANDLE text)
         recalc(window, dc, text, false);
 }
 
-void TextObjectsRecalcAll(HWND window)
-{
-    forEachText(window, false);
-}
+void TextObjectsRecalcAll(HWND window) { forEachText(window, false); }
 
-void TextObjectsRecalcScreenLocked(HWND window)
-{
-    forEachText(window, true);
-}
+void TextObjectsRecalcScreenLocked(HWND window) { forEachText(window, true); }

@@ -128,7 +128,4 @@ int32_t TextHeightToWindow(HWND window, int32_t value, uint32_t unitFlags)
     return mapToPixels(rec, value);
 }
 
-int32_t PointSizeToMap(HWND window, int32_t points)
-{
-    return textobj::PointsToMap(window, points);
-}
+int32_t PointSizeToMap(HWND window, int32_t points) { return textobj::PointsToMap(window, points); }

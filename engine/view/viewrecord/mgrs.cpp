@@ -119,8 +119,8 @@ int MGRS_IsValidString(const std::string *text)
     return 1;
 }
 
-int MGRS_to_UTM(const std::string *text, double *latitude, double *longitude, double *northing, double *easting,
-                int *zone)
+int MGRS_to_UTM(const std::string *text, double *latitude, double *longitude, double *northing,
+                double *easting, int *zone)
 {
     if (!MGRS_IsValidString(text) || !latitude || !longitude || !northing || !easting || !zone)
         return 0;
@@ -187,8 +187,9 @@ void UTM_to_MGRS(PresentationManager *view, int32_t x, int32_t y, int zone, int 
     const GiveLoLaProc giveLoLa = LoadGiveLoLa();
     if (!unit || !giveLoLa)
         return;
-    const MAP_COORDPT metres{int32_t(std::clamp(std::trunc(x / unit->factor + 0.5), -2147483648.0, 2147483647.0)),
-                             int32_t(std::clamp(std::trunc(y / unit->factor + 0.5), -2147483648.0, 2147483647.0))};
+    const MAP_COORDPT metres{
+        int32_t(std::clamp(std::trunc(x / unit->factor + 0.5), -2147483648.0, 2147483647.0)),
+        int32_t(std::clamp(std::trunc(y / unit->factor + 0.5), -2147483648.0, 2147483647.0))};
     double lat = 0, lon = 0;
     giveLoLa(&metres, &lat, &lon, zone);
     UTM_to_MGRS_with_LongLat(lat * kDegree, lon * kDegree, &zone, &metres, digits, out);

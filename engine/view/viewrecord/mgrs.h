@@ -11,14 +11,13 @@ struct PresentationManager;
 // the given zone (negative: southern hemisphere) and digits. The latitude for
 // the band letter comes from the "utm" module's GiveLoLa. The text stays
 // empty when the module, its entry or the view's base unit is missing.
-void UTM_to_MGRS(PresentationManager *view, int32_t x, int32_t y, int zone, int digits,
-                 std::string *out);
+void UTM_to_MGRS(PresentationManager *view, int32_t x, int32_t y, int zone, int digits, std::string *out);
 
 // Formats a UTM point (easting, northing in metres) whose latitude is known
 // (radians); the longitude is not used. An empty text when a letter falls
 // outside the alphabet or the point has a negative coordinate.
-void UTM_to_MGRS_with_LongLat(double latitude, double longitude, const int *zone,
-                              const MAP_COORDPT *utm, int digits, std::string *out);
+void UTM_to_MGRS_with_LongLat(double latitude, double longitude, const int *zone, const MAP_COORDPT *utm,
+                              int digits, std::string *out);
 
 // 1 converted; 0 rejected. Latitude and longitude in radians; the northing is
 // the grid northing (with the false northing south of the equator).

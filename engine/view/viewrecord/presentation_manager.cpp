@@ -116,10 +116,7 @@ int PM_Copy(PresentationManager *destination, const PresentationManager *source)
     return 1;
 }
 
-int PM_Setup(PresentationManager *view)
-{
-    return view->projection.Setup(0, view->projection.hInstanceData);
-}
+int PM_Setup(PresentationManager *view) { return view->projection.Setup(0, view->projection.hInstanceData); }
 
 int PM_GetInitStruct(PresentationManager *view, PM_InitStructTag *init)
 {

@@ -26,7 +26,8 @@ struct PM_InitStructTag {
     uint8_t reserved[64];
 };
 static_assert(sizeof(PM_InitStructTag) == 868);
-static_assert(offsetof(PM_InitStructTag, modulePath) == 32 && offsetof(PM_InitStructTag, parameterText) == 292 &&
+static_assert(offsetof(PM_InitStructTag, modulePath) == 32 &&
+              offsetof(PM_InitStructTag, parameterText) == 292 &&
               offsetof(PM_InitStructTag, reserved) == 804);
 
 // One conversation of the dynamic-data-exchange link manager.

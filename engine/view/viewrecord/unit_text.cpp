@@ -40,8 +40,8 @@ void PM_DegreesToText(double d, char *text)
     // The sign rides on the degrees field, so a value between -1 and 0 needs
     // its own minus sign.
     const char *minus = (s < 0 && D == 0) ? "-" : "";
-    std::snprintf(text, kTextSize, "%s%d\xB0%d'%d%c%d\"", minus, int(D) * s, int(M), int(S), DecimalCharacter(),
-                  int(H));
+    std::snprintf(text, kTextSize, "%s%d\xB0%d'%d%c%d\"", minus, int(D) * s, int(M), int(S),
+                  DecimalCharacter(), int(H));
 }
 
 int PM_TextToDegreesValue(int32_t *value, double f, const char *text)

@@ -9,10 +9,7 @@ namespace {
 
 PointListClipProc g_clipper = nullptr;
 
-inline int32_t Saturate(int64_t v)
-{
-    return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
-}
+inline int32_t Saturate(int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 
 bool HasModule(const PresentationManager *view) { return view->projection.hLib != 0; }
 
@@ -264,7 +261,8 @@ int PM_MapToWindowRect(const PresentationManager *view, const MAP_COORDRECT *map
 MAP_COORDPT PM_MapVectorToWorldVectorFromRect(const PresentationManager *view, const MAP_COORDRECT *rect,
                                               int32_t dx, int32_t dy)
 {
-    const int32_t cx = int32_t((int64_t(rect->x1) + rect->x2) / 2), cy = int32_t((int64_t(rect->y1) + rect->y2) / 2);
+    const int32_t cx = int32_t((int64_t(rect->x1) + rect->x2) / 2),
+                  cy = int32_t((int64_t(rect->y1) + rect->y2) / 2);
     MAP_COORDPT pts[2] = {{cx, cy}, {Saturate(int64_t(cx) + dx), Saturate(int64_t(cy) + dy)}};
     PM_MapToWorld(view, pts, pts, 2);
     return MAP_COORDPT{Saturate(int64_t(pts[1].x) - pts[0].x), Saturate(int64_t(pts[1].y) - pts[0].y)};
@@ -280,7 +278,8 @@ int32_t PM_bMapToWorld(PresentationManager *view, Buffer *source, Buffer *destin
     return PM_MapToWorld(view, s.as<MAP_COORDPT>(), d.as<MAP_COORDPT>(), n);
 }
 
-int32_t PM_bWorldToWindow(PresentationManager *view, Buffer *source, Buffer *destination, Buffer *parts, int32_t n)
+int32_t PM_bWorldToWindow(PresentationManager *view, Buffer *source, Buffer *destination, Buffer *parts,
+                          int32_t n)
 {
     Buffer *points = source;
     if (view->clipFlag && g_clipper) {
@@ -324,8 +323,9 @@ int32_t PM_bMapToWindow(PresentationManager *view, Buffer *source, Buffer *desti
     return PM_WorldToWindow(view, s.as<MAP_COORDPT>(), d.as<POINT>(), n);
 }
 
-int32_t PM_PointsToWindow(PresentationManager *view, const MAP_COORDPT *map, Buffer *destination, Buffer *parts,
-                          Buffer *runs, Buffer *closing, int32_t n, uint16_t classId, int *bridgeFlag)
+int32_t PM_PointsToWindow(PresentationManager *view, const MAP_COORDPT *map, Buffer *destination,
+                          Buffer *parts, Buffer *runs, Buffer *closing, int32_t n, uint16_t classId,
+                          int *bridgeFlag)
 {
     const MAP_COORDPT *points = map;
     if (HasModule(view) && n > 0) {
@@ -358,8 +358,8 @@ int PM_RLTP_CheckPoint(int32_t i, const MAP_COORDPT *points, int32_t n)
     return 0;
 }
 
-int PM_SplitPartsAtBridges(uint16_t classId, Buffer *parts, Buffer *runs, const MAP_COORDPT *points, int32_t n,
-                           Buffer *closing)
+int PM_SplitPartsAtBridges(uint16_t classId, Buffer *parts, Buffer *runs, const MAP_COORDPT *points,
+                           int32_t n, Buffer *closing)
 {
     if (classId != kPolygonClassId)
         return 0;

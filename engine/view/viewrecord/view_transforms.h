@@ -32,8 +32,9 @@ int32_t PM_bWorldToWindow(PresentationManager *view, Buffer *source, Buffer *des
                           int32_t n);
 int32_t PM_bMapToWindow(PresentationManager *view, Buffer *source, Buffer *destination, Buffer *parts,
                         Buffer *runs, int32_t n, uint16_t classId, int *bridgeFlag);
-int32_t PM_PointsToWindow(PresentationManager *view, const MAP_COORDPT *map, Buffer *destination, Buffer *parts,
-                          Buffer *runs, Buffer *closing, int32_t n, uint16_t classId, int *bridgeFlag);
+int32_t PM_PointsToWindow(PresentationManager *view, const MAP_COORDPT *map, Buffer *destination,
+                          Buffer *parts, Buffer *runs, Buffer *closing, int32_t n, uint16_t classId,
+                          int *bridgeFlag);
 
 // 1 when the segment from point i to point i + 1 is walked once forward and
 // once back elsewhere in the list (a bridge), else 0.
@@ -41,8 +42,8 @@ int PM_RLTP_CheckPoint(int32_t i, const MAP_COORDPT *points, int32_t n);
 // Splits the parts of a polygon (class 8) at bridges into runs of two or
 // more points; with a closing buffer the ring is closed first. 1 when a part
 // was split; other classes: 0 and nothing changes.
-int PM_SplitPartsAtBridges(uint16_t classId, Buffer *parts, Buffer *runs, const MAP_COORDPT *points, int32_t n,
-                           Buffer *closing);
+int PM_SplitPartsAtBridges(uint16_t classId, Buffer *parts, Buffer *runs, const MAP_COORDPT *points,
+                           int32_t n, Buffer *closing);
 
 // The display clipping of point lists: clips n points of the source to the
 // view's clip rectangle into the clipped buffer, rewrites the part buffer

@@ -66,8 +66,8 @@ double DisplayMetres(PresentationManager *view)
     if (horzRes <= 0)
         return 0.0;
     ValidateScreenSize(view);
-    return (double(int64_t(view->displayRect.right) - view->displayRect.left + 1) * view->screenWidthMm) / horzRes *
-           0.001;
+    return (double(int64_t(view->displayRect.right) - view->displayRect.left + 1) * view->screenWidthMm) /
+           horzRes * 0.001;
 }
 
 // Units per metre of the lengths the view measures in.
@@ -99,18 +99,20 @@ double EllipsoidDistance(double lat1, double lon1, double lat2, double lon2)
         cos2SigmaM = cos2Alpha != 0 ? cosSigma - 2 * sinU1 * sinU2 / cos2Alpha : 0;
         const double C = f / 16 * cos2Alpha * (4 + f * (4 - 3 * cos2Alpha));
         const double previous = lambda;
-        lambda = L + (1 - C) * f * sinAlpha *
-                         (sigma + C * sinSigma * (cos2SigmaM + C * cosSigma * (-1 + 2 * cos2SigmaM * cos2SigmaM)));
+        lambda =
+            L + (1 - C) * f * sinAlpha *
+                    (sigma + C * sinSigma * (cos2SigmaM + C * cosSigma * (-1 + 2 * cos2SigmaM * cos2SigmaM)));
         if (std::fabs(lambda - previous) < 1e-12)
             break;
     }
     const double u2 = cos2Alpha * (a * a - b * b) / (b * b);
     const double A = 1 + u2 / 16384 * (4096 + u2 * (-768 + u2 * (320 - 175 * u2)));
     const double B = u2 / 1024 * (256 + u2 * (-128 + u2 * (74 - 47 * u2)));
-    const double dSigma =
-        B * sinSigma *
-        (cos2SigmaM + B / 4 * (cosSigma * (-1 + 2 * cos2SigmaM * cos2SigmaM) -
-                               B / 6 * cos2SigmaM * (-3 + 4 * sinSigma * sinSigma) * (-3 + 4 * cos2SigmaM * cos2SigmaM)));
+    const double dSigma = B * sinSigma *
+                          (cos2SigmaM + B / 4 *
+                                            (cosSigma * (-1 + 2 * cos2SigmaM * cos2SigmaM) -
+                                             B / 6 * cos2SigmaM * (-3 + 4 * sinSigma * sinSigma) *
+                                                 (-3 + 4 * cos2SigmaM * cos2SigmaM)));
     return b * A * (sigma - dSigma);
 }
 
@@ -123,8 +125,8 @@ bool PageFallback(HWND window, MAP_COORDRECT *rect)
     MAP_COORDPT origin, extent;
     if (!services().pageOrgExt || !services().pageOrgExt(window, &origin, &extent))
         return false;
-    *rect = MAP_COORDRECT{origin.x, Saturate(int64_t(origin.y) - extent.y), Saturate(int64_t(origin.x) + extent.x),
-                          origin.y};
+    *rect = MAP_COORDRECT{origin.x, Saturate(int64_t(origin.y) - extent.y),
+                          Saturate(int64_t(origin.x) + extent.x), origin.y};
     RectMakeNegative(rect);
     return true;
 }
@@ -190,16 +192,32 @@ int OnScroll(PresentationManager *view, HWND window, int code, int thumb, bool v
     const int line = Trunc(range * view->lineStep), page = Trunc(range * view->pageStep);
     int next = pos;
     switch (code) {
-    case 0: next = pos - line; break;
-    case 1: next = pos + line; break;
-    case 2: next = pos - page; break;
-    case 3: next = pos + page; break;
-    case 5: next = thumb; break;
-    case 6: next = 0; break;
-    case 7: next = range; break;
+    case 0:
+        next = pos - line;
+        break;
+    case 1:
+        next = pos + line;
+        break;
+    case 2:
+        next = pos - page;
+        break;
+    case 3:
+        next = pos + page;
+        break;
+    case 5:
+        next = thumb;
+        break;
+    case 6:
+        next = 0;
+        break;
+    case 7:
+        next = range;
+        break;
     case 4:
-    case 8: return 1;
-    default: break;
+    case 8:
+        return 1;
+    default:
+        break;
     }
     if (vertical)
         PM_ScrollWindowToPosition(view, window, view->hScrollPos, next);
@@ -401,7 +419,8 @@ int PM_ScaleWordToDisplaySet(PresentationManager *view, HWND window, double N)
         W = (int64_t(end.x) - cx) * 2;
     }
     const int64_t H = W * h / w;
-    const MAP_COORDRECT t{Saturate(cx - W / 2), Saturate(cy - H / 2), Saturate(cx + W / 2), Saturate(cy + H / 2)};
+    const MAP_COORDRECT t{Saturate(cx - W / 2), Saturate(cy - H / 2), Saturate(cx + W / 2),
+                          Saturate(cy + H / 2)};
     PM_ZoomWorld(view, window, &t, 1);
     PM_ScaleWordToDisplayUpdate(view, window);
     return 1;
@@ -434,7 +453,8 @@ void PM_UpdateClipRect(PresentationManager *view)
     WorldRectInflate(&view->clipRect, view->clipMargin, view->clipMargin);
 }
 
-int PM_PrepareToClipboard(PresentationManager *view, HWND window, const RECT *target, const MAP_COORDRECT *world)
+int PM_PrepareToClipboard(PresentationManager *view, HWND window, const RECT *target,
+                          const MAP_COORDRECT *world)
 {
     view->displayRect = *target;
     view->worldRect = *world;
@@ -474,7 +494,8 @@ int PM_SetForMultiPagePrintPage(PresentationManager *view, HWND window, const RE
         *sheetCount = int(std::min<int64_t>(count, INT32_MAX));
     if (n < 1 || n > count)
         return 0;
-    const int32_t tw = PM_Round(double(sw) * view->inverseScale), th = PM_Round(double(sh) * view->inverseScale);
+    const int32_t tw = PM_Round(double(sw) * view->inverseScale),
+                  th = PM_Round(double(sh) * view->inverseScale);
     MAP_COORDRECT &v = view->worldRect;
     v.x2 = Saturate(int64_t(v.x1) + tw);
     v.y1 = Saturate(int64_t(v.y2) - th);
@@ -483,7 +504,8 @@ int PM_SetForMultiPagePrintPage(PresentationManager *view, HWND window, const RE
     view->clipRect = *printable;
     view->clipFlag = 1;
     if (offset)
-        WorldRectMove(&v, PM_Round(offset->x * view->inverseScale), -PM_Round(offset->y * view->inverseScale));
+        WorldRectMove(&v, PM_Round(offset->x * view->inverseScale),
+                      -PM_Round(offset->y * view->inverseScale));
     return 1;
 }
 
@@ -497,10 +519,9 @@ int PM_ScrollsShow(PresentationManager *view, HWND window, int show, int redraw)
 int PM_CalculateScrolls(PresentationManager *view, HWND window, int redraw)
 {
     const MAP_COORDRECT &A = view->allObjectsRect, &V = view->worldRect;
-    const int v = ScrollPosition(view->vScrollRange, Height(A), Height(V),
-                                 int64_t(A.y2) + A.y1 - V.y2 - V.y1);
-    const int h = ScrollPosition(view->hScrollRange, Width(A), Width(V),
-                                 int64_t(V.x2) + V.x1 - A.x2 - A.x1);
+    const int v =
+        ScrollPosition(view->vScrollRange, Height(A), Height(V), int64_t(A.y2) + A.y1 - V.y2 - V.y1);
+    const int h = ScrollPosition(view->hScrollRange, Width(A), Width(V), int64_t(V.x2) + V.x1 - A.x2 - A.x1);
     if (v != view->vScrollPos) {
         SetScrollRange(window, SB_VERT, 0, view->vScrollRange, redraw);
         SetScrollPos(window, SB_VERT, v, redraw);
@@ -519,8 +540,10 @@ int PM_ScrollWindowToPosition(PresentationManager *view, HWND window, int hPos, 
     const int64_t dv = int64_t(view->vScrollPos) - vPos, dh = int64_t(view->hScrollPos) - hPos;
     if (dv == 0 && dh == 0)
         return 0;
-    const int py = view->vScrollRange ? Trunc(double(dv) / view->vScrollRange * double(Height(view->displayRect))) : 0;
-    int px = view->hScrollRange ? Trunc(double(dh) / view->hScrollRange * double(Width(view->displayRect))) : 0;
+    const int py =
+        view->vScrollRange ? Trunc(double(dv) / view->vScrollRange * double(Height(view->displayRect))) : 0;
+    int px =
+        view->hScrollRange ? Trunc(double(dh) / view->hScrollRange * double(Width(view->displayRect))) : 0;
     px = px / 8 * 8; // whole bytes of the vertex bitmap
     if (px == 0 && py == 0)
         return 0;

@@ -36,21 +36,23 @@ int PM_ScaleWordToDisplaySet(PresentationManager *view, HWND window, double deno
 // Moves the end point's x until the ground length from the start equals the
 // distance, on the view's world coordinates; 1. The doubling stops after 64
 // steps or at the 32-bit limit, leaving the farthest point reached.
-int PM_FindPointInDistance(const PresentationManager *view, MAP_COORDPT start, MAP_COORDPT *end, double distance);
+int PM_FindPointInDistance(const PresentationManager *view, MAP_COORDPT start, MAP_COORDPT *end,
+                           double distance);
 // The length of a segment of world points: on the ellipsoid (metres) when both
 // unit systems are angular, else the plane length in world units.
 double PM_WorldLineLength(const PresentationManager *view, MAP_COORDPT a, MAP_COORDPT b);
 int PM_UpdateScale(PresentationManager *view, HWND window);
 void PM_WorldRectFromDisplay(PresentationManager *view);
 void PM_UpdateClipRect(PresentationManager *view);
-int PM_PrepareToClipboard(PresentationManager *view, HWND window, const RECT *target, const MAP_COORDRECT *world);
+int PM_PrepareToClipboard(PresentationManager *view, HWND window, const RECT *target,
+                          const MAP_COORDRECT *world);
 // The print set-ups, given the page rectangle and its printable area (world
 // coordinates) that the window's page object holds.
 int PM_SetForPrintPage(PresentationManager *view, HWND window, const RECT *target, const POINT *offset,
                        const MAP_COORDRECT *page, const MAP_COORDRECT *printable);
 int PM_SetForMultiPagePrintPage(PresentationManager *view, HWND window, const RECT *whole, const RECT *sheet,
-                                const POINT *offset, int sheetNumber, int *sheetCount, const MAP_COORDRECT *page,
-                                const MAP_COORDRECT *printable);
+                                const POINT *offset, int sheetNumber, int *sheetCount,
+                                const MAP_COORDRECT *page, const MAP_COORDRECT *printable);
 int PM_ScrollsShow(PresentationManager *view, HWND window, int show, int redraw);
 int PM_CalculateScrolls(PresentationManager *view, HWND window, int redraw);
 int PM_ScrollWindowToPosition(PresentationManager *view, HWND window, int hPos, int vPos);

@@ -19,11 +19,7 @@ struct Row {
 
 int64_t p(const void *ptr) { return ptr ? 1 : 0; }
 
-int countNodes(OBJectKernel *, OBJHANDLE, uint16_t, int32_t *, void *, int32_t, int32_t, int)
-{
-    return 1;
-}
-
+int countNodes(OBJectKernel *, OBJHANDLE, uint16_t, int32_t *, void *, int32_t, int32_t, int) { return 1; }
 
 const std::vector<Row> &rows()
 {
@@ -32,7 +28,8 @@ const std::vector<Row> &rows()
         {"OBJectDelete", [](auto k, auto h, auto) { return int64_t(OBJectDelete(k, h)); }, -1},
         {"KillOBJect", [](auto k, auto h, auto) { return int64_t(KillOBJect(k, h)); }, 0},
         {"ReSizeOBJect", [](auto k, auto h, auto) { return int64_t(ReSizeOBJect(k, h, 64)); }, 0},
-        {"ReSizeOBJExported", [](auto k, auto h, auto) { return int64_t(ReSizeOBJExported(k, h, 64, 0)); }, 0},
+        {"ReSizeOBJExported", [](auto k, auto h, auto) { return int64_t(ReSizeOBJExported(k, h, 64, 0)); },
+         0},
         {"ReSizeOBJectData", [](auto k, auto h, auto) { return int64_t(ReSizeOBJectData(k, h, 8)); }, 0},
         {"OBJectLock", [](auto k, auto h, auto) { return p(OBJectLock(k, h)); }, 0},
         {"HeadLock", [](auto k, auto h, auto) { return p(HeadLock(k, h)); }, 0},
@@ -41,61 +38,141 @@ const std::vector<Row> &rows()
         {"HeadRefsOffset", [](auto k, auto h, auto) { return int64_t(HeadRefsOffset(k, h)); }, 0},
         {"GetOBJectSize", [](auto k, auto h, auto) { return int64_t(GetOBJectSize(k, h)); }, INV},
         {"OBJectSizeBank", [](auto k, auto h, auto) { return int64_t(OBJectSizeBank(k, h)); }, 0},
-        {"TransferOBJectData read", [](auto k, auto h, auto) { char b[8]; return int64_t(TransferOBJectData(k, h, b, 8, 0)); }, 0},
-        {"TransferOBJectData write", [](auto k, auto h, auto) { char b[8] = {}; return int64_t(TransferOBJectData(k, h, b, 8, 1)); }, 0},
-        {"TransferOBJectData size", [](auto k, auto h, auto) { return int64_t(TransferOBJectData(k, h, nullptr, 0, 0)); }, 0},
+        {"TransferOBJectData read",
+         [](auto k, auto h, auto) {
+             char b[8];
+             return int64_t(TransferOBJectData(k, h, b, 8, 0));
+         },
+         0},
+        {"TransferOBJectData write",
+         [](auto k, auto h, auto) {
+             char b[8] = {};
+             return int64_t(TransferOBJectData(k, h, b, 8, 1));
+         },
+         0},
+        {"TransferOBJectData size",
+         [](auto k, auto h, auto) { return int64_t(TransferOBJectData(k, h, nullptr, 0, 0)); }, 0},
         {"SetOBJectFlag", [](auto k, auto h, auto) { return int64_t(SetOBJectFlag(k, h, 0x1000, 1)); }, 0},
         {"GetOBJectFlag", [](auto k, auto h, auto) { return int64_t(GetOBJectFlag(k, h, 0xFFFF)); }, 0},
         {"IsOBJectDeleted", [](auto k, auto h, auto) { return int64_t(IsOBJectDeleted(k, h)); }, 1},
         {"IsUndoneObj", [](auto k, auto h, auto) { return int64_t(IsUndoneObj(k, h)); }, 0},
         {"GetOBJectClassID", [](auto k, auto h, auto) { return int64_t(GetOBJectClassID(k, h)); }, 0},
         {"GetOBJectClassDescr", [](auto k, auto h, auto) { return p(GetOBJectClassDescr(k, h)); }, 0},
-        {"GetOBJectClassDescrKernel", [](auto k, auto h, auto) { return p(GetOBJectClassDescrKernel(k, h)); }, 0},
-        {"GetOBJectClassKernelDescr", [](auto k, auto h, auto) { return p(GetOBJectClassKernelDescr(k, h)); }, 0},
+        {"GetOBJectClassDescrKernel", [](auto k, auto h, auto) { return p(GetOBJectClassDescrKernel(k, h)); },
+         0},
+        {"GetOBJectClassKernelDescr", [](auto k, auto h, auto) { return p(GetOBJectClassKernelDescr(k, h)); },
+         0},
         // References, the bad handle as holder
-        {"InsertRefInPos holder", [](auto k, auto h, auto g) { return int64_t(InsertRefInPos(k, h, REF_GROUP_MEMBER, g, -1, -1)); }, INV},
-        {"InsertRefInPos target", [](auto k, auto h, auto g) { return int64_t(InsertRefInPos(k, g, REF_GROUP_MEMBER, h, -1, -1)); }, INV},
+        {"InsertRefInPos holder",
+         [](auto k, auto h, auto g) { return int64_t(InsertRefInPos(k, h, REF_GROUP_MEMBER, g, -1, -1)); },
+         INV},
+        {"InsertRefInPos target",
+         [](auto k, auto h, auto g) { return int64_t(InsertRefInPos(k, g, REF_GROUP_MEMBER, h, -1, -1)); },
+         INV},
         {"InsRef holder", [](auto k, auto h, auto g) { return int64_t(InsRef(k, h, 0x0003, g, -1)); }, INV},
         {"InsRef target", [](auto k, auto h, auto g) { return int64_t(InsRef(k, g, 0x0003, h, -1)); }, INV},
         {"InsRef2", [](auto k, auto h, auto g) { return int64_t(InsRef2(k, g, 0x0003, h, -1)); }, INV},
-        {"RemoveNthReference", [](auto k, auto h, auto) { return int64_t(RemoveNthReference(k, h, 0)); }, INV},
-        {"RemoveReference", [](auto k, auto h, auto g) { return int64_t(RemoveReference(k, h, REF_GROUP_MEMBER, g)); }, INV},
-        {"RemoveReference target", [](auto k, auto h, auto g) { return int64_t(RemoveReference(k, g, REF_GROUP_MEMBER, h)); }, INV},
+        {"RemoveNthReference", [](auto k, auto h, auto) { return int64_t(RemoveNthReference(k, h, 0)); },
+         INV},
+        {"RemoveReference",
+         [](auto k, auto h, auto g) { return int64_t(RemoveReference(k, h, REF_GROUP_MEMBER, g)); }, INV},
+        {"RemoveReference target",
+         [](auto k, auto h, auto g) { return int64_t(RemoveReference(k, g, REF_GROUP_MEMBER, h)); }, INV},
         {"RemRef", [](auto k, auto h, auto) { return int64_t(RemRef(k, h, 0)); }, INV},
         {"RRRemRef", [](auto k, auto h, auto g) { return int64_t(RRRemRef(k, h, g, 0x0003)); }, INV},
-        {"PurgeDeletedRefs", [](auto k, auto h, auto) { PurgeDeletedRefs(k, h, 0); return int64_t(0); }, 0},
+        {"PurgeDeletedRefs",
+         [](auto k, auto h, auto) {
+             PurgeDeletedRefs(k, h, 0);
+             return int64_t(0);
+         },
+         0},
         {"GetNthReferenced", [](auto k, auto h, auto) { return int64_t(GetNthReferenced(k, h, 0)); }, 0},
         {"GetNthReferenceID", [](auto k, auto h, auto) { return int64_t(GetNthReferenceID(k, h, 0)); }, 0},
-        {"GetRef", [](auto k, auto h, auto) { uint16_t id; OBJHANDLE t; return int64_t(GetRef(k, h, &id, &t, 0)); }, 0},
-        {"SetNthReferenceID", [](auto k, auto h, auto) { return int64_t(SetNthReferenceID(k, h, 0, 0x8803)); }, 0},
-        {"ChangeReferencesID", [](auto k, auto h, auto) { return int64_t(ChangeReferencesID(k, h, 0, 0x8803)); }, INV},
-        {"SetNumberOfReferencesFrom", [](auto k, auto h, auto) { return int64_t(SetNumberOfReferencesFrom(k, h, 0, 0)); }, INV},
-        {"GetNumberOfReferencesFrom", [](auto k, auto h, auto) { return int64_t(GetNumberOfReferencesFrom(k, h, 0)); }, INV},
-        {"GetNumberOfReferencesFrom filtered", [](auto k, auto h, auto) { return int64_t(GetNumberOfReferencesFrom(k, h, 0xC001)); }, 0},
-        {"GetNumberOfReferencesTo", [](auto k, auto h, auto) { return int64_t(GetNumberOfReferencesTo(k, h)); }, INV},
-        {"FirstReference", [](auto k, auto h, auto) { int32_t pos; return int64_t(FirstReference(k, h, 0, &pos)); }, 0},
-        {"GetReference", [](auto k, auto h, auto) { int32_t pos = -1; return int64_t(GetReference(k, h, 0, &pos)); }, 0},
-        {"LastReference", [](auto k, auto h, auto) { int32_t pos; return int64_t(LastReference(k, h, 0, &pos)); }, 0},
-        {"PrevReference", [](auto k, auto h, auto) { int32_t pos = -1; return int64_t(PrevReference(k, h, 0, &pos)); }, 0},
-        {"FindReference", [](auto k, auto h, auto g) { return int64_t(FindReference(k, h, 0x8803, g)); }, INV},
+        {"GetRef",
+         [](auto k, auto h, auto) {
+             uint16_t id;
+             OBJHANDLE t;
+             return int64_t(GetRef(k, h, &id, &t, 0));
+         },
+         0},
+        {"SetNthReferenceID",
+         [](auto k, auto h, auto) { return int64_t(SetNthReferenceID(k, h, 0, 0x8803)); }, 0},
+        {"ChangeReferencesID",
+         [](auto k, auto h, auto) { return int64_t(ChangeReferencesID(k, h, 0, 0x8803)); }, INV},
+        {"SetNumberOfReferencesFrom",
+         [](auto k, auto h, auto) { return int64_t(SetNumberOfReferencesFrom(k, h, 0, 0)); }, INV},
+        {"GetNumberOfReferencesFrom",
+         [](auto k, auto h, auto) { return int64_t(GetNumberOfReferencesFrom(k, h, 0)); }, INV},
+        {"GetNumberOfReferencesFrom filtered",
+         [](auto k, auto h, auto) { return int64_t(GetNumberOfReferencesFrom(k, h, 0xC001)); }, 0},
+        {"GetNumberOfReferencesTo",
+         [](auto k, auto h, auto) { return int64_t(GetNumberOfReferencesTo(k, h)); }, INV},
+        {"FirstReference",
+         [](auto k, auto h, auto) {
+             int32_t pos;
+             return int64_t(FirstReference(k, h, 0, &pos));
+         },
+         0},
+        {"GetReference",
+         [](auto k, auto h, auto) {
+             int32_t pos = -1;
+             return int64_t(GetReference(k, h, 0, &pos));
+         },
+         0},
+        {"LastReference",
+         [](auto k, auto h, auto) {
+             int32_t pos;
+             return int64_t(LastReference(k, h, 0, &pos));
+         },
+         0},
+        {"PrevReference",
+         [](auto k, auto h, auto) {
+             int32_t pos = -1;
+             return int64_t(PrevReference(k, h, 0, &pos));
+         },
+         0},
+        {"FindReference", [](auto k, auto h, auto g) { return int64_t(FindReference(k, h, 0x8803, g)); },
+         INV},
         {"FindKey", [](auto k, auto h, auto g) { return int64_t(FindKey(k, h, 0, g)); }, INV},
-        {"TreeMember", [](auto k, auto h, auto g) { int32_t pos; return int64_t(TreeMember(k, h, 0, g, &pos)); }, 0},
-        {"GetChildrenOBJS", [](auto k, auto h, auto) { OBJHANDLE a[4]; return int64_t(GetChildrenOBJS(k, h, 0, 4, a, 1)); }, 0},
-        {"TraversTree", [](auto k, auto h, auto) { return int64_t(TraversTree(k, h, 0, countNodes, countNodes, nullptr)); }, 0},
-        {"CopyReferences source", [](auto k, auto h, auto g) { return int64_t(CopyReferences(k, g, h, 0)); }, INV},
-        {"CopyReferences destination", [](auto k, auto h, auto g) { return int64_t(CopyReferences(k, h, g, 0)); }, INV},
-        {"MoveReferences source", [](auto k, auto h, auto g) { return int64_t(MoveReferences(k, g, h, 0)); }, INV},
-        {"MoveReferences destination", [](auto k, auto h, auto g) { return int64_t(MoveReferences(k, h, g, 0)); }, INV},
-        {"SortReferences", [](auto k, auto h, auto) { return int64_t(SortReferences(k, h, OBJ_SORTEDHANDLE)); }, 0},
+        {"TreeMember",
+         [](auto k, auto h, auto g) {
+             int32_t pos;
+             return int64_t(TreeMember(k, h, 0, g, &pos));
+         },
+         0},
+        {"GetChildrenOBJS",
+         [](auto k, auto h, auto) {
+             OBJHANDLE a[4];
+             return int64_t(GetChildrenOBJS(k, h, 0, 4, a, 1));
+         },
+         0},
+        {"TraversTree",
+         [](auto k, auto h, auto) { return int64_t(TraversTree(k, h, 0, countNodes, countNodes, nullptr)); },
+         0},
+        {"CopyReferences source", [](auto k, auto h, auto g) { return int64_t(CopyReferences(k, g, h, 0)); },
+         INV},
+        {"CopyReferences destination",
+         [](auto k, auto h, auto g) { return int64_t(CopyReferences(k, h, g, 0)); }, INV},
+        {"MoveReferences source", [](auto k, auto h, auto g) { return int64_t(MoveReferences(k, g, h, 0)); },
+         INV},
+        {"MoveReferences destination",
+         [](auto k, auto h, auto g) { return int64_t(MoveReferences(k, h, g, 0)); }, INV},
+        {"SortReferences",
+         [](auto k, auto h, auto) { return int64_t(SortReferences(k, h, OBJ_SORTEDHANDLE)); }, 0},
         {"DeleteTree", [](auto k, auto h, auto) { return int64_t(DeleteTree(k, h, 0xC001)); }, 1},
         {"DeleteSubTree", [](auto k, auto h, auto) { return int64_t(DeleteSubTree(k, h, 0xC001)); }, 0},
         {"KillTree", [](auto k, auto h, auto) { return int64_t(KillTree(k, h, 0xC001, 0)); }, 0},
-        {"DelEmptyTreeNodes", [](auto k, auto h, auto) { return int64_t(DelEmptyTreeNodes(k, h, 0xFFFF, 0xC001)); }, 0},
+        {"DelEmptyTreeNodes",
+         [](auto k, auto h, auto) { return int64_t(DelEmptyTreeNodes(k, h, 0xFFFF, 0xC001)); }, 0},
         // Messages
-        {"SendOBJectMessage", [](auto k, auto h, auto g) { return int64_t(SendOBJectMessage(k, g, h, 0, 0x4001, 0, 0)); }, 0},
-        {"PropagateOBJectMessage", [](auto k, auto h, auto) { return int64_t(PropagateOBJectMessage(k, h, 0, 0x4001, 0, 0)); }, 0},
-        {"SendOneOBJectMessage", [](auto k, auto h, auto) { return int64_t(SendOneOBJectMessage(k, h, 1, 0, 0x4001, 0, 0)); }, 0},
-        {"BranchOBJectMessage", [](auto k, auto h, auto) { return int64_t(BranchOBJectMessage(k, h, 0, 0, 0x4001, 0, 0)); }, 0},
+        {"SendOBJectMessage",
+         [](auto k, auto h, auto g) { return int64_t(SendOBJectMessage(k, g, h, 0, 0x4001, 0, 0)); }, 0},
+        {"PropagateOBJectMessage",
+         [](auto k, auto h, auto) { return int64_t(PropagateOBJectMessage(k, h, 0, 0x4001, 0, 0)); }, 0},
+        {"SendOneOBJectMessage",
+         [](auto k, auto h, auto) { return int64_t(SendOneOBJectMessage(k, h, 1, 0, 0x4001, 0, 0)); }, 0},
+        {"BranchOBJectMessage",
+         [](auto k, auto h, auto) { return int64_t(BranchOBJectMessage(k, h, 0, 0, 0x4001, 0, 0)); }, 0},
     };
     return r;
 }
@@ -122,10 +199,19 @@ TEST_P(BadInput, EveryFunctionAnswersItsFailureValue)
     OBJectKernel *k = kernel;
     OBJHANDLE bad = 0;
     switch (GetParam()) {
-    case Bad::NullKernel: k = nullptr; bad = good; break;
-    case Bad::Zero: bad = 0; break;
-    case Bad::Freed: bad = freed; break;
-    case Bad::OutOfRange: bad = 0x12345678; break;
+    case Bad::NullKernel:
+        k = nullptr;
+        bad = good;
+        break;
+    case Bad::Zero:
+        bad = 0;
+        break;
+    case Bad::Freed:
+        bad = freed;
+        break;
+    case Bad::OutOfRange:
+        bad = 0x12345678;
+        break;
     }
     const uint32_t sizeBefore = GetOBJectSize(kernel, good);
     for (const Row &row : rows()) {

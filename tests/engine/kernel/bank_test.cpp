@@ -96,13 +96,13 @@ TEST_P(BankReuse, HandsOutSlotsInOrder)
     EXPECT_EQ(allocN(bank.get(), int(c.next.size())), c.next);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Order, BankReuse,
-    ::testing::Values(ReuseCase{"LastFreedFirst", {5, 9, 7}, 1, false, {7, 9, 5, 11}},
-                      ReuseCase{"ReuseOff", {5, 9, 7}, 0, false, {11, 12}},
-                      ReuseCase{"RebuiltStackFillsFromTheBottom", {3, 8}, 1, true, {3, 8, 11}},
-                      ReuseCase{"NothingFreed", {}, 1, false, {11, 12}}),
-    [](const auto &info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Order, BankReuse,
+                         ::testing::Values(ReuseCase{"LastFreedFirst", {5, 9, 7}, 1, false, {7, 9, 5, 11}},
+                                           ReuseCase{"ReuseOff", {5, 9, 7}, 0, false, {11, 12}},
+                                           ReuseCase{
+                                               "RebuiltStackFillsFromTheBottom", {3, 8}, 1, true, {3, 8, 11}},
+                                           ReuseCase{"NothingFreed", {}, 1, false, {11, 12}}),
+                         [](const auto &info) { return info.param.name; });
 
 TEST(Bank, FreeCountsAndGuardsAgainstPushingAnEmptySlotTwice)
 {

@@ -31,8 +31,7 @@ protected:
     }
 
     // A polyline with a bound rectangle, on the layer when one is given.
-    OBJHANDLE makeObject(OBJHANDLE layer = 0, _COORDRECT rect = {0, 0, 10, 10},
-                         uint16_t cls = CLASS_POLYLINE)
+    OBJHANDLE makeObject(OBJHANDLE layer = 0, _COORDRECT rect = {0, 0, 10, 10}, uint16_t cls = CLASS_POLYLINE)
     {
         const OBJHANDLE h = CreateOBJect(kernel, cls);
         EXPECT_NE(h, 0u);
@@ -83,7 +82,10 @@ protected:
         return buf;
     }
 
-    OBJHANDLE makePageLayer() { return CreateLayerOBJect(kernel, layers, PAGE_LAYER_NUMBER, PAGE_LAYER_NAME); }
+    OBJHANDLE makePageLayer()
+    {
+        return CreateLayerOBJect(kernel, layers, PAGE_LAYER_NUMBER, PAGE_LAYER_NAME);
+    }
 
     OBJHANDLE layer0 = 0, aspect = 0;
 };

@@ -23,7 +23,10 @@ TEST_F(GraphTest, BadKernelsAndHandlesGiveFailureValues)
         OBJectKernel *k;
         OBJHANDLE h;
     } bads[] = {
-        {"null kernel", nullptr, layer}, {"handle 0", kernel, 0}, {"freed", kernel, freed}, {"beyond", kernel, beyond},
+        {"null kernel", nullptr, layer},
+        {"handle 0", kernel, 0},
+        {"freed", kernel, freed},
+        {"beyond", kernel, beyond},
     };
     using Call = std::function<int64_t(OBJectKernel *, OBJHANDLE)>;
     _COORDRECT r{};
@@ -33,13 +36,17 @@ TEST_F(GraphTest, BadKernelsAndHandlesGiveFailureValues)
         Call call;
         int64_t failure;
     } fns[] = {
-        {"DefGraphOBjectProc", [&](auto k, auto h) { return DefGraphOBjectProc(k, 0, h, 0, GRM_GETBOUNDRECT, 0, LPARAM(&r)); }, 0},
-        {"DefGraphOBjectProc create", [](auto k, auto h) { return DefGraphOBjectProc(k, 0, h, 0, OBJM_CREATE, 0, 0); }, 0},
+        {"DefGraphOBjectProc",
+         [&](auto k, auto h) { return DefGraphOBjectProc(k, 0, h, 0, GRM_GETBOUNDRECT, 0, LPARAM(&r)); }, 0},
+        {"DefGraphOBjectProc create",
+         [](auto k, auto h) { return DefGraphOBjectProc(k, 0, h, 0, OBJM_CREATE, 0, 0); }, 0},
         {"AllOBjectsProc", [](auto k, auto h) { return AllOBjectsProc(k, 0, h, 0, OBJM_CREATE, 0, 0); }, 0},
-        {"UndoOBjectProc", [](auto k, auto h) { return UndoOBjectProc(k, 0, h, 0, GRM_GETSELECTED, 0, 0); }, 0},
+        {"UndoOBjectProc", [](auto k, auto h) { return UndoOBjectProc(k, 0, h, 0, GRM_GETSELECTED, 0, 0); },
+         0},
         {"PageProc", [](auto k, auto h) { return PageProc(k, 0, h, 0, GRM_GETSELECTABLE, 0, 0); }, 0},
         {"NailProc", [](auto k, auto h) { return NailProc(k, 0, h, 0, GRM_GETSELECTABLE, 0, 0); }, 0},
-        {"PresentationProc", [](auto k, auto h) { return PresentationProc(k, 0, h, 0, GRM_GETSELECTABLE, 0, 0); }, 0},
+        {"PresentationProc",
+         [](auto k, auto h) { return PresentationProc(k, 0, h, 0, GRM_GETSELECTABLE, 0, 0); }, 0},
         {"CompareBlocks", [&](auto k, auto h) { return CompareBlocks(k, 0, h, 0, layer); }, -2},
         {"GetRootOBJectOf", [](auto k, auto h) { return GetRootOBJectOf(k, h, 0); }, 0},
         {"FindRootOBJect", [](auto k, auto h) { return FindRootOBJect(k, h, CLASS_LAYERS); }, 0},
@@ -48,8 +55,10 @@ TEST_F(GraphTest, BadKernelsAndHandlesGiveFailureValues)
         {"GraphHeadLock", [](auto k, auto h) { return GraphHeadLock(k, h, 0) != nullptr; }, 0},
         {"IsObject3d", [](auto k, auto h) { return IsObject3d(k, h); }, 0},
         {"PolygonAreaInUnits", [](auto k, auto h) { return int64_t(PolygonAreaInUnits(k, h)); }, -1},
-        {"SetOfLinesegmentLength", [](auto k, auto h) { return int64_t(SetOfLinesegmentLength(k, h, 1)); }, 0},
-        {"z_UpdateChildrenBounds", [&](auto k, auto h) { return z_UpdateChildrenBounds(k, h, 0xC800, &z); }, 0},
+        {"SetOfLinesegmentLength", [](auto k, auto h) { return int64_t(SetOfLinesegmentLength(k, h, 1)); },
+         0},
+        {"z_UpdateChildrenBounds", [&](auto k, auto h) { return z_UpdateChildrenBounds(k, h, 0xC800, &z); },
+         0},
         {"SetVisible", [](auto k, auto h) { return SetVisible(k, h, 0, nullptr, nullptr, 0, 0, 1) - 1; }, 0},
     };
     for (const Fn &fn : fns)

@@ -15,20 +15,34 @@ TEST_F(GraphTest, ClassTableHasTheRegisteredSizesInOrder)
         uint32_t fixed, block, slots, reserve;
         uint16_t mode;
     } rows[] = {
-        {0x4020, "AllOBJects", 100, 208, 10, 0, 0x101}, {0x8FFE, "Undo", 64, 256, 20, 0, 0x101},
-        {0x400E, "SelList", 84, 272, 20, 0, 0x101},     {0x400F, "IdsList", 4, 192, 20, 0, 0x104},
-        {0x5001, "Layers", 140, 176, 1, 0, 0x101},      {0x5002, "Layer", 208, 256, 2, 0, 0x101},
-        {0x6003, "Groups", 52, 96, 2, 0, 0x104},        {0x6004, "Aspect", 68, 112, 2, 0, 0x101},
-        {0x6005, "Group", 48, 96, 2, 0, 0x001},         {0x6006, "District", 4, 48, 2, 0, 0x001},
-        {0x0008, "Polygon", 52, 128, 4, 16, 0x001},     {0x0009, "Polyline", 52, 128, 4, 16, 0x001},
-        {0x4010, "Id", 24, 96, 4, 8, 0x001},            {0x000B, "Text", 200, 272, 4, 8, 0x001},
-        {0x000D, "Legend", 356, 432, 5, 8, 0x001},      {0x0011, "Points", 28, 64, 1, 0, 0x101},
-        {0x0012, "BitMap", 280, 352, 5, 0, 0x001},      {0x4013, "GisList", 6, 208, 21, 0, 0x101},
-        {0x4014, "Gis", 6, 64, 3, 0, 0x001},            {0x4015, "BlockList", 2, 112, 10, 0, 0x104},
-        {0x0016, "Page", 176, 224, 2, 0, 0x001},        {0x0019, "Z_OBJ", 16, 64, 2, 0, 0x001},
-        {0x0017, "Extra_OBJ", 8, 48, 1, 0, 0x001},      {0x0040, "Nail_OBJ", 120, 192, 5, 0, 0x001},
-        {0x0041, "Present", 36, 80, 2, 0, 0x001},       {0x4042, "PresList", 0, 48, 2, 0, 0x001},
-        {0x4043, "PresDescr", 132, 176, 2, 0, 0x001},   {0x4044, "PresDescrCol", 404, 448, 2, 0, 0x001},
+        {0x4020, "AllOBJects", 100, 208, 10, 0, 0x101},
+        {0x8FFE, "Undo", 64, 256, 20, 0, 0x101},
+        {0x400E, "SelList", 84, 272, 20, 0, 0x101},
+        {0x400F, "IdsList", 4, 192, 20, 0, 0x104},
+        {0x5001, "Layers", 140, 176, 1, 0, 0x101},
+        {0x5002, "Layer", 208, 256, 2, 0, 0x101},
+        {0x6003, "Groups", 52, 96, 2, 0, 0x104},
+        {0x6004, "Aspect", 68, 112, 2, 0, 0x101},
+        {0x6005, "Group", 48, 96, 2, 0, 0x001},
+        {0x6006, "District", 4, 48, 2, 0, 0x001},
+        {0x0008, "Polygon", 52, 128, 4, 16, 0x001},
+        {0x0009, "Polyline", 52, 128, 4, 16, 0x001},
+        {0x4010, "Id", 24, 96, 4, 8, 0x001},
+        {0x000B, "Text", 200, 272, 4, 8, 0x001},
+        {0x000D, "Legend", 356, 432, 5, 8, 0x001},
+        {0x0011, "Points", 28, 64, 1, 0, 0x101},
+        {0x0012, "BitMap", 280, 352, 5, 0, 0x001},
+        {0x4013, "GisList", 6, 208, 21, 0, 0x101},
+        {0x4014, "Gis", 6, 64, 3, 0, 0x001},
+        {0x4015, "BlockList", 2, 112, 10, 0, 0x104},
+        {0x0016, "Page", 176, 224, 2, 0, 0x001},
+        {0x0019, "Z_OBJ", 16, 64, 2, 0, 0x001},
+        {0x0017, "Extra_OBJ", 8, 48, 1, 0, 0x001},
+        {0x0040, "Nail_OBJ", 120, 192, 5, 0, 0x001},
+        {0x0041, "Present", 36, 80, 2, 0, 0x001},
+        {0x4042, "PresList", 0, 48, 2, 0, 0x001},
+        {0x4043, "PresDescr", 132, 176, 2, 0, 0x001},
+        {0x4044, "PresDescrCol", 404, 448, 2, 0, 0x001},
     };
     ASSERT_EQ(GetNumberOfClasses(), 28);
     for (int i = 0; i < 28; ++i) {
@@ -55,7 +69,7 @@ TEST_F(GraphTest, ClassTableHasTheRegisteredSizesInOrder)
 
 TEST_F(GraphTest, NewDocumentHasItsRootsInOrder)
 {
-    const std::vector<uint16_t> expected = {CLASS_LAYERS, CLASS_GROUPS, CLASS_UNDO, CLASS_SELLIST,
+    const std::vector<uint16_t> expected = {CLASS_LAYERS,  CLASS_GROUPS,  CLASS_UNDO,    CLASS_SELLIST,
                                             CLASS_IDSLIST, CLASS_GISLIST, CLASS_PRESLIST};
     std::vector<uint16_t> got;
     for (int32_t i = 0; i < int32_t(GetNumberOfReferencesFrom(kernel, all, 0)); ++i) {
@@ -77,10 +91,9 @@ TEST_F(GraphTest, NewDocumentHasItsRootsInOrder)
         uint16_t asked;
         OBJHANDLE root;
     } cases[] = {
-        {CLASS_LAYERS, layers}, {CLASS_LAYER, layers},     {0x1000, layers},
-        {CLASS_GROUPS, groups}, {CLASS_GROUP, groups},     {CLASS_UNDO, undo},
-        {CLASS_SELLIST, selList}, {CLASS_IDSLIST, idsList}, {CLASS_ALLOBJECTS, all},
-        {CLASS_POLYGON, 0},
+        {CLASS_LAYERS, layers},  {CLASS_LAYER, layers}, {0x1000, layers},         {CLASS_GROUPS, groups},
+        {CLASS_GROUP, groups},   {CLASS_UNDO, undo},    {CLASS_SELLIST, selList}, {CLASS_IDSLIST, idsList},
+        {CLASS_ALLOBJECTS, all}, {CLASS_POLYGON, 0},
     };
     for (const Case &c : cases)
         EXPECT_EQ(GetRootOBJect(window, c.asked), c.root) << std::hex << c.asked;

@@ -220,8 +220,8 @@ TEST_F(GraphTest, InfoLinesOfTheDefaultProcedure)
     // A list object: the layer's own procedure adds lines of its own, so the
     // family's default procedure is asked directly.
     lines.clear();
-    for (WPARAM n = 0; DefGraphOBjectProc(kernel, layer, layer, 0, OBJM_INFOLINE, n, LPARAM(line)) == 1 && n < 20;
-         ++n)
+    for (WPARAM n = 0;
+         DefGraphOBjectProc(kernel, layer, layer, 0, OBJM_INFOLINE, n, LPARAM(line)) == 1 && n < 20; ++n)
         lines.emplace_back(line);
     ASSERT_EQ(lines.size(), 6u);
     EXPECT_EQ(lines[4], "Max. data space: \t\t       0");
@@ -343,8 +343,9 @@ TEST_F(GraphTest, DescribeTexts)
     TransferOBJectData(kernel, id, const_cast<char *>(idText), sizeof idText, 1);
     putOn(line, id, REF_ID);
     putOn(selList, line, REF_SELECTED);
-    EXPECT_EQ(describe(kernel, selList),
-              "ObjClass:Polyline;Id:A1:Oak;Layer:0;Bounding Rect: 0:0:10:0;Number of Points: 2 Points: 0:0,10:0");
+    EXPECT_EQ(
+        describe(kernel, selList),
+        "ObjClass:Polyline;Id:A1:Oak;Layer:0;Bounding Rect: 0:0:10:0;Number of Points: 2 Points: 0:0,10:0");
     putOn(selList, makePointSet(CLASS_POLYGON, {{1, 1}}), REF_SELECTED);
     EXPECT_EQ(describe(kernel, selList).rfind("ObjClass:MultiSelection;Bounding Rect: ", 0), 0u);
     EXPECT_NE(describe(kernel, selList).find("MultiSelection:Id:A1:Oak;;"), std::string::npos);

@@ -34,7 +34,7 @@ TEST(GraphRect, IntersectEncloseContain)
         int intersects, encloses;
     } cases[] = {
         {{10, 10, 20, 20}, 1, 0}, // touching corner
-        {{11, 0, 20, 10}, 0, 0},  {{2, 2, 8, 8}, 1, 1},   {{0, 0, 10, 10}, 1, 1},
+        {{11, 0, 20, 10}, 0, 0},  {{2, 2, 8, 8}, 1, 1},  {{0, 0, 10, 10}, 1, 1},
         {{-1, 2, 8, 8}, 1, 0},    {{2, 2, 8, 11}, 1, 0},
     };
     for (const Case &c : cases) {
@@ -83,9 +83,9 @@ TEST(GraphRect, Interpolate)
         GraphFraction f;
         _COORDPT want;
     } cases[] = {
-        {p0, p1, {1, 3}, {3, 3}},         {p0, p1, {1, 0}, {10, 10}},
-        {p1, p0, {1, 3}, {6, 6}},         {p0, {-10, -10}, {1, 3}, {-3, -3}},
-        {far0, far1, {1, 2}, {0, 3}},     {far0, far1, {3, 1}, {INT32_MAX, 21}},
+        {p0, p1, {1, 3}, {3, 3}},     {p0, p1, {1, 0}, {10, 10}},
+        {p1, p0, {1, 3}, {6, 6}},     {p0, {-10, -10}, {1, 3}, {-3, -3}},
+        {far0, far1, {1, 2}, {0, 3}}, {far0, far1, {3, 1}, {INT32_MAX, 21}},
     };
     for (const Case &c : cases) {
         InterpolateCoordPt(&c.a, &c.f, &out, &c.b);

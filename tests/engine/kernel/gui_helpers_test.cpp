@@ -21,7 +21,7 @@ TEST(DirFromPath, CutsAfterTheLastSeparator)
         const char *path;
         const char *dir;
     } cases[] = {
-        {"C:\\MAPS\\TOWN.MPD", "C:\\MAPS\\"}, {"TOWN.MPD", ""},       {"C:TOWN.MPD", "C:"},
+        {"C:\\MAPS\\TOWN.MPD", "C:\\MAPS\\"},    {"TOWN.MPD", ""},    {"C:TOWN.MPD", "C:"},
         {"/home/u/maps/a.mpd", "/home/u/maps/"}, {"a\\b/c", "a\\b/"}, {"", ""},
     };
     for (const auto &c : cases) {
@@ -50,13 +50,14 @@ TEST(TabTextTableScan, RowsColumnsAndHeader)
         {"a\tb\nc\td\te", 0, 2, 2, 0},                   // rows of other widths
         {"a\tb\tc\nd\te", 0, 2, 3, 0},
         {"a\tb\n-3\t+4\n", 1, 2, 2, 1},
-        {" -3\tb\nc\td", 1, 2, 2, 0},                    // a signed number after blanks
-        {"a\t", 0, 0, 0, 0},                             // the last row ends only with content
+        {" -3\tb\nc\td", 1, 2, 2, 0}, // a signed number after blanks
+        {"a\t", 0, 0, 0, 0},          // the last row ends only with content
         {"", 0, 0, 0, 0},
     };
     for (const TableCase &c : cases) {
         int rows = -1, columns = -1, header = -1;
-        EXPECT_EQ(TabTextTableScan(c.text, std::strlen(c.text), &rows, &columns, &header), c.result) << c.text;
+        EXPECT_EQ(TabTextTableScan(c.text, std::strlen(c.text), &rows, &columns, &header), c.result)
+            << c.text;
         if (c.result) {
             EXPECT_EQ(rows, c.rows) << c.text;
             EXPECT_EQ(columns, c.columns) << c.text;
@@ -174,7 +175,8 @@ TEST_F(BrowseIni, RefusesMissingFilesCancelAndShortBuffers)
     char small[8] = "keep";
     EXPECT_EQ(BrowseIniFile(0, 0, "", nullptr, nullptr, small, sizeof small), 0);
     EXPECT_STREQ(small, "keep");
-    EXPECT_EQ(BrowseIniFile(0, 0, "", nullptr, nullptr, nullptr, 0), 1) << "no buffer: only the choice counts";
+    EXPECT_EQ(BrowseIniFile(0, 0, "", nullptr, nullptr, nullptr, 0), 1)
+        << "no buffer: only the choice counts";
 }
 
 } // namespace

@@ -42,8 +42,8 @@ inline std::vector<Message> &messages()
 // Writes a recognisable word on creation so tests see it arrive.
 inline constexpr uint32_t CREATE_MARK = 0xC0FFEE;
 
-inline LRESULT recordingProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver,
-                             uint16_t subCode, uint16_t message, WPARAM wParam, LPARAM lParam)
+inline LRESULT recordingProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, uint16_t subCode,
+                             uint16_t message, WPARAM wParam, LPARAM lParam)
 {
     messages().push_back({sender, receiver, subCode, message, wParam, lParam});
     if (message == OBJM_CREATE && GetOBJectClassID(kernel, receiver) == CLS_APPEND)
@@ -71,10 +71,15 @@ protected:
     {
         saved_ = SaveClassTable();
         ClearClassTable();
-        ASSERT_EQ(RegisterOBJectClass(CLS_APPEND, 52, 4, 16, nullptr, recordingProc, OBJ_APPEND, "Append"), 0);
-        ASSERT_EQ(RegisterOBJectClass(CLS_FIRST, 8, 2, 0, nullptr, recordingProc, OBJ_INSERTFIRST, "First"), 1);
-        ASSERT_EQ(RegisterOBJectClass(CLS_BYHANDLE, 8, 2, 0, nullptr, recordingProc, OBJ_SORTEDHANDLE, "ByHandle"), 2);
-        ASSERT_EQ(RegisterOBJectClass(CLS_BYKEY, 8, 2, 0, compareByKey, recordingProc, OBJ_SORTEDKEY, "ByKey"), 3);
+        ASSERT_EQ(RegisterOBJectClass(CLS_APPEND, 52, 4, 16, nullptr, recordingProc, OBJ_APPEND, "Append"),
+                  0);
+        ASSERT_EQ(RegisterOBJectClass(CLS_FIRST, 8, 2, 0, nullptr, recordingProc, OBJ_INSERTFIRST, "First"),
+                  1);
+        ASSERT_EQ(
+            RegisterOBJectClass(CLS_BYHANDLE, 8, 2, 0, nullptr, recordingProc, OBJ_SORTEDHANDLE, "ByHandle"),
+            2);
+        ASSERT_EQ(
+            RegisterOBJectClass(CLS_BYKEY, 8, 2, 0, compareByKey, recordingProc, OBJ_SORTEDKEY, "ByKey"), 3);
         ASSERT_EQ(RegisterOBJectClass(CLS_NOPROC, 8, 2, 0, nullptr, nullptr, OBJ_APPEND, "NoProc"), 4);
         kernel = KernelNew();
         ASSERT_NE(kernel, nullptr);

@@ -108,7 +108,9 @@ TEST_F(LayerGroupsTest, TreeChecks)
     const OBJHANDLE empty = makeGroup(aspect, {});
     const OBJHANDLE withLine = makeGroup(aspect, {makeObject(layer0)});
     const OBJHANDLE withLayer = makeGroup(aspect, {});
-    ASSERT_EQ(InsertRefInPos(kernel, withLayer, REF_GROUP_MEMBER, CreateLayerOBJect(kernel, 0, 9, ""), -1, -1) != OBJ_INVALID, true);
+    ASSERT_EQ(InsertRefInPos(kernel, withLayer, REF_GROUP_MEMBER, CreateLayerOBJect(kernel, 0, 9, ""), -1,
+                             -1) != OBJ_INVALID,
+              true);
     EXPECT_EQ(LG_CheckIfLGTree(kernel, empty), 1);
     EXPECT_EQ(LG_CheckIfLGTree(kernel, withLine), 0);
     EXPECT_EQ(LG_CheckIfLGTree(kernel, withLayer), 1);

@@ -190,9 +190,8 @@ TEST_F(LayersTest, ScaleVisibility)
         int visible;
     };
     const Case cases[] = {
-        {0, 0, 1e9, 1},       {0, 0, -5, 1},          {50000, 1000, 60000, 0},
-        {50000, 1000, 500, 0}, {50000, 0, 10, 1},      {50000, 1000, 50000, 1},
-        {50000, 1000, 1000, 1}, {0, 1000, 999.99, 0},
+        {0, 0, 1e9, 1},    {0, 0, -5, 1},           {50000, 1000, 60000, 0}, {50000, 1000, 500, 0},
+        {50000, 0, 10, 1}, {50000, 1000, 50000, 1}, {50000, 1000, 1000, 1},  {0, 1000, 999.99, 0},
     };
     for (const Case &c : cases)
         EXPECT_EQ(IsLayerSclVisible(c.from, c.to, c.scale), c.visible)
@@ -293,8 +292,8 @@ TEST_F(LayersTest, CompareLayers)
         int result;
     };
     const Case cases[] = {
-        {n3, n7, 5}, {n7, n40000, -1}, {n40000, n7, 1}, {n7, n7, 0},
-        {n3, other, -1}, {other, n3, 1}, {0, n3, 1},
+        {n3, n7, 5},     {n7, n40000, -1}, {n40000, n7, 1}, {n7, n7, 0},
+        {n3, other, -1}, {other, n3, 1},   {0, n3, 1},
     };
     for (const Case &c : cases)
         EXPECT_EQ(CompareLayers(kernel, REF_LAYER_MEMBER, c.a, 0, c.b), c.result) << c.a << " " << c.b;
@@ -319,7 +318,7 @@ TEST_F(LayersTest, ObjectLayerAndNumber)
 TEST_F(LayersTest, ByteToColourPalette)
 {
     const std::pair<uint8_t, uint32_t> cases[] = {
-        {0, 0x000000}, {1, 0x000080}, {7, 0xC0C0C0}, {9, 0x0000FF}, {15, 0xFFFFFF},
+        {0, 0x000000},    {1, 0x000080},  {7, 0xC0C0C0},  {9, 0x0000FF},   {15, 0xFFFFFF},
         {16, 0xFFFFFFFF}, {17, 0x000000}, {18, 0x000080}, {255, 0x000000},
     };
     for (auto [index, colour] : cases)

@@ -361,7 +361,11 @@ TEST_F(MapFileTest, DamagedFilesAreRefused)
         {"unknown record kind", [&](auto &b) { b[object.offset] = 9; }},
         {"object shorter than a head", [&](auto &b) { put32(b, object.offset + 4, 20); }},
         {"huge object length", [&](auto &b) { put32(b, object.offset + 4, 0xFFFFFFF0u); }},
-        {"huge document length", [&](auto &b) { put32(b, bankRec.offset + 4, 0x7FFFFFF0u); b[bankRec.offset + 8] = 77; }},
+        {"huge document length",
+         [&](auto &b) {
+             put32(b, bankRec.offset + 4, 0x7FFFFFF0u);
+             b[bankRec.offset + 8] = 77;
+         }},
         {"head size differs from record", [&](auto &b) { put32(b, body + 4, object.head.length + 8); }},
         {"unregistered class", [&](auto &b) { put32(b, body, 31); }},
         {"class index far out", [&](auto &b) { put32(b, body, 0x80000000u); }},
@@ -369,20 +373,23 @@ TEST_F(MapFileTest, DamagedFilesAreRefused)
         {"reference offset inside the head", [&](auto &b) { put16(b, body + 20, 4); }},
         {"data offset past the block", [&](auto &b) { put32(b, body + 24, object.head.length + 1); }},
         {"references past their room", [&](auto &b) { put32(b, holderBody + 12, 0x10000000u); }},
-        {"target past first free", [&](auto &b) { put32(b, holderBody + holderHead.refOffset, firstFree + 3); }},
+        {"target past first free",
+         [&](auto &b) { put32(b, holderBody + holderHead.refOffset, firstFree + 3); }},
         {"slot 0", [&](auto &b) { put32(b, object.offset + 8, 0); }},
         {"slot past the table", [&](auto &b) { put32(b, object.offset + 8, 0xFFFFFF00u); }},
         {"object past first free", [&](auto &b) { put32(b, object.offset + 8, firstFree + 1); }},
         {"first free zero", [&](auto &b) { put32(b, bankRec.offset + 16, 0); }},
         {"first free huge", [&](auto &b) { put32(b, bankRec.offset + 16, 0xFFFFFFFFu); }},
-        {"first free below the objects", [&](auto &b) {
+        {"first free below the objects",
+         [&](auto &b) {
              // The bank record moved behind the objects, naming too few slots.
              std::vector<char> bank(b.begin() + bankRec.offset, b.begin() + bankRec.offset + 32);
              std::memcpy(bank.data() + 16, "\x02\0\0\0", 4);
              b.erase(b.begin() + bankRec.offset, b.begin() + bankRec.offset + 32);
              b.insert(b.end() - 12, bank.begin(), bank.end());
          }},
-        {"slot twice", [&](auto &b) {
+        {"slot twice",
+         [&](auto &b) {
              std::vector<char> copy(b.begin() + object.offset, b.begin() + body + object.head.length);
              b.insert(b.end() - 12, copy.begin(), copy.end());
          }},
@@ -671,8 +678,9 @@ TEST_F(MapFileTest, ClipboardStreamLeavesModifiedFlag)
         // A clipboard stream reads back with the preview flags cleared.
         const OBJHANDLE roads = FindLayer(kernel, layers, 7, nullptr);
         char *fixed = OBJectLock(kernel, roads);
-        StoreField<uint16_t>(fixed, offsetof(Layer, display),
-                             uint16_t(LoadField<uint16_t>(fixed, offsetof(Layer, display)) | LAYER_PREVIEW_FLAG));
+        StoreField<uint16_t>(
+            fixed, offsetof(Layer, display),
+            uint16_t(LoadField<uint16_t>(fixed, offsetof(Layer, display)) | LAYER_PREVIEW_FLAG));
         MemoryFile again(stream.Data().data(), stream.Data().size());
         OBJectKernel *k = nullptr;
         OBJHANDLE root = 0;
@@ -681,7 +689,8 @@ TEST_F(MapFileTest, ClipboardStreamLeavesModifiedFlag)
             const OBJHANDLE lr = GetRootOBJKern(k, root, CLASS_LAYERS);
             const OBJHANDLE copy = FindLayer(k, lr, 7, nullptr);
             ASSERT_NE(copy, 0u);
-            EXPECT_FALSE(LoadField<uint16_t>(OBJectLock(k, copy), offsetof(Layer, display)) & LAYER_PREVIEW_FLAG);
+            EXPECT_FALSE(LoadField<uint16_t>(OBJectLock(k, copy), offsetof(Layer, display)) &
+                         LAYER_PREVIEW_FLAG);
         }
         KernelDelete(k);
     }
@@ -731,14 +740,15 @@ TEST_F(MapFileTest, SaveWithoutNameAsksAndHonoursTheCheckBox)
 {
     buildDocument();
     int asked = 0;
-    auto old = SetMapSaveDialogHook([&](const FileDialogRequest &req, int *selection) -> std::optional<std::string> {
-        ++asked;
-        EXPECT_FALSE(req.filters.empty());
-        if (asked == 1)
-            return std::nullopt;
-        *selection = 1;
-        return path("chosen.mpd").string();
-    });
+    auto old =
+        SetMapSaveDialogHook([&](const FileDialogRequest &req, int *selection) -> std::optional<std::string> {
+            ++asked;
+            EXPECT_FALSE(req.filters.empty());
+            if (asked == 1)
+                return std::nullopt;
+            *selection = 1;
+            return path("chosen.mpd").string();
+        });
     EXPECT_EQ(MapSave(window, nullptr), 0);
     EXPECT_FALSE(fs::exists(path("chosen.mpd")));
     EXPECT_EQ(MapSave(window, ""), 2); // the check box asked for the selection

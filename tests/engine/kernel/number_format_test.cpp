@@ -133,7 +133,7 @@ TEST_F(Intl, PrintFormsWithAPointAndLeadingZero)
         {0.1234, 4, FLOAT_PERCENT, "12.34%"},
         {-3.5, 2, FLOAT_CURRENCY, "-3.50$"},
         {3.5, 2, FLOAT_CURRENCY, "3.50$"},
-        {1e64, 2, FLOAT_FIXED, ""},  // decimal exponent 65
+        {1e64, 2, FLOAT_FIXED, ""}, // decimal exponent 65
         {1e-70, 2, FLOAT_FIXED, ""},
         {1, 2, 0x20, ""},
         {1, 2, 0x60, ""},
@@ -195,8 +195,8 @@ TEST_F(Intl, PrintFollowsTheCachedConventions)
     const struct {
         int negCurr;
         const char *text;
-    } negatives[] = {{0, "(EUR2,00)"}, {1, "-EUR2,00"}, {2, "EUR-2,00"},  {3, "EUR2,00-"},
-                     {4, "(2,00EUR)"}, {5, "-2,00EUR"}, {6, "2,00-EUR"},  {7, "2,00EUR-"},
+    } negatives[] = {{0, "(EUR2,00)"}, {1, "-EUR2,00"},   {2, "EUR-2,00"}, {3, "EUR2,00-"},
+                     {4, "(2,00EUR)"}, {5, "-2,00EUR"},   {6, "2,00-EUR"}, {7, "2,00EUR-"},
                      {8, "-2,00 EUR"}, {15, "(2,00 EUR)"}};
     for (const auto &c : negatives) {
         set("iNegCurr", std::to_string(c.negCurr).c_str());
@@ -232,9 +232,9 @@ TEST(FloatPrintDigits, DropsZerosAndUsesTheDecimal)
         int drop, pad;
         const char *text;
     } cases[] = {
-        {2.5, 3, ',', 1, 0, "2,5"},   {2.0, 3, ',', 1, 0, "2"},       {2.5, 3, ',', 0, 0, "2,500"},
-        {2.5, 3, ',', 1, 1, "2,5PP"}, {2.0, 3, ',', 1, 1, "2PPPP"},   {-0.125, 2, '.', 0, 0, "-0.12"},
-        {7.6, 0, ',', 1, 0, "8"},     {120.0, 0, ',', 1, 0, "120"},   {0.0, 2, '.', 1, 0, "0"},
+        {2.5, 3, ',', 1, 0, "2,5"},   {2.0, 3, ',', 1, 0, "2"},     {2.5, 3, ',', 0, 0, "2,500"},
+        {2.5, 3, ',', 1, 1, "2,5PP"}, {2.0, 3, ',', 1, 1, "2PPPP"}, {-0.125, 2, '.', 0, 0, "-0.12"},
+        {7.6, 0, ',', 1, 0, "8"},     {120.0, 0, ',', 1, 0, "120"}, {0.0, 2, '.', 1, 0, "0"},
     };
     for (const auto &c : cases) {
         char buf[64];
@@ -250,7 +250,8 @@ TEST(FloatPrintDigits, HugeNumbersNeverOverflowTheBuffer)
     EXPECT_EQ(FloatPrintDigits(buf, sizeof buf, 1e300, 0, '.', 0, 0), 0);
     EXPECT_STREQ(buf, "");
     EXPECT_EQ(FloatPrintDigits(buf, sizeof buf, 1.0, 5000, '.', 0, 0), 0);
-    EXPECT_EQ(FloatPrintDigits(buf, sizeof buf, 1.0, 5000, '.', 1, 0), 1) << "the zeros dropped leave a short text";
+    EXPECT_EQ(FloatPrintDigits(buf, sizeof buf, 1.0, 5000, '.', 1, 0), 1)
+        << "the zeros dropped leave a short text";
     EXPECT_STREQ(buf, "1");
     EXPECT_EQ(FloatPrintDigits(buf, sizeof buf, 1.0, INT_MAX, '.', 1, 0), 1);
     EXPECT_STREQ(buf, "1");

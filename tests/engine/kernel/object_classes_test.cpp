@@ -19,8 +19,8 @@ class BlockSizeRule : public KernelTest, public ::testing::WithParamInterface<Si
 TEST_P(BlockSizeRule, GivesBlockSizeSlotsAndReserve)
 {
     const SizeCase &c = GetParam();
-    const int index = RegisterOBJectClass(0x0200, c.fixed, c.slots, c.reserve, nullptr,
-                                          recordingProc, OBJ_APPEND, "Sized");
+    const int index =
+        RegisterOBJectClass(0x0200, c.fixed, c.slots, c.reserve, nullptr, recordingProc, OBJ_APPEND, "Sized");
     ASSERT_GE(index, 0);
     const OBJHANDLE h = make(0x0200);
     const OBJectClassDescr *d = GetOBJectClassDescr(kernel, h);
@@ -35,12 +35,9 @@ TEST_P(BlockSizeRule, GivesBlockSizeSlotsAndReserve)
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, BlockSizeRule,
-                         ::testing::Values(SizeCase{52, 4, 16, 128, 4, 16},
-                                           SizeCase{100, 10, 0, 208, 10, 0},
-                                           SizeCase{208, 1, 0, 256, 2, 0},
-                                           SizeCase{24, 4, 2, 96, 4, 8},
-                                           SizeCase{0, 0, 0, 32, 0, 0},
-                                           SizeCase{4, 0, 1, 48, 0, 16}));
+                         ::testing::Values(SizeCase{52, 4, 16, 128, 4, 16}, SizeCase{100, 10, 0, 208, 10, 0},
+                                           SizeCase{208, 1, 0, 256, 2, 0}, SizeCase{24, 4, 2, 96, 4, 8},
+                                           SizeCase{0, 0, 0, 32, 0, 0}, SizeCase{4, 0, 1, 48, 0, 16}));
 
 TEST_F(ObjectClasses, RegistrationReplacesInPlaceAndStopsAt32)
 {
@@ -51,8 +48,9 @@ TEST_F(ObjectClasses, RegistrationReplacesInPlaceAndStopsAt32)
     EXPECT_EQ(GetClassId(5), 0);
     make(CLS_FIRST);
     // Registering an id again keeps its index and resets its counters.
-    EXPECT_EQ(RegisterOBJectClass(CLS_FIRST, 16, 1, 0, nullptr, nullptr, OBJ_APPEND,
-                                  "A much longer class name"), 1);
+    EXPECT_EQ(
+        RegisterOBJectClass(CLS_FIRST, 16, 1, 0, nullptr, nullptr, OBJ_APPEND, "A much longer class name"),
+        1);
     EXPECT_EQ(GetNumberOfClasses(), 5);
     EXPECT_EQ(GetNumberOfOBJects(CLS_FIRST), 0u);
     OBJHANDLE h = make(CLS_FIRST);
@@ -100,13 +98,13 @@ TEST_F(ObjectClasses, SendPassesEveryArgumentAndReturnsTheAnswer)
     EXPECT_EQ(m.receiver, a);
     EXPECT_EQ(m.subCode, 0x8803);
     EXPECT_EQ(m.wParam, 3u);
-    EXPECT_EQ(reinterpret_cast<char *>(m.lParam), text); // a full pointer arrives
+    EXPECT_EQ(reinterpret_cast<char *>(m.lParam), text);            // a full pointer arrives
     EXPECT_EQ(SendOBJectMessage(kernel, a, b, 0, 0x4001, 0, 0), 0); // no procedure
 }
 
 struct FanOutCase {
     uint16_t filter;
-    std::vector<int> reached;     // indexes of the targets below
+    std::vector<int> reached; // indexes of the targets below
     std::vector<uint16_t> subCodes;
 };
 
@@ -141,13 +139,12 @@ TEST_P(FanOut, PropagateSendsToEveryMatchingTargetInSlotOrder)
     EXPECT_EQ(r, c.reached.empty() ? 0 : LRESULT(0x4002));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Filters, FanOut,
-    ::testing::Values(FanOutCase{0xC001, {0, 2, 3}, {0x8803, 0x8807, 0x8803}},
-                      FanOutCase{0x8803, {0, 3}, {0x8803, 0x8803}},
-                      FanOutCase{0x0803, {0, 3}, {0x0803, 0x0803}},
-                      FanOutCase{0, {0, 1, 2, 3}, {0x8803, 0x8802, 0x8807, 0x8803}},
-                      FanOutCase{0x0999, {}, {}}));
+INSTANTIATE_TEST_SUITE_P(Filters, FanOut,
+                         ::testing::Values(FanOutCase{0xC001, {0, 2, 3}, {0x8803, 0x8807, 0x8803}},
+                                           FanOutCase{0x8803, {0, 3}, {0x8803, 0x8803}},
+                                           FanOutCase{0x0803, {0, 3}, {0x0803, 0x0803}},
+                                           FanOutCase{0, {0, 1, 2, 3}, {0x8803, 0x8802, 0x8807, 0x8803}},
+                                           FanOutCase{0x0999, {}, {}}));
 
 TEST_F(ObjectClasses, SendOneReachesTheFirstOrLastMatch)
 {

@@ -84,8 +84,7 @@ protected:
                 const OBJHANDLE t = GetNthReferenced(kernel, h, i);
                 const uint16_t id = GetNthReferenceID(kernel, h, i);
                 if (!HeadLock(kernel, t)) {
-                    problems.push_back("object " + std::to_string(h) + " names missing " +
-                                       std::to_string(t));
+                    problems.push_back("object " + std::to_string(h) + " names missing " + std::to_string(t));
                     continue;
                 }
                 ++incoming[t];
@@ -97,8 +96,8 @@ protected:
             const auto [h, t, id] = key;
             const auto back = links.find({t, h, uint16_t(id ^ 1)});
             if (back == links.end() || back->second != n)
-                problems.push_back("link " + std::to_string(h) + "->" + std::to_string(t) +
-                                   " id " + std::to_string(id) + " has no partner");
+                problems.push_back("link " + std::to_string(h) + "->" + std::to_string(t) + " id " +
+                                   std::to_string(id) + " has no partner");
         }
         for (OBJHANDLE h = 1; h < end; ++h)
             if (const OBJectHead *head = HeadLock(kernel, h); head && head->refsIncoming != incoming[h])
@@ -125,9 +124,9 @@ protected:
 
     void setData(OBJHANDLE h, const std::vector<uint8_t> &bytes)
     {
-        ASSERT_EQ(TransferOBJectData(kernel, h, const_cast<uint8_t *>(bytes.data()),
-                                     uint32_t(bytes.size()), 1),
-                  bytes.size());
+        ASSERT_EQ(
+            TransferOBJectData(kernel, h, const_cast<uint8_t *>(bytes.data()), uint32_t(bytes.size()), 1),
+            bytes.size());
     }
 
     std::vector<uint8_t> data(OBJHANDLE h, size_t n)
@@ -138,10 +137,7 @@ protected:
     }
 };
 
-TEST_F(CopyTest, BaselineDocumentIsSound)
-{
-    EXPECT_EQ(audit(), std::vector<std::string>{});
-}
+TEST_F(CopyTest, BaselineDocumentIsSound) { EXPECT_EQ(audit(), std::vector<std::string>{}); }
 
 // ---------------------------------------------------------------------------
 // Byte copies
@@ -476,8 +472,8 @@ TEST_F(CopyTest, GetOverStructureCollectsLeavesAndWhatLiesAbove)
     (void)loose;
     int32_t n = 0;
     // Leaves: the layer's objects; above them by the group parent links.
-    const HGLOBAL mem = GetOverStructure(kernel, layer0, REF_LAYER_MEMBER, REF_GROUP_PARENT,
-                                         REF_GROUP_MEMBER, &n);
+    const HGLOBAL mem =
+        GetOverStructure(kernel, layer0, REF_LAYER_MEMBER, REF_GROUP_PARENT, REF_GROUP_MEMBER, &n);
     ASSERT_NE(mem, 0u);
     const auto *h = static_cast<const OBJHANDLE *>(GlobalLock(mem));
     std::vector<OBJHANDLE> got(h, h + n);
@@ -498,7 +494,8 @@ TEST(HandleArrays, SortAndFindOverFullHandles)
         OBJHANDLE find;
         int32_t count;
         int32_t index;
-    } cases[] = {{8, 3, 2}, {5, 3, -1}, {2, 3, 0}, {0xFFFFFFFFu, 5, 4}, {0x80000001u, 5, 3}, {2, 0, -1}, {2, -4, -1}};
+    } cases[] = {{8, 3, 2},           {5, 3, -1}, {2, 3, 0},  {0xFFFFFFFFu, 5, 4},
+                 {0x80000001u, 5, 3}, {2, 0, -1}, {2, -4, -1}};
     for (const Case &c : cases)
         EXPECT_EQ(FindOBJHandle(handles, c.count, c.find), c.index) << c.find << " in " << c.count;
     EXPECT_EQ(FindOBJHandle(nullptr, 3, 2), -1);
@@ -513,7 +510,8 @@ TEST_F(CopyTest, RepairOfACurrentBlockOnlyConfirmsIt)
     const OBJHANDLE polygon = makeObject(layer0, {0, 0, 4, 4}, CLASS_POLYGON);
     setData(polygon, std::vector<uint8_t>(16, 9));
     const uint32_t size = GetOBJectSize(kernel, polygon);
-    const std::vector<char> image((char *)HeadLock(kernel, polygon), (char *)HeadLock(kernel, polygon) + size);
+    const std::vector<char> image((char *)HeadLock(kernel, polygon),
+                                  (char *)HeadLock(kernel, polygon) + size);
 
     ProcSpy spy(CLASS_POLYGON);
     EXPECT_EQ(RepairOBJect(kernel, polygon, 7), polygon);
@@ -587,7 +585,8 @@ TEST_F(CopyTest, RepairRefusesADamagedHead)
     h->refOffset = uint16_t(h->dataOffset + 8); // slots after the data space
     const std::vector<char> image((char *)h, (char *)h + h->size);
     EXPECT_EQ(RepairOBJect(kernel, polygon, 1), 0u);
-    EXPECT_EQ(std::vector<char>((char *)HeadLock(kernel, polygon), (char *)HeadLock(kernel, polygon) + image.size()),
+    EXPECT_EQ(std::vector<char>((char *)HeadLock(kernel, polygon),
+                                (char *)HeadLock(kernel, polygon) + image.size()),
               image);
 }
 
@@ -607,8 +606,9 @@ TEST_F(CopyTest, BadHandlesAndKernelsGiveFailureWithoutEffect)
         OBJectKernel *k;
         OBJHANDLE h;
     } cases[] = {
-        {"null kernel", nullptr, good}, {"handle 0", kernel, 0},          {"freed", kernel, freed},
-        {"beyond the bank", kernel, 0x7FFFFFFF}, {"top bit", kernel, 0x80000005u}, {"all ones", kernel, 0xFFFFFFFFu},
+        {"null kernel", nullptr, good},   {"handle 0", kernel, 0},
+        {"freed", kernel, freed},         {"beyond the bank", kernel, 0x7FFFFFFF},
+        {"top bit", kernel, 0x80000005u}, {"all ones", kernel, 0xFFFFFFFFu},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);

@@ -45,10 +45,9 @@ TEST_F(QueriesTest, CheckTypeMatchesEachClassToItsBit)
         uint16_t classId;
         ObjTypeMask bit;
     } cases[] = {
-        {CLASS_POLYLINE, 0x0001}, {CLASS_POLYGON, 0x0002}, {CLASS_TEXT, 0x0004},
-        {CLASS_LEGEND, 0x0008},   {CLASS_BITMAP, 0x0010},  {CLASS_PAGE, 0x0020},
-        {CLASS_NAIL, 0x0040},     {CLASS_PRESDESCR, 0x0080}, {CLASS_PRESENT, 0x0100},
-        {CLASS_LAYER, 0x0200},    {CLASS_GROUP, 0x0400},
+        {CLASS_POLYLINE, 0x0001}, {CLASS_POLYGON, 0x0002}, {CLASS_TEXT, 0x0004},  {CLASS_LEGEND, 0x0008},
+        {CLASS_BITMAP, 0x0010},   {CLASS_PAGE, 0x0020},    {CLASS_NAIL, 0x0040},  {CLASS_PRESDESCR, 0x0080},
+        {CLASS_PRESENT, 0x0100},  {CLASS_LAYER, 0x0200},   {CLASS_GROUP, 0x0400},
     };
     for (const Case &c : cases) {
         const OBJHANDLE h = CreateOBJect(kernel, c.classId);

@@ -60,10 +60,10 @@ TEST_F(ObjectStore, PointerHelpersAgree)
 }
 
 struct ResizeCase {
-    int32_t grow;   // first grow the data space by this (to have room to shrink)
-    int32_t delta;  // then resize by this
-    uint32_t size;  // expected block size afterwards
-    bool message;   // whether OBJM_RESIZED was sent by the second resize
+    int32_t grow;  // first grow the data space by this (to have room to shrink)
+    int32_t delta; // then resize by this
+    uint32_t size; // expected block size afterwards
+    bool message;  // whether OBJM_RESIZED was sent by the second resize
     LPARAM change;
 };
 
@@ -90,16 +90,14 @@ TEST_P(ObjectResize, RoundsAndStopsAtTheMinimum)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ObjectResize,
-    ::testing::Values(ResizeCase{0, 1, 144, true, 16},     // +1 -> +8 -> next 16
-                      ResizeCase{0, -1, 128, false, 0},    // rounds to 0
-                      ResizeCase{0, 16, 144, true, 16},
-                      ResizeCase{0, 17, 160, true, 32},
-                      ResizeCase{64, -16, 176, true, -16},
-                      ResizeCase{64, -7, 192, false, 0},   // cut towards zero
-                      ResizeCase{64, -1000, 128, true, -64}, // stops at the class size
-                      ResizeCase{0, -1000, 128, false, 0}));
+INSTANTIATE_TEST_SUITE_P(Cases, ObjectResize,
+                         ::testing::Values(ResizeCase{0, 1, 144, true, 16},  // +1 -> +8 -> next 16
+                                           ResizeCase{0, -1, 128, false, 0}, // rounds to 0
+                                           ResizeCase{0, 16, 144, true, 16}, ResizeCase{0, 17, 160, true, 32},
+                                           ResizeCase{64, -16, 176, true, -16},
+                                           ResizeCase{64, -7, 192, false, 0},     // cut towards zero
+                                           ResizeCase{64, -1000, 128, true, -64}, // stops at the class size
+                                           ResizeCase{0, -1000, 128, false, 0}));
 
 TEST_F(ObjectStore, MinimumCountsReferencesBeyondTheClassSlots)
 {
@@ -195,7 +193,7 @@ TEST_F(ObjectStore, DeleteWhileReferencedKeepsTheObjectUntilTheLastReferenceGoes
     ASSERT_NE(HeadLock(kernel, obj), nullptr);
     EXPECT_EQ(IsOBJectDeleted(kernel, obj), 1);
     EXPECT_EQ(GetOBJectFlag(kernel, obj, OBJF_DELETED), OBJF_DELETED);
-    EXPECT_EQ(KernelGetHandlesCount(kernel), 3u);  // still counted
+    EXPECT_EQ(KernelGetHandlesCount(kernel), 3u);          // still counted
     EXPECT_EQ(KernelGetNextHandle(kernel, holder), other); // skipped
     EXPECT_EQ(GetNumberOfOBJectsKernel(kernel, 0), 2u);
     // No new links to it.

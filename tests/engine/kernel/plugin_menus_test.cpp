@@ -20,7 +20,8 @@ protected:
     void SetUp() override
     {
         for (const char *kind : {"five", "greedy", "none", "nocommand"}) {
-            const QString target = QStringLiteral(MAP_MODULES_DIR "/test_plugins/libtest_plugin_%1.so").arg(kind);
+            const QString target =
+                QStringLiteral(MAP_MODULES_DIR "/test_plugins/libtest_plugin_%1.so").arg(kind);
             ASSERT_TRUE(QFile::exists(target)) << target.toStdString();
             ASSERT_TRUE(QFile::link(target, folders_.path() + "/" + kind + ".so"));
         }

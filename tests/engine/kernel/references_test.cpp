@@ -115,8 +115,7 @@ class FilterMatch : public ::testing::TestWithParam<FilterCase> {};
 TEST_P(FilterMatch, Matches)
 {
     const FilterCase &c = GetParam();
-    EXPECT_EQ(RefMatchesFilter(c.id, c.filter), c.match)
-        << std::hex << c.id << " / " << c.filter;
+    EXPECT_EQ(RefMatchesFilter(c.id, c.filter), c.match) << std::hex << c.id << " / " << c.filter;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -378,7 +377,10 @@ protected:
         ASSERT_NE(InsertRefInPos(kernel, from, REF_GROUP_MEMBER, to, -1, -1), OBJ_INVALID);
     }
     // A damaged link back up the tree with a forward id.
-    void closeCycle() { ASSERT_NE(InsRef(kernel, l2, REF_LAYER_MEMBER & ~REF_PAIRED, root, -1), OBJ_INVALID); }
+    void closeCycle()
+    {
+        ASSERT_NE(InsRef(kernel, l2, REF_LAYER_MEMBER & ~REF_PAIRED, root, -1), OBJ_INVALID);
+    }
 
     OBJHANDLE root = 0, n1 = 0, l1 = 0, l2 = 0, l3 = 0;
 };
@@ -393,14 +395,16 @@ struct Visit {
 std::vector<Visit> g_visits;
 OBJHANDLE g_stopAt = 0;
 
-int preVisit(OBJectKernel *, OBJHANDLE node, uint16_t, int32_t *word, void *, int32_t, int32_t sibling, int last)
+int preVisit(OBJectKernel *, OBJHANDLE node, uint16_t, int32_t *word, void *, int32_t, int32_t sibling,
+             int last)
 {
     g_visits.push_back({node, sibling, last, true});
     *word = int32_t(node) * 10;
     return node == g_stopAt ? 0 : 1;
 }
 
-int postVisit(OBJectKernel *, OBJHANDLE node, uint16_t, int32_t *word, void *, int32_t, int32_t sibling, int last)
+int postVisit(OBJectKernel *, OBJHANDLE node, uint16_t, int32_t *word, void *, int32_t, int32_t sibling,
+              int last)
 {
     // The visit word carries what the pre-call of the same node stored.
     EXPECT_EQ(*word, int32_t(node) * 10);

@@ -36,8 +36,7 @@ TEST_F(SelectionListTest, SelectNextGroupLevelCyclesOutermostToObject)
     }
     // The list remembers the object and where it was picked.
     _COORDPT got{};
-    EXPECT_EQ(SendOBJectMessage(kernel, 0, selList, 0, GRM_GETSELECTED, 0, LPARAM(&got)),
-              LRESULT(obj));
+    EXPECT_EQ(SendOBJectMessage(kernel, 0, selList, 0, GRM_GETSELECTED, 0, LPARAM(&got)), LRESULT(obj));
     EXPECT_EQ(got.x, 3);
     EXPECT_EQ(got.y, 4);
 }
@@ -177,8 +176,7 @@ TEST_F(SelectionListTest, MeasuresFollowTheSelectionAndClearSetsThemToZero)
 {
     const OBJHANDLE poly = CreateOBJect(kernel, CLASS_POLYGON);
     const _COORDPT pts[4] = {{0, 0}, {10, 0}, {10, 10}, {0, 10}};
-    ASSERT_EQ(TransferOBJectData(kernel, poly, const_cast<_COORDPT *>(pts), sizeof pts, 1),
-              sizeof pts);
+    ASSERT_EQ(TransferOBJectData(kernel, poly, const_cast<_COORDPT *>(pts), sizeof pts, 1), sizeof pts);
     StoreField<uint32_t>(OBJectLock(kernel, poly), PS_COUNT, 4);
     InsertLayerRef(kernel, poly, layer0);
 

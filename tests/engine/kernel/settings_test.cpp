@@ -27,7 +27,8 @@ TEST(Settings, RegistryHelpersKeepTypes)
     EXPECT_EQ(m_RegValueGet("Projections", "x", &i), 0);
     HKEY k = 0;
     EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\KRT\\Gorm 8.0\\Projections", 0, KEY_READ, &k),
-              ERROR_SUCCESS) << "a getter does not create the key";
+              ERROR_SUCCESS)
+        << "a getter does not create the key";
     EXPECT_EQ(i, 77);
 
     ASSERT_EQ(m_RegValueSet("Projections", "name", "tm.so"), 1);
@@ -36,7 +37,10 @@ TEST(Settings, RegistryHelpersKeepTypes)
     EXPECT_STREQ(text, "tm.so");
     EXPECT_EQ(m_RegValueGet("Projections", "name", text, 5), 0) << "6 bytes do not fit 5";
 
-    struct Case { double stored; int asInt; } cases[] = {{2.75, 2}, {-2.75, -2}, {1e300, INT32_MAX}};
+    struct Case {
+        double stored;
+        int asInt;
+    } cases[] = {{2.75, 2}, {-2.75, -2}, {1e300, INT32_MAX}};
     for (const Case &c : cases) {
         ASSERT_EQ(m_RegValueSet("S", "d", c.stored), 1);
         ASSERT_EQ(m_RegValueGet("S", "d", &i), 1);

@@ -50,8 +50,8 @@ std::string difference(const DocumentImage &now, const DocumentImage &expected)
         if (it == now.end())
             return "object " + std::to_string(h) + " is missing";
         const ObjectImage &o = it->second;
-        const std::string at = "object " + std::to_string(h) + " class index " +
-                               std::to_string(e.classIndex) + ": ";
+        const std::string at =
+            "object " + std::to_string(h) + " class index " + std::to_string(e.classIndex) + ": ";
         if (o.classIndex != e.classIndex || o.flags != e.flags)
             return at + "class or flags " + std::to_string(o.flags) + " vs " + std::to_string(e.flags);
         if (o.fixed != e.fixed)
@@ -140,10 +140,12 @@ protected:
             if (!head || (head->flags & UNDO_HIDDEN_FLAGS))
                 continue;
             const char *base = reinterpret_cast<const char *>(head);
-            ObjectImage o{head->classIndex, head->flags,
+            ObjectImage o{head->classIndex,
+                          head->flags,
                           std::string(base + OBJ_HEAD_SIZE, head->refOffset - OBJ_HEAD_SIZE),
                           std::string(base + head->dataOffset, head->size - head->dataOffset),
-                          {}, head->refsIncoming - fromHidden[h]};
+                          {},
+                          head->refsIncoming - fromHidden[h]};
             if ((GetOBJectClassID(kernel, h) & CLASSBIT_LIST) && o.fixed.size() >= GOH_MAXDATA + 4)
                 o.fixed.replace(GOH_MAXDATA, 4, 4, '\0');
             uint16_t id;
@@ -190,8 +192,7 @@ protected:
     {
         for (uint32_t i = 0; i < bank()->undoEnd; ++i) {
             const void *r = bank()->undoRecords[i];
-            if (UndoRecordKind(r) == UNDO_CHANGED &&
-                static_cast<const UndoChangeRecord *>(r)->copy == h)
+            if (UndoRecordKind(r) == UNDO_CHANGED && static_cast<const UndoChangeRecord *>(r)->copy == h)
                 return true;
         }
         return false;
@@ -480,8 +481,13 @@ TEST_F(UndoTest, GoingToASavedStepAndBack)
 TEST_F(UndoTest, CaptionsOfTheOperationCodes)
 {
     const std::pair<uint16_t, const char *> cases[] = {
-        {0, ""}, {9, "Create Group"}, {10, "Create Group"}, {1, "Unrecognized Operation"},
-        {999, "Unrecognized Operation"}, {100, "Delete"}, {222, "Node dragging"},
+        {0, ""},
+        {9, "Create Group"},
+        {10, "Create Group"},
+        {1, "Unrecognized Operation"},
+        {999, "Unrecognized Operation"},
+        {100, "Delete"},
+        {222, "Node dragging"},
         {400, "Import from OS MasterMap file"},
     };
     for (const auto &[code, text] : cases) {

@@ -50,7 +50,8 @@ TEST_F(DebugViewer, StubsReportTheirDeclarationAndAnswerZero)
     } stubs[] = {
         {[] { return TabletPtToScreen(0, nullptr, nullptr, 0) == 0; },
          "int __stdcall TabletPtToScreen(struct HWND__ *,struct tagPOINT *,struct tagPOINT *,long)"},
-        {[] { return TextObjectTextGet(nullptr, nullptr, 0) == 0; }, "int __cdecl TextObjectTextGet(void *,char *,int)"},
+        {[] { return TextObjectTextGet(nullptr, nullptr, 0) == 0; },
+         "int __cdecl TextObjectTextGet(void *,char *,int)"},
         {[] { return z_DeleteSubBounds(nullptr, nullptr, 0) == nullptr; },
          "struct Z_BOUNDS * __stdcall z_DeleteSubBounds(void *,void *,unsigned short)"},
         {[] { return chDec() == 0; }, "char __stdcall chDec(void)"},
@@ -62,7 +63,8 @@ TEST_F(DebugViewer, StubsReportTheirDeclarationAndAnswerZero)
          "struct HWND__ * __stdcall SBNew(struct HWND__ *,unsigned short,int,int,int,int)"},
         {[] { return MulDiv64_32(6, 7, 2) == 0; }, "int __stdcall MulDiv64_32(long,long,long)"},
         {[] { return TDLL_CreateBuffer() == nullptr; }, "void * __stdcall TDLL_CreateBuffer(void)"},
-        {[] { return TextObjectCopy(nullptr, nullptr) == 0; }, "int __stdcall TextObjectCopy(void * *,void *)"},
+        {[] { return TextObjectCopy(nullptr, nullptr) == 0; },
+         "int __stdcall TextObjectCopy(void * *,void *)"},
     };
     for (const auto &s : stubs) {
         DebugOutputClear();

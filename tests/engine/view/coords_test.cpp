@@ -15,16 +15,13 @@ bool same(const MAP_COORDRECT &a, const MAP_COORDRECT &b)
 {
     if (same(got, want))
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "(" << got.x1 << ", " << got.y1 << ", " << got.x2 << ", "
-                                         << got.y2 << ") != (" << want.x1 << ", " << want.y1 << ", "
-                                         << want.x2 << ", " << want.y2 << ")";
+    return ::testing::AssertionFailure()
+           << "(" << got.x1 << ", " << got.y1 << ", " << got.x2 << ", " << got.y2 << ") != (" << want.x1
+           << ", " << want.y1 << ", " << want.x2 << ", " << want.y2 << ")";
 }
 
 // The address of a temporary, valid for the full expression of the call.
-const MAP_COORDRECT *ptr(const MAP_COORDRECT &r)
-{
-    return &r;
-}
+const MAP_COORDRECT *ptr(const MAP_COORDRECT &r) { return &r; }
 
 } // namespace
 
@@ -200,8 +197,8 @@ TEST(Coords, BestFit)
     EXPECT_TRUE(rectIs(out, {0, -75, 400, 225}));
 
     out = {1, 2, 3, 4};
-    for (const MAP_COORDRECT bad : {MAP_COORDRECT{0, 0, 0, 100}, MAP_COORDRECT{0, 0, 100, 0},
-                                    MAP_COORDRECT{5, 0, 0, 100}}) {
+    for (const MAP_COORDRECT bad :
+         {MAP_COORDRECT{0, 0, 0, 100}, MAP_COORDRECT{0, 0, 100, 0}, MAP_COORDRECT{5, 0, 0, 100}}) {
         EXPECT_EQ(WorldRectBestFit(&a, &bad, &out), 0);
         EXPECT_EQ(WorldRectBestFit(&bad, &a, &out), 0);
     }

@@ -29,8 +29,7 @@ class WindowObjectsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_NO_FATAL_FAILURE(
-            classes_.install([](const MessageBoxRequest &) { return IDOK; }));
+        ASSERT_NO_FATAL_FAILURE(classes_.install([](const MessageBoxRequest &) { return IDOK; }));
         kernel = KernelNew();
         ASSERT_NE(kernel, nullptr);
         window = CreateHeadlessWindow([](HWND, UINT, WPARAM, LPARAM) -> LRESULT { return 0; });
@@ -270,7 +269,8 @@ TEST_F(WindowObjectsTest, BadWindowsRecordsAndHandlesGiveFailureValues)
     struct RecordCase {
         const char *what;
         _WNDRES *rec;
-    } records[] = {{"null record", nullptr}, {"record without kernel", &noKernel}, {"record without root", &noRoot}};
+    } records[] = {
+        {"null record", nullptr}, {"record without kernel", &noKernel}, {"record without root", &noRoot}};
     for (const RecordCase &r : records) {
         SCOPED_TRACE(r.what);
         CMapObjArr arr;
@@ -291,7 +291,8 @@ TEST_F(WindowObjectsTest, BadWindowsRecordsAndHandlesGiveFailureValues)
     struct HandleCase {
         const char *what;
         OBJHANDLE h;
-    } handles[] = {{"handle 0", 0}, {"freed", freed}, {"beyond the bank", 0x7FFFFFFF}, {"all ones", 0xFFFFFFFFu}};
+    } handles[] = {
+        {"handle 0", 0}, {"freed", freed}, {"beyond the bank", 0x7FFFFFFF}, {"all ones", 0xFFFFFFFFu}};
     for (const HandleCase &c : handles) {
         SCOPED_TRACE(c.what);
         CMapObjArr arr;

@@ -63,7 +63,8 @@ protected:
     // 2 : 1 grows to 4000 x 2000.
     void workedExample()
     {
-        ASSERT_EQ(VP_InitFromVer4(window, "Custom", 2000, 1000, 100, 50, 200, 100, 256, VP_ORIENT_PORTRAIT), 1);
+        ASSERT_EQ(VP_InitFromVer4(window, "Custom", 2000, 1000, 100, 50, 200, 100, 256, VP_ORIENT_PORTRAIT),
+                  1);
         const MAP_COORDPT origin{1000, 5000}, extension{4000, 1000};
         ASSERT_EQ(PageSetOrgExtInWindow(window, &origin, &extension), 1);
         ASSERT_EQ(PageUpdateInWindow(window), page);
@@ -108,7 +109,8 @@ TEST_F(PageTest, WindowWithoutPageAnswersAsDocumented)
     ASSERT_EQ(WndRes_Constructor(&bare), 1);
     const HWND w = CreateHeadlessWindow(nullptr);
     ASSERT_EQ(WndRes_AttachToWindow(&bare, w, 0), 1);
-    EXPECT_EQ(PageLayerGetFromLayers(bare.kernel, GetRootOBJKern(bare.kernel, bare.rootObject, CLASS_LAYERS)), 0u);
+    EXPECT_EQ(PageLayerGetFromLayers(bare.kernel, GetRootOBJKern(bare.kernel, bare.rootObject, CLASS_LAYERS)),
+              0u);
     EXPECT_EQ(PageGetFromWindow(w), 0u);
     MAP_COORDPT o{7, 7}, e{8, 8};
     EXPECT_EQ(PageGetOrgExtInWindow(w, &o, &e), 0);
@@ -257,9 +259,12 @@ TEST_F(PageTest, FitToAllObjectsHangsThePageFromTheirTopEdge)
 TEST_F(PageTest, HandlePositions)
 {
     workedExample();
-    struct Case { int handle; MAP_COORDPT at; } cases[] = {
-        {0, {1000, 5000}}, {1, {3000, 5000}}, {2, {5000, 5000}}, {3, {5000, 6000}},
-        {4, {5000, 7000}}, {5, {3000, 7000}}, {6, {1000, 7000}}, {7, {1000, 6000}},
+    struct Case {
+        int handle;
+        MAP_COORDPT at;
+    } cases[] = {
+        {0, {1000, 5000}}, {1, {3000, 5000}},  {2, {5000, 5000}},  {3, {5000, 6000}},
+        {4, {5000, 7000}}, {5, {3000, 7000}},  {6, {1000, 7000}},  {7, {1000, 6000}},
         {8, {1200, 5200}}, {11, {4600, 6050}}, {12, {4600, 6900}}, {15, {1200, 6050}},
     };
     for (const Case &c : cases) {
@@ -336,7 +341,11 @@ TEST_F(PageTest, HitTestFindsTheFirstHandleWithinThePickRadius)
     view.inverseScale = 10;
     view.pickRadius = 3;
     // Handle 0 (1000, 5000) is at window (100, 500), handle 8 at (120, 480).
-    struct Case { POINT at; int hit; MAP_COORDPT world; } cases[] = {
+    struct Case {
+        POINT at;
+        int hit;
+        MAP_COORDPT world;
+    } cases[] = {
         {{103, 497}, 1, {1000, 5000}},
         {{104, 500}, 0, {}},
         {{121, 482}, 1, {1200, 5200}},

@@ -66,13 +66,15 @@ TEST_F(UndoWindowTest, UndoAndRedoNotifyCaptionsThenStatesAndSetTheModifiedFlag)
     record.flags = 0;
     ASSERT_EQ(map_Undo(window), 1);
     using T = std::tuple<UINT, WPARAM, LPARAM>;
-    EXPECT_EQ(messages(), (std::vector<T>{{kCaption, MAPN_UNDO, 2}, {kCaption, MAPN_REDO, 3},
-                                          {kState, MAPN_ENABLE, MAPN_REDO}}));
+    EXPECT_EQ(messages(),
+              (std::vector<T>{
+                  {kCaption, MAPN_UNDO, 2}, {kCaption, MAPN_REDO, 3}, {kState, MAPN_ENABLE, MAPN_REDO}}));
     EXPECT_TRUE(record.flags & WNDRES_MODIFIED);
 
     windowMessages.clear();
     ASSERT_EQ(map_Undo(window), 1);
-    EXPECT_EQ(messages(), (std::vector<T>{{kCaption, MAPN_UNDO, 0}, {kCaption, MAPN_REDO, 2},
+    EXPECT_EQ(messages(), (std::vector<T>{{kCaption, MAPN_UNDO, 0},
+                                          {kCaption, MAPN_REDO, 2},
                                           {kState, MAPN_ENABLE, MAPN_REDO},
                                           {kState, MAPN_DISABLE, MAPN_UNDO}}));
 
@@ -81,7 +83,8 @@ TEST_F(UndoWindowTest, UndoAndRedoNotifyCaptionsThenStatesAndSetTheModifiedFlag)
     EXPECT_TRUE(messages().empty()) << "nothing undone, nothing sent";
 
     ASSERT_EQ(map_Redo_N_Times(window, 5), 2);
-    EXPECT_EQ(messages(), (std::vector<T>{{kCaption, MAPN_UNDO, 3}, {kCaption, MAPN_REDO, 0},
+    EXPECT_EQ(messages(), (std::vector<T>{{kCaption, MAPN_UNDO, 3},
+                                          {kCaption, MAPN_REDO, 0},
                                           {kState, MAPN_ENABLE, MAPN_UNDO},
                                           {kState, MAPN_DISABLE, MAPN_REDO}}));
 }
@@ -108,7 +111,8 @@ TEST_F(UndoWindowTest, ResetsNotifyAndDeferredResetHidesTheCaptions)
     steps(2);
     using T = std::tuple<UINT, WPARAM, LPARAM>;
     ASSERT_EQ(map_UndoReset_NextT(window), 1);
-    EXPECT_EQ(messages(), (std::vector<T>{{kCaption, MAPN_UNDO, 0}, {kCaption, MAPN_REDO, 0},
+    EXPECT_EQ(messages(), (std::vector<T>{{kCaption, MAPN_UNDO, 0},
+                                          {kCaption, MAPN_REDO, 0},
                                           {kState, MAPN_DISABLE, MAPN_REDO},
                                           {kState, MAPN_DISABLE, MAPN_UNDO}}));
     EXPECT_EQ(Undo_IsResetNextT(kernel), 1u);
@@ -119,7 +123,8 @@ TEST_F(UndoWindowTest, ResetsNotifyAndDeferredResetHidesTheCaptions)
 
     windowMessages.clear();
     ASSERT_EQ(map_UndoReset(window), 1);
-    EXPECT_EQ(messages(), (std::vector<T>{{kCaption, MAPN_UNDO, 0}, {kCaption, MAPN_REDO, 0},
+    EXPECT_EQ(messages(), (std::vector<T>{{kCaption, MAPN_UNDO, 0},
+                                          {kCaption, MAPN_REDO, 0},
                                           {kState, MAPN_ENABLE, MAPN_UNDO},
                                           {kState, MAPN_DISABLE, MAPN_REDO},
                                           {kState, MAPN_DISABLE, MAPN_UNDO}}));

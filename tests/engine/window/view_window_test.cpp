@@ -34,7 +34,9 @@ TEST_F(ViewWindow, Version4UnitsAreRenumbered)
 {
     // A missing module is reported, not fatal: the values still land.
     auto old = SetMessageBoxHook([](const MessageBoxRequest &) { return IDOK; });
-    struct Case { int given, stored; } cases[] = {{0, 6}, {2, 8}, {3, 1}, {7, 5}, {8, 9}, {-1, -1}};
+    struct Case {
+        int given, stored;
+    } cases[] = {{0, 6}, {2, 8}, {3, 1}, {7, 5}, {8, 9}, {-1, -1}};
     for (const Case &c : cases) {
         EXPECT_EQ(PM_InitFromVer4(window, 3, c.given, 3, c.given, c.given, c.given, "", ""), 1);
         EXPECT_EQ(view->projection.baseUnit, c.stored) << c.given;

@@ -128,8 +128,11 @@ TEST_F(WindowRecord, VertexBitmapIsBoundedByTheClientArea)
     ASSERT_NE(rec.vertexBits, nullptr);
     EXPECT_EQ(rec.vertexStride, (400 + 7) / 8);
     EXPECT_EQ(rec.vertexSize, uint32_t((300 + 1) * ((400 + 7) / 8)));
-    struct Case { int x, y, inside; } cases[] = {
-        {0, 0, 1}, {399, 299, 1}, {399, 300, 1}, {400, 0, 0}, {-1, 5, 0}, {5, -1, 0}, {0, 301, 0}, {100000, 100000, 0},
+    struct Case {
+        int x, y, inside;
+    } cases[] = {
+        {0, 0, 1},  {399, 299, 1}, {399, 300, 1}, {400, 0, 0},
+        {-1, 5, 0}, {5, -1, 0},    {0, 301, 0},   {100000, 100000, 0},
     };
     for (const Case &c : cases) {
         EXPECT_EQ(VertexBitmapMark(&rec, c.x, c.y), c.inside) << c.x << "," << c.y;

@@ -86,7 +86,8 @@ void writeSeeds(const std::string &dir)
     record.kernel = KernelNew();
     AttachWndRes(window, &record);
     OBJHANDLE layers = 0, groups = 0;
-    const OBJHANDLE all = CreateRootOBJects(record.kernel, window, &layers, &groups, nullptr, nullptr, nullptr);
+    const OBJHANDLE all =
+        CreateRootOBJects(record.kernel, window, &layers, &groups, nullptr, nullptr, nullptr);
     SetRootOBJect(window, all);
     const OBJHANDLE layer = CreateLayerOBJect(record.kernel, layers, 3, "Seed");
     for (int i = 0; i < 4; ++i) {

@@ -24,7 +24,8 @@ __attribute__((visibility("default"))) uint16_t DLL_ChangeMenu(HMENU menu, uint1
 #else
     uint16_t id = first;
     for (int i = 0; i < 5 && id <= last; ++i, ++id)
-        InsertMenuA(menu, UINT(position + i), MF_BYPOSITION | MF_STRING, id, ("Item " + std::to_string(i)).c_str());
+        InsertMenuA(menu, UINT(position + i), MF_BYPOSITION | MF_STRING, id,
+                    ("Item " + std::to_string(i)).c_str());
     return uint16_t(id - 1);
 #endif
 }

@@ -33,16 +33,34 @@ TEST(LineStyleCatalogue, LookupsForEveryStyleNumber)
         else if (u == 63 || u == 65)
             family = 32;
         ASSERT_EQ(LineStyleFamilyFlags(s), family) << s;
-        const uint8_t mark = in(u, {{37, 39}}) || u == 58 || u == 60 ? 4 : in(u, {{53, 57}}) || u == 59 ? 2 : 0;
+        const uint8_t mark = in(u, {{37, 39}}) || u == 58 || u == 60 ? 4
+                             : in(u, {{53, 57}}) || u == 59          ? 2
+                                                                     : 0;
         ASSERT_EQ(LineStyleMarkClass(s), mark) << s;
         uint16_t parallel = 0;
         switch (u) {
-        case 64: case 65: parallel = 3; break;
-        case 66: case 68: case 69: case 70: parallel = 2; break;
-        case 67: case 71: parallel = 4; break;
-        case 72: parallel = 10; break;
-        case 73: parallel = 12; break;
-        default: break;
+        case 64:
+        case 65:
+            parallel = 3;
+            break;
+        case 66:
+        case 68:
+        case 69:
+        case 70:
+            parallel = 2;
+            break;
+        case 67:
+        case 71:
+            parallel = 4;
+            break;
+        case 72:
+            parallel = 10;
+            break;
+        case 73:
+            parallel = 12;
+            break;
+        default:
+            break;
         }
         ASSERT_EQ(LineStyleParallelCount(s), parallel) << s;
         ASSERT_EQ(LineStyleIsValid(s), s >= 0 && s <= 73 ? 1 : 0) << s;
@@ -57,9 +75,9 @@ TEST(LineStyleCatalogue, SampleWidths)
     struct Case {
         int style, kind, width;
     };
-    const Case cases[] = {{0, 0, 1}, {4, 0, 1}, {5, 0, 3}, {6, 0, 1}, {24, 0, 1}, {25, 0, 3}, {74, 0, 3},
-                          {0, 1, 4}, {5, 1, 6}, {61, 1, 6}, {62, 1, 5}, {63, 1, 7}, {65, 1, 7}, {73, 1, 5},
-                          {74, 1, 6}, {0, 2, 4}, {5, 2, 4}, {62, 2, 5}, {63, 2, 7}, {74, 2, 4}, {10, 7, 4}};
+    const Case cases[] = {{0, 0, 1},  {4, 0, 1}, {5, 0, 3},  {6, 0, 1},  {24, 0, 1}, {25, 0, 3}, {74, 0, 3},
+                          {0, 1, 4},  {5, 1, 6}, {61, 1, 6}, {62, 1, 5}, {63, 1, 7}, {65, 1, 7}, {73, 1, 5},
+                          {74, 1, 6}, {0, 2, 4}, {5, 2, 4},  {62, 2, 5}, {63, 2, 7}, {74, 2, 4}, {10, 7, 4}};
     for (const Case &c : cases)
         EXPECT_EQ(LineStyleSampleWidth(c.style, c.kind), c.width) << c.style << "/" << c.kind;
     EXPECT_DOUBLE_EQ(LineStylePatternFactor3(3), 7.4);

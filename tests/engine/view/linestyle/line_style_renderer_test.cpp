@@ -150,7 +150,8 @@ TEST(LineStyleRenderer, CoordinatesAtThe32BitLimitsAreClippedNotWrapped)
     LineStyleContextInit(&ctx, 0, d.dc, 0, 1, kLineSquareEnds);
     LineStyleDrawPolyline(&ctx, wraps, 2, d.dc);
     LineStyleContextRelease(&ctx);
-    EXPECT_EQ(RowRuns(d.Art(), 8), (std::vector<int>{9})) << "from a step before x = 8 to the right edge only";
+    EXPECT_EQ(RowRuns(d.Art(), 8), (std::vector<int>{9}))
+        << "from a step before x = 8 to the right edge only";
     EXPECT_EQ(d.Count(), 9);
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(20)) << "no endless walk";
 }
@@ -167,8 +168,9 @@ TEST(LineStyleRenderer, RectangleIsAClosedOutline)
     }();
     // Each side's walk starts one step before its start point, so at width 1
     // every corner gets one pixel beyond it.
-    EXPECT_EQ(viaRect, Rows({"............", ".........#..", ".#########..", "..#......#..", "..#......#..",
-                             "..#......#..", "..#......#..", "..#########.", "..#.........", "............"}));
+    EXPECT_EQ(viaRect,
+              Rows({"............", ".........#..", ".#########..", "..#......#..", "..#......#..",
+                    "..#......#..", "..#......#..", "..#########.", "..#.........", "............"}));
 }
 
 TEST(LineStyleRenderer, PolygonFillComesBeforeTheOutline)

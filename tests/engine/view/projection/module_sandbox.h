@@ -43,7 +43,8 @@ public:
     {
         HKEY key = 0;
         const std::string path = std::string(kEngineSettingsKey) + "\\" + kProjectionsSubkey;
-        RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+        RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr);
         RegSetValueExA(key, valueName.c_str(), 0, type, reinterpret_cast<const BYTE *>(data.c_str()),
                        DWORD(data.size() + 1));
         RegCloseKey(key);
@@ -55,7 +56,8 @@ public:
 private:
     void Link(const std::string &target)
     {
-        std::filesystem::create_symlink(target, modulesFolder() + std::filesystem::path(target).filename().string());
+        std::filesystem::create_symlink(target,
+                                        modulesFolder() + std::filesystem::path(target).filename().string());
     }
     QTemporaryDir registry_;
     QTemporaryDir modules_;

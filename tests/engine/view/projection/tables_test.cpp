@@ -39,8 +39,8 @@ TEST(UnitTable, NamesAsShown)
         int result;
         const char *text;
     } cases[] = {
-        {6, 0, 1, "1/10  Second"}, {7, 1, 1, ""},        {2, 0, 1, "millimetre"}, {15, 1, 1, " ml"},
-        {20, 1, 1, " km\xB2"},     {9, 1, 1, " HI inch"}, {40, 0, 0, "unchanged"},  {0, 1, 0, "unchanged"},
+        {6, 0, 1, "1/10  Second"}, {7, 1, 1, ""},         {2, 0, 1, "millimetre"}, {15, 1, 1, " ml"},
+        {20, 1, 1, " km\xB2"},     {9, 1, 1, " HI inch"}, {40, 0, 0, "unchanged"}, {0, 1, 0, "unchanged"},
     };
     for (const Case &c : cases) {
         char buffer[32] = "unchanged";

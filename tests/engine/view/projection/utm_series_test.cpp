@@ -11,7 +11,7 @@
 namespace {
 constexpr double kDeg = M_PI / 180.0;
 constexpr double kMm = 0.001;
-}
+} // namespace
 
 TEST(UtmSeries, AgreesWithProjToAMillimetre)
 {

@@ -152,8 +152,9 @@ TEST_F(TextTest, OperationsRefuseHandlesThatAreNotTexts)
         EXPECT_EQ(TextObjectDisplay(window, GetDC(window), h, 0, nullptr, 0), 0);
     }
     EXPECT_EQ(GetOBJectSize(kernel, layer), before);
-    EXPECT_EQ(std::vector<char>(OBJectLock(kernel, layer), OBJectLock(kernel, layer) + before - OBJ_HEAD_SIZE),
-              bytes)
+    EXPECT_EQ(
+        std::vector<char>(OBJectLock(kernel, layer), OBJectLock(kernel, layer) + before - OBJ_HEAD_SIZE),
+        bytes)
         << "the layer is left as it was";
 }
 

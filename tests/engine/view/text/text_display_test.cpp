@@ -82,8 +82,8 @@ TEST_F(TextDisplayTest, DrawsInsideItsRectangle)
     const Ink red = inkOf(window, kRed);
     ASSERT_GT(red.count, 50);
     const QRect box = windowBox(h).adjusted(-2, -2, 2, 2);
-    EXPECT_TRUE(box.contains(red.box)) << red.box.x() << "," << red.box.y() << " " << red.box.width() << "x"
-                                       << red.box.height();
+    EXPECT_TRUE(box.contains(red.box))
+        << red.box.x() << "," << red.box.y() << " " << red.box.width() << "x" << red.box.height();
     EXPECT_EQ(inkOf(window, 0xFFFFFF, false).count, red.count) << "transparent background, one colour";
     EXPECT_GT(red.box.height(), 35) << "two lines of 35 pixels";
     EXPECT_EQ(GetTextColor(dc), RGB(0, 255, 0)) << "the context's colours come back";
@@ -101,7 +101,8 @@ TEST_F(TextDisplayTest, OwnColourOnInfoBackgroundUnlessSelectable)
     GraphDispl a = layerColours(RGB(0, 0, 255));
     ASSERT_EQ(TextObjectDisplay(window, dc, h, 0, &a, 0), 1);
     const COLORREF info = GetSysColor(COLOR_INFOBK);
-    const Ink background = inkOf(window, QRgb(GetRValue(info)) << 16 | QRgb(GetGValue(info)) << 8 | GetBValue(info));
+    const Ink background =
+        inkOf(window, QRgb(GetRValue(info)) << 16 | QRgb(GetGValue(info)) << 8 | GetBValue(info));
     const Ink red = inkOf(window, kRed);
     EXPECT_GT(red.count, 0);
     EXPECT_TRUE(background.box.contains(red.box)) << "opaque background behind the text";
@@ -174,8 +175,8 @@ TEST(TextOpacity, ComesFromTheLayerTransparencyAndWraps)
     struct Case {
         int transparency, opacity;
     };
-    for (const Case c : {Case{0, 255}, Case{1, 252}, Case{50, 127}, Case{100, 0}, Case{150, 129}, Case{200, 1},
-                         Case{-20, 50}})
+    for (const Case c : {Case{0, 255}, Case{1, 252}, Case{50, 127}, Case{100, 0}, Case{150, 129},
+                         Case{200, 1}, Case{-20, 50}})
         EXPECT_EQ(TextOpacityFromTransparency(c.transparency), c.opacity) << c.transparency;
 }
 

@@ -21,8 +21,9 @@ TEST_F(TextTest, AlignmentBitsAddUp)
 {
     // 1 | 2 puts the anchor one and a half widths right of the origin, 4 | 8
     // one and a half heights below it.
-    const OBJHANDLE h = makeText("Text", {10000, 10000}, 10,
-                                 TEXT_ALIGN_HCENTER | TEXT_ALIGN_RIGHT | TEXT_ALIGN_VCENTER | TEXT_ALIGN_BOTTOM);
+    const OBJHANDLE h =
+        makeText("Text", {10000, 10000}, 10,
+                 TEXT_ALIGN_HCENTER | TEXT_ALIGN_RIGHT | TEXT_ALIGN_VCENTER | TEXT_ALIGN_BOTTOM);
     const SIZE e = measure("Text");
     const int32_t w = int32_t(int64_t(kH) * e.cx / e.cy);
     const TextObjectData d = data(h);

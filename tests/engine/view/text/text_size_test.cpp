@@ -25,11 +25,11 @@ TEST_F(TextTest, HeightConversions)
         int32_t expected;
     };
     const Case cases[] = {
-        {10, 0, 10},                                 // no unit bit: as given
-        {10, 0x0F, 10},                              // alignment bits only
-        {10, TEXT_UNITS_POINTS_TO_MAP, 3527},        // 10 / (1e-6 * 2835)
-        {3527, TEXT_UNITS_MAP_TO_PIXELS, 35},        // 300.5 - 265.23, each truncated
-        {10, TEXT_UNITS_POINTS_TO_PIXELS, 35},       // both in turn
+        {10, 0, 10},                           // no unit bit: as given
+        {10, 0x0F, 10},                        // alignment bits only
+        {10, TEXT_UNITS_POINTS_TO_MAP, 3527},  // 10 / (1e-6 * 2835)
+        {3527, TEXT_UNITS_MAP_TO_PIXELS, 35},  // 300.5 - 265.23, each truncated
+        {10, TEXT_UNITS_POINTS_TO_PIXELS, 35}, // both in turn
         {-10, TEXT_UNITS_POINTS_TO_MAP, -3527},
     };
     for (const Case &c : cases)

@@ -69,8 +69,8 @@ TEST_F(TextTest, GetExBufferIsLimitedAndTerminated)
                              nullptr, nullptr, nullptr, nullptr, nullptr),
               0);
     const OBJHANDLE layer = GetOBJectLayer(kernel, h);
-    EXPECT_EQ(map_text_GetEx(window, layer, &length, buffer, 5, nullptr, nullptr, 0, nullptr, nullptr, nullptr,
-                             nullptr, nullptr, nullptr, nullptr, nullptr),
+    EXPECT_EQ(map_text_GetEx(window, layer, &length, buffer, 5, nullptr, nullptr, 0, nullptr, nullptr,
+                             nullptr, nullptr, nullptr, nullptr, nullptr, nullptr),
               0);
     EXPECT_EQ(map_text_SetEx(window, layer, "x", nullptr, nullptr, 1, 0, 0, 0, 0, 0, 0, 0, 0), 0);
     EXPECT_EQ(map_text_SetEx(window, 0, "x", nullptr, nullptr, 1, 0, 0, 0, 0, 0, 0, 0, 0), 0);
@@ -101,7 +101,8 @@ TEST_F(TextTest, BaseCreateTakesTheLayerColourForMinusOne)
     OBJHANDLE h = 0;
     const MAP_COORDPT anchor{5, 6};
     std::string longFace(100, 'f');
-    ASSERT_EQ(map_text_Create(window, &h, "base", &anchor, longFace.c_str(), 0, 0, 0xFFFFFFFFu, 0, 0, 0, 0), 1);
+    ASSERT_EQ(map_text_Create(window, &h, "base", &anchor, longFace.c_str(), 0, 0, 0xFFFFFFFFu, 0, 0, 0, 0),
+              1);
     TextObjectData d = data(h);
     EXPECT_EQ(d.colorMode, 0);
     EXPECT_EQ(d.ownColor, 0xFFFFFFFFu);
@@ -126,12 +127,14 @@ TEST_F(TextTest, CreateWithoutAWindowRecordMakesNothing)
 
 TEST_F(TextTest, MapFileKeepsTextsByteForByte)
 {
-    std::vector<OBJHANDLE> texts = {makeText("first line\r\nsecond", {100, 200}, 12, TEXT_ALIGN_HCENTER, 450),
-                                    makeText(std::string(2100, 'z').c_str(), {-300, 400}, 20, TEXT_LOCK_SCREEN),
-                                    makeText("", {0, 0}, 8, TEXT_LOCK_MAP, 0, 0)};
+    std::vector<OBJHANDLE> texts = {
+        makeText("first line\r\nsecond", {100, 200}, 12, TEXT_ALIGN_HCENTER, 450),
+        makeText(std::string(2100, 'z').c_str(), {-300, 400}, 20, TEXT_LOCK_SCREEN),
+        makeText("", {0, 0}, 8, TEXT_LOCK_MAP, 0, 0)};
     auto snapshot = [&](OBJHANDLE h) {
         const OBJectHead *head = HeadLock(rec.kernel, h);
-        return std::vector<char>(reinterpret_cast<const char *>(head), reinterpret_cast<const char *>(head) + head->size);
+        return std::vector<char>(reinterpret_cast<const char *>(head),
+                                 reinterpret_cast<const char *>(head) + head->size);
     };
     std::vector<std::vector<char>> before;
     for (OBJHANDLE h : texts)

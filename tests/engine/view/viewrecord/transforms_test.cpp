@@ -11,7 +11,10 @@ struct ScopedBuffer {
     ScopedBuffer(uint32_t itemSize) { BufferInit(&b, 0, itemSize, 20); }
     ~ScopedBuffer() { BufferDelete(&b); }
     template <typename T>
-    T *items() { return static_cast<T *>(BufferGetPointer(&b)); }
+    T *items()
+    {
+        return static_cast<T *>(BufferGetPointer(&b));
+    }
 };
 
 std::vector<int32_t> Parts(Buffer *parts)
@@ -105,7 +108,8 @@ TEST(Transforms, MapWindowRoundTripsAtSeveralZooms)
                 // Window to world rounds to a world unit (scale pixels at
                 // most, half of it each way); a projection adds the rounding
                 // of a map unit, about 31 mm of the world here.
-                const int tolerance = 1 + int(std::ceil(v->scale / 2)) + (projected ? int(std::ceil(32.0 * v->scale)) : 0);
+                const int tolerance =
+                    1 + int(std::ceil(v->scale / 2)) + (projected ? int(std::ceil(32.0 * v->scale)) : 0);
                 EXPECT_LE(std::abs(again.x - px.x), tolerance) << zoom << " " << projected;
                 EXPECT_LE(std::abs(again.y - px.y), tolerance) << zoom << " " << projected;
             }
@@ -140,7 +144,8 @@ TEST(Transforms, PolygonSplitsAtItsBridge)
     ScopedBuffer source(8), dest(8), parts(4), runs(4), closing(8);
     BufferFill(&source.b, kHoleRing.data(), uint32_t(kHoleRing.size()));
     int bridge = 1;
-    EXPECT_EQ(PM_bMapToWindow(v.get(), &source.b, &dest.b, &parts.b, &runs.b, 13, kPolygonClassId, &bridge), 13);
+    EXPECT_EQ(PM_bMapToWindow(v.get(), &source.b, &dest.b, &parts.b, &runs.b, 13, kPolygonClassId, &bridge),
+              13);
     EXPECT_EQ(bridge, 1);
     EXPECT_EQ(Parts(&parts.b), (std::vector<int32_t>{0, 4, 4, 6, 10, 3}));
     EXPECT_EQ(dest.items<POINT>()[3].y, 0); // (5, 10) at the top of the window
@@ -188,7 +193,8 @@ TEST(Transforms, BufferFormsUseTheModuleCount)
     BufferFill(&source.b, pts, 2);
     BufferSetType(&source.b, 1);
     int bridge = 0;
-    EXPECT_EQ(PM_bMapToWindow(v.get(), &source.b, &dest.b, &parts.b, &runs.b, 2, kPolylineClassId, &bridge), 2);
+    EXPECT_EQ(PM_bMapToWindow(v.get(), &source.b, &dest.b, &parts.b, &runs.b, 2, kPolylineClassId, &bridge),
+              2);
     EXPECT_EQ(dest.items<POINT>()[0].x, 0);
     EXPECT_EQ(dest.items<POINT>()[0].y, 100);
     EXPECT_EQ(dest.items<POINT>()[1].x, 50);

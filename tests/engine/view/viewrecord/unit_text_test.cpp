@@ -11,10 +11,18 @@ TEST(UnitText, ValuesAsText)
         const char *text;
     } cases[] = {
         {4, 12, "12  m"},
-        {6, -450000, "-12\xB0" "30'0.0\""},
-        {6, 450000, "12\xB0" "30'0.0\""},
-        {6, -18000, "-0\xB0" "30'0.0\""}, // between -1 and 0 degrees
-        {7, 360000 * 12 + 18450, "12\xB0" "3'4.49\""}, // 4.5 seconds as the double falls
+        {6, -450000,
+         "-12\xB0"
+         "30'0.0\""},
+        {6, 450000,
+         "12\xB0"
+         "30'0.0\""},
+        {6, -18000,
+         "-0\xB0"
+         "30'0.0\""}, // between -1 and 0 degrees
+        {7, 360000 * 12 + 18450,
+         "12\xB0"
+         "3'4.49\""}, // 4.5 seconds as the double falls
     };
     for (const Case &c : cases) {
         char text[200] = {};
@@ -25,7 +33,8 @@ TEST(UnitText, ValuesAsText)
     EXPECT_EQ(PM_UnitValueToText(99, 1, text), 0);
     EXPECT_STREQ(text, "untouched");
     PM_DegreesToText(12.5125, text);
-    EXPECT_STREQ(text, "12\xB0" "30'44.99\"");
+    EXPECT_STREQ(text, "12\xB0"
+                       "30'44.99\"");
 }
 
 TEST(UnitText, TextAsValues)
@@ -39,8 +48,14 @@ TEST(UnitText, TextAsValues)
         {4, "1234 m", 1, 1234},
         {4, "-17", 1, -17},
         {4, "abc", 1, 0},
-        {6, "-12\xB0" "30'0\"", 1, -450000},
-        {6, "-0\xB0" "30'", 1, -18000},
+        {6,
+         "-12\xB0"
+         "30'0\"",
+         1, -450000},
+        {6,
+         "-0\xB0"
+         "30'",
+         1, -18000},
         {6, "12", 1, 432000},
         {99, "12", 0, 777},
     };
@@ -53,9 +68,13 @@ TEST(UnitText, TextAsValues)
     EXPECT_EQ(PM_TextToUnitValue(4, &value, nullptr), 0);
     EXPECT_EQ(PM_TextToUnitValue(4, nullptr, "1"), 0);
     EXPECT_EQ(value, 777);
-    PM_TextToDegreesValue(&value, 1.0, "12\xB0" "30'45.5");
+    PM_TextToDegreesValue(&value, 1.0,
+                          "12\xB0"
+                          "30'45.5");
     EXPECT_EQ(value, 13);
-    PM_TextToDegreesValue(&value, 3600.0, "12\xB0" "30'45.5");
+    PM_TextToDegreesValue(&value, 3600.0,
+                          "12\xB0"
+                          "30'45.5");
     EXPECT_EQ(value, 45046);
     // A text that fills the working block ends where the block does.
     std::string longText(100, '9');

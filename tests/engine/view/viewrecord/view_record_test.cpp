@@ -52,7 +52,8 @@ TEST(ViewRecord, InitStructWithModuleRoundTrips)
     PM_InitStructTag init{};
     PM_GetInitStruct(v.get(), &init);
     EXPECT_STREQ(init.parameterText, "UTM 33N");
-    EXPECT_EQ(std::string(init.modulePath), std::filesystem::canonical(sandbox.modulesFolder() + "tm.so").string());
+    EXPECT_EQ(std::string(init.modulePath),
+              std::filesystem::canonical(sandbox.modulesFolder() + "tm.so").string());
     EXPECT_EQ(init.baseUnit, 8);
     ScopedView w;
     EXPECT_EQ(PM_InitFromInitStruct(w.get(), &init), 1);

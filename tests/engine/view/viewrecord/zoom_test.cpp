@@ -173,8 +173,9 @@ TEST(Zoom, MultiSheetPrintTilesThePageRowByRow)
     } cases[] = {{1, 1, 0, 12000}, {3, 1, 20000, 12000}, {4, 1, 0, 2000}, {6, 1, 20000, 2000}, {7, 0, 0, 0}};
     for (const Case &c : cases) {
         int count = 0;
-        EXPECT_EQ(PM_SetForMultiPagePrintPage(v.get(), 0, &whole, &sheet, nullptr, c.n, &count, &page, &printable),
-                  c.result);
+        EXPECT_EQ(
+            PM_SetForMultiPagePrintPage(v.get(), 0, &whole, &sheet, nullptr, c.n, &count, &page, &printable),
+            c.result);
         EXPECT_EQ(count, 6);
         if (c.result) {
             EXPECT_EQ(v->worldRect.x1, c.x1) << c.n;

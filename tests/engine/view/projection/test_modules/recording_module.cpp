@@ -20,7 +20,7 @@ struct RecordingState {
 
 namespace {
 RecordingState *Lock(HGLOBAL h) { return static_cast<RecordingState *>(GlobalLock(h)); }
-}
+} // namespace
 
 MODULE_EXPORT HGLOBAL Constructor() { return GlobalAlloc(GHND, sizeof(RecordingState)); }
 MODULE_EXPORT int32_t Destructor(HGLOBAL state) { return GlobalFree(state) == 0; }
