@@ -34,7 +34,7 @@
 #include "engine/kernel/selection_list.h"
 #include "engine/kernel/undo.h"
 // View, drawing and projections
-#include "engine/view/coords.h"
+#include "engine/kernel/coords.h"
 #include "engine/view/projection/unit_table.h"
 #include "engine/view/projection/datum_table.h"
 #include "engine/view/projection/projection_module.h"

@@ -4,7 +4,7 @@
 // modulo 2^32.
 #pragma once
 
-#include "engine/view/coords.h"
+#include "engine/kernel/coords.h"
 
 #include <cstdint>
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "engine/kernel/kernel_types.h"
-#include "engine/view/coords.h"
+#include "engine/kernel/coords.h"
 
 // Registers the 28 classes in table order; 1 when every registration
 // succeeded, else 0. Called once at library start.

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "engine/kernel/kernel_types.h"
-#include "engine/view/coords.h"
+#include "engine/kernel/coords.h"
 // MAPN_LISTCHANGED: a list changed or an object was invalidated.
 #include "engine/window/map_notifications.h"
 

@@ -3,7 +3,7 @@
 // allocation pair.
 #pragma once
 
-#include "engine/view/coords.h"
+#include "engine/kernel/coords.h"
 #include "platform/types.h"
 
 #include <cstddef>

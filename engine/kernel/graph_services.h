@@ -6,7 +6,7 @@
 #pragma once
 
 #include "engine/kernel/kernel_types.h"
-#include "engine/view/coords.h"
+#include "engine/kernel/coords.h"
 
 // Height range: low and high. Empty = (0x7FFFFFFF, 0x80000001).
 struct Z_BOUNDS {

@@ -3,7 +3,7 @@
 // declaration) and returns 0 or a null pointer.
 #pragma once
 
-#include "engine/view/coords.h"
+#include "engine/kernel/coords.h"
 #include "platform/types.h"
 
 struct GraphDispl;

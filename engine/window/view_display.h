@@ -2,7 +2,7 @@
 // scroll bars span after a document was loaded or changed.
 #pragma once
 
-#include "engine/view/coords.h"
+#include "engine/kernel/coords.h"
 #include "platform/types.h"
 
 struct PresentationManager;

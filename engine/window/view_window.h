@@ -3,7 +3,7 @@
 // the window record.
 #pragma once
 
-#include "engine/view/coords.h"
+#include "engine/kernel/coords.h"
 #include "platform/types.h"
 
 struct PresentationManager;

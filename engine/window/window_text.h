@@ -4,7 +4,7 @@
 #pragma once
 
 #include "engine/kernel/kernel_types.h"
-#include "engine/view/coords.h"
+#include "engine/kernel/coords.h"
 #include "platform/types.h"
 
 #include <cstdint>

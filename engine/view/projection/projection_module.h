@@ -3,7 +3,7 @@
 // the info block are one definition for both sides.
 #pragma once
 
-#include "engine/view/coords.h"
+#include "engine/kernel/coords.h"
 #include "platform/types.h"
 
 #include <cstddef>

@@ -8,7 +8,7 @@
 
 #include "engine/kernel/graph_services.h" // Z_BOUNDS
 #include "engine/kernel/kernel_types.h"
-#include "engine/view/coords.h"
+#include "engine/kernel/coords.h"
 #include "platform/font.h"
 #include "platform/types.h"
 

@@ -1,7 +1,7 @@
 // Military Grid Reference System texts of UTM points, both ways.
 #pragma once
 
-#include "engine/view/coords.h"
+#include "engine/kernel/coords.h"
 
 #include <string>
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "engine/kernel/buffer.h"
-#include "engine/view/coords.h"
+#include "engine/kernel/coords.h"
 #include "engine/view/projection/projection_manager.h"
 #include "platform/types.h"
 

@@ -1,4 +1,4 @@
-#include "engine/view/coords.h"
+#include "engine/kernel/coords.h"
 
 #include <algorithm>
 #include <cmath>
