@@ -50,24 +50,23 @@ function(map_add_bench)
   target_link_libraries(bench_${B_NAME} PRIVATE ${B_LIBS} benchmark::benchmark)
 endfunction()
 
-# map_engine_subsystem(name DEPS lib...): a static library of the .cpp files
-# of the calling folder (not its subfolders, which may make libraries of
-# their own); libmap.so is made of all of them. A folder without sources yet
-# gives an interface library, so that others can already name it.
+# map_engine_subsystem(name DEPS lib...): a static library map_<name> of the
+# .cpp files of the calling folder (not its subfolders), for a folder whose
+# code calls only the libraries it names. libmap.so is made of all of them.
 function(map_engine_subsystem name)
   cmake_parse_arguments(S "" "" "DEPS" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-  if(NOT srcs)
-    add_library(map_${name} INTERFACE)
-    target_include_directories(map_${name} INTERFACE ${CMAKE_SOURCE_DIR})
-    target_link_libraries(map_${name} INTERFACE platform ${S_DEPS})
-    return()
-  endif()
   add_library(map_${name} STATIC ${srcs})
   target_include_directories(map_${name} PUBLIC ${CMAKE_SOURCE_DIR})
   target_link_libraries(map_${name} PUBLIC platform ${S_DEPS})
-  # The subsystems call one another, so their archives depend on each other
-  # in cycles; the linker gets each cycle repeated often enough to resolve.
-  set_property(TARGET map_${name} PROPERTY LINK_INTERFACE_MULTIPLICITY 4)
   set_property(GLOBAL APPEND PROPERTY MAP_ENGINE_PARTS map_${name})
+endfunction()
+
+# map_engine_upper_folder(): the .cpp files of the calling folder join
+# map_upper, the one library of the engine's floors above the kernel that
+# call one another (view records, texts, window, editing, presentations).
+# engine/CMakeLists.txt makes the library once every folder has joined.
+function(map_engine_upper_folder)
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  set_property(GLOBAL APPEND PROPERTY MAP_UPPER_SOURCES ${srcs})
 endfunction()

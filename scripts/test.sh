@@ -8,6 +8,10 @@ cd "$root"
 
 scripts/setup.sh
 
+# The floors of the includes and the code format, before anything is built.
+scripts/check_layers.sh
+scripts/format.sh --check
+
 build=${MAP_BUILD_DIR:-$root/build/test}
 # ccache hits across clones in other folders: paths under the source tree
 # are hashed relative to it, and the working folder is left out.

@@ -14,7 +14,7 @@
 #include "engine/kernel/map_file.h"
 #include "engine/kernel/object_store.h"
 #include "engine/kernel/references.h"
-#include "engine/window/wndres.h"
+#include "engine/kernel/window_record.h"
 #include "platform/window.h"
 
 #include <benchmark/benchmark.h>

@@ -12,11 +12,12 @@
 #include "engine/kernel/references.h"
 #include "engine/kernel/selection_list.h"
 #include "engine/kernel/undo.h"
-#include "engine/view/text/text_object.h"
-#include "engine/window/page.h"
+#include "engine/kernel/upper_services.h"
 
 #include <algorithm>
 #include <cstring>
+#include <map>
+#include <mutex>
 
 namespace {
 
@@ -24,8 +25,9 @@ constexpr uint16_t MODE_APPEND_CLASSBIT = 0x101;
 constexpr uint16_t MODE_SORTEDKEY_CLASSBIT = 0x104;
 constexpr uint16_t MODE_APPEND = 0x001;
 
-// Classes whose own procedures come with the identifier, text and raster
-// code are registered with the family's defaults until then:
+// Classes whose own procedures come with the identifier, text, raster and
+// page code are registered with the family's defaults until then (the text
+// and page floors enter theirs when the engine starts, EngineStartup):
 // DefGraphOBjectProc answers every graphical message, and CompareBlocks
 // gives the sorted IdsList a valid order by handle.
 const GraphClassRow kClassTable[GRAPH_CLASS_COUNT] = {
@@ -42,14 +44,14 @@ const GraphClassRow kClassTable[GRAPH_CLASS_COUNT] = {
     {CLASS_POLYGON, "Polygon", 52, 4, 16, nullptr, DefGraphOBjectProc, MODE_APPEND},
     {CLASS_POLYLINE, "Polyline", 52, 4, 16, nullptr, DefGraphOBjectProc, MODE_APPEND},
     {CLASS_ID, "Id", 24, 4, 2, nullptr, DefGraphOBjectProc, MODE_APPEND},
-    {CLASS_TEXT, "Text", 200, 4, 1, nullptr, TextProc, MODE_APPEND},
+    {CLASS_TEXT, "Text", 200, 4, 1, nullptr, DefGraphOBjectProc, MODE_APPEND},
     {CLASS_LEGEND, "Legend", 356, 4, 4, nullptr, PresentationProc, MODE_APPEND},
     {CLASS_POINTS, "Points", 28, 1, 0, nullptr, nullptr, MODE_APPEND_CLASSBIT},
     {CLASS_BITMAP, "BitMap", 280, 4, 0, nullptr, DefGraphOBjectProc, MODE_APPEND},
     {CLASS_GISLIST, "GisList", 6, 20, 0, nullptr, nullptr, MODE_APPEND_CLASSBIT},
     {CLASS_GIS, "Gis", 6, 2, 0, nullptr, nullptr, MODE_APPEND},
     {CLASS_BLOCKLIST, "BlockList", 2, 10, 0, CompareBlocks, nullptr, MODE_SORTEDKEY_CLASSBIT},
-    {CLASS_PAGE, "Page", 176, 1, 0, nullptr, PageProc, MODE_APPEND},
+    {CLASS_PAGE, "Page", 176, 1, 0, nullptr, DefGraphOBjectProc, MODE_APPEND},
     {CLASS_ZOBJ, "Z_OBJ", 16, 1, 0, nullptr, ZOBjectProc, MODE_APPEND},
     {CLASS_EXTRA, "Extra_OBJ", 8, 1, 0, nullptr, nullptr, MODE_APPEND},
     {CLASS_NAIL, "Nail_OBJ", 120, 4, 0, nullptr, NailProc, MODE_APPEND},
@@ -96,16 +98,46 @@ WindowDocument windowDocument(HWND window)
     return {record->kernel, record->rootObject};
 }
 
+// Procedures entered by the floors above the kernel for classes they own.
+std::map<uint16_t, OBJectClassProc> &enteredProcs()
+{
+    static std::map<uint16_t, OBJectClassProc> procs;
+    return procs;
+}
+
+std::mutex &enteredProcsMutex()
+{
+    static std::mutex m;
+    return m;
+}
+
+OBJectClassProc procOf(const GraphClassRow &row)
+{
+    std::lock_guard lock(enteredProcsMutex());
+    const auto it = enteredProcs().find(row.id);
+    return it != enteredProcs().end() ? it->second : row.proc;
+}
+
 } // namespace
 
 const GraphClassRow *GraphClassTable() { return kClassTable; }
+
+void EnterGraphClassProc(uint16_t classId, OBJectClassProc proc)
+{
+    {
+        std::lock_guard lock(enteredProcsMutex());
+        enteredProcs()[classId] = proc;
+    }
+    if (IsClassRegistered(classId))
+        SetOBJectClassFN(classId, proc);
+}
 
 int InitGraphClasses(HINSTANCE instance)
 {
     (void)instance;
     int ok = 1;
     for (const GraphClassRow &row : kClassTable)
-        if (RegisterOBJectClass(row.id, row.fixedSize, row.slots, row.reserve, row.compare, row.proc,
+        if (RegisterOBJectClass(row.id, row.fixedSize, row.slots, row.reserve, row.compare, procOf(row),
                                 row.mode, row.name) < 0)
             ok = 0;
     return ok;
@@ -150,7 +182,7 @@ OBJHANDLE CreateRootOBJects(OBJectKernel *kernel, HWND window, OBJHANDLE *layers
             InsertRefInPos(kernel, all, REF_ROOT, root, -1, -1);
     // A window that already has its page gets it fitted to its set-up.
     if (window)
-        PageUpdateInWindow(window);
+        UpperPageUpdate(window);
     ResetLayerGroups(kernel, all);
     return all;
 }

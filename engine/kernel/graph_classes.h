@@ -2,12 +2,16 @@
 // document.
 #pragma once
 
-#include "engine/kernel/kernel_types.h"
 #include "engine/kernel/coords.h"
+#include "engine/kernel/kernel_types.h"
 
 // Registers the 28 classes in table order; 1 when every registration
 // succeeded, else 0. Called once at library start.
 int InitGraphClasses(HINSTANCE instance);
+// The floors above the kernel enter the procedures of the classes whose
+// code they hold (texts, pages); InitGraphClasses registers those in place
+// of the kernel's defaults, and a class already registered gets it at once.
+void EnterGraphClassProc(uint16_t classId, OBJectClassProc proc);
 
 // One row of the class table as it is registered.
 struct GraphClassRow {

@@ -4,10 +4,10 @@
 // graphical messages (GRM_) and the procedures of this family.
 #pragma once
 
-#include "engine/kernel/kernel_types.h"
 #include "engine/kernel/coords.h"
+#include "engine/kernel/kernel_types.h"
 // MAPN_LISTCHANGED: a list changed or an object was invalidated.
-#include "engine/window/map_notifications.h"
+#include "engine/kernel/map_notify_codes.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "engine/kernel/kernel_types.h"
-#include "engine/window/wndres.h"
+#include "engine/kernel/window_record.h"
 
 // Puts a record into a window's user data and the window into the record.
 // WndRes_AttachToWindow does this for a constructed record; tests attach

@@ -2,7 +2,7 @@
 
 #include "engine/kernel/module_startup.h"
 #include "engine/kernel/object_store.h"
-#include "engine/window/wndres.h"
+#include "engine/kernel/window_record.h"
 #include "platform/clipboard.h"
 #include "platform/file_dialog.h"
 #include "platform/global_memory.h"

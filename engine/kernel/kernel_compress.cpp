@@ -3,7 +3,7 @@
 #include "engine/kernel/map_file.h"
 #include "engine/kernel/object_classes.h"
 #include "engine/kernel/selection_list.h"
-#include "engine/window/wndres.h"
+#include "engine/kernel/window_record.h"
 
 #include <algorithm>
 #include <vector>

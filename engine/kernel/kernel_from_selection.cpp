@@ -6,7 +6,7 @@
 #include "engine/kernel/object_classes.h"
 #include "engine/kernel/object_store.h"
 #include "engine/kernel/references.h"
-#include "engine/window/wndres.h"
+#include "engine/kernel/window_record.h"
 
 #include <cstring>
 #include <vector>

@@ -3,8 +3,8 @@
 #include "engine/kernel/map_file_internal.h"
 #include "engine/kernel/object_store.h"
 #include "engine/kernel/references.h"
-#include "engine/window/page.h"
-#include "engine/window/wndres.h"
+#include "engine/kernel/upper_services.h"
+#include "engine/kernel/window_record.h"
 
 #include <algorithm>
 #include <cstring>
@@ -30,7 +30,7 @@ OBJHANDLE MapFilePageObject(HWND window, OBJectKernel *kernel)
     // The page that the window itself uses, so that files and clipboard
     // copies carry the page that is drawn and printed.
     const _WNDRES *rec = GetWndRes(window);
-    return kernel && rec && rec->kernel == kernel ? PageGetFromWindow(window) : 0;
+    return kernel && rec && rec->kernel == kernel ? UpperPageOfWindow(window) : 0;
 }
 
 void MapFileSetWindowFileName(_WNDRES *rec, const std::string &name)

@@ -3,12 +3,12 @@
 #include "engine/kernel/groups.h"
 #include "engine/kernel/layers.h"
 #include "engine/kernel/map_file.h"
+#include "engine/kernel/map_notify_codes.h"
 #include "engine/kernel/object_classes.h"
 #include "engine/kernel/object_store.h"
 #include "engine/kernel/references.h"
-#include "engine/view/viewrecord/presentation_manager.h"
-#include "engine/window/map_notifications.h"
-#include "engine/window/wndres.h"
+#include "engine/kernel/upper_services.h"
+#include "engine/kernel/window_record.h"
 #include "platform/file.h"
 #include "platform/global_memory.h"
 #include "platform/window.h"
@@ -503,7 +503,7 @@ int MapReader::run(OBJHANDLE *rootOut, OBJectKernel **kernelOut)
         if (root)
             rec->rootObject = root;
         if (haveView_ && rec->displayView)
-            PM_InitFromInitStruct(rec->displayView, &view_);
+            UpperViewProjectionSet(rec->displayView, &view_);
         if (havePageSetup_ && rec->pageSetup && GlobalSize(rec->pageSetup) >= MAPDOC_PAGESETUP_SIZE) {
             if (void *p = GlobalLock(rec->pageSetup)) {
                 std::memcpy(p, pageSetup_, sizeof pageSetup_);

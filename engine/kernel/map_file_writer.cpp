@@ -3,13 +3,13 @@
 #include "engine/kernel/layers.h"
 #include "engine/kernel/map_file.h"
 #include "engine/kernel/map_file_internal.h"
+#include "engine/kernel/map_notify_codes.h"
 #include "engine/kernel/module_startup.h"
 #include "engine/kernel/object_classes.h"
 #include "engine/kernel/object_store.h"
 #include "engine/kernel/references.h"
-#include "engine/view/viewrecord/presentation_manager.h"
-#include "engine/window/map_notifications.h"
-#include "engine/window/wndres.h"
+#include "engine/kernel/upper_services.h"
+#include "engine/kernel/window_record.h"
 #include "platform/file.h"
 #include "platform/file_dialog.h"
 #include "platform/global_memory.h"
@@ -88,7 +88,7 @@ int64_t writeStream(FileStream &out, HWND window, _WNDRES *rec, OBJectKernel *ke
         return -1;
     if (rec && rec->displayView) {
         PM_InitStructTag init{};
-        PM_GetInitStruct(rec->displayView, &init);
+        UpperViewProjectionGet(rec->displayView, &init);
         if (!writeRecordHead(out, MAPREC_DOCUMENT, MAPDOC_VIEW_SIZE, MAPDOC_VIEW) ||
             !out.Write(&init, sizeof init))
             return -1;

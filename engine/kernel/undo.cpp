@@ -3,12 +3,11 @@
 #include "engine/kernel/bank.h"
 #include "engine/kernel/graph_classes.h"
 #include "engine/kernel/graph_object.h"
+#include "engine/kernel/map_notify_codes.h"
 #include "engine/kernel/object_classes.h"
 #include "engine/kernel/object_store.h"
 #include "engine/kernel/references.h"
-#include "engine/window/map_notifications.h"
-#include "engine/window/undo_window.h"
-#include "engine/window/wndres.h"
+#include "engine/kernel/window_record.h"
 #include "platform/clipboard.h"
 #include "platform/diagnostics.h"
 #include "platform/global_memory.h"
@@ -973,4 +972,10 @@ int Undo_RemapListSelected(OBJectKernel *kernel, OBJHANDLE undoList,
     // A selected object that did not survive leaves no selection.
     StoreField<int32_t>(p, UNDO_SELECTED, now ? int32_t(now) : -1);
     return 1;
+}
+
+void Disable_AllPasteButtons(HWND window)
+{
+    if (window)
+        SendMessageA(window, MAPN_PASTESTATE, MAPN_DISABLE, MAPN_PASTE_ALL);
 }

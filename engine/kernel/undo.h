@@ -158,3 +158,6 @@ void Undo_ClipboardCheck(HWND window, OBJectKernel *kernel);
 OBJHANDLE Undo_ListSelectedGet(OBJectKernel *kernel, OBJHANDLE undoList);
 int Undo_RemapListSelected(OBJectKernel *kernel, OBJHANDLE undoList,
                            const std::function<OBJHANDLE(OBJHANDLE)> &newHandleOf);
+
+// Tells the window that nothing can be pasted (MAPN_PASTESTATE 2, 3).
+void Disable_AllPasteButtons(HWND window);

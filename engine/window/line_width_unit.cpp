@@ -1,8 +1,8 @@
 #include "engine/window/line_width_unit.h"
 
+#include "engine/kernel/window_record.h"
 #include "engine/view/projection/unit_table.h"
 #include "engine/view/viewrecord/presentation_manager.h"
-#include "engine/window/wndres.h"
 
 #include <cstring>
 #include <optional>

@@ -7,7 +7,7 @@
 #include "engine/kernel/layers_support.h"
 #include "engine/kernel/object_store.h"
 #include "engine/kernel/references.h"
-#include "engine/window/wndres.h"
+#include "engine/kernel/window_record.h"
 
 namespace {
 

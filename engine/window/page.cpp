@@ -10,8 +10,8 @@
 #include "engine/kernel/object_classes.h"
 #include "engine/kernel/object_store.h"
 #include "engine/kernel/references.h"
+#include "engine/kernel/window_record.h"
 #include "engine/view/viewrecord/view_transforms.h"
-#include "engine/window/wndres.h"
 #include "platform/global_memory.h"
 
 #include <algorithm>

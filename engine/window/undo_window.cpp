@@ -1,9 +1,9 @@
 #include "engine/window/undo_window.h"
 
+#include "engine/kernel/map_notify_codes.h"
 #include "engine/kernel/module_startup.h"
 #include "engine/kernel/undo.h"
-#include "engine/window/map_notifications.h"
-#include "engine/window/wndres.h"
+#include "engine/kernel/window_record.h"
 #include "platform/text_codec.h"
 #include "platform/window.h"
 
@@ -180,12 +180,6 @@ unsigned Undo_RedoShowStepsList(HWND window)
         afterRedo(window, kernel);
     }
     return 1;
-}
-
-void Disable_AllPasteButtons(HWND window)
-{
-    if (window)
-        SendMessageA(window, MAPN_PASTESTATE, MAPN_DISABLE, MAPN_PASTE_ALL);
 }
 
 // ---------------------------------------------------------------------------

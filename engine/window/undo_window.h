@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/kernel/kernel_types.h"
+#include "engine/kernel/undo.h"
 #include "platform/types.h"
 
 #include <functional>
@@ -32,9 +33,6 @@ uint16_t Undo_GetStepWithIndex(HWND window, int32_t index, int undo);
 // 0 for a window without a document.
 unsigned Undo_UndoShowStepsList(HWND window);
 unsigned Undo_RedoShowStepsList(HWND window);
-
-// Tells the window that nothing can be pasted (MAPN_PASTESTATE 2, 3).
-void Disable_AllPasteButtons(HWND window);
 
 // The modal list from which the user chooses how many of the most recent
 // steps to undo or redo.

@@ -6,11 +6,11 @@
 #include "engine/kernel/object_classes.h"
 #include "engine/kernel/object_store.h"
 #include "engine/kernel/references.h"
+#include "engine/kernel/window_record.h"
 #include "engine/view/viewrecord/presentation_manager.h"
 #include "engine/view/viewrecord/view_transforms.h"
 #include "engine/view/viewrecord/view_zoom.h"
 #include "engine/window/page.h"
-#include "engine/window/wndres.h"
 #include "platform/window_scroll.h"
 
 namespace {

@@ -1,10 +1,10 @@
 #include "engine/window/view_window.h"
 
+#include "engine/kernel/window_record.h"
 #include "engine/view/viewrecord/presentation_manager.h"
 #include "engine/view/viewrecord/unit_text.h"
 #include "engine/view/viewrecord/view_zoom.h"
 #include "engine/window/page.h"
-#include "engine/window/wndres.h"
 #include "platform/window.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include "engine/kernel/graph_object.h"
 #include "engine/kernel/object_store.h"
 #include "engine/kernel/references.h"
-#include "engine/window/wndres.h"
+#include "engine/kernel/window_record.h"
 
 #include <vector>
 

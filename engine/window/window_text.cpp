@@ -4,8 +4,8 @@
 #include "engine/kernel/graph_object.h"
 #include "engine/kernel/layers.h"
 #include "engine/kernel/object_store.h"
+#include "engine/kernel/window_record.h"
 #include "engine/view/text/text_object.h"
-#include "engine/window/wndres.h"
 
 #include <algorithm>
 #include <cstring>

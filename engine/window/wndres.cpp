@@ -12,6 +12,7 @@
 #include "engine/kernel/undo.h"
 #include "engine/view/viewrecord/presentation_manager.h"
 #include "engine/view/viewrecord/view_zoom.h"
+#include "engine/window/engine_startup.h"
 #include "engine/window/page.h"
 #include "engine/window/view_display.h"
 #include "platform/event.h"
@@ -69,30 +70,6 @@ void shiftVertexBitmap(_WNDRES *rec, int dx, int dy)
         std::memset(rec->vertexBits, 0, rec->vertexSize);
 }
 
-void installViewServices()
-{
-    static std::once_flag once;
-    std::call_once(once, [] {
-        ViewWindowServices s;
-        s.stopDrawing = [](HWND hwnd) {
-            if (_WNDRES *rec = GetWndRes(hwnd); rec && rec->stopEvent)
-                SetEvent(rec->stopEvent);
-        };
-        s.resizeVertexBitmap = [](HWND hwnd, const RECT &client) {
-            if (_WNDRES *rec = GetWndRes(hwnd))
-                replaceVertexBitmap(rec, client);
-        };
-        s.shiftVertexBitmap = [](HWND hwnd, int dx, int dy) {
-            if (_WNDRES *rec = GetWndRes(hwnd))
-                shiftVertexBitmap(rec, dx, dy);
-        };
-        s.pageOrgExt = [](HWND hwnd, MAP_COORDPT *origin, MAP_COORDPT *extent) {
-            return PageGetFromWindow(hwnd) && PageGetOrgExtInWindow(hwnd, origin, extent);
-        };
-        PM_SetWindowServices(std::move(s));
-    });
-}
-
 char firstCharOfIntl(const char *key, const char *fallback)
 {
     char text[2] = {};
@@ -143,21 +120,37 @@ int32_t displaySizeSetting(const SettingsRegKey *key, const char *name, int32_t 
 
 } // namespace
 
-_WNDRES *GetWndRes(HWND hwnd)
+// The view floor stops drawing and keeps the vertex bitmap in step with the
+// window through these services.
+void WndResInstallViewServices()
 {
-    if (!hwnd)
-        return nullptr;
-    auto *rec = reinterpret_cast<_WNDRES *>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    // A record detached for re-attachment (hWnd cleared) is not the
-    // window's until it is attached again.
-    return rec && rec->hWnd == hwnd ? rec : nullptr;
+    static std::once_flag once;
+    std::call_once(once, [] {
+        ViewWindowServices s;
+        s.stopDrawing = [](HWND hwnd) {
+            if (_WNDRES *rec = GetWndRes(hwnd); rec && rec->stopEvent)
+                SetEvent(rec->stopEvent);
+        };
+        s.resizeVertexBitmap = [](HWND hwnd, const RECT &client) {
+            if (_WNDRES *rec = GetWndRes(hwnd))
+                replaceVertexBitmap(rec, client);
+        };
+        s.shiftVertexBitmap = [](HWND hwnd, int dx, int dy) {
+            if (_WNDRES *rec = GetWndRes(hwnd))
+                shiftVertexBitmap(rec, dx, dy);
+        };
+        s.pageOrgExt = [](HWND hwnd, MAP_COORDPT *origin, MAP_COORDPT *extent) {
+            return PageGetFromWindow(hwnd) && PageGetOrgExtInWindow(hwnd, origin, extent);
+        };
+        PM_SetWindowServices(std::move(s));
+    });
 }
 
 int WndRes_Constructor(_WNDRES *rec)
 {
     if (!rec)
         return 0;
-    installViewServices();
+    EngineStartup();
     *rec = _WNDRES{};
     rec->showSelectedNodes = 1;
     rec->undoEnabled = 1;
@@ -351,24 +344,6 @@ int WndRes_Destructor(_WNDRES *rec)
     std::free(rec->selCopy);
     rec->selCopy = nullptr;
     return 1;
-}
-
-OBJHANDLE GetRootOBJKern(OBJectKernel *kernel, OBJHANDLE rootObject, uint16_t classId)
-{
-    if (!kernel || !rootObject)
-        return 0;
-    if (classId & 0x1000)
-        classId = CLASS_LAYERS;
-    else if (classId & 0x2000)
-        classId = CLASS_GROUPS;
-    if (classId == CLASS_ALLOBJECTS)
-        return rootObject;
-    int32_t pos = 0;
-    for (OBJHANDLE h = FirstReference(kernel, rootObject, REF_ROOT, &pos); h;
-         h = GetReference(kernel, rootObject, REF_ROOT, &pos))
-        if (GetOBJectClassID(kernel, h) == classId)
-            return h;
-    return 0;
 }
 
 DWORD GetMapDllFileName(char *buffer, DWORD size)

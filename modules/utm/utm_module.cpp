@@ -2,7 +2,7 @@
 // northing in metres) of a zone. A negative zone is the southern hemisphere,
 // whose northings carry the 10,000,000 m false northing. The outputs are
 // left alone for a zone outside 1..60.
-#include "engine/view/coords.h"
+#include "engine/kernel/coords.h"
 #include "modules/tm_math/transverse_mercator.h"
 
 #include <cstdlib>

@@ -1,8 +1,8 @@
 #include "engine/kernel/graph_object.h"
 #include "engine/kernel/object_classes.h"
+#include "engine/kernel/window_record.h"
 #include "engine/view/text/text_internal.h"
 #include "engine/view/viewrecord/view_transforms.h"
-#include "engine/window/wndres.h"
 
 #include <cstdlib>
 

@@ -1,5 +1,5 @@
+#include "engine/kernel/window_record.h"
 #include "engine/view/text/text_internal.h"
-#include "engine/window/wndres.h"
 #include "platform/gdi_objects.h"
 
 #include <cstring>

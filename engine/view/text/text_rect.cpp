@@ -2,8 +2,8 @@
 #include "engine/kernel/graph_object.h"
 #include "engine/kernel/object_classes.h"
 #include "engine/kernel/references.h"
+#include "engine/kernel/window_record.h"
 #include "engine/view/text/text_internal.h"
-#include "engine/window/wndres.h"
 #include "platform/dc.h"
 #include "platform/window_dc.h"
 

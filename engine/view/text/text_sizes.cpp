@@ -1,9 +1,9 @@
 #include "engine/kernel/object_store.h"
+#include "engine/kernel/window_record.h"
 #include "engine/view/projection/unit_table.h"
 #include "engine/view/text/text_internal.h"
 #include "engine/view/viewrecord/view_transforms.h"
 #include "engine/window/page.h"
-#include "engine/window/wndres.h"
 #include "platform/global_memory.h"
 
 #include <algorithm>

@@ -5,30 +5,12 @@
 
 #include "engine/kernel/buffer.h"
 #include "engine/kernel/coords.h"
+#include "engine/kernel/view_projection_record.h"
 #include "engine/view/projection/projection_manager.h"
 #include "platform/types.h"
 
 #include <cstddef>
 #include <cstdint>
-
-// The persisted projection of a view, stored whole in the map file.
-struct PM_InitStructTag {
-    int32_t baseKind;
-    int32_t baseUnit;
-    int32_t baseDatum;
-    int32_t transformedKind;
-    int32_t transformedUnit;
-    int32_t transformedDatum;
-    int32_t areaUnit;
-    int32_t lengthUnit;
-    char modulePath[260]; // empty: no projection
-    char parameterText[512];
-    uint8_t reserved[64];
-};
-static_assert(sizeof(PM_InitStructTag) == 868);
-static_assert(offsetof(PM_InitStructTag, modulePath) == 32 &&
-              offsetof(PM_InitStructTag, parameterText) == 292 &&
-              offsetof(PM_InitStructTag, reserved) == 804);
 
 // One conversation of the dynamic-data-exchange link manager.
 struct DdeLinkEntry {

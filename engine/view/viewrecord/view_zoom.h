@@ -23,7 +23,7 @@ struct ViewWindowServices {
 };
 void PM_SetWindowServices(ViewWindowServices services);
 
-#include "engine/window/map_notifications.h" // MAPN_REPAINT
+#include "engine/kernel/map_notify_codes.h" // MAPN_REPAINT
 
 int PM_OnWndSize(PresentationManager *view, HWND window, int sizeType, const RECT *target);
 int PM_Zoom(PresentationManager *view, HWND window, const RECT *windowRect, int zoomIn);

@@ -1,7 +1,6 @@
 #include "graph_fixture.h"
 
 #include "engine/kernel/graph_services.h"
-#include "engine/window/page.h"
 
 #include <functional>
 #include <string>
@@ -43,7 +42,6 @@ TEST_F(GraphTest, BadKernelsAndHandlesGiveFailureValues)
         {"AllOBjectsProc", [](auto k, auto h) { return AllOBjectsProc(k, 0, h, 0, OBJM_CREATE, 0, 0); }, 0},
         {"UndoOBjectProc", [](auto k, auto h) { return UndoOBjectProc(k, 0, h, 0, GRM_GETSELECTED, 0, 0); },
          0},
-        {"PageProc", [](auto k, auto h) { return PageProc(k, 0, h, 0, GRM_GETSELECTABLE, 0, 0); }, 0},
         {"NailProc", [](auto k, auto h) { return NailProc(k, 0, h, 0, GRM_GETSELECTABLE, 0, 0); }, 0},
         {"PresentationProc",
          [](auto k, auto h) { return PresentationProc(k, 0, h, 0, GRM_GETSELECTABLE, 0, 0); }, 0},

@@ -85,9 +85,6 @@ TEST_F(GraphTest, DefaultAnswersOfTheGraphicalMessages)
         {"unhandled number", poly, 0x4006, 0, 0, 0, 0},
         {"above the range", poly, 0x4043, 0, 0, 0, 0},
         {"undo list visible", undo, GRM_GETVISIBLE, 0, 0, 0, 1},
-        // A page answers with the word it is asked with.
-        {"page selectable", CreateOBJect(kernel, CLASS_PAGE), GRM_GETSELECTABLE, 1, 0, 0, 1},
-        {"page not selectable", CreateOBJect(kernel, CLASS_PAGE), GRM_GETSELECTABLE, 0, 0, 0, 0},
         {"nail selectable", CreateOBJect(kernel, CLASS_NAIL), GRM_GETSELECTABLE, 0, 0, 0, 1},
         {"presentation selectable", CreateOBJect(kernel, CLASS_PRESENT), GRM_GETSELECTABLE, 0, 0, 0, 1},
         {"height object", CreateOBJect(kernel, CLASS_ZOBJ), GRM_GETVISIBLE, 0, 0, 0, 0},

@@ -1,6 +1,6 @@
 #include "engine/kernel/gui_helpers.h"
 
-#include "engine/window/wndres.h"
+#include "engine/kernel/window_record.h"
 #include "platform/clipboard.h"
 #include "platform/file_dialog.h"
 #include "platform/global_memory.h"

@@ -4,8 +4,8 @@
 
 #include "engine/kernel/bank.h"
 #include "engine/kernel/map_file.h"
-#include "engine/view/viewrecord/presentation_manager.h"
-#include "engine/window/map_notifications.h"
+#include "engine/kernel/map_notify_codes.h"
+#include "engine/kernel/upper_services.h"
 #include "platform/file.h"
 #include "platform/file_dialog.h"
 #include "platform/global_memory.h"
@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <utility>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -24,6 +25,29 @@ namespace {
 
 using namespace docmodeltest;
 namespace fs = std::filesystem;
+
+// The kernel keeps a view's projection through the view floor's services.
+// This program has no view floor: a stand-in keeps one record per view, so
+// that a test sees what the file gave the view and what it took from it.
+std::map<const PresentationManager *, PM_InitStructTag> &viewProjections()
+{
+    static std::map<const PresentationManager *, PM_InitStructTag> records;
+    return records;
+}
+
+void InstallViewProjectionStandIn()
+{
+    KernelUpperServices services;
+    services.viewProjectionGet = [](PresentationManager *view, PM_InitStructTag *out) {
+        *out = viewProjections()[view];
+        return 1;
+    };
+    services.viewProjectionSet = [](PresentationManager *view, const PM_InitStructTag *in) {
+        viewProjections()[view] = *in;
+        return 1;
+    };
+    SetKernelUpperServices(services);
+}
 
 std::vector<char> readAll(const fs::path &p)
 {
@@ -104,16 +128,16 @@ protected:
         const int32_t words[] = {2100, 2970, 100, 150, 200, 250, 9, 2};
         std::memcpy(setup + 64, words, sizeof words);
         GlobalUnlock(record.pageSetup);
-        view_ = new PresentationManager{};
-        PM_Constructor(view_);
+        InstallViewProjectionStandIn();
+        view_ = reinterpret_cast<PresentationManager *>(&viewStandIn_);
         record.displayView = view_;
         blocksBefore_ = GlobalBlockCount();
     }
 
     void TearDown() override
     {
-        PM_Destructor(view_);
-        delete view_;
+        SetKernelUpperServices({});
+        viewProjections().clear();
         GlobalFree(record.pageSetup);
         kernel = record.kernel; // the fixture deletes the window's current kernel
         DocModelTest::TearDown();
@@ -155,7 +179,7 @@ protected:
         init.lengthUnit = 5;
         std::strcpy(init.modulePath, "/nonexistent/projection-module.so");
         std::strcpy(init.parameterText, "zone=33");
-        PM_InitFromInitStruct(view_, &init);
+        UpperViewProjectionSet(view_, &init);
     }
 
     // Reads a file into the window as the control does: the old kernel goes
@@ -187,6 +211,7 @@ protected:
 
     fs::path dir_;
     PresentationManager *view_ = nullptr;
+    int viewStandIn_ = 0; // only its address names the view
     size_t blocksBefore_ = 0;
     std::vector<OBJHANDLE> lines_, shapes_;
     OBJHANDLE group_ = 0;
@@ -245,13 +270,13 @@ TEST_F(MapFileTest, SaveReadSaveGivesTheSameBytes)
     std::memset(GlobalLock(record.pageSetup), 0, MAPDOC_PAGESETUP_SIZE);
     GlobalUnlock(record.pageSetup);
     PM_InitStructTag blank{};
-    PM_InitFromInitStruct(view_, &blank);
+    UpperViewProjectionSet(view_, &blank);
     windowMessages.clear();
     ASSERT_EQ(reopen(path("a.mpd")), 1) << MapFileLastError();
     EXPECT_STREQ(static_cast<const char *>(GlobalLock(record.pageSetup)), "A4");
     GlobalUnlock(record.pageSetup);
     PM_InitStructTag init{};
-    PM_GetInitStruct(view_, &init);
+    UpperViewProjectionGet(view_, &init);
     EXPECT_STREQ(init.parameterText, "zone=33");
     EXPECT_EQ(init.lengthUnit, 5);
 

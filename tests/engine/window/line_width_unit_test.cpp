@@ -2,9 +2,9 @@
 
 #include "engine/kernel/graph_classes.h"
 #include "engine/kernel/object_classes.h"
+#include "engine/kernel/window_record.h"
 #include "engine/view/projection/unit_table.h"
 #include "engine/view/viewrecord/presentation_manager.h"
-#include "engine/window/wndres.h"
 #include "platform/window.h"
 #include "window_fixture.h"
 

@@ -136,6 +136,17 @@ TEST_F(PageTest, WindowWithoutPageAnswersAsDocumented)
     EXPECT_EQ(PageGetOrgExt(rec.kernel, page, nullptr, &extension), 0);
     EXPECT_EQ(PageSetOrgExt(rec.kernel, page, &origin, nullptr), 0);
     EXPECT_EQ(PageSetOrgExt(nullptr, page, &origin, &extension), 0);
+
+    // A page answers "selectable" with the word it is asked with.
+    for (WPARAM asked : {WPARAM(0), WPARAM(1)})
+        EXPECT_EQ(SendOBJectMessage(rec.kernel, page, page, 0, GRM_GETSELECTABLE, asked, 0), LRESULT(asked));
+
+    // The page's class procedure answers nothing for what is no object.
+    const OBJHANDLE freed = CreateOBJect(rec.kernel, CLASS_PAGE);
+    ASSERT_EQ(OBJectDelete(rec.kernel, freed), 0);
+    for (OBJHANDLE h : {OBJHANDLE(0), freed, KernGiveAllObjectsAmount(rec.kernel) + 100})
+        EXPECT_EQ(PageProc(rec.kernel, 0, h, 0, GRM_GETSELECTABLE, 0, 0), 0) << h;
+    EXPECT_EQ(PageProc(nullptr, 0, page, 0, GRM_GETSELECTABLE, 0, 0), 0);
 }
 
 TEST_F(PageTest, TheLaterOfTwoPagesIsTheWindowsPage)

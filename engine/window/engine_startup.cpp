@@ -1,0 +1,33 @@
+#include "engine/window/engine_startup.h"
+
+#include "engine/kernel/graph_classes.h"
+#include "engine/kernel/graph_object.h"
+#include "engine/kernel/upper_services.h"
+#include "engine/view/text/text_object.h"
+#include "engine/view/viewrecord/presentation_manager.h"
+#include "engine/window/page.h"
+#include "engine/window/wndres.h"
+
+#include <mutex>
+
+void EngineStartup()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        EnterGraphClassProc(CLASS_TEXT, TextProc);
+        EnterGraphClassProc(CLASS_PAGE, PageProc);
+        KernelUpperServices services;
+        services.pageOfWindow = PageGetFromWindow;
+        services.pageUpdate = [](HWND window) { PageUpdateInWindow(window); };
+        services.viewProjectionGet = PM_GetInitStruct;
+        services.viewProjectionSet = PM_InitFromInitStruct;
+        SetKernelUpperServices(services);
+        WndResInstallViewServices();
+    });
+}
+
+namespace {
+
+const bool started = (EngineStartup(), true);
+
+} // namespace
