@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -51,16 +53,63 @@ bool IsBareFileName(const std::string &name)
     return !name.empty() && name.find_first_of("/\\") == std::string::npos && name != "." && name != "..";
 }
 
-// Loads a module file into the record (a module already vetted: registered,
-// or the file of a module already loaded).
-int LoadModuleFile(const std::string &fullPath, ProjectionTag *tag)
+// The file name each loaded module was loaded by, so that a copy reloads the
+// same module by name (a module's own path may be longer than any buffer).
+class LoadedModuleNames {
+public:
+    void Remember(HMODULE lib, const std::string &fileName)
+    {
+        std::lock_guard lock(mutex_);
+        names_[lib] = fileName;
+    }
+    std::string Find(HMODULE lib)
+    {
+        std::lock_guard lock(mutex_);
+        const auto it = names_.find(lib);
+        return it == names_.end() ? std::string() : it->second;
+    }
+
+private:
+    std::mutex mutex_;
+    std::map<HMODULE, std::string> names_;
+};
+
+LoadedModuleNames &ModuleNames()
 {
-    const HMODULE lib = LoadLibraryA(fullPath.c_str());
+    static LoadedModuleNames names;
+    return names;
+}
+
+// Loads a module by its bare file name from the modules folder into the
+// record, but only when it is registered and binds all ten entries: a module
+// that lacks one is freed again and the record is left as it was.
+int LoadModuleByName(const std::string &name, ProjectionTag *tag)
+{
+    if (!IsRegisteredProjectionModule(name))
+        return 0;
+    const HMODULE lib = LoadLibraryA((ProjectionModulesFolder() + name).c_str());
     if (!lib)
         return 0;
+    ProjectionTag bound{};
+    ProjMan_InitProjection(&bound);
+    bound.hLib = lib;
+    if (!ProjMan_SetProjectionDynamicFunctions(&bound)) { // warns
+        FreeLibrary(lib);
+        return 0;
+    }
+    ModuleNames().Remember(lib, name);
     ProjMan_FreeProjection(tag);
     tag->hLib = lib;
-    ProjMan_SetProjectionDynamicFunctions(tag);
+    tag->Forward = bound.Forward;
+    tag->Backward = bound.Backward;
+    tag->Setup = bound.Setup;
+    tag->Constructor = bound.Constructor;
+    tag->Destructor = bound.Destructor;
+    tag->Identify = bound.Identify;
+    tag->SetForwardScale = bound.SetForwardScale;
+    tag->SetBackwardScale = bound.SetBackwardScale;
+    tag->GetProjInfo = bound.GetProjInfo;
+    tag->StringBasedSetup = bound.StringBasedSetup;
     tag->hInstanceData = tag->Constructor();
     tag->reserved[0] = tag->reserved[1] = 0;
     return 1;
@@ -178,10 +227,12 @@ int ProjMan_LoadProjection(const char *path, ProjectionTag *tag)
     // and only a registered module in the modules folder is ever loaded.
     if (!path || !tag)
         return 0;
-    const std::string name = BareFileName(path);
-    if (!IsRegisteredProjectionModule(name))
-        return 0;
-    return LoadModuleFile(ProjectionModulesFolder() + name, tag);
+    return LoadModuleByName(BareFileName(path), tag);
+}
+
+std::string ProjectionModuleFileName(const ProjectionTag *tag)
+{
+    return tag && tag->hLib ? ModuleNames().Find(tag->hLib) : std::string();
 }
 
 int ProjMan_FreeProjection(ProjectionTag *tag)
@@ -235,15 +286,18 @@ int ProjMan_UpdateScales(ProjectionTag *tag, int notExchanged)
         return 1;
     const tagUnitInfo *base = FindUnitInfo(tag->baseUnit);
     const tagUnitInfo *transformed = FindUnitInfo(tag->transformedUnit);
-    // The forward scale is for the side before Forward and the backward scale
-    // for the side after it; after an exchange the units change places while
-    // the datums keep their slots.
+    // The forward scale is for the side before the module's Forward and the
+    // backward scale for the side after it; after an exchange the two systems
+    // change sides, and each datum goes with its system's unit, so that a
+    // module shifting between the datums shifts the right way.
     const tagUnitInfo *forwardUnit = notExchanged ? base : transformed;
     const tagUnitInfo *backwardUnit = notExchanged ? transformed : base;
+    const int32_t forwardDatum = notExchanged ? tag->baseDatum : tag->transformedDatum;
+    const int32_t backwardDatum = notExchanged ? tag->transformedDatum : tag->baseDatum;
     if (forwardUnit)
-        tag->SetForwardScale(tag->hInstanceData, 1.0 / forwardUnit->factor, tag->baseDatum);
+        tag->SetForwardScale(tag->hInstanceData, 1.0 / forwardUnit->factor, forwardDatum);
     if (backwardUnit)
-        tag->SetBackwardScale(tag->hInstanceData, backwardUnit->factor, tag->transformedDatum);
+        tag->SetBackwardScale(tag->hInstanceData, backwardUnit->factor, backwardDatum);
     return 1;
 }
 
@@ -253,11 +307,14 @@ int ProjMan_CopyProjection(ProjectionTag *destination, const ProjectionTag *sour
     if (!source->hLib) {
         ProjMan_FreeProjection(destination);
     } else {
-        char path[200];
-        if (!GetModuleFileNameA(source->hLib, path, 199)) {
+        // Reloaded by the name it was loaded by, through the same checks as
+        // every load, never by a path read back from the loaded module.
+        const std::string name = ProjectionModuleFileName(source);
+        if (name.empty()) {
             ProjMan_Warning(kNoModuleName);
+            result = 0;
         } else {
-            result = LoadModuleFile(path, destination);
+            result = LoadModuleByName(name, destination);
             if (result && source->hInstanceData && destination->hInstanceData) {
                 const void *from = GlobalLock(source->hInstanceData);
                 void *to = GlobalLock(destination->hInstanceData);
@@ -310,7 +367,7 @@ HGLOBAL ProjMan_GetProjectionList()
         ProjectionTag scratch{};
         ProjMan_InitProjection(&scratch);
         const std::string full = folder + file;
-        if (!LoadModuleFile(full, &scratch))
+        if (!LoadModuleByName(file, &scratch))
             continue;
         char name[261] = {};
         if (scratch.Identify(name, 260)) {

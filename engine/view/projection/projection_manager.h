@@ -43,15 +43,21 @@ int ProjMan_InitProjection(ProjectionTag *tag);
 int ProjMan_SetInternalDynamicFunctions(ProjectionTag *tag);
 void ProjMan_SetDefaultUnits(ProjectionTag *tag);
 // Loads a registered module by the file name part of the path, always from
-// the modules folder; 1 loaded, 0 not registered or not loadable (the
-// record unchanged).
+// the modules folder; 1 loaded, 0 not registered, not loadable or lacking
+// one of the ten entries (with the binding warning; the module is freed).
+// On 0 the record is unchanged.
 int ProjMan_LoadProjection(const char *path, ProjectionTag *tag);
 int ProjMan_FreeProjection(ProjectionTag *tag);
 int ProjMan_SetProjectionDynamicFunctions(ProjectionTag *tag);
 // 0 when Forward and Backward were exchanged (base cartesian, transformed
 // spheric), else 1.
 int ProjMan_SetBackwardAndForwardFunctions(ProjectionTag *tag);
+// Passes the unit factors and the datums to the module; each datum goes with
+// the factor of its own system, also after an exchange.
 int ProjMan_UpdateScales(ProjectionTag *tag, int notExchanged);
+// The destination reloads the source's module by the file name it was
+// loaded by (through the same checks as a load) and gets a copy of its state;
+// 0 when that load failed (the destination's module unchanged).
 int ProjMan_CopyProjection(ProjectionTag *destination, const ProjectionTag *source);
 int ProjMan_Setup(HWND parent, ProjectionTag *tag);
 int ProjMan_Identify(ProjectionTag *tag, char *buffer, int length);
@@ -70,3 +76,6 @@ HGLOBAL ProjMan_GetProjectionList();
 std::string ProjectionModulesFolder();
 // True when the file name is a bare name listed under "Projections".
 bool IsRegisteredProjectionModule(const std::string &fileName);
+// The bare file name the record's module was loaded by; empty without one.
+// The module's file is that name in ProjectionModulesFolder().
+std::string ProjectionModuleFileName(const ProjectionTag *tag);

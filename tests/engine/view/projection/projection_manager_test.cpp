@@ -119,21 +119,34 @@ TEST(ProjectionManager, ListsRegisteredModulesByTheirNames)
     EXPECT_EQ(GlobalFree(list), 0u);
 }
 
-TEST(ProjectionManager, MissingEntryWarnsAtLoadAndRebindAndItsPlaceholderAnswersZero)
+TEST(ProjectionManager, ModuleLackingAnEntryIsNotLoaded)
 {
     ModuleSandbox sandbox;
     sandbox.Register("r", "recording_no_setup.so");
+    sandbox.Register("t", "tm.so");
     ProjectionTag t = EmptyTag();
-    ASSERT_EQ(ProjMan_LoadProjection("recording_no_setup.so", &t), 1);
-    ASSERT_EQ(sandbox.boxes.size(), 1u);
-    EXPECT_EQ(sandbox.boxes[0].text, "error loading function from projection dll");
-    EXPECT_EQ(ProjMan_SetBackwardAndForwardFunctions(&t), 1);
-    EXPECT_EQ(sandbox.boxes.size(), 2u);
-    EXPECT_EQ(t.StringBasedSetup(t.hInstanceData, "text"), 0);
-    EXPECT_EQ(sandbox.boxes.size(), 3u);
-    MAP_COORDPT p{1, 2};
-    EXPECT_EQ(t.Forward(t.hInstanceData, &p, &p, 1), 1); // the entries found still work
-    EXPECT_EQ(p.x, 1001);
+    // Into an empty record and into a record holding a module: both keep
+    // what they had, and the module's code is never run.
+    const size_t blocksBefore = GlobalBlockCount();
+    EXPECT_EQ(ProjMan_LoadProjection("recording_no_setup.so", &t), 0);
+    EXPECT_EQ(t.hLib, 0u);
+    EXPECT_EQ(GlobalBlockCount(), blocksBefore); // its Constructor never ran
+    ASSERT_EQ(ProjMan_LoadProjection("tm.so", &t), 1);
+    const HMODULE tm = t.hLib;
+    const HGLOBAL state = t.hInstanceData;
+    EXPECT_EQ(ProjMan_LoadProjection("recording_no_setup.so", &t), 0);
+    EXPECT_EQ(t.hLib, tm);
+    EXPECT_EQ(t.hInstanceData, state);
+    ASSERT_EQ(sandbox.boxes.size(), 2u);
+    for (const MessageBoxRequest &box : sandbox.boxes) {
+        EXPECT_EQ(box.text, "error loading function from projection dll");
+        EXPECT_EQ(box.caption, "Projection Manager Warning");
+    }
+    // Nor does the list offer it.
+    const HGLOBAL list = ProjMan_GetProjectionList();
+    ASSERT_NE(list, 0u);
+    EXPECT_EQ(ListEntries(list).size(), 2u); // tm.so alone: its name and path
+    GlobalFree(list);
     ProjMan_FreeProjection(&t);
 }
 
@@ -181,12 +194,14 @@ TEST(ProjectionManager, ScalesFollowTheDirection)
     EXPECT_DOUBLE_EQ(r.backwardScale, 100.0);
     EXPECT_EQ(r.forwardDatum, 87);
     EXPECT_EQ(r.backwardDatum, 116);
-    ProjMan_UpdateScales(&t, 0); // exchanged: the factors swap, the datums stay
+    // Exchanged: the two systems change sides, each datum with its unit, so
+    // the module still gets the angular side's datum with the forward scale.
+    ProjMan_UpdateScales(&t, 0);
     r = ReadState(t);
     EXPECT_DOUBLE_EQ(r.forwardScale, 1.0 / 100.0);
     EXPECT_DOUBLE_EQ(r.backwardScale, 36000.0);
-    EXPECT_EQ(r.forwardDatum, 87);
-    EXPECT_EQ(r.backwardDatum, 116);
+    EXPECT_EQ(r.forwardDatum, 116);
+    EXPECT_EQ(r.backwardDatum, 87);
 
     ProjectionTag u = EmptyTag();
     ASSERT_EQ(ProjMan_LoadProjection("recording.so", &u), 1);
@@ -228,4 +243,45 @@ TEST(ProjectionManager, CopyGivesTheDestinationItsOwnModuleAndState)
     EXPECT_EQ(copy.hLib, 0u);
     EXPECT_EQ(copy.baseUnit, 3);
     EXPECT_EQ(GlobalBlockCount(), blocksBefore); // every state block was freed
+}
+
+TEST(ProjectionManager, CopyReloadsByNameAndNeverByACutPath)
+{
+    ModuleSandbox sandbox;
+    sandbox.Register("t", "tm.so");
+    // A modules folder so deep that "tm.so" in it is cut to ".../tm" by a
+    // 199-character path, with another module planted at that cut path.
+    const std::string base = std::filesystem::canonical(sandbox.modulesFolder()).string() + "/";
+    const std::string folder = base + std::string(197 - base.size() - 1, 'd') + "/";
+    ASSERT_EQ(folder.size(), 197u);
+    std::filesystem::create_directory(folder);
+    std::filesystem::create_symlink(std::string(MAP_MODULES_DIR) + "/tm.so", folder + "tm.so");
+    std::filesystem::create_symlink(std::string(MAP_TEST_MODULES_DIR) + "/recording.so",
+                                    (folder + "tm.so").substr(0, 199));
+    setenv("MAP_MODULES_DIR", folder.c_str(), 1);
+
+    ProjectionTag source = EmptyTag();
+    ASSERT_EQ(ProjMan_LoadProjection("tm.so", &source), 1);
+    EXPECT_EQ(ProjectionModuleFileName(&source), "tm.so");
+    ASSERT_EQ(source.StringBasedSetup(source.hInstanceData, "UTM 33N"), 1);
+    ProjectionTag copy = EmptyTag();
+    ASSERT_EQ(ProjMan_CopyProjection(&copy, &source), 1);
+    char name[100] = {};
+    ASSERT_EQ(ProjMan_Identify(&copy, name, sizeof name), 1);
+    EXPECT_STREQ(name, "Transverse Mercator (UTM, BNG, ITM)");
+    tagProjInfo info{};
+    ASSERT_EQ(ProjMan_GetProjInfo(&copy, &info), 1);
+    EXPECT_STREQ(info.text, "UTM 33N"); // the state came along
+    ProjMan_FreeProjection(&copy);
+
+    // A module taken out of the list since it was loaded is not copied: the
+    // copy fails and the destination keeps what it had.
+    sandbox.Register("t", "other.so");
+    ProjectionTag kept = EmptyTag();
+    kept.baseUnit = 3;
+    EXPECT_EQ(ProjMan_CopyProjection(&kept, &source), 0);
+    EXPECT_EQ(kept.hLib, 0u);
+    EXPECT_EQ(kept.baseUnit, source.baseUnit); // the units are copied in every case
+    EXPECT_TRUE(sandbox.boxes.empty());
+    ProjMan_FreeProjection(&source);
 }
