@@ -4,11 +4,20 @@
 //
 // Parameter texts: "UTM <zone>N" or "UTM <zone>S" (zones 1 to 60, WGS-84),
 // "BNG" (British National Grid, Airy 1830), "ITM" (Irish Transverse Mercator,
-// GRS80). Datum rows are accepted and kept; datum shifts are not applied here.
+// GRS80).
+//
+// Datums: the datum row given with the forward scale belongs to the
+// geographic side, the one given with the backward scale to the grid side.
+// When both are set (not row 0) and differ, geographic points are moved from
+// the one datum to the other by the table's three-parameter shifts before
+// they are projected, and back after the inverse.
+#include "engine/view/projection/datum_table.h"
 #include "engine/view/projection/projection_module.h"
+#include "modules/tm_math/datum_shift.h"
 #include "modules/tm_math/transverse_mercator.h"
 #include "platform/global_memory.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -51,17 +60,54 @@ bool Parse(const char *text, TmState *out)
         out->south = 0;
         return true;
     }
+    // "UTM ", one or two digits of a zone from 1 to 60, "N" or "S".
+    if (t.size() < 6 || t.size() > 7 || t.compare(0, 4, "UTM ") != 0)
+        return false;
+    const char *first = t.data() + 4, *last = t.data() + t.size() - 1;
     int zone = 0;
-    char hemisphere = 0;
-    int consumed = 0;
-    if (std::sscanf(t.c_str(), "UTM %d%c%n", &zone, &hemisphere, &consumed) == 2 &&
-        size_t(consumed) == t.size() && zone >= 1 && zone <= 60 && (hemisphere == 'N' || hemisphere == 'S')) {
-        out->kind = kUtm;
-        out->zone = zone;
-        out->south = hemisphere == 'S';
-        return true;
-    }
-    return false;
+    const auto [end, error] = std::from_chars(first, last, zone);
+    const char hemisphere = *last;
+    if (error != std::errc() || end != last || *first == '+' || zone < 1 || zone > 60 ||
+        (hemisphere != 'N' && hemisphere != 'S'))
+        return false;
+    out->kind = kUtm;
+    out->zone = zone;
+    out->south = hemisphere == 'S';
+    return true;
+}
+
+// The datum of a table row; false for a row the table does not hold (the
+// empty end row included).
+bool DatumOfRow(int32_t row, tmerc::Datum *out)
+{
+    if (row < 0 || row >= kDatumRowCount)
+        return false;
+    const DatumInfo &d = DatumTable()[row];
+    if (!d.name[0])
+        return false;
+    // The table gives the WGS-84 ellipsoid less this one's.
+    const tmerc::Ellipsoid wgs84 = tmerc::kWgs84;
+    out->ellipsoid = {wgs84.a - d.semiMajorAxisShift, wgs84.f - d.flatteningShift / 10000.0};
+    out->dx = d.dx;
+    out->dy = d.dy;
+    out->dz = d.dz;
+    return true;
+}
+
+// The shift between the geographic and the grid datum of a state: none
+// (false in *needed) when either is row 0 or both are one row; false when a
+// row is not in the table.
+bool DatumPair(int32_t geographicRow, int32_t gridRow, bool *needed, tmerc::Datum *geographic,
+               tmerc::Datum *grid)
+{
+    *needed = false;
+    if (geographicRow == 0 || gridRow == 0)
+        return geographicRow >= 0 && gridRow >= 0 && geographicRow < kDatumRowCount &&
+               gridRow < kDatumRowCount;
+    if (!DatumOfRow(geographicRow, geographic) || !DatumOfRow(gridRow, grid))
+        return false;
+    *needed = geographicRow != gridRow;
+    return true;
 }
 
 std::string Text(const TmState &s)
@@ -153,12 +199,17 @@ int32_t setScale(HGLOBAL state, double factor, int32_t datum, double TmState::*s
                  int32_t TmState::*datumField)
 {
     Locked s(state);
-    if (!s.get() || !(factor > 0))
+    if (!s.get() || !(factor > 0) || !std::isfinite(factor))
         return 0;
     s.get()->*scale = factor;
     s.get()->*datumField = datum;
     return 1;
 }
+
+struct Shift {
+    bool needed;
+    tmerc::Datum geographic, grid;
+};
 
 // Converts the points one by one through `convert`, which says whether the
 // point could be converted; the count converted before the first failure.
@@ -170,10 +221,16 @@ int32_t convertPoints(HGLOBAL state, const MAP_COORDPT *source, MAP_COORDPT *des
     if (!s.get() || !source || !destination || count <= 0)
         return 0;
     const TmState st = *s.get();
+    if (!(st.forwardScale > 0) || !std::isfinite(st.forwardScale) || !(st.backwardScale > 0) ||
+        !std::isfinite(st.backwardScale))
+        return 0;
+    Shift shift{};
+    if (!DatumPair(st.forwardDatum, st.backwardDatum, &shift.needed, &shift.geographic, &shift.grid))
+        return 0;
     const tmerc::Projection p(GridOf(st));
     for (int32_t i = 0; i < count; ++i) {
         MAP_COORDPT out;
-        if (!convert(st, p, source[i], &out))
+        if (!convert(st, p, shift, source[i], &out))
             return i;
         destination[i] = out;
     }
@@ -225,25 +282,36 @@ MODULE_EXPORT int32_t Forward(HGLOBAL state, const MAP_COORDPT *source, MAP_COOR
                               int32_t count)
 {
     return convertPoints(state, source, destination, count,
-                         [](const TmState &st, const tmerc::Projection &p, MAP_COORDPT in, MAP_COORDPT *out) {
-                             const double lon = in.x * st.forwardScale, lat = in.y * st.forwardScale;
-                             if (!(std::fabs(lat) < 90.0))
+                         [](const TmState &st, const tmerc::Projection &p, const Shift &shift, MAP_COORDPT in,
+                            MAP_COORDPT *out) {
+                             double lon = in.x * st.forwardScale, lat = in.y * st.forwardScale;
+                             if (!(std::fabs(lat) <= 90.0) || !std::isfinite(lon))
+                                 return false;
+                             if (shift.needed && !tmerc::ShiftDatum(shift.geographic, shift.grid, &lat, &lon))
                                  return false;
                              double e, n;
-                             p.Forward(lat, lon, &e, &n);
-                             return ToCoordinate(e * st.backwardScale, &out->x) &&
+                             return p.ForwardChecked(lat, lon, &e, &n) &&
+                                    ToCoordinate(e * st.backwardScale, &out->x) &&
                                     ToCoordinate(n * st.backwardScale, &out->y);
                          });
 }
 
+// Grid to geographic, longitudes within -180..180 degrees; a grid point
+// outside the projection's domain stops the conversion like Forward.
 MODULE_EXPORT int32_t Backward(HGLOBAL state, const MAP_COORDPT *source, MAP_COORDPT *destination,
                                int32_t count)
 {
-    return convertPoints(state, source, destination, count,
-                         [](const TmState &st, const tmerc::Projection &p, MAP_COORDPT in, MAP_COORDPT *out) {
-                             double lat, lon;
-                             p.Inverse(in.x / st.backwardScale, in.y / st.backwardScale, &lat, &lon);
-                             return ToCoordinate(lon / st.forwardScale, &out->x) &&
-                                    ToCoordinate(lat / st.forwardScale, &out->y);
-                         });
+    return convertPoints(
+        state, source, destination, count,
+        [](const TmState &st, const tmerc::Projection &p, const Shift &shift, MAP_COORDPT in,
+           MAP_COORDPT *out) {
+            double lat, lon;
+            if (!p.InverseChecked(in.x / st.backwardScale, in.y / st.backwardScale, &lat, &lon))
+                return false;
+            if (shift.needed && !tmerc::ShiftDatum(shift.grid, shift.geographic, &lat, &lon))
+                return false;
+            lon = tmerc::NormalizeLongitude(lon);
+            return ToCoordinate(lon / st.forwardScale, &out->x) &&
+                   ToCoordinate(lat / st.forwardScale, &out->y);
+        });
 }

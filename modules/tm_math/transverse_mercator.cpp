@@ -43,13 +43,30 @@ double Projection::ConformalXi(double phi) const
     return xi;
 }
 
+double NormalizeLongitude(double longitude)
+{
+    const double l = std::remainder(longitude, 360.0);
+    return l == -180.0 ? 180.0 : l;
+}
+
 void Projection::Forward(double latitude, double longitude, double *easting, double *northing) const
 {
     const double phi = latitude * kDegree;
     const double dl = (longitude - grid_.centralMeridian) * kDegree;
-    const double t = std::sinh(std::atanh(std::sin(phi)) - e_ * std::atanh(e_ * std::sin(phi)));
-    const double xi1 = std::atan2(t, std::cos(dl));
-    const double eta1 = std::atanh(std::sin(dl) / std::sqrt(1 + t * t));
+    double xi1, eta1;
+    if (std::fabs(latitude) == 90.0) {
+        // The pole: the conformal tangent below is infinite there.
+        xi1 = std::copysign(M_PI / 2, latitude);
+        eta1 = 0;
+    } else {
+        // The conformal tangent from tan(phi), which stays exact near the poles
+        // where sin(phi) loses the digits that matter.
+        const double tau = std::tan(phi);
+        const double sigma = std::sinh(e_ * std::atanh(e_ * tau / std::hypot(1.0, tau)));
+        const double t = tau * std::hypot(1.0, sigma) - sigma * std::hypot(1.0, tau);
+        xi1 = std::atan2(t, std::cos(dl));
+        eta1 = std::atanh(std::sin(dl) / std::hypot(1.0, t));
+    }
     double xi = xi1, eta = eta1;
     for (int j = 1; j <= 6; ++j) {
         xi += alpha_[j] * std::sin(2 * j * xi1) * std::cosh(2 * j * eta1);
@@ -85,6 +102,51 @@ void Projection::Inverse(double easting, double northing, double *latitude, doub
     }
     *latitude = std::atan(tau) / kDegree;
     *longitude = grid_.centralMeridian + std::atan2(std::sinh(eta1), std::cos(xi1)) / kDegree;
+}
+
+bool Projection::ForwardChecked(double latitude, double longitude, double *easting, double *northing) const
+{
+    if (!(std::fabs(latitude) <= 90.0) || !std::isfinite(longitude))
+        return false;
+    const double dl = NormalizeLongitude(longitude - grid_.centralMeridian);
+    if (std::fabs(latitude) < 90.0 && std::fabs(dl) > kMaxLongitudeDifference)
+        return false;
+    double e, n;
+    Forward(latitude, grid_.centralMeridian + dl, &e, &n);
+    if (!std::isfinite(e) || !std::isfinite(n))
+        return false;
+    *easting = e;
+    *northing = n;
+    return true;
+}
+
+bool Projection::InverseChecked(double easting, double northing, double *latitude, double *longitude) const
+{
+    if (!std::isfinite(easting) || !std::isfinite(northing))
+        return false;
+    // Far outside the domain the series' hyperbolic terms overflow: refuse
+    // before computing. 30 degrees from the central meridian is eta 0.55 at
+    // most; a pole is xi pi/2.
+    const double xi = (northing - grid_.falseNorthing) / (grid_.scale * A_) + xi0_;
+    const double eta = (easting - grid_.falseEasting) / (grid_.scale * A_);
+    if (std::fabs(eta) > 0.6 || std::fabs(xi) > M_PI / 2 + 1e-9)
+        return false;
+    double lat, lon;
+    Inverse(easting, northing, &lat, &lon);
+    if (!std::isfinite(lat) || !std::isfinite(lon) || std::fabs(lat) > 90.0)
+        return false;
+    if (std::fabs(lat) < 90.0 && std::fabs(lon - grid_.centralMeridian) > kMaxLongitudeDifference)
+        return false;
+    // The series are each other's inverse only inside the domain: a point
+    // that does not project back onto itself (to a tenth of a millimetre) is
+    // outside.
+    double e, n;
+    Forward(lat, lon, &e, &n);
+    if (!(std::hypot(e - easting, n - northing) < 1e-4))
+        return false;
+    *latitude = lat;
+    *longitude = NormalizeLongitude(lon);
+    return true;
 }
 
 Grid UtmGrid(const Ellipsoid &ellipsoid, int zone, bool south)

@@ -24,6 +24,13 @@ struct Grid {
     double falseNorthing;
 };
 
+// How far from the central meridian the projections are computed, degrees:
+// the series stay exact to well below a millimetre there.
+inline constexpr double kMaxLongitudeDifference = 30.0;
+
+// The longitude brought into -180..180 degrees.
+double NormalizeLongitude(double longitude);
+
 class Projection {
 public:
     explicit Projection(const Grid &grid);
@@ -31,6 +38,15 @@ public:
     void Forward(double latitude, double longitude, double *easting, double *northing) const;
     // Grid metres to degrees.
     void Inverse(double easting, double northing, double *latitude, double *longitude) const;
+
+    // Forward for a point within the domain only: a finite latitude within
+    // +-90 degrees (inclusive) and a longitude, taken modulo 360, within
+    // kMaxLongitudeDifference of the central meridian. False outside it.
+    bool ForwardChecked(double latitude, double longitude, double *easting, double *northing) const;
+    // Inverse for a grid point whose geographic point lies within that domain
+    // and projects back onto it; the longitude within -180..180. False for
+    // any other grid point.
+    bool InverseChecked(double easting, double northing, double *latitude, double *longitude) const;
 
 private:
     Grid grid_;
