@@ -15,7 +15,9 @@
 namespace {
 
 constexpr double kDegree = 0.017453292519943278;
-constexpr int kLetterN = 14, kLetterV = 22, kLetterX = 24;
+constexpr int kLetterC = 3, kLetterI = 9, kLetterN = 14, kLetterO = 15, kLetterV = 22, kLetterX = 24;
+// How far a point may lie outside its band (radians, about a metre).
+constexpr double kBandTolerance = 1.56e-7;
 
 // Rounds half away from zero.
 double RoundAway(double v) { return std::trunc(v + (v < 0 ? -0.5 : 0.5)); }
@@ -26,6 +28,19 @@ double RowOffset(int set) { return set % 2 == 0 ? 1500000.0 : 0.0; }
 
 // Southern limit of a band letter, degrees.
 int BandSouth(int L) { return L <= 8 ? 8 * L - 104 : L <= 14 ? 8 * L - 112 : 8 * L - 120; }
+int BandNorth(int L) { return L == kLetterX ? 84 : BandSouth(L) + 8; }
+
+// The letters the grid uses, numbered from 1 ("A").
+bool IsGridLetter(int L) { return L >= 1 && L <= 26 && L != kLetterI && L != kLetterO; }
+bool IsBandLetter(int L) { return L >= kLetterC && L <= kLetterX && IsGridLetter(L); }
+bool IsRowLetter(int L) { return L <= kLetterV && IsGridLetter(L); }
+// The eight column letters of a zone's set: A-H, J-R or S-Z.
+bool IsColumnLetter(int L, int set)
+{
+    const int low = LowLetter(set);
+    const int high = low == 10 ? 18 : low + 7;
+    return L >= low && L <= high && IsGridLetter(L);
+}
 
 std::string Digits(double value, int d)
 {
@@ -47,6 +62,27 @@ GiveLoLaProc LoadGiveLoLa()
     return proc;
 }
 
+// The lowest and highest latitude (radians) of the square of side `size`
+// metres whose south-west corner is the grid point. For a fixed easting the
+// latitude grows with the northing; along a fixed northing it is highest on
+// the central meridian and falls away from it on either side, so the
+// extremes lie among the corners and the edges' points nearest the meridian.
+void SquareLatitudes(double easting, double northing, double size, int zone, bool south, double *lowest,
+                     double *highest)
+{
+    const double eastings[] = {easting, easting + size,
+                               std::clamp(utm::kFalseEasting, easting, easting + size)};
+    *lowest = HUGE_VAL;
+    *highest = -HUGE_VAL;
+    for (double e : eastings)
+        for (double n : {northing, northing + size}) {
+            double lat, lon;
+            utm::Inverse(e, n, zone, south, &lat, &lon);
+            *lowest = std::min(*lowest, lat);
+            *highest = std::max(*highest, lat);
+        }
+}
+
 } // namespace
 
 void UTM_to_MGRS_with_LongLat(double latitude, double, const int *zone, const MAP_COORDPT *utm, int digits,
@@ -55,14 +91,18 @@ void UTM_to_MGRS_with_LongLat(double latitude, double, const int *zone, const MA
     if (!out)
         return;
     out->clear();
-    if (!zone || !utm)
+    // Only points of the UTM grid get a reference: zones 1 to 60 (negative
+    // in the south), latitudes from 80 degrees south to 84 north, eastings
+    // of the eight 100 km columns and northings of a hemisphere.
+    if (!zone || !utm || *zone < -60 || *zone > 60 || *zone == 0 || !std::isfinite(latitude))
         return;
-    const int z = std::abs(*zone);
-    if (z < 1 || z > 60 || utm->x < 0 || utm->y < 0)
+    const double latitudeDegrees = latitude / kDegree;
+    if (latitudeDegrees < -80.0 || latitudeDegrees > 84.0)
         return;
+    const int z = *zone < 0 ? -*zone : *zone;
     digits = std::clamp(digits, 0, 5);
 
-    int L = int(std::trunc((80.0 + latitude / kDegree) / 8.0)) + 3;
+    int L = int(std::trunc((80.0 + latitudeDegrees) / 8.0)) + 3;
     if (L > 8)
         ++L;
     if (L > 14)
@@ -74,8 +114,13 @@ void UTM_to_MGRS_with_LongLat(double latitude, double, const int *zone, const MA
 
     const int set = SetNumber(z);
     double N = RoundAway(utm->y);
-    if (std::trunc(N + 0.5) == 10000000.0)
+    // A southern northing that rounds to the equator's 10,000,000 m stays in
+    // its band. (In band "N" the same value is the equator's northing 0 of
+    // the north, which the row and digits below already give.)
+    if (std::trunc(N + 0.5) == 10000000.0 && L < kLetterN)
         N = 9999999.0;
+    if (N < 0 || N > 10000000.0)
+        return;
     double rowN = N;
     while (rowN >= 2000000.0)
         rowN -= 2000000.0;
@@ -91,14 +136,27 @@ void UTM_to_MGRS_with_LongLat(double latitude, double, const int *zone, const MA
     double E = RoundAway(utm->x);
     if (z == 31 && L == kLetterV && E == 500000.0)
         E = 499999.0;
+    if (E < 100000.0 || E >= 900000.0)
+        return;
     int C = LowLetter(set) + int(std::floor((E + 0.1) / 100000.0)) - 1;
     if (LowLetter(set) == 10 && C > 14)
         ++C;
 
-    if (L < 1 || L > 26 || R < 1 || R > 26 || C < 1 || C > 26)
+    if (!IsBandLetter(L) || !IsRowLetter(R) || !IsColumnLetter(C, set))
         return;
     char head[8];
     std::snprintf(head, sizeof head, "%02d%c%c%c", z, 'A' + L - 1, 'A' + C - 1, 'A' + R - 1);
+
+    // The reference must read back to the point it names: the full-precision
+    // reference is parsed again, and a point whose band, row or column the
+    // parser places elsewhere (a latitude that does not belong to the grid
+    // point, a row outside the band) gets no reference.
+    const std::string full = head + Digits(E, 5) + Digits(N, 5);
+    double lat, lon, backN, backE;
+    int backZone;
+    if (!MGRS_to_UTM(&full, &lat, &lon, &backN, &backE, &backZone) || backE != E || backN != N)
+        return;
+
     *out = head;
     *out += digits ? Digits(E, digits) : "EE";
     *out += digits ? Digits(N, digits) : "NN";
@@ -126,17 +184,27 @@ int MGRS_to_UTM(const std::string *text, double *latitude, double *longitude, do
         return 0;
     const std::string &s = *text;
     const int z = (s[0] - '0') * 10 + (s[1] - '0');
-    *zone = z;
     const int B = s[2] - 'A' + 1, C = s[3] - 'A' + 1, R = s[4] - 'A' + 1;
+    // Only zones, bands, columns and rows the grid has.
+    if (z < 1 || z > 60 || !IsBandLetter(B) || !IsColumnLetter(C, SetNumber(z)) || !IsRowLetter(R))
+        return 0;
+    *zone = z;
     const double sign = B < kLetterN ? -1.0 : 1.0;
-    if (z < 1 || z > 60 || ((z == 32 || z == 34 || z == 36) && B == kLetterX)) {
+    if ((z == 32 || z == 34 || z == 36) && B == kLetterX) {
         *latitude = *longitude = *northing = *easting = 0;
         return 0;
     }
     const int set = SetNumber(z);
 
-    double e0, bandNorthing;
-    utm::Forward(BandSouth(B) * kDegree, utm::CentralMeridianDegrees(z) * kDegree, z, &e0, &bandNorthing);
+    // The band's lowest northing: on the central meridian in the north; in
+    // the south the parallels bend to lower northings away from it, so the
+    // band's southern limit 6 degrees off the meridian is lower still (by a
+    // few kilometres, which may cross a 100 km line).
+    double e0, bandNorthing, offMeridian;
+    const double bandSouth = BandSouth(B) * kDegree, meridian = utm::CentralMeridianDegrees(z) * kDegree;
+    utm::Forward(bandSouth, meridian, z, &e0, &bandNorthing);
+    utm::Forward(bandSouth, meridian + 6.0 * kDegree, z, &e0, &offMeridian);
+    bandNorthing = std::min(bandNorthing, offMeridian);
     const double minNorthing = RoundAway(std::trunc(bandNorthing / 100000.0) * 100000.0);
     const double remainder = RoundAway(std::fmod(minNorthing, 2000000.0));
 
@@ -166,12 +234,15 @@ int MGRS_to_UTM(const std::string *text, double *latitude, double *longitude, do
     const double signedNorthing = (nDigits + squareNorthing) * sign;
     *easting = eDigits + columnEasting;
     *northing = std::fabs(signedNorthing);
-    utm::Inverse(*easting, *northing, z, signedNorthing < 0, latitude, longitude);
+    const bool south = signedNorthing < 0;
+    utm::Inverse(*easting, *northing, z, south, latitude, longitude);
 
-    const double tolerance = 1.56e-7;
-    const double south = BandSouth(B) * kDegree;
-    const double north = (B == kLetterX ? 84.0 : BandSouth(B) + 8.0) * kDegree;
-    if (*latitude < south - tolerance || *latitude > north + tolerance)
+    // The reference names a square of `multiplier` metres; it belongs to its
+    // band when some of the square does (with the tolerance), so that a
+    // reference with few digits near a band edge still reads back.
+    double lowest, highest;
+    SquareLatitudes(*easting, *northing, multiplier, z, south, &lowest, &highest);
+    if (highest < BandSouth(B) * kDegree - kBandTolerance || lowest > BandNorth(B) * kDegree + kBandTolerance)
         return 0;
     return 1;
 }
@@ -181,7 +252,7 @@ void UTM_to_MGRS(PresentationManager *view, int32_t x, int32_t y, int zone, int 
     if (!out)
         return;
     out->clear();
-    if (!view)
+    if (!view || zone < -60 || zone > 60 || zone == 0)
         return;
     const tagUnitInfo *unit = FindUnitInfo(view->projection.baseUnit);
     const GiveLoLaProc giveLoLa = LoadGiveLoLa();

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Makes the reference tables of the projection tests with PROJ's cs2cs
-# (Debian package proj-bin; needed only to remake these files):
+# Makes the reference tables of the projection tests with PROJ's cs2cs and
+# GeographicLib's GeoConvert (Debian packages proj-bin and
+# geographiclib-tools; needed only to remake these files):
 #   tests/data/projection/make_fixtures.sh
+# Random points come from awk's generator with fixed seeds (the tables were
+# made with mawk; another awk draws other points, equally good ones).
 # Latitudes and longitudes are whole thousandths of a second, so that the
 # engine's integer geographic units hold them exactly.
 set -euo pipefail
@@ -84,3 +87,60 @@ itm="+proj=tmerc +lat_0=53.5 +lon_0=-8 +k=0.99982 +x_0=600000 +y_0=750000"
     echo "UTM_${zone}${south} $lat $lon $e $n"
   done
 } > national_grids.txt
+
+# Seeded random points, whole thousandths of a second: "count seed lat0 lat1
+# dlon0 dlon1 centre" draws latitudes in [lat0, lat1] and longitudes centre +
+# [dlon0, dlon1].
+random_points() {
+  awk -v n="$1" -v seed="$2" -v a0="$3" -v a1="$4" -v d0="$5" -v d1="$6" -v c="$7" \
+    'BEGIN{srand(seed); for(i=0;i<n;i++){printf "%.9f %.9f\n", a0+(a1-a0)*rand(), c+d0+(d1-d0)*rand()}}' | thousandths
+}
+
+{
+  echo "# Transverse Mercator on seeded random points out to 20 degrees from the central"
+  echo "# meridian, from PROJ (definitions as in national_grids.txt; UTM on WGS-84):"
+  echo "# grid latitude longitude easting northing"
+  for zone in $(seq 1 60); do
+    cm=$((6 * zone - 183))
+    random_points 2 "$zone" 0.5 83.5 -20 20 "$cm" | tmerc "+proj=utm +zone=$zone" "+ellps=WGS84" >/tmp/tm_en.$$
+    random_points 2 "$zone" 0.5 83.5 -20 20 "$cm" | paste -d' ' - /tmp/tm_en.$$ | sed "s/^/UTM_${zone}N /"
+    random_points 2 "$((zone + 100))" -79.5 -0.5 -20 20 "$cm" | tmerc "+proj=utm +zone=$zone +south" "+ellps=WGS84" >/tmp/tm_en.$$
+    random_points 2 "$((zone + 100))" -79.5 -0.5 -20 20 "$cm" | paste -d' ' - /tmp/tm_en.$$ | sed "s/^/UTM_${zone}S /"
+  done
+  random_points 30 201 49.5 61 -7 4 -2 | tmerc "$bng" "+ellps=airy" >/tmp/tm_en.$$
+  random_points 30 201 49.5 61 -7 4 -2 | paste -d' ' - /tmp/tm_en.$$ | sed "s/^/BNG /"
+  random_points 30 202 51.3 55.5 -3 3 -8 | tmerc "$itm" "+ellps=GRS80" >/tmp/tm_en.$$
+  random_points 30 202 51.3 55.5 -3 3 -8 | paste -d' ' - /tmp/tm_en.$$ | sed "s/^/ITM /"
+  rm -f /tmp/tm_en.$$
+} > tm_random.txt
+
+# WGS-84 to the British grid on OSGB36 with the datum table's three-parameter
+# shift; the Airy ellipsoid as the table gives it (a and flattening as
+# differences from WGS-84).
+airy_rf=$(awk 'BEGIN{printf "%.12f", 1/(1/298.257223563 - 0.11960023e-4)}')
+{
+  echo "# WGS-84 latitude longitude to the British grid on OSGB36, from PROJ:"
+  echo "#   cs2cs -f %.4f +proj=longlat +ellps=WGS84 +towgs84=0,0,0 +to $bng +a=6377563.396 +rf=$airy_rf +towgs84=375,-111,431"
+  echo "# grid latitude longitude easting northing"
+  random_points 30 301 49.9 60.9 -8 4 -2 >/tmp/tm_ll.$$
+  awk '{printf "%.9f %.9f\n", $2, $1}' /tmp/tm_ll.$$ |
+    cs2cs -f %.4f +proj=longlat +ellps=WGS84 +towgs84=0,0,0 +to $bng +a=6377563.396 +rf="$airy_rf" +towgs84=375,-111,431 |
+    awk '{print $1, $2}' | paste -d' ' /tmp/tm_ll.$$ - | sed "s/^/BNG_WGS84 /"
+  rm -f /tmp/tm_ll.$$
+} > osgb36_shift.txt
+
+# Grid references of seeded random points of the UTM grid, at least 0.05
+# degrees from a band edge (the engine's bands come from the International
+# ellipsoid, GeoConvert's from WGS-84), with GeoConvert's own UTM point.
+{
+  echo "# GeographicLib GeoConvert -u -p 3 and -m -p 0 (WGS-84):"
+  echo "# latitude longitude zone(+N/-S) easting northing reference"
+  awk 'BEGIN{srand(401); n=0; while(n<300){lat=-79.9+163.8*rand(); lon=-180+360*rand();
+         f=(lat+80)/8; f=f-int(f); if(lat>72) f=0.5; if(f<0.05/8||f>1-0.05/8) continue;
+         printf "%.6f %.6f\n", lat, lon; n++}}' >/tmp/mgrs_ll.$$
+  GeoConvert -u -p 3 </tmp/mgrs_ll.$$ >/tmp/mgrs_utm.$$
+  GeoConvert -m -p 0 </tmp/mgrs_ll.$$ >/tmp/mgrs_ref.$$
+  paste -d' ' /tmp/mgrs_ll.$$ /tmp/mgrs_utm.$$ /tmp/mgrs_ref.$$ |
+    awk '{z=$3+0; if($3 ~ /s$/) z=-z; print $1, $2, z, $4, $5, $6}'
+  rm -f /tmp/mgrs_ll.$$ /tmp/mgrs_utm.$$ /tmp/mgrs_ref.$$
+} > mgrs_geoconvert.txt

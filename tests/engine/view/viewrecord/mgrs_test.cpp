@@ -1,8 +1,14 @@
 #include "engine/view/viewrecord/mgrs.h"
+#include "engine/view/projection/utm_series.h"
 #include "tests/engine/view/projection/fixture_table.h"
 #include "tests/engine/view/viewrecord/view_support.h"
 
+#include <climits>
 #include <cmath>
+#include <fstream>
+#include <limits>
+#include <random>
+#include <sstream>
 
 namespace {
 constexpr double kDeg = M_PI / 180.0;
@@ -51,7 +57,8 @@ TEST(Mgrs, WorkedCases)
     EXPECT_EQ(Format(60.0, 31, 500000, 6651411, 5), Format(60.0, 31, 499999, 6651411, 5));
     // Set 3 easting 800,000..899,999 is column Z; rows repeat every 2,000 km.
     EXPECT_EQ(Format(10.0, 3, 850000, 1100000, 1)[3], 'Z');
-    EXPECT_EQ(Format(10.0, 1, 500000, 2100000, 1)[4], Format(10.0, 1, 500000, 100000, 1)[4]);
+    EXPECT_EQ(Format(19.0, 1, 500000, 2100000, 1).substr(4, 1),
+              Format(0.9, 1, 500000, 100000, 1).substr(4, 1));
     EXPECT_EQ(Format(48.0, 33, -5, 5300000, 5), "");
 }
 
@@ -89,4 +96,215 @@ TEST(Mgrs, MapPointThroughTheUtmModule)
     EXPECT_EQ(out, "");
     UTM_to_MGRS(nullptr, 0, 0, 33, 5, &out);
     EXPECT_EQ(out, "");
+}
+
+namespace {
+
+struct GeoConvertRow {
+    double latitude, longitude;
+    int zone; // negative in the south
+    double easting, northing;
+    std::string reference;
+};
+
+std::vector<GeoConvertRow> ReadGeoConvertTable()
+{
+    std::vector<GeoConvertRow> rows;
+    std::ifstream in(std::string(MAP_TEST_DATA_DIR) + "/projection/mgrs_geoconvert.txt");
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream ls(line);
+        GeoConvertRow r;
+        if (line[0] != '#' &&
+            ls >> r.latitude >> r.longitude >> r.zone >> r.easting >> r.northing >> r.reference)
+            rows.push_back(r);
+    }
+    return rows;
+}
+
+struct Parsed {
+    int result;
+    double latitude, longitude, northing, easting;
+    int zone;
+};
+
+Parsed Parse(const std::string &text)
+{
+    Parsed p{};
+    p.result = MGRS_to_UTM(&text, &p.latitude, &p.longitude, &p.northing, &p.easting, &p.zone);
+    return p;
+}
+
+} // namespace
+
+TEST(Mgrs, WritesWhatGeoConvertWritesAndReadsItBack)
+{
+    ModuleSandbox sandbox;
+    ScopedView v;
+    v->projection.baseUnit = 4; // metres
+    const auto rows = ReadGeoConvertTable();
+    ASSERT_GE(rows.size(), 300u);
+    int compared = 0;
+    for (const GeoConvertRow &r : rows) {
+        // GeoConvert cuts its metres; whole metres round to themselves here.
+        // (A value printed as .000 may have been cut from .9995 or more:
+        // such rows are left out.)
+        const double e = std::floor(r.easting), n = std::floor(r.northing);
+        const auto nearWhole = [](double v) {
+            return v - std::floor(v) > 0.999 || v - std::floor(v) < 0.001;
+        };
+        if (nearWhole(r.easting) || nearWhole(r.northing))
+            continue;
+        ++compared;
+        const MAP_COORDPT point{int32_t(e), int32_t(n)};
+        std::string out;
+        UTM_to_MGRS_with_LongLat(r.latitude * kDeg, r.longitude * kDeg, &r.zone, &point, 5, &out);
+        EXPECT_EQ(out, r.reference) << r.latitude << " " << r.longitude;
+        // Through the map point and the utm module's latitude alike.
+        UTM_to_MGRS(v.get(), point.x, point.y, r.zone, 5, &out);
+        EXPECT_EQ(out, r.reference) << r.latitude << " " << r.longitude;
+        const Parsed p = Parse(r.reference);
+        EXPECT_EQ(p.result, 1) << r.reference;
+        EXPECT_EQ(p.zone, std::abs(r.zone));
+        EXPECT_EQ(p.easting, e) << r.reference;
+        EXPECT_EQ(p.northing, n) << r.reference;
+    }
+    EXPECT_GE(compared, 290);
+}
+
+// Points near the band edges and the grid's outer limits, in every zone and
+// with every digit count: a point of the grid always gets a reference, one
+// outside it never, and every reference reads back to its own square.
+TEST(Mgrs, EveryReferenceWrittenReadsBackIntoItsSquare)
+{
+    ModuleSandbox sandbox;
+    ScopedView v;
+    v->projection.baseUnit = 4;
+    std::mt19937 random(20261211);
+    std::uniform_int_distribution<int> zoneOf(1, 60), digitsOf(1, 5), edgeOf(0, 20);
+    std::uniform_real_distribution<double> offsetOf(-3000.0, 3000.0), longitudeOf(-3.5, 3.5);
+    int written = 0;
+    for (int i = 0; i < 3000; ++i) {
+        const int zone = zoneOf(random), digits = digitsOf(random);
+        const int edge = edgeOf(random); // 0: 80 S ... 19: 72 N, 20: 84 N
+        const double edgeLatitude = edge == 20 ? 84.0 : edge * 8.0 - 80.0;
+        const double lambda = (utm::CentralMeridianDegrees(zone) + longitudeOf(random)) * kDeg;
+        double e, n;
+        utm::Forward(edgeLatitude * kDeg, lambda, zone, &e, &n);
+        const double offset = offsetOf(random);
+        bool southern = edgeLatitude < 0;
+        if (edgeLatitude == 0) {
+            southern = offset < 0;
+            n = southern ? 10000000.0 + offset : offset;
+        } else {
+            n += offset;
+        }
+        const int signedZone = southern ? -zone : zone;
+        const MAP_COORDPT point{int32_t(std::lround(e)), int32_t(std::lround(n))};
+        double latitude, longitude;
+        utm::Inverse(point.x, point.y, zone, southern, &latitude, &longitude);
+        const double latitudeDegrees = latitude / kDeg;
+        const bool inGrid = latitudeDegrees >= -80.0 && latitudeDegrees <= 84.0 &&
+                            !(latitudeDegrees >= 72.0 && (zone == 32 || zone == 34 || zone == 36));
+
+        std::string out;
+        UTM_to_MGRS(v.get(), point.x, point.y, signedZone, digits, &out);
+        ASSERT_EQ(!out.empty(), inGrid) << signedZone << " " << latitudeDegrees << " " << point.x << " "
+                                        << point.y << " " << digits << " " << out;
+        if (out.empty())
+            continue;
+        ++written;
+        const Parsed p = Parse(out);
+        ASSERT_EQ(p.result, 1) << out << " " << latitudeDegrees;
+        EXPECT_EQ(p.zone, zone);
+        const double size = std::pow(10.0, 5 - digits);
+        EXPECT_TRUE(p.easting <= point.x && point.x < p.easting + size) << out << " " << point.x;
+        EXPECT_TRUE(p.northing <= point.y && point.y < p.northing + size) << out << " " << point.y;
+    }
+    EXPECT_GE(written, 2500);
+}
+
+TEST(Mgrs, WritesNothingForPointsOutsideTheGrid)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN(),
+                 inf = std::numeric_limits<double>::infinity();
+    struct Case {
+        const char *what;
+        double latitude;
+        int zone;
+        double easting, northing;
+    } cases[] = {
+        {"NaN latitude", nan, 33, 601939, 5340322},
+        {"infinite latitude", inf, 33, 601939, 5340322},
+        {"minus infinite latitude", -inf, 33, 601939, 5340322},
+        {"south of 80 S", -80.5, 33, 500000, 1060000},
+        {"north of 84 N", 84.5, 33, 500000, 9385000},
+        {"beyond band X", 83.9, 33, 500000, 9500000},
+        {"latitude of another point", 10.0, 33, 601939, 5340322},
+        {"zone 0", 48.207, 0, 601939, 5340322},
+        {"zone 61", 48.207, 61, 601939, 5340322},
+        {"zone -61", -33.9, -61, 261873, 6243171},
+        {"smallest zone", 48.207, INT_MIN, 601939, 5340322},
+        {"largest zone", 48.207, INT_MAX, 601939, 5340322},
+        {"easting 0", 0.0, 33, 0, 0},
+        {"easting 99,999", 45.0, 33, 99999, 5000000},
+        {"easting 900,000", 45.0, 33, 900000, 5000000},
+        {"negative northing", -0.1, 33, 500000, -11000},
+        {"northing 2^31 - 1", 48.0, 33, 500000, 2147483647},
+        {"zone 32 band X", 75.0, 32, 500000, 8330000},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(Format(c.latitude, c.zone, c.easting, c.northing, 5), "") << c.what;
+    }
+    ModuleSandbox sandbox;
+    ScopedView v;
+    v->projection.baseUnit = 4;
+    std::string out = "untouched";
+    for (int zone : {0, 61, -61, INT_MIN, INT_MAX}) {
+        UTM_to_MGRS(v.get(), 601939, 5340322, zone, 5, &out);
+        EXPECT_EQ(out, "") << zone;
+    }
+    UTM_to_MGRS(v.get(), INT_MIN, INT_MAX, 33, 5, &out);
+    EXPECT_EQ(out, "");
+}
+
+TEST(Mgrs, ParsesOnlyLettersAndSquaresTheGridHas)
+{
+    ASSERT_EQ(Parse("33UXP0193940322").result, 1);
+    struct Case {
+        const char *text, *what;
+    } cases[] = {
+        {"00UXP0193940322", "zone 0"},
+        {"61UXP0193940322", "zone 61"},
+        {"99UXP0193940322", "zone 99"},
+        {"33AXP0193940322", "band A (polar)"},
+        {"33BXP0193940322", "band B (polar)"},
+        {"33YXP0193940322", "band Y (polar)"},
+        {"33ZXP0193940322", "band Z (polar)"},
+        {"33IXP0193940322", "band I"},
+        {"33OXP0193940322", "band O"},
+        {"33UAP0193940322", "column A outside the zone's S-Z set"},
+        {"33UJP0193940322", "column J outside the zone's S-Z set"},
+        {"32UXP0193940322", "column X outside the zone's J-R set"},
+        {"32UOP0193940322", "column O"},
+        {"33UXI0193940322", "row I"},
+        {"33UXO0193940322", "row O"},
+        {"33UXW0193940322", "row W"},
+        {"33UXZ0193940322", "row Z"},
+        {"33UXE0193940322", "a square north of band U"},
+        {"33UXE01", "a 100 km square north of band U"},
+        {"33CXC0193940322", "a square far from band C"},
+        {"33uXP0193940322", "lower case"},
+        {"33UxP0193940322", "lower case"},
+        {"33UXP019394032", "odd digit count"},
+        {"33UXP01939403221", "16 characters"},
+        {"33UXP", "no digits"},
+        {"3UXP0193940322", "one zone digit"},
+        {"33UXP01939A0322", "a letter among the digits"},
+        {"", "empty"},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(Parse(c.text).result, 0) << c.text << ": " << c.what;
+    }
+    EXPECT_EQ(MGRS_to_UTM(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr), 0);
 }
