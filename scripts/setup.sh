@@ -10,6 +10,7 @@ packages=(
   fonts-liberation2
   libgeos-dev libpolyclipping-dev
   clang libclang-rt-14-dev clang-format
+  proj-bin geographiclib-tools
 )
 
 missing=()
