@@ -201,6 +201,16 @@ BOOL GetUpdateRect(HWND hwnd, RECT *rect, BOOL)
     return rec->hasInvalid ? TRUE : FALSE;
 }
 
+BOOL UpdateWindow(HWND hwnd)
+{
+    auto rec = table().find(hwnd);
+    if (!rec)
+        return FALSE;
+    if (rec->hasInvalid)
+        SendMessageA(hwnd, WM_PAINT, 0, 0);
+    return TRUE;
+}
+
 void SetWindowPaintHook(HWND hwnd, PaintHook hook)
 {
     if (auto rec = table().find(hwnd))

@@ -13,6 +13,7 @@ inline constexpr int GWLP_USERDATA = -21;
 
 inline constexpr UINT WM_NULL = 0x0000;
 inline constexpr UINT WM_DESTROY = 0x0002;
+inline constexpr UINT WM_PAINT = 0x000F;
 inline constexpr UINT WM_USER = 0x0400;
 
 // A window record without a screen window behind it.
@@ -47,6 +48,9 @@ BOOL InvalidateRect(HWND hwnd, const RECT *rect, BOOL erase);
 BOOL ValidateRect(HWND hwnd, const RECT *rect);
 // The bounding rectangle of the pending invalid area; FALSE when none.
 BOOL GetUpdateRect(HWND hwnd, RECT *rect, BOOL erase);
+// Paints at once: sends WM_PAINT to the window's handler when part of it is
+// invalid. FALSE for a bad handle.
+BOOL UpdateWindow(HWND hwnd);
 using PaintHook = std::function<void(HWND, const RECT &)>;
 void SetWindowPaintHook(HWND hwnd, PaintHook hook);
 

@@ -11,6 +11,7 @@
 #include "engine/kernel/settings.h"
 #include "engine/kernel/undo.h"
 #include "engine/view/viewrecord/presentation_manager.h"
+#include "engine/view/viewrecord/vertex_bitmap.h"
 #include "engine/view/viewrecord/view_zoom.h"
 #include "engine/window/engine_startup.h"
 #include "engine/window/page.h"
@@ -34,41 +35,6 @@
 namespace {
 
 constexpr uint32_t kDrawBufferItemSizes[5] = {8, 8, 4, 4, 8};
-
-// ---------------------------------------------------------------------------
-// Vertex bitmap: one bit per window pixel of the client area, marking drawn
-// vertices for snapping. Allocated to the exact size; every access is
-// bounded by the stored size.
-
-void replaceVertexBitmap(_WNDRES *rec, const RECT &client)
-{
-    const int64_t w = int64_t(client.right) - client.left;
-    const int64_t h = int64_t(client.bottom) - client.top;
-    if (w <= 0 || h <= 0 || w > 0xFFFF * 8 - 7)
-        return;
-    const uint32_t stride = uint32_t((w + 7) / 8);
-    const uint64_t size = uint64_t(h + 1) * stride;
-    if (size > UINT32_MAX)
-        return;
-    auto *bits = static_cast<uint8_t *>(std::calloc(size_t(size), 1));
-    if (!bits)
-        return;
-    std::free(rec->vertexBits);
-    rec->vertexBits = bits;
-    rec->clientRect = client;
-    rec->vertexStride = uint16_t(stride);
-    rec->vertexSize = uint32_t(size);
-}
-
-void shiftVertexBitmap(_WNDRES *rec, int dx, int dy)
-{
-    // After a scroll the marks no longer match the picture; the next paint
-    // marks the vertices again, so the old marks are cleared.
-    (void)dx;
-    (void)dy;
-    if (rec->vertexBits)
-        std::memset(rec->vertexBits, 0, rec->vertexSize);
-}
 
 char firstCharOfIntl(const char *key, const char *fallback)
 {
@@ -133,12 +99,9 @@ void WndResInstallViewServices()
         };
         s.resizeVertexBitmap = [](HWND hwnd, const RECT &client) {
             if (_WNDRES *rec = GetWndRes(hwnd))
-                replaceVertexBitmap(rec, client);
+                VertexBitmapResize(rec, client);
         };
-        s.shiftVertexBitmap = [](HWND hwnd, int dx, int dy) {
-            if (_WNDRES *rec = GetWndRes(hwnd))
-                shiftVertexBitmap(rec, dx, dy);
-        };
+        s.shiftVertexBitmap = [](HWND hwnd, int dx, int dy) { PointsScroll(hwnd, dx, dy); };
         s.pageOrgExt = [](HWND hwnd, MAP_COORDPT *origin, MAP_COORDPT *extent) {
             return PageGetFromWindow(hwnd) && PageGetOrgExtInWindow(hwnd, origin, extent);
         };
@@ -316,8 +279,7 @@ int WndRes_Destructor(_WNDRES *rec)
     }
     delete rec->statics;
     rec->statics = nullptr;
-    std::free(rec->vertexBits);
-    rec->vertexBits = nullptr;
+    VertexBitmapFree(rec);
     rec->vertexSize = 0;
     for (Buffer *&b : rec->drawBuffers) {
         if (b) {
@@ -355,44 +317,4 @@ DWORD GetMapDllFileName(char *buffer, DWORD size)
         return 0;
     std::memcpy(buffer, path.c_str(), path.size() + 1);
     return DWORD(path.size());
-}
-
-namespace {
-
-// The byte of a window pixel in the vertex bitmap (rows of vertexStride
-// bytes, the leftmost pixel in the high bit); -1 outside it.
-int64_t vertexBitmapByte(const _WNDRES *rec, int x, int y)
-{
-    if (!rec || !rec->vertexBits || x < 0 || y < 0 || uint64_t(x) >= uint64_t(rec->vertexStride) * 8)
-        return -1;
-    const uint64_t index = uint64_t(y) * rec->vertexStride + uint64_t(x) / 8;
-    return index < rec->vertexSize ? int64_t(index) : -1;
-}
-
-uint8_t vertexBitmapBit(int x) { return uint8_t(0x80 >> (x & 7)); }
-
-} // namespace
-
-int VertexBitmapMark(_WNDRES *rec, int x, int y)
-{
-    const int64_t index = vertexBitmapByte(rec, x, y);
-    if (index < 0)
-        return 0;
-    rec->vertexBits[index] |= vertexBitmapBit(x);
-    return 1;
-}
-
-int VertexBitmapClear(_WNDRES *rec, int x, int y)
-{
-    const int64_t index = vertexBitmapByte(rec, x, y);
-    if (index < 0)
-        return 0;
-    rec->vertexBits[index] &= uint8_t(~vertexBitmapBit(x));
-    return 1;
-}
-
-int VertexBitmapTest(const _WNDRES *rec, int x, int y)
-{
-    const int64_t index = vertexBitmapByte(rec, x, y);
-    return index >= 0 && (rec->vertexBits[index] & vertexBitmapBit(x)) != 0;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/kernel/window_record.h"
+#include "engine/view/viewrecord/vertex_bitmap.h"
 
 // Fills a fresh record: two views, a new object store with its root
 // objects, buffers, page set-up block, stop event and settings key. 1.
@@ -25,8 +26,3 @@ void WndResInstallViewServices();
 
 // Full path of the engine library; its length, 0 when it does not fit.
 DWORD GetMapDllFileName(char *buffer, DWORD size);
-
-// The vertex bitmap: marks, clears and tests one window pixel; 0 outside it.
-int VertexBitmapMark(_WNDRES *rec, int x, int y);
-int VertexBitmapClear(_WNDRES *rec, int x, int y);
-int VertexBitmapTest(const _WNDRES *rec, int x, int y);
