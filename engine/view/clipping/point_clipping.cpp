@@ -93,6 +93,49 @@ int32_t truncated(double v, int32_t lo, int32_t hi)
     return int32_t(std::clamp(std::trunc(v), double(lo), double(hi)));
 }
 
+// One bit for each edge of the rectangle the point lies beyond.
+inline unsigned sidesOf(const MAP_COORDRECT &r, const MAP_COORDPT &q)
+{
+    return unsigned(q.x < r.x1) | unsigned(q.x > r.x2) << 1 | unsigned(q.y < r.y1) << 2 |
+           unsigned(q.y > r.y2) << 3;
+}
+
+// The Liang-Barsky clip of the segment P-Q: writes the entry point when P
+// lies outside and the exit point (Q itself when it lies inside); answers
+// the number of points written, 0 when the segment misses the rectangle.
+int32_t clipSegment(const MAP_COORDRECT &r, MAP_COORDPT P, MAP_COORDPT Q, bool pOutside, MAP_COORDPT *out)
+{
+    const double px = P.x, py = P.y;
+    const double dx = double(Q.x) - px, dy = double(Q.y) - py;
+    double t0 = 0, t1 = 1;
+    const double tests[4][2] = {
+        {dx, double(r.x1) - px}, {-dx, px - double(r.x2)}, {dy, double(r.y1) - py}, {-dy, py - double(r.y2)}};
+    for (const auto &[p, q] : tests) {
+        if (p == 0) {
+            if (q > 0)
+                return 0;
+        } else if (p > 0) {
+            const double t = q / p;
+            if (t > t1)
+                return 0;
+            t0 = std::max(t0, t);
+        } else {
+            const double t = q / p;
+            if (t < t0)
+                return 0;
+            t1 = std::min(t1, t);
+        }
+    }
+    int32_t k = 0;
+    if (pOutside)
+        out[k++] =
+            t0 <= 0 ? P
+                    : MAP_COORDPT{truncated(px + t0 * dx, r.x1, r.x2), truncated(py + t0 * dy, r.y1, r.y2)};
+    out[k++] =
+        t1 >= 1 ? Q : MAP_COORDPT{truncated(px + t1 * dx, r.x1, r.x2), truncated(py + t1 * dy, r.y1, r.y2)};
+    return k;
+}
+
 // Writes the runs kept in a vector into the part buffer.
 int32_t storeParts(Buffer *parts, const std::vector<int32_t> &pairs)
 {
@@ -145,9 +188,8 @@ int32_t ClipRunsFromCodes(const uint8_t *codes, int32_t m, Buffer *parts)
 int32_t ClipPolyline(Buffer *source, int32_t n, Buffer *clipped, Buffer *parts, const MAP_COORDRECT *rect,
                      int32_t *runCount)
 {
-    int32_t runsDummy = 0;
-    int32_t &runs = runCount ? *runCount : runsDummy;
-    runs = 0;
+    if (runCount)
+        *runCount = 0;
     if (!pointBuffer(source) || !pointBuffer(clipped) || !partBuffer(parts) || !rect || source == clipped)
         return 0;
     startOutputs(clipped, parts, nullptr);
@@ -164,74 +206,73 @@ int32_t ClipPolyline(Buffer *source, int32_t n, Buffer *clipped, Buffer *parts, 
     if (!in || !out || !pairs)
         return 0;
     const MAP_COORDRECT r = *rect;
-    int32_t written = 0, runStart = 0;
-    const auto closeRun = [&] {
-        if (written > runStart) {
-            pairs[2 * runs] = runStart;
-            pairs[2 * runs + 1] = written - runStart;
-            ++runs;
-        }
-        runStart = written;
-    };
+    int32_t written = 0, runStart = 0, runs = 0;
 
-    bool pInside = inside(r, in[0]);
-    if (pInside)
+    // Side codes of the points (one bit per edge they lie beyond): a segment
+    // with both ends inside is copied, one with both ends beyond the same
+    // edge misses the rectangle, and only the others are clipped.
+    // Long stretches inside are copied, and long stretches beyond one edge
+    // skipped, by tight loops; only the segments between them are clipped.
+    const int64_t x1 = r.x1, y1 = r.y1;
+    const uint64_t width = uint64_t(int64_t(r.x2) - x1), height = uint64_t(int64_t(r.y2) - y1);
+    const auto isInside = [&](const MAP_COORDPT &q) {
+        return (uint64_t(q.x - x1) <= width) & (uint64_t(q.y - y1) <= height);
+    };
+    unsigned pSides = sidesOf(r, in[0]);
+    if (!pSides)
         out[written++] = in[0];
-    for (int32_t i = 1; i < n; ++i) {
-        const MAP_COORDPT P = in[i - 1], Q = in[i];
-        const bool qInside = inside(r, Q);
-        if (pInside && qInside) {
-            out[written++] = Q;
-            pInside = true;
-            continue;
+    int32_t i = 1;
+    while (i < n) {
+        if (!pSides) {
+            while (i < n && isInside(in[i]))
+                out[written++] = in[i++];
+        } else {
+            // Segments between points beyond one and the same edge miss the
+            // rectangle: one comparison a point.
+            const int32_t from = i;
+            const auto skip = [&](auto beyond) {
+                while (i < n && beyond(in[i]))
+                    ++i;
+            };
+            if (pSides & 1)
+                skip([&](const MAP_COORDPT &q) { return q.x < r.x1; });
+            else if (pSides & 2)
+                skip([&](const MAP_COORDPT &q) { return q.x > r.x2; });
+            else if (pSides & 4)
+                skip([&](const MAP_COORDPT &q) { return q.y < r.y1; });
+            else
+                skip([&](const MAP_COORDPT &q) { return q.y > r.y2; });
+            if (i > from)
+                pSides = sidesOf(r, in[i - 1]);
         }
-        const double px = P.x, py = P.y;
-        const double dx = double(Q.x) - px, dy = double(Q.y) - py;
-        double t0 = 0, t1 = 1;
-        const double tests[4][2] = {{dx, double(r.x1) - px},
-                                    {-dx, px - double(r.x2)},
-                                    {dy, double(r.y1) - py},
-                                    {-dy, py - double(r.y2)}};
-        bool accepted = true;
-        for (const auto &[pp, q] : tests) {
-            if (pp == 0) {
-                if (q > 0) {
-                    accepted = false;
-                    break;
-                }
-            } else if (pp > 0) {
-                const double t = q / pp;
-                if (t > t1) {
-                    accepted = false;
-                    break;
-                }
-                t0 = std::max(t0, t);
-            } else {
-                const double t = q / pp;
-                if (t < t0) {
-                    accepted = false;
-                    break;
-                }
-                t1 = std::min(t1, t);
+        if (i == n)
+            break;
+        // The segment ending at in[i] leaves, enters or crosses the rectangle.
+        const unsigned qSides = sidesOf(r, in[i]);
+        if (!(pSides & qSides))
+            written += clipSegment(r, in[i - 1], in[i], pSides != 0, out + written);
+        // A run ends where the line leaves the rectangle.
+        if (qSides) {
+            if (written > runStart) {
+                pairs[2 * runs] = runStart;
+                pairs[2 * runs + 1] = written - runStart;
+                ++runs;
             }
+            runStart = written;
         }
-        if (accepted) {
-            if (!pInside)
-                out[written++] = t0 <= 0 ? P
-                                         : MAP_COORDPT{truncated(px + t0 * dx, r.x1, r.x2),
-                                                       truncated(py + t0 * dy, r.y1, r.y2)};
-            out[written++] = t1 >= 1 ? Q
-                                     : MAP_COORDPT{truncated(px + t1 * dx, r.x1, r.x2),
-                                                   truncated(py + t1 * dy, r.y1, r.y2)};
-        }
-        if (!qInside)
-            closeRun();
-        pInside = qInside;
+        pSides = qSides;
+        ++i;
     }
-    closeRun();
+    if (written > runStart) {
+        pairs[2 * runs] = runStart;
+        pairs[2 * runs + 1] = written - runStart;
+        ++runs;
+    }
     BufferSetItemPosWrite(clipped, uint32_t(written));
     BufferSetItemPosWrite(parts, uint32_t(2 * runs));
     BufferSetValidNumber(parts, uint32_t(runs));
+    if (runCount)
+        *runCount = runs;
     return written;
 }
 

@@ -8,6 +8,7 @@
 
 #include <geos_c.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <random>
@@ -79,13 +80,17 @@ private:
 
 constexpr MAP_COORDRECT kRect{-1000, -700, 1000, 700};
 
-// Random walks that wander in and out of the rectangle.
-Points randomWalk(std::mt19937 &rng, int n)
+// Random lines in and out of the rectangle: points anywhere around it, or
+// walks of short steps that stay inside or beyond one edge for a while.
+Points randomLine(std::mt19937 &rng, int n, bool walk)
 {
-    std::uniform_int_distribution<int32_t> coord(-3000, 3000);
+    std::uniform_int_distribution<int32_t> coord(-3000, 3000), step(-400, 400);
     Points pts(static_cast<size_t>(n));
-    for (MAP_COORDPT &p : pts)
-        p = {coord(rng), coord(rng)};
+    MAP_COORDPT at{coord(rng), coord(rng)};
+    for (MAP_COORDPT &p : pts) {
+        p = walk ? at : MAP_COORDPT{coord(rng), coord(rng)};
+        at = {std::clamp(at.x + step(rng), -3000, 3000), std::clamp(at.y + step(rng), -3000, 3000)};
+    }
     return pts;
 }
 
@@ -127,7 +132,7 @@ TEST(ClippingReference, PolylinesAgreeWithTheIntersectionToOneUnitPerVertex)
     std::mt19937 rng(2024);
     const double slack = std::sqrt(2.0) + 1e-9; // one unit in x and in y
     for (int round = 0; round < 150; ++round) {
-        const Points in = randomWalk(rng, 2 + round % 30);
+        const Points in = randomLine(rng, 2 + round % 60, round % 2 == 1);
         ScopedBuffer src(8, POINTBUFFER_POLYLINE), out(8), parts(4), codes(1);
         src.fill(in);
         const int32_t m = ClipPointBuffer(&src.b, &out.b, &parts.b, &codes.b, &kRect, int32_t(in.size()));
