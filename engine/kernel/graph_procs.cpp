@@ -10,6 +10,7 @@
 #include "engine/kernel/object_classes.h"
 #include "engine/kernel/object_store.h"
 #include "engine/kernel/references.h"
+#include "engine/kernel/selection_measures.h"
 
 #include "platform/window.h"
 
@@ -582,8 +583,7 @@ LRESULT DefGraphOBjectProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE rec
         PropagateOBJectMessage(kernel, h, REF_FILTER_LINK_BACK, GRM_CHILDBOUNDRECT, 0, lParam);
         if (const HWND wnd = GetOBJectWnd(kernel, h))
             SendMessageA(wnd, MAPN_LISTCHANGED, 0, LPARAM(h));
-        // The change counter and the selection's area measure follow a
-        // selected object's rectangle once the selection measures exist.
+        SelectionMeasuresObjectInvalidated(kernel, h, reinterpret_cast<const _COORDRECT *>(lParam));
         return 0;
     case GRM_GETSELECTED: {
         if (!list)

@@ -8,6 +8,7 @@
 #include "engine/kernel/object_classes.h"
 #include "engine/kernel/object_store.h"
 #include "engine/kernel/references.h"
+#include "engine/kernel/selection_measures.h"
 #include "engine/kernel/unimplemented.h"
 #include "platform/window.h"
 
@@ -42,27 +43,6 @@ void setCurrentObject(char *p, OBJHANDLE object)
     StoreField<int32_t>(p, GOH_SELSLOT, object ? int32_t(object) : -1);
 }
 
-// The running measures follow every selection change while measuring is on.
-void measuresUpdate(OBJectKernel *kernel, HWND window, OBJHANDLE object, bool add)
-{
-    ChangeCounterBump();
-    const SelectionMeasureState m = MeasuresOf(window);
-    if (!m.areaOn || !object)
-        return;
-    if (*m.areaOn) {
-        double area = 0;
-        SendOBJectMessage(kernel, 0, object, REF_FILTER_FORWARD, GRM_SUMMEASURE,
-                          SUMMEASURE_ALL | SUMMEASURE_AREA, LPARAM(&area));
-        *m.area += add ? area : -area;
-    }
-    if (*m.lengthOn) {
-        double length = 0;
-        SendOBJectMessage(kernel, 0, object, REF_FILTER_FORWARD, GRM_SUMMEASURE,
-                          SUMMEASURE_ALL | SUMMEASURE_LENGTH, LPARAM(&length));
-        *m.length += add ? length : -length;
-    }
-}
-
 void markTree(OBJectKernel *kernel, OBJHANDLE object, bool drawnSelected)
 {
     if (!IsListObject(kernel, object))
@@ -76,7 +56,7 @@ void onSelected(OBJectKernel *kernel, OBJHANDLE list, OBJHANDLE object, uint16_t
 {
     const HWND window = GetOBJectWnd(kernel, list);
     GraphNotifyWindow(window, MAPNC_SELECTION, object);
-    measuresUpdate(kernel, window, object, true);
+    SelectionMeasuresUpdate(kernel, window, list, object, 1);
     {
         // The list default keeps the rectangle and data space; the current
         // object field is a handle, not a slot, so it is kept out of reach.
@@ -103,7 +83,7 @@ void onSelected(OBJectKernel *kernel, OBJHANDLE list, OBJHANDLE object, uint16_t
 void onDeselected(OBJectKernel *kernel, OBJHANDLE list, OBJHANDLE object)
 {
     const HWND window = GetOBJectWnd(kernel, list);
-    measuresUpdate(kernel, window, object, false);
+    SelectionMeasuresUpdate(kernel, window, list, object, 0);
     GraphNotifyWindow(window, MAPNC_SELECTION, object);
     const bool copyFlag = (GraphFlags(kernel, list) & GF_SELLISTCOPY) != 0;
     if (copyFlag) {
@@ -214,8 +194,7 @@ OBJHANDLE SelListClear(OBJectKernel *kernel, OBJHANDLE list)
     // The handler may have closed the window; look the record up again.
     const SelectionMeasureState after = MeasuresOf(window);
     if (after.areaOn) {
-        *after.area = 0;
-        *after.length = 0;
+        SelectionMeasuresClear(window);
         *after.areaOn = savedArea;
         *after.lengthOn = savedLength;
     }

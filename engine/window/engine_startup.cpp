@@ -3,6 +3,7 @@
 #include "engine/kernel/graph_classes.h"
 #include "engine/kernel/graph_object.h"
 #include "engine/kernel/upper_services.h"
+#include "engine/view/clipping/point_clipping.h"
 #include "engine/view/text/text_object.h"
 #include "engine/view/viewrecord/presentation_manager.h"
 #include "engine/window/page.h"
@@ -23,6 +24,7 @@ void EngineStartup()
         services.viewProjectionSet = PM_InitFromInitStruct;
         SetKernelUpperServices(services);
         WndResInstallViewServices();
+        InstallPointListClipper();
     });
 }
 
