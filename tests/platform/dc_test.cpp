@@ -44,7 +44,7 @@ TEST(DeviceContext, RasterOperationsApplyToPensButNotToSetPixel)
         {R2_BLACK, 0xFFFFFF, 0x000000},      {R2_WHITE, 0x000000, 0xFFFFFF},
         {R2_NOT, 0x00FF00, 0xFF00FF},        {R2_XORPEN, 0x00FF00, 0x00FF00},
         {R2_NOTCOPYPEN, 0x00FF00, 0xFFFFFF}, {R2_MERGEPEN, 0x00FF00, 0x00FF00},
-        {R2_MASKPEN, 0x00FF00, 0x000000},
+        {R2_MASKPEN, 0x00FF00, 0x000000},    {R2_NOTXORPEN, 0x00FF00, 0xFF00FF},
     };
     for (const Case &k : cases) {
         Canvas c(3, 1);
