@@ -355,44 +355,102 @@ TEST(MultiLineCorner, TooShortSegmentDrawsAnOuterCorner)
     LineStyleContextRelease(&plain);
 }
 
+// Distance from (x, y) to the nearest segment of a figure.
+double DistanceToFigure(const POINT *p, int n, bool closed, double x, double y)
+{
+    double best = 1e9;
+    for (int i = 0; i + 1 < n + (closed ? 1 : 0); ++i) {
+        const POINT a = p[i], b = p[(i + 1) % n];
+        const double dx = b.x - a.x, dy = b.y - a.y;
+        const double t = std::clamp(((x - a.x) * dx + (y - a.y) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
+        best = std::min(best, std::hypot(a.x + t * dx - x, a.y + t * dy - y));
+    }
+    return best;
+}
+
+// Pixels drawn farther than `reach` from every figure given.
+int Strays(const Canvas &c, double reach, std::initializer_list<std::pair<std::vector<POINT>, bool>> figures)
+{
+    int strays = 0;
+    for (int y = 0; y < c.image.height(); ++y)
+        for (int x = 0; x < c.image.width(); ++x) {
+            if ((c.image.pixel(x, y) & 0xFFFFFF) == 0xFFFFFF)
+                continue;
+            bool near = false;
+            for (const auto &f : figures)
+                near = near || DistanceToFigure(f.first.data(), int(f.first.size()), f.second, x, y) <= reach;
+            strays += !near;
+        }
+    return strays;
+}
+
 // Every style and width on a zigzag with sharp turns and on a polygon: no
 // pixel strays from the line, and the raster operation is left at copy.
 TEST(MultiLineFigures, StayWithinTheLine)
 {
-    const POINT zigzag[] = {{20, 100}, {60, 20}, {90, 104}, {130, 30}, {210, 70}, {280, 50}};
-    const POINT polygon[] = {{300, 24}, {400, 34}, {370, 104}, {320, 70}};
-    auto distanceToFigure = [](const POINT *p, int n, bool closed, double x, double y) {
-        double best = 1e9;
-        for (int i = 0; i + 1 < n + (closed ? 1 : 0); ++i) {
-            const POINT a = p[i], b = p[(i + 1) % n];
-            const double dx = b.x - a.x, dy = b.y - a.y;
-            double t = ((x - a.x) * dx + (y - a.y) * dy) / (dx * dx + dy * dy);
-            t = std::clamp(t, 0.0, 1.0);
-            best = std::min(best, std::hypot(a.x + t * dx - x, a.y + t * dy - y));
-        }
-        return best;
-    };
+    const std::vector<POINT> zigzag = {{20, 100}, {60, 20}, {90, 104}, {130, 30}, {210, 70}, {280, 50}};
+    const std::vector<POINT> polygon = {{300, 24}, {400, 34}, {370, 104}, {320, 70}};
     for (int style = 62; style <= 73; ++style) {
         for (int width : {3, 5, 8, 16, 31}) {
             for (int flags : {0, int(kLineRoundedCorners), int(kLineSquareEnds)}) {
                 Canvas c(420, 130);
                 LineStyleContext ctx;
                 LineStyleContextInit(&ctx, style, c.dc, kRed, width, flags);
-                LineStyleDrawPolyline(&ctx, zigzag, 6, c.dc);
-                LineStyleDrawPolygon(&ctx, 0, polygon, 4, c.dc);
+                LineStyleDrawPolyline(&ctx, zigzag.data(), int(zigzag.size()), c.dc);
+                LineStyleDrawPolygon(&ctx, 0, polygon.data(), int(polygon.size()), c.dc);
                 LineStyleContextRelease(&ctx);
                 EXPECT_EQ(GetROP2(c.dc), R2_COPYPEN);
-                int strays = 0;
-                const double reach = width * 0.75 + 2; // square ends reach to the corners
-                for (int y = 0; y < c.image.height(); ++y)
-                    for (int x = 0; x < c.image.width(); ++x)
-                        if ((c.image.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF &&
-                            distanceToFigure(zigzag, 6, false, x, y) > reach &&
-                            distanceToFigure(polygon, 4, true, x, y) > reach)
-                            ++strays;
-                EXPECT_EQ(strays, 0) << "style " << style << ", width " << width << ", flags " << flags;
+                // Square ends reach out to the span's corners.
+                EXPECT_EQ(Strays(c, width * 0.75 + 2, {{zigzag, false}, {polygon, true}}), 0)
+                    << "style " << style << ", width " << width << ", flags " << flags;
             }
         }
+    }
+}
+
+// Very wide lines take the band at corners up to the segment's inner edge
+// line instead of scaling it: 64 and 72 at width 80 (bands of 5.1 pixels);
+// 65 (bands of 3.4) scales it.
+TEST(MultiLineFigures, VeryWideCorners)
+{
+    const std::vector<POINT> turn = {{60, 60}, {200, 60}, {260, 180}, {120, 200}};
+    for (int style : {64, 65, 72}) {
+        Canvas c(340, 280);
+        LineStyleContext ctx;
+        LineStyleContextInit(&ctx, style, c.dc, kRed, 80, 0);
+        LineStyleDrawPolyline(&ctx, turn.data(), int(turn.size()), c.dc);
+        LineStyleContextRelease(&ctx);
+        EXPECT_EQ(Strays(c, 42, {{turn, false}}), 0) << "style " << style;
+        // The line's middle is covered: a pixel on the centre line of each
+        // segment.
+        EXPECT_NE(PixelAt(c, 130, 60), '.') << style;
+        EXPECT_NE(PixelAt(c, 230, 120), '.') << style;
+    }
+}
+
+// The corner phase of the periodic styles: the break grows with the
+// distance from the phase point in widths, once that is a width or more.
+TEST(MultiLineFigures, CornerPhase)
+{
+    struct Case {
+        int style, state, x;
+        int breakAfter, periodAfter, valid;
+    };
+    // Width 16: inner width 9, so m = 1.125 and the nominal break is 9.
+    const Case cases[] = {
+        {67, 1, 32, 18, 19, 1},                       // two widths away
+        {70, 2, 32, 18, 36, 1}, {72, 1, 8, 9, 18, 0}, // under one width: the nominal numbers
+        {67, 4, 32, 0, 0, 0},                         // not on a straight corner walk
+        {64, 1, 32, 0, 0, 0},                         // not a periodic style
+    };
+    for (const Case &k : cases) {
+        StampBench b(k.style, 0);
+        b.ctx.cornerState = k.state;
+        b.ctx.cornerPhasePoint = {0, 0};
+        EXPECT_EQ(linestyle::MultiLineCornerPhase(&b.ctx, k.x, 0), 1);
+        EXPECT_EQ(b.ctx.cornerBreak, k.breakAfter) << k.style << " " << k.state;
+        EXPECT_EQ(b.ctx.cornerPeriod, k.periodAfter) << k.style << " " << k.state;
+        EXPECT_EQ(b.ctx.cornerPhaseValid, k.valid) << k.style << " " << k.state;
     }
 }
 
