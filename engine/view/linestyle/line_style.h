@@ -108,6 +108,11 @@ struct LineStyleContext {
     uint16_t multiLineFlags = 0;
     int cornerJoinSide = 0;
     POINT lastInner{0, 0}, lastOuter{0, 0}, lastInnerCopy{0, 0}, lastEdge{0, 0};
+    // The straight sections' offsets (a, b, c, d) and what they were made
+    // from: they change per segment and corner side, not per pixel.
+    double sectionKey[12] = {};
+    POINT sectionOffsets[4] = {};
+    bool sectionOffsetsValid = false;
 
     // Multi-line corners: the thickness of one radial band, the side-1 inner
     // edge line of the current segment, the last radial section of the

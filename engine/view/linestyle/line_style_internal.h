@@ -28,6 +28,14 @@ inline void DrawLine(LineStyleContext *ctx, int x0, int y0, int x1, int y1)
     gdi::DeviceContext *dc = ctx->surface;
     if (!dc)
         return;
+    // The short lines of the spans and sections lie inside the image nearly
+    // always: walked here, without the clipping of the general pen.
+    if (dc->penStyle == PS_SOLID && dc->penWidth <= 1 && dc->Inside(x0, y0) && dc->Inside(x1, y1)) {
+        const uint32_t rgb = dc->penRgb;
+        WalkLineDDA(x0, y0, x1, y1, [dc, rgb](int x, int y) { dc->PutRop(x, y, rgb); });
+        dc->position = {x1, y1};
+        return;
+    }
     dc->position = {x0, y0};
     if (x0 != x1 || y0 != y1)
         dc->DrawLineTo(x1, y1);

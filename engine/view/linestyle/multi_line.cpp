@@ -64,6 +64,29 @@ bool firstOpenSegment(const LineStyleContext *ctx)
 
 bool oneSide(const LineStyleContext *ctx) { return ctx->multiLineFlags & 0x01; }
 
+// The offsets of the current segment's straight sections, kept from one
+// pixel to the next while what they are made of stays the same.
+MultiLineOffsetSet sectionOffsets(LineStyleContext *ctx, bool narrow)
+{
+    const LineSpanGeometry &g = ctx->geo;
+    const double key[12] = {g.leftOffset.x,     g.leftOffset.y,          g.rightOffset.x,
+                            g.rightOffset.y,    g.spanSigns.x,           g.spanSigns.y,
+                            g.normalSigns.x,    g.normalSigns.y,         ctx->innerOffset.x,
+                            ctx->innerOffset.y, double(ctx->cornerSide), narrow ? 1.0 : 0.0};
+    if (ctx->sectionOffsetsValid && std::equal(key, key + 12, ctx->sectionKey)) {
+        const POINT *v = ctx->sectionOffsets;
+        return {v[0], v[1], v[2], v[3]};
+    }
+    const MultiLineOffsetSet o = MultiLineOffsets(ctx, g, g.normalSigns, narrow);
+    std::copy(key, key + 12, ctx->sectionKey);
+    ctx->sectionOffsets[0] = o.a;
+    ctx->sectionOffsets[1] = o.b;
+    ctx->sectionOffsets[2] = o.c;
+    ctx->sectionOffsets[3] = o.d;
+    ctx->sectionOffsetsValid = true;
+    return o;
+}
+
 // The section points of the pixel, stored as the stamp stores them; draws
 // when `draw` is set.
 void section(LineStyleContext *ctx, int x, int y, bool draw)
@@ -77,7 +100,7 @@ void section(LineStyleContext *ctx, int x, int y, bool draw)
     const POINT P{x, y};
     if (ops)
         SetRop(ctx, MultiLineEdge1Rop(ctx));
-    const MultiLineOffsetSet o = MultiLineOffsets(ctx, ctx->geo, n, narrow);
+    const MultiLineOffsetSet o = sectionOffsets(ctx, narrow);
     // The seed leaves out the opposite sides to the stamp's in one-side mode.
     const bool side1 =
         draw ? !(oneSide(ctx) && ctx->cornerSide == 1) : !(oneSide(ctx) && ctx->cornerSide == 0);
