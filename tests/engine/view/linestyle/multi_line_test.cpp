@@ -335,6 +335,27 @@ TEST(MultiLineCorner, RoundedEnds)
     }
 }
 
+// A lone segment gets both rounded ends, as a polyline of two points does.
+TEST(MultiLineCorner, LoneSegmentHasBothEnds)
+{
+    for (int style : {62, 65, 69}) {
+        const POINT a{20, 20}, b{52, 30};
+        Canvas lone(80, 50), poly(80, 50);
+        LineStyleContext ctx;
+        LineStyleContextInit(&ctx, style, lone.dc, kRed, 16, 0);
+        LineStyleDrawSegment(&ctx, &a, &b, lone.dc);
+        LineStyleContextRelease(&ctx);
+        LineStyleContextInit(&ctx, style, poly.dc, kRed, 16, 0);
+        const POINT pts[] = {a, b};
+        LineStyleDrawPolyline(&ctx, pts, 2, poly.dc);
+        LineStyleContextRelease(&ctx);
+        EXPECT_EQ(lone.Art(), poly.Art()) << "style " << style;
+        // Both caps: pixels half a width beyond each end along the line.
+        EXPECT_NE(PixelAt(lone, 13, 18), '.') << style;
+        EXPECT_NE(PixelAt(lone, 59, 32), '.') << style;
+    }
+}
+
 // A segment too short for its corner: the corner is an outer corner around
 // the segment's last pixel, and the next segment notes it.
 TEST(MultiLineCorner, TooShortSegmentDrawsAnOuterCorner)
