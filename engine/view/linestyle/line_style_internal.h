@@ -30,10 +30,27 @@ inline void DrawLine(LineStyleContext *ctx, int x0, int y0, int x1, int y1)
         return;
     // The short lines of the spans and sections lie inside the image nearly
     // always: walked here, without the clipping of the general pen.
+    // The raster operations of the multi-line styles give one colour
+    // whatever lies below, or nothing at all.
     if (dc->penStyle == PS_SOLID && dc->penWidth <= 1 && dc->Inside(x0, y0) && dc->Inside(x1, y1)) {
-        const uint32_t rgb = dc->penRgb;
-        WalkLineDDA(x0, y0, x1, y1, [dc, rgb](int x, int y) { dc->PutRop(x, y, rgb); });
         dc->position = {x1, y1};
+        uint32_t rgb = dc->penRgb;
+        switch (dc->rop2) {
+        case R2_NOP:
+            return;
+        case R2_BLACK:
+            rgb = 0xFF000000u;
+            break;
+        case R2_WHITE:
+            rgb = 0xFFFFFFFFu;
+            break;
+        case R2_COPYPEN:
+            break;
+        default:
+            WalkLineDDA(x0, y0, x1, y1, [dc, rgb](int x, int y) { dc->PutRop(x, y, rgb); });
+            return;
+        }
+        WalkLineDDA(x0, y0, x1, y1, [dc, rgb](int x, int y) { dc->Row(y)[x] = rgb; });
         return;
     }
     dc->position = {x0, y0};
