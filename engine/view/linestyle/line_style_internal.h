@@ -156,8 +156,17 @@ COLORREF MultiLineJoinColor(const LineStyleContext *ctx);
 int MultiLineEdge1Rop(const LineStyleContext *ctx);
 int MultiLineFillRop(const LineStyleContext *ctx);
 int MultiLineEdge2Rop(const LineStyleContext *ctx);
-void SetRop(LineStyleContext *ctx, int rop2);
-void PutColor(LineStyleContext *ctx, int x, int y, COLORREF color);
+inline void SetRop(LineStyleContext *ctx, int rop2)
+{
+    if (rop2 != 0 && ctx->surface)
+        ctx->surface->rop2 = rop2;
+}
+// One pixel in the colour, whatever the raster operation.
+inline void PutColor(LineStyleContext *ctx, int x, int y, COLORREF color)
+{
+    if (ctx->surface)
+        ctx->surface->Put(x, y, gdi::ToPixel(color));
+}
 
 // Walks u toward v a pixel at a time (an x step, then a y step), moving u in
 // place, and at each new position draws a line: u to w (FanToW), u to w and

@@ -216,18 +216,6 @@ int MultiLineEdge2Rop(const LineStyleContext *ctx)
     return r ? r->edge2[phase(ctx)] : 0;
 }
 
-void SetRop(LineStyleContext *ctx, int rop2)
-{
-    if (rop2 != 0 && ctx->surface)
-        ctx->surface->rop2 = rop2;
-}
-
-void PutColor(LineStyleContext *ctx, int x, int y, COLORREF color)
-{
-    if (ctx->surface)
-        ctx->surface->Put(x, y, gdi::ToPixel(color));
-}
-
 MultiLineOffsetSet MultiLineOffsets(const LineStyleContext *ctx, const LineSpanGeometry &g, DP n, bool narrow)
 {
     const double s = ctx->cornerSide ? 1 : -1;
