@@ -101,6 +101,11 @@ void BM_Dashed1(benchmark::State &s) { styled(s, 1, 1, 0, false); }
 void BM_Marked37Width8(benchmark::State &s) { styled(s, 37, 8, 0, false); }
 void BM_WideWithCorners5(benchmark::State &s) { styled(s, 0, 5, 0, true); }
 void BM_WideRoundCorners5(benchmark::State &s) { styled(s, 0, 5, kLineRoundedCorners, true); }
+// The multi-line styles: bands with raster operations, radial corners and
+// rounded ends.
+void BM_MultiLine64Width8(benchmark::State &s) { styled(s, 64, 8, 0, true); }
+void BM_MultiLine65Width8(benchmark::State &s) { styled(s, 65, 8, 0, true); }
+void BM_MultiLine72Width16(benchmark::State &s) { styled(s, 72, 16, 0, true); }
 
 void BM_QPainterAliased1(benchmark::State &state)
 {
@@ -127,6 +132,9 @@ BENCHMARK(BM_Dashed1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Marked37Width8)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WideWithCorners5)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WideRoundCorners5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MultiLine64Width8)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MultiLine65Width8)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MultiLine72Width16)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

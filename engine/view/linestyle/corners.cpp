@@ -25,11 +25,6 @@ bool inBox(POINT p, POINT a, POINT b)
            p.y <= std::max(a.y, b.y);
 }
 
-void EndCornerPass(LineStyleContext *ctx)
-{
-    ctx->shapeFlags &= uint16_t(~(kShapeCornerPass | kShapePairToggle));
-}
-
 // ---- fan routines of the corner pass ----
 
 POINT innerJoin(const LineStyleContext *ctx) { return nearest(InnerJoinPoint(ctx)); }
@@ -258,6 +253,11 @@ void PolygonCorner(LineStyleContext *ctx)
 
 } // namespace
 
+void EndCornerPass(LineStyleContext *ctx)
+{
+    ctx->shapeFlags &= uint16_t(~(kShapeCornerPass | kShapePairToggle));
+}
+
 bool LineIntersection(DP a1, DP a2, DP b1, DP b2, DP *out)
 {
     const DP r = sub(a2, a1), s = sub(b2, b1);
@@ -348,8 +348,10 @@ void LineStyleFinishSegment(LineStyleContext *ctx, POINT, POINT b)
         case 0x000A:
             PolygonCorner(ctx);
             break;
+        case 0x0102:
+            MultiLineCornerPass(ctx, b);
+            break;
         default:
-            // Multi-line corners belong to the multi-line styles' own code.
             ctx->geo = ctx->nextGeo;
             EndCornerPass(ctx);
             break;

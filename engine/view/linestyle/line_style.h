@@ -68,7 +68,7 @@ inline constexpr uint16_t kShapeSquareEnds = 0x0020;
 inline constexpr uint16_t kShapeRoundEnds = 0x0040;
 inline constexpr uint16_t kShapeTooShort = 0x0080;
 inline constexpr uint16_t kShapeMultiLine = 0x0100;
-inline constexpr uint16_t kShapeArcNoRounding = 0x0800;
+inline constexpr uint16_t kShapeArcNoRounding = 0x0800; // also: a multi-line rounded end is walked
 
 // Ends and corners flags byte of a line.
 inline constexpr uint8_t kLineRoundedCorners = 0x02;
@@ -83,7 +83,7 @@ struct LineStyleContext {
     // procedures
     LINEDDAPROC lineProc = nullptr;
     LineSpanProc leftSideProc = nullptr, rightSideProc = nullptr, lastSideProc = nullptr;
-    LineSpanProc multiLineProc = nullptr; // set by the multi-line styles' own code
+    LineSpanProc multiLineProc = nullptr; // the cross-section of the multi-line styles
     LineSpanProc spanProc = nullptr;
     LineSpanExProc spanProcEx = nullptr;
 
@@ -99,6 +99,31 @@ struct LineStyleContext {
     int32_t breakLong = 0, periodLong = 0;
     uint16_t parallelCount = 0;
     int cornerState = 0;
+
+    // Multi-line cross-sections: the spacing vector of the bands (fitted)
+    // and its half before fitting; the one-side and outer-corner flags; the
+    // side of the last join; and the points each cross-section leaves for the
+    // next one, which the join and corner fans connect.
+    LineStyleDPoint innerOffset, innerHalfOffset;
+    uint16_t multiLineFlags = 0;
+    int cornerJoinSide = 0;
+    POINT lastInner{0, 0}, lastOuter{0, 0}, lastInnerCopy{0, 0}, lastEdge{0, 0};
+    // The straight sections' offsets (a, b, c, d) and what they were made
+    // from: they change per segment and corner side, not per pixel.
+    double sectionKey[12] = {};
+    POINT sectionOffsets[4] = {};
+    bool sectionOffsetsValid = false;
+
+    // Multi-line corners: the thickness of one radial band, the side-1 inner
+    // edge line of the current segment, the last radial section of the
+    // narrow-spaced styles, the last pixel and inner point of a radial
+    // section, and the corner-adjusted phase of the periodic styles.
+    double cornerInnerOffset = 0;
+    POINT cornerEdgeLine[2] = {};
+    POINT lastCornerInner{0, 0}, lastCornerPixel{0, 0};
+    POINT cornerPixel{0, 0}, cornerInner{0, 0};
+    POINT cornerPhasePoint{0, 0};
+    int cornerBreak = 0, cornerPeriod = 0, cornerPhaseValid = 0;
 
     // figure walk
     const POINT *points = nullptr;
@@ -246,6 +271,11 @@ void LineProcLV(int x, int y, LPARAM data);
 void LineProcLlVDouble(int x, int y, LPARAM data);
 void LineProcTripleCentral(int x, int y, LPARAM data);
 void LineProc2PerRec(int x, int y, LPARAM data);
+
+// The multi-line cross-sections (multiLineProc): straight, and radial at
+// corners and rounded ends.
+void MultiLineProcStraight(int x, int y, LineStyleContext *ctx);
+void MultiLineProcCorner(int x, int y, LineStyleContext *ctx);
 
 // Span routines.
 void LineSpanFull(int x, int y, LineStyleContext *ctx);

@@ -473,7 +473,7 @@ void LineStyleContextInit(LineStyleContext *ctx, int style, HDC dc, COLORREF col
     ctx->sideToggle = r.sideToggle;
     ctx->patternWord |= r.patternWord;
     ctx->ellipseSize = r.ellipseSize;
-    ctx->multiLineProc = nullptr; // the multi-line styles' own routine binds here
+    ctx->multiLineProc = LineStyleIsMultiLine(ctx->style) ? MultiLineProcStraight : nullptr;
     ctx->patternWordInit = ctx->patternWord;
 }
 

@@ -104,10 +104,13 @@ void drawSegment(LineStyleContext *ctx, POINT a, POINT b, int indexA, int indexB
         return;
     LineSegmentGeometry(ctx, a, b, ctx->geo, true);
     const uint8_t family = LineStyleFamilyFlags(ctx->style);
-    if (family & 48) {
+    const bool multiLine = family & 48;
+    if (multiLine) {
         if (!((ctx->figure & kFigureOpen) && (ctx->figure & (kFigureFirstOpen | kFigureFirstClosed))))
             ctx->patternWord |= 0x2000;
         ctx->cornerState = 0;
+        ctx->cornerPhaseValid = 0;
+        MultiLineInnerOffset(ctx, ctx->geo, family);
     }
     ctx->segStart = a;
     ctx->segEnd = b;
@@ -136,6 +139,14 @@ void drawSegment(LineStyleContext *ctx, POINT a, POINT b, int indexA, int indexB
     ctx->ddaEnd = StepTowards(ctx->segEnd, a, true);
     ctx->penPos = {ctx->segStart.x + (ctx->segEnd.x - ctx->ddaEnd.x),
                    ctx->segStart.y + (ctx->segEnd.y - ctx->ddaEnd.y)};
+    if (multiLine) {
+        MultiLineCornerSetup(ctx, ctx->geo.normalSigns, a, b, ctx->penPos, false);
+        // Trimmed past its own end by the corners: nothing of it is walked.
+        if (samePoint(ctx->penPos, ctx->ddaEnd)) {
+            ctx->pointsLeft = pointsLeft;
+            return;
+        }
+    }
     ctx->ddaStart = ctx->penPos;
     walk(ctx, ctx->penPos, ctx->ddaEnd);
     LineStyleFinishSegment(ctx, a, b);
@@ -252,6 +263,21 @@ void drawPolylineRaw(LineStyleContext *ctx, const POINT *points, int count)
 
 } // namespace
 
+namespace {
+
+void pendingStartCap(LineStyleContext *ctx)
+{
+    if ((ctx->capFlags & 0x10) && (ctx->shapeFlags & kShapeRoundEnds)) {
+        if (ctx->shapeFlags & kShapeMultiLine)
+            MultiLineStartCap(ctx);
+        else
+            LineStartCap(ctx);
+    }
+    ctx->capFlags &= ~0x10;
+}
+
+} // namespace
+
 void PrepareSegmentEnds(LineStyleContext *ctx, POINT a, POINT b, bool startPhase, int indexA)
 {
     const bool join = joinNeeded(ctx);
@@ -263,16 +289,21 @@ void PrepareSegmentEnds(LineStyleContext *ctx, POINT a, POINT b, bool startPhase
             if (prevDistinct(ctx, indexA, a, &p)) {
                 LineSpanGeometry closing;
                 LineSegmentGeometry(ctx, p, a, closing, false);
+                // The corner at B, prepared next, keeps its own neighbours.
+                const POINT prev = ctx->cornerPrev, end = ctx->cornerEnd, next = ctx->cornerNext;
                 CornerGeometry cg;
                 ComputeCorner(ctx, p, a, b, closing, ctx->geo, join, &cg);
                 if (join && !cg.tooShort)
                     ctx->segStart = cg.nextStart;
+                ctx->cornerPrev = prev;
+                ctx->cornerEnd = end;
+                ctx->cornerNext = next;
             }
             return;
         }
         if ((ctx->figure & (kFigureOpen | kFigureFirstOpen)) == (kFigureOpen | kFigureFirstOpen)) {
             ctx->figureStart = a;
-            if (ctx->shapeFlags & (kShapeRoundEnds | kShapeMultiLine))
+            if (ctx->shapeFlags & kShapeRoundEnds)
                 ctx->capFlags |= 0x10;
             else if (ctx->shapeFlags & kShapeSquareEnds)
                 ApplySquareStart(ctx);
@@ -291,17 +322,20 @@ void PrepareSegmentEnds(LineStyleContext *ctx, POINT a, POINT b, bool startPhase
         } else {
             ctx->nextStart = b;
         }
-        if ((ctx->capFlags & 0x10) && (ctx->shapeFlags & kShapeRoundEnds) &&
-            !(ctx->shapeFlags & kShapeMultiLine))
-            LineStartCap(ctx);
-        ctx->capFlags &= ~0x10;
+        if (ctx->shapeFlags & kShapeMultiLine) {
+            // One-side mode: a segment too short for its corner after an
+            // outer corner, and shorter than the line is wide.
+            if (cg.tooShort && (ctx->multiLineFlags & 0x80) && Trunc(ctx->geo.segmentLength) < ctx->width)
+                ctx->multiLineFlags |= 0x01;
+            else
+                ctx->multiLineFlags &= uint16_t(~0x01);
+        }
+        pendingStartCap(ctx);
         return;
     }
     if (!ctx->lastSegment)
         return;
-    if ((ctx->capFlags & 0x10) && (ctx->shapeFlags & kShapeRoundEnds) && !(ctx->shapeFlags & kShapeMultiLine))
-        LineStartCap(ctx);
-    ctx->capFlags &= ~0x10;
+    pendingStartCap(ctx);
     if (ctx->shapeFlags & kShapeSquareEnds)
         ApplySquareEnd(ctx);
     if (LineStyleMarkClass(ctx->style) == 4 && (ctx->shapeFlags & kShapeRoundEnds))

@@ -494,20 +494,27 @@ void LineProcTripleCentral(int x, int y, LPARAM data)
     LineStyleContext *c = C(data);
     x = low16(x);
     y = low16(y);
-    // Until the multi-line routine is bound, the full cross-section stands in
-    // for the parallel lines.
+    // A context whose style was not bound by preparation draws plain spans.
     LineSpanProc draw = c->multiLineProc ? c->multiLineProc : c->spanProc;
     if (!(c->patternWord & 0x1000)) {
         draw(x, y, c);
         countAdvance(c, x, y);
         return;
     }
-    if (c->step == c->breaks[0] - 1)
+    const bool cornerWalk = c->cornerState & 0x03;
+    if (c->step == c->breaks[0] - 1) {
         c->sideToggle ^= 1;
+        if (cornerWalk)
+            MultiLineCornerPhase(c, x, y);
+    }
     draw(x, y, c);
     if (c->period == 0)
         return;
     c->step = int16_t((c->step + 1) % c->period);
+    if (c->step == 0 && cornerWalk && c->cornerPhaseValid) {
+        c->breaks[0] = int16_t(c->cornerBreak);
+        c->period = int16_t(c->cornerPeriod);
+    }
     c->ddaStart = {x, y};
 }
 

@@ -249,6 +249,20 @@ POINT endShift(const LineStyleContext *ctx)
     return {Trunc(g.directionSigns.x * g.endShiftX), Trunc(g.directionSigns.y * g.endShiftY)};
 }
 
+// The square ends' shift: half a width along the segment (the end shift of
+// the multi-line styles is their band thickness instead).
+POINT squareShift(const LineStyleContext *ctx)
+{
+    if (!(ctx->shapeFlags & kShapeMultiLine))
+        return endShift(ctx);
+    const LineSpanGeometry &g = ctx->geo;
+    const double s = ctx->width / 2.0;
+    if (g.segmentLength <= 0)
+        return {0, 0};
+    return {Trunc(g.directionSigns.x * s * g.absDx / g.segmentLength),
+            Trunc(g.directionSigns.y * s * g.absDy / g.segmentLength)};
+}
+
 void SelectCapSpans(LineStyleContext *ctx)
 {
     ctx->spanProc = LineCapSpanFull;
@@ -325,10 +339,12 @@ void LineStartCap(LineStyleContext *ctx)
 
 void LineEndCap(LineStyleContext *ctx, POINT b)
 {
-    if (!(ctx->figure & kFigureOpen) || !ctx->lastSegment)
+    if (!(ctx->figure & kFigureOpen) || !ctx->lastSegment || !(ctx->shapeFlags & kShapeRoundEnds))
         return;
-    if (!(ctx->shapeFlags & kShapeRoundEnds) || (ctx->shapeFlags & kShapeMultiLine))
+    if (ctx->shapeFlags & kShapeMultiLine) {
+        MultiLineEndCap(ctx, b);
         return;
+    }
     const POINT shift = endShift(ctx);
     const POINT tip{b.x + shift.x, b.y + shift.y};
     if (tip.x == b.x && tip.y == b.y)
@@ -350,13 +366,13 @@ void LineEndCap(LineStyleContext *ctx, POINT b)
 
 void ApplySquareStart(LineStyleContext *ctx)
 {
-    const POINT shift = endShift(ctx);
+    const POINT shift = squareShift(ctx);
     ctx->segStart = {ctx->segStart.x - shift.x, ctx->segStart.y - shift.y};
 }
 
 void ApplySquareEnd(LineStyleContext *ctx)
 {
-    const POINT shift = endShift(ctx);
+    const POINT shift = squareShift(ctx);
     ctx->segEnd = {ctx->segEnd.x + shift.x, ctx->segEnd.y + shift.y};
 }
 

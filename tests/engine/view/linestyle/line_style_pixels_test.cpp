@@ -225,3 +225,16 @@ TEST(LineStylePixels, Dotted61Polygon)
 }
 
 } // namespace
+
+namespace {
+
+// Every corner of a polygon with polygonal corners is a mitre, the second
+// one (prepared right after the corner at the first point) included.
+TEST(LineStylePixels, EveryPolygonCornerIsAMitre)
+{
+    const std::string art = DrawFigure(0, 9, 0, {{10, 10}, {50, 10}, {50, 40}, {10, 40}}, 60, 50, true);
+    for (const POINT p : {POINT{6, 6}, POINT{54, 6}, POINT{54, 44}, POINT{6, 44}})
+        EXPECT_EQ(art[size_t(p.y * 61 + p.x)], '#') << p.x << ", " << p.y;
+}
+
+} // namespace
