@@ -33,6 +33,7 @@
 #include "engine/kernel/groups.h"
 #include "engine/kernel/selection_list.h"
 #include "engine/kernel/undo.h"
+#include "engine/kernel/identifiers.h"
 // View, drawing and projections
 #include "engine/kernel/coords.h"
 #include "engine/view/projection/unit_table.h"
@@ -59,6 +60,7 @@
 #include "engine/window/undo_window.h"
 #include "engine/window/page.h"
 #include "engine/window/window_text.h"
+#include "engine/window/window_identifiers.h"
 // Polygon geometry engine
 #include "engine/polygon/polygon_logical.h"
 // Geometric editing operations

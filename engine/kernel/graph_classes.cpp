@@ -5,6 +5,7 @@
 #include "engine/kernel/graph_services.h"
 #include "engine/kernel/graph_window.h"
 #include "engine/kernel/groups.h"
+#include "engine/kernel/identifiers.h"
 #include "engine/kernel/layer_groups.h"
 #include "engine/kernel/layers.h"
 #include "engine/kernel/object_classes.h"
@@ -25,16 +26,15 @@ constexpr uint16_t MODE_APPEND_CLASSBIT = 0x101;
 constexpr uint16_t MODE_SORTEDKEY_CLASSBIT = 0x104;
 constexpr uint16_t MODE_APPEND = 0x001;
 
-// Classes whose own procedures come with the identifier, text, raster and
-// page code are registered with the family's defaults until then (the text
-// and page floors enter theirs when the engine starts, EngineStartup):
-// DefGraphOBjectProc answers every graphical message, and CompareBlocks
-// gives the sorted IdsList a valid order by handle.
+// Classes whose own procedures come with the text, raster and page code are
+// registered with the family's defaults until then (the text and page
+// floors enter theirs when the engine starts, EngineStartup):
+// DefGraphOBjectProc answers every graphical message.
 const GraphClassRow kClassTable[GRAPH_CLASS_COUNT] = {
     {CLASS_ALLOBJECTS, "AllOBJects", 100, 10, 0, nullptr, AllOBjectsProc, MODE_APPEND_CLASSBIT},
     {CLASS_UNDO, "Undo", 64, 20, 0, nullptr, UndoOBjectProc, MODE_APPEND_CLASSBIT},
     {CLASS_SELLIST, "SelList", 84, 20, 0, CompareSelected, SelListOBjectProc, MODE_APPEND_CLASSBIT},
-    {CLASS_IDSLIST, "IdsList", 4, 20, 0, CompareBlocks, DefGraphOBjectProc, MODE_SORTEDKEY_CLASSBIT},
+    {CLASS_IDSLIST, "IdsList", 4, 20, 0, CompareIDs, IdListProc, MODE_SORTEDKEY_CLASSBIT},
     {CLASS_LAYERS, "Layers", 140, 1, 0, CompareLayers, LayersProc, MODE_APPEND_CLASSBIT},
     {CLASS_LAYER, "Layer", 208, 1, 0, nullptr, LayerProc, MODE_APPEND_CLASSBIT},
     {CLASS_GROUPS, "Groups", 52, 1, 0, CompareAspects, GroupsProc, MODE_SORTEDKEY_CLASSBIT},
@@ -43,7 +43,7 @@ const GraphClassRow kClassTable[GRAPH_CLASS_COUNT] = {
     {CLASS_DISTRICT, "District", 4, 1, 0, nullptr, GroupProc, MODE_APPEND},
     {CLASS_POLYGON, "Polygon", 52, 4, 16, nullptr, DefGraphOBjectProc, MODE_APPEND},
     {CLASS_POLYLINE, "Polyline", 52, 4, 16, nullptr, DefGraphOBjectProc, MODE_APPEND},
-    {CLASS_ID, "Id", 24, 4, 2, nullptr, DefGraphOBjectProc, MODE_APPEND},
+    {CLASS_ID, "Id", 24, 4, 2, nullptr, IdProc, MODE_APPEND},
     {CLASS_TEXT, "Text", 200, 4, 1, nullptr, DefGraphOBjectProc, MODE_APPEND},
     {CLASS_LEGEND, "Legend", 356, 4, 4, nullptr, PresentationProc, MODE_APPEND},
     {CLASS_POINTS, "Points", 28, 1, 0, nullptr, nullptr, MODE_APPEND_CLASSBIT},

@@ -3,6 +3,7 @@
 #include "engine/kernel/bank.h"
 #include "engine/kernel/graph_classes.h"
 #include "engine/kernel/graph_object.h"
+#include "engine/kernel/identifiers.h"
 #include "engine/kernel/map_notify_codes.h"
 #include "engine/kernel/object_classes.h"
 #include "engine/kernel/object_store.h"
@@ -253,6 +254,7 @@ void exchangeBlocks(OBJectKernel *kernel, OBJHANDLE h, OBJHANDLE copy)
     now->flags = uint16_t(now->flags & ~UNDO_HIDDEN_FLAGS);
     saved->flags = uint16_t(saved->flags | UNDO_HIDDEN_FLAGS);
     countSlots(kernel, h, true);
+    ResortSortedHoldersOf(kernel, h);
     SendOBJectMessage(kernel, 0, h, 0, GRM_INVALIDATE, 0, LPARAM(&old));
 }
 

@@ -35,3 +35,24 @@ int UpperViewProjectionSet(PresentationManager *view, const PM_InitStructTag *in
     const auto f = services().viewProjectionSet;
     return f ? f(view, in) : 0;
 }
+
+OBJHANDLE UpperIdentifierTextCreate(HWND window, const char *string, const _COORDPT *anchor, const char *face,
+                                    int32_t size, int style, uint16_t flags)
+{
+    const auto f = services().identifierTextCreate;
+    return f ? f(window, string, anchor, face, size, style, flags) : 0;
+}
+
+int UpperIdentifierTextGet(OBJectKernel *kernel, OBJHANDLE text, char *buffer, int size)
+{
+    if (buffer && size > 0)
+        buffer[0] = 0;
+    const auto f = services().identifierTextGet;
+    return f ? f(kernel, text, buffer, size) : 0;
+}
+
+int UpperIdentifierTextSet(OBJectKernel *kernel, HWND window, OBJHANDLE text, const char *string)
+{
+    const auto f = services().identifierTextSet;
+    return f ? f(kernel, window, text, string) : 0;
+}

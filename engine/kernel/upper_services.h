@@ -5,11 +5,15 @@
 // made of the kernel alone, every service answers that there is nothing.
 #pragma once
 
+#include "engine/kernel/coords.h"
 #include "engine/kernel/kernel_types.h"
 #include "engine/kernel/view_projection_record.h"
 #include "platform/types.h"
 
 struct PresentationManager;
+
+using IdentifierTextCreateProc = OBJHANDLE (*)(HWND window, const char *string, const _COORDPT *anchor,
+                                               const char *face, int32_t size, int style, uint16_t flags);
 
 struct KernelUpperServices {
     // The page object of a map window; 0 when it has none.
@@ -19,6 +23,13 @@ struct KernelUpperServices {
     // The stored projection of a view: read from it, and given to it.
     int (*viewProjectionGet)(PresentationManager *view, PM_InitStructTag *out) = nullptr;
     int (*viewProjectionSet)(PresentationManager *view, const PM_InitStructTag *in) = nullptr;
+    // The text objects that show an identifier's code and name: made in the
+    // window's active layer at the anchor (0 when none could be made), read
+    // (strncpy semantics, at most size bytes) and given a new string (their
+    // rectangle measured again in the window when one is given).
+    IdentifierTextCreateProc identifierTextCreate = nullptr;
+    int (*identifierTextGet)(OBJectKernel *kernel, OBJHANDLE text, char *buffer, int size) = nullptr;
+    int (*identifierTextSet)(OBJectKernel *kernel, HWND window, OBJHANDLE text, const char *string) = nullptr;
 };
 
 // Replaces the services (all at once, before any document is opened).
@@ -30,3 +41,8 @@ OBJHANDLE UpperPageOfWindow(HWND window);
 void UpperPageUpdate(HWND window);
 int UpperViewProjectionGet(PresentationManager *view, PM_InitStructTag *out);
 int UpperViewProjectionSet(PresentationManager *view, const PM_InitStructTag *in);
+OBJHANDLE UpperIdentifierTextCreate(HWND window, const char *string, const _COORDPT *anchor, const char *face,
+                                    int32_t size, int style, uint16_t flags);
+// Without the service the buffer is left empty.
+int UpperIdentifierTextGet(OBJectKernel *kernel, OBJHANDLE text, char *buffer, int size);
+int UpperIdentifierTextSet(OBJectKernel *kernel, HWND window, OBJHANDLE text, const char *string);

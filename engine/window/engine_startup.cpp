@@ -4,6 +4,7 @@
 #include "engine/kernel/graph_object.h"
 #include "engine/kernel/upper_services.h"
 #include "engine/view/clipping/point_clipping.h"
+#include "engine/view/text/identifier_texts.h"
 #include "engine/view/text/text_object.h"
 #include "engine/view/viewrecord/presentation_manager.h"
 #include "engine/window/page.h"
@@ -22,6 +23,9 @@ void EngineStartup()
         services.pageUpdate = [](HWND window) { PageUpdateInWindow(window); };
         services.viewProjectionGet = PM_GetInitStruct;
         services.viewProjectionSet = PM_InitFromInitStruct;
+        services.identifierTextCreate = IdentifierTextCreate;
+        services.identifierTextGet = TextObjectTextGet;
+        services.identifierTextSet = IdentifierTextSet;
         SetKernelUpperServices(services);
         WndResInstallViewServices();
         InstallPointListClipper();
