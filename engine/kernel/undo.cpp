@@ -245,6 +245,7 @@ void exchangeBlocks(OBJectKernel *kernel, OBJHANDLE h, OBJHANDLE copy)
     old.x1 = old.y1 = old.x2 = old.y2 = 0;
     SendOBJectMessage(kernel, 0, h, 0, GRM_GETBOUNDRECT, 0, LPARAM(&old));
     countSlots(kernel, h, false);
+    const LRESULT largest = SendOBJectMessage(kernel, 0, h, 0, GRM_GETMAXDATASPACE, 0, 0);
     const uint32_t incoming = headOf(kernel, h)->refsIncoming;
     std::swap(bank->slots[h], bank->slots[copy]);
     OBJectHead *now = headOf(kernel, h);
@@ -255,6 +256,9 @@ void exchangeBlocks(OBJectKernel *kernel, OBJHANDLE h, OBJHANDLE copy)
     saved->flags = uint16_t(saved->flags | UNDO_HIDDEN_FLAGS);
     countSlots(kernel, h, true);
     ResortSortedHoldersOf(kernel, h);
+    // The holders keep the largest data space below them.
+    if (SendOBJectMessage(kernel, 0, h, 0, GRM_GETMAXDATASPACE, 0, 0) != largest)
+        PropagateOBJectMessage(kernel, h, REF_FILTER_LINK_BACK, GRM_DATASPACECHANGED, 0, largest);
     SendOBJectMessage(kernel, 0, h, 0, GRM_INVALIDATE, 0, LPARAM(&old));
 }
 

@@ -70,7 +70,7 @@ void InstallTextStandIn()
         return 1;
     };
     services.identifierTextSet = [](OBJectKernel *kernel, HWND, OBJHANDLE text, const char *string) {
-        ReSizeOBJectData(kernel, text, uint32_t(std::strlen(string) + 1));
+        // Grows the data space as a text does, telling the holders.
         TransferOBJectData(kernel, text, const_cast<char *>(string), uint32_t(std::strlen(string) + 1), 1);
         return 1;
     };
@@ -759,9 +759,9 @@ TEST_F(IdentifierUndoTest, ChangedIdentifierUndoneGivesTheSameDocument)
     Undo_SetNewStep(window, kernel, UNDO_OP_NONE);
     // A new code moves the identifier from first to last in the list and
     // redraws both texts.
-    ASSERT_EQ(set(object, "ZZ", "Second", 0, 0, nullptr, 1), id);
+    ASSERT_EQ(set(object, "ZZ", "Second name, longer", 0, 0, nullptr, 1), id);
     Undo_SetNewStep(window, kernel, UNDO_OP_NONE);
-    EXPECT_EQ(listTexts(), (std::vector<std::string>{"K1\tKept", "Z9\tLast", "ZZ\tSecond"}));
+    EXPECT_EQ(listTexts(), (std::vector<std::string>{"K1\tKept", "Z9\tLast", "ZZ\tSecond name, longer"}));
     ASSERT_EQ(Undo_Undo(kernel), 1);
     EXPECT_EQ(listTexts(), (std::vector<std::string>{"A0\tFirst", "K1\tKept", "Z9\tLast"}))
         << "the list is in order again";
@@ -771,8 +771,8 @@ TEST_F(IdentifierUndoTest, ChangedIdentifierUndoneGivesTheSameDocument)
         EXPECT_GE(FindIDSlot(kernel, idsList, code, nullptr), 0) << code;
 
     ASSERT_EQ(Undo_Redo(kernel), 1);
-    EXPECT_EQ(listTexts(), (std::vector<std::string>{"K1\tKept", "Z9\tLast", "ZZ\tSecond"}));
-    EXPECT_GE(FindIDSlot(kernel, idsList, "ZZ", "Second"), 0);
+    EXPECT_EQ(listTexts(), (std::vector<std::string>{"K1\tKept", "Z9\tLast", "ZZ\tSecond name, longer"}));
+    EXPECT_GE(FindIDSlot(kernel, idsList, "ZZ", "Second name, longer"), 0);
     EXPECT_EQ(dataString(kernel, codeText(id)), "ZZ");
 }
 
