@@ -330,6 +330,40 @@ TEST_F(IdentifierTest, DamagedRecordsAreReadWithinTheirDataSpace)
     EXPECT_EQ(SendOBJectMessage(kernel, 0, idsList, 0, OBJM_INFOLINE, 0, 0), 0);
 }
 
+struct Received {
+    OBJHANDLE receiver;
+    uint16_t message;
+    WPARAM wParam;
+    LPARAM lParam;
+    bool operator==(const Received &) const = default;
+};
+
+std::vector<Received> &received()
+{
+    static std::vector<Received> calls;
+    return calls;
+}
+
+TEST_F(IdentifierTest, SumMeasureGoesToTheTextsOnly)
+{
+    const OBJHANDLE object = makeObject(layer0);
+    const OBJHANDLE id = set(object, "S", "Sum", 1, 1);
+    ASSERT_NE(id, 0u);
+    auto recorder = [](OBJectKernel *k, OBJHANDLE sender, OBJHANDLE receiver, uint16_t subCode,
+                       uint16_t message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        if (message == GRM_SUMMEASURE)
+            received().push_back({receiver, message, wParam, lParam});
+        return DefGraphOBjectProc(k, sender, receiver, subCode, message, wParam, lParam);
+    };
+    received().clear();
+    SetOBJectClassFN(CLASS_TEXT, recorder);
+    SetOBJectClassFN(CLASS_POLYLINE, recorder);
+    EXPECT_EQ(SendOBJectMessage(kernel, 0, id, 0, GRM_SUMMEASURE, 5, 77), 0);
+    EXPECT_EQ(received(), (std::vector<Received>{{codeText(id), GRM_SUMMEASURE, 5, 77},
+                                                 {nameText(id), GRM_SUMMEASURE, 5, 77}}))
+        << "not to the carrier";
+}
+
 // ---------------------------------------------------------------------------
 // The list, its order and its look-ups
 
