@@ -663,7 +663,6 @@ OBJHANDLE SetID(OBJectKernel *kernel, OBJHANDLE list, OBJHANDLE layers, OBJHANDL
     const std::string newName = name ? cleanPart(name, ID_NAME_MAX) : curName;
     const std::string text = idText(newCode, newName);
 
-    const SetIdContext c{kernel, window, object, id, activeLayer, undo != 0};
     if (!id) {
         if (newCode.empty() && newName.empty())
             return 0;
@@ -703,16 +702,15 @@ OBJHANDLE SetID(OBJectKernel *kernel, OBJHANDLE list, OBJHANDLE layers, OBJHANDL
         linkIntoList(kernel, list, id);
     }
 
-    SetIdContext withId = c;
-    withId.id = id;
+    const SetIdContext c{kernel, window, object, id, activeLayer, undo != 0};
     const std::string *codeForText = &newCode;
     const std::string *nameForText = &newName;
     if (keepText) {
         codeForText = showCode ? &newCode : nullptr;
         nameForText = showName ? &newName : nullptr;
     }
-    updateText(withId, {REF_ID_TEXT1, kCodeTextAlign}, codeForText, showCode);
-    updateText(withId, {REF_ID_TEXT2, kNameTextAlign}, nameForText, showName);
+    updateText(c, {REF_ID_TEXT1, kCodeTextAlign}, codeForText, showCode);
+    updateText(c, {REF_ID_TEXT2, kNameTextAlign}, nameForText, showName);
     return id;
 }
 

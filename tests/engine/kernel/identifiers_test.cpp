@@ -663,6 +663,26 @@ TEST_F(IdentifierTest, RootsComeFromTheWindowAndBadArgumentsChangeNothing)
     EXPECT_EQ(KernGiveAllObjectsAmount(kernel), before + 1) << "only the test's object was made";
 }
 
+TEST_F(IdentifierTest, NullAndForeignHandlesGiveFailureValues)
+{
+    const OBJHANDLE object = makeObject(layer0);
+    const OBJHANDLE id = set(object, "A1", "Oak");
+    ASSERT_NE(id, 0u);
+    EXPECT_EQ(GetID(nullptr, object), 0u);
+    EXPECT_EQ(GetID(kernel, 0x7FFF0), 0u);
+    EXPECT_EQ(GetIDWnd(0, object), 0u);
+    EXPECT_EQ(IsFromIDText(nullptr, object), 0);
+    EXPECT_EQ(FindIDSlot(nullptr, idsList, "A1", "Oak"), -1);
+    EXPECT_LT(FindIDSlot(kernel, object, "A1", "Oak"), 0) << "not a list";
+    EXPECT_EQ(FindIDSlot(kernel, 0x7FFF0, "A1", "Oak"), -1);
+    EXPECT_EQ(IdValueGet(nullptr, id, 0), DBL_MAX);
+    EXPECT_EQ(IdValueSet(nullptr, id, 0, 1.0), DBL_MAX);
+    EXPECT_EQ(IdValueGet(kernel, 0x7FFF0, 0), DBL_MAX);
+    EXPECT_EQ(SetID(nullptr, idsList, layers, groups, 0, object, "B", "C", 0, 0, nullptr, 0), 0u);
+    EXPECT_EQ(SendOBJectMessage(kernel, 0, object, 0, OBJM_REPAIRED, 0, 0), 0);
+    EXPECT_EQ(text(id), "A1\tOak") << "nothing changed";
+}
+
 // ---------------------------------------------------------------------------
 // Undo down to the saved document
 
