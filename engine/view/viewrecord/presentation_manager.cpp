@@ -112,8 +112,9 @@ int PM_Copy(PresentationManager *destination, const PresentationManager *source)
     // The link conversations stay with the source: a copy must not free them.
     std::memset(&destination->links, 0, sizeof destination->links);
     ProjMan_InitProjection(&destination->projection);
-    ProjMan_CopyProjection(&destination->projection, &source->projection);
-    return 1;
+    // A projection that cannot be loaded again leaves the copy without one:
+    // that is a failure, not a copy.
+    return ProjMan_CopyProjection(&destination->projection, &source->projection);
 }
 
 int PM_Setup(PresentationManager *view) { return view->projection.Setup(0, view->projection.hInstanceData); }

@@ -65,7 +65,8 @@ struct PresentationManager {
 
 int PM_Constructor(PresentationManager *view);
 int PM_Destructor(PresentationManager *view);
-// The destination must hold no buffers or module of its own.
+// The destination must hold no buffers or module of its own. 0 when the
+// source's projection module could not be loaded again for the copy.
 int PM_Copy(PresentationManager *destination, const PresentationManager *source);
 int PM_Setup(PresentationManager *view);
 int PM_GetInitStruct(PresentationManager *view, PM_InitStructTag *init);

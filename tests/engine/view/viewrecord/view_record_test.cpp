@@ -115,7 +115,7 @@ TEST(ViewRecord, CopyIsIndependentOfItsSource)
     BufferSetDataItem(&v->worldPoints, &p);
     {
         PresentationManager copy;
-        PM_Copy(&copy, v.get());
+        EXPECT_EQ(PM_Copy(&copy, v.get()), 1);
         EXPECT_NE(copy.projection.hInstanceData, v->projection.hInstanceData);
         EXPECT_EQ(copy.worldPoints.handle, 0u);
         PM_Destructor(&copy);
@@ -124,6 +124,19 @@ TEST(ViewRecord, CopyIsIndependentOfItsSource)
     const MAP_COORDPT london{-142 * 3600, 51501 * 3600};
     MAP_COORDPT grid;
     EXPECT_EQ(v->projection.Forward(v->projection.hInstanceData, &london, &grid, 1), 1);
+}
+
+TEST(ViewRecord, CopyFailsWhenTheModuleIsGone)
+{
+    ModuleSandbox sandbox;
+    sandbox.Register("tm", "tm.so");
+    ScopedView v;
+    ASSERT_TRUE(MakeProjected(v.get(), "BNG"));
+    std::filesystem::remove(sandbox.modulesFolder() + "tm.so");
+    PresentationManager copy;
+    EXPECT_EQ(PM_Copy(&copy, v.get()), 0);
+    EXPECT_EQ(copy.projection.hLib, 0u) << "the copy has no projection";
+    PM_Destructor(&copy);
 }
 
 TEST(ViewRecord, ErasedRectangleCollectsInvalidations)
