@@ -44,8 +44,13 @@ OBJHANDLE CompressKernelWithRoot(OBJectKernel *kernel, OBJHANDLE root)
     uint32_t t = oldFirstFree - 1;
     while (t > h && !bank->slots[t])
         --t;
-    if (t <= h)
+    if (t <= h) {
+        // Only empty slots from h up: first free comes down to them.
+        bank->firstFree = h;
+        kernel->deleted = 0;
+        bank->delStackDepth = 0;
         return root;
+    }
     while (h < t) {
         bank->slots[h] = bank->slots[t];
         bank->slots[t] = nullptr;
@@ -55,7 +60,9 @@ OBJHANDLE CompressKernelWithRoot(OBJectKernel *kernel, OBJHANDLE root)
         while (t > h && !bank->slots[t])
             --t;
     }
-    bank->firstFree = t + 1;
+    // The walk may stop on an empty slot: first free lies just above the
+    // highest object, as in a bank that never had holes.
+    bank->firstFree = bank->slots[t] ? t + 1 : t;
 
     for (uint32_t slot = 1; slot < bank->firstFree; ++slot) {
         auto *block = static_cast<char *>(bank->slots[slot]);

@@ -3,7 +3,9 @@
 #include "engine/kernel/groups.h"
 #include "engine/kernel/layers.h"
 #include "engine/kernel/map_file.h"
+#include "engine/kernel/map_file_image.h"
 #include "engine/kernel/map_notify_codes.h"
+#include "engine/kernel/selection_list.h"
 #include "engine/kernel/object_classes.h"
 #include "engine/kernel/object_store.h"
 #include "engine/kernel/references.h"
@@ -38,6 +40,32 @@ struct ClassInfo {
     const OBJectClassDescr *descr = nullptr;           // null: not a class a file may hold
     uint32_t objects = 0, deleted = 0, undoCopies = 0; // of this document, added on success
 };
+
+// Handles that the selection list and the undo list keep in their fixed data
+// name no object when the file did not hold it: they are cleared.
+void clearStaleHandles(OBJectKernel *kernel, OBJHANDLE root)
+{
+    int32_t pos = -1;
+    for (OBJHANDLE h = FirstReference(kernel, root, REF_ROOT, &pos); h;
+         h = GetReference(kernel, root, REF_ROOT, &pos)) {
+        const uint16_t cls = GetOBJectClassID(kernel, h);
+        const OBJectHead *head = HeadLock(kernel, h);
+        char *fixed = OBJectLock(kernel, h);
+        auto clear = [&](size_t offset, uint32_t none) {
+            if (OBJ_HEAD_SIZE + offset + 4 > head->refOffset)
+                return;
+            const uint32_t v = LoadField<uint32_t>(fixed, offset);
+            if (v != 0 && v != 0xFFFFFFFFu && !HeadLock(kernel, v))
+                StoreField<uint32_t>(fixed, offset, none);
+        };
+        if (cls == CLASS_SELLIST) {
+            clear(GOH_SELSLOT, 0xFFFFFFFFu);
+            clear(offsetof(SelList, lastDeselected), 0);
+        } else if (cls == CLASS_UNDO) {
+            clear(UNDO_SELECTED, 0xFFFFFFFFu);
+        }
+    }
+}
 
 class MapReader {
 public:
@@ -90,6 +118,7 @@ private:
     PM_InitStructTag view_{};
     uint8_t pageSetup_[MAPDOC_PAGESETUP_SIZE] = {};
     uint32_t highest_ = 0;
+    uint64_t objectsRead_ = 0;
     int lastPercent_ = 0;
     uint64_t nextProgressAt_ = 0; // the first position that reports a higher percent
     std::vector<ClassInfo> classes_;
@@ -267,27 +296,35 @@ bool MapReader::readObject(const MapRecordHead &head, uint64_t at)
         return false;
     noteReferences(slot, block, classes_[LoadField<uint32_t>(block, 0)]);
     highest_ = std::max(highest_, slot);
+    ++objectsRead_;
     return true;
 }
 
 bool MapReader::applyBank(const uint32_t (&words)[5])
 {
     BankDesc *bank = kernel_->bank;
-    const uint32_t capacity = words[0], firstFree = words[1];
+    const uint32_t firstFree = words[1], lowestFreed = words[3];
     if (firstFree == 0 || firstFree > MAPFILE_MAX_SLOTS)
         return fail("its first free slot %u is out of range", firstFree);
     if (highest_ >= firstFree)
         return fail("object %u lies past the first free slot %u", highest_, firstFree);
-    // The stored capacity is kept when it is plausible, so that a document
-    // read and saved again is the same file.
-    const uint32_t entries = capacity >= firstFree && capacity <= MAPFILE_MAX_SLOTS ? capacity : firstFree;
+    // Every slot below first free is one the file could hold an object of:
+    // a small file cannot ask for a large slot table.
+    const uint64_t canHold = objectsRead_ + remaining() / (sizeof(MapRecordHead) + OBJ_HEAD_SIZE);
+    if (firstFree - 1 > canHold)
+        return fail("its first free slot %u is beyond the %" PRIu64 " objects the file can hold", firstFree,
+                    canHold);
+    if (lowestFreed >= firstFree)
+        return fail("its lowest freed slot %u is not below the first free slot %u", lowestFreed, firstFree);
+    // The stored capacity is not needed: the table is that of a fresh bank.
+    const uint32_t entries = BankFreshCapacity(firstFree);
     if (!BankSetMaxEntries(bank, entries) || bank->capacity != entries) {
         error_ = "There is not enough memory to read the map document.";
         return false;
     }
     bank->firstFree = firstFree;
     bank->freedCount = words[2];
-    bank->lowestFreed = words[3];
+    bank->lowestFreed = lowestFreed;
     bank->reuseFlag = int32_t(words[4]);
     haveBank_ = true;
     return true;
@@ -490,6 +527,11 @@ int MapReader::run(OBJHANDLE *rootOut, OBJectKernel **kernelOut)
     BankDesc *bank = kernel_->bank;
     finishCounts();
     const OBJHANDLE root = CompressKernelWithRoot(kernel_, root_);
+    // Compressed, the bank is as a fresh one that handed out these slots.
+    bank->freedCount = 0;
+    bank->lowestFreed = 0;
+    BankSetMaxEntries(bank, BankFreshCapacity(bank->firstFree));
+    clearStaleHandles(kernel_, root);
     if (root) {
         // A window handle from another session names nothing here.
         if (OBJectHead *head = slotHead(bank, root); head->refOffset >= OBJ_HEAD_SIZE + ALL_WINDOW + 4)

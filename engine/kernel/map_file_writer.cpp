@@ -2,6 +2,7 @@
 #include "engine/kernel/graph_object.h"
 #include "engine/kernel/layers.h"
 #include "engine/kernel/map_file.h"
+#include "engine/kernel/map_file_image.h"
 #include "engine/kernel/map_file_internal.h"
 #include "engine/kernel/map_notify_codes.h"
 #include "engine/kernel/module_startup.h"
@@ -17,6 +18,7 @@
 #include "platform/resources.h"
 #include "platform/window.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -73,13 +75,19 @@ int64_t writeStream(FileStream &out, HWND window, _WNDRES *rec, OBJectKernel *ke
     BankDesc *bank = kernel->bank;
     if (!out.Write(&header, sizeof header))
         return -1;
-    const uint32_t bankWords[5] = {bank->capacity, bank->firstFree, bank->freedCount, bank->lowestFreed,
-                                   uint32_t(bank->reuseFlag)};
+    // The file tells the counts and numbering of what it holds, not of the
+    // hidden undo copies and freed slots that the kernel also keeps.
+    const MapFileImage image(kernel);
+    uint32_t bankWords[5];
+    image.bankWords(bankWords);
     if (!writeRecordHead(out, MAPREC_DOCUMENT, MAPDOC_BANK_SIZE, MAPDOC_BANK) ||
         !out.Write(bankWords, sizeof bankWords))
         return -1;
+    uint32_t objects = 0;
+    OBJectClassDescrKernel classes[OBJ_MAX_CLASSES];
+    image.kernelCounts(&objects, classes);
     if (!writeRecordHead(out, MAPREC_DOCUMENT, MAPDOC_KERNEL_SIZE, MAPDOC_KERNEL) ||
-        !out.Write(&kernel->objects, 4) || !out.Write(kernel->classes, sizeof kernel->classes))
+        !out.Write(&objects, 4) || !out.Write(classes, sizeof classes))
         return -1;
     uint8_t pageSetup[MAPDOC_PAGESETUP_SIZE];
     if (withPageSetup && pageSetupOf(rec, pageSetup) &&
@@ -94,26 +102,16 @@ int64_t writeStream(FileStream &out, HWND window, _WNDRES *rec, OBJectKernel *ke
             return -1;
     }
 
-    const int rasterIndex = ClassIndexOf(CLASS_BITMAP);
     const uint32_t firstFree = std::min(bank->firstFree, bank->capacity);
-    std::vector<char> rasterCopy;
+    std::vector<char> scratch;
     int64_t written = 0;
     int lastPercent = 0;
     for (uint32_t slot = 1; slot < firstFree; ++slot) {
-        const auto *head = static_cast<const OBJectHead *>(BankLock(bank, slot));
-        if (!head || (head->flags & (OBJF_UNDODELETED | OBJF_UNDOCOPY | OBJF_DELETED)))
+        const void *block = image.block(slot, scratch);
+        if (!block)
             continue;
-        const void *block = head;
-        if (rasterIndex >= 0 && head->classIndex == uint32_t(rasterIndex) &&
-            head->size >= OBJ_HEAD_SIZE + RASTER_IMAGE_HANDLE2 + 4) {
-            // The image handles are this process's; the copy on disk has none.
-            rasterCopy.assign(reinterpret_cast<const char *>(head),
-                              reinterpret_cast<const char *>(head) + head->size);
-            StoreField<uint32_t>(rasterCopy.data(), OBJ_HEAD_SIZE + RASTER_IMAGE_HANDLE1, 0);
-            StoreField<uint32_t>(rasterCopy.data(), OBJ_HEAD_SIZE + RASTER_IMAGE_HANDLE2, 0);
-            block = rasterCopy.data();
-        }
-        if (!writeRecordHead(out, MAPREC_OBJECT, head->size, slot) || !out.Write(block, head->size))
+        const uint32_t size = static_cast<const OBJectHead *>(block)->size;
+        if (!writeRecordHead(out, MAPREC_OBJECT, size, image.newHandle(slot)) || !out.Write(block, size))
             return -1;
         ++written;
         if (window) {

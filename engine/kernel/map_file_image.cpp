@@ -1,0 +1,133 @@
+#include "engine/kernel/map_file_image.h"
+
+#include "engine/kernel/bank.h"
+#include "engine/kernel/graph_object.h"
+#include "engine/kernel/map_file.h"
+#include "engine/kernel/object_classes.h"
+#include "engine/kernel/selection_list.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr uint16_t kNotWritten = OBJF_UNDODELETED | OBJF_UNDOCOPY | OBJF_DELETED;
+
+const OBJectHead *headAt(const BankDesc *bank, uint32_t slot)
+{
+    return static_cast<const OBJectHead *>(BankLock(bank, slot));
+}
+
+} // namespace
+
+uint32_t BankFreshCapacity(uint32_t firstFree)
+{
+    if (firstFree <= BANK_INITIAL_ENTRIES)
+        return BANK_INITIAL_ENTRIES;
+    const uint64_t steps =
+        (uint64_t(firstFree) - BANK_INITIAL_ENTRIES + BANK_GROWTH_ENTRIES - 1) / BANK_GROWTH_ENTRIES;
+    return uint32_t(std::min<uint64_t>(BANK_INITIAL_ENTRIES + steps * BANK_GROWTH_ENTRIES, UINT32_MAX));
+}
+
+MapFileImage::MapFileImage(OBJectKernel *kernel) : kernel_(kernel), bank_(kernel->bank)
+{
+    firstFree_ = std::min(bank_->firstFree, bank_->capacity);
+    table_.assign(firstFree_, 0);
+    incoming_.assign(firstFree_, 0);
+    perClass_.assign(OBJ_MAX_CLASSES, 0);
+    rasterIndex_ = ClassIndexOf(CLASS_BITMAP);
+    selListIndex_ = ClassIndexOf(CLASS_SELLIST);
+    undoIndex_ = ClassIndexOf(CLASS_UNDO);
+    for (uint32_t slot = 1; slot < firstFree_; ++slot) {
+        const OBJectHead *head = headAt(bank_, slot);
+        if (!head || (head->flags & kNotWritten))
+            continue;
+        table_[slot] = ++count_;
+        renumbered_ = renumbered_ || count_ != slot;
+        if (head->classIndex < OBJ_MAX_CLASSES)
+            ++perClass_[head->classIndex];
+    }
+    // Only references between written objects count.
+    for (uint32_t slot = 1; slot < firstFree_; ++slot) {
+        if (!table_[slot])
+            continue;
+        const OBJectHead *head = headAt(bank_, slot);
+        for (uint32_t i = 0; i < head->refsHeld; ++i) {
+            const uint32_t t = LoadField<uint32_t>(head, head->refOffset + size_t(8) * i);
+            if (t < firstFree_ && table_[t])
+                ++incoming_[t];
+        }
+    }
+}
+
+void MapFileImage::bankWords(uint32_t (&words)[5]) const
+{
+    // The file numbers its objects without holes: a fresh bank of that size.
+    words[0] = BankFreshCapacity(count_ + 1);
+    words[1] = count_ + 1;
+    words[2] = 0;
+    words[3] = 0;
+    words[4] = uint32_t(bank_->reuseFlag);
+}
+
+void MapFileImage::kernelCounts(uint32_t *objects, OBJectClassDescrKernel (&classes)[OBJ_MAX_CLASSES]) const
+{
+    *objects = count_;
+    for (uint32_t i = 0; i < OBJ_MAX_CLASSES; ++i)
+        classes[i] = OBJectClassDescrKernel{0, perClass_[i], 0, 0};
+}
+
+const void *MapFileImage::block(uint32_t slot, std::vector<char> &scratch) const
+{
+    if (slot >= firstFree_ || !table_[slot])
+        return nullptr;
+    const OBJectHead *head = headAt(bank_, slot);
+    const int cls = int(head->classIndex);
+    bool changes = renumbered_ || head->refsIncoming != incoming_[slot] || cls == rasterIndex_ ||
+                   cls == selListIndex_ || cls == undoIndex_;
+    for (uint32_t i = 0; i < head->refsHeld && !changes; ++i) {
+        const uint32_t t = LoadField<uint32_t>(head, head->refOffset + size_t(8) * i);
+        changes = t >= firstFree_ || !table_[t];
+    }
+    if (!changes)
+        return head;
+
+    const auto *from = reinterpret_cast<const char *>(head);
+    scratch.assign(from, from + head->size);
+    char *block = scratch.data();
+    // References to objects the file does not hold go; the rest close up
+    // and name the new handles.
+    uint32_t kept = 0;
+    for (uint32_t i = 0; i < head->refsHeld; ++i) {
+        OBJectRef r = LoadField<OBJectRef>(block, head->refOffset + size_t(8) * i);
+        if (r.target >= firstFree_ || !table_[r.target])
+            continue;
+        r.target = table_[r.target];
+        StoreField(block, head->refOffset + size_t(8) * kept++, r);
+    }
+    for (uint32_t i = kept; i < head->refsHeld; ++i)
+        StoreField(block, head->refOffset + size_t(8) * i, OBJectRef{});
+    StoreField<uint32_t>(block, offsetof(OBJectHead, refsHeld), kept);
+    StoreField<uint32_t>(block, offsetof(OBJectHead, refsIncoming), incoming_[slot]);
+
+    // Handles kept in fixed data: a handle of an object not written is none.
+    auto remap = [&](size_t offset, uint32_t none) {
+        if (OBJ_HEAD_SIZE + offset + 4 > head->refOffset)
+            return;
+        const uint32_t h = LoadField<uint32_t>(block, OBJ_HEAD_SIZE + offset);
+        if (h == 0 || h == 0xFFFFFFFFu)
+            return;
+        StoreField<uint32_t>(block, OBJ_HEAD_SIZE + offset, newHandle(h) ? newHandle(h) : none);
+    };
+    if (cls == selListIndex_) {
+        remap(GOH_SELSLOT, 0xFFFFFFFFu);
+        remap(offsetof(SelList, lastDeselected), 0);
+    } else if (cls == undoIndex_) {
+        remap(UNDO_SELECTED, 0xFFFFFFFFu);
+    } else if (cls == rasterIndex_ && head->size >= OBJ_HEAD_SIZE + RASTER_IMAGE_HANDLE2 + 4) {
+        // The image handles are this process's; the copy on disk has none.
+        StoreField<uint32_t>(block, OBJ_HEAD_SIZE + RASTER_IMAGE_HANDLE1, 0);
+        StoreField<uint32_t>(block, OBJ_HEAD_SIZE + RASTER_IMAGE_HANDLE2, 0);
+    }
+    return block;
+}
