@@ -1,9 +1,9 @@
 #include "platform/file.h"
 
+#include "platform/atomic_replace.h"
 #include "platform/global_memory.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -107,17 +107,12 @@ bool File::Open(const std::string &path, Mode mode)
         if (fd_ < 0)
             return fail(errno);
     } else {
-        // A name of our own next to the target; O_EXCL keeps it ours, and
-        // the mode 0666 lets the umask apply as it would to a new file.
-        static std::atomic<unsigned> counter{0};
+        // The temporary file lies in the target's folder, so that the rename
+        // is atomic; a target the user may not write is not replaced.
         const std::string target = resolvedTarget(path);
-        for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
-            tempPath_ =
-                target + ".tmp" + std::to_string(getpid()) + "." + std::to_string(counter.fetch_add(1));
-            fd_ = ::open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (fd_ < 0 && errno != EEXIST)
-                break;
-        }
+        if (const int refusal = ReplaceTargetRefusal(target))
+            return fail(refusal);
+        fd_ = OpenReplacementFile(target, &tempPath_);
         if (fd_ < 0) {
             const int e = errno;
             tempPath_.clear();
@@ -236,24 +231,32 @@ bool File::Commit()
         return true;
     }
     bool ok = mode_ == Mode::Create ? (!error_ && flushBuffer()) : Flush();
-    if (::close(fd_) != 0 && ok)
-        ok = fail(errno);
-    fd_ = -1;
     if (mode_ == Mode::ReplaceAtomic) {
-        if (ok && ::rename(tempPath_.c_str(), resolvedTarget(path_).c_str()) != 0)
+        // The file is put in place while it is open: an unnamed one is
+        // linked in through its descriptor.
+        const std::string target = resolvedTarget(path_);
+        if (ok && !CommitReplacementFile(fd_, target, &tempPath_))
             ok = fail(errno);
-        if (!ok)
-            ::unlink(tempPath_.c_str());
-        else {
+        if (::close(fd_) != 0 && ok)
+            ok = fail(errno);
+        fd_ = -1;
+        if (!ok) {
+            if (!tempPath_.empty())
+                ::unlink(tempPath_.c_str());
+        } else {
             // The rename itself is durable only once the folder is.
-            const int dir = ::open(folderOf(resolvedTarget(path_)).c_str(), O_RDONLY | O_DIRECTORY);
+            const int dir = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY);
             if (dir >= 0) {
                 (void)fsync(dir);
                 ::close(dir);
             }
         }
         tempPath_.clear();
+        return ok;
     }
+    if (::close(fd_) != 0 && ok)
+        ok = fail(errno);
+    fd_ = -1;
     return ok;
 }
 

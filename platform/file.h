@@ -40,8 +40,10 @@ public:
     enum class Mode {
         Read,          // an existing file; others may read and write it too
         Create,        // created or truncated
-        ReplaceAtomic, // written to a temporary file in the target's folder,
-                       // renamed over the target by Commit
+        ReplaceAtomic, // written to a temporary file in the target's folder
+                       // (unnamed where the file system allows), put in the
+                       // target's place by Commit; a target the user may not
+                       // write is refused at Open
     };
 
     File() = default;
@@ -64,7 +66,7 @@ public:
     void Abandon();
     bool IsOpen() const { return fd_ >= 0; }
     const std::string &Path() const { return path_; }
-    // The temporary file of an atomic write; empty otherwise.
+    // The name of an atomic write's temporary file; empty while it has none.
     const std::string &TemporaryPath() const { return tempPath_; }
 
 private:

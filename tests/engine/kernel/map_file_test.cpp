@@ -10,7 +10,12 @@
 #include "platform/file_dialog.h"
 #include "platform/global_memory.h"
 
+#include <chrono>
 #include <csignal>
+#include <random>
+#include <set>
+#include <sys/time.h>
+#include <sys/wait.h>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -794,6 +799,111 @@ TEST_F(MapFileTest, FailedSaveKeepsTheOriginal)
     const auto writing = progressOf(MAPN_KIND_WRITING);
     ASSERT_FALSE(writing.empty());
     EXPECT_EQ(writing.back().lParam, MAPN_PROGRESS_END);
+}
+
+// Runs body in a child process under an unprivileged user (root ignores
+// file permissions); its exit code is the result, -1 when it did not end.
+template <typename Body>
+int asUnprivileged(Body body)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        if (setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(99);
+        _exit(body());
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::set<std::string> listing(const fs::path &dir)
+{
+    std::set<std::string> out;
+    for (const auto &e : fs::directory_iterator(dir))
+        out.insert(e.path().filename().string());
+    return out;
+}
+
+// Saving never replaces a file the user may not write, nor writes into a
+// folder the user may not write: the save is refused with the reason, and
+// the old file stays as it was.
+TEST_F(MapFileTest, SaveHonoursPermissions)
+{
+    buildDocument();
+    ASSERT_EQ(MapSave(window, path("locked.mpd").c_str()), 1);
+    fs::create_directory(path("closed"));
+    ASSERT_EQ(MapSave(window, path("closed/doc.mpd").c_str()), 1);
+    const auto locked = readAll(path("locked.mpd")), inClosed = readAll(path("closed/doc.mpd"));
+    makeShape(layer0, CLASS_POLYLINE, 20); // the document differs from the files now
+    fs::permissions(dir_, fs::perms::all);
+    fs::permissions(path("locked.mpd"),
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(path("closed/doc.mpd"), fs::perms::all);
+    fs::permissions(path("closed"), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                        fs::perms::group_exec | fs::perms::others_read |
+                                        fs::perms::others_exec);
+    for (const char *name : {"locked.mpd", "closed/doc.mpd", "closed/new.mpd"}) {
+        SCOPED_TRACE(name);
+        const int result = asUnprivileged([&] {
+            boxes.clear();
+            if (MapSave(window, path(name).c_str()) != 0)
+                return 1;
+            if (boxes.size() != 1 || boxes[0].text.find("Permission denied") == std::string::npos)
+                return 2;
+            return 0;
+        });
+        EXPECT_EQ(result, 0);
+    }
+    EXPECT_EQ(readAll(path("locked.mpd")), locked);
+    EXPECT_EQ(readAll(path("closed/doc.mpd")), inClosed);
+    EXPECT_EQ(listing(path("closed")), std::set<std::string>{"doc.mpd"});
+    EXPECT_EQ(listing(dir_), (std::set<std::string>{"closed", "locked.mpd"}));
+    fs::permissions(path("closed"), fs::perms::owner_all);
+}
+
+// A save killed at any moment leaves the old or the new document whole, and
+// no temporary file outlives the next save in that folder.
+TEST_F(MapFileTest, KilledSaveLeavesOldOrNewDocument)
+{
+    buildDocument();
+    for (int i = 0; i < 200; ++i)
+        makeShape(layer0, CLASS_POLYLINE, 500);
+    ASSERT_EQ(MapSave(window, path("doc.mpd").c_str()), 1);
+    const auto oldBytes = readAll(path("doc.mpd"));
+    makeShape(layer0, CLASS_POLYGON, 700);
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(MapSave(window, path("new.mpd").c_str()), 1);
+    const auto took =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+    const auto newBytes = readAll(path("new.mpd"));
+    ASSERT_NE(oldBytes, newBytes);
+    std::mt19937 random(20261211);
+    int killed = 0;
+    for (int round = 0; round < 12; ++round) {
+        // The child's own timer ends it at a random moment of its save.
+        const long at = 1 + long(random() % uint64_t(took.count() * 5 / 4 + 1));
+        const pid_t child = fork();
+        if (child == 0) {
+            struct itimerval timer {};
+            timer.it_value.tv_sec = at / 1000000;
+            timer.it_value.tv_usec = at % 1000000;
+            std::signal(SIGALRM, SIG_DFL);
+            setitimer(ITIMER_REAL, &timer, nullptr);
+            MapSave(window, path("doc.mpd").c_str());
+            _exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        killed += WIFSIGNALED(status);
+        const auto now = readAll(path("doc.mpd"));
+        EXPECT_TRUE(now == oldBytes || now == newBytes) << "round " << round;
+        if (now == newBytes) // start again from the old document
+            writeAll(path("doc.mpd"), oldBytes);
+    }
+    EXPECT_GT(killed, 0);
+    ASSERT_EQ(MapSave(window, path("doc.mpd").c_str()), 1);
+    EXPECT_EQ(listing(dir_), (std::set<std::string>{"doc.mpd", "new.mpd"}));
 }
 
 TEST_F(MapFileTest, UncreatableFileShowsTheReason)
