@@ -9,6 +9,7 @@
 #include "engine/kernel/object_store.h"
 #include "engine/kernel/references.h"
 #include "engine/kernel/window_record.h"
+#include "engine/kernel/undo_holders.h"
 #include "platform/clipboard.h"
 #include "platform/diagnostics.h"
 #include "platform/global_memory.h"
@@ -262,36 +263,29 @@ void exchangeBlocks(OBJectKernel *kernel, OBJHANDLE h, OBJHANDLE copy)
     SendOBJectMessage(kernel, 0, h, 0, GRM_INVALIDATE, 0, LPARAM(&old));
 }
 
-// After an undone change the object's selection links may disagree with
-// the selection list, which the history does not record.
-void repairSelection(OBJectKernel *kernel, OBJHANDLE h)
+// What one step's undo or redo touched, for the work that follows the whole
+// step: links of exchanged blocks, and the lists that hold what changed.
+struct StepWork {
+    std::vector<std::pair<OBJHANDLE, OBJHANDLE>> exchanged; // object, its other block
+    std::vector<UndoHolder> holders;
+};
+
+void noteTouched(OBJectKernel *kernel, StepWork &work, OBJHANDLE h)
 {
-    OBJHANDLE top = h;
-    std::unordered_set<OBJHANDLE> seen{h};
-    for (int depth = 0; depth < kMaxTreeDepth; ++depth) {
-        const OBJHANDLE up = FirstReference(kernel, top, REF_FILTER_BACK, nullptr);
-        if (!up || !seen.insert(up).second)
-            break;
-        top = up;
+    UndoCollectHolders(kernel, h, work.holders);
+}
+
+// Links first (they may move members), then the lists' derived fields.
+void finishStep(OBJectKernel *kernel, StepWork &work, const std::vector<UndoHolderState> *states)
+{
+    for (const auto &[h, other] : work.exchanged) {
+        UndoRepairLinks(kernel, h, other);
+        UndoCollectHolders(kernel, h, work.holders);
     }
-    OBJHANDLE list = 0;
-    int32_t pos = -1;
-    for (OBJHANDLE r = FirstReference(kernel, top, REF_ROOT, &pos); r;
-         r = GetReference(kernel, top, REF_ROOT, &pos))
-        if (GetOBJectClassID(kernel, r) == CLASS_SELLIST) {
-            list = r;
-            break;
-        }
-    if (!list)
-        return;
-    const bool listHolds = findSlot(kernel, list, REF_SELECTED, h) >= 0;
-    const int32_t back = findSlot(kernel, h, REF_SELECTED_BACK, list);
-    if (listHolds && back < 0) {
-        InsRef(kernel, h, REF_SELECTED_BACK, list, -1);
-    } else if (!listHolds && back >= 0) {
-        RemRef(kernel, h, back);
-        SendOBJectMessage(kernel, 0, h, 0, GRM_SETFLAGS, GF_DRAWNSELECTED, 0);
-    }
+    UndoRecomputeHolders(kernel, work.holders);
+    if (states)
+        UndoRestoreHolderStates(kernel, *states);
+    UndoCheckSelectionFields(kernel);
 }
 
 // ---------------------------------------------------------------------------
@@ -333,6 +327,47 @@ void beforeObjectRecord(OBJectKernel *kernel, OBJHANDLE h)
 
 void *allocRecord(BankDesc *bank, size_t size) { return HeapAlloc(bank->heap, HEAP_ZERO_MEMORY, size); }
 
+// A record that carries the lists' selection fields behind its own bytes:
+// the first record of a step (the state before it) and every marker (the
+// state after it).
+void *allocRecordWithStates(OBJectKernel *kernel, size_t size)
+{
+    const std::vector<UndoHolderState> states = UndoTakeHolderStates(kernel);
+    char *r = static_cast<char *>(allocRecord(kernel->bank, size + UndoHolderTrailerSize(states)));
+    if (r)
+        UndoWriteHolderTrailer(r + size, states);
+    return r;
+}
+
+bool opensStep(const BankDesc *bank);
+
+// The first record of a step is allocated with the state before the step.
+void *allocObjectRecord(OBJectKernel *kernel, size_t size)
+{
+    return opensStep(kernel->bank) ? allocRecordWithStates(kernel, size) : allocRecord(kernel->bank, size);
+}
+
+// The states that a record carries, given the size of its own fields.
+std::vector<UndoHolderState> statesOf(const BankDesc *bank, const void *record, size_t size)
+{
+    const size_t total = record ? HeapSize(bank->heap, 0, record) : 0;
+    if (total <= size)
+        return {};
+    return UndoReadHolderTrailer(static_cast<const char *>(record) + size, total - size);
+}
+
+size_t ownSize(const void *record)
+{
+    switch (UndoRecordKind(record)) {
+    case UNDO_STEP:
+        return sizeof(UndoStepRecord);
+    case UNDO_CHANGED:
+        return sizeof(UndoChangeRecord);
+    default:
+        return sizeof(UndoObjectRecord);
+    }
+}
+
 // Puts the record at the position; false (the record freed) when the list
 // cannot grow.
 bool pushRecord(BankDesc *bank, void *record)
@@ -351,7 +386,7 @@ bool pushRecord(BankDesc *bank, void *record)
 bool appendObjectRecord(OBJectKernel *kernel, uint16_t kind, OBJHANDLE h)
 {
     BankDesc *bank = kernel->bank;
-    auto *r = static_cast<UndoObjectRecord *>(allocRecord(bank, sizeof(UndoObjectRecord)));
+    auto *r = static_cast<UndoObjectRecord *>(allocObjectRecord(kernel, sizeof(UndoObjectRecord)));
     if (!r)
         return false;
     r->kind = kind;
@@ -360,6 +395,11 @@ bool appendObjectRecord(OBJectKernel *kernel, uint16_t kind, OBJHANDLE h)
 }
 
 bool hasStep(const UndoStepInfo &s) { return s.index >= 0 && s.code != 0; }
+
+bool opensStep(const BankDesc *bank)
+{
+    return bank->undoPosition == 0 || kindAt(bank, bank->undoPosition - 1) == UNDO_STEP;
+}
 
 void deleteTree(OBJectKernel *kernel, OBJHANDLE h, uint16_t childFilter, std::unordered_set<OBJHANDLE> &path);
 
@@ -411,7 +451,7 @@ int Undo_SetNewStep(HWND window, OBJectKernel *kernel, uint16_t code)
         resetHistory(kernel, window);
     if (bank->undoPosition > 0) {
         Undo_FreeFromCur(kernel);
-        if (auto *r = static_cast<UndoStepRecord *>(allocRecord(bank, sizeof(UndoStepRecord)))) {
+        if (auto *r = static_cast<UndoStepRecord *>(allocRecordWithStates(kernel, sizeof(UndoStepRecord)))) {
             r->kind = UNDO_STEP;
             r->code = code;
             pushRecord(bank, r);
@@ -440,6 +480,9 @@ int Undo_DeleteOBJect(OBJectKernel *kernel, OBJHANDLE handle)
     if (!appendObjectRecord(kernel, UNDO_DELETED, handle))
         return 0;
     hideObject(kernel, handle);
+    // The selection list may name the hidden object as the one last
+    // deselected: a field that names no object of the document goes.
+    UndoCheckSelectionFields(kernel);
     return 1;
 }
 
@@ -479,7 +522,7 @@ int Undo_ChangeObject(OBJectKernel *kernel, OBJHANDLE handle)
         return 0;
     beforeObjectRecord(kernel, handle);
     BankDesc *bank = kernel->bank;
-    auto *r = static_cast<UndoChangeRecord *>(allocRecord(bank, sizeof(UndoChangeRecord)));
+    auto *r = static_cast<UndoChangeRecord *>(allocObjectRecord(kernel, sizeof(UndoChangeRecord)));
     if (!r)
         return 0;
     const uint32_t size = headOf(kernel, handle)->size;
@@ -534,7 +577,9 @@ LRESULT UndoProc(OBJectKernel *, OBJHANDLE, OBJHANDLE, uint16_t, uint16_t, WPARA
 // ---------------------------------------------------------------------------
 // Replaying
 
-void *Undo_One(OBJectKernel *kernel)
+namespace {
+
+void *undoOne(OBJectKernel *kernel, StepWork &work)
 {
     BankDesc *bank = bankOf(kernel);
     if (!bank || bank->undoPosition == 0)
@@ -545,15 +590,19 @@ void *Undo_One(OBJectKernel *kernel)
         return record;
     case UNDO_ADDED: {
         const OBJHANDLE h = static_cast<UndoObjectRecord *>(record)->handle;
-        if (const OBJectHead *head = headOf(kernel, h); head && !isHidden(head))
+        if (const OBJectHead *head = headOf(kernel, h); head && !isHidden(head)) {
             hideObject(kernel, h);
+            noteTouched(kernel, work, h);
+        }
         --bank->undoPosition;
         break;
     }
     case UNDO_DELETED: {
         const OBJHANDLE h = static_cast<UndoObjectRecord *>(record)->handle;
-        if (isHidden(headOf(kernel, h)))
+        if (isHidden(headOf(kernel, h))) {
             showObject(kernel, h);
+            noteTouched(kernel, work, h);
+        }
         --bank->undoPosition;
         break;
     }
@@ -562,7 +611,7 @@ void *Undo_One(OBJectKernel *kernel)
         --bank->undoPosition;
         if (headOf(kernel, r->handle) && isHidden(headOf(kernel, r->copy))) {
             exchangeBlocks(kernel, r->handle, r->copy);
-            repairSelection(kernel, r->handle);
+            work.exchanged.emplace_back(r->handle, r->copy);
         }
         break;
     }
@@ -573,36 +622,48 @@ void *Undo_One(OBJectKernel *kernel)
     return record;
 }
 
-void *Redo_One(OBJectKernel *kernel)
+// Redoes R[p - 1]; the caller moved the position over it.
+void redoRecord(OBJectKernel *kernel, void *record, StepWork &work)
 {
-    BankDesc *bank = bankOf(kernel);
-    if (!bank || bank->undoPosition == 0 || bank->undoPosition > bank->undoEnd)
-        return nullptr;
-    void *record = bank->undoRecords[bank->undoPosition - 1];
     switch (UndoRecordKind(record)) {
-    case UNDO_STEP:
-        return record;
     case UNDO_ADDED: {
         const OBJHANDLE h = static_cast<UndoObjectRecord *>(record)->handle;
-        if (isHidden(headOf(kernel, h)))
+        if (isHidden(headOf(kernel, h))) {
             showObject(kernel, h);
+            noteTouched(kernel, work, h);
+        }
         break;
     }
     case UNDO_DELETED: {
         const OBJHANDLE h = static_cast<UndoObjectRecord *>(record)->handle;
-        if (const OBJectHead *head = headOf(kernel, h); head && !isHidden(head))
+        if (const OBJectHead *head = headOf(kernel, h); head && !isHidden(head)) {
             hideObject(kernel, h);
+            noteTouched(kernel, work, h);
+        }
         break;
     }
     case UNDO_CHANGED: {
         const auto *r = static_cast<UndoChangeRecord *>(record);
-        if (headOf(kernel, r->handle) && isHidden(headOf(kernel, r->copy)))
+        if (headOf(kernel, r->handle) && isHidden(headOf(kernel, r->copy))) {
             exchangeBlocks(kernel, r->handle, r->copy);
+            work.exchanged.emplace_back(r->handle, r->copy);
+        }
         break;
     }
     default:
         break;
     }
+}
+
+void *redoOne(OBJectKernel *kernel, StepWork &work)
+{
+    BankDesc *bank = bankOf(kernel);
+    if (!bank || bank->undoPosition == 0 || bank->undoPosition > bank->undoEnd)
+        return nullptr;
+    void *record = bank->undoRecords[bank->undoPosition - 1];
+    if (UndoRecordKind(record) == UNDO_STEP)
+        return record;
+    redoRecord(kernel, record, work);
     // The last record of the branch was redone: the position stays at the
     // end.
     if (bank->undoPosition >= bank->undoEnd)
@@ -611,6 +672,28 @@ void *Redo_One(OBJectKernel *kernel)
     return bank->undoRecords[bank->undoPosition - 1];
 }
 
+} // namespace
+
+void *Undo_One(OBJectKernel *kernel)
+{
+    StepWork work;
+    void *record = undoOne(kernel, work);
+    if (record)
+        finishStep(kernel, work, nullptr);
+    return record;
+}
+
+void *Redo_One(OBJectKernel *kernel)
+{
+    StepWork work;
+    void *record = redoOne(kernel, work);
+    finishStep(kernel, work, nullptr);
+    return record;
+}
+
+// A step is undone as a whole; then the links of its exchanged blocks are
+// made whole and the lists get back the fields they had before it, which
+// its first record keeps.
 int Undo_Undo(OBJectKernel *kernel)
 {
     BankDesc *bank = bankOf(kernel);
@@ -618,11 +701,17 @@ int Undo_Undo(OBJectKernel *kernel)
         return 0;
     if (kindAt(bank, bank->undoPosition - 1) == UNDO_STEP)
         --bank->undoPosition;
+    StepWork work;
+    const void *first = nullptr;
     while (bank->undoPosition > 0 && kindAt(bank, bank->undoPosition - 1) != UNDO_STEP)
-        Undo_One(kernel);
+        first = undoOne(kernel, work);
+    const std::vector<UndoHolderState> before =
+        first ? statesOf(bank, first, ownSize(first)) : std::vector<UndoHolderState>{};
+    finishStep(kernel, work, first ? &before : nullptr);
     return 1;
 }
 
+// The mirror: the lists get the fields that the step's marker keeps.
 int Undo_Redo(OBJectKernel *kernel)
 {
     BankDesc *bank = bankOf(kernel);
@@ -633,8 +722,13 @@ int Undo_Redo(OBJectKernel *kernel)
         return 1;
     }
     ++bank->undoPosition;
-    for (void *r = Redo_One(kernel); r && UndoRecordKind(r) != UNDO_STEP; r = Redo_One(kernel)) {
-    }
+    StepWork work;
+    void *r = redoOne(kernel, work);
+    while (r && UndoRecordKind(r) != UNDO_STEP)
+        r = redoOne(kernel, work);
+    const std::vector<UndoHolderState> after =
+        r ? statesOf(bank, r, sizeof(UndoStepRecord)) : std::vector<UndoHolderState>{};
+    finishStep(kernel, work, r ? &after : nullptr);
     return 1;
 }
 
@@ -656,6 +750,8 @@ int Undo_FreeFromCur(OBJectKernel *kernel)
     }
     bank->undoRecords.resize(std::min<size_t>(bank->undoPosition, bank->undoRecords.size()));
     bank->undoEnd = bank->undoPosition;
+    if (end > bank->undoPosition)
+        UndoCheckSelectionFields(kernel);
     return 1;
 }
 
@@ -678,6 +774,7 @@ int Undo_Reset(OBJectKernel *kernel)
     }
     std::vector<void *>().swap(bank->undoRecords);
     bank->undoPosition = bank->undoEnd = 0;
+    UndoCheckSelectionFields(kernel);
     return 1;
 }
 

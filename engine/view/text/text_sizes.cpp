@@ -68,8 +68,13 @@ namespace textobj {
 std::string_view RecordText(const char *record)
 {
     const OBJectHead *head = OBJectSpaceBegin(const_cast<char *>(record));
-    if (!head || head->size <= head->dataOffset)
+    if (!head)
         return {};
+    // An empty data space still gives a pointer into the block: callers copy
+    // from it, and a copy from null is undefined even for no bytes.
+    if (head->size <= head->dataOffset)
+        return std::string_view(reinterpret_cast<const char *>(head) + std::min(head->dataOffset, head->size),
+                                0);
     const uint32_t space = head->size - head->dataOffset;
     const uint32_t length = LoadField<uint32_t>(record, offsetof(TextObjectData, textLength));
     const char *text = reinterpret_cast<const char *>(head) + head->dataOffset;

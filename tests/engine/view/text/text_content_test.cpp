@@ -51,6 +51,19 @@ TEST_F(TextTest, TextGetCopiesAsStrncpy)
     EXPECT_EQ(TextObjectTextGet(kernel, 0, buffer, 4), 0);
 }
 
+// A text whose data space is empty (its data offset is its size, as a file
+// may give it) reads as the empty text, whatever its length field says.
+TEST_F(TextTest, TextGetOfAnEmptyDataSpaceGivesTheEmptyText)
+{
+    const OBJHANDLE h = CreateOBJect(kernel, CLASS_TEXT);
+    HeadLock(kernel, h)->dataOffset = HeadLock(kernel, h)->size;
+    StoreField<uint32_t>(TextObjectLock(kernel, h), offsetof(TextObjectData, textLength), 5);
+    char buffer[8];
+    std::memset(buffer, '#', sizeof buffer);
+    ASSERT_EQ(TextObjectTextGet(kernel, h, buffer, 8), 1);
+    EXPECT_EQ(std::string(buffer, 8), std::string(8, '\0'));
+}
+
 TEST_F(TextTest, LinesSplitAtLineFeedsWithoutTheirCarriageReturn)
 {
     const OBJHANDLE h = CreateOBJect(kernel, CLASS_TEXT);
