@@ -359,6 +359,121 @@ TEST_F(UndoTest, UndoingAChangeRepairsTheSelectionLinks)
     expectConsistent();
 }
 
+// Redo exchanges the same blocks as undo and makes the same repair: a text
+// selected between an undone change and its redo keeps its link back to the
+// selection list.
+TEST_F(UndoTest, RedoRepairsTheSelectionLinksToo)
+{
+    const OBJHANDLE text = makeObject(layer0, {0, 0, 10, 10}, CLASS_TEXT);
+    ASSERT_EQ(Undo_AddNew(kernel, text), 1);
+    ASSERT_EQ(Undo_SetNewStep(window, kernel, UNDO_OP_CREATE_TEXT), 1);
+    ASSERT_EQ(Undo_Reset(kernel), 1);
+    ASSERT_EQ(Undo_ChangeObject(kernel, text), 1);
+    ASSERT_NE(ReSizeOBJectData(kernel, text, 16), 0u);
+    ASSERT_EQ(Undo_SetNewStep(window, kernel, 224), 1);
+    ASSERT_EQ(Undo_Undo(kernel), 1);
+    ASSERT_EQ(SetSelection(window, &text, 1, 0, 0), 1u);
+    ASSERT_EQ(Undo_Redo(kernel), 1);
+    EXPECT_EQ(selected(), std::vector<OBJHANDLE>{text});
+    EXPECT_GE(findSelectedBack(text), 0);
+    EXPECT_TRUE(graphFlags(text) & GF_SELECTED);
+    expectConsistent();
+    // Deselected before the undo: the object follows the list again.
+    SelListClear(kernel, selList);
+    ASSERT_EQ(Undo_Undo(kernel), 1);
+    EXPECT_TRUE(selected().empty());
+    EXPECT_LT(findSelectedBack(text), 0);
+    EXPECT_FALSE(graphFlags(text) & (GF_SELECTED | GF_DRAWNSELECTED));
+    expectConsistent();
+}
+
+// The selection list is found from the document's root, not by climbing
+// first back links: an object whose group lost its parent is repaired too.
+TEST_F(UndoTest, SelectionRepairDoesNotClimbACutChain)
+{
+    const OBJHANDLE a = CreateOBJect(kernel, CLASS_POLYLINE);
+    const OBJHANDLE g = makeGroup(aspect, {});
+    ASSERT_EQ(PutInGroup(kernel, a, g), 1); // the first back link of a names g
+    ASSERT_NE(InsertLayerRef(kernel, a, layer0), OBJ_INVALID);
+    ASSERT_EQ(Undo_DeleteOBJect(kernel, aspect), 1); // g has no parent now
+    ASSERT_EQ(Undo_SetNewStep(window, kernel, UNDO_OP_DELETE), 1);
+    ASSERT_EQ(Undo_ChangeObject(kernel, a), 1);
+    ASSERT_EQ(Undo_SetNewStep(window, kernel, 250), 1);
+    ASSERT_NE(InsertRefInPos(kernel, selList, REF_SELECTED, a, -1, -1), OBJ_INVALID);
+    ASSERT_EQ(Undo_Undo(kernel), 1);
+    EXPECT_GE(findSelectedBack(a), 0);
+    expectConsistent();
+}
+
+// A change undone while the object sits on another layer than its saved
+// block names: the block decides, and both layers agree with it.
+TEST_F(UndoTest, UndoingAChangeRelinksTheLayersTheBlockNames)
+{
+    const OBJHANDLE second = CreateLayerOBJect(kernel, layers, 1, "second");
+    const OBJHANDLE a = addPolyline(layer0, 0);
+    const OBJHANDLE b = addPolyline(layer0, 20);
+    ASSERT_EQ(Undo_SetNewStep(window, kernel, 3), 1);
+    ASSERT_EQ(Undo_ChangeObject(kernel, a), 1);
+    ASSERT_NE(RemoveNthReference(kernel, a, FindReference(kernel, a, REF_LAYER_BACK, layer0)), OBJ_INVALID);
+    ASSERT_NE(InsertLayerRef(kernel, a, second), OBJ_INVALID);
+    ASSERT_EQ(Undo_SetNewStep(window, kernel, UNDO_OP_CHANGE_LAYER), 1);
+    ASSERT_EQ(Undo_Undo(kernel), 1);
+    // Linked again, a is appended to the end of its old layer.
+    EXPECT_EQ(targets(layer0, REF_LAYER_MEMBER), (std::vector<OBJHANDLE>{b, a}));
+    EXPECT_TRUE(targets(second, REF_LAYER_MEMBER).empty());
+    expectConsistent();
+    ASSERT_EQ(Undo_Redo(kernel), 1);
+    EXPECT_EQ(targets(layer0, REF_LAYER_MEMBER), std::vector<OBJHANDLE>{b});
+    EXPECT_EQ(targets(second, REF_LAYER_MEMBER), std::vector<OBJHANDLE>{a});
+    expectConsistent();
+}
+
+// Fields that lists derive from their members come back with undo: the
+// active layer, the layer's largest data space, the selection list's current
+// object; and no field names an object that undo hid.
+TEST_F(UndoTest, ListFieldsComeBackWithUndoAndRedo)
+{
+    const OBJHANDLE second = CreateLayerOBJect(kernel, layers, 1, "second");
+    const OBJHANDLE a = addPolyline(layer0, 0);
+    const OBJHANDLE b = addPolyline(layer0, 20);
+    ASSERT_EQ(Undo_SetNewStep(window, kernel, 3), 1);
+    ASSERT_EQ(LayersActiveLayerSet(kernel, layers, layer0), 1);
+    ASSERT_EQ(SetSelection(window, &b, 1, 0, 0), 1u);
+    auto maxOf = [&](OBJHANDLE h) { return SendOBJectMessage(kernel, 0, h, 0, GRM_GETMAXDATASPACE, 0, 0); };
+    auto current = [&] { return LoadField<int32_t>(OBJectLock(kernel, selList), GOH_SELSLOT); };
+    auto lastDeselected = [&] {
+        return LoadField<uint32_t>(OBJectLock(kernel, selList), offsetof(SelList, lastDeselected));
+    };
+    const LRESULT maxBefore = maxOf(layer0);
+    const int32_t currentBefore = current();
+    ASSERT_EQ(currentBefore, int32_t(b));
+    const uint32_t lastBefore = lastDeselected();
+
+    // One step deletes the active layer's selected object and grows another.
+    ASSERT_EQ(Undo_DeleteOBJect(kernel, b), 1);
+    EXPECT_NE(lastDeselected(), b) << "names an object undo hid";
+    ASSERT_EQ(Undo_ChangeObject(kernel, a), 1);
+    const _COORDRECT old = bound(a);
+    setPoints(a, std::vector<_COORDPT>(40, {1, 1}));
+    SendOBJectMessage(kernel, 0, a, 0, GRM_INVALIDATE, 0, LPARAM(&old));
+    ASSERT_EQ(Undo_DeleteTree(kernel, layer0), 1);
+    ASSERT_EQ(Undo_SetNewStep(window, kernel, UNDO_OP_DELETE_LAYER), 1);
+    EXPECT_EQ(GetActiveLayer(kernel, layers), second);
+    const LRESULT maxAfter = maxOf(second);
+
+    ASSERT_EQ(Undo_Undo(kernel), 1);
+    EXPECT_EQ(GetActiveLayer(kernel, layers), layer0);
+    EXPECT_EQ(maxOf(layer0), maxBefore);
+    EXPECT_EQ(current(), currentBefore);
+    EXPECT_EQ(lastDeselected(), lastBefore);
+    expectConsistent();
+    ASSERT_EQ(Undo_Redo(kernel), 1);
+    EXPECT_EQ(GetActiveLayer(kernel, layers), second);
+    EXPECT_EQ(maxOf(second), maxAfter);
+    EXPECT_NE(current(), int32_t(b));
+    expectConsistent();
+}
+
 TEST_F(UndoTest, ANewChangeDropsTheRedoBranchAndFreesItsObjects)
 {
     const OBJHANDLE keep = addPolyline(layer0, 0);
