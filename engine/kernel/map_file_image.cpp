@@ -29,15 +29,27 @@ uint32_t BankFreshCapacity(uint32_t firstFree)
     return uint32_t(std::min<uint64_t>(BANK_INITIAL_ENTRIES + steps * BANK_GROWTH_ENTRIES, UINT32_MAX));
 }
 
-MapFileImage::MapFileImage(OBJectKernel *kernel) : kernel_(kernel), bank_(kernel->bank)
+MapFileImage::MapFileImage(OBJectKernel *kernel, bool everySlot) : bank_(kernel->bank)
 {
     firstFree_ = std::min(bank_->firstFree, bank_->capacity);
-    table_.assign(firstFree_, 0);
-    incoming_.assign(firstFree_, 0);
-    perClass_.assign(OBJ_MAX_CLASSES, 0);
     rasterIndex_ = ClassIndexOf(CLASS_BITMAP);
     selListIndex_ = ClassIndexOf(CLASS_SELLIST);
     undoIndex_ = ClassIndexOf(CLASS_UNDO);
+    perClass_.assign(OBJ_MAX_CLASSES, 0);
+    // A kernel without history, deletions or holes is written as it is: its
+    // counters and incoming counts are those of the file, and no block
+    // needs to be visited before the writing.
+    dense_ = !everySlot && kernel->deleted == 0 && kernel->undoCopies == 0;
+    for (uint32_t slot = 1; slot < firstFree_ && dense_; ++slot)
+        dense_ = bank_->slots[slot] != nullptr;
+    if (dense_) {
+        count_ = firstFree_ ? firstFree_ - 1 : 0;
+        for (uint32_t i = 0; i < OBJ_MAX_CLASSES; ++i)
+            perClass_[i] = kernel->classes[i].objects;
+        return;
+    }
+    table_.assign(firstFree_, 0);
+    incoming_.assign(firstFree_, 0);
     for (uint32_t slot = 1; slot < firstFree_; ++slot) {
         const OBJectHead *head = headAt(bank_, slot);
         if (!head || (head->flags & kNotWritten))
@@ -46,15 +58,11 @@ MapFileImage::MapFileImage(OBJectKernel *kernel) : kernel_(kernel), bank_(kernel
         renumbered_ = renumbered_ || count_ != slot;
         if (head->classIndex < OBJ_MAX_CLASSES)
             ++perClass_[head->classIndex];
-    }
-    // Only references between written objects count.
-    for (uint32_t slot = 1; slot < firstFree_; ++slot) {
-        if (!table_[slot])
-            continue;
-        const OBJectHead *head = headAt(bank_, slot);
+        // Only references of written objects count; those to objects not
+        // written are never asked for.
         for (uint32_t i = 0; i < head->refsHeld; ++i) {
             const uint32_t t = LoadField<uint32_t>(head, head->refOffset + size_t(8) * i);
-            if (t < firstFree_ && table_[t])
+            if (t < firstFree_)
                 ++incoming_[t];
         }
     }
@@ -77,18 +85,26 @@ void MapFileImage::kernelCounts(uint32_t *objects, OBJectClassDescrKernel (&clas
         classes[i] = OBJectClassDescrKernel{0, perClass_[i], 0, 0};
 }
 
+uint32_t MapFileImage::newHandle(uint32_t slot) const
+{
+    if (slot == 0 || slot >= firstFree_)
+        return 0;
+    return dense_ ? slot : table_[slot];
+}
+
 const void *MapFileImage::block(uint32_t slot, std::vector<char> &scratch) const
 {
-    if (slot >= firstFree_ || !table_[slot])
+    if (!newHandle(slot))
         return nullptr;
     const OBJectHead *head = headAt(bank_, slot);
+    if (dense_ && (head->flags & kNotWritten))
+        return nullptr; // the kernel's counters missed it: the caller starts again with every slot
     const int cls = int(head->classIndex);
-    bool changes = renumbered_ || head->refsIncoming != incoming_[slot] || cls == rasterIndex_ ||
+    const uint32_t incoming = dense_ ? head->refsIncoming : incoming_[slot];
+    bool changes = renumbered_ || head->refsIncoming != incoming || cls == rasterIndex_ ||
                    cls == selListIndex_ || cls == undoIndex_;
-    for (uint32_t i = 0; i < head->refsHeld && !changes; ++i) {
-        const uint32_t t = LoadField<uint32_t>(head, head->refOffset + size_t(8) * i);
-        changes = t >= firstFree_ || !table_[t];
-    }
+    for (uint32_t i = 0; i < head->refsHeld && !changes; ++i)
+        changes = !newHandle(LoadField<uint32_t>(head, head->refOffset + size_t(8) * i));
     if (!changes)
         return head;
 
@@ -100,15 +116,15 @@ const void *MapFileImage::block(uint32_t slot, std::vector<char> &scratch) const
     uint32_t kept = 0;
     for (uint32_t i = 0; i < head->refsHeld; ++i) {
         OBJectRef r = LoadField<OBJectRef>(block, head->refOffset + size_t(8) * i);
-        if (r.target >= firstFree_ || !table_[r.target])
+        if (!newHandle(r.target))
             continue;
-        r.target = table_[r.target];
+        r.target = newHandle(r.target);
         StoreField(block, head->refOffset + size_t(8) * kept++, r);
     }
     for (uint32_t i = kept; i < head->refsHeld; ++i)
         StoreField(block, head->refOffset + size_t(8) * i, OBJectRef{});
     StoreField<uint32_t>(block, offsetof(OBJectHead, refsHeld), kept);
-    StoreField<uint32_t>(block, offsetof(OBJectHead, refsIncoming), incoming_[slot]);
+    StoreField<uint32_t>(block, offsetof(OBJectHead, refsIncoming), incoming);
 
     // Handles kept in fixed data: a handle of an object not written is none.
     auto remap = [&](size_t offset, uint32_t none) {

@@ -67,17 +67,21 @@ bool pageSetupOf(const _WNDRES *rec, uint8_t (&out)[MAPDOC_PAGESETUP_SIZE])
     return true;
 }
 
-// Writes the whole stream; the number of object records, or -1 when the
-// output failed.
+// The kernel's counters said nothing was hidden, but a hidden block was met.
+constexpr int64_t kWriteAgain = -2;
+
+// Writes the whole stream; the number of object records, -1 when the output
+// failed, or kWriteAgain when the stream has to be written again with every
+// slot walked first.
 int64_t writeStream(FileStream &out, HWND window, _WNDRES *rec, OBJectKernel *kernel,
-                    const MapFileHeader &header, bool withPageSetup)
+                    const MapFileHeader &header, bool withPageSetup, bool everySlot = false)
 {
     BankDesc *bank = kernel->bank;
     if (!out.Write(&header, sizeof header))
         return -1;
     // The file tells the counts and numbering of what it holds, not of the
     // hidden undo copies and freed slots that the kernel also keeps.
-    const MapFileImage image(kernel);
+    const MapFileImage image(kernel, everySlot);
     uint32_t bankWords[5];
     image.bankWords(bankWords);
     if (!writeRecordHead(out, MAPREC_DOCUMENT, MAPDOC_BANK_SIZE, MAPDOC_BANK) ||
@@ -108,8 +112,11 @@ int64_t writeStream(FileStream &out, HWND window, _WNDRES *rec, OBJectKernel *ke
     int lastPercent = 0;
     for (uint32_t slot = 1; slot < firstFree; ++slot) {
         const void *block = image.block(slot, scratch);
-        if (!block)
+        if (!block) {
+            if (image.dense())
+                return kWriteAgain;
             continue;
+        }
         const uint32_t size = static_cast<const OBJectHead *>(block)->size;
         if (!writeRecordHead(out, MAPREC_OBJECT, size, image.newHandle(slot)) || !out.Write(block, size))
             return -1;
@@ -211,6 +218,12 @@ int MapSaveInt(HWND window, const char *fileName, int selectionOnly)
     int64_t written = -1;
     if (kernel)
         written = writeStream(file, window, rec, kernel, makeHeader(false), true);
+    if (written == kWriteAgain) {
+        file.Abandon();
+        written = file.Open(name, File::Mode::ReplaceAtomic)
+                      ? writeStream(file, window, rec, kernel, makeHeader(false), true, true)
+                      : -1;
+    }
     // Nothing replaces the old file unless the new one is whole and on disk.
     const bool ok = written > 0 && file.Commit();
     const int error = file.Error();
@@ -260,6 +273,11 @@ int MapSaveToClipboard(HWND window, MemoryFile &file, int command)
         std::memcpy(header.extra + MAPFILE_PAGE_MARGINS, setup + PAGESETUP_MARGINS, 16);
     }
     int64_t written = kernel ? writeStream(file, window, rec, kernel, header, false) : -1;
+    if (written == kWriteAgain) {
+        MemoryFile again;
+        written = writeStream(again, window, rec, kernel, header, false, true);
+        file = std::move(again);
+    }
     progress(window, MAPN_PROGRESS_END);
     // Copying leaves the modified flag alone: the document is not saved.
     if (written <= 0)
