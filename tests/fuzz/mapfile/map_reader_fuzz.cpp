@@ -1,13 +1,16 @@
 // libFuzzer target of the map document reader: any bytes are either refused
 // or give a kernel whose every reference names a live object and whose
-// incoming counts match, and whose texts and pages can be read whatever
-// their fields say. With MAPFILE_FUZZ_SEEDS set to a folder, it writes
-// seed documents there and exits.
+// incoming counts match, whose slots are no more than the bytes can hold,
+// and whose texts and pages can be read whatever their fields say. With
+// MAPFILE_FUZZ_SEEDS set to a folder, it writes seed documents there and
+// exits.
+#include "engine/kernel/bank.h"
 #include "engine/kernel/graph_classes.h"
 #include "engine/kernel/graph_object.h"
 #include "engine/kernel/graph_window.h"
 #include "engine/kernel/layers.h"
 #include "engine/kernel/map_file.h"
+#include "engine/kernel/map_file_image.h"
 #include "engine/kernel/object_classes.h"
 #include "engine/kernel/object_store.h"
 #include "engine/kernel/references.h"
@@ -133,6 +136,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     OBJHANDLE root = 0;
     const uint32_t before = GlobalObjectCounters().objects;
     if (ReadMapFromStream(0, stream, &root, &kernel, 0, nullptr)) {
+        // The slots are those of the objects the bytes can hold, and the
+        // bank is a fresh one of that size.
+        check(GetFirstFree(kernel) - 1 <= size / (sizeof(MapRecordHead) + OBJ_HEAD_SIZE));
+        check(kernel->bank->capacity == BankFreshCapacity(GetFirstFree(kernel)));
+        check(kernel->bank->freedCount == 0 && kernel->bank->lowestFreed == 0);
         checkKernel(kernel);
         readObjects(kernel);
         KernelDelete(kernel);
