@@ -54,9 +54,9 @@ struct Model {
 };
 
 // Everything of the store that a save could tell apart, with the members of
-// lists as sets: a Part appends an object shown again at the end of its
-// holders (its layer, its group, the selection list), so undo keeps every
-// member but not its place.
+// lists as sets: an object that undo or redo shows again is appended at the
+// end of its holders (its layer, its group, the selection list), so every
+// member comes back but not always to its place.
 struct StoreImage {
     std::map<OBJHANDLE, std::string> objects;
     bool operator==(const StoreImage &) const = default;
