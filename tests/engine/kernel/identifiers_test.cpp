@@ -701,12 +701,12 @@ protected:
         IdentifierTest::TearDown();
     }
 
-    // The object records of the saved document by handle, and its other
-    // records but for the bank's words and the kernel's counters, which
-    // count the objects the history keeps.
+    // The saved document's bytes, with its object records by handle and its
+    // other records, which name what differs when two saves do.
     struct Saved {
         std::map<uint32_t, std::vector<char>> objects;
         std::vector<std::vector<char>> documentRecords;
+        std::vector<char> whole;
         bool operator==(const Saved &) const = default;
     };
 
@@ -735,6 +735,8 @@ protected:
         }
         if (a.documentRecords != b.documentRecords)
             out += " document records;";
+        if (out.empty() && a.whole != b.whole)
+            out += " the bytes between the records;";
         return out;
     }
 
@@ -745,6 +747,7 @@ protected:
         std::ifstream in(p, std::ios::binary);
         const std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
         Saved s;
+        s.whole = bytes;
         size_t at = sizeof(MapFileHeader);
         while (at + sizeof(MapRecordHead) <= bytes.size()) {
             MapRecordHead h;
@@ -753,13 +756,9 @@ protected:
                 break;
             std::vector<char> body(bytes.begin() + long(at + sizeof h),
                                    bytes.begin() + long(at + sizeof h + h.length));
-            if (h.kind == MAPREC_OBJECT) {
-                // In memory an object hidden by the history still counts in
-                // the incoming counts of its targets; what the file makes of
-                // that is the writer's business, not the identifiers'.
-                std::memset(body.data() + offsetof(OBJectHead, refsIncoming), 0, 4);
+            if (h.kind == MAPREC_OBJECT)
                 s.objects[h.tag] = body;
-            } else if (h.tag != MAPDOC_BANK && h.tag != MAPDOC_KERNEL)
+            else
                 s.documentRecords.push_back(body);
             at += sizeof h + h.length;
         }
