@@ -139,10 +139,17 @@ int PM_GetInitStruct(PresentationManager *view, PM_InitStructTag *init)
     std::memset(init->reserved, 0, sizeof init->reserved);
     if (!p.hLib)
         return 1;
+    // The module's full path when it fits the field; otherwise (a long
+    // modules folder) its bare file name, which is all a load reads of it.
     char path[260] = {};
-    if (!GetModuleFileNameA(p.hLib, path, 259))
+    const DWORD length = GetModuleFileNameA(p.hLib, path, sizeof path);
+    if (length > 0 && length < 259) {
+        CopyField(init->modulePath, 259, path);
+    } else if (const std::string name = ProjectionModuleFileName(&p); !name.empty()) {
+        CopyField(init->modulePath, 259, name.c_str());
+    } else {
         ProjMan_Warning("can't find module name");
-    CopyField(init->modulePath, 259, path);
+    }
     tagProjInfo info{};
     if (view->projection.GetProjInfo(p.hInstanceData, &info)) {
         info.text[sizeof info.text - 1] = '\0';

@@ -105,6 +105,29 @@ TEST(ViewRecord, Version4UnitsAreRenumbered)
     EXPECT_EQ(v->projection.lengthUnit, 2);
 }
 
+TEST(ViewRecord, ProjectionFromALongModulesFolderIsStoredByName)
+{
+    ModuleSandbox sandbox;
+    sandbox.Register("tm", "tm.so");
+    // A copy of the module in a folder whose path does not fit the stored
+    // field: the view stores the module's bare name, which loads again.
+    std::string deep = sandbox.modulesFolder();
+    while (deep.size() < 300)
+        deep += "a-rather-long-folder-name/";
+    std::filesystem::create_directories(deep);
+    std::filesystem::copy_file(std::filesystem::canonical(sandbox.modulesFolder() + "tm.so"), deep + "tm.so");
+    setenv("MAP_MODULES_DIR", deep.c_str(), 1);
+    ScopedView v;
+    ASSERT_TRUE(MakeProjected(v.get(), "UTM 33N"));
+    PM_InitStructTag init{};
+    ASSERT_EQ(PM_GetInitStruct(v.get(), &init), 1);
+    EXPECT_STREQ(init.modulePath, "tm.so");
+    ScopedView w;
+    EXPECT_EQ(PM_InitFromInitStruct(w.get(), &init), 1);
+    EXPECT_NE(w->projection.hLib, 0u);
+    EXPECT_TRUE(sandbox.boxes.empty()) << "no warning";
+}
+
 TEST(ViewRecord, CopyIsIndependentOfItsSource)
 {
     ModuleSandbox sandbox;
