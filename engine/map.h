@@ -61,6 +61,14 @@
 #include "engine/window/page.h"
 #include "engine/window/window_text.h"
 #include "engine/window/window_identifiers.h"
+#include "engine/window/window_children.h"
+#include "engine/window/window_layers.h"
+#include "engine/window/window_groups.h"
+#include "engine/window/window_selection.h"
+#include "engine/window/window_objects.h"
+#include "engine/window/window_view.h"
+#include "engine/window/window_stubs.h"
+#include "engine/window/window_heights.h"
 // Polygon geometry engine
 #include "engine/polygon/polygon_logical.h"
 // Geometric editing operations
