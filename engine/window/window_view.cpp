@@ -236,9 +236,15 @@ int map_page_Set(HWND window, const char *paperName, int32_t paperNumber, int32_
             if (dx >= INT32_MIN && dx <= INT32_MAX && dy >= INT32_MIN && dy <= INT32_MAX)
                 PageMoveOrigin(rec->kernel, page, int32_t(dx), int32_t(dy));
         }
-        if (scale > 0 && std::isfinite(scale) && PageHandlePosition(rec->kernel, page, 6, &at)) {
-            const double x = double(at.x) + std::trunc(paperWidth / scale);
-            const double y = double(at.y) + std::trunc(paperHeight / scale);
+        MAP_COORDPT opposite{};
+        if (scale > 0 && std::isfinite(scale) && PageHandlePosition(rec->kernel, page, 6, &at) &&
+            PageHandlePosition(rec->kernel, page, 2, &opposite)) {
+            // Handle 2 goes the paper's size at the scale away from handle 6,
+            // on the side where it stands now.
+            const double sx = opposite.x >= at.x ? 1.0 : -1.0;
+            const double sy = opposite.y >= at.y ? 1.0 : -1.0;
+            const double x = double(at.x) + sx * std::trunc(paperWidth / scale);
+            const double y = double(at.y) + sy * std::trunc(paperHeight / scale);
             if (fits32(x) && fits32(y))
                 PageMoveHandle(rec->kernel, page, 2, MAP_COORDPT{int32_t(x), int32_t(y)}, 1);
         }
