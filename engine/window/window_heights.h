@@ -24,3 +24,21 @@ int z_SumBounds(Z_BOUNDS *range, const Z_BOUNDS *other);
 int map3d_is_object_3d(HWND window, OBJHANDLE object);
 
 } // extern "C"
+
+extern "C" {
+
+// A text at the point's x and y (map_text_Create) that carries the point's
+// z as its height: its height flag set and its height range (z, z); the
+// containers' ranges follow.
+int map3d_text_Create(HWND window, OBJHANDLE *text, const char *string, const MAP3D_COORDPT *anchor,
+                      const char *face, int32_t size, int style, COLORREF colour, int rotation, int unused,
+                      uint16_t flags, int reserved);
+int map3d_text_Set(HWND window, OBJHANDLE text, const char *string, const MAP3D_COORDPT *anchor,
+                   const char *face, int32_t size, int style, COLORREF colour, int rotation, int unused,
+                   uint16_t flags, int reserved);
+// map_text_Get with the stored height as z (0 for a text without height).
+int map3d_text_Get(HWND window, OBJHANDLE text, uint32_t *length, char *buffer, uint16_t bufferSize,
+                   MAP3D_COORDPT *anchor, char *face, uint16_t faceSize, int32_t *size, int *style,
+                   COLORREF *colour, int *rotation, int *escapement, uint16_t *flags);
+
+} // extern "C"

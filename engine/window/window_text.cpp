@@ -126,6 +126,16 @@ int map_text_Create(HWND window, OBJHANDLE *text, const char *string, const MAP_
                       Attributes{string, anchor, face, size, style, colour, rotation, flags, false, 0, 0});
 }
 
+int map_text_Set(HWND window, OBJHANDLE text, const char *string, const MAP_COORDPT *anchor, const char *face,
+                 int32_t size, int style, COLORREF colour, int rotation, int, uint16_t flags, int)
+{
+    if (!text || !TextObjectLock(kernelOf(window), text))
+        return 0;
+    applyAttributes(window, text,
+                    Attributes{string, anchor, face, size, style, colour, rotation, flags, false, 0, 0});
+    return 1;
+}
+
 int map_text_CreateEx(HWND window, OBJHANDLE *text, const char *string, const MAP_COORDPT *anchor,
                       const char *face, int32_t size, int style, COLORREF colour, int rotation, int,
                       uint16_t flags, int, uint8_t charSet, int ownColour)
@@ -199,4 +209,12 @@ int map_text_GetEx(HWND window, OBJHANDLE text, uint32_t *length, char *buffer, 
     if (ownColour)
         *ownColour = d.colorMode == 1 ? 1 : 0;
     return copied;
+}
+
+int map_text_Get(HWND window, OBJHANDLE text, uint32_t *length, char *buffer, uint16_t bufferSize,
+                 MAP_COORDPT *anchor, char *face, uint16_t faceSize, int32_t *size, int *style,
+                 COLORREF *colour, int *rotation, int *escapement, uint16_t *flags)
+{
+    return map_text_GetEx(window, text, length, buffer, bufferSize, anchor, face, faceSize, size, style,
+                          colour, rotation, escapement, flags, nullptr, nullptr);
 }

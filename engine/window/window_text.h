@@ -18,6 +18,12 @@ int map_text_Create(HWND window, OBJHANDLE *text, const char *string, const MAP_
                     const char *face, int32_t size, int style, COLORREF colour, int rotation, int unused,
                     uint16_t flags, int reserved);
 
+// The same attributes on an existing text; 0 when the handle is 0 or not a
+// text.
+int map_text_Set(HWND window, OBJHANDLE text, const char *string, const MAP_COORDPT *anchor, const char *face,
+                 int32_t size, int style, COLORREF colour, int rotation, int unused, uint16_t flags,
+                 int reserved);
+
 // Like map_text_Create with all attributes: the size when positive, the
 // style when not negative, the own colour, the colour mode (ownColour: 0
 // layer colour, 1 own colour on a transparent background, other values own
@@ -40,3 +46,7 @@ int map_text_GetEx(HWND window, OBJHANDLE text, uint32_t *length, char *buffer, 
                    MAP_COORDPT *anchor, char *face, uint16_t faceSize, int32_t *size, int *style,
                    COLORREF *colour, int *rotation, int *escapement, uint16_t *flags, uint8_t *charSet,
                    int *ownColour);
+// map_text_GetEx without the character set and the colour mode.
+int map_text_Get(HWND window, OBJHANDLE text, uint32_t *length, char *buffer, uint16_t bufferSize,
+                 MAP_COORDPT *anchor, char *face, uint16_t faceSize, int32_t *size, int *style,
+                 COLORREF *colour, int *rotation, int *escapement, uint16_t *flags);

@@ -309,3 +309,46 @@ TEST_F(WindowObjectsFnTest, StubsAnswerTheirFixedValues)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(WindowObjectsFnTest, TextWithAHeightRoundTripsAndWidensItsLayer)
+{
+    const MAP3D_COORDPT at{10, 20, 30};
+    OBJHANDLE text = 0;
+    ASSERT_EQ(map3d_text_Create(window, &text, "Peak", &at, "Arial", 10, 0, 0xFFFFFFFF, 0, 0, 0, 0), 1);
+    ASSERT_NE(text, 0u);
+    EXPECT_EQ(map3d_is_object_3d(window, text), 1);
+    MAP3D_COORDPT got{};
+    char buffer[8];
+    EXPECT_EQ(map3d_text_Get(window, text, nullptr, buffer, sizeof buffer, &got, nullptr, 0, nullptr, nullptr,
+                             nullptr, nullptr, nullptr, nullptr),
+              5);
+    EXPECT_STREQ(buffer, "Peak");
+    EXPECT_EQ(got.x, 10);
+    EXPECT_EQ(got.y, 20);
+    EXPECT_EQ(got.z, 30);
+    Z_BOUNDS range;
+    InitZB(&range);
+    SendOBJectMessage(kernel, layer, layer, 0, GRM_GETZRANGE, 0, LPARAM(&range));
+    EXPECT_LE(range.low, 30);
+    EXPECT_EQ(range.high, 30);
+
+    const MAP3D_COORDPT lower{10, 20, -4};
+    ASSERT_EQ(map3d_text_Set(window, text, nullptr, &lower, nullptr, 0, 0, 0xFFFFFFFF, 0, 0, 0, 0), 1);
+    map3d_text_Get(window, text, nullptr, nullptr, 0, &got, nullptr, 0, nullptr, nullptr, nullptr, nullptr,
+                   nullptr, nullptr);
+    EXPECT_EQ(got.z, -4);
+    SendOBJectMessage(kernel, layer, layer, 0, GRM_GETZRANGE, 0, LPARAM(&range));
+    EXPECT_EQ(range.low, -4);
+    EXPECT_EQ(range.high, -4) << "the range follows the one text down";
+
+    EXPECT_EQ(map3d_text_Set(window, make(CLASS_POLYGON, layer), nullptr, &at, nullptr, 0, 0, 0, 0, 0, 0, 0),
+              0);
+    EXPECT_EQ(map3d_text_Get(window, layer, nullptr, nullptr, 0, &got, nullptr, 0, nullptr, nullptr, nullptr,
+                             nullptr, nullptr, nullptr),
+              0);
+    EXPECT_EQ(map3d_is_object_3d(window, make(CLASS_TEXT, layer)), 0);
+}
+
+} // namespace
