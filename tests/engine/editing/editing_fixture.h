@@ -1,0 +1,64 @@
+// A map window with its document for the editing tests, and helpers that
+// make polygons and polylines in the active layer.
+#pragma once
+
+#include "engine/editing/point_set.h"
+#include "engine/kernel/graph_classes.h"
+#include "engine/kernel/object_store.h"
+#include "tests/engine/window/window_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+class EditingTest : public AttachedMapWindowTest {
+protected:
+    OBJectKernel *kernel() const { return rec.kernel; }
+
+    OBJHANDLE make(uint16_t cls, const std::vector<MAP_COORDPT> &points)
+    {
+        OBJHANDLE h = ObjectCreateInActiveLayer(window, cls);
+        EXPECT_NE(h, 0u);
+        EXPECT_EQ(PointSetReplacePoints(kernel(), &h, points.data(), uint32_t(points.size())), 1);
+        return h;
+    }
+    OBJHANDLE polygon(const std::vector<MAP_COORDPT> &points) { return make(CLASS_POLYGON, points); }
+    OBJHANDLE polyline(const std::vector<MAP_COORDPT> &points) { return make(CLASS_POLYLINE, points); }
+
+    std::vector<MAP_COORDPT> points(OBJHANDLE h)
+    {
+        std::vector<MAP_COORDPT> out;
+        PointSetAccess a;
+        if (LockPointSet(kernel(), h, a))
+            for (uint32_t i = 0; i < a.count; ++i)
+                out.push_back(a.at(i));
+        return out;
+    }
+    MAP_COORDRECT bound(OBJHANDLE h)
+    {
+        PointSetAccess a;
+        return LockPointSet(kernel(), h, a) ? a.bound() : MAP_COORDRECT{0, 0, 0, 0};
+    }
+};
+
+inline bool operator==(const MAP_COORDPT &a, const MAP_COORDPT &b) { return a.x == b.x && a.y == b.y; }
+inline bool operator==(const MAP_COORDRECT &a, const MAP_COORDRECT &b)
+{
+    return a.x1 == b.x1 && a.y1 == b.y1 && a.x2 == b.x2 && a.y2 == b.y2;
+}
+inline bool operator==(const Linesegment &a, const Linesegment &b)
+{
+    return a.x1 == b.x1 && a.y1 == b.y1 && a.x2 == b.x2 && a.y2 == b.y2;
+}
+inline std::ostream &operator<<(std::ostream &o, const MAP_COORDPT &p)
+{
+    return o << "(" << p.x << "," << p.y << ")";
+}
+inline std::ostream &operator<<(std::ostream &o, const MAP_COORDRECT &r)
+{
+    return o << "[" << r.x1 << "," << r.y1 << "," << r.x2 << "," << r.y2 << "]";
+}
+inline std::ostream &operator<<(std::ostream &o, const Linesegment &s)
+{
+    return o << "(" << s.x1 << "," << s.y1 << ")-(" << s.x2 << "," << s.y2 << ")";
+}
