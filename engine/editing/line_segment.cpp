@@ -135,7 +135,7 @@ int LineSegmentsIntersect(const MAP_COORDPT *p1, const MAP_COORDPT *p2, const MA
     // On one line the segments meet only where their extents overlap; pieces
     // that lie apart on the line do not cross.
     return std::max(std::min(p1->x, p2->x), std::min(p3->x, p4->x)) <=
-                   std::min(std::max(p1->x, p2->x), std::max(p3->x, p4->x)) &&
+               std::min(std::max(p1->x, p2->x), std::max(p3->x, p4->x)) &&
            std::max(std::min(p1->y, p2->y), std::min(p3->y, p4->y)) <=
                std::min(std::max(p1->y, p2->y), std::max(p3->y, p4->y));
 }
