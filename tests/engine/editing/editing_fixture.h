@@ -5,14 +5,42 @@
 #include "engine/editing/point_set.h"
 #include "engine/kernel/graph_classes.h"
 #include "engine/kernel/object_store.h"
-#include "tests/engine/window/window_fixture.h"
+#include "engine/kernel/object_classes.h"
+#include "engine/window/wndres.h"
+#include "platform/window.h"
+#include "tests/support/temp_settings.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-class EditingTest : public AttachedMapWindowTest {
+// A message the map window received.
+struct ReceivedMessage {
+    UINT msg;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+class EditingTest : public ::testing::Test {
 protected:
+    void SetUp() override
+    {
+        ClearClassTable();
+        ASSERT_EQ(InitGraphClasses(0), 1);
+        ASSERT_EQ(WndRes_Constructor(&rec), 1);
+        window = CreateHeadlessWindow([this](HWND, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            received.push_back({msg, wParam, lParam});
+            return 0;
+        });
+        SetClientSize(window, 400, 300);
+        ASSERT_EQ(WndRes_AttachToWindow(&rec, window, 1), 1);
+    }
+    void TearDown() override
+    {
+        WndRes_Destructor(&rec);
+        DestroyWindow(window);
+    }
+
     OBJectKernel *kernel() const { return rec.kernel; }
 
     OBJHANDLE make(uint16_t cls, const std::vector<MAP_COORDPT> &points)
@@ -39,6 +67,20 @@ protected:
         PointSetAccess a;
         return LockPointSet(kernel(), h, a) ? a.bound() : MAP_COORDRECT{0, 0, 0, 0};
     }
+    // The wParam of each message of the kind received so far.
+    std::vector<WPARAM> receivedOf(UINT msg) const
+    {
+        std::vector<WPARAM> out;
+        for (const ReceivedMessage &m : received)
+            if (m.msg == msg)
+                out.push_back(m.wParam);
+        return out;
+    }
+
+    TempSettingsFolders folders;
+    _WNDRES rec;
+    HWND window = 0;
+    std::vector<ReceivedMessage> received;
 };
 
 inline bool operator==(const MAP_COORDPT &a, const MAP_COORDPT &b) { return a.x == b.x && a.y == b.y; }
