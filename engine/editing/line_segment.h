@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/kernel/coords.h"
+#include "platform/types.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -35,3 +36,20 @@ int LinesegmentIntersection(const Linesegment *a, const Linesegment *b, MAP_COOR
 // segment, or collinear segments that overlap). Two single points give 0.
 int LineSegmentsIntersect(const MAP_COORDPT *p1, const MAP_COORDPT *p2, const MAP_COORDPT *p3,
                           const MAP_COORDPT *p4);
+
+// Flags of LinesegmentDisplay.
+inline constexpr uint16_t SEGMENT_LINE = 0x0004;           // draw the line
+inline constexpr uint16_t SEGMENT_FIRST_TRIANGLE = 0x0008; // marks, each a 7 x 7 inverted image
+inline constexpr uint16_t SEGMENT_MIDPOINT_SQUARE = 0x0010;
+inline constexpr uint16_t SEGMENT_INVERT = 0x0020; // NOT-XOR pen
+inline constexpr uint16_t SEGMENT_DOTTED = 0x0040; // dotted and NOT-XOR
+inline constexpr uint16_t SEGMENT_FIRST_CIRCLE = 0x0080;
+inline constexpr uint16_t SEGMENT_SECOND_CIRCLE = 0x0100;
+inline constexpr uint16_t SEGMENT_SECOND_TRIANGLE = 0x0200;
+
+// Draws the segment into the device context (the window's own when null)
+// through the window's display view: a dotted one-pixel pen with flag 0x40
+// or style 1, a solid two-pixel pen for style 3, else solid one pixel, in
+// the window-text colour. 1, or 0 for a null segment or a window without a
+// view or context.
+int LinesegmentDisplay(HWND window, HDC dc, const Linesegment *segment, uint16_t flags, int style);

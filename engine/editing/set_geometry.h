@@ -27,6 +27,12 @@ double PointSetArea(const PointSetAccess &access);
 // left empty without points; null when the object cannot be locked.
 MAP3D_COORDCUBE *SetOfLinesegmentCalculate3dBR(OBJectKernel *kernel, OBJHANDLE object, MAP3D_COORDCUBE *cube);
 
+struct PresentationManager;
+// The page's zoom relative to the screen: the larger page extent over the
+// smaller world side of the desktop, times the page zoom factor; -1 when
+// the desktop cannot be read or the window has no page extent.
+double GetCurZoom(HWND window, HDC dc, const PresentationManager *view);
+
 // ---- selection walks ------------------------------------------------------
 
 int SetOfObjectsUnSelect(HWND window, OBJHANDLE set);

@@ -5,7 +5,10 @@
 #include "engine/view/projection/unit_table.h"
 #include "engine/view/viewrecord/presentation_manager.h"
 #include "engine/view/viewrecord/view_transforms.h"
+#include "engine/view/text/text_object.h"
+#include "engine/window/page.h"
 #include "engine/window/wndres.h"
+#include "platform/screen_metrics.h"
 
 #include <algorithm>
 #include <cmath>
@@ -22,7 +25,12 @@ bool angular(int unitId, double *factor)
     return true;
 }
 
-double plane(MAP_COORDPT a, MAP_COORDPT b) { return std::hypot(double(b.x) - a.x, double(b.y) - a.y); }
+double plane(MAP_COORDPT a, MAP_COORDPT b)
+{
+    // Differences of 33 bits square without overflow in doubles.
+    const double dx = double(b.x) - a.x, dy = double(b.y) - a.y;
+    return std::sqrt(dx * dx + dy * dy);
+}
 
 double greatCircle(MAP_COORDPT a, MAP_COORDPT b, double f)
 {
@@ -52,33 +60,62 @@ const PresentationManager *viewOf(HWND window)
     return rec ? rec->displayView : nullptr;
 }
 
-double segmentLength(const PresentationManager *view, MAP_COORDPT a, MAP_COORDPT b)
-{
-    if (!view)
-        return plane(a, b);
-    double f;
-    if (angular(view->projection.baseUnit, &f) && angular(view->projection.transformedUnit, nullptr))
-        return greatCircle(a, b, f);
-    if (view->projection.hLib && view->projection.hInstanceData && view->projection.Forward &&
-        view->projection.Backward) {
-        MAP_COORDPT in[2] = {a, b}, out[2];
-        if (PM_MapToWorld(view, in, out, 2) == 2)
-            return plane(out[0], out[1]);
+// How a view measures: decided once per line, not per edge.
+struct Measure {
+    enum Kind { Plane, GreatCircle, Projected } kind = Plane;
+    double factor = 1.0;
+    const PresentationManager *view = nullptr;
+
+    explicit Measure(const PresentationManager *v) : view(v)
+    {
+        if (!view)
+            return;
+        if (angular(view->projection.baseUnit, &factor) && angular(view->projection.transformedUnit, nullptr))
+            kind = GreatCircle;
+        else if (view->projection.hLib && view->projection.hInstanceData && view->projection.Forward &&
+                 view->projection.Backward)
+            kind = Projected;
     }
-    return plane(a, b);
-}
+
+    double operator()(MAP_COORDPT a, MAP_COORDPT b) const
+    {
+        switch (kind) {
+        case GreatCircle:
+            return greatCircle(a, b, factor);
+        case Projected: {
+            MAP_COORDPT in[2] = {a, b}, out[2];
+            if (PM_MapToWorld(view, in, out, 2) == 2)
+                return plane(out[0], out[1]);
+            return plane(a, b);
+        }
+        case Plane:
+            break;
+        }
+        return plane(a, b);
+    }
+};
 
 double edgesLength(OBJectKernel *kernel, OBJHANDLE object, uint32_t from, uint32_t to, bool closing)
 {
     PointSetAccess a;
     if (!LockPointSet(kernel, object, a) || a.count == 0)
         return 0.0;
-    const PresentationManager *view = viewOf(GetOBJectWnd(kernel, object));
+    const Measure measure(viewOf(GetOBJectWnd(kernel, object)));
     double sum = 0.0;
-    for (uint32_t i = from; i < to && i + 1 < a.count; ++i)
-        sum += segmentLength(view, a.at(i), a.at(i + 1));
+    to = std::min(to, a.count - 1);
+    if (measure.kind == Measure::Plane) {
+        MAP_COORDPT p = from < a.count ? a.at(from) : MAP_COORDPT{};
+        for (uint32_t i = from; i < to; ++i) {
+            const MAP_COORDPT q = a.at(i + 1);
+            sum += plane(p, q);
+            p = q;
+        }
+    } else {
+        for (uint32_t i = from; i < to; ++i)
+            sum += measure(a.at(i), a.at(i + 1));
+    }
     if (closing && a.count > 1)
-        sum += segmentLength(view, a.at(a.count - 1), a.at(0));
+        sum += measure(a.at(a.count - 1), a.at(0));
     return sum;
 }
 
@@ -86,7 +123,7 @@ double edgesLength(OBJectKernel *kernel, OBJHANDLE object, uint32_t from, uint32
 
 double SetOfLineLength(HWND window, MAP_COORDPT a, MAP_COORDPT b)
 {
-    return segmentLength(window ? viewOf(window) : nullptr, a, b);
+    return Measure(window ? viewOf(window) : nullptr)(a, b);
 }
 
 double SetOfLinesegmentLength(OBJectKernel *kernel, OBJHANDLE object, int closed)
@@ -154,4 +191,27 @@ MAP3D_COORDCUBE *SetOfLinesegmentCalculate3dBR(OBJectKernel *kernel, OBJHANDLE o
         cube->zmax = std::max(cube->zmax, z);
     }
     return cube;
+}
+
+double GetCurZoom(HWND window, HDC, const PresentationManager *view)
+{
+    if (!view)
+        return -1.0;
+    const int width = ScreenMetric(HORZRES), height = ScreenMetric(VERTRES);
+    if (width <= 0 || height <= 0)
+        return -1.0;
+    const RECT desktop{0, 0, width, height};
+    MAP_COORDRECT world{};
+    if (!PM_WindowToWorldRect(view, &desktop, &world))
+        return -1.0;
+    MAP_COORDPT origin{}, extension{0, 0};
+    if (!PageGetOrgExtInWindow(window, &origin, &extension) || (extension.x == 0 && extension.y == 0))
+        return -1.0;
+    const double worldWidth = std::fabs(double(world.x2) - world.x1);
+    const double worldHeight = std::fabs(double(world.y2) - world.y1);
+    const double smaller = std::min(worldWidth, worldHeight);
+    if (smaller <= 0)
+        return -1.0;
+    return double(std::max(std::abs(int64_t(extension.x)), std::abs(int64_t(extension.y)))) / smaller *
+           PageZoomFactorGet(window);
 }

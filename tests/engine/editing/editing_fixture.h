@@ -6,6 +6,7 @@
 #include "engine/kernel/graph_classes.h"
 #include "engine/kernel/object_store.h"
 #include "engine/kernel/object_classes.h"
+#include "engine/view/viewrecord/view_zoom.h"
 #include "engine/window/wndres.h"
 #include "platform/window.h"
 #include "tests/support/temp_settings.h"
@@ -34,6 +35,12 @@ protected:
         });
         SetClientSize(window, 400, 300);
         ASSERT_EQ(WndRes_AttachToWindow(&rec, window, 1), 1);
+    }
+    // Makes the view show the map rectangle.
+    void showWorld(MAP_COORDRECT r)
+    {
+        PM_OnWndSize(rec.displayView, window, 0, nullptr);
+        ASSERT_NE(PM_SetWorldRect(rec.displayView, window, &r, 0), 0);
     }
     void TearDown() override
     {

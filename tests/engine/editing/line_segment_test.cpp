@@ -1,6 +1,10 @@
 #include "engine/editing/line_segment.h"
 #include "tests/engine/editing/editing_fixture.h"
 
+#include "engine/view/viewrecord/presentation_manager.h"
+#include "platform/window_dc.h"
+
+#include <QImage>
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -106,4 +110,25 @@ TEST(Linesegment, CrossingTestCountsTouchingAndOverlapButNotSeparateCollinearPie
     }
     const MAP_COORDPT o{0, 0};
     EXPECT_EQ(LineSegmentsIntersect(nullptr, &o, &o, &o), 0);
+}
+
+using LinesegmentDisplayTest = EditingTest;
+
+TEST_F(LinesegmentDisplayTest, InvertedDrawingTwiceRestoresTheScreen)
+{
+    showWorld({0, 0, 4000, 3000});
+    const Linesegment s{100, 100, 3900, 2900};
+    ASSERT_EQ(LinesegmentDisplay(window, 0, &s, 0, 0), 1) << "nothing to draw yet";
+    const QImage before = GetWindowSurface(window);
+    ASSERT_FALSE(before.isNull());
+    const uint16_t flags = SEGMENT_LINE | SEGMENT_INVERT | SEGMENT_MIDPOINT_SQUARE | SEGMENT_FIRST_CIRCLE;
+    ASSERT_EQ(LinesegmentDisplay(window, 0, &s, flags, 0), 1);
+    EXPECT_NE(GetWindowSurface(window), before) << "the line is drawn";
+    ASSERT_EQ(LinesegmentDisplay(window, 0, &s, flags, 0), 1);
+    EXPECT_EQ(GetWindowSurface(window), before) << "and drawn away again";
+    ASSERT_EQ(LinesegmentDisplay(window, 0, &s, SEGMENT_LINE | SEGMENT_DOTTED, 3), 1);
+    ASSERT_EQ(LinesegmentDisplay(window, 0, &s, SEGMENT_LINE | SEGMENT_DOTTED, 3), 1);
+    EXPECT_EQ(GetWindowSurface(window), before);
+    EXPECT_EQ(LinesegmentDisplay(window, 0, nullptr, flags, 0), 0);
+    EXPECT_EQ(LinesegmentDisplay(0, 0, &s, flags, 0), 0);
 }

@@ -6,6 +6,8 @@
 #include "engine/kernel/selection_list.h"
 #include "engine/view/projection/unit_table.h"
 #include "engine/view/viewrecord/presentation_manager.h"
+#include "engine/view/text/text_object.h"
+#include "engine/window/page.h"
 #include "platform/global_memory.h"
 #include "tests/engine/editing/editing_fixture.h"
 
@@ -167,4 +169,19 @@ TEST_F(SetGeometryTest, SelectingByRectangle)
               selection);
     EXPECT_EQ(GetNumberOfSelected(kernel(), selection), 1);
     (void)apart;
+}
+
+TEST_F(SetGeometryTest, PageZoomRelativeToTheScreen)
+{
+    EXPECT_EQ(GetCurZoom(window, 0, rec.displayView), -1.0) << "no page extent yet";
+    showWorld({0, 0, 4000, 3000});
+    MAP_COORDPT origin{}, extension{};
+    ASSERT_EQ(PageGetOrgExtInWindow(window, &origin, &extension), 1);
+    const MAP_COORDPT page{2000, 3000};
+    ASSERT_EQ(PageSetOrgExtInWindow(window, &origin, &page), 1);
+    // A page set-up without a scale gives the page no zoom: 0, not a failure.
+    ASSERT_EQ(PageZoomFactorGet(window), 0.0);
+    EXPECT_EQ(GetCurZoom(window, 0, rec.displayView), 0.0);
+    EXPECT_EQ(GetCurZoom(window, 0, nullptr), -1.0);
+    EXPECT_EQ(GetCurZoom(0, 0, rec.displayView), -1.0);
 }
