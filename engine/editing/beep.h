@@ -1,6 +1,6 @@
 // The sound the editing operations make when they refuse a step.
 #pragma once
 
-#include "platform/message_beep.h"
+#include "platform/beep.h"
 
-inline void EditingBeep() { MessageBeep(MB_OK_SOUND); }
+inline void EditingBeep() { MessageBeep(0); }

@@ -8,7 +8,7 @@
 #include "engine/view/text/text_object.h"
 #include "engine/window/page.h"
 #include "engine/window/wndres.h"
-#include "platform/screen_metrics.h"
+#include "platform/desktop.h"
 
 #include <algorithm>
 #include <cmath>
@@ -197,10 +197,9 @@ double GetCurZoom(HWND window, HDC, const PresentationManager *view)
 {
     if (!view)
         return -1.0;
-    const int width = ScreenMetric(HORZRES), height = ScreenMetric(VERTRES);
-    if (width <= 0 || height <= 0)
+    RECT desktop{};
+    if (!GetWindowRect(GetDesktopWindow(), &desktop))
         return -1.0;
-    const RECT desktop{0, 0, width, height};
     MAP_COORDRECT world{};
     if (!PM_WindowToWorldRect(view, &desktop, &world))
         return -1.0;

@@ -4,7 +4,7 @@
 #include "engine/kernel/object_classes.h"
 #include "engine/kernel/object_store.h"
 #include "engine/kernel/references.h"
-#include "platform/message_beep.h"
+#include "platform/beep.h"
 #include "tests/engine/editing/editing_fixture.h"
 
 #include <gtest/gtest.h>
@@ -169,12 +169,14 @@ TEST_F(PointSetTest, RemoveVertexCases)
     };
     for (const Case &c : cases) {
         const OBJHANDLE h = make(c.isPolygon ? CLASS_POLYGON : CLASS_POLYLINE, c.start);
-        MessageBeepCountReset();
+        int beeps = 0;
+        const BeepSink previous = SetBeepSink([&beeps](UINT) { ++beeps; });
         Linesegment merged{};
         EXPECT_EQ(SetOfLinesegmentRemoveVertex(kernel(), h, &c.e1, &c.e2, &merged, c.isPolygon), c.result)
             << c.e1;
         EXPECT_EQ(points(h), c.after) << c.e1;
-        EXPECT_EQ(MessageBeepCount(), c.beeps ? 1u : 0u) << c.e1;
+        SetBeepSink(previous);
+        EXPECT_EQ(beeps, c.beeps ? 1 : 0) << c.e1;
         MAP_COORDRECT exact;
         SetOfLinesegmentCalculateBR(kernel(), h, &exact);
         EXPECT_EQ(bound(h), exact) << c.e1;
