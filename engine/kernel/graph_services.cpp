@@ -153,7 +153,9 @@ bool pointsOf(OBJectKernel *kernel, OBJHANDLE object, const char *&data, uint32_
 
 } // namespace
 
-double PolygonAreaInUnits(OBJectKernel *kernel, OBJHANDLE polygon)
+// The editing subsystem's full forms of the two measures below replace
+// these where it is linked (the library), hence the weak definitions.
+[[gnu::weak]] double PolygonAreaInUnits(OBJectKernel *kernel, OBJHANDLE polygon)
 {
     if (!kernel || GetOBJectClassID(kernel, polygon) != CLASS_POLYGON)
         return -1.0;
@@ -172,7 +174,7 @@ double PolygonAreaInUnits(OBJectKernel *kernel, OBJHANDLE polygon)
     return std::fabs(twice) / 2.0;
 }
 
-double SetOfLinesegmentLength(OBJectKernel *kernel, OBJHANDLE object, int closed)
+[[gnu::weak]] double SetOfLinesegmentLength(OBJectKernel *kernel, OBJHANDLE object, int closed)
 {
     const char *data;
     uint32_t count, stride;
