@@ -11,6 +11,7 @@
 #include "engine/polygon/engine_polygon.h"
 #include "engine/polygon/gds_error.h"
 #include "engine/polygon/operation_driver.h"
+#include "engine/polygon/result_rounding.h"
 
 PlgList &PlgList::operator=(const PlgList &other)
 {
@@ -112,17 +113,56 @@ bool KeepRoundedRing(std::vector<PlgList> &ring)
     return twiceArea != 0;
 }
 
-PlgOpResult *BuildResult(EnginePolygonList *list, bool filter)
+// How the rings of a list become map coordinates.
+enum class Rounding {
+    COPY,     // every point rounded, nothing dropped (no operation ran)
+    FILTERED, // rounded rings without repeated points or area dropped
+    VALID,    // rounded keeping topology: a valid polygon set
+};
+
+int32_t HeldToMap(int64_t v)
+{
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+}
+
+std::vector<std::vector<PlgList>> ValidRings(EnginePolygonList *list)
+{
+    std::vector<std::vector<LPoint>> rings;
+    {
+        DL_Iter<EnginePolygon *> iter(list);
+        while (iter.iterate()) {
+            std::vector<LPoint> ring;
+            DL_Iter<LPoint *> points(&iter.item()->points);
+            while (points.iterate())
+                ring.push_back(*points.item());
+            rings.push_back(std::move(ring));
+        }
+    }
+    std::vector<std::vector<PlgList>> result;
+    for (const GridRing &ring : RoundResultRings(rings)) {
+        std::vector<PlgList> out;
+        out.reserve(ring.size());
+        for (const GridPoint &p : ring)
+            out.push_back({HeldToMap(p.x), HeldToMap(p.y)});
+        result.push_back(std::move(out));
+    }
+    return result;
+}
+
+PlgOpResult *BuildResult(EnginePolygonList *list, Rounding rounding)
 {
     std::vector<std::vector<PlgList>> rings;
-    {
+    if (rounding == Rounding::VALID) {
+        rings = ValidRings(list);
+    } else {
         DL_Iter<EnginePolygon *> iter(list);
         while (iter.iterate()) {
             std::vector<PlgList> ring;
             DL_Iter<LPoint *> points(&iter.item()->points);
             while (points.iterate())
                 ring.push_back({RoundToLong(points.item()->GetX()), RoundToLong(points.item()->GetY())});
-            if (!filter || KeepRoundedRing(ring))
+            if (rounding == Rounding::COPY || KeepRoundedRing(ring))
                 rings.push_back(std::move(ring));
         }
     }
@@ -146,6 +186,16 @@ PlgOpResult *BuildResult(EnginePolygonList *list, bool filter)
     result->totalPoints = static_cast<int32_t>(total);
     result->numPolygons = static_cast<int32_t>(rings.size());
     return result;
+}
+
+// The Boolean operations and the correction give regions and come out
+// valid; smoothing and ring making keep their rings as they are made (they
+// may overlap one another), rounded and filtered.
+Rounding RoundingFor(int operation)
+{
+    if (!IsOperation(operation))
+        return Rounding::COPY;
+    return operation <= PLG_CORRECTION ? Rounding::VALID : Rounding::FILTERED;
 }
 
 void AppendRing(EnginePolygonList *list, const PlgList *points, int32_t count, int group, bool skipShort)
@@ -238,7 +288,7 @@ PlgOpResult *main_polygon_logical(const PlgOpResult *setA, const PlgOpResult *se
             return false;
         if (isOperation)
             RunEngineOperation(&list, InternalCode(operation));
-        result = BuildResult(&list, isOperation);
+        result = BuildResult(&list, RoundingFor(operation));
         return true;
     });
     return Finish(outcome, result, status);
@@ -257,7 +307,7 @@ PlgOpResult *main_polygon_logical(const PlgList *ringA, int32_t countA, const Pl
         AppendRing(&list, ringB, std::max(countB, 0), 1, isOperation);
         if (isOperation)
             RunEngineOperation(&list, InternalCode(operation));
-        result = BuildResult(&list, isOperation);
+        result = BuildResult(&list, RoundingFor(operation));
         return true;
     });
     return Finish(outcome, result, status);
@@ -277,7 +327,10 @@ PlgOpStatus RunPolygonListOperation(EnginePolygonList *list, int operation)
     return outcome;
 }
 
-PlgOpResult *PlgOpResultFromPolygonList(EnginePolygonList *list) { return BuildResult(list, true); }
+PlgOpResult *PlgOpResultFromPolygonList(EnginePolygonList *list)
+{
+    return BuildResult(list, Rounding::VALID);
+}
 
 namespace {
 
