@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstddef>
 #include <limits>
+#include <unordered_map>
 #include <utility>
 
 namespace {
@@ -69,83 +70,101 @@ Wide Area2(const GridRing &ring)
 
 // ------------------------------------------------------------ grid index
 
-// A uniform grid over the segments: each segment is listed in every cell
-// that its tube of half a unit (with a margin) touches, in compressed rows.
-class SegmentGrid {
+// A uniform grid of square cells over a box, about one cell per item.
+class GridLayout {
 public:
-    SegmentGrid(const std::vector<Segment> &segments) : _segments(segments)
+    GridLayout() = default;
+    GridLayout(double x0, double y0, double x1, double y1, size_t items)
     {
-        double x0 = std::numeric_limits<double>::max(), y0 = x0;
-        double x1 = std::numeric_limits<double>::lowest(), y1 = x1;
-        for (const Segment &s : segments) {
-            x0 = std::min({x0, s.ax, s.bx});
-            x1 = std::max({x1, s.ax, s.bx});
-            y0 = std::min({y0, s.ay, s.by});
-            y1 = std::max({y1, s.ay, s.by});
-        }
         _x0 = x0 - 2;
         _y0 = y0 - 2;
         const double w = x1 - x0 + 4, h = y1 - y0 + 4;
-        const double n = double(std::max<size_t>(segments.size(), 1));
+        const double n = double(std::max<size_t>(items, 1));
         _size = std::max({2.0, std::sqrt(w * h / n), std::max(w, h) / (2 * n + 8)});
         _columns = int64_t(w / _size) + 1;
         _rows = int64_t(h / _size) + 1;
-        _start.assign(size_t(_columns * _rows + 1), 0);
-        for (size_t i = 0; i < segments.size(); i++)
-            ForCells(segments[i], [&](int64_t cell) { _start[size_t(cell) + 1]++; });
-        for (size_t c = 1; c < _start.size(); c++)
-            _start[c] += _start[c - 1];
-        _items.resize(_start.back());
-        std::vector<uint32_t> fill(_start.begin(), _start.end() - 1);
-        for (size_t i = 0; i < segments.size(); i++)
-            ForCells(segments[i], [&](int64_t cell) { _items[fill[size_t(cell)]++] = uint32_t(i); });
     }
 
     int64_t CellCount() const { return _columns * _rows; }
-    int64_t CellOf(double x, double y) const
+    int64_t Column(double x) const
     {
-        const int64_t c = std::clamp(int64_t((x - _x0) / _size), int64_t(0), _columns - 1);
-        const int64_t r = std::clamp(int64_t((y - _y0) / _size), int64_t(0), _rows - 1);
-        return r * _columns + c;
+        return std::clamp(int64_t((x - _x0) / _size), int64_t(0), _columns - 1);
     }
-    const uint32_t *Begin(int64_t cell) const { return _items.data() + _start[size_t(cell)]; }
-    const uint32_t *End(int64_t cell) const { return _items.data() + _start[size_t(cell) + 1]; }
+    int64_t Row(double y) const { return std::clamp(int64_t((y - _y0) / _size), int64_t(0), _rows - 1); }
+    int64_t Cell(int64_t column, int64_t row) const { return row * _columns + column; }
+    int64_t CellOf(double x, double y) const { return Cell(Column(x), Row(y)); }
+    int64_t Rows() const { return _rows; }
+    double RowTop(int64_t row) const { return _y0 + double(row + 1) * _size; }
 
-private:
+    // Every cell that the segment, widened by a margin of one unit, touches.
     template <class F>
-    void ForCells(const Segment &s, F f) const
+    void ForCells(double ax, double ay, double bx, double by, F f) const
     {
         const double margin = 1.0;
-        const double minX = std::min(s.ax, s.bx), maxX = std::max(s.ax, s.bx);
-        const int64_t c0 = std::clamp(int64_t((minX - margin - _x0) / _size), int64_t(0), _columns - 1);
-        const int64_t c1 = std::clamp(int64_t((maxX + margin - _x0) / _size), int64_t(0), _columns - 1);
+        const double minX = std::min(ax, bx), maxX = std::max(ax, bx);
+        const int64_t c0 = Column(minX - margin), c1 = Column(maxX + margin);
         for (int64_t c = c0; c <= c1; c++) {
             const double left = std::max(minX, _x0 + double(c) * _size - margin);
             const double right = std::min(maxX, _x0 + double(c + 1) * _size + margin);
             double ya, yb;
-            if (s.ax == s.bx || left > right) {
-                ya = std::min(s.ay, s.by);
-                yb = std::max(s.ay, s.by);
+            if (ax == bx || left > right) {
+                ya = std::min(ay, by);
+                yb = std::max(ay, by);
             } else {
-                const double slope = (s.by - s.ay) / (s.bx - s.ax);
-                ya = s.ay + (left - s.ax) * slope;
-                yb = s.ay + (right - s.ax) * slope;
+                const double slope = (by - ay) / (bx - ax);
+                ya = ay + (left - ax) * slope;
+                yb = ay + (right - ax) * slope;
                 if (ya > yb)
                     std::swap(ya, yb);
             }
-            const int64_t r0 = std::clamp(int64_t((ya - margin - _y0) / _size), int64_t(0), _rows - 1);
-            const int64_t r1 = std::clamp(int64_t((yb + margin - _y0) / _size), int64_t(0), _rows - 1);
-            for (int64_t r = r0; r <= r1; r++)
-                f(r * _columns + c);
+            for (int64_t r = Row(ya - margin), r1 = Row(yb + margin); r <= r1; r++)
+                f(Cell(c, r));
         }
     }
 
-    const std::vector<Segment> &_segments;
+private:
     double _x0 = 0, _y0 = 0, _size = 1;
     int64_t _columns = 1, _rows = 1;
+};
+
+// Items listed by cell in compressed rows: emit(item, f) calls f for each
+// cell of the item.
+class CellLists {
+public:
+    template <class Emit>
+    void Build(int64_t cells, size_t items, Emit emit)
+    {
+        _start.assign(size_t(cells + 1), 0);
+        for (size_t i = 0; i < items; i++)
+            emit(i, [&](int64_t cell) { _start[size_t(cell) + 1]++; });
+        for (size_t c = 1; c < _start.size(); c++)
+            _start[c] += _start[c - 1];
+        _items.resize(_start.back());
+        std::vector<uint32_t> fill(_start.begin(), _start.end() - 1);
+        for (size_t i = 0; i < items; i++)
+            emit(i, [&](int64_t cell) { _items[fill[size_t(cell)]++] = uint32_t(i); });
+    }
+    const uint32_t *Begin(int64_t cell) const { return _items.data() + _start[size_t(cell)]; }
+    const uint32_t *End(int64_t cell) const { return _items.data() + _start[size_t(cell) + 1]; }
+    bool Empty(int64_t cell) const { return _start[size_t(cell)] == _start[size_t(cell) + 1]; }
+
+private:
     std::vector<uint32_t> _start;
     std::vector<uint32_t> _items;
 };
+
+GridLayout LayoutOf(const std::vector<Segment> &segments)
+{
+    double x0 = std::numeric_limits<double>::max(), y0 = x0;
+    double x1 = std::numeric_limits<double>::lowest(), y1 = x1;
+    for (const Segment &s : segments) {
+        x0 = std::min({x0, s.ax, s.bx});
+        x1 = std::max({x1, s.ax, s.bx});
+        y0 = std::min({y0, s.ay, s.by});
+        y1 = std::max({y1, s.ay, s.by});
+    }
+    return GridLayout(x0, y0, x1, y1, segments.size());
+}
 
 // Whether the segment meets the closed unit square around the grid point
 // (clipping of the segment's parameter range against the square's slabs).
@@ -191,6 +210,16 @@ bool ProperCrossing(const Segment &p, const Segment &q, double *x, double *y)
 
 // ------------------------------------------------------------ snap rounding
 
+// The pixel of a point that lies strictly inside it, else a point that
+// is no pixel.
+GridPoint InnerPixel(double x, double y)
+{
+    const GridPoint p{RoundHalfAway(x), RoundHalfAway(y)};
+    if (std::fabs(x - double(p.x)) < 0.5 && std::fabs(y - double(p.y)) < 0.5)
+        return p;
+    return {std::numeric_limits<int64_t>::min(), std::numeric_limits<int64_t>::min()};
+}
+
 struct Hit {
     uint32_t segment;
     double t;
@@ -203,7 +232,12 @@ std::vector<std::pair<GridPoint, GridPoint>> SnapRound(const std::vector<Segment
     std::vector<std::pair<GridPoint, GridPoint>> edges;
     if (segments.empty())
         return edges;
-    SegmentGrid grid(segments);
+    const GridLayout grid = LayoutOf(segments);
+    CellLists bySegment;
+    bySegment.Build(grid.CellCount(), segments.size(), [&](size_t i, auto f) {
+        const Segment &s = segments[i];
+        grid.ForCells(s.ax, s.ay, s.bx, s.by, f);
+    });
 
     std::vector<GridPoint> hot;
     hot.reserve(segments.size());
@@ -212,7 +246,7 @@ std::vector<std::pair<GridPoint, GridPoint>> SnapRound(const std::vector<Segment
     // Crossings: the graphs hand back noded rings, but their own rounding
     // and the dropping of points can leave crossings finer than a unit.
     for (int64_t cell = 0; cell < grid.CellCount(); cell++) {
-        const uint32_t *begin = grid.Begin(cell), *end = grid.End(cell);
+        const uint32_t *begin = bySegment.Begin(cell), *end = bySegment.End(cell);
         for (const uint32_t *i = begin; i != end; i++)
             for (const uint32_t *j = i + 1; j != end; j++) {
                 double x, y;
@@ -224,32 +258,23 @@ std::vector<std::pair<GridPoint, GridPoint>> SnapRound(const std::vector<Segment
     hot.erase(std::unique(hot.begin(), hot.end()), hot.end());
 
     // Hot pixels by cell.
-    std::vector<uint32_t> start(size_t(grid.CellCount() + 1), 0);
-    std::vector<int64_t> cellOf(hot.size());
-    for (size_t i = 0; i < hot.size(); i++) {
-        cellOf[i] = grid.CellOf(double(hot[i].x), double(hot[i].y));
-        start[size_t(cellOf[i]) + 1]++;
-    }
-    for (size_t c = 1; c < start.size(); c++)
-        start[c] += start[c - 1];
-    std::vector<uint32_t> byCell(hot.size());
-    {
-        std::vector<uint32_t> fill(start.begin(), start.end() - 1);
-        for (size_t i = 0; i < hot.size(); i++)
-            byCell[fill[size_t(cellOf[i])]++] = uint32_t(i);
-    }
+    CellLists byPixel;
+    byPixel.Build(grid.CellCount(), hot.size(),
+                  [&](size_t i, auto f) { f(grid.CellOf(double(hot[i].x), double(hot[i].y))); });
 
     // Pixels a segment passes besides those of its own ends.
     std::vector<Hit> hits;
     for (int64_t cell = 0; cell < grid.CellCount(); cell++) {
-        if (start[size_t(cell)] == start[size_t(cell) + 1])
+        if (byPixel.Empty(cell))
             continue;
-        for (const uint32_t *i = grid.Begin(cell); i != grid.End(cell); i++) {
+        for (const uint32_t *i = bySegment.Begin(cell); i != bySegment.End(cell); i++) {
             const Segment &s = segments[*i];
-            const GridPoint a{RoundHalfAway(s.ax), RoundHalfAway(s.ay)};
-            const GridPoint b{RoundHalfAway(s.bx), RoundHalfAway(s.by)};
-            for (uint32_t k = start[size_t(cell)]; k < start[size_t(cell) + 1]; k++) {
-                const GridPoint &h = hot[byCell[k]];
+            // An end strictly inside its own pixel is where the chain starts
+            // or stops anyway; an end on a pixel's border may touch others
+            // first, so its pixel is ordered with the rest.
+            const GridPoint a = InnerPixel(s.ax, s.ay), b = InnerPixel(s.bx, s.by);
+            for (const uint32_t *k = byPixel.Begin(cell); k != byPixel.End(cell); k++) {
+                const GridPoint &h = hot[*k];
                 double t;
                 if (h != a && h != b && PassesPixel(s, h, &t))
                     hits.push_back({*i, t, h});
@@ -411,6 +436,8 @@ public:
         return id;
     }
     void Place(int ring) { _placed[size_t(ring)] = true; }
+    // Indexes the edges by cell; needed before the first bridge.
+    void BuildIndex();
 
     // Joins the hole whose top vertex is node top to the placed ring above;
     // false when there is none.
@@ -446,11 +473,58 @@ private:
     // Of the nodes at point p, the one whose region takes in direction d.
     int Occurrence(const GridPoint &p, const GridPoint &d) const;
     bool Active(int node) const { return _placed[size_t(_ring[size_t(node)])]; }
+    // Lists the edge from node in the index (edges that shrink keep their
+    // old cells: every query checks the edges as they stand).
+    void Register(int node);
+    template <class F>
+    void ForNodesIn(int64_t cell, F f) const
+    {
+        for (const uint32_t *i = _cells.Begin(cell); i != _cells.End(cell); i++)
+            f(int(*i));
+        if (auto it = _added.find(cell); it != _added.end())
+            for (int node : it->second)
+                f(node);
+    }
+    template <class F>
+    void ForNodesAt(const GridPoint &p, F f) const
+    {
+        ForNodesIn(_grid.CellOf(double(p.x), double(p.y)), [&](int node) {
+            if (Active(node) && _points[size_t(node)] == p)
+                f(node);
+        });
+    }
 
     std::vector<GridPoint> _points;
     std::vector<int> _next, _prev, _ring, _heads;
     std::vector<bool> _placed;
+    GridLayout _grid;
+    CellLists _cells;
+    std::unordered_map<int64_t, std::vector<int>> _added;
 };
+
+void RingCycles::BuildIndex()
+{
+    int64_t x0 = std::numeric_limits<int64_t>::max(), y0 = x0;
+    int64_t x1 = std::numeric_limits<int64_t>::min(), y1 = x1;
+    for (const GridPoint &p : _points) {
+        x0 = std::min(x0, p.x);
+        x1 = std::max(x1, p.x);
+        y0 = std::min(y0, p.y);
+        y1 = std::max(y1, p.y);
+    }
+    _grid = GridLayout(double(x0), double(y0), double(x1), double(y1), _points.size());
+    _cells.Build(_grid.CellCount(), _points.size(), [&](size_t node, auto f) {
+        const GridPoint &p = _points[node], &q = _points[size_t(_next[node])];
+        _grid.ForCells(double(p.x), double(p.y), double(q.x), double(q.y), f);
+    });
+}
+
+void RingCycles::Register(int node)
+{
+    const GridPoint &p = _points[size_t(node)], &q = _points[size_t(_next[size_t(node)])];
+    _grid.ForCells(double(p.x), double(p.y), double(q.x), double(q.y),
+                   [&](int64_t cell) { _added[cell].push_back(node); });
+}
 
 int RingCycles::SplitEdge(int a, const GridPoint &p)
 {
@@ -463,33 +537,35 @@ int RingCycles::SplitEdge(int a, const GridPoint &p)
         _prev[size_t(n)] = node;
         _next[size_t(n)] = after;
         _prev[size_t(after)] = n;
+        Register(n);
         return n;
     };
     const int made = insertAfter(a);
-    for (int node = 0; node < int(_points.size()); node++)
-        if (Active(node) && _points[size_t(node)] == pb && _points[size_t(_next[size_t(node)])] == pa) {
-            insertAfter(node);
-            break;
-        }
+    int twin = -1;
+    ForNodesAt(pb, [&](int node) {
+        if (twin < 0 && _points[size_t(_next[size_t(node)])] == pa)
+            twin = node;
+    });
+    if (twin >= 0)
+        insertAfter(twin);
     return made;
 }
 
 int RingCycles::Occurrence(const GridPoint &p, const GridPoint &d) const
 {
-    int found = -1;
-    for (int node = 0; node < int(_points.size()); node++) {
-        if (!Active(node) || _points[size_t(node)] != p)
-            continue;
+    int found = -1, fitting = -1;
+    ForNodesAt(p, [&](int node) {
         if (found < 0)
             found = node;
         // The region lies on the right of the ring: counter-clockwise from
         // the way back to the way on.
         const GridPoint in = Minus(_points[size_t(_prev[size_t(node)])], p);
         const GridPoint out = Minus(_points[size_t(_next[size_t(node)])], p);
-        if (CounterClockwiseOrder(in, d, out) || (SameDirection(in, out) && !SameDirection(d, in)))
-            return node;
-    }
-    return found;
+        if (fitting < 0 &&
+            (CounterClockwiseOrder(in, d, out) || (SameDirection(in, out) && !SameDirection(d, in))))
+            fitting = node;
+    });
+    return fitting >= 0 ? fitting : found;
 }
 
 bool RingCycles::Bridge(int top)
@@ -500,9 +576,9 @@ bool RingCycles::Bridge(int top)
     int bestVertex = -1, bestEdge = -1;
     auto lower = [&](Wide num, Wide den) { return bestDen == 0 || num * bestDen < bestNum * den; };
     auto level = [&](Wide num, Wide den) { return bestDen != 0 && num * bestDen == bestNum * den; };
-    for (int node = 0; node < int(_points.size()); node++) {
+    auto test = [&](int node) {
         if (!Active(node))
-            continue;
+            return;
         const GridPoint &p = _points[size_t(node)];
         const GridPoint &q = _points[size_t(_next[size_t(node)])];
         // A vertex met at the height of an edge wins (the edge ends there).
@@ -526,6 +602,13 @@ bool RingCycles::Bridge(int top)
                 bestVertex = -1;
             }
         }
+    };
+    // Cell by cell up the column; an edge met in a higher row lies higher.
+    const int64_t column = _grid.Column(double(c.x));
+    for (int64_t row = _grid.Row(double(c.y)); row < _grid.Rows(); row++) {
+        ForNodesIn(_grid.Cell(column, row), test);
+        if (bestDen != 0 && double(bestNum) / double(bestDen) < _grid.RowTop(row) - 0.5)
+            break;
     }
     if (bestVertex < 0 && bestEdge < 0)
         return false;
@@ -545,18 +628,22 @@ bool RingCycles::Bridge(int top)
         const int64_t side = m.x > c.x ? 1 : -1;
         const Wide edgeSideOfC = Cross(Minus(q, p), Minus(c, p));
         GridPoint best = m;
-        for (int node = 0; node < int(_points.size()); node++) {
+        const double hitY = double(bestNum) / double(bestDen);
+        const double minX = double(std::min(c.x, m.x)), maxX = double(std::max(c.x, m.x));
+        const double minY = std::min(double(std::min(c.y, m.y)), hitY);
+        const double maxY = std::max(double(std::max(c.y, m.y)), hitY);
+        auto consider = [&](int node) {
             if (!Active(node))
-                continue;
+                return;
             const GridPoint &r = _points[size_t(node)];
             if (r == c || r == m || (r.x - c.x) * side <= 0)
-                continue;
+                return;
             const Wide edgeSide = Cross(Minus(q, p), Minus(r, p));
             if ((edgeSide > 0 && edgeSideOfC < 0) || (edgeSide < 0 && edgeSideOfC > 0))
-                continue; // beyond the edge
+                return; // beyond the edge
             const Wide mSide = Cross(Minus(m, c), Minus(r, c));
             if (mSide != 0 && (mSide > 0) != (side > 0))
-                continue; // beyond the line from c to the edge's end
+                return; // beyond the line from c to the edge's end
             const Wide turn = Cross(Minus(r, c), Minus(best, c));
             const bool closer = side > 0 ? turn < 0 : turn > 0;
             const auto distance = [&](const GridPoint &g) {
@@ -564,7 +651,10 @@ bool RingCycles::Bridge(int top)
             };
             if (closer || (turn == 0 && distance(r) < distance(best)))
                 best = r;
-        }
+        };
+        for (int64_t col = _grid.Column(minX - 1), c1 = _grid.Column(maxX + 1); col <= c1; col++)
+            for (int64_t row = _grid.Row(minY - 1), r1 = _grid.Row(maxY + 1); row <= r1; row++)
+                ForNodesIn(_grid.Cell(col, row), consider);
         target = Occurrence(best, Minus(c, best));
     }
     if (target < 0)
@@ -590,6 +680,8 @@ bool RingCycles::Bridge(int top)
     _prev[size_t(targetCopy)] = topCopy;
     _next[size_t(targetCopy)] = targetNext;
     _prev[size_t(targetNext)] = targetCopy;
+    for (int node : {target, topCopy, targetCopy})
+        Register(node);
     return true;
 }
 
@@ -653,6 +745,8 @@ std::vector<GridRing> RoundResultRings(const std::vector<std::vector<LPoint>> &r
         return p.y != q.y ? p.y > q.y : p.x < q.x;
     });
     std::vector<GridRing> result;
+    if (!holes.empty())
+        cycles.BuildIndex();
     for (const auto &[ring, top] : holes) {
         if (cycles.Bridge(top))
             continue;
