@@ -168,15 +168,19 @@ GridLayout LayoutOf(const std::vector<Segment> &segments)
 
 // Whether the segment meets the closed unit square around the grid point
 // (clipping of the segment's parameter range against the square's slabs).
-bool PassesPixel(const Segment &s, const GridPoint &h, double *t)
+// Half the side of the square around a node's pixel within which a
+// crossing left by the graphs' own rounding may lie.
+constexpr double kNearPixel = 0.52;
+
+bool PassesPixel(const Segment &s, const GridPoint &h, double *t, double half = 0.5)
 {
     const double ax = s.ax - double(h.x), ay = s.ay - double(h.y);
     const double dx = s.bx - s.ax, dy = s.by - s.ay;
     double lo = 0, hi = 1;
     auto clip = [&](double start, double delta) {
         if (delta == 0)
-            return start >= -0.5 && start <= 0.5;
-        double t0 = (-0.5 - start) / delta, t1 = (0.5 - start) / delta;
+            return start >= -half && start <= half;
+        double t0 = (-half - start) / delta, t1 = (half - start) / delta;
         if (t0 > t1)
             std::swap(t0, t1);
         lo = std::max(lo, t0);
@@ -190,8 +194,30 @@ bool PassesPixel(const Segment &s, const GridPoint &h, double *t)
 }
 
 // The point where two segments cross inside both, if they do.
+// Side of c from the line a -> b: 1 left, -1 right, 0 on it or too close
+// to tell in doubles. (A difference of two coordinates is exact or within
+// 2^-51 of itself, so the bound holds for any coordinates.)
+int SideOf(double ax, double ay, double bx, double by, double cx, double cy)
+{
+    const double t1 = (bx - ax) * (cy - ay), t2 = (by - ay) * (cx - ax);
+    const double d = t1 - t2, bound = 1e-14 * (std::fabs(t1) + std::fabs(t2));
+    return d > bound ? 1 : d < -bound ? -1 : 0;
+}
+
 bool ProperCrossing(const Segment &p, const Segment &q, double *x, double *y)
 {
+    if (std::max(p.ax, p.bx) < std::min(q.ax, q.bx) || std::max(q.ax, q.bx) < std::min(p.ax, p.bx) ||
+        std::max(p.ay, p.by) < std::min(q.ay, q.by) || std::max(q.ay, q.by) < std::min(p.ay, p.by))
+        return false;
+    // Most pairs lie clearly on one side of each other: decided in doubles.
+    const int s1 = SideOf(p.ax, p.ay, p.bx, p.by, q.ax, q.ay),
+              s2 = SideOf(p.ax, p.ay, p.bx, p.by, q.bx, q.by);
+    if (s1 != 0 && s1 == s2)
+        return false;
+    const int s3 = SideOf(q.ax, q.ay, q.bx, q.by, p.ax, p.ay),
+              s4 = SideOf(q.ax, q.ay, q.bx, q.by, p.bx, p.by);
+    if (s3 != 0 && s3 == s4)
+        return false;
     using Long = long double;
     const Long rx = Long(p.bx) - p.ax, ry = Long(p.by) - p.ay;
     const Long sx = Long(q.bx) - q.ax, sy = Long(q.by) - q.ay;
@@ -243,19 +269,47 @@ std::vector<std::pair<GridPoint, GridPoint>> SnapRound(const std::vector<Segment
     hot.reserve(segments.size());
     for (const Segment &s : segments)
         hot.push_back({RoundHalfAway(s.ax), RoundHalfAway(s.ay)});
-    // Crossings: the graphs hand back noded rings, but their own rounding
-    // and the dropping of points can leave crossings finer than a unit.
-    for (int64_t cell = 0; cell < grid.CellCount(); cell++) {
-        const uint32_t *begin = bySegment.Begin(cell), *end = bySegment.End(cell);
-        for (const uint32_t *i = begin; i != end; i++)
-            for (const uint32_t *j = i + 1; j != end; j++) {
-                double x, y;
-                if (ProperCrossing(segments[*i], segments[*j], &x, &y))
-                    hot.push_back({RoundHalfAway(x), RoundHalfAway(y)});
-            }
-    }
     std::sort(hot.begin(), hot.end());
     hot.erase(std::unique(hot.begin(), hot.end()), hot.end());
+    {
+        // Crossings. The graphs hand back noded rings whose nodes were then
+        // rounded to the internal grid (a hundredth of a unit) or merged when
+        // closer than a ten-thousandth: a crossing this left lies that close
+        // to a node, so both of its segments pass the node's pixel widened
+        // a little. Only segments near one pixel are paired.
+        CellLists byPixel;
+        byPixel.Build(grid.CellCount(), hot.size(),
+                      [&](size_t i, auto f) { f(grid.CellOf(double(hot[i].x), double(hot[i].y))); });
+        std::vector<std::pair<uint32_t, uint32_t>> near; // pixel, segment
+        for (int64_t cell = 0; cell < grid.CellCount(); cell++) {
+            if (byPixel.Empty(cell))
+                continue;
+            for (const uint32_t *i = bySegment.Begin(cell); i != bySegment.End(cell); i++)
+                for (const uint32_t *k = byPixel.Begin(cell); k != byPixel.End(cell); k++) {
+                    double t;
+                    if (PassesPixel(segments[*i], hot[*k], &t, kNearPixel))
+                        near.push_back({*k, *i});
+                }
+        }
+        std::sort(near.begin(), near.end());
+        const size_t vertices = hot.size();
+        for (size_t g = 0; g < near.size();) {
+            size_t end = g + 1;
+            while (end < near.size() && near[end].first == near[g].first)
+                end++;
+            for (size_t i = g; i < end; i++)
+                for (size_t j = i + 1; j < end; j++) {
+                    double x, y;
+                    if (ProperCrossing(segments[near[i].second], segments[near[j].second], &x, &y))
+                        hot.push_back({RoundHalfAway(x), RoundHalfAway(y)});
+                }
+            g = end;
+        }
+        if (hot.size() > vertices) {
+            std::sort(hot.begin(), hot.end());
+            hot.erase(std::unique(hot.begin(), hot.end()), hot.end());
+        }
+    }
 
     // Hot pixels by cell.
     CellLists byPixel;
