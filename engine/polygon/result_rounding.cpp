@@ -271,69 +271,55 @@ std::vector<std::pair<GridPoint, GridPoint>> SnapRound(const std::vector<Segment
         hot.push_back({RoundHalfAway(s.ax), RoundHalfAway(s.ay)});
     std::sort(hot.begin(), hot.end());
     hot.erase(std::unique(hot.begin(), hot.end()), hot.end());
-    {
-        // Crossings. The graphs hand back noded rings whose nodes were then
-        // rounded to the internal grid (a hundredth of a unit) or merged when
-        // closer than a ten-thousandth: a crossing this left lies that close
-        // to a node, so both of its segments pass the node's pixel widened
-        // a little. Only segments near one pixel are paired.
-        CellLists byPixel;
-        byPixel.Build(grid.CellCount(), hot.size(),
-                      [&](size_t i, auto f) { f(grid.CellOf(double(hot[i].x), double(hot[i].y))); });
-        std::vector<std::pair<uint32_t, uint32_t>> near; // pixel, segment
-        for (int64_t cell = 0; cell < grid.CellCount(); cell++) {
-            if (byPixel.Empty(cell))
-                continue;
-            for (const uint32_t *i = bySegment.Begin(cell); i != bySegment.End(cell); i++)
-                for (const uint32_t *k = byPixel.Begin(cell); k != byPixel.End(cell); k++) {
-                    double t;
-                    if (PassesPixel(segments[*i], hot[*k], &t, kNearPixel))
-                        near.push_back({*k, *i});
-                }
-        }
-        std::sort(near.begin(), near.end());
-        const size_t vertices = hot.size();
-        for (size_t g = 0; g < near.size();) {
-            size_t end = g + 1;
-            while (end < near.size() && near[end].first == near[g].first)
-                end++;
-            for (size_t i = g; i < end; i++)
-                for (size_t j = i + 1; j < end; j++) {
-                    double x, y;
-                    if (ProperCrossing(segments[near[i].second], segments[near[j].second], &x, &y))
-                        hot.push_back({RoundHalfAway(x), RoundHalfAway(y)});
-                }
-            g = end;
-        }
-        if (hot.size() > vertices) {
-            std::sort(hot.begin(), hot.end());
-            hot.erase(std::unique(hot.begin(), hot.end()), hot.end());
-        }
-    }
-
-    // Hot pixels by cell.
     CellLists byPixel;
     byPixel.Build(grid.CellCount(), hot.size(),
                   [&](size_t i, auto f) { f(grid.CellOf(double(hot[i].x), double(hot[i].y))); });
 
-    // Pixels a segment passes besides those of its own ends.
+    // Pixels a segment passes besides those of its own ends. An end strictly
+    // inside its own pixel is where the chain starts or stops anyway; an end
+    // on a pixel's border may touch others first, so its pixel is ordered
+    // with the rest.
     std::vector<Hit> hits;
+    auto hit = [&](uint32_t segment, const GridPoint &h) {
+        const Segment &s = segments[segment];
+        double t;
+        if (h != InnerPixel(s.ax, s.ay) && h != InnerPixel(s.bx, s.by) && PassesPixel(s, h, &t))
+            hits.push_back({segment, t, h});
+    };
+    // Crossings. The graphs hand back noded rings whose nodes were then
+    // rounded to the internal grid (a hundredth of a unit) or merged when
+    // closer than a ten-thousandth: a crossing this left lies that close to
+    // a node, so both of its segments pass the node's pixel widened a
+    // little. Only segments near one pixel are paired.
+    std::vector<GridPoint> crossings;
+    std::vector<uint32_t> near;
     for (int64_t cell = 0; cell < grid.CellCount(); cell++) {
-        if (byPixel.Empty(cell))
-            continue;
-        for (const uint32_t *i = bySegment.Begin(cell); i != bySegment.End(cell); i++) {
-            const Segment &s = segments[*i];
-            // An end strictly inside its own pixel is where the chain starts
-            // or stops anyway; an end on a pixel's border may touch others
-            // first, so its pixel is ordered with the rest.
-            const GridPoint a = InnerPixel(s.ax, s.ay), b = InnerPixel(s.bx, s.by);
-            for (const uint32_t *k = byPixel.Begin(cell); k != byPixel.End(cell); k++) {
-                const GridPoint &h = hot[*k];
+        for (const uint32_t *k = byPixel.Begin(cell); k != byPixel.End(cell); k++) {
+            const GridPoint &h = hot[*k];
+            near.clear();
+            for (const uint32_t *i = bySegment.Begin(cell); i != bySegment.End(cell); i++) {
                 double t;
-                if (h != a && h != b && PassesPixel(s, h, &t))
-                    hits.push_back({*i, t, h});
+                if (PassesPixel(segments[*i], h, &t, kNearPixel)) {
+                    near.push_back(*i);
+                    hit(*i, h);
+                }
             }
+            for (size_t i = 0; i < near.size(); i++)
+                for (size_t j = i + 1; j < near.size(); j++) {
+                    double x, y;
+                    if (ProperCrossing(segments[near[i]], segments[near[j]], &x, &y))
+                        crossings.push_back({RoundHalfAway(x), RoundHalfAway(y)});
+                }
         }
+    }
+    std::sort(crossings.begin(), crossings.end());
+    crossings.erase(std::unique(crossings.begin(), crossings.end()), crossings.end());
+    for (const GridPoint &h : crossings) {
+        if (std::binary_search(hot.begin(), hot.end(), h))
+            continue;
+        const int64_t cell = grid.CellOf(double(h.x), double(h.y));
+        for (const uint32_t *i = bySegment.Begin(cell); i != bySegment.End(cell); i++)
+            hit(*i, h);
     }
     std::sort(hits.begin(), hits.end(), [](const Hit &p, const Hit &q) {
         return p.segment != q.segment ? p.segment < q.segment : p.t < q.t;
