@@ -7,6 +7,7 @@
 #include "engine/kernel/graph_classes.h"
 #include "engine/kernel/graph_rect.h"
 #include "engine/kernel/graph_services.h"
+#include "engine/kernel/groups.h"
 #include "engine/kernel/layers.h"
 #include "engine/kernel/object_classes.h"
 #include "engine/kernel/object_copy.h"
@@ -511,6 +512,15 @@ OBJHANDLE ObjectCreateInActiveLayer(HWND window, uint16_t classId)
         const OBJHANDLE layers = GetRootOBJKern(kernel, rec->rootObject, CLASS_LAYERS);
         const OBJHANDLE layer = GetActiveLayer(kernel, layers);
         if (!layer || InsertLayerRef(kernel, object, layer) == OBJ_INVALID) {
+            OBJectDelete(kernel, object);
+            return 0;
+        }
+        break;
+    }
+    case CLASS_GROUP: {
+        const OBJHANDLE groups = GetRootOBJKern(kernel, rec->rootObject, CLASS_GROUPS);
+        const OBJHANDLE aspect = GetActiveAspect(kernel, groups);
+        if (!aspect || !PutInGroup(kernel, object, aspect)) {
             OBJectDelete(kernel, object);
             return 0;
         }

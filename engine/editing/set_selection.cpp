@@ -270,7 +270,25 @@ struct RectWalk {
             if (list && count)
                 HandleListAppend(m, list, count);
             if (selection && !flaggedGroup(kernel, m))
-                SelectNextGroupLevel(kernel, selection, m, position);
+                select(m);
+        }
+    }
+
+    // Takes the object in at its next group level; in enclosed mode the level
+    // keeps rising while the chosen group does not lie wholly inside.
+    void select(OBJHANDLE m)
+    {
+        OBJHANDLE chosen = SelectNextGroupLevel(kernel, selection, m, position);
+        for (int level = 0; enclosed && level < kMaxSetDepth; ++level) {
+            if (!chosen || chosen == m || GetOBJectClassID(kernel, chosen) != CLASS_GROUP)
+                break;
+            const MAP_COORDRECT b = boundOf(kernel, chosen);
+            if (held(rect, b.x1, b.y1) && held(rect, b.x2, b.y2))
+                break;
+            const OBJHANDLE next = SelectNextGroupLevel(kernel, selection, m, position);
+            if (next == chosen)
+                break;
+            chosen = next;
         }
     }
 };

@@ -1,6 +1,9 @@
 #include "engine/editing/point_set.h"
 #include "engine/editing/set_geometry.h"
 #include "engine/kernel/graph_rect.h"
+#include "engine/kernel/groups.h"
+#include "engine/kernel/layers.h"
+#include "engine/kernel/layers_support.h"
 #include "engine/kernel/object_classes.h"
 #include "engine/kernel/object_store.h"
 #include "engine/kernel/references.h"
@@ -243,6 +246,28 @@ TEST_F(PointSetTest, JoinAndAddAppendAtTheEnds)
     EXPECT_EQ(SetOfLinesegmentAddLinesegment(kernel(), &empty, &s), 1);
     EXPECT_EQ(points(empty), (std::vector<MAP_COORDPT>{{1, 2}, {3, 4}}));
     EXPECT_EQ(bound(empty), (MAP_COORDRECT{1, 2, 3, 4}));
+}
+
+TEST_F(PointSetTest, NewObjectsJoinTheActiveLayerOrAspect)
+{
+    OBJectKernel *k = kernel();
+    const OBJHANDLE layer = GetActiveLayer(k, GetRootOBJKern(k, rec.rootObject, CLASS_LAYERS));
+    const OBJHANDLE aspect = GetActiveAspect(k, GetRootOBJKern(k, rec.rootObject, CLASS_GROUPS));
+    ASSERT_NE(layer, 0u);
+    ASSERT_NE(aspect, 0u);
+    for (uint16_t cls : {CLASS_POLYGON, CLASS_POLYLINE, CLASS_TEXT}) {
+        const OBJHANDLE h = ObjectCreateInActiveLayer(window, cls);
+        ASSERT_NE(h, 0u) << cls;
+        EXPECT_TRUE(docmodel::SlotFound(FindReference(k, layer, REF_LAYER_MEMBER, h))) << cls;
+    }
+    const OBJHANDLE group = ObjectCreateInActiveLayer(window, CLASS_GROUP);
+    ASSERT_NE(group, 0u);
+    EXPECT_EQ(GroupParentGet(k, group), aspect) << "a group joins the active aspect";
+    const OBJHANDLE nail = ObjectCreateInActiveLayer(window, CLASS_NAIL);
+    ASSERT_NE(nail, 0u);
+    EXPECT_FALSE(docmodel::SlotFound(FindReference(k, layer, REF_LAYER_MEMBER, nail)))
+        << "other classes stay unlinked";
+    EXPECT_EQ(ObjectCreateInActiveLayer(0, CLASS_POLYGON), 0u);
 }
 
 TEST_F(PointSetTest, ReadingEdgesEndsAndCommonEnds)

@@ -9,6 +9,8 @@
 #include "engine/view/text/text_object.h"
 #include "engine/window/page.h"
 #include "platform/global_memory.h"
+#include "engine/kernel/groups.h"
+#include "engine/kernel/object_store.h"
 #include "tests/engine/editing/editing_fixture.h"
 
 #include <gtest/gtest.h>
@@ -169,6 +171,32 @@ TEST_F(SetGeometryTest, SelectingByRectangle)
               selection);
     EXPECT_EQ(GetNumberOfSelected(kernel(), selection), 1);
     (void)apart;
+}
+
+TEST_F(SetGeometryTest, EnclosedSelectionStepsIntoGroupsThatStickOut)
+{
+    OBJectKernel *k = kernel();
+    const OBJHANDLE layers = GetRootOBJKern(k, rec.rootObject, CLASS_LAYERS);
+    const OBJHANDLE selection = GetRootOBJKern(k, rec.rootObject, CLASS_SELLIST);
+    const OBJHANDLE a = polygon({{10, 10}, {10, 20}, {20, 20}, {20, 10}});
+    const OBJHANDLE b = polyline({{12, 12}, {18, 18}});
+    const OBJHANDLE far = polyline({{200, 200}, {300, 300}});
+    // Outer group {inner {a, b}, far}: only the inner group lies in the box.
+    const OBJHANDLE outer = ObjectCreateInActiveLayer(window, CLASS_GROUP);
+    const OBJHANDLE inner = CreateOBJect(k, CLASS_GROUP);
+    ASSERT_TRUE(outer && inner);
+    ASSERT_EQ(PutInGroup(k, inner, outer), 1);
+    ASSERT_EQ(PutInGroup(k, a, inner), 1);
+    ASSERT_EQ(PutInGroup(k, b, inner), 1);
+    ASSERT_EQ(PutInGroup(k, far, outer), 1);
+    const MAP_COORDRECT box{0, 0, 30, 30};
+    SetOfObjectsSelectByRect(k, layers, selection, &box, nullptr, 1, 0, nullptr, nullptr);
+    std::vector<OBJHANDLE> selected;
+    int32_t pos = -1;
+    for (OBJHANDLE h = GetReference(k, selection, REF_SELECTED, &pos); h;
+         h = GetReference(k, selection, REF_SELECTED, &pos))
+        selected.push_back(h);
+    EXPECT_EQ(selected, std::vector<OBJHANDLE>{inner}) << "the outer group sticks out of the box";
 }
 
 TEST_F(SetGeometryTest, PageZoomRelativeToTheScreen)
