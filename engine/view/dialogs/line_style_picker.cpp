@@ -56,6 +56,8 @@ void DrawLineStyleItem(HDC dc, const RECT &rect, int style, COLORREF color, bool
     DeleteObject(brush);
 }
 
+int map_presentation_Reinit(HWND) { return 0; }
+
 namespace {
 
 // Draws the list's items through the picker's own item drawing.

@@ -22,6 +22,9 @@ inline constexpr int kLineStylePickerChanged = 0x300;
 // the item is selected.
 void DrawLineStyleItem(HDC dc, const RECT &rect, int style, COLORREF color, bool indeterminate, UINT state);
 
+// An exported entry point without effect: 0.
+int map_presentation_Reinit(HWND window);
+
 class CLineStylePicker : public QComboBox {
 public:
     static constexpr int kStyleCount = 74;

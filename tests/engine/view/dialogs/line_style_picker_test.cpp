@@ -49,6 +49,7 @@ TEST(LineStylePickerTest, ANewPickerHasStyleZeroBlackAndNoItems)
     EXPECT_EQ(p.currentIndex(), 12) << "the stored style is selected";
     p.Initialize();
     EXPECT_EQ(p.count(), CLineStylePicker::kStyleCount) << "items are added once";
+    EXPECT_EQ(map_presentation_Reinit(0), 0);
 }
 
 TEST(LineStylePickerTest, TheFirstPaintFillsTheList)
