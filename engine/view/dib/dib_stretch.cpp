@@ -134,15 +134,21 @@ int croppedStretch(HDC dc, BITMAPINFO *info, const uint8_t *bits, int skipL, int
     const int64_t blockSize = rowBytes * ch;
     if (blockSize > 0xFFFFFFFFll)
         return -1;
-    const HGLOBAL block = GetGlobalHandle(GHND, uint32_t(blockSize));
-    auto *copy = block ? static_cast<uint8_t *>(GlobalLock(block)) : nullptr;
-    if (!copy) {
-        if (block)
-            GlobalFree(block);
-        return -1;
+    // Whole rows need no copy: the part starts at its first row.
+    const bool wholeRows = firstColumn == 0 && skipR == 0;
+    const HGLOBAL block = wholeRows ? 0 : GetGlobalHandle(GHND, uint32_t(blockSize));
+    const uint8_t *copy = bits + int64_t(skipB) * sourceRow;
+    if (!wholeRows) {
+        auto *rows = block ? static_cast<uint8_t *>(GlobalLock(block)) : nullptr;
+        if (!rows) {
+            if (block)
+                GlobalFree(block);
+            return -1;
+        }
+        for (int i = 0; i < ch; ++i)
+            std::memcpy(rows + i * rowBytes, bits + (skipB + i) * sourceRow + offset, size_t(keptBytes));
+        copy = rows;
     }
-    for (int i = 0; i < ch; ++i)
-        std::memcpy(copy + i * rowBytes, bits + (skipB + i) * sourceRow + offset, size_t(keptBytes));
 
     const BITMAPINFOHEADER saved = h;
     h.biWidth = cw;
@@ -156,8 +162,10 @@ int croppedStretch(HDC dc, BITMAPINFO *info, const uint8_t *bits, int skipL, int
                             : clampedStretch(dc, dest.left, dest.top, destW, destH, r, 0, cw - r, ch, copy,
                                              info, usage, SRCCOPY, true);
     h = saved;
-    GlobalUnlock(block);
-    GlobalFree(block);
+    if (block) {
+        GlobalUnlock(block);
+        GlobalFree(block);
+    }
     if (result != -1)
         return 1;
 
