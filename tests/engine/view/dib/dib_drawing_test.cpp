@@ -178,6 +178,41 @@ TEST_F(DibDrawingTest, CroppedAndBandedPartsMatchOneStretchOfTheSamePart)
     }
 }
 
+TEST_F(DibDrawingTest, BandsOfAPartBeyondTheMiddleOfThePicture)
+{
+    // The part left after skipping 150 of 256 columns is 106 wide: bands of
+    // 2500 / 106 = 23 rows. (Rows per band taken from the width less twice
+    // the left skip would be negative here.)
+    const int skipL = 150, skipB = 0, skipT = 0;
+    const RECT dest{0, 0, 2 * (256 - skipL), 2 * (96 - skipB - skipT)};
+    for (int bits : {1, 4, 8, 24}) {
+        SCOPED_TRACE(bits);
+        TestDib d = Picture(256, 96, bits);
+        Canvas direct(220, 200), banded(220, 200);
+        StretchDIBSplit(direct.dc, 0, 0, dest.right, dest.bottom, skipL, skipB, 256 - skipL,
+                        96 - skipB - skipT, d.bits.data(), d.Info(), DIB_RGB_COLORS, SRCCOPY);
+        {
+            DeviceLimit limit(10000);
+            EXPECT_EQ(DIBStretchCropped(banded.dc, d.Info(), d.bits.data(), skipL, 0, skipB, skipT, &dest,
+                                        DIB_RGB_COLORS),
+                      1);
+            EXPECT_EQ(DIBDeviceLimit(), 2500);
+        }
+        EXPECT_EQ(banded.image, direct.image);
+    }
+}
+
+TEST_F(DibDrawingTest, RowsWiderThanTheMeasuredLimitAreNotBanded)
+{
+    // 3000 columns: the measured limit of 2500 pixels holds no whole row.
+    TestDib d = Picture(3000, 5, 24);
+    Canvas c(100, 10);
+    const RECT dest{0, 0, 100, 10};
+    DeviceLimit limit(10000);
+    EXPECT_EQ(DIBStretchCropped(c.dc, d.Info(), d.bits.data(), 0, 0, 0, 0, &dest, DIB_RGB_COLORS), 0);
+    EXPECT_EQ(c.Count(), 0) << "the refused stretch leaves white";
+}
+
 TEST_F(DibDrawingTest, ARasterLargerThanTheWindowIsCutToTheWindow)
 {
     // 24 bits, 300 x 200 pixels at 200 map units from (-10000, -5000): the
