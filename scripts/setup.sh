@@ -12,6 +12,7 @@ packages=(
   clang libclang-rt-14-dev clang-format
   proj-bin geographiclib-tools
   gucharmap # the character map that the text dialog starts
+  gdal-bin qt6-image-formats-plugins libgif-dev
 )
 
 missing=()
