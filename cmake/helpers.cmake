@@ -70,3 +70,15 @@ function(map_engine_upper_folder)
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   set_property(GLOBAL APPEND PROPERTY MAP_UPPER_SOURCES ${srcs})
 endfunction()
+
+# map_raster_converter(name [sources...]): the raster converter module
+# "<name>.cnv" in the modules folder, made of <name>_module.cpp of the
+# calling folder and the sources given, over the shared module_raster_io
+# (modules/raster_io).
+function(map_raster_converter name)
+  add_library(${name}_cnv MODULE ${CMAKE_CURRENT_SOURCE_DIR}/${name}_module.cpp ${ARGN})
+  set_target_properties(${name}_cnv PROPERTIES PREFIX "" OUTPUT_NAME ${name} SUFFIX ".cnv"
+                        LIBRARY_OUTPUT_DIRECTORY ${MAP_MODULES_DIR} CXX_VISIBILITY_PRESET hidden)
+  target_include_directories(${name}_cnv PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name}_cnv PRIVATE module_raster_io)
+endfunction()

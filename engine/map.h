@@ -34,6 +34,8 @@
 #include "engine/kernel/selection_list.h"
 #include "engine/kernel/undo.h"
 #include "engine/kernel/identifiers.h"
+#include "engine/kernel/dialogs/processing_dlg.h"
+#include "engine/kernel/dialogs/object_browser.h"
 // View, drawing and projections
 #include "engine/kernel/coords.h"
 #include "engine/view/projection/unit_table.h"
@@ -47,6 +49,11 @@
 #include "engine/view/viewrecord/mgrs.h"
 #include "engine/view/linestyle/line_style.h"
 #include "engine/view/text/text_object.h"
+#include "engine/view/dialogs/line_style_picker.h"
+#include "engine/view/dialogs/text_dialogs.h"
+#include "engine/view/dialogs/coordinate_system_dialog.h"
+#include "engine/view/dialogs/projections_dialog.h"
+#include "engine/view/dialogs/projection_wizard.h"
 // Map window, commands and output
 #include "engine/window/map_commands.h"
 #include "engine/window/map_notifications.h"
@@ -58,6 +65,7 @@
 #include "engine/window/reproject.h"
 #include "engine/window/view_window.h"
 #include "engine/window/undo_window.h"
+#include "engine/window/bitmap_push_button.h"
 #include "engine/window/page.h"
 #include "engine/window/window_text.h"
 #include "engine/window/window_identifiers.h"

@@ -94,10 +94,15 @@ bool equalNoCase(const std::string &a, const std::string &b)
 }
 
 // The mime type that carries a format other than text, bitmap and picture.
+// Rich text travels under its common type, so other programs' rich text is
+// seen and ours is understood.
 QString mimeOf(State &s, UINT format)
 {
     if (format >= CF_FIRST_REGISTERED && format - CF_FIRST_REGISTERED < s.formatNames.size()) {
-        const QByteArray name = QByteArray::fromStdString(s.formatNames[format - CF_FIRST_REGISTERED]);
+        const std::string &registered = s.formatNames[format - CF_FIRST_REGISTERED];
+        if (equalNoCase(registered, "Rich Text Format"))
+            return QStringLiteral("text/rtf");
+        const QByteArray name = QByteArray::fromStdString(registered);
         return QStringLiteral("application/x-map-format-") + QString::fromLatin1(name.toPercentEncoding());
     }
     return QStringLiteral("application/x-map-cf-%1").arg(format);

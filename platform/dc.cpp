@@ -1,5 +1,6 @@
 #include "platform/dc.h"
 
+#include "platform/device_limit.h"
 #include "platform/font_object.h"
 #include "platform/line_dda.h"
 
@@ -253,7 +254,14 @@ bool isImageFormatUsable(const QImage &image)
 
 HDC CreateCompatibleDC(HDC) { return gdi::Add(newContext(true, nullptr)); }
 
-HBITMAP CreateCompatibleBitmap(HDC, int width, int height) { return CreateBitmapOfSize(width, height); }
+HBITMAP CreateCompatibleBitmap(HDC, int width, int height)
+{
+    // Above the device's limit the answer comes without allocating, so a
+    // size probe stays cheap.
+    if (int64_t(width) * height > DeviceBitmapLimit())
+        return 0;
+    return CreateBitmapOfSize(width, height);
+}
 
 HDC CreateImageDC(QImage *image)
 {
@@ -299,6 +307,7 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object)
         dc->target = &static_cast<gdi::Bitmap *>(o)->image;
         break;
     case gdi::Kind::DC:
+    case gdi::Kind::Palette: // SelectPalette (palette.h)
         return 0;
     }
     const uint32_t previous = *slot;
@@ -327,6 +336,8 @@ DWORD GetObjectType(HGDIOBJ object)
         return static_cast<DeviceContext *>(o)->memory ? OBJ_MEMDC : OBJ_DC;
     case gdi::Kind::Font:
         return OBJ_FONT;
+    case gdi::Kind::Palette:
+        return OBJ_PAL;
     }
     return 0;
 }

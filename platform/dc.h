@@ -63,7 +63,7 @@ inline constexpr int DT_RASPRINTER = 2;
 // every raster context here has the screen's format.
 HDC CreateCompatibleDC(HDC reference);
 // A bitmap in the screen's format, cleared to black; the context is not
-// needed for that.
+// needed for that. 0 above the device's bitmap limit (device_limit.h).
 HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);
 // A context that draws into the caller's image, which must stay alive until
 // DeleteDC and be of a 32-bit format (RGB32, ARGB32, ARGB32 premultiplied);
@@ -122,6 +122,8 @@ struct DeviceContext : Object {
     int bkMode = OPAQUE;
     COLORREF bkColor = RGB(255, 255, 255);
     COLORREF textColor = 0;
+    uint32_t palette = 0; // the selected logical palette; 0: the default one (palette.h)
+    int stretchMode = 1;  // SetStretchBltMode (stretch_dib.h); BLACKONWHITE at first
 
     // Copies of the selected pen and brush, so that drawing needs no look-up.
     int penStyle = PS_SOLID;

@@ -39,6 +39,7 @@ inline constexpr UINT BS_HOLLOW = BS_NULL;
 inline constexpr DWORD OBJ_PEN = 1;
 inline constexpr DWORD OBJ_BRUSH = 2;
 inline constexpr DWORD OBJ_DC = 3;
+inline constexpr DWORD OBJ_PAL = 5;
 inline constexpr DWORD OBJ_BITMAP = 7;
 inline constexpr DWORD OBJ_MEMDC = 10;
 
@@ -55,7 +56,7 @@ HGDIOBJ GetStockObject(int index);
 // FALSE for a bad handle, a stock object, or an object that is selected into
 // a device context at the moment.
 BOOL DeleteObject(HGDIOBJ object);
-// OBJ_PEN, OBJ_BRUSH, OBJ_BITMAP, OBJ_DC, OBJ_MEMDC, OBJ_FONT; 0 for a bad
+// OBJ_PEN, OBJ_BRUSH, OBJ_PAL, OBJ_BITMAP, OBJ_DC, OBJ_MEMDC, OBJ_FONT; 0 for a bad
 // handle.
 DWORD GetObjectType(HGDIOBJ object);
 // A copy of the bitmap's pixels (a null image for a bad handle).
@@ -64,7 +65,7 @@ QImage GetBitmapImage(HBITMAP bitmap);
 // The records behind the handles, for the device contexts of this library.
 namespace gdi {
 
-enum class Kind { Pen, Brush, Bitmap, DC, Font };
+enum class Kind { Pen, Brush, Bitmap, DC, Font, Palette };
 
 struct Object {
     explicit Object(Kind k) : kind(k) {}

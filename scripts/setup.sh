@@ -11,6 +11,8 @@ packages=(
   libgeos-dev libpolyclipping-dev
   clang libclang-rt-14-dev clang-format
   proj-bin geographiclib-tools
+  gucharmap # the character map that the text dialog starts
+  gdal-bin qt6-image-formats-plugins libgif-dev
 )
 
 missing=()

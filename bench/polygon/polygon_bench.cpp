@@ -1,7 +1,9 @@
 // Time of the Boolean entry against GEOS and Clipper on the same inputs:
 // two random star polygons (union, intersection, difference) and 10^3 and
 // 10^4 overlapping squares united. After the runs a table gives each
-// reference's time over ours, and the growth of our time with the size.
+// reference's time over ours, the share of our time that the rounding of
+// the results to whole units takes, and the growth of our time with the
+// size.
 //
 // Stars come in two cases. Around one centre ("stars-same", 10^3..10^5
 // vertices) an edge of one star crosses only the few edges of the other in
@@ -24,7 +26,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/polygon/engine_polygon.h"
 #include "engine/polygon/polygon_logical.h"
+#include "engine/polygon/result_rounding.h"
 
 namespace {
 
@@ -153,6 +157,32 @@ void Ours(const Case &c, int code)
     DeletePlgOpResult(result);
 }
 
+// The rounding of the results to whole units on its own: the operation
+// runs untimed on the working list, then only the rounding is timed (the
+// table gives its share of the whole operation).
+void OursRoundingOnly(benchmark::State &state, const std::string &name, const Case &c, int code)
+{
+    EnginePolygonList list;
+    for (int group = 0; group < 2; group++)
+        for (const Ring &ring : group ? c.b : c.a) {
+            std::vector<LPoint> points;
+            for (const PlgList &p : ring)
+                points.emplace_back(p.x, p.y);
+            (group ? AppendGroupBPolygon : AppendGroupAPolygon)(&list, points.data(), int32_t(points.size()));
+        }
+    RunPolygonListOperation(&list, code);
+    std::vector<std::vector<LPoint>> rings;
+    DL_Iter<EnginePolygon *> iter(&list);
+    while (iter.iterate()) {
+        std::vector<LPoint> ring;
+        DL_Iter<LPoint *> points(&iter.item()->points);
+        while (points.iterate())
+            ring.push_back(*points.item());
+        rings.push_back(std::move(ring));
+    }
+    Timed(state, name, "rounding", true, [&] { benchmark::DoNotOptimize(RoundResultRings(rings).size()); });
+}
+
 // ------------------------------------------------------------ GEOS
 
 GEOSContextHandle_t Geos()
@@ -245,6 +275,9 @@ void Register(const std::string &name, const Case &(*make)(int), int size, int c
         const char *name;
         void (*run)(const Case &, int);
     } engines[] = {{"ours", Ours}, {"geos", WithGeos}, {"clipper", WithClipper}};
+    benchmark::RegisterBenchmark((caseName + "/rounding").c_str(), [=](benchmark::State &state) {
+        OursRoundingOnly(state, caseName, make(size), code);
+    })->Unit(benchmark::kMillisecond);
     for (const Engine &engine : engines) {
         if ((references == kNone && engine.run != Ours) ||
             (references == kGeosOnly && engine.run == WithClipper))
@@ -280,17 +313,17 @@ int main(int argc, char **argv)
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
 
-    std::printf("\n%-34s %12s %12s %12s %10s %10s\n", "case", "ours ms", "geos ms", "clipper ms", "geos/ours",
-                "clip/ours");
+    std::printf("\n%-34s %12s %12s %12s %10s %10s %10s\n", "case", "ours ms", "geos ms", "clipper ms",
+                "geos/ours", "clip/ours", "round %");
     for (const auto &[name, times] : g_times) {
         auto time = [&](const char *engine) {
             auto it = times.find(engine);
             return it == times.end() ? 0.0 : it->second;
         };
         const double ours = time("ours");
-        std::printf("%-34s %12.3f %12.3f %12.3f %10.2f %10.2f\n", name.c_str(), ours * 1e3,
+        std::printf("%-34s %12.3f %12.3f %12.3f %10.2f %10.2f %10.1f\n", name.c_str(), ours * 1e3,
                     time("geos") * 1e3, time("clipper") * 1e3, ours ? time("geos") / ours : 0.0,
-                    ours ? time("clipper") / ours : 0.0);
+                    ours ? time("clipper") / ours : 0.0, ours ? 100 * time("rounding") / ours : 0.0);
     }
     // Growth exponents of the times, log(t2/t1) / log(n2/n1), against n log n's
     // over the same sizes (1 + log(log n2 / log n1) / log(n2/n1)).

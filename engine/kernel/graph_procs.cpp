@@ -10,6 +10,7 @@
 #include "engine/kernel/object_classes.h"
 #include "engine/kernel/object_store.h"
 #include "engine/kernel/references.h"
+#include "engine/kernel/upper_services.h"
 #include "engine/kernel/selection_measures.h"
 
 #include "platform/window.h"
@@ -379,7 +380,7 @@ void sumMeasure(OBJectKernel *kernel, OBJHANDLE h, uint16_t cls, WPARAM wParam, 
     const bool polygons = all || (wParam & SUMMEASURE_POLYGONS);
     if (kind == SUMMEASURE_AREA) {
         if (cls == CLASS_POLYGON && polygons) {
-            const double a = PolygonAreaInUnits(kernel, h);
+            const double a = UpperPolygonArea(kernel, h);
             if (a != -1.0)
                 *total += a;
         } else if (all && (cls == CLASS_LEGEND || cls == CLASS_BITMAP || cls == CLASS_PAGE)) {
@@ -388,9 +389,9 @@ void sumMeasure(OBJectKernel *kernel, OBJHANDLE h, uint16_t cls, WPARAM wParam, 
         }
     } else if (kind == SUMMEASURE_LENGTH) {
         if (cls == CLASS_POLYGON && polygons)
-            *total += SetOfLinesegmentLength(kernel, h, 1);
+            *total += UpperPointSetLength(kernel, h, 1);
         else if (cls == CLASS_POLYLINE && all)
-            *total += SetOfLinesegmentLength(kernel, h, 0);
+            *total += UpperPointSetLength(kernel, h, 0);
     }
     t_measurePath.push_back(h);
     PropagateOBJectMessage(kernel, h, REF_FILTER_FORWARD, GRM_SUMMEASURE, wParam, LPARAM(total));

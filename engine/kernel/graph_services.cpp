@@ -135,58 +135,7 @@ int CoordPtEqual(_COORDPT a, _COORDPT b) { return a.x == b.x && a.y == b.y; }
 
 namespace {
 
-// The points of a point set that lie within its data space.
-bool pointsOf(OBJectKernel *kernel, OBJHANDLE object, const char *&data, uint32_t &count, uint32_t &stride)
-{
-    const uint16_t cls = kernel ? GetOBJectClassID(kernel, object) : 0;
-    if (cls != CLASS_POLYGON && cls != CLASS_POLYLINE)
-        return false;
-    char *p = GraphHeadLock(kernel, object, PS_FIXED_SIZE);
-    if (!p)
-        return false;
-    stride = (LoadField<uint16_t>(p, PS_ZFLAGS) & 1) ? 12 : 8;
-    count = uint32_t(
-        std::min<uint64_t>(LoadField<uint32_t>(p, PS_COUNT), DataSpaceSize(kernel, object) / stride));
-    data = DataSpaceBegin(p);
-    return true;
-}
-
 } // namespace
-
-double PolygonAreaInUnits(OBJectKernel *kernel, OBJHANDLE polygon)
-{
-    if (!kernel || GetOBJectClassID(kernel, polygon) != CLASS_POLYGON)
-        return -1.0;
-    const char *data;
-    uint32_t count, stride;
-    if (!pointsOf(kernel, polygon, data, count, stride))
-        return -1.0;
-    // Shoelace sum in doubles: products of 32-bit coordinates overflow
-    // 64-bit integers only beyond any real map, but doubles never wrap.
-    double twice = 0.0;
-    for (uint32_t i = 0; i < count; ++i) {
-        const _COORDPT a = LoadField<_COORDPT>(data, size_t(i) * stride);
-        const _COORDPT b = LoadField<_COORDPT>(data, size_t((i + 1) % count) * stride);
-        twice += double(a.x) * b.y - double(b.x) * a.y;
-    }
-    return std::fabs(twice) / 2.0;
-}
-
-double SetOfLinesegmentLength(OBJectKernel *kernel, OBJHANDLE object, int closed)
-{
-    const char *data;
-    uint32_t count, stride;
-    if (!pointsOf(kernel, object, data, count, stride) || count < 2)
-        return 0.0;
-    double length = 0.0;
-    const uint32_t edges = closed ? count : count - 1;
-    for (uint32_t i = 0; i < edges; ++i) {
-        const _COORDPT a = LoadField<_COORDPT>(data, size_t(i) * stride);
-        const _COORDPT b = LoadField<_COORDPT>(data, size_t((i + 1) % count) * stride);
-        length += std::hypot(double(b.x) - a.x, double(b.y) - a.y);
-    }
-    return length;
-}
 
 LRESULT NailProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, uint16_t subCode,
                  uint16_t message, WPARAM wParam, LPARAM lParam)

@@ -32,11 +32,6 @@ LRESULT z_UpdateChildrenBounds(OBJectKernel *kernel, OBJHANDLE object, uint16_t 
                                const Z_BOUNDS *range);
 
 int CoordPtEqual(_COORDPT a, _COORDPT b);
-// The absolute area of a polygon in square map units; -1 on failure.
-double PolygonAreaInUnits(OBJectKernel *kernel, OBJHANDLE polygon);
-// The length of a point set's line in map units, with the closing edge when
-// closed is non-zero; 0 on failure.
-double SetOfLinesegmentLength(OBJectKernel *kernel, OBJHANDLE object, int closed);
 
 // Class procedures registered by the class table.
 LRESULT NailProc(OBJectKernel *kernel, OBJHANDLE sender, OBJHANDLE receiver, uint16_t subCode,

@@ -225,12 +225,6 @@ int SheetOpenFile(HWND, char *)
     return 0;
 }
 
-int DetSgn(LONG, LONG, LONG, LONG)
-{
-    ReportUnimplemented("int __stdcall DetSgn(long,long,long,long)");
-    return 0;
-}
-
 int TDLL_DestroyBuffer(void *)
 {
     ReportUnimplemented("int __stdcall TDLL_DestroyBuffer(void *)");
@@ -279,12 +273,6 @@ HWND SBNew(HWND, uint16_t, int, int, int, int)
 int SBDelete(HWND)
 {
     ReportUnimplemented("int __stdcall SBDelete(struct HWND__ *)");
-    return 0;
-}
-
-int MulDiv64_32(LONG, LONG, LONG)
-{
-    ReportUnimplemented("int __stdcall MulDiv64_32(long,long,long)");
     return 0;
 }
 

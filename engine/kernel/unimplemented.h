@@ -47,7 +47,6 @@ void *OnDstrAcClipFile(HWND window, UINT format, void **data, DWORD size);
 // Distinct from the object store's OBJectSpaceBegin(char *fixedData).
 char *OBJectSpaceBegin(void *object);
 int SheetOpenFile(HWND window, char *path);
-int DetSgn(LONG a, LONG b, LONG c, LONG d);
 int TDLL_DestroyBuffer(void *buffer);
 DWORD TDLL_RetrieveObjects(HWND window, void *buffer, void **objects, DWORD count, DWORD *retrieved,
                            DWORD *skipped, int a, int b, int c, int d);
@@ -57,7 +56,6 @@ void *TDLL_CreateBuffer();
 int SBHide(HWND bar);
 HWND SBNew(HWND parent, uint16_t id, int x, int y, int width, int height);
 int SBDelete(HWND bar);
-int MulDiv64_32(LONG a, LONG b, LONG c);
 int TextObjectCopy(void **copy, void *object);
 
 // Counts the changes that the graphical objects and the raster editor

@@ -12,6 +12,8 @@ KernelUpperServices &services()
 
 void SetKernelUpperServices(const KernelUpperServices &s) { services() = s; }
 
+KernelUpperServices GetKernelUpperServices() { return services(); }
+
 OBJHANDLE UpperPageOfWindow(HWND window)
 {
     const auto f = services().pageOfWindow;
@@ -55,4 +57,16 @@ int UpperIdentifierTextSet(OBJectKernel *kernel, HWND window, OBJHANDLE text, co
 {
     const auto f = services().identifierTextSet;
     return f ? f(kernel, window, text, string) : 0;
+}
+
+double UpperPolygonArea(OBJectKernel *kernel, OBJHANDLE polygon)
+{
+    const auto f = services().polygonArea;
+    return f ? f(kernel, polygon) : -1.0;
+}
+
+double UpperPointSetLength(OBJectKernel *kernel, OBJHANDLE object, int closed)
+{
+    const auto f = services().pointSetLength;
+    return f ? f(kernel, object, closed) : 0.0;
 }

@@ -1,5 +1,5 @@
 // What the kernel asks of the engine's floors above it. The kernel includes
-// nothing of those floors: the window and view floors enter their services
+// nothing of those floors: the window, view and editing floors enter their services
 // here when the engine starts (EngineStartup), and the class procedures of
 // the objects they own through SetOBJectClassFN. Until then, or in a program
 // made of the kernel alone, every service answers that there is nothing.
@@ -23,6 +23,10 @@ struct KernelUpperServices {
     // The stored projection of a view: read from it, and given to it.
     int (*viewProjectionGet)(PresentationManager *view, PM_InitStructTag *out) = nullptr;
     int (*viewProjectionSet)(PresentationManager *view, const PM_InitStructTag *in) = nullptr;
+    // Measures of point-set objects: a polygon's area in the map's area unit
+    // (-1 on failure) and a line's length, its closing edge with closed.
+    double (*polygonArea)(OBJectKernel *kernel, OBJHANDLE polygon) = nullptr;
+    double (*pointSetLength)(OBJectKernel *kernel, OBJHANDLE object, int closed) = nullptr;
     // The text objects that show an identifier's code and name: made in the
     // window's active layer at the anchor (0 when none could be made), read
     // (strncpy semantics, at most size bytes) and given a new string (their
@@ -34,6 +38,8 @@ struct KernelUpperServices {
 
 // Replaces the services (all at once, before any document is opened).
 void SetKernelUpperServices(const KernelUpperServices &services);
+// The services in force.
+KernelUpperServices GetKernelUpperServices();
 
 // The calls of the kernel; each does nothing, or answers 0, while its
 // service is not entered.
@@ -41,6 +47,9 @@ OBJHANDLE UpperPageOfWindow(HWND window);
 void UpperPageUpdate(HWND window);
 int UpperViewProjectionGet(PresentationManager *view, PM_InitStructTag *out);
 int UpperViewProjectionSet(PresentationManager *view, const PM_InitStructTag *in);
+// -1 and 0 while the measures are not entered.
+double UpperPolygonArea(OBJectKernel *kernel, OBJHANDLE polygon);
+double UpperPointSetLength(OBJectKernel *kernel, OBJHANDLE object, int closed);
 OBJHANDLE UpperIdentifierTextCreate(HWND window, const char *string, const _COORDPT *anchor, const char *face,
                                     int32_t size, int style, uint16_t flags);
 // Without the service the buffer is left empty.

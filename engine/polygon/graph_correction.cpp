@@ -150,6 +150,14 @@ void GraphList::Correction()
 {
     const double distance = GetEngineParameters().correctionDistance;
     ReplaceEachGraph(this, false, [distance](Graph *g, GraphList *out) { g->Correction(out, distance); });
+    // Each ring grows on its own; where grown rings now overlap, they are
+    // united, so that the result is one region and no area counts twice.
+    if (count() > 1) {
+        DL_Iter<Graph *> iter(this);
+        while (iter.iterate())
+            iter.item()->MakeClockWise();
+    }
+    UnionAll();
 }
 
 void GraphList::MakeRing()

@@ -86,7 +86,7 @@ bool Redundant(const LPoint *previous, const LPoint *point, const LPoint *next)
 
 } // namespace
 
-int ConvertGraphsToPolygons(GraphList *graphs, EnginePolygonList *rings)
+int ConvertGraphsToPolygons(GraphList *graphs, EnginePolygonList *rings, bool keepEveryPoint)
 {
     EngineStatus("convert graphs to polygons");
     const EngineParameters &parameters = GetEngineParameters();
@@ -117,7 +117,7 @@ int ConvertGraphsToPolygons(GraphList *graphs, EnginePolygonList *rings)
             const LPoint *kept = &walk[0];
             ring->points.insend(new LPoint(walk[0]));
             for (size_t i = 1; i + 1 < walk.size(); i++) {
-                if (Redundant(kept, &walk[i], &walk[i + 1]))
+                if (!keepEveryPoint && Redundant(kept, &walk[i], &walk[i + 1]))
                     continue;
                 ring->points.insend(new LPoint(walk[i]));
                 kept = &walk[i];

@@ -28,4 +28,7 @@ public:
 
 void ConvertPolygonsToGraphs(EnginePolygonList *rings, GraphList *graphs);
 void BuildGraphFromPolygon(EnginePolygon *ring, Graph *graph);
-int ConvertGraphsToPolygons(GraphList *graphs, EnginePolygonList *rings);
+// With keepEveryPoint the rings keep every node (the entry rounds them
+// itself, keeping their topology); otherwise points that rounding makes
+// redundant are dropped.
+int ConvertGraphsToPolygons(GraphList *graphs, EnginePolygonList *rings, bool keepEveryPoint = false);

@@ -51,5 +51,7 @@ void RunEngineOperation(EnginePolygonList *list, int operation)
         break;
     }
     list->DeleteAll();
-    ConvertGraphsToPolygons(&graphs, list);
+    // The regions (Boolean results and corrections) are rounded to map
+    // units by the entry keeping their topology, from every node.
+    ConvertGraphsToPolygons(&graphs, list, operation != OP_MAKE_RING && operation != OP_SMOOTHEN);
 }

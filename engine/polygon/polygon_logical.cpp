@@ -11,6 +11,7 @@
 #include "engine/polygon/engine_polygon.h"
 #include "engine/polygon/gds_error.h"
 #include "engine/polygon/operation_driver.h"
+#include "engine/polygon/result_rounding.h"
 
 PlgList &PlgList::operator=(const PlgList &other)
 {
@@ -112,17 +113,56 @@ bool KeepRoundedRing(std::vector<PlgList> &ring)
     return twiceArea != 0;
 }
 
-PlgOpResult *BuildResult(EnginePolygonList *list, bool filter)
+// How the rings of a list become map coordinates.
+enum class Rounding {
+    COPY,     // every point rounded, nothing dropped (no operation ran)
+    FILTERED, // rounded rings without repeated points or area dropped
+    VALID,    // rounded keeping topology: a valid polygon set
+};
+
+int32_t HeldToMap(int64_t v)
+{
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+}
+
+std::vector<std::vector<PlgList>> ValidRings(EnginePolygonList *list)
+{
+    std::vector<std::vector<LPoint>> rings;
+    {
+        DL_Iter<EnginePolygon *> iter(list);
+        while (iter.iterate()) {
+            std::vector<LPoint> ring;
+            DL_Iter<LPoint *> points(&iter.item()->points);
+            while (points.iterate())
+                ring.push_back(*points.item());
+            rings.push_back(std::move(ring));
+        }
+    }
+    std::vector<std::vector<PlgList>> result;
+    for (const GridRing &ring : RoundResultRings(rings)) {
+        std::vector<PlgList> out;
+        out.reserve(ring.size());
+        for (const GridPoint &p : ring)
+            out.push_back({HeldToMap(p.x), HeldToMap(p.y)});
+        result.push_back(std::move(out));
+    }
+    return result;
+}
+
+PlgOpResult *BuildResult(EnginePolygonList *list, Rounding rounding)
 {
     std::vector<std::vector<PlgList>> rings;
-    {
+    if (rounding == Rounding::VALID) {
+        rings = ValidRings(list);
+    } else {
         DL_Iter<EnginePolygon *> iter(list);
         while (iter.iterate()) {
             std::vector<PlgList> ring;
             DL_Iter<LPoint *> points(&iter.item()->points);
             while (points.iterate())
                 ring.push_back({RoundToLong(points.item()->GetX()), RoundToLong(points.item()->GetY())});
-            if (!filter || KeepRoundedRing(ring))
+            if (rounding == Rounding::COPY || KeepRoundedRing(ring))
                 rings.push_back(std::move(ring));
         }
     }
@@ -148,8 +188,67 @@ PlgOpResult *BuildResult(EnginePolygonList *list, bool filter)
     return result;
 }
 
-void AppendRing(EnginePolygonList *list, const PlgList *points, int32_t count, int group, bool skipShort)
+// The Boolean operations and the correction give regions and come out
+// valid; smoothing and ring making keep their rings as they are made (they
+// may overlap one another), rounded and filtered.
+Rounding RoundingFor(int operation)
 {
+    if (!IsOperation(operation))
+        return Rounding::COPY;
+    return operation <= PLG_CORRECTION ? Rounding::VALID : Rounding::FILTERED;
+}
+
+// The ring without repeated points and without spikes (a point at which
+// the ring turns straight back along itself): neither adds to the region,
+// and a spike would leave a zero-width tail that the graph operations do
+// not take apart reliably.
+std::vector<PlgList> WithoutSpikes(const PlgList *points, int32_t count)
+{
+    std::vector<PlgList> kept;
+    auto turnsBack = [](const PlgList &a, const PlgList &b, const PlgList &c) {
+        const int64_t ux = int64_t(a.x) - b.x, uy = int64_t(a.y) - b.y;
+        const int64_t wx = int64_t(c.x) - b.x, wy = int64_t(c.y) - b.y;
+        using Wide = __int128;
+        return Wide(ux) * wy - Wide(uy) * wx == 0 && Wide(ux) * wx + Wide(uy) * wy > 0;
+    };
+    auto settle = [&] {
+        while (kept.size() >= 2 && SamePoint(kept[kept.size() - 1], kept[kept.size() - 2]))
+            kept.pop_back();
+        while (kept.size() >= 3 && turnsBack(kept[kept.size() - 3], kept[kept.size() - 2], kept.back())) {
+            kept.erase(kept.end() - 2);
+            while (kept.size() >= 2 && SamePoint(kept[kept.size() - 1], kept[kept.size() - 2]))
+                kept.pop_back();
+        }
+    };
+    for (int32_t i = 0; i < count; i++) {
+        kept.push_back(points[i]);
+        settle();
+    }
+    // Where the ring closes: the last point against the first, the first
+    // against its neighbours.
+    for (bool changed = true; changed && kept.size() >= 3;) {
+        changed = false;
+        const size_t n = kept.size();
+        if (SamePoint(kept[n - 1], kept[0]) || turnsBack(kept[n - 2], kept[n - 1], kept[0])) {
+            kept.pop_back();
+            changed = true;
+        } else if (turnsBack(kept[n - 1], kept[0], kept[1])) {
+            kept.erase(kept.begin());
+            changed = true;
+        }
+    }
+    return kept;
+}
+
+void AppendRing(EnginePolygonList *list, const PlgList *points, int32_t count, int group, bool skipShort,
+                bool dropSpikes)
+{
+    std::vector<PlgList> cleaned;
+    if (dropSpikes) {
+        cleaned = WithoutSpikes(points, count);
+        points = cleaned.data();
+        count = int32_t(cleaned.size());
+    }
     if (skipShort && count < 3)
         return;
     auto ring = std::make_unique<EnginePolygon>();
@@ -160,7 +259,7 @@ void AppendRing(EnginePolygonList *list, const PlgList *points, int32_t count, i
 }
 
 // False when the set's counts would read beyond its arrays.
-bool AppendSet(EnginePolygonList *list, const PlgOpResult *set, int group, bool skipShort)
+bool AppendSet(EnginePolygonList *list, const PlgOpResult *set, int group, bool skipShort, bool dropSpikes)
 {
     if (!set || set->numPolygons <= 0)
         return true;
@@ -174,7 +273,7 @@ bool AppendSet(EnginePolygonList *list, const PlgOpResult *set, int group, bool 
     int64_t start = 0;
     for (int32_t i = 0; i < set->numPolygons; i++) {
         const int32_t count = std::max(set->polygons[i].numPoints, 0);
-        AppendRing(list, set->points + start, count, group, skipShort);
+        AppendRing(list, set->points + start, count, group, skipShort, dropSpikes);
         start += count;
     }
     return true;
@@ -234,11 +333,13 @@ PlgOpResult *main_polygon_logical(const PlgOpResult *setA, const PlgOpResult *se
     const bool isOperation = IsOperation(operation);
     const PlgOpStatus outcome = Guarded([&] {
         EnginePolygonList list;
-        if (!AppendSet(&list, setA, 0, isOperation) || !AppendSet(&list, setB, 1, isOperation))
+        const bool region = RoundingFor(operation) == Rounding::VALID;
+        if (!AppendSet(&list, setA, 0, isOperation, region) ||
+            !AppendSet(&list, setB, 1, isOperation, region))
             return false;
         if (isOperation)
             RunEngineOperation(&list, InternalCode(operation));
-        result = BuildResult(&list, isOperation);
+        result = BuildResult(&list, RoundingFor(operation));
         return true;
     });
     return Finish(outcome, result, status);
@@ -253,11 +354,12 @@ PlgOpResult *main_polygon_logical(const PlgList *ringA, int32_t countA, const Pl
         if ((countA > 0 && !ringA) || (countB > 0 && !ringB))
             return false;
         EnginePolygonList list;
-        AppendRing(&list, ringA, std::max(countA, 0), 0, isOperation);
-        AppendRing(&list, ringB, std::max(countB, 0), 1, isOperation);
+        const bool region = RoundingFor(operation) == Rounding::VALID;
+        AppendRing(&list, ringA, std::max(countA, 0), 0, isOperation, region);
+        AppendRing(&list, ringB, std::max(countB, 0), 1, isOperation, region);
         if (isOperation)
             RunEngineOperation(&list, InternalCode(operation));
-        result = BuildResult(&list, isOperation);
+        result = BuildResult(&list, RoundingFor(operation));
         return true;
     });
     return Finish(outcome, result, status);
@@ -277,7 +379,10 @@ PlgOpStatus RunPolygonListOperation(EnginePolygonList *list, int operation)
     return outcome;
 }
 
-PlgOpResult *PlgOpResultFromPolygonList(EnginePolygonList *list) { return BuildResult(list, true); }
+PlgOpResult *PlgOpResultFromPolygonList(EnginePolygonList *list)
+{
+    return BuildResult(list, Rounding::VALID);
+}
 
 namespace {
 

@@ -3,6 +3,8 @@
 #include "engine/kernel/graph_classes.h"
 #include "engine/kernel/graph_object.h"
 #include "engine/kernel/upper_services.h"
+#include "engine/editing/point_set.h"
+#include "engine/editing/set_geometry.h"
 #include "engine/view/clipping/point_clipping.h"
 #include "engine/view/text/identifier_texts.h"
 #include "engine/view/text/text_object.h"
@@ -23,6 +25,8 @@ void EngineStartup()
         services.pageUpdate = [](HWND window) { PageUpdateInWindow(window); };
         services.viewProjectionGet = PM_GetInitStruct;
         services.viewProjectionSet = PM_InitFromInitStruct;
+        services.polygonArea = PolygonAreaInUnits;
+        services.pointSetLength = SetOfLinesegmentLength;
         services.identifierTextCreate = IdentifierTextCreate;
         services.identifierTextGet = TextObjectTextGet;
         services.identifierTextSet = IdentifierTextSet;

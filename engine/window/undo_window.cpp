@@ -4,13 +4,16 @@
 #include "engine/kernel/module_startup.h"
 #include "engine/kernel/undo.h"
 #include "engine/kernel/window_record.h"
+#include "platform/message_box.h"
+#include "platform/modal_dialog.h"
 #include "platform/text_codec.h"
 #include "platform/window.h"
 
 #include <QApplication>
 #include <QDialog>
-#include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QListWidget>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -210,31 +213,46 @@ CUndoRedoListDlg::Hook CUndoRedoListDlg::SetHook(Hook hook)
 int CUndoRedoListDlg::DoModal()
 {
     int chosen = 0;
-    if (const Hook &hook = dialogHook()) {
+    if (const Hook &hook = dialogHook())
         chosen = hook(*this);
-    } else if (qobject_cast<QApplication *>(QCoreApplication::instance())) {
-        // Choosing an entry chooses it and every more recent step above it.
-        QDialog dialog;
-        dialog.setWindowTitle(FromWindows1252(modeText_));
-        auto *layout = new QVBoxLayout(&dialog);
-        auto *list = new QListWidget(&dialog);
-        for (const std::string &s : steps_)
-            list->addItem(FromWindows1252(s));
-        list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-        QObject::connect(list, &QListWidget::currentRowChanged, list, [list](int row) {
-            for (int i = 0; i < list->count(); ++i)
-                list->item(i)->setSelected(i <= row);
-        });
-        QObject::connect(list, &QListWidget::itemDoubleClicked, &dialog, &QDialog::accept);
-        auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-        QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-        QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-        layout->addWidget(list);
-        layout->addWidget(buttons);
-        if (!steps_.empty())
-            list->setCurrentRow(0);
-        if (dialog.exec() == QDialog::Accepted)
-            chosen = list->currentRow() + 1;
-    }
+    else if (qobject_cast<QApplication *>(QCoreApplication::instance()))
+        chosen = runDialog();
     return std::clamp(chosen, 0, int(steps_.size()));
+}
+
+int CUndoRedoListDlg::runDialog() const
+{
+    // Dialog 166: the step captions, most recent first. Choosing an entry
+    // chooses it and every more recent step above it.
+    QDialog dialog;
+    dialog.setWindowTitle(FromWindows1252(modeText_));
+    auto *layout = new QVBoxLayout(&dialog);
+    auto *list = new QListWidget(&dialog);
+    SetDialogItemId(list, kListId);
+    for (const std::string &s : steps_)
+        list->addItem(FromWindows1252(s));
+    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    QObject::connect(list, &QListWidget::currentRowChanged, list, [list](int row) {
+        for (int i = 0; i < list->count(); ++i)
+            list->item(i)->setSelected(i <= row);
+    });
+    QObject::connect(list, &QListWidget::itemDoubleClicked, &dialog, [&dialog] { dialog.done(IDOK); });
+    auto *ok = new QPushButton(QStringLiteral("OK"), &dialog);
+    SetDialogItemId(ok, IDOK);
+    ok->setDefault(true);
+    auto *cancel = new QPushButton(QStringLiteral("Cancel"), &dialog);
+    SetDialogItemId(cancel, IDCANCEL);
+    QObject::connect(ok, &QPushButton::clicked, &dialog, [&dialog] { dialog.done(IDOK); });
+    QObject::connect(cancel, &QPushButton::clicked, &dialog, [&dialog] { dialog.done(IDCANCEL); });
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    layout->addWidget(list);
+    layout->addLayout(buttons);
+    if (!steps_.empty())
+        list->setCurrentRow(0);
+    if (RunModalDialog(dialog, kTemplateId) != IDOK)
+        return 0;
+    return list->currentRow() + 1;
 }

@@ -34,11 +34,14 @@ uint16_t Undo_GetStepWithIndex(HWND window, int32_t index, int undo);
 unsigned Undo_UndoShowStepsList(HWND window);
 unsigned Undo_RedoShowStepsList(HWND window);
 
-// The modal list from which the user chooses how many of the most recent
-// steps to undo or redo.
+// The modal list (dialog 166) from which the user chooses how many of the
+// most recent steps to undo or redo. It runs through the platform's modal
+// dialog call; its list is control 1000, its buttons IDOK and IDCANCEL.
 class CUndoRedoListDlg {
 public:
     static constexpr int kMaxSteps = 50;
+    static constexpr int kTemplateId = 166;
+    static constexpr int kListId = 1000;
 
     explicit CUndoRedoListDlg(HWND owner);
     // Undo (non-zero, caption "Undo") or redo (0, "Redo").
@@ -53,12 +56,14 @@ public:
     const std::vector<std::string> &Steps() const { return steps_; }
     HWND Owner() const { return owner_; }
 
-    // Answers DoModal in place of a person (tests); an empty hook restores
-    // the dialog. Returns the previous hook.
+    // Answers DoModal in place of the whole dialog (tests of its callers);
+    // an empty hook restores the dialog. Returns the previous hook.
     using Hook = std::function<int(const CUndoRedoListDlg &)>;
     static Hook SetHook(Hook hook);
 
 private:
+    int runDialog() const;
+
     HWND owner_;
     int undo_ = 1;
     std::string modeText_;

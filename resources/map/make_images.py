@@ -138,6 +138,34 @@ def main():
         write_xpm(os.path.join(HERE, "bitmaps", name + ".xpm"), "bitmap_" + name, g,
                   {"w": "#FFFFFF", ".": "#000000"})
 
+    # The pictures of the coordinate-system buttons: a globe with meridians
+    # and parallels, and a pair of axes over a grid.
+    globe = canvas(32, 32, "w")
+    circle(globe, 15.5, 15.5, 13, "b", True)
+    for dx in (-7, 0, 7):
+        for y in range(3, 29):
+            half = math.sqrt(max(0.0, 13 ** 2 - (y - 15.5) ** 2))
+            x = round(15.5 + dx * half / 13)
+            globe[y][x] = "."
+    for y in (9, 15, 22):
+        half = math.sqrt(max(0.0, 13 ** 2 - (y - 15.5) ** 2))
+        line(globe, round(15.5 - half), y, round(15.5 + half), y, ".")
+    circle(globe, 15.5, 15.5, 13, ".")
+    write_xpm(os.path.join(HERE, "bitmaps", "SPHERICU.xpm"), "bitmap_SPHERICU", globe,
+              {"w": "#FFFFFF", "b": "#80B0E0", ".": "#000000"})
+    axes = canvas(32, 32, "w")
+    for k in range(4, 30, 6):
+        line(axes, k, 2, k, 27, "g")
+        line(axes, 4, k - 2, 29, k - 2, "g")
+    line(axes, 4, 2, 4, 27, ".")
+    line(axes, 4, 27, 29, 27, ".")
+    line(axes, 2, 5, 4, 2, ".")
+    line(axes, 6, 5, 4, 2, ".")
+    line(axes, 26, 25, 29, 27, ".")
+    line(axes, 26, 29, 29, 27, ".")
+    write_xpm(os.path.join(HERE, "bitmaps", "CARTESIANU.xpm"), "bitmap_CARTESIANU", axes,
+              {"w": "#FFFFFF", "g": "#C0C0C0", ".": "#000000"})
+
 
 if __name__ == "__main__":
     main()

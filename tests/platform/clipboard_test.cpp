@@ -133,6 +133,27 @@ TEST_F(Clipboard, AnotherProgramsTextIsConvertedAndEndsOurOwnership)
     ASSERT_TRUE(CloseClipboard());
 }
 
+TEST_F(Clipboard, RichTextTravelsUnderItsCommonType)
+{
+    const UINT rtf = RegisterClipboardFormatA("Rich Text Format");
+    auto *mime = new QMimeData;
+    mime->setData("text/rtf", QByteArray("{\\rtf1 other}"));
+    QGuiApplication::clipboard()->setMimeData(mime);
+    EXPECT_TRUE(IsClipboardFormatAvailable(rtf));
+    ASSERT_TRUE(OpenClipboard(window_));
+    const HGLOBAL theirs = GetClipboardData(rtf);
+    ASSERT_NE(theirs, 0u);
+    EXPECT_EQ(bytesOf(theirs), "{\\rtf1 other}");
+
+    ASSERT_TRUE(EmptyClipboard());
+    SetClipboardData(rtf, blockOf("{\\rtf1 ours}"));
+    ASSERT_TRUE(CloseClipboard());
+    EXPECT_EQ(QGuiApplication::clipboard()->mimeData()->data("text/rtf"), QByteArray("{\\rtf1 ours}"));
+    ASSERT_TRUE(OpenClipboard(window_));
+    EmptyClipboard();
+    CloseClipboard();
+}
+
 TEST_F(Clipboard, BitmapsBothWays)
 {
     const HBITMAP bitmap = CreateBitmapOfSize(7, 5);

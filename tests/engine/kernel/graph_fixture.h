@@ -13,6 +13,7 @@
 #include "platform/diagnostics.h"
 #include "platform/message_box.h"
 #include "platform/window.h"
+#include "planar_measures.h"
 #include "tests/support/graph_classes_in_place.h"
 
 #include <gtest/gtest.h>
@@ -133,6 +134,7 @@ protected:
 
 private:
     GraphClassesInPlace classes_;
+    planartest::PlanarMeasures measures_;
 };
 
 } // namespace graphtest

@@ -42,7 +42,7 @@ std::map<const PresentationManager *, PM_InitStructTag> &viewProjections()
 
 void InstallViewProjectionStandIn()
 {
-    KernelUpperServices services;
+    KernelUpperServices services = GetKernelUpperServices();
     services.viewProjectionGet = [](PresentationManager *view, PM_InitStructTag *out) {
         *out = viewProjections()[view];
         return 1;
@@ -141,7 +141,10 @@ protected:
 
     void TearDown() override
     {
-        SetKernelUpperServices({});
+        KernelUpperServices services = GetKernelUpperServices();
+        services.viewProjectionGet = nullptr;
+        services.viewProjectionSet = nullptr;
+        SetKernelUpperServices(services);
         viewProjections().clear();
         GlobalFree(record.pageSetup);
         kernel = record.kernel; // the fixture deletes the window's current kernel

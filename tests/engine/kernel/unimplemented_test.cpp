@@ -61,7 +61,6 @@ TEST_F(DebugViewer, StubsReportTheirDeclarationAndAnswerZero)
          "char * __stdcall OBJectSpaceBegin(void *)"},
         {[] { return SBNew(0, 1, 2, 3, 4, 5) == 0; },
          "struct HWND__ * __stdcall SBNew(struct HWND__ *,unsigned short,int,int,int,int)"},
-        {[] { return MulDiv64_32(6, 7, 2) == 0; }, "int __stdcall MulDiv64_32(long,long,long)"},
         {[] { return TDLL_CreateBuffer() == nullptr; }, "void * __stdcall TDLL_CreateBuffer(void)"},
         {[] { return TextObjectCopy(nullptr, nullptr) == 0; },
          "int __stdcall TextObjectCopy(void * *,void *)"},
