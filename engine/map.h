@@ -77,6 +77,8 @@
 #include "engine/window/window_view.h"
 #include "engine/window/window_stubs.h"
 #include "engine/window/window_heights.h"
+#include "engine/window/window_points.h"
+#include "engine/window/window_shapes.h"
 // Polygon geometry engine
 #include "engine/polygon/polygon_logical.h"
 // Geometric editing operations

@@ -42,3 +42,28 @@ int map3d_text_Get(HWND window, OBJHANDLE text, uint32_t *length, char *buffer, 
                    COLORREF *colour, int *rotation, int *escapement, uint16_t *flags);
 
 } // extern "C"
+
+extern "C" {
+
+// A new polyline / polygon of count points with heights in the active
+// layer; *object receives it (0 first). The containers' height ranges
+// widen. The undo flag hands the object to the undo recorder, which
+// records nothing.
+int map3d_polyline_Create(HWND window, OBJHANDLE *object, const MAP3D_COORDPT *points, int32_t count,
+                          int undo);
+int map3d_polygon_Create(HWND window, OBJHANDLE *object, const MAP3D_COORDPT *points, int32_t count,
+                         int undo);
+// Replace the points; 0 unless the class matches (poly: either class).
+int map3d_polyline_Set(HWND window, OBJHANDLE object, const MAP3D_COORDPT *points, int32_t count, int undo);
+int map3d_polygon_Set(HWND window, OBJHANDLE object, const MAP3D_COORDPT *points, int32_t count, int undo);
+int map3d_poly_Set(HWND window, OBJHANDLE object, const MAP3D_COORDPT *points, int32_t count, int undo);
+// Up to capacity points with their heights (z 0 for an object without);
+// *total receives the count. The number copied; 0 unless the class matches.
+int32_t map3d_polyline_Get(HWND window, OBJHANDLE object, int32_t *total, MAP3D_COORDPT *points,
+                           int32_t capacity);
+int32_t map3d_polygon_Get(HWND window, OBJHANDLE object, int32_t *total, MAP3D_COORDPT *points,
+                          int32_t capacity);
+int32_t map3d_poly_Get(HWND window, OBJHANDLE object, int32_t *total, MAP3D_COORDPT *points,
+                       int32_t capacity);
+
+} // extern "C"

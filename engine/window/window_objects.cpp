@@ -1,5 +1,6 @@
 #include "engine/window/window_objects.h"
 
+#include "engine/editing/point_set.h"
 #include "engine/kernel/graph_rect.h"
 #include "engine/kernel/identifiers.h"
 #include "engine/kernel/layers.h"
@@ -174,6 +175,36 @@ int map_object_extradata_Delete(HWND window, OBJHANDLE object, int)
     if (!extra)
         return 0;
     OBJectDelete(doc.kernel, extra);
+    return 1;
+}
+
+int map_objects_Move(HWND window, const OBJHANDLE *objects, int32_t count, int32_t dx, int32_t dy, int)
+{
+    const MapDoc doc(window);
+    if (!doc || !objects || (dx == 0 && dy == 0))
+        return 0;
+    for (int32_t i = 0; i < count; ++i)
+        if (const uint16_t cls = doc.classOf(objects[i]))
+            ObjectMove(doc.kernel, objects[i], dx, dy, cls, 0);
+    return 1;
+}
+
+int map_objects_Copy(HWND window, OBJHANDLE *objects, int32_t count, int32_t dx, int32_t dy, int)
+{
+    const MapDoc doc(window);
+    if (!doc || !objects)
+        return 0;
+    for (int32_t i = 0; i < count; ++i) {
+        if (!doc.classOf(objects[i]))
+            continue;
+        OBJHANDLE copy = 0;
+        if (ObjectDuplicate(doc.kernel, objects[i], &copy, 1, 0) && copy)
+            objects[i] = copy;
+        else
+            continue;
+        if (dx || dy)
+            ObjectMove(doc.kernel, copy, dx, dy, doc.classOf(copy), 0);
+    }
     return 1;
 }
 

@@ -43,6 +43,13 @@ int map_object_extradata_Set(HWND window, OBJHANDLE object, const uint16_t *type
 int map_object_extradata_Get(HWND window, OBJHANDLE object, uint16_t *type, uint32_t *value, void *buffer,
                              uint32_t *size);
 int map_object_extradata_Delete(HWND window, OBJHANDLE object, int unused);
+// Moves each object by dx, dy (no undo). 1; 0 for a null window or array
+// or a zero shift.
+int map_objects_Move(HWND window, const OBJHANDLE *objects, int32_t count, int32_t dx, int32_t dy,
+                     int unused);
+// Replaces each object in the array by a copy in its own layer (without its
+// identifier) moved by dx, dy. 1; 0 for a null window or array.
+int map_objects_Copy(HWND window, OBJHANDLE *objects, int32_t count, int32_t dx, int32_t dy, int unused);
 // Sets whether new objects reuse freed handles; the previous value.
 int32_t map_TakeFromEmpySet(HWND window, int32_t flag);
 int32_t map_TakeFromEmpyGet(HWND window);

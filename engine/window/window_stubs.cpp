@@ -88,7 +88,6 @@ int map_attribute_set_Take(HWND, const char *, int) { return 0; }
 int map_presentation_Dot_Get(HWND, OBJHANDLE, void *, int) { return 0; }
 int map_presentation_Text_Create(HWND, OBJHANDLE *, const void *, int) { return 0; }
 int map_presentation_Text_Get(HWND, OBJHANDLE presentation, void *, int) { return presentation ? 1 : 0; }
-int map_presentation_Reinit(HWND, OBJHANDLE) { return 0; }
 int map_attribute_set_Remove(HWND, const char *) { return 0; }
 int map_attribute_set_Add(HWND, const char *, int) { return int(UndoProc(nullptr, 0, 0, 0, 0, 0, 0)); }
 int map_attribute_set_List(HWND, char *, int32_t) { return int(UndoProc(nullptr, 0, 0, 0, 0, 0, 0)); }

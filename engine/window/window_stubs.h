@@ -46,7 +46,6 @@ int map_attribute_set_Take(HWND window, const char *name, int flags);
 int map_presentation_Dot_Get(HWND window, OBJHANDLE presentation, void *data, int flags);
 int map_presentation_Text_Create(HWND window, OBJHANDLE *presentation, const void *data, int flags);
 int map_presentation_Text_Get(HWND window, OBJHANDLE presentation, void *data, int flags);
-int map_presentation_Reinit(HWND window, OBJHANDLE presentation);
 int map_attribute_set_Remove(HWND window, const char *name);
 int map_attribute_set_Add(HWND window, const char *name, int flags);
 int map_attribute_set_List(HWND window, char *buffer, int32_t size);

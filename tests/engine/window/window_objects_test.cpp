@@ -274,7 +274,6 @@ TEST_F(WindowObjectsFnTest, StubsAnswerTheirFixedValues)
         {"map_presentation_Text_Create", map_presentation_Text_Create(window, &out, nullptr, 0), 0},
         {"map_presentation_Text_Get 0", map_presentation_Text_Get(window, 0, nullptr, 0), 0},
         {"map_presentation_Text_Get", map_presentation_Text_Get(window, a, nullptr, 0), 1},
-        {"map_presentation_Reinit", map_presentation_Reinit(window, a), 0},
         {"map_attribute_set_Remove", map_attribute_set_Remove(window, "x"), 0},
         {"map_attribute_set_Add", map_attribute_set_Add(window, "x", 0), 0},
         {"map_attribute_set_List", map_attribute_set_List(window, nullptr, 0), 0},
