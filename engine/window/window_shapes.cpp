@@ -150,14 +150,11 @@ extern "C" {
 OBJHANDLE map_Ellipse_Create_AsPolygon(HWND window, int32_t x, int32_t y, int32_t radiusX, int32_t radiusY,
                                        uint32_t segments, double rotation)
 {
-    if (!MapDoc(window) || segments < 3 || !std::isfinite(rotation))
+    // More points than a polygon's data space can hold give no polygon.
+    if (!MapDoc(window) || segments < 3 || !std::isfinite(rotation) ||
+        uint64_t(segments) * sizeof(MAP_COORDPT) > uint64_t(INT32_MAX))
         return 0;
     std::vector<MAP_COORDPT> points;
-    try {
-        points.reserve(size_t(segments));
-    } catch (const std::exception &) {
-        return 0;
-    }
     const double step = kTwoPi / segments;
     const double r = rotation * kDegree;
     const double cr = std::cos(r), sr = std::sin(r);

@@ -69,6 +69,13 @@ TEST_F(WindowPointsTest, PlainPointObjectsAreMadeReadAndRefused)
     EXPECT_EQ(Poly_Set(window, &fresh, two, 2, 0, CLASS_POLYLINE), 1);
     EXPECT_NE(fresh, 0u);
     EXPECT_EQ(map_polyline_Create(window, &line, two, 0x7FFFFFFF, 0), 0) << "a count beyond any data space";
+
+    // A record that claims more points than its data space holds is read
+    // only as far as the data goes.
+    StoreField<uint32_t>(OBJectLock(kernel, polygon), PS_COUNT, 1000000);
+    MAP_COORDPT many[8] = {};
+    EXPECT_EQ(map_polygon_Get(window, polygon, &total, many, 8), 4);
+    EXPECT_EQ(total, 4);
 }
 
 TEST_F(WindowPointsTest, HeightsEndToEnd)
@@ -184,7 +191,7 @@ TEST_F(WindowPointsTest, EllipsesAndCircles)
     const struct {
         int32_t r;
         uint32_t n;
-    } refused[] = {{10, 2}, {0, 12}, {INT32_MAX, 8}, {10, 0}};
+    } refused[] = {{10, 2}, {0, 12}, {INT32_MAX, 8}, {10, 0}, {10, 0xFFFFFFFFu}};
     for (const auto &c : refused)
         EXPECT_EQ(map_Circle_Create_AsPolygon(window, INT32_MAX - 5, 0, c.r, c.n), 0u) << c.r << " " << c.n;
     EXPECT_EQ(map_Circle_Create_AsPolygon(HWND(0), 0, 0, 10, 8), 0u);
