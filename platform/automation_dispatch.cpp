@@ -15,7 +15,9 @@ std::string FoldName(std::string_view name)
 
 bool MemberCall::missing(size_t i) const
 {
-    const VARIANT &v = *args_.at(i);
+    if (i >= args_.size())
+        return true; // left off the end
+    const VARIANT &v = *args_[i];
     return v.vt == VT_ERROR && v.scode == DISP_E_PARAMNOTFOUND;
 }
 

@@ -76,7 +76,8 @@ class MemberCall {
 public:
     WORD kind() const { return kind_; } // one DISPATCH_* flag
     size_t count() const { return args_.size(); }
-    // An optional argument the caller left out.
+    // An optional argument the caller left out (given as the missing marker,
+    // or past the end).
     bool missing(size_t i) const;
     const VARIANT &arg(size_t i) const { return *args_.at(i); }
     // The caller's own VARIANT of an argument declared VT_VARIANT, by-reference
@@ -141,13 +142,13 @@ struct MemberInfo {
 
 // The description of one automation class: its identity and members.
 struct ClassInfo {
-    std::string className; // as "KrtObject"
-    std::string progId;    // as "KrtLib.KrtObject"; may be empty
-    std::string typeName;  // the registry's display name; className when empty
+    std::string className = {}; // as "KrtObject"
+    std::string progId = {};    // as "KrtLib.KrtObject"; may be empty
+    std::string typeName = {};  // the registry's display name; className when empty
     CLSID clsid = GUID_NULL;
-    IID dispatchIid = GUID_NULL; // the class's own dispatch interface
-    std::string interfaceName;   // as "IKrtObject"
-    std::vector<MemberInfo> members;
+    IID dispatchIid = GUID_NULL;    // the class's own dispatch interface
+    std::string interfaceName = {}; // as "IKrtObject"
+    std::vector<MemberInfo> members = {};
 };
 
 // The looked-up form of a class's members.

@@ -21,17 +21,17 @@ struct ClassRegistration {
     DWORD miscStatus = 0;
     int toolboxBitmap = -1; // resource number; none when negative
     GUID typeLib = GUID_NULL;
-    std::string version; // as "2.7"
+    std::string version = {}; // as "2.7"
 };
 
 // A type library written from member tables instead of a binary one: the
 // library's key, and each class's dispatch interface pointing at it.
 struct TypeLibRegistration {
     GUID libid = GUID_NULL;
-    std::string version; // as "2.8"
-    std::string helpString;
-    std::string helpFile;
-    std::vector<const MemberTable *> classes;
+    std::string version = {}; // as "2.8"
+    std::string helpString = {};
+    std::string helpFile = {};
+    std::vector<const MemberTable *> classes = {};
 };
 
 // modulePath is the library file that serves the class. E_INVALIDARG for a
