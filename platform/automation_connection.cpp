@@ -79,7 +79,7 @@ bool ConnectionPoint::IsAdvised(DWORD cookie) const
     return false;
 }
 
-void ConnectionPoint::FireEvent(DISPID id, std::span<const VARIANT> args)
+void ConnectionPoint::FireEvent(DISPID id, std::span<const Variant> args)
 {
     ForEachSink([&](IUnknown *sink) {
         // The sink was asked for iid_ at Advise; an event interface is a

@@ -14,6 +14,7 @@
 
 class IDispatch;
 struct VARIANT;
+class Variant;
 using DISPID = int32_t;
 
 class IConnectionPoint : public IUnknown {
@@ -73,7 +74,7 @@ public:
 
     // Events: the dispatch sinks' method `id` with the arguments in natural
     // order; results and failures of sinks are ignored.
-    void FireEvent(DISPID id, std::span<const VARIANT> args = {});
+    void FireEvent(DISPID id, std::span<const Variant> args = {});
     // Property notices (on a connection of IPropertyNotifySink).
     void FireOnChanged(DISPID id);
     // False when a sink refuses.

@@ -268,7 +268,7 @@ HRESULT DispatchObject::Invoke(DISPID id, WORD flags, DISPPARAMS &params, VARIAN
 
 // --- Calls from C++ -----------------------------------------------------------
 
-Variant CallByName(IDispatch *object, std::string_view name, WORD flags, std::span<const VARIANT> args,
+Variant CallByName(IDispatch *object, std::string_view name, WORD flags, std::span<const Variant> args,
                    HRESULT *hr, EXCEPINFO *exception)
 {
     Variant result;

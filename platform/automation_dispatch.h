@@ -204,7 +204,7 @@ private:
 
 // Calls through IDispatch from C++ (hosts and tests): by name, arguments in
 // natural order. The result, or the failure code in *hr when given.
-Variant CallByName(IDispatch *object, std::string_view name, WORD flags, std::span<const VARIANT> args = {},
+Variant CallByName(IDispatch *object, std::string_view name, WORD flags, std::span<const Variant> args = {},
                    HRESULT *hr = nullptr, EXCEPINFO *exception = nullptr);
 HRESULT PutByName(IDispatch *object, std::string_view name, const VARIANT &value,
                   EXCEPINFO *exception = nullptr);

@@ -119,6 +119,8 @@ public:
     }
     ~Variant() { VariantClear(this); }
 };
+// Arrays of Variant pass where arrays of VARIANT are read.
+static_assert(sizeof(Variant) == sizeof(VARIANT));
 
 // Makers of owned values.
 Variant VariantFromLong(int32_t value);

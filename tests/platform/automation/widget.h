@@ -137,7 +137,7 @@ public:
     {
         notices->FireOnChanged(id);
         const Variant arg = VariantFromLong(width);
-        events->FireEvent(kChangedEvent, std::span<const VARIANT>(static_cast<const VARIANT *>(&arg), 1));
+        events->FireEvent(kChangedEvent, std::span<const Variant>(&arg, 1));
     }
 
     int32_t width = 0;
