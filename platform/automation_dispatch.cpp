@@ -112,6 +112,21 @@ const MemberInfo *MemberTable::FindByName(std::string_view name) const
 
 // --- DispatchObject ---------------------------------------------------------
 
+namespace {
+
+// What no member should see: a type not known here, or a by-reference
+// argument that refers to nothing.
+HRESULT CheckArgument(const VARIANT &v)
+{
+    if (!VariantTypeIsValid(v.vt))
+        return DISP_E_BADVARTYPE;
+    if ((v.vt & VT_BYREF) && !v.pvarVal)
+        return DISP_E_TYPEMISMATCH;
+    return S_OK;
+}
+
+} // namespace
+
 DispatchObject::DispatchObject(std::shared_ptr<const MemberTable> table) : table_(std::move(table)) {}
 
 DispatchObject::~DispatchObject() = default;
@@ -205,6 +220,8 @@ HRESULT DispatchObject::Invoke(DISPID id, WORD flags, DISPPARAMS &params, VARIAN
         const UINT index = params.cArgs - 1 - i;
         VARIANT &src = params.rgvarg[index];
         const VARTYPE want = m->params[i];
+        if (HRESULT hr = CheckArgument(src); FAILED(hr))
+            return fail(hr, index);
         if (src.vt == VT_ERROR && src.scode == DISP_E_PARAMNOTFOUND) {
             if (i < required)
                 return fail(DISP_E_PARAMNOTOPTIONAL, index);
@@ -212,7 +229,7 @@ HRESULT DispatchObject::Invoke(DISPID id, WORD flags, DISPPARAMS &params, VARIAN
         } else if (want == VT_VARIANT) {
             call.args_[i] = &src;
         } else if (want & VT_BYREF) {
-            if (src.vt != want || !src.pvarVal)
+            if (src.vt != want)
                 return fail(DISP_E_TYPEMISMATCH, index);
             call.args_[i] = &src;
         } else {
@@ -232,6 +249,8 @@ HRESULT DispatchObject::Invoke(DISPID id, WORD flags, DISPPARAMS &params, VARIAN
             return DISP_E_EXCEPTION;
         }
         VARIANT &src = params.rgvarg[0];
+        if (HRESULT hr = CheckArgument(src); FAILED(hr))
+            return fail(hr, 0);
         if (m->type == VT_VARIANT) {
             call.value_ = &src;
         } else {

@@ -62,8 +62,10 @@ public:
     // are not known. DISP_E_UNKNOWNNAME with DISPID_UNKNOWN where a name is
     // not found.
     virtual HRESULT GetIDsOfNames(std::span<const std::string> names, std::span<DISPID> ids) = 0;
-    // result, exception and argErr may be null. On DISP_E_TYPEMISMATCH and
-    // DISP_E_PARAMNOTFOUND *argErr is the index in rgvarg of the argument.
+    // result, exception and argErr may be null. On DISP_E_TYPEMISMATCH,
+    // DISP_E_OVERFLOW, DISP_E_BADVARTYPE and DISP_E_PARAMNOTOPTIONAL *argErr
+    // is the index in rgvarg of the argument. Arguments of unknown types and
+    // by-reference arguments that refer to nothing never reach a member.
     virtual HRESULT Invoke(DISPID id, WORD flags, DISPPARAMS &params, VARIANT *result, EXCEPINFO *exception,
                            UINT *argErr) = 0;
 };

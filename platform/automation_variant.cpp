@@ -214,6 +214,11 @@ HRESULT Convert(VARIANT *res, const VARIANT *src, uint16_t flags, VARTYPE vt)
                 object->AddRef();
             return S_OK;
         }
+        if (!object && vt == VT_DISPATCH) { // nothing, as the other kind of object
+            res->vt = VT_DISPATCH;
+            res->pdispVal = nullptr;
+            return S_OK;
+        }
         if (!object)
             return DISP_E_TYPEMISMATCH;
         if (vt == VT_DISPATCH) {
@@ -318,6 +323,8 @@ HRESULT Convert(VARIANT *res, const VARIANT *src, uint16_t flags, VARTYPE vt)
 }
 
 } // namespace
+
+bool VariantTypeIsValid(VARTYPE vt) { return KnownType(vt); }
 
 void VariantInit(VARIANT *v)
 {

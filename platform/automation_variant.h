@@ -87,6 +87,8 @@ struct VARIANT {
 };
 static_assert(sizeof(VARIANT) == 16 || sizeof(VARIANT) == 8 + sizeof(void *));
 
+// A type this layer knows (by value, by reference, or a reference to a VARIANT).
+bool VariantTypeIsValid(VARTYPE vt);
 // Makes the VARIANT EMPTY without looking at what it held.
 void VariantInit(VARIANT *v);
 // Frees what the VARIANT owns (its string, its reference on an object; a

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
+#include <random>
+
 namespace {
 
 class DispatchTest : public testing::Test {
@@ -226,6 +229,12 @@ TEST_F(DispatchTest, ObjectPropertiesTakePutByReference)
     Variant r;
     ASSERT_EQ(Call(8, DISPATCH_PROPERTYGET, {}, &r), S_OK);
     EXPECT_EQ(r.pdispVal, font);
+    // A null object of either kind clears it.
+    Variant nothing;
+    nothing.vt = VT_UNKNOWN;
+    nothing.punkVal = nullptr;
+    EXPECT_EQ(Put(8, nothing), S_OK);
+    EXPECT_EQ(widget->font, nullptr);
 }
 
 TEST_F(DispatchTest, InterfacesByIdAndReferenceCounts)
@@ -242,6 +251,94 @@ TEST_F(DispatchTest, InterfacesByIdAndReferenceCounts)
     EXPECT_EQ(widget->QueryInterface(kWidgetEventsIid, &p), E_NOINTERFACE);
     EXPECT_EQ(p, nullptr);
     EXPECT_EQ(widget->QueryInterface(IDispatch::kIid, nullptr), E_POINTER);
+}
+
+} // namespace
+
+namespace {
+
+// Random VARIANT: any type the layer knows or not, by value or by reference
+// (to a value, to nothing, to another VARIANT), from a seeded generator.
+class RandomArgs {
+public:
+    explicit RandomArgs(uint32_t seed) : rng_(seed) {}
+
+    VARIANT Next()
+    {
+        VARIANT v;
+        VariantInit(&v);
+        static const VARTYPE kTypes[] = {VT_EMPTY, VT_NULL, VT_I2,    VT_I4,       VT_R4,      VT_R8, VT_CY,
+                                         VT_BSTR,  VT_BOOL, VT_ERROR, VT_DISPATCH, VT_UNKNOWN, 0x7FF};
+        const VARTYPE base = kTypes[rng_() % std::size(kTypes)];
+        const uint32_t form = rng_() % 4;
+        numbers_.push_back(Variant());
+        Variant &target = numbers_.back();
+        target.vt = base == VT_BSTR ? VT_I4 : base;
+        if (base == VT_DISPATCH || base == VT_UNKNOWN)
+            target.punkVal = nullptr; // a reference to a null object
+        else
+            target.lVal = int32_t(rng_());
+        if (base == VT_BSTR) {
+            strings_.push_back(VariantFromString(std::to_string(int32_t(rng_()) % 1000)));
+            v = strings_.back();
+        } else if (base == VT_DISPATCH || base == VT_UNKNOWN) {
+            v.vt = base; // a null object
+        } else {
+            v = target;
+            if (base == VT_ERROR)
+                v.scode = rng_() % 2 ? DISP_E_PARAMNOTFOUND : E_FAIL;
+        }
+        if (form == 1 && v.vt != VT_EMPTY && v.vt != VT_NULL && v.vt != 0x7FF && v.vt != VT_BSTR) {
+            v.vt |= VT_BYREF;
+            v.plVal = &target.lVal; // every payload starts at the same place
+        } else if (form == 2) {
+            v = VariantRefTo(rng_() % 3 ? &target : nullptr);
+        } else if (form == 3 && rng_() % 4 == 0) {
+            v.vt = VT_BYREF | VT_I4;
+            v.plVal = nullptr;
+        }
+        return v;
+    }
+    uint32_t Below(uint32_t n) { return rng_() % n; }
+
+private:
+    std::minstd_rand rng_;
+    std::deque<Variant> numbers_;
+    std::deque<Variant> strings_;
+};
+
+TEST_F(DispatchTest, RandomArgumentsNeverReachAMemberBadly)
+{
+    // Every member by id and a few ids that do not exist; every kind; 0 to 4
+    // arguments of any type. Each call either succeeds or fails with a code;
+    // ASan and UBSan watch the rest.
+    const DISPID ids[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, DISPID_NEWENUM, DISPID_REFRESH, 9, -1};
+    const WORD kinds[] = {DISPATCH_METHOD, DISPATCH_PROPERTYGET, DISPATCH_PROPERTYPUT,
+                          DISPATCH_PROPERTYPUTREF, DISPATCH_METHOD | DISPATCH_PROPERTYGET};
+    RandomArgs random(20240611);
+    for (int round = 0; round < 3000; ++round) {
+        std::vector<VARIANT> args(random.Below(5));
+        for (VARIANT &a : args)
+            a = random.Next();
+        const WORD kind = kinds[random.Below(std::size(kinds))];
+        DISPID named = DISPID_PROPERTYPUT;
+        const bool put = (kind & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) && !args.empty();
+        DISPPARAMS p{args.data(), put ? &named : nullptr, UINT(args.size()), put ? 1u : 0u};
+        Variant r;
+        UINT argErr = 1000;
+        const HRESULT hr = widget->Invoke(ids[random.Below(std::size(ids))], kind, p, &r, &info, &argErr);
+        if (FAILED(hr)) {
+            EXPECT_EQ(r.vt, VT_EMPTY);
+            if (hr == DISP_E_TYPEMISMATCH || hr == DISP_E_BADVARTYPE) {
+                EXPECT_LT(argErr, args.size());
+            }
+        }
+        ClearExcepInfo(&info);
+    }
+    // Still a sound object.
+    Variant r;
+    ASSERT_EQ(Call(5, DISPATCH_METHOD, {VariantFromLong(10), VariantFromLong(3)}, &r), S_OK);
+    EXPECT_EQ(r.lVal, 7);
 }
 
 } // namespace

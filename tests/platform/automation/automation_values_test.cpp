@@ -168,6 +168,8 @@ TEST(VariantChangeType, StandardCoercions)
         {"large double to text", VariantFromDouble(1e20), VT_BSTR, 0, S_OK, Str("1E+20")},
         {"float to double", R4(0.5f), VT_R8, 0, S_OK, VariantFromDouble(0.5)},
         {"long to object", VariantFromLong(1), VT_DISPATCH, 0, DISP_E_TYPEMISMATCH, {}},
+        {"null object to long", Of(VT_UNKNOWN), VT_I4, 0, DISP_E_TYPEMISMATCH, {}},
+        {"null object to text", Of(VT_DISPATCH), VT_BSTR, 0, DISP_E_TYPEMISMATCH, {}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
