@@ -48,8 +48,6 @@ std::string MemberCall::String(size_t i) const
 
 IDispatch *MemberCall::Dispatch(size_t i) const
 {
-    VARIANT scratch;
-    VariantInit(&scratch);
     const VARIANT &v = arg(i);
     if (v.vt == VT_DISPATCH)
         return v.pdispVal;
@@ -244,8 +242,7 @@ HRESULT DispatchObject::Invoke(DISPID id, WORD flags, DISPPARAMS &params, VARIAN
         if (m->readOnly || !m->put) {
             if (m->readOnlyPut == ReadOnlyPut::Ignore)
                 return S_OK;
-            AutomationException(CTL_E_SETNOTSUPPORTED, "Set not supported (read-only property)")
-                .Fill(exception, table_->info().progId);
+            SetNotSupportedError().Fill(exception, table_->info().progId);
             return DISP_E_EXCEPTION;
         }
         VARIANT &src = params.rgvarg[0];

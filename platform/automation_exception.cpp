@@ -31,7 +31,9 @@ void AutomationException::Fill(EXCEPINFO *info, const std::string &source) const
     info->bstrDescription = BstrFromWindows1252(text_);
 }
 
-void ThrowSetNotSupported()
+AutomationException SetNotSupportedError()
 {
-    throw AutomationException(CTL_E_SETNOTSUPPORTED, "Set not supported (read-only property)");
+    return AutomationException(CTL_E_SETNOTSUPPORTED, "Set not supported (read-only property)");
 }
+
+void ThrowSetNotSupported() { throw SetNotSupportedError(); }

@@ -47,5 +47,6 @@ private:
     std::string text_;
 };
 
-// Throws the error of a put on a read-only property.
+// The error of a put on a read-only property, and its throw.
+AutomationException SetNotSupportedError();
 [[noreturn]] void ThrowSetNotSupported();
