@@ -36,9 +36,10 @@ struct LayerLook {
 };
 
 class DisplayTest : public AttachedMapWindowTest {
-protected:
+public:
     static constexpr int W = 64, H = 48;
 
+protected:
     void SetUp() override
     {
         // The library's start-up loads the marker images (and registers the
@@ -48,6 +49,14 @@ protected:
         if (HasFatalFailure())
             return;
         SetClientSize(window, W, H);
+        SetUpViewOnly();
+        image = QImage(W, H, QImage::Format_RGB32);
+        image.fill(0xFFFFFFFFu);
+        dc = CreateImageDC(&image);
+    }
+    // The view, the vertex bitmap and the roots of the record as it is now.
+    void SetUpViewOnly()
+    {
         PresentationManager *v = rec.displayView;
         v->scale = 1.0;
         v->inverseScale = 1.0;
@@ -56,9 +65,6 @@ protected:
         v->clipFlag = 0;
         v->scaleDenominator = 5000;
         VertexBitmapResize(&rec, RECT{0, 0, W, H});
-        image = QImage(W, H, QImage::Format_RGB32);
-        image.fill(0xFFFFFFFFu);
-        dc = CreateImageDC(&image);
         layers = GetRootOBJKern(rec.kernel, rec.rootObject, CLASS_LAYERS);
         selection = GetRootOBJKern(rec.kernel, rec.rootObject, CLASS_SELLIST);
         showPage(false);
