@@ -161,13 +161,18 @@ void DeviceContext::FillSpan(int y, int xa, int xb)
             row[x] = ApplyRop(rop2, brushRgb, row[x]);
         return;
     }
+    // The pattern repeats every 8 pixels: one row of it is worked out once.
     const uint32_t bk = ToPixel(bkColor);
-    const int64_t oy = int64_t(y) - brushOrg.y;
+    const int oy = int((int64_t(y) - brushOrg.y) & 7);
+    bool on[8];
+    for (int k = 0; k < 8; ++k)
+        on[k] = HatchCovers(brushHatch, k, oy);
+    const bool opaque = bkMode == OPAQUE;
     for (int x = xa; x < xb; ++x) {
-        const int64_t ox = int64_t(x) - brushOrg.x;
-        if (HatchCovers(brushHatch, int(ox & 7), int(oy & 7)))
+        const int ox = int((int64_t(x) - brushOrg.x) & 7);
+        if (on[ox])
             row[x] = rop2 == R2_COPYPEN ? brushRgb : ApplyRop(rop2, brushRgb, row[x]);
-        else if (bkMode == OPAQUE)
+        else if (opaque)
             row[x] = rop2 == R2_COPYPEN ? bk : ApplyRop(rop2, bk, row[x]);
     }
 }
@@ -200,8 +205,15 @@ void DeviceContext::DrawLineTo(int x, int y)
                       [&](int row, int xa, int xb) {
                           xa = std::max(xa, 0);
                           xb = std::min(xb, width - 1);
+                          if (xa > xb || row < 0 || row >= height)
+                              return;
+                          uint32_t *line = Row(row);
+                          if (rop2 == R2_COPYPEN) {
+                              std::fill(line + xa, line + xb + 1, penRgb);
+                              return;
+                          }
                           for (int px = xa; px <= xb; ++px)
-                              PutRop(px, row, penRgb);
+                              line[px] = ApplyRop(rop2, penRgb, line[px]);
                       });
 }
 

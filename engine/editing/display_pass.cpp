@@ -92,11 +92,13 @@ bool meets(const _COORDRECT &a, const MAP_COORDRECT &b)
     return a.x1 <= b.x2 && b.x1 <= a.x2 && a.y1 <= b.y2 && b.y1 <= a.y2;
 }
 
+// The bounding rectangle every graphical object keeps at the start of its
+// head; empty for an object without a head.
 _COORDRECT boundOf(OBJectKernel *kernel, OBJHANDLE object)
 {
-    _COORDRECT r{2147483647, 2147483647, -2147483647, -2147483647};
-    SendOBJectMessage(kernel, 0, object, 0, GRM_GETBOUNDRECT, 0, LPARAM(&r));
-    return r;
+    const char *p = GraphHeadLock(kernel, object, GOH_SIZE);
+    return p ? LoadField<_COORDRECT>(p, GOH_BOUND)
+             : _COORDRECT{2147483647, 2147483647, -2147483647, -2147483647};
 }
 
 // The transparency of a layer in percent, 0..100 (a damaged file may hold
@@ -149,6 +151,9 @@ void drawElement(const Walk &w, OBJHANDLE holder, uint16_t memberRef, OBJHANDLE 
 {
     OBJectKernel *kernel = w.rec->kernel;
     const HWND window = w.rec->hWnd;
+    // The clip test first: it is the cheapest and rejects the most.
+    if (w.clip && !meets(boundOf(kernel, element), w.clipRect))
+        return;
     const bool flagged = SendOBJectMessage(kernel, 0, element, 0, GRM_GETFLAGS, kMarkSelected, 0) != 0;
     if (w.mode & DM_SELECTED_ONLY) {
         if (!flagged)
@@ -156,8 +161,6 @@ void drawElement(const Walk &w, OBJHANDLE holder, uint16_t memberRef, OBJHANDLE 
     } else if (flagged || !SendOBJectMessage(kernel, holder, element, memberRef, GRM_GETVISIBLE, 0, 0)) {
         return;
     }
-    if (w.clip && !meets(boundOf(kernel, element), w.clipRect))
-        return;
     GraphDispl a{};
     SendOBJectMessage(kernel, holder, element, memberRef, GRM_GETATTRIBUTES, 1, LPARAM(&a));
     if (w.inherited) {

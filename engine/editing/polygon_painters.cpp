@@ -51,46 +51,59 @@ struct WindowShape {
     int firstVisible = 0, lastVisible = 0, clipped = 0;
 };
 
+// Copies n items of the buffer into out (reusing its room); false when the
+// buffer holds fewer.
 template <typename T>
-std::vector<T> readItems(Buffer *b, size_t n)
+bool readItems(Buffer *b, size_t n, std::vector<T> &out)
 {
-    std::vector<T> out;
-    if (!n || BufferGetSize(b) < n)
-        return out;
+    out.clear();
+    if (!n)
+        return true;
+    if (BufferGetSize(b) < n)
+        return false;
     const bool locked = BufferGetPointer(b) != nullptr;
     const auto *p = static_cast<const T *>(locked ? BufferGetPointer(b) : BufferLock(b));
-    if (p)
-        out.assign(p, p + n);
-    if (!locked && p)
+    if (!p)
+        return false;
+    out.assign(p, p + n);
+    if (!locked)
         BufferUnLock(b);
-    return out;
+    return true;
 }
 
-std::optional<WindowShape> convert(HWND window, _WNDRES *rec, OBJHANDLE object, bool bridges)
+// The conversion of the object in hand; one per thread, its room reused
+// from object to object.
+const WindowShape *convert(HWND window, _WNDRES *rec, OBJHANDLE object, bool bridges)
 {
     Buffer *points = rec->drawBuffers[kWindowPointsBuffer];
     Buffer *work = rec->drawBuffers[kWorkBuffer];
     Buffer *parts = rec->drawBuffers[kPartsBuffer];
     if (!points || !work || !parts)
-        return std::nullopt;
+        return nullptr;
     for (Buffer *b : {points, work, parts}) {
         BufferSetItemPosWrite(b, 0);
         BufferSetValidNumber(b, 0);
     }
-    WindowShape s;
+    thread_local WindowShape s;
+    thread_local std::vector<int32_t> pairs;
+    s.points.clear();
+    s.parts.clear();
+    s.firstVisible = s.lastVisible = s.clipped = 0;
     const int32_t n = ObjectPointsToWindow(window, object, points, work, parts, &s.firstVisible,
                                            &s.lastVisible, &s.clipped, bridges ? 1 : 0);
     if (n <= 0)
-        return s;
-    s.points = readItems<POINT>(points, size_t(n));
-    const uint32_t partCount = BufferGetValidNumber(parts);
-    const std::vector<int32_t> pairs = readItems<int32_t>(parts, size_t(partCount) * 2);
+        return &s;
+    if (!readItems(points, size_t(n), s.points) ||
+        !readItems(parts, size_t(BufferGetValidNumber(parts)) * 2, pairs)) {
+        s.points.clear();
+        return &s;
+    }
     for (size_t k = 0; k + 1 < pairs.size(); k += 2) {
         const int64_t first = pairs[k], count = pairs[k + 1];
         if (first >= 0 && count > 0 && first + count <= n)
             s.parts.emplace_back(int32_t(first), int32_t(count));
     }
-    return s;
+    return &s;
 }
 
 // The object's map points, as stored (a polygon's ring open).
@@ -206,9 +219,10 @@ void markEdgeMidpoints(HWND window, _WNDRES *rec, HDC dc, OBJHANDLE object, int3
 // parts of more than 2 points, each part's first point when the first point
 // lies inside, and the last point when it lies inside (unless equal to a
 // first point inside).
-std::vector<POINT> recordedVertices(const WindowShape &s, bool withLast)
+const std::vector<POINT> &recordedVertices(const WindowShape &s, bool withLast)
 {
-    std::vector<POINT> v;
+    thread_local std::vector<POINT> v;
+    v.clear();
     for (const auto &[first, count] : s.parts) {
         if (count > 2)
             v.insert(v.end(), s.points.begin() + first + 1, s.points.begin() + first + count - 1);
@@ -333,7 +347,7 @@ int PolygonDisplay(HWND window, HDC dc, OBJHANDLE polygon, uint16_t mode, GraphD
     if (preview && width > 1)
         width = 1;
     const bool bridges = width >= 1 && !(mode & (DM_VERTICES | DM_VERTICES_TOO));
-    const std::optional<WindowShape> shape = convert(window, rec, polygon, bridges);
+    const WindowShape *shape = convert(window, rec, polygon, bridges);
     if (!shape || shape->points.size() < 2)
         return 0;
     const WindowShape &s = *shape;
@@ -492,7 +506,7 @@ int PolylineDisplay(HWND window, HDC dc, OBJHANDLE polyline, uint16_t mode, Grap
         GetOBJectClassID(rec->kernel, polyline) != CLASS_POLYLINE)
         return 0;
     GraphDispl a = attributes ? *attributes : GraphDispl{};
-    const std::optional<WindowShape> shape = convert(window, rec, polyline, false);
+    const WindowShape *shape = convert(window, rec, polyline, false);
     if (!shape || shape->points.empty())
         return 0;
     const WindowShape &s = *shape;
