@@ -101,7 +101,9 @@ struct Search {
     {
         const uint16_t cls = GetOBJectClassID(kernel, m);
         if (test == Test::Vertex) {
-            if (!SendOBJectMessage(kernel, set, m, ref, GRM_GETSELECTABLE, 0, 0))
+            // Asked with wParam 1, as for the set: a page is picked by its
+            // handles but not by its area.
+            if (!SendOBJectMessage(kernel, set, m, ref, GRM_GETSELECTABLE, 1, 0))
                 return false;
             MAP_COORDPT at{};
             switch (cls) {
