@@ -74,24 +74,50 @@ struct Segment {
     bool cutter;
 };
 
-// Splits every segment at the points where others cross or touch it.
+// Splits every segment at the points where others cross or touch it. Only
+// segments whose x ranges overlap (widened by the slack of the crossing
+// test) are tried: a sweep over the segments in order of their left end.
 std::vector<Segment> Noded(const std::vector<Segment> &segments)
 {
+    const auto left = [](const Segment &s) { return int64_t(std::min(s.a.x, s.b.x)) - 2; };
+    const auto right = [](const Segment &s) { return int64_t(std::max(s.a.x, s.b.x)) + 2; };
+    std::vector<size_t> order(segments.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::sort(order.begin(), order.end(),
+              [&](size_t p, size_t q) { return left(segments[p]) < left(segments[q]); });
+    std::vector<std::vector<MAP_COORDPT>> cutsOf(segments.size());
+    for (size_t oi = 0; oi < order.size(); ++oi) {
+        const Segment &s = segments[order[oi]];
+        const Linesegment ls{s.a.x, s.a.y, s.b.x, s.b.y};
+        const int64_t sRight = right(s);
+        const int64_t sTop = std::max(s.a.y, s.b.y) + int64_t(2),
+                      sBottom = std::min(s.a.y, s.b.y) - int64_t(2);
+        for (size_t oj = oi + 1; oj < order.size() && left(segments[order[oj]]) <= sRight; ++oj) {
+            const Segment &t = segments[order[oj]];
+            if (std::min(t.a.y, t.b.y) > sTop || std::max(t.a.y, t.b.y) < sBottom)
+                continue;
+            const Linesegment lt{t.a.x, t.a.y, t.b.x, t.b.y};
+            MAP_COORDPT p{};
+            if (LinesegmentIntersection(&ls, &lt, &p)) {
+                if (!Same(p, s.a) && !Same(p, s.b))
+                    cutsOf[order[oi]].push_back(p);
+            }
+            if (LinesegmentIntersection(&lt, &ls, &p)) {
+                if (!Same(p, t.a) && !Same(p, t.b))
+                    cutsOf[order[oj]].push_back(p);
+            }
+        }
+    }
     std::vector<Segment> out;
     for (size_t i = 0; i < segments.size(); ++i) {
         const Segment &s = segments[i];
-        const Linesegment ls{s.a.x, s.a.y, s.b.x, s.b.y};
-        std::vector<MAP_COORDPT> cuts;
-        for (size_t j = 0; j < segments.size(); ++j) {
-            if (j == i)
-                continue;
-            const Linesegment other{segments[j].a.x, segments[j].a.y, segments[j].b.x, segments[j].b.y};
-            MAP_COORDPT p{};
-            if (LinesegmentIntersection(&ls, &other, &p) && !Same(p, s.a) && !Same(p, s.b))
-                cuts.push_back(p);
-        }
+        std::vector<MAP_COORDPT> &cuts = cutsOf[i];
         const Wide dx = Wide(s.b.x) - s.a.x, dy = Wide(s.b.y) - s.a.y;
         const auto along = [&](MAP_COORDPT p) { return (Wide(p.x) - s.a.x) * dx + (Wide(p.y) - s.a.y) * dy; };
+        // A crossing rounded to just beyond an end is that end's business.
+        const Wide length2 = dx * dx + dy * dy;
+        std::erase_if(cuts, [&](MAP_COORDPT p) { return along(p) <= 0 || along(p) >= length2; });
         std::sort(cuts.begin(), cuts.end(),
                   [&](MAP_COORDPT p, MAP_COORDPT q) { return along(p) < along(q); });
         MAP_COORDPT from = s.a;

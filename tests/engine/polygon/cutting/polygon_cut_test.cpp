@@ -195,3 +195,23 @@ TEST(PolygonCut, RandomPolygonsAndCuttersAreTiledByTheirPieces)
     // Most random lines of this spread cross the polygons.
     EXPECT_GT(cut, 50);
 }
+
+TEST(PolygonCut, ALargePolygonCutManyTimesIsTiled)
+{
+    // 20,000 vertices on a wavy circle, cut by a zig-zag that crosses it
+    // dozens of times: the crossing search must not try every pair.
+    PointRing polygon;
+    const int n = 20000;
+    for (int k = 0; k < n; ++k) {
+        const double angle = 6.283185307179586 * k / n;
+        const double radius = 1000000 + 20000 * std::sin(97 * angle);
+        polygon.push_back(
+            {int32_t(std::lround(radius * std::cos(angle))), int32_t(std::lround(radius * std::sin(angle)))});
+    }
+    PointRing cutter;
+    for (int k = 0; k <= 20; ++k)
+        cutter.push_back({-1100000 + 110000 * k, k % 2 ? 900000 : -900000});
+    const std::vector<PointRing> pieces = SplitRingByPolyline(polygon, cutter);
+    EXPECT_GE(pieces.size(), 15u);
+    ExpectTiling(polygon, pieces);
+}
