@@ -3,6 +3,7 @@
 #include "platform/device_limit.h"
 #include "platform/font_object.h"
 #include "platform/line_dda.h"
+#include "platform/polygon_scan.h"
 
 #include <QImage>
 
@@ -144,6 +145,38 @@ void forEachCapsuleRow(double ax, double ay, double bx, double by, double radius
 
 } // namespace
 
+void DeviceContext::FillSpan(int y, int xa, int xb)
+{
+    if (y < 0 || y >= height)
+        return;
+    xa = std::max(xa, 0);
+    xb = std::min(xb, width);
+    uint32_t *row = Row(y);
+    if (brushHatch < 0) {
+        if (rop2 == R2_COPYPEN) {
+            std::fill(row + xa, row + std::max(xa, xb), brushRgb);
+            return;
+        }
+        for (int x = xa; x < xb; ++x)
+            row[x] = ApplyRop(rop2, brushRgb, row[x]);
+        return;
+    }
+    // The pattern repeats every 8 pixels: one row of it is worked out once.
+    const uint32_t bk = ToPixel(bkColor);
+    const int oy = int((int64_t(y) - brushOrg.y) & 7);
+    bool on[8];
+    for (int k = 0; k < 8; ++k)
+        on[k] = HatchCovers(brushHatch, k, oy);
+    const bool opaque = bkMode == OPAQUE;
+    for (int x = xa; x < xb; ++x) {
+        const int ox = int((int64_t(x) - brushOrg.x) & 7);
+        if (on[ox])
+            row[x] = rop2 == R2_COPYPEN ? brushRgb : ApplyRop(rop2, brushRgb, row[x]);
+        else if (opaque)
+            row[x] = rop2 == R2_COPYPEN ? bk : ApplyRop(rop2, bk, row[x]);
+    }
+}
+
 void DeviceContext::DrawLineTo(int x, int y)
 {
     const POINT from = position;
@@ -172,8 +205,15 @@ void DeviceContext::DrawLineTo(int x, int y)
                       [&](int row, int xa, int xb) {
                           xa = std::max(xa, 0);
                           xb = std::min(xb, width - 1);
+                          if (xa > xb || row < 0 || row >= height)
+                              return;
+                          uint32_t *line = Row(row);
+                          if (rop2 == R2_COPYPEN) {
+                              std::fill(line + xa, line + xb + 1, penRgb);
+                              return;
+                          }
                           for (int px = xa; px <= xb; ++px)
-                              PutRop(px, row, penRgb);
+                              line[px] = ApplyRop(rop2, penRgb, line[px]);
                       });
 }
 
@@ -214,6 +254,7 @@ void cachePen(DeviceContext *dc, const gdi::Pen *p)
 void cacheBrush(DeviceContext *dc, const gdi::Brush *b)
 {
     dc->brushNull = b->style == BS_NULL;
+    dc->brushHatch = b->style == BS_HATCHED ? b->hatch : -1;
     dc->brushRgb = gdi::ToPixel(b->color);
 }
 
@@ -308,6 +349,7 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object)
         break;
     case gdi::Kind::DC:
     case gdi::Kind::Palette: // SelectPalette (palette.h)
+    case gdi::Kind::Region:
         return 0;
     }
     const uint32_t previous = *slot;
@@ -338,6 +380,8 @@ DWORD GetObjectType(HGDIOBJ object)
         return OBJ_FONT;
     case gdi::Kind::Palette:
         return OBJ_PAL;
+    case gdi::Kind::Region:
+        return OBJ_REGION;
     }
     return 0;
 }
@@ -480,35 +524,48 @@ BOOL Polygon(HDC hdc, const POINT *points, int count)
         return FALSE;
     if (!dc->Begin())
         return TRUE;
-    if (!dc->brushNull) {
-        int64_t top = INT64_MAX, bottom = INT64_MIN;
-        for (int i = 0; i < count; ++i) {
-            top = std::min<int64_t>(top, points[i].y);
-            bottom = std::max<int64_t>(bottom, points[i].y);
-        }
-        top = std::max<int64_t>(top, 0);
-        bottom = std::min<int64_t>(bottom, dc->height);
-        std::vector<double> xs;
-        for (int64_t y = top; y < bottom; ++y) {
-            xs.clear();
-            for (int i = 0; i < count; ++i) {
-                const POINT &a = points[i], &b = points[(i + 1) % count];
-                if (a.y == b.y)
-                    continue;
-                const int64_t ylo = std::min(a.y, b.y), yhi = std::max(a.y, b.y);
-                if (y < ylo || y >= yhi)
-                    continue;
-                xs.push_back(a.x + double(y - a.y) * (double(b.x) - a.x) / (double(b.y) - a.y));
-            }
-            std::sort(xs.begin(), xs.end());
-            for (size_t k = 0; k + 1 < xs.size(); k += 2) {
-                const double xa = std::clamp(std::ceil(xs[k]), -1.0, double(dc->width));
-                const double xb = std::clamp(std::ceil(xs[k + 1]), -1.0, double(dc->width));
-                fillRow(dc, int(y), int64_t(xa), int64_t(xb));
-            }
-        }
-    }
+    if (!dc->brushNull)
+        gdi::ScanPolygon(points, count, ALTERNATE, dc->width, dc->height,
+                         [dc](int y, int xa, int xb) { dc->FillSpan(y, xa, xb); });
     outline(dc, points, count);
+    return TRUE;
+}
+
+BOOL Polyline(HDC hdc, const POINT *points, int count)
+{
+    DeviceContext *dc = gdi::FindDC(hdc);
+    if (!dc || !points || count < 2)
+        return FALSE;
+    if (!dc->Begin() || dc->penStyle == PS_NULL)
+        return TRUE;
+    const POINT saved = dc->position;
+    const int64_t savedPhase = dc->penPhase;
+    dc->position = points[0];
+    dc->penPhase = 0;
+    for (int i = 1; i < count; ++i)
+        dc->DrawLineTo(points[i].x, points[i].y);
+    dc->position = saved;
+    dc->penPhase = savedPhase;
+    return TRUE;
+}
+
+BOOL SetBrushOrgEx(HDC hdc, int x, int y, POINT *previous)
+{
+    DeviceContext *dc = gdi::FindDC(hdc);
+    if (!dc)
+        return FALSE;
+    if (previous)
+        *previous = dc->brushOrg;
+    dc->brushOrg = {x, y};
+    return TRUE;
+}
+
+BOOL GetBrushOrgEx(HDC hdc, POINT *origin)
+{
+    DeviceContext *dc = gdi::FindDC(hdc);
+    if (!dc || !origin)
+        return FALSE;
+    *origin = dc->brushOrg;
     return TRUE;
 }
 
@@ -522,7 +579,8 @@ BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom)
     const auto [l, t, r, b, pen] = shapeBox(dc, left, top, right, bottom);
     if (!dc->brushNull)
         for (int64_t y = std::max<int64_t>(t, 0); y < std::min<int64_t>(b, dc->height); ++y)
-            fillRow(dc, int(y), l, r);
+            dc->FillSpan(int(y), int(std::clamp<int64_t>(l, 0, dc->width)),
+                         int(std::clamp<int64_t>(r, 0, dc->width)));
     if (pen && r - l >= 1 && b - t >= 1) {
         // The frame lies inside the box, one pen width thick.
         const int64_t w = std::min<int64_t>(dc->penWidth, std::min(r - l, b - t));

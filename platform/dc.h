@@ -27,6 +27,8 @@
 #include "platform/screen_metrics.h"
 #include "platform/types.h"
 
+#include <mutex>
+
 class QImage;
 
 // Raster operations (SetROP2).
@@ -98,6 +100,15 @@ COLORREF SetPixel(HDC dc, int x, int y, COLORREF color);
 COLORREF GetPixel(HDC dc, int x, int y);
 
 BOOL Polygon(HDC dc, const POINT *points, int count);
+// Lines from each point to the next with the pen, as consecutive LineTo
+// calls would draw them (the last point left out, one dash pattern running
+// through), without using or moving the current position. FALSE for a bad
+// context or fewer than 2 points.
+BOOL Polyline(HDC dc, const POINT *points, int count);
+
+// Where the 8 x 8 hatch patterns start; the previous origin into previous.
+BOOL SetBrushOrgEx(HDC dc, int x, int y, POINT *previous);
+BOOL GetBrushOrgEx(HDC dc, POINT *origin);
 BOOL Rectangle(HDC dc, int left, int top, int right, int bottom);
 BOOL Ellipse(HDC dc, int left, int top, int right, int bottom);
 
@@ -130,7 +141,12 @@ struct DeviceContext : Object {
     int penWidth = 1;
     uint32_t penRgb = 0xFF000000u;
     bool brushNull = false;
+    int brushHatch = -1; // a hatched brush's HS_ style
     uint32_t brushRgb = 0xFFFFFFFFu;
+    POINT brushOrg{0, 0};
+    // A context over a window's retained surface shares the surface's lock
+    // with the window's paint (window_dc.h); null for other contexts.
+    std::mutex *surfaceLock = nullptr;
     int64_t penPhase = 0; // dash phase of a styled one-pixel pen
 
     // The pixels of the target, valid after Begin() until the next call
@@ -164,6 +180,10 @@ struct DeviceContext : Object {
         d = rop2 == R2_COPYPEN ? rgb : ApplyRop(rop2, rgb, d);
     }
     static uint32_t ApplyRop(int rop2, uint32_t pen, uint32_t dest);
+    // Fills xa <= x < xb of row y (inside the image) with the brush through
+    // the raster operation: solid, or hatched (its gaps as the background
+    // mode says).
+    void FillSpan(int y, int xa, int xb);
 
     void DrawLineTo(int x, int y); // after Begin(), from position
 };

@@ -64,7 +64,12 @@ DWORD WaitForSingleObject(HANDLE h, DWORD milliseconds)
         return WAIT_FAILED;
     std::unique_lock lock(e->mutex);
     auto ready = [e] { return e->signalled; };
-    if (milliseconds == INFINITE)
+    if (milliseconds == 0) {
+        // A poll: the drawing loop asks before every object, so no system
+        // call is made for it.
+        if (!e->signalled)
+            return WAIT_TIMEOUT;
+    } else if (milliseconds == INFINITE)
         e->changed.wait(lock, ready);
     else if (!e->changed.wait_for(lock, std::chrono::milliseconds(milliseconds), ready))
         return WAIT_TIMEOUT;

@@ -129,6 +129,17 @@ HBRUSH CreateSolidBrush(COLORREF color)
     return gdi::Add(b);
 }
 
+HBRUSH CreateHatchBrush(int style, COLORREF color)
+{
+    if (style < HS_HORIZONTAL || style > HS_DIAGCROSS)
+        return 0;
+    auto *b = new gdi::Brush;
+    b->style = BS_HATCHED;
+    b->hatch = style;
+    b->color = color & 0xFFFFFF;
+    return gdi::Add(b);
+}
+
 HBITMAP CreateBitmapOfSize(int width, int height)
 {
     // Keep a bitmap's byte size well inside what QImage can address.

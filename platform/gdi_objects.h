@@ -34,6 +34,17 @@ inline constexpr int PS_INSIDEFRAME = 6;
 inline constexpr UINT BS_SOLID = 0;
 inline constexpr UINT BS_NULL = 1;
 inline constexpr UINT BS_HOLLOW = BS_NULL;
+inline constexpr UINT BS_HATCHED = 2;
+
+// Hatch styles (CreateHatchBrush): 8 x 8 patterns aligned to the context's
+// brush origin, one-pixel lines; between the lines an opaque background
+// mode puts the background colour and a transparent one leaves the pixels.
+inline constexpr int HS_HORIZONTAL = 0; // the first row of each 8
+inline constexpr int HS_VERTICAL = 1;   // the first column of each 8
+inline constexpr int HS_FDIAGONAL = 2;  // "\\": x - y divisible by 8
+inline constexpr int HS_BDIAGONAL = 3;  // "////": x + y + 1 divisible by 8
+inline constexpr int HS_CROSS = 4;
+inline constexpr int HS_DIAGCROSS = 5;
 
 // Object types (GetObjectType).
 inline constexpr DWORD OBJ_PEN = 1;
@@ -41,6 +52,7 @@ inline constexpr DWORD OBJ_BRUSH = 2;
 inline constexpr DWORD OBJ_DC = 3;
 inline constexpr DWORD OBJ_PAL = 5;
 inline constexpr DWORD OBJ_BITMAP = 7;
+inline constexpr DWORD OBJ_REGION = 8;
 inline constexpr DWORD OBJ_MEMDC = 10;
 
 inline constexpr COLORREF CLR_INVALID = 0xFFFFFFFF;
@@ -49,6 +61,8 @@ inline constexpr COLORREF CLR_INVALID = 0xFFFFFFFF;
 // Unknown styles give 0.
 HPEN CreatePen(int style, int width, COLORREF color);
 HBRUSH CreateSolidBrush(COLORREF color);
+// 0 for a style outside HS_HORIZONTAL .. HS_DIAGCROSS.
+HBRUSH CreateHatchBrush(int style, COLORREF color);
 // A bitmap of the given size in the screen's format (32-bit RGB), cleared to
 // black. 0 for a size that is not positive or too large.
 HBITMAP CreateBitmapOfSize(int width, int height);
@@ -65,7 +79,7 @@ QImage GetBitmapImage(HBITMAP bitmap);
 // The records behind the handles, for the device contexts of this library.
 namespace gdi {
 
-enum class Kind { Pen, Brush, Bitmap, DC, Font, Palette };
+enum class Kind { Pen, Brush, Bitmap, DC, Font, Palette, Region };
 
 struct Object {
     explicit Object(Kind k) : kind(k) {}
@@ -85,8 +99,32 @@ struct Pen : Object {
 struct Brush : Object {
     Brush() : Object(Kind::Brush) {}
     UINT style = BS_SOLID;
+    int hatch = -1; // BS_HATCHED: the HS_ style
     COLORREF color = 0;
 };
+
+// True when the hatch style's line passes through the pixel (x, y), given
+// relative to the brush origin.
+constexpr bool HatchCovers(int hatch, int x, int y)
+{
+    const int cx = x & 7, cy = y & 7;
+    switch (hatch) {
+    case HS_HORIZONTAL:
+        return cy == 0;
+    case HS_VERTICAL:
+        return cx == 0;
+    case HS_FDIAGONAL:
+        return ((cx - cy) & 7) == 0;
+    case HS_BDIAGONAL:
+        return ((cx + cy + 1) & 7) == 0;
+    case HS_CROSS:
+        return cx == 0 || cy == 0;
+    case HS_DIAGCROSS:
+        return ((cx - cy) & 7) == 0 || ((cx + cy + 1) & 7) == 0;
+    default:
+        return true;
+    }
+}
 
 struct Bitmap : Object {
     Bitmap() : Object(Kind::Bitmap) {}

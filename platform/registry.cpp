@@ -212,10 +212,15 @@ bool Save(Registry &r, HKEY rootKey)
     Root *root = FindRoot(r, rootKey);
     if (!root)
         return false;
+    // An empty root keeps no file: removing the last key leaves the folder
+    // as it was before the first one was made.
+    const QString path = QString::fromStdString(r.folder + "/" + root->fileName);
+    if (root->tree->values.empty() && root->tree->subkeys.empty())
+        return !QFile::exists(path) || QFile::remove(path);
     std::ostringstream os;
     Write(*root->tree, "", os);
     QDir().mkpath(QString::fromStdString(r.folder));
-    QSaveFile f(QString::fromStdString(r.folder + "/" + root->fileName));
+    QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly))
         return false;
     const std::string text = os.str();

@@ -13,20 +13,40 @@ COLORREF GetSysColor(int index)
 {
     const bool palette = qobject_cast<QGuiApplication *>(QCoreApplication::instance()) &&
                          QGuiApplication::platformName() != QLatin1String("offscreen");
-    const QPalette p = palette ? QGuiApplication::palette() : QPalette();
+    if (!palette) {
+        // Without a real palette the fixed colours; no palette is built for
+        // them, as drawing asks for these once or twice per object.
+        switch (index) {
+        case COLOR_WINDOW:
+            return RGB(255, 255, 255);
+        case COLOR_WINDOWTEXT:
+            return RGB(0, 0, 0);
+        case COLOR_HIGHLIGHT:
+            return RGB(0, 120, 215);
+        case COLOR_HIGHLIGHTTEXT:
+            return RGB(255, 255, 255);
+        case COLOR_BTNFACE:
+            return RGB(240, 240, 240);
+        case COLOR_INFOBK:
+            return RGB(255, 255, 225);
+        default:
+            return RGB(0, 0, 0);
+        }
+    }
+    const QPalette p = QGuiApplication::palette();
     switch (index) {
     case COLOR_WINDOW:
-        return palette ? fromQt(p.color(QPalette::Base)) : RGB(255, 255, 255);
+        return fromQt(p.color(QPalette::Base));
     case COLOR_WINDOWTEXT:
-        return palette ? fromQt(p.color(QPalette::Text)) : RGB(0, 0, 0);
+        return fromQt(p.color(QPalette::Text));
     case COLOR_HIGHLIGHT:
-        return palette ? fromQt(p.color(QPalette::Highlight)) : RGB(0, 120, 215);
+        return fromQt(p.color(QPalette::Highlight));
     case COLOR_HIGHLIGHTTEXT:
-        return palette ? fromQt(p.color(QPalette::HighlightedText)) : RGB(255, 255, 255);
+        return fromQt(p.color(QPalette::HighlightedText));
     case COLOR_BTNFACE:
-        return palette ? fromQt(p.color(QPalette::Button)) : RGB(240, 240, 240);
+        return fromQt(p.color(QPalette::Button));
     case COLOR_INFOBK:
-        return palette ? fromQt(p.color(QPalette::ToolTipBase)) : RGB(255, 255, 225);
+        return fromQt(p.color(QPalette::ToolTipBase));
     default:
         return RGB(0, 0, 0);
     }

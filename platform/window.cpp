@@ -14,10 +14,13 @@ namespace {
 struct WindowRecord {
     WNDPROC handler;
     intptr_t userData = 0;
+    // client, invalid and hasInvalid: a drawing thread invalidates what it
+    // drew while the window's own thread paints.
+    std::mutex state;
     RECT client{0, 0, 0, 0};
     RECT invalid{0, 0, 0, 0};
     bool hasInvalid = false;
-    PaintHook paintHook;
+    PaintHook paintHook; // set and called on the window's own thread
     // Lives on the thread that made the window: posted messages run there.
     QPointer<QObject> postTarget;
 };
@@ -145,6 +148,7 @@ BOOL GetClientRect(HWND hwnd, RECT *rect)
     auto rec = table().find(hwnd);
     if (!rec || !rect)
         return FALSE;
+    std::lock_guard lock(rec->state);
     *rect = rec->client;
     return TRUE;
 }
@@ -154,6 +158,7 @@ BOOL SetClientSize(HWND hwnd, LONG width, LONG height)
     auto rec = table().find(hwnd);
     if (!rec || width < 0 || height < 0)
         return FALSE;
+    std::lock_guard lock(rec->state);
     rec->client = RECT{0, 0, width, height};
     return TRUE;
 }
@@ -163,14 +168,31 @@ BOOL InvalidateRect(HWND hwnd, const RECT *rect, BOOL)
     auto rec = table().find(hwnd);
     if (!rec)
         return FALSE;
-    RECT r = rect ? *rect : rec->client;
-    // Only the part inside the client area can be painted.
-    r = RECT{std::max(r.left, rec->client.left), std::max(r.top, rec->client.top),
-             std::min(r.right, rec->client.right), std::min(r.bottom, rec->client.bottom)};
-    if (isEmpty(r))
+    RECT r{};
+    {
+        std::lock_guard lock(rec->state);
+        r = rect ? *rect : rec->client;
+        // Only the part inside the client area can be painted.
+        r = RECT{std::max(r.left, rec->client.left), std::max(r.top, rec->client.top),
+                 std::min(r.right, rec->client.right), std::min(r.bottom, rec->client.bottom)};
+        if (isEmpty(r))
+            return TRUE;
+        rec->invalid = rec->hasInvalid ? unite(rec->invalid, r) : r;
+        rec->hasInvalid = true;
+    }
+    // The hook schedules a widget's update, which only the window's own
+    // thread may do: from another thread it is queued there.
+    QObject *home = rec->postTarget.data();
+    if (home && home->thread() != QThread::currentThread()) {
+        QMetaObject::invokeMethod(
+            home,
+            [hwnd, r] {
+                if (auto target = table().find(hwnd); target && target->paintHook)
+                    target->paintHook(hwnd, r);
+            },
+            Qt::QueuedConnection);
         return TRUE;
-    rec->invalid = rec->hasInvalid ? unite(rec->invalid, r) : r;
-    rec->hasInvalid = true;
+    }
     if (rec->paintHook)
         rec->paintHook(hwnd, r);
     return TRUE;
@@ -181,6 +203,7 @@ BOOL ValidateRect(HWND hwnd, const RECT *rect)
     auto rec = table().find(hwnd);
     if (!rec)
         return FALSE;
+    std::lock_guard lock(rec->state);
     // The pending area is kept as one bounding rectangle, so only a
     // validation that covers it clears it.
     if (!rect || (rect->left <= rec->invalid.left && rect->top <= rec->invalid.top &&
@@ -196,6 +219,7 @@ BOOL GetUpdateRect(HWND hwnd, RECT *rect, BOOL)
     auto rec = table().find(hwnd);
     if (!rec)
         return FALSE;
+    std::lock_guard lock(rec->state);
     if (rect)
         *rect = rec->hasInvalid ? rec->invalid : RECT{0, 0, 0, 0};
     return rec->hasInvalid ? TRUE : FALSE;
@@ -206,7 +230,12 @@ BOOL UpdateWindow(HWND hwnd)
     auto rec = table().find(hwnd);
     if (!rec)
         return FALSE;
-    if (rec->hasInvalid)
+    bool pending = false;
+    {
+        std::lock_guard lock(rec->state);
+        pending = rec->hasInvalid;
+    }
+    if (pending)
         SendMessageA(hwnd, WM_PAINT, 0, 0);
     return TRUE;
 }

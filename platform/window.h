@@ -43,7 +43,9 @@ BOOL SetClientSize(HWND hwnd, LONG width, LONG height);
 
 // Invalidation: the union of the invalid rectangles waits for the next paint.
 // A null rect invalidates the whole client area. The window's paint hook, when
-// set, is told (a widget schedules an update from it).
+// set, is told (a widget schedules an update from it): at once on the thread
+// that made the window, queued to that thread from any other (a drawing
+// thread), since widgets are updated only there.
 BOOL InvalidateRect(HWND hwnd, const RECT *rect, BOOL erase);
 BOOL ValidateRect(HWND hwnd, const RECT *rect);
 // The bounding rectangle of the pending invalid area; FALSE when none.

@@ -5,6 +5,7 @@
 #include "platform/window.h"
 
 #include <QImage>
+#include <QPainter>
 
 #include <memory>
 #include <mutex>
@@ -15,6 +16,9 @@ namespace {
 struct Surface {
     // Kept on the heap: the context holds a pointer to the image.
     std::unique_ptr<QImage> image;
+    // Guards the pixels against the window's paint while another thread
+    // draws; on the heap, as the context points at it.
+    std::unique_ptr<std::mutex> pixels = std::make_unique<std::mutex>();
     HDC dc = 0;
 };
 
@@ -75,10 +79,13 @@ HDC GetDC(HWND hwnd)
             return 0;
         image.fill(0xFFFFFFFFu);
         if (s.image) {
+            std::lock_guard pixels(*s.pixels);
             *s.image = std::move(image); // the context keeps pointing at it
         } else {
             s.image = std::make_unique<QImage>(std::move(image));
             s.dc = CreateImageDC(s.image.get());
+            if (gdi::DeviceContext *dc = gdi::FindDC(s.dc))
+                dc->surfaceLock = s.pixels.get();
         }
     }
     resetSettings(s.dc);
@@ -98,5 +105,33 @@ QImage GetWindowSurface(HWND hwnd)
     SurfaceTable &t = table();
     std::lock_guard lock(t.mutex);
     auto it = t.surfaces.find(hwnd);
-    return it == t.surfaces.end() || !it->second.image ? QImage() : it->second.image->copy();
+    if (it == t.surfaces.end() || !it->second.image)
+        return QImage();
+    std::lock_guard pixels(*it->second.pixels);
+    return it->second.image->copy();
+}
+
+void PaintWindowSurface(HWND hwnd, QPainter &painter, const QRect &area)
+{
+    SurfaceTable &t = table();
+    std::lock_guard lock(t.mutex);
+    auto it = t.surfaces.find(hwnd);
+    if (it == t.surfaces.end() || !it->second.image)
+        return;
+    std::lock_guard pixels(*it->second.pixels);
+    painter.drawImage(area.topLeft(), *it->second.image, area);
+}
+
+SurfaceDrawLock::SurfaceDrawLock(HDC dc)
+{
+    if (const gdi::DeviceContext *c = gdi::FindDC(dc))
+        lock_ = c->surfaceLock;
+    if (lock_)
+        lock_->lock();
+}
+
+SurfaceDrawLock::~SurfaceDrawLock()
+{
+    if (lock_)
+        lock_->unlock();
 }

@@ -45,3 +45,30 @@ uint32_t BufferSetType(Buffer *buffer, uint32_t type);
 uint32_t BufferGetValidNumber(const Buffer *buffer);
 uint32_t BufferSetValidNumber(Buffer *buffer, uint32_t n);
 uint32_t BufferFill(Buffer *buffer, const void *source, uint32_t n);
+
+// A buffer's items for the length of one scope, leaving its lock state as the
+// caller had it: locked on entry when it was not, unlocked again on exit.
+class BufferItemsLock {
+public:
+    explicit BufferItemsLock(Buffer *b) : b_(b), wasLocked_(BufferGetPointer(b) != nullptr)
+    {
+        p_ = wasLocked_ ? BufferGetPointer(b) : BufferLock(b);
+    }
+    ~BufferItemsLock()
+    {
+        if (!wasLocked_ && p_)
+            BufferUnLock(b_);
+    }
+    BufferItemsLock(const BufferItemsLock &) = delete;
+    BufferItemsLock &operator=(const BufferItemsLock &) = delete;
+    template <typename T>
+    T *as() const
+    {
+        return static_cast<T *>(p_);
+    }
+
+private:
+    Buffer *b_;
+    bool wasLocked_;
+    void *p_;
+};

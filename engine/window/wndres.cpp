@@ -1,4 +1,5 @@
 #include "engine/window/wndres.h"
+#include "engine/editing/display_pass.h"
 
 #include "engine/kernel/buffer.h"
 #include "engine/kernel/graph_classes.h"
@@ -93,10 +94,10 @@ void WndResInstallViewServices()
     static std::once_flag once;
     std::call_once(once, [] {
         ViewWindowServices s;
-        s.stopDrawing = [](HWND hwnd) {
-            if (_WNDRES *rec = GetWndRes(hwnd); rec && rec->stopEvent)
-                SetEvent(rec->stopEvent);
-        };
+        // A change of the view waits for the drawing to stop, so that no
+        // pass reads the view (or writes the vertex bitmap) half-changed,
+        // and leaves the event clear for the next paint.
+        s.stopDrawing = [](HWND hwnd) { StopAndWaitDrawing(GetWndRes(hwnd)); };
         s.resizeVertexBitmap = [](HWND hwnd, const RECT &client) {
             if (_WNDRES *rec = GetWndRes(hwnd))
                 VertexBitmapResize(rec, client);
@@ -256,6 +257,7 @@ int WndRes_Destructor(_WNDRES *rec)
 {
     if (!rec)
         return 0;
+    StopAndWaitDrawing(rec);
     for (PresentationManager *&view : {std::ref(rec->displayView), std::ref(rec->printView)}) {
         if (view) {
             PM_Destructor(view);

@@ -117,13 +117,17 @@ def main():
     write_xpm(os.path.join(HERE, "icons", "158.xpm"), "icon_158", icon,
               {" ": "None", ".": "#000000", "y": "#F0D060"})
 
+    # The editing marks of polygons and polylines, 7 x 7, drawn inverting
+    # (SRCINVERT): the shape is white on black, so a second drawing takes it
+    # away. A disc on vertices, a downward triangle on polyline ends, a
+    # hollow square on edge midpoints.
     markers = {
-        "square": lambda g: rect(g, 0, 0, 8, 8, "."),
-        "circle": lambda g: circle(g, 4, 4, 3.6, "."),
-        "triangle": lambda g: (line(g, 0, 8, 8, 8, "."), line(g, 0, 8, 4, 0, "."), line(g, 4, 0, 8, 8, ".")),
+        "square": lambda g: rect(g, 0, 0, 6, 6, "w"),
+        "circle": lambda g: circle(g, 3, 3, 2.8, "w", True),
+        "triangle": lambda g: [line(g, k // 2, k, 6 - k // 2, k, "w") for k in range(7)],
     }
     for name, draw in markers.items():
-        g = canvas(9, 9, "w")
+        g = canvas(7, 7, ".")
         draw(g)
         write_xpm(os.path.join(HERE, "bitmaps", name + ".xpm"), "bitmap_" + name, g,
                   {"w": "#FFFFFF", ".": "#000000"})

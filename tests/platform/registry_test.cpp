@@ -1,5 +1,6 @@
 #include "platform/registry.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -129,4 +130,17 @@ TEST_F(RegistryTest, DamagedFileLinesAreSkipped)
     EXPECT_EQ(value, 1u);
     EXPECT_EQ(RegQueryValueExA(key, "bad", nullptr, &type, nullptr, &size), ERROR_FILE_NOT_FOUND);
     RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, RemovingTheLastKeyLeavesNoFile)
+{
+    const auto files = [this] { return QDir(dir_.path()).entryList(QDir::Files); };
+    RegCloseKey(Create(HKEY_CLASSES_ROOT, "Some.Class\\CLSID"));
+    ASSERT_EQ(files().size(), 1);
+    EXPECT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, "Some.Class\\CLSID"), ERROR_SUCCESS);
+    EXPECT_EQ(files().size(), 1) << "a key is left";
+    EXPECT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, "Some.Class"), ERROR_SUCCESS);
+    EXPECT_TRUE(files().isEmpty()) << "the folder is as it was before the first key";
+    HKEY key = 0;
+    EXPECT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, "Some.Class", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
 }

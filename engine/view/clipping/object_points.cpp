@@ -5,6 +5,7 @@
 #include "engine/kernel/object_classes.h"
 #include "engine/kernel/object_store.h"
 #include "engine/view/clipping/point_clipping.h"
+#include "engine/kernel/buffer.h"
 #include "engine/view/viewrecord/presentation_manager.h"
 #include "engine/view/viewrecord/view_transforms.h"
 #include "engine/window/wndres.h"
@@ -18,31 +19,6 @@ namespace {
 // items) and the closing buffer (8-byte items).
 constexpr int kRunBuffer = 3;
 constexpr int kClosingBuffer = 4;
-
-class LockedItems {
-public:
-    explicit LockedItems(Buffer *b) : b_(b), wasLocked_(BufferGetPointer(b) != nullptr)
-    {
-        p_ = wasLocked_ ? BufferGetPointer(b) : BufferLock(b);
-    }
-    ~LockedItems()
-    {
-        if (!wasLocked_ && p_)
-            BufferUnLock(b_);
-    }
-    LockedItems(const LockedItems &) = delete;
-    LockedItems &operator=(const LockedItems &) = delete;
-    template <typename T>
-    T *as() const
-    {
-        return static_cast<T *>(p_);
-    }
-
-private:
-    Buffer *b_;
-    bool wasLocked_;
-    void *p_;
-};
 
 // Room for n items, and n items written.
 bool sizeFor(Buffer *b, int32_t n)
@@ -90,7 +66,7 @@ int32_t readPointSet(OBJectKernel *kernel, OBJHANDLE object, Buffer *work, MAP_C
     if (!sizeFor(work, int32_t(count) + 1))
         return -1;
     BufferSetItemPosWrite(work, count);
-    LockedItems w(work);
+    BufferItemsLock w(work);
     auto *out = w.as<MAP_COORDPT>();
     if (!out)
         return -1;
@@ -132,7 +108,7 @@ int32_t toWindow(PresentationManager *view, Buffer *world, int32_t m, Buffer *wi
         return 0;
     if (m <= 0)
         return 0;
-    LockedItems s(world), d(windowPoints);
+    BufferItemsLock s(world), d(windowPoints);
     if (!s.as<MAP_COORDPT>() || !d.as<POINT>())
         return 0;
     return PM_WorldToWindow(view, s.as<MAP_COORDPT>(), d.as<POINT>(), m);
@@ -148,7 +124,7 @@ int32_t RemoveRepeatedWindowPoints(Buffer *points, Buffer *parts, int32_t m, int
     if (partCount == 0 || uint64_t(partCount) * 2 > BufferGetSize(parts) ||
         uint64_t(m) > BufferGetSize(points))
         return m;
-    LockedItems pt(points), pp(parts);
+    BufferItemsLock pt(points), pp(parts);
     POINT *p = pt.as<POINT>();
     int32_t *pair = pp.as<int32_t>();
     if (!p || !pair)
@@ -239,7 +215,7 @@ int32_t ObjectPointsToWindow(HWND window, OBJHANDLE object, Buffer *windowPoints
         BufferSetType(work, polygon ? POINTBUFFER_POLYGON : POINTBUFFER_POLYLINE);
         int32_t n = count;
         {
-            LockedItems w(work);
+            BufferItemsLock w(work);
             auto *pts = w.as<MAP_COORDPT>();
             MAP_COORDPT ends[2] = {pts[0], pts[count - 1]};
             PM_MapToWorld(view, ends, ends, 2);
@@ -258,7 +234,7 @@ int32_t ObjectPointsToWindow(HWND window, OBJHANDLE object, Buffer *windowPoints
         }
         const int32_t m = ClipPointBuffer(world, &view->clippedPoints, parts, &view->pointCodes, &clipTo, n);
         if (bridge) {
-            LockedItems c(&view->clippedPoints);
+            BufferItemsLock c(&view->clippedPoints);
             PM_SplitPartsAtBridges(cls, parts, runs, c.as<MAP_COORDPT>(), m, nullptr);
         }
         const int32_t converted = toWindow(view, &view->clippedPoints, m, windowPoints);
@@ -269,7 +245,7 @@ int32_t ObjectPointsToWindow(HWND window, OBJHANDLE object, Buffer *windowPoints
         *clipped = 0;
     int32_t m = 0;
     {
-        LockedItems w(work);
+        BufferItemsLock w(work);
         m = PM_PointsToWindow(view, w.as<MAP_COORDPT>(), windowPoints, parts, runs, closing, count, cls,
                               &bridge);
     }
@@ -278,7 +254,7 @@ int32_t ObjectPointsToWindow(HWND window, OBJHANDLE object, Buffer *windowPoints
     if (lastVisible)
         *lastVisible = polygon ? 0 : 1;
     if (polygon && !askedBridge && m > 0 && sizeFor(windowPoints, m + 1)) {
-        LockedItems d(windowPoints), p(parts);
+        BufferItemsLock d(windowPoints), p(parts);
         d.as<POINT>()[m] = d.as<POINT>()[0];
         ++m;
         p.as<int32_t>()[1] = m;

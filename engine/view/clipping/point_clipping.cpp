@@ -1,5 +1,6 @@
 #include "engine/view/clipping/point_clipping.h"
 
+#include "engine/kernel/buffer.h"
 #include "engine/view/viewrecord/presentation_manager.h"
 #include "engine/view/viewrecord/view_transforms.h"
 
@@ -12,33 +13,6 @@ namespace {
 
 // Stands for an unbounded parameter in the polygon clipper.
 constexpr double kInfinity = 1e17;
-
-// A Buffer's items for the length of one call, leaving its lock state as the
-// caller had it.
-class LockedItems {
-public:
-    explicit LockedItems(Buffer *b) : b_(b), wasLocked_(BufferGetPointer(b) != nullptr)
-    {
-        p_ = wasLocked_ ? BufferGetPointer(b) : BufferLock(b);
-    }
-    ~LockedItems()
-    {
-        if (!wasLocked_ && p_)
-            BufferUnLock(b_);
-    }
-    LockedItems(const LockedItems &) = delete;
-    LockedItems &operator=(const LockedItems &) = delete;
-    template <typename T>
-    T *as() const
-    {
-        return static_cast<T *>(p_);
-    }
-
-private:
-    Buffer *b_;
-    bool wasLocked_;
-    void *p_;
-};
 
 bool inside(const MAP_COORDRECT &r, const MAP_COORDPT &p)
 {
@@ -143,7 +117,7 @@ int32_t storeParts(Buffer *parts, const std::vector<int32_t> &pairs)
     if (items && !reserve(parts, items))
         return 0;
     if (items) {
-        LockedItems p(parts);
+        BufferItemsLock p(parts);
         if (!p.as<int32_t>())
             return 0;
         std::copy(pairs.begin(), pairs.end(), p.as<int32_t>());
@@ -199,7 +173,7 @@ int32_t ClipPolyline(Buffer *source, int32_t n, Buffer *clipped, Buffer *parts, 
     // Each segment writes at most two points; each run needs two words.
     if (!reserve(clipped, 2 * uint64_t(n)) || !reserve(parts, 2 * uint64_t(n)))
         return 0;
-    LockedItems s(source), c(clipped), p(parts);
+    BufferItemsLock s(source), c(clipped), p(parts);
     const MAP_COORDPT *in = s.as<MAP_COORDPT>();
     MAP_COORDPT *out = c.as<MAP_COORDPT>();
     int32_t *pairs = p.as<int32_t>();
@@ -295,7 +269,7 @@ int32_t ClipPolygon(Buffer *source, int32_t n, Buffer *clipped, Buffer *parts, B
         return 0;
     int32_t written = 0;
     {
-        LockedItems s(source), c(clipped), k(codes);
+        BufferItemsLock s(source), c(clipped), k(codes);
         const MAP_COORDPT *in = s.as<MAP_COORDPT>();
         MAP_COORDPT *out = c.as<MAP_COORDPT>();
         uint8_t *code = k.as<uint8_t>();
@@ -366,7 +340,7 @@ int32_t ClipPolygon(Buffer *source, int32_t n, Buffer *clipped, Buffer *parts, B
     BufferSetItemPosWrite(codes, uint32_t(written));
     if (written == 0)
         return 0;
-    LockedItems k(codes);
+    BufferItemsLock k(codes);
     runs = ClipRunsFromCodes(k.as<uint8_t>(), written, parts);
     return written;
 }

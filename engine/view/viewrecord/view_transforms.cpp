@@ -13,31 +13,6 @@ inline int32_t Saturate(int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32
 
 bool HasModule(const PresentationManager *view) { return view->projection.hLib != 0; }
 
-// A Buffer's items for the length of one call, leaving its lock state as the
-// caller had it.
-class Items {
-public:
-    explicit Items(Buffer *b) : b_(b), wasLocked_(BufferGetPointer(b) != nullptr)
-    {
-        p_ = wasLocked_ ? BufferGetPointer(b) : BufferLock(b);
-    }
-    ~Items()
-    {
-        if (!wasLocked_ && p_)
-            BufferUnLock(b_);
-    }
-    template <typename T>
-    T *as() const
-    {
-        return static_cast<T *>(p_);
-    }
-
-private:
-    Buffer *b_;
-    bool wasLocked_;
-    void *p_;
-};
-
 // Room for n items, and n items written.
 void SizeFor(Buffer *b, int32_t n)
 {
@@ -49,7 +24,7 @@ void SizeFor(Buffer *b, int32_t n)
 void OnePart(Buffer *parts, int32_t n)
 {
     SizeFor(parts, 2);
-    Items p(parts);
+    BufferItemsLock p(parts);
     p.as<int32_t>()[0] = 0;
     p.as<int32_t>()[1] = n;
     BufferSetValidNumber(parts, 1);
@@ -274,7 +249,7 @@ int32_t PM_bMapToWorld(PresentationManager *view, Buffer *source, Buffer *destin
     SizeFor(destination, n);
     if (n <= 0)
         return 0;
-    Items s(source), d(destination);
+    BufferItemsLock s(source), d(destination);
     return PM_MapToWorld(view, s.as<MAP_COORDPT>(), d.as<MAP_COORDPT>(), n);
 }
 
@@ -291,7 +266,7 @@ int32_t PM_bWorldToWindow(PresentationManager *view, Buffer *source, Buffer *des
     SizeFor(destination, n);
     if (n <= 0)
         return 0;
-    Items s(points), d(destination);
+    BufferItemsLock s(points), d(destination);
     return PM_WorldToWindow(view, s.as<MAP_COORDPT>(), d.as<POINT>(), n);
 }
 
@@ -301,7 +276,7 @@ int32_t PM_bMapToWindow(PresentationManager *view, Buffer *source, Buffer *desti
     Buffer *points = source;
     if (HasModule(view) && n > 0) {
         SizeFor(&view->worldPoints, n);
-        Items s(source), w(&view->worldPoints);
+        BufferItemsLock s(source), w(&view->worldPoints);
         n = std::clamp(PM_MapToWorld(view, s.as<MAP_COORDPT>(), w.as<MAP_COORDPT>(), n), 0, n);
         BufferSetType(&view->worldPoints, BufferGetType(source));
         points = &view->worldPoints;
@@ -313,13 +288,13 @@ int32_t PM_bMapToWindow(PresentationManager *view, Buffer *source, Buffer *desti
         OnePart(parts, n);
     }
     if (bridgeFlag && *bridgeFlag) {
-        Items p(points);
+        BufferItemsLock p(points);
         *bridgeFlag = PM_SplitPartsAtBridges(classId, parts, runs, p.as<MAP_COORDPT>(), n, nullptr);
     }
     SizeFor(destination, n);
     if (n <= 0)
         return 0;
-    Items s(points), d(destination);
+    BufferItemsLock s(points), d(destination);
     return PM_WorldToWindow(view, s.as<MAP_COORDPT>(), d.as<POINT>(), n);
 }
 
@@ -330,7 +305,7 @@ int32_t PM_PointsToWindow(PresentationManager *view, const MAP_COORDPT *map, Buf
     const MAP_COORDPT *points = map;
     if (HasModule(view) && n > 0) {
         SizeFor(&view->worldPoints, n);
-        Items w(&view->worldPoints);
+        BufferItemsLock w(&view->worldPoints);
         n = std::clamp(PM_MapToWorld(view, map, w.as<MAP_COORDPT>(), n), 0, n);
         points = w.as<MAP_COORDPT>(); // the scratch buffer stays locked while the view owns it
     }
@@ -344,7 +319,7 @@ int32_t PM_PointsToWindow(PresentationManager *view, const MAP_COORDPT *map, Buf
     SizeFor(destination, count);
     if (count <= 0)
         return 0;
-    Items d(destination);
+    BufferItemsLock d(destination);
     return PM_WorldToWindow(view, points, d.as<POINT>(), count);
 }
 
@@ -365,11 +340,11 @@ int PM_SplitPartsAtBridges(uint16_t classId, Buffer *parts, Buffer *runs, const 
         return 0;
     if (closing && n > 0) {
         SizeFor(closing, n + 1);
-        Items c(closing);
+        BufferItemsLock c(closing);
         std::memmove(c.as<MAP_COORDPT>(), points, size_t(n) * sizeof *points);
         c.as<MAP_COORDPT>()[n] = points[0];
         n += 1;
-        Items p(parts);
+        BufferItemsLock p(parts);
         p.as<int32_t>()[1] = n;
         // The closing buffer holds the list from now on; it stays locked.
         if (!BufferGetPointer(closing))
@@ -379,7 +354,7 @@ int PM_SplitPartsAtBridges(uint16_t classId, Buffer *parts, Buffer *runs, const 
     std::vector<int32_t> out;
     bool split = false;
     {
-        Items p(parts);
+        BufferItemsLock p(parts);
         const uint32_t partCount = BufferGetValidNumber(parts);
         for (uint32_t part = 0; part < partCount; ++part) {
             const int32_t s = p.as<int32_t>()[2 * part], m = p.as<int32_t>()[2 * part + 1];
@@ -406,14 +381,14 @@ int PM_SplitPartsAtBridges(uint16_t classId, Buffer *parts, Buffer *runs, const 
     if (runs) {
         SizeFor(runs, items);
         if (items) {
-            Items r(runs);
+            BufferItemsLock r(runs);
             std::memcpy(r.as<int32_t>(), out.data(), out.size() * sizeof(int32_t));
         }
         BufferSetValidNumber(runs, uint32_t(items / 2));
     }
     SizeFor(parts, items);
     if (items) {
-        Items p(parts);
+        BufferItemsLock p(parts);
         std::memcpy(p.as<int32_t>(), out.data(), out.size() * sizeof(int32_t));
     }
     BufferSetValidNumber(parts, uint32_t(items / 2));

@@ -75,8 +75,8 @@ TEST_F(Startup, MarkerBitmapsLiveUntilExit)
     for (int i = 0; i < MARKER_BITMAP_COUNT; ++i) {
         markers[i] = MarkerBitmap(i);
         ASSERT_NE(markers[i], 0u) << i;
-        // The point markers are 9 x 9; the two selection marks 7 x 7.
-        EXPECT_EQ(GetBitmapImage(markers[i]).size(), i < 3 ? QSize(9, 9) : QSize(7, 7)) << i;
+        // Every mark is 7 x 7, drawn centred on its point.
+        EXPECT_EQ(GetBitmapImage(markers[i]).size(), QSize(7, 7)) << i;
     }
     EXPECT_EQ(MarkerBitmap(5), 0u);
     MapLibraryExit();

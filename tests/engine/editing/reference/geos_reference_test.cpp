@@ -4,8 +4,10 @@
 // truncated crossings): those cases are excluded or bounded below.
 #include "engine/editing/handle_list.h"
 #include "engine/editing/line_segment.h"
+#include "engine/editing/object_finders.h"
 #include "engine/editing/point_set.h"
 #include "engine/editing/set_geometry.h"
+#include "engine/window/page.h"
 #include "platform/global_memory.h"
 #include "tests/engine/editing/editing_fixture.h"
 
@@ -17,6 +19,7 @@
 #include <cstdarg>
 #include <memory>
 #include <numbers>
+#include <set>
 #include <random>
 #include <vector>
 
@@ -283,4 +286,73 @@ TEST_F(GeosReferenceTest, EnclosedAndTouchingCollections)
     }
     EXPECT_GT(enclosed, 50);
     EXPECT_GT(touching, 50);
+}
+
+// The finder by a point with a tolerance against GEOS distances: an object
+// is found when it lies within r of the point (an area from its inside
+// too), and in enclosed mode a polyline when its farthest point does. Cases
+// within a small margin of r are left out: the engine measures in doubles
+// its own way.
+TEST_F(GeosReferenceTest, ObjectsWithinAToleranceOfAPoint)
+{
+    Geos g;
+    std::mt19937 rng(7);
+    std::uniform_int_distribution<int> coordinate(-1500, 1500);
+    std::uniform_real_distribution<double> tolerance(0, 600);
+    const OBJHANDLE page = PageGetFromWindow(window);
+    int compared = 0, hits = 0;
+    for (int k = 0; k < 20; ++k) {
+        struct Shape {
+            OBJHANDLE h;
+            Geos::Geom geom;
+            bool closed;
+        };
+        std::vector<Shape> shapes;
+        for (int i = 0; i < 8; ++i) {
+            const bool closed = i % 2 == 1;
+            const MAP_COORDPT at{coordinate(rng), coordinate(rng)};
+            std::vector<MAP_COORDPT> pts = closed ? starPolygon(rng, at, 100 + 60 * (i % 5), 3 + i % 7)
+                                                  : randomLine(rng, -1500, 1500, 2 + i % 5);
+            if (pts.size() < 3 && closed)
+                continue;
+            auto geom = closed ? g.polygon(pts) : g.line(pts);
+            if (closed && !simple(g, geom))
+                continue;
+            shapes.push_back({closed ? polygon(pts) : polyline(pts), std::move(geom), closed});
+        }
+        for (int q = 0; q < 40; ++q) {
+            const MAP_COORDPT p{coordinate(rng), coordinate(rng)};
+            const double r = tolerance(rng);
+            const auto pt = g.point(p);
+            for (int enclosed = 0; enclosed < 2; ++enclosed) {
+                std::unique_ptr<CMapObjArr> found(GetObjByMap(window, p, r, enclosed, 1));
+                ASSERT_NE(found, nullptr);
+                std::set<OBJHANDLE> hit;
+                for (int32_t i = 0; i < found->GetSize(); ++i)
+                    if (found->GetAt(i) != page)
+                        hit.insert(found->GetAt(i));
+                for (const Shape &s : shapes) {
+                    if (enclosed && s.closed)
+                        continue; // a polygon's last stored vertex is not tested
+                    double d = 0;
+                    if (enclosed)
+                        GEOSHausdorffDistance_r(g.h, s.geom.get(), pt.get(), &d);
+                    else
+                        d = g.distance(s.geom, pt);
+                    if (std::fabs(d - r) < 1e-6 * std::max(1.0, r))
+                        continue;
+                    const bool expected =
+                        enclosed ? d <= r : GEOSDistanceWithin_r(g.h, s.geom.get(), pt.get(), r) == 1;
+                    EXPECT_EQ(hit.count(s.h) == 1, expected)
+                        << "round " << k << " point " << p << " r " << r << " enclosed " << enclosed;
+                    ++compared;
+                    hits += expected;
+                }
+            }
+        }
+        for (const Shape &s : shapes)
+            OBJectDelete(kernel(), s.h);
+    }
+    EXPECT_GT(compared, 4000);
+    EXPECT_GT(hits, 300);
 }
