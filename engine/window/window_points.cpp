@@ -304,14 +304,13 @@ OBJHANDLE OBJECT_Set(HWND window, int mode, uint32_t flags, OBJHANDLE object, in
         if (children && childCount > 0)
             addChildren(doc, object, children, childCount);
         if (points && pointCount > 0 && IsPointSetClass(doc.classOf(object))) {
-            const MAP_COORDRECT old = boundsOf(doc.kernel, object);
             if (writePlainPoints(doc.kernel, object, points, uint32_t(pointCount))) {
-                MAP_COORDRECT r = kEmptyBoundRect;
+                MAP_COORDRECT r;
+                InitBoundRect(&r);
                 for (int32_t i = 0; i < pointCount; ++i)
                     PtToBoundRect(&r, &points[i]);
                 SendOBJectMessage(doc.kernel, object, object, 0, GRM_SETBOUNDRECT, 0, LPARAM(&r));
                 SendOBJectMessage(doc.kernel, object, object, 0, GRM_INVALIDATE, 0, 0);
-                (void)old;
             }
         }
     } else if (!doc.classOf(object)) {
