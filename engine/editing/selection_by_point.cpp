@@ -20,17 +20,12 @@
 #include "engine/view/viewrecord/vertex_bitmap.h"
 #include "engine/view/viewrecord/view_transforms.h"
 #include "engine/window/wndres.h"
+#include "platform/key_state.h"
 #include "platform/window.h"
-
-#include <QGuiApplication>
 
 #include <algorithm>
 
 namespace {
-
-bool applicationAltKey() { return qGuiApp && (QGuiApplication::queryKeyboardModifiers() & Qt::AltModifier); }
-
-bool (*altKeyQuery)() = applicationAltKey;
 
 struct Selection {
     HWND window;
@@ -99,7 +94,8 @@ MAP_COORDRECT normalised(const MAP_COORDRECT &r)
 int selectByRect(Selection &s, const MAP_COORDRECT &rect, bool repaintOnReplace)
 {
     const MAP_COORDRECT r = normalised(rect);
-    const bool crossing = altKeyQuery();
+    // Alt held: a rectangle also takes the objects that only cross it.
+    const bool crossing = GetKeyState(VK_MENU) < 0;
     if (!s.add) {
         if (repaintOnReplace)
             s.invalidateList();
@@ -214,8 +210,6 @@ int selectByPoint(Selection &s, uint32_t flags, POINT p)
 }
 
 } // namespace
-
-void SetSelectionAltKeyQuery(bool (*query)()) { altKeyQuery = query ? query : applicationAltKey; }
 
 int OnSelectByPoint(HWND window, uint32_t flags, POINT point)
 {

@@ -25,8 +25,3 @@ int OnRectSelect(HWND window, uint32_t flags, const MAP_COORDRECT *rect);
 // 1 when the window point hits an object of the set: a drawn vertex of one
 // of its objects near the point, or else one of its objects containing it.
 int CheckPointInRoot(HWND window, OBJHANDLE set, uint32_t unused, POINT point);
-
-// Whether the Alt key is held, which makes a rectangle take the objects that
-// only cross it. The default asks the application's keyboard state; tests
-// set their own (null restores the default).
-void SetSelectionAltKeyQuery(bool (*query)());

@@ -10,14 +10,12 @@
 #include "engine/view/viewrecord/vertex_bitmap.h"
 #include "engine/view/viewrecord/view_transforms.h"
 #include "engine/window/page.h"
+#include "platform/key_state.h"
 #include "tests/engine/editing/editing_fixture.h"
 
 #include <set>
 
 namespace {
-
-bool altHeld = false;
-bool altQuery() { return altHeld; }
 
 class SelectionTest : public EditingTest {
 protected:
@@ -25,15 +23,14 @@ protected:
     {
         EditingTest::SetUp();
         showWorld({0, 0, 4000, 3000});
-        SetSelectionAltKeyQuery(altQuery);
-        altHeld = false;
+        SetKeyState(VK_MENU, false);
         list = GetRootOBJKern(kernel(), rec.rootObject, CLASS_SELLIST);
         a = polygon({{100, 100}, {900, 100}, {900, 900}, {100, 900}});
         b = polygon({{1100, 100}, {1900, 100}, {1900, 900}, {1100, 900}});
     }
     void TearDown() override
     {
-        SetSelectionAltKeyQuery(nullptr);
+        SetKeyState(VK_MENU, false);
         EditingTest::TearDown();
     }
     POINT pixelOf(MAP_COORDPT m)
@@ -116,9 +113,9 @@ TEST_F(SelectionTest, RectanglesEnclosedOrCrossingWithAlt)
     EXPECT_EQ(selected(), std::set<OBJHANDLE>{a});
     EXPECT_EQ(OnSelectByRect(window, 0, &rightToLeft), 1);
     EXPECT_EQ(selected(), std::set<OBJHANDLE>{a});
-    altHeld = true;
+    SetKeyState(VK_MENU, true);
     EXPECT_EQ(OnSelectByRect(window, 0, &leftToRight), 2) << "Alt takes what crosses";
-    altHeld = false;
+    SetKeyState(VK_MENU, false);
     const MAP_COORDRECT onlyB{1000, 0, 2000, 1000};
     EXPECT_EQ(OnSelectByRect(window, SELECT_ADD, &onlyB), 2) << "add keeps a";
     EXPECT_EQ(OnSelectByRect(window, 0, &onlyB), 1);
