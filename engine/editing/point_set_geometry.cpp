@@ -42,17 +42,16 @@ inline int rayCrossing(int64_t px, int64_t py, int64_t sx, int64_t sy, int64_t e
     return (dy > 0 ? lhs < rhs : lhs > rhs) ? 1 : 0;
 }
 
-} // namespace
-
-int PointRingContainsPoint(const MAP_COORDPT *points, uint32_t n, const MAP_COORDPT *point)
+// Even-odd count of the ring's edges crossing the ray from p to the left;
+// 1 as soon as p lies on an edge. pointAt(k) gives vertex k of n.
+template <typename PointAt>
+int ringContains(uint32_t n, const MAP_COORDPT &p, PointAt pointAt)
 {
-    if (!points || !point || n < 3)
-        return 0;
-    const int64_t px = point->x, py = point->y;
+    const int64_t px = p.x, py = p.y;
     uint32_t count = 0;
-    MAP_COORDPT s = points[n - 1];
+    MAP_COORDPT s = pointAt(n - 1);
     for (uint32_t k = 0; k < n; ++k) {
-        const MAP_COORDPT e = points[k];
+        const MAP_COORDPT e = pointAt(k);
         const int c = rayCrossing(px, py, s.x, s.y, e.x, e.y);
         if (c < 0)
             return 1;
@@ -60,6 +59,15 @@ int PointRingContainsPoint(const MAP_COORDPT *points, uint32_t n, const MAP_COOR
         s = e;
     }
     return count & 1;
+}
+
+} // namespace
+
+int PointRingContainsPoint(const MAP_COORDPT *points, uint32_t n, const MAP_COORDPT *point)
+{
+    if (!points || !point || n < 3)
+        return 0;
+    return ringContains(n, *point, [points](uint32_t k) { return points[k]; });
 }
 
 int PolygonContainsPoint(OBJectKernel *kernel, OBJHANDLE polygon, const MAP_COORDPT *point)
@@ -70,18 +78,7 @@ int PolygonContainsPoint(OBJectKernel *kernel, OBJHANDLE polygon, const MAP_COOR
     const MAP_COORDRECT r = a.bound();
     if (point->x < r.x1 || point->x > r.x2 || point->y < r.y1 || point->y > r.y2)
         return 0;
-    const int64_t px = point->x, py = point->y;
-    uint32_t count = 0;
-    MAP_COORDPT s = a.at(a.count - 1);
-    for (uint32_t k = 0; k < a.count; ++k) {
-        const MAP_COORDPT e = a.at(k);
-        const int c = rayCrossing(px, py, s.x, s.y, e.x, e.y);
-        if (c < 0)
-            return 1;
-        count += uint32_t(c);
-        s = e;
-    }
-    return count & 1;
+    return ringContains(a.count, *point, [&a](uint32_t k) { return a.at(k); });
 }
 
 double PolygonAreaInUnits(OBJectKernel *kernel, OBJHANDLE polygon)

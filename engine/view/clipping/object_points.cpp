@@ -1,5 +1,6 @@
 #include "engine/view/clipping/object_points.h"
 
+#include "engine/editing/point_set.h"
 #include "engine/kernel/graph_object.h"
 #include "engine/kernel/graph_services.h"
 #include "engine/kernel/object_classes.h"
@@ -45,24 +46,16 @@ MAP_COORDRECT intersection(const MAP_COORDRECT &a, const MAP_COORDRECT &b)
     return {std::max(a.x1, b.x1), std::max(a.y1, b.y1), std::min(a.x2, b.x2), std::min(a.y2, b.y2)};
 }
 
-// Reads the points of a polygon or polyline into the work buffer as x, y
-// pairs, with room for one more (a polygon's closing point), and their
-// bounds. The count is clamped to what the data space holds; points carry a
-// height when the object says so. The data space is not aligned for the
-// point type, so every point is copied bytewise. Answers the count, -1 when
-// the object cannot be read.
+// Copies the points of a polygon or polyline (x and y, whatever its point
+// size) into the work buffer, with room for one more (a polygon's closing
+// point), and gives their bounds. Answers the count, -1 when the object
+// cannot be read.
 int32_t readPointSet(OBJectKernel *kernel, OBJHANDLE object, Buffer *work, MAP_COORDRECT *bounds)
 {
-    char *fixed = OBJectLock(kernel, object);
-    if (!fixed)
+    PointSetAccess points;
+    if (!LockPointSet(kernel, object, points))
         return -1;
-    const bool heights = IsObject3d(kernel, object) != 0;
-    fixed = OBJectLock(kernel, object); // the height test may have moved the block
-    if (!fixed)
-        return -1;
-    const uint32_t stride = heights ? uint32_t(sizeof(MAP3D_COORDPT)) : uint32_t(sizeof(MAP_COORDPT));
-    const uint32_t held = DataSpaceSize(kernel, object) / stride;
-    const uint32_t count = std::min({LoadField<uint32_t>(fixed, PS_COUNT), held, uint32_t(INT32_MAX - 1)});
+    const uint32_t count = std::min(points.count, uint32_t(INT32_MAX - 1));
     if (!sizeFor(work, int32_t(count) + 1))
         return -1;
     BufferSetItemPosWrite(work, count);
@@ -70,12 +63,9 @@ int32_t readPointSet(OBJectKernel *kernel, OBJHANDLE object, Buffer *work, MAP_C
     auto *out = w.as<MAP_COORDPT>();
     if (!out)
         return -1;
-    const char *data = DataSpaceBegin(fixed);
-    WorldRectInit(bounds);
-    for (uint32_t i = 0; i < count; ++i) {
-        std::memcpy(&out[i], data + size_t(i) * stride, sizeof(MAP_COORDPT));
-        PtToWorldRect(bounds, &out[i]);
-    }
+    for (uint32_t i = 0; i < count; ++i)
+        out[i] = points.at(i);
+    *bounds = PointSetBounds(points);
     return int32_t(count);
 }
 
