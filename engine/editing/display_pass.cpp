@@ -1,4 +1,5 @@
 #include "engine/editing/display_pass.h"
+#include "engine/editing/set_geometry.h"
 
 #include "engine/editing/polygon_painters.h"
 #include "engine/kernel/graph_services.h"
@@ -254,7 +255,7 @@ void walkLayer(Walk w, OBJHANDLE layer)
 int walkSet(_WNDRES *rec, HDC dc, OBJHANDLE set, uint16_t mode, const GraphDispl *inherited, int wholeRaster,
             int preview, int depth)
 {
-    if (depth > kMaxDisplayDepth)
+    if (depth > kMaxSetDepth) // a group cycle of a damaged file
         return 0;
     OBJectKernel *kernel = rec->kernel;
     const bool printer = printLike(dc);

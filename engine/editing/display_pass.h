@@ -29,7 +29,3 @@ int SetOfObjectsDisplay(_WNDRES *rec, HDC dc, OBJHANDLE set, uint16_t mode, cons
 int StopAndWaitDrawing(_WNDRES *rec);
 // The number of passes running on the record now (for tests).
 int DisplayPassesRunning(const _WNDRES *rec);
-
-// Nested sets deeper than this (a group cycle of a damaged file) are not
-// walked.
-inline constexpr int kMaxDisplayDepth = 64;
