@@ -307,14 +307,7 @@ std::string ProjectionWizardModel::ShownProjection(int step)
     return name;
 }
 
-bool ProjectionWizardModel::CanSetup() const
-{
-    if (!ctx_.work->hLib)
-        return false;
-    tagProjInfo info{};
-    ctx_.getInfo(ctx_.work, &info);
-    return info.hasSetup != 0;
-}
+bool ProjectionWizardModel::CanSetup() const { return ctx_.WorkHasSetup(); }
 
 void ProjectionWizardModel::Setup(int step)
 {

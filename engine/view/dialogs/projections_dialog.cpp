@@ -255,14 +255,16 @@ std::string SelectProjectionModel::Current() const
     return name;
 }
 
-bool SelectProjectionModel::CanSetup() const
+bool ProjectionDialogContext::WorkHasSetup() const
 {
-    if (!ctx_.work->hLib)
+    if (!work || !work->hLib)
         return false;
     tagProjInfo info{};
-    ctx_.getInfo(ctx_.work, &info);
+    getInfo(work, &info);
     return info.hasSetup != 0;
 }
+
+bool SelectProjectionModel::CanSetup() const { return ctx_.WorkHasSetup(); }
 
 void SelectProjectionModel::Choose(const std::string &name)
 {

@@ -51,6 +51,9 @@ struct ProjectionDialogContext {
     int permanent = 0;
     int changeFlags = 0;
     int clipFlag = 0;
+
+    // 1 when the working projection's module offers a set-up dialog.
+    bool WorkHasSetup() const;
 };
 
 // The (display name, path) pairs of a locked projection list.
