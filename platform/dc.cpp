@@ -91,14 +91,49 @@ bool dashOn(const DashPattern &p, int64_t phase)
 
 // The pixels within radius of the segment a-b, one row interval at a time
 // (the covered area is convex). Centres are pixel centres at integer points.
+// Rows whose covered part lies wholly left or right of 0..width are skipped:
+// their pixels would be clipped anyway.
 template <typename F>
-void forEachCapsuleRow(double ax, double ay, double bx, double by, double radius, int height, F &&f)
+void forEachCapsuleRow(double ax, double ay, double bx, double by, double radius, int width, int height,
+                       F &&f)
 {
     const double r2 = radius * radius;
     const double vx = bx - ax, vy = by - ay;
     const double len2 = vx * vx + vy * vy;
-    const int y0 = std::max(0, int(std::floor(std::min(ay, by) - radius)));
-    const int y1 = std::min(height - 1, int(std::ceil(std::max(ay, by) + radius)));
+    const double len = std::sqrt(len2);
+    double top = std::min(ay, by) - radius, bottom = std::max(ay, by) + radius;
+    if (std::max(ax, bx) + radius < -1 || std::min(ax, bx) - radius > width)
+        return;
+    if (vx != 0) {
+        // The part of the segment whose x lies within the radius (and a
+        // pixel) of the columns; a covered point is within the radius of it.
+        double t0 = (-radius - 1 - ax) / vx, t1 = (width + radius - ax) / vx;
+        if (t0 > t1)
+            std::swap(t0, t1);
+        t0 = std::max(t0, 0.0);
+        t1 = std::min(t1, 1.0);
+        if (t0 > t1)
+            return;
+        const double ya = ay + t0 * vy, yb = ay + t1 * vy;
+        top = std::max(top, std::min(ya, yb) - radius - 1);
+        bottom = std::min(bottom, std::max(ya, yb) + radius + 1);
+    }
+    if (top > height - 1 || bottom < 0)
+        return;
+    const int y0 = int(std::max(0.0, std::floor(top)));
+    const int y1 = int(std::min(double(height - 1), std::ceil(bottom)));
+    // projection t = ((x - ax) vx + (y - ay) vy) / len2 within [0, 1]: x from
+    // ax - (y - ay) vy / vx over len2 / vx; signed distance
+    // ((x - ax) vy - (y - ay) vx) / len within [-r, r]: x about
+    // ax + (y - ay) vx / vy by r len / vy. Flat: the condition leaves x free.
+    struct Band {
+        bool flat;
+        double slope, extent;
+    };
+    const Band projection =
+        len2 > 0 && std::fabs(vx / len2) >= 1e-12 ? Band{false, vy / vx, len2 / vx} : Band{true, 0, 0};
+    const Band distance =
+        len2 > 0 && std::fabs(vy / len) >= 1e-12 ? Band{false, vx / vy, radius * len / vy} : Band{true, 0, 0};
     for (int y = y0; y <= y1; ++y) {
         double lo = INFINITY, hi = -INFINITY;
         auto disc = [&](double cx, double cy) {
@@ -113,26 +148,32 @@ void forEachCapsuleRow(double ax, double ay, double bx, double by, double radius
         disc(bx, by);
         if (len2 > 0) {
             // The band of points whose projection falls on the segment and
-            // whose distance to the line is at most the radius.
-            const double len = std::sqrt(len2);
+            // whose distance to the line is at most the radius: each
+            // condition bounds x by two lines in y, worked out per segment.
             double tLo = -INFINITY, tHi = INFINITY;
-            // Each condition is linear in x: c0 + c1 * x within [lo, hi].
-            auto clampLinear = [&](double c0, double c1, double from, double to) {
-                if (std::fabs(c1) < 1e-12) {
-                    if (c0 < from || c0 > to)
-                        tLo = INFINITY;
-                    return;
-                }
-                double xa = (from - c0) / c1, xb = (to - c0) / c1;
+            const auto clamp = [&](double xa, double xb) {
                 if (xa > xb)
                     std::swap(xa, xb);
                 tLo = std::max(tLo, xa);
                 tHi = std::min(tHi, xb);
             };
-            // projection t = ((x - ax) vx + (y - ay) vy) / len2 in [0, 1]
-            clampLinear(((-ax) * vx + (y - ay) * vy) / len2, vx / len2, 0.0, 1.0);
-            // signed distance ((x - ax) vy - (y - ay) vx) / len in [-r, r]
-            clampLinear(((-ax) * vy - (y - ay) * vx) / len, vy / len, -radius, radius);
+            const double dy = y - ay;
+            if (projection.flat) {
+                const double t = ((-ax) * vx + dy * vy) / len2;
+                if (t < 0 || t > 1)
+                    tLo = INFINITY;
+            } else {
+                const double x0 = ax - dy * projection.slope;
+                clamp(x0, x0 + projection.extent);
+            }
+            if (distance.flat) {
+                const double d = ((-ax) * vy - dy * vx) / len;
+                if (d < -radius || d > radius)
+                    tLo = INFINITY;
+            } else {
+                const double x0 = ax + dy * distance.slope;
+                clamp(x0 - distance.extent, x0 + distance.extent);
+            }
             if (tLo <= tHi) {
                 lo = std::min(lo, tLo);
                 hi = std::max(hi, tHi);
@@ -201,7 +242,7 @@ void DeviceContext::DrawLineTo(int x, int y)
     // of width w covers w rows or columns.
     const double shift = penWidth % 2 == 0 ? 0.5 : 0.0;
     const double radius = penWidth / 2.0 - 0.01;
-    forEachCapsuleRow(from.x + shift, from.y + shift, x + shift, y + shift, radius, height,
+    forEachCapsuleRow(from.x + shift, from.y + shift, x + shift, y + shift, radius, width, height,
                       [&](int row, int xa, int xb) {
                           xa = std::max(xa, 0);
                           xb = std::min(xb, width - 1);

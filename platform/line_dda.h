@@ -90,6 +90,22 @@ inline void WalkLineDDAClipped(int x1, int y1, int x2, int y2, int width, int he
     }
     if (i0 >= i1)
         return;
+    // Likewise along the minor axis: its offset q(i) = floor((2 i m + n) / 2n)
+    // never falls, so the points with q in [qLo, qHi] are one run of i.
+    if (m > 0) {
+        const auto ceilDiv = [](__int128 a, __int128 b) { return a >= 0 ? (a + b - 1) / b : -((-a) / b); };
+        const __int128 qLo = sMinor > 0 ? -minor0 : minor0 - minorExtent + 1;
+        const __int128 qHi = sMinor > 0 ? minorExtent - 1 - minor0 : minor0;
+        // q(i) >= k  <=>  i >= ceil((2nk - n) / 2m)
+        const __int128 first = ceilDiv(2 * __int128(n) * qLo - n, 2 * __int128(m));
+        const __int128 past = ceilDiv(2 * __int128(n) * (qHi + 1) - n, 2 * __int128(m));
+        i0 = int64_t(std::max<__int128>(i0, first));
+        i1 = int64_t(std::min<__int128>(i1, past));
+    } else if (minor0 < 0 || minor0 >= minorExtent) {
+        return;
+    }
+    if (i0 >= i1)
+        return;
     // State at i0 in closed form; the products need more than 64 bits.
     const __int128 num = __int128(2) * i0 * m + n;
     int64_t minor = minor0 + sMinor * int64_t(num / (2 * n));

@@ -24,6 +24,8 @@
 #include <QPainter>
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -264,11 +266,42 @@ void BM_DisplayPassZoomed1Percent(benchmark::State &state)
     s.showWhole();
 }
 
+// The zoomed share measured side by side: each round times one full redraw
+// and ten zoomed ones in turn, so that a load on the machine weighs on both;
+// the share is the median over the rounds of the zoomed median against the
+// full redraw.
+void BM_ZoomedShareOfFullRedraw(benchmark::State &state)
+{
+    Scene &s = scene(100000 - 100000 / 11, 100000 / 11);
+    const auto timed = [&s] {
+        const auto start = std::chrono::steady_clock::now();
+        benchmark::DoNotOptimize(s.redraw());
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+    const auto median = [](std::vector<double> v) {
+        std::nth_element(v.begin(), v.begin() + long(v.size() / 2), v.end());
+        return v[v.size() / 2];
+    };
+    std::vector<double> shares;
+    for (auto _ : state) {
+        s.showWhole();
+        const double full = timed();
+        s.showZoomed();
+        std::vector<double> zoomed;
+        for (int i = 0; i < 10; ++i)
+            zoomed.push_back(timed());
+        shares.push_back(median(zoomed) / full);
+    }
+    s.showWhole();
+    state.counters["zoomed % of full"] = 100 * median(shares);
+}
+
 } // namespace
 
 BENCHMARK(BM_DisplayPass)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_QPainterSameScene)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DisplayPassObjects)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DisplayPassZoomed1Percent)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ZoomedShareOfFullRedraw)->Iterations(7)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -71,6 +71,28 @@ TEST(Fills, TranslucentFillBlendsAndIgnoresTheRasterOperation)
     EXPECT_FALSE(FillPolygonAlpha(0, kBox, 4, 0, 0));
 }
 
+// Every channel rounds on its own: red and blue are blended side by side in
+// one word, so a carry between them would show here.
+TEST(Fills, TranslucentFillRoundsEachChannel)
+{
+    const auto blend = [](int s, int d, int a) { return (s * a + d * (255 - a) + 127) / 255; };
+    const struct {
+        COLORREF back, fill;
+        int alpha;
+    } cases[] = {{RGB(10, 200, 77), RGB(250, 3, 129), 1},      {RGB(10, 200, 77), RGB(250, 3, 129), 64},
+                 {RGB(255, 0, 255), RGB(0, 255, 0), 200},      {RGB(0, 255, 0), RGB(255, 0, 255), 254},
+                 {RGB(255, 255, 255), RGB(255, 255, 255), 77}, {RGB(1, 2, 3), RGB(254, 253, 252), 128}};
+    for (const auto &c : cases) {
+        Canvas canvas(20, 20);
+        SetPixel(canvas.dc, 10, 10, c.back);
+        ASSERT_TRUE(FillPolygonAlpha(canvas.dc, kBox, 4, c.fill, BYTE(c.alpha)));
+        const COLORREF want = RGB(blend(GetRValue(c.fill), GetRValue(c.back), c.alpha),
+                                  blend(GetGValue(c.fill), GetGValue(c.back), c.alpha),
+                                  blend(GetBValue(c.fill), GetBValue(c.back), c.alpha));
+        EXPECT_EQ(GetPixel(canvas.dc, 10, 10), want) << "alpha " << c.alpha;
+    }
+}
+
 TEST(Fills, RegionsPaintByTheirFillRule)
 {
     // A ring walked twice round the same way: winding covers the middle,
