@@ -11,9 +11,10 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QHBoxLayout>
 #include <QListWidget>
-#include <QPushButton>
+#include <QLabel>
+#include <QShortcut>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -220,38 +221,47 @@ int CUndoRedoListDlg::DoModal()
     return std::clamp(chosen, 0, int(steps_.size()));
 }
 
+std::string CUndoRedoListDlg::Caption() const { return modeText_ + " " + loadText(722, "List"); }
+
+std::string CUndoRedoListDlg::LabelFor(int caret) const
+{
+    if (caret < 0 || caret >= int(steps_.size()))
+        return loadText(725, "Cancel");
+    const int marked = caret + 1;
+    return modeText_ + " " + std::to_string(marked) + " " +
+           (marked == 1 ? loadText(723, "action") : loadText(724, "actions"));
+}
+
 int CUndoRedoListDlg::runDialog() const
 {
-    // Dialog 166: the step captions, most recent first. Choosing an entry
-    // chooses it and every more recent step above it.
+    // Dialog 166, without buttons: the step captions, most recent first,
+    // and a label under them. Choosing an entry chooses it and every more
+    // recent step above it; Enter or a double click ends with them, Escape
+    // with none.
     QDialog dialog;
-    dialog.setWindowTitle(FromWindows1252(modeText_));
+    dialog.setWindowTitle(FromWindows1252(Caption()));
     auto *layout = new QVBoxLayout(&dialog);
     auto *list = new QListWidget(&dialog);
     SetDialogItemId(list, kListId);
     for (const std::string &s : steps_)
         list->addItem(FromWindows1252(s));
-    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    QObject::connect(list, &QListWidget::currentRowChanged, list, [list](int row) {
+    list->setSelectionMode(QAbstractItemView::MultiSelection);
+    auto *label = new QLabel(FromWindows1252(LabelFor(-1)), &dialog);
+    label->setAlignment(Qt::AlignCenter);
+    SetDialogItemId(label, kLabelId);
+    QObject::connect(list, &QListWidget::currentRowChanged, list, [this, list, label](int row) {
+        if (steps_.empty())
+            return;
+        const QSignalBlocker block(list);
         for (int i = 0; i < list->count(); ++i)
             list->item(i)->setSelected(i <= row);
+        label->setText(FromWindows1252(LabelFor(row)));
     });
     QObject::connect(list, &QListWidget::itemDoubleClicked, &dialog, [&dialog] { dialog.done(IDOK); });
-    auto *ok = new QPushButton(QStringLiteral("OK"), &dialog);
-    SetDialogItemId(ok, IDOK);
-    ok->setDefault(true);
-    auto *cancel = new QPushButton(QStringLiteral("Cancel"), &dialog);
-    SetDialogItemId(cancel, IDCANCEL);
-    QObject::connect(ok, &QPushButton::clicked, &dialog, [&dialog] { dialog.done(IDOK); });
-    QObject::connect(cancel, &QPushButton::clicked, &dialog, [&dialog] { dialog.done(IDCANCEL); });
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    auto *enter = new QShortcut(QKeySequence(Qt::Key_Return), &dialog);
+    QObject::connect(enter, &QShortcut::activated, &dialog, [&dialog] { dialog.done(IDOK); });
     layout->addWidget(list);
-    layout->addLayout(buttons);
-    if (!steps_.empty())
-        list->setCurrentRow(0);
+    layout->addWidget(label);
     if (RunModalDialog(dialog, kTemplateId) != IDOK)
         return 0;
     return list->currentRow() + 1;

@@ -41,7 +41,8 @@ class CUndoRedoListDlg {
 public:
     static constexpr int kMaxSteps = 50;
     static constexpr int kTemplateId = 166;
-    static constexpr int kListId = 1000;
+    static constexpr int kListId = 1141;
+    static constexpr int kLabelId = 1168;
 
     explicit CUndoRedoListDlg(HWND owner);
     // Undo (non-zero, caption "Undo") or redo (0, "Redo").
@@ -55,6 +56,11 @@ public:
     const std::string &ModeText() const { return modeText_; }
     const std::vector<std::string> &Steps() const { return steps_; }
     HWND Owner() const { return owner_; }
+    // "Undo List" or "Redo List".
+    std::string Caption() const;
+    // The label under the list when the entry caret and those above it are
+    // chosen ("Undo 3 actions", "Redo 1 action"); "Cancel" for no entry.
+    std::string LabelFor(int caret) const;
 
     // Answers DoModal in place of the whole dialog (tests of its callers);
     // an empty hook restores the dialog. Returns the previous hook.

@@ -6,7 +6,7 @@
 
 #include <QDialog>
 #include <QListWidget>
-#include <QPushButton>
+#include <QLabel>
 #include <gtest/gtest.h>
 
 namespace {
@@ -36,45 +36,60 @@ protected:
 
 TEST_F(UndoListDialogTest, TheUsersChoiceIsTheSelectedEntryAndEverythingAbove)
 {
+    enum End { Enter, Escape, DoubleClick };
     struct Case {
         const char *what;
-        int row;
-        int button; // IDOK, IDCANCEL, or 0 for a double click
+        int undo, steps, row;
+        End end;
         int expected;
+        const char *label;
     } cases[] = {
-        {"first entry, OK", 0, IDOK, 1},
-        {"third entry, OK", 2, IDOK, 3},
-        {"third entry, Cancel", 2, IDCANCEL, 0},
-        {"second entry, double click", 1, 0, 2},
+        {"first entry, Enter", 1, 3, 0, Enter, 1, "Undo 1 action"},
+        {"third entry, Enter", 1, 3, 2, Enter, 3, "Undo 3 actions"},
+        {"third entry, redo", 0, 3, 2, Enter, 3, "Redo 3 actions"},
+        {"third entry, Escape", 1, 3, 2, Escape, 0, "Undo 3 actions"},
+        {"fifth entry, double click", 1, 6, 4, DoubleClick, 5, "Undo 5 actions"},
+        {"empty list", 1, 0, 0, Enter, 0, "Cancel"},
     };
     for (const Case &c : cases) {
         CUndoRedoListDlg dlg(window);
-        dlg.SetMode(1);
-        for (const char *s : {"Create Text", "Create Polyline", "Create Polygon"})
-            dlg.AddStep(s);
-        QString title;
+        dlg.SetMode(c.undo);
+        for (int i = 0; i < c.steps; ++i)
+            dlg.AddStep("Step " + std::to_string(i));
+        QString title, before, label;
         std::vector<bool> selected;
         SetModalDialogHook([&](QDialog &d, int id) {
             EXPECT_EQ(id, CUndoRedoListDlg::kTemplateId);
             title = d.windowTitle();
             auto *list = DialogItemAs<QListWidget>(&d, CUndoRedoListDlg::kListId);
+            auto *text = DialogItemAs<QLabel>(&d, CUndoRedoListDlg::kLabelId);
             EXPECT_NE(list, nullptr);
-            if (!list)
+            EXPECT_NE(text, nullptr);
+            if (!list || !text)
                 return IDCANCEL;
-            EXPECT_EQ(list->count(), 3);
-            list->setCurrentRow(c.row);
+            before = text->text();
+            EXPECT_EQ(list->count(), c.steps);
+            if (c.steps > 0) {
+                list->setCurrentRow(c.steps - 1); // a later click narrows the run again
+                list->setCurrentRow(c.row);
+            }
             for (int i = 0; i < list->count(); ++i)
                 selected.push_back(list->item(i)->isSelected());
-            if (c.button == 0)
+            label = text->text();
+            if (c.end == DoubleClick)
                 emit list->itemDoubleClicked(list->item(c.row));
+            else if (c.end == Enter)
+                d.done(IDOK);
             else
-                DialogItemAs<QPushButton>(&d, c.button)->click();
+                d.reject();
             return d.result();
         });
         EXPECT_EQ(dlg.DoModal(), c.expected) << c.what;
-        EXPECT_EQ(title, "Undo") << c.what;
-        std::vector<bool> expectSelected(3, false);
-        for (int i = 0; i <= c.row; ++i)
+        EXPECT_EQ(title, c.undo ? "Undo List" : "Redo List") << c.what;
+        EXPECT_EQ(before, "Cancel") << c.what;
+        EXPECT_EQ(label.toStdString(), c.label) << c.what;
+        std::vector<bool> expectSelected(size_t(c.steps), false);
+        for (int i = 0; i <= c.row && i < c.steps; ++i)
             expectSelected[size_t(i)] = true;
         EXPECT_EQ(selected, expectSelected) << c.what;
     }
@@ -94,13 +109,13 @@ TEST_F(UndoListDialogTest, TheStepListsRunThroughTheDialog)
         return IDOK;
     });
     ASSERT_EQ(Undo_UndoShowStepsList(window), 1u);
-    EXPECT_EQ(title, "Undo");
+    EXPECT_EQ(title, "Undo List");
     EXPECT_EQ(offered, CUndoRedoListDlg::kMaxSteps);
     EXPECT_EQ(Undo_UndoStepsCount(window), 58);
 
     row = 0;
     ASSERT_EQ(Undo_RedoShowStepsList(window), 1u);
-    EXPECT_EQ(title, "Redo");
+    EXPECT_EQ(title, "Redo List");
     EXPECT_EQ(offered, 2);
     EXPECT_EQ(Undo_RedoStepsCount(window), 1);
 
