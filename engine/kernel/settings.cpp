@@ -300,6 +300,17 @@ int SettingsStringGet(const SettingsRegKey *settings, const char *section, const
     return 1;
 }
 
+int SettingsStringSet(const SettingsRegKey *settings, const char *section, const char *name, const std::string &text)
+{
+    if (!settings || !name)
+        return 0;
+    Key key;
+    if (!createKey(settings->root, settings->path + "\\" + (section ? section : ""), key))
+        return 0;
+    return RegSetValueExA(key.h, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(text.c_str()),
+                          DWORD(text.size() + 1)) == ERROR_SUCCESS;
+}
+
 // ---------------------------------------------------------------------------
 // Profiles
 
