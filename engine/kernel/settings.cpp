@@ -300,7 +300,8 @@ int SettingsStringGet(const SettingsRegKey *settings, const char *section, const
     return 1;
 }
 
-int SettingsStringSet(const SettingsRegKey *settings, const char *section, const char *name, const std::string &text)
+int SettingsStringSet(const SettingsRegKey *settings, const char *section, const char *name,
+                      const std::string &text)
 {
     if (!settings || !name)
         return 0;

@@ -54,7 +54,8 @@ int SettingsStringGet(const SettingsRegKey *key, const char *section, const char
                       DWORD bufferSize, std::string *out = nullptr);
 
 // Writes a REG_SZ value of a settings section, with its terminator.
-int SettingsStringSet(const SettingsRegKey *key, const char *section, const char *name, const std::string &text);
+int SettingsStringSet(const SettingsRegKey *key, const char *section, const char *name,
+                      const std::string &text);
 
 // Profile helpers. module: the module whose INI files the letters M, A, C and
 // W name; file: a profile file for D (may be null); letters: the search order.
