@@ -1,5 +1,6 @@
 #include "engine/editing/tools/undo_helpers.h"
 
+#include "engine/kernel/bank.h"
 #include "engine/kernel/graph_classes.h"
 #include "engine/kernel/graph_object.h"
 #include "engine/kernel/object_classes.h"
@@ -36,4 +37,18 @@ void RecomputeSelectionMeasures(HWND window)
                       SUMMEASURE_ALL | SUMMEASURE_AREA, LPARAM(&area));
     rec->selLength = length;
     rec->selArea = area;
+}
+
+void UndoForgetObject(OBJectKernel *kernel, OBJHANDLE object)
+{
+    if (!kernel || !kernel->bank || !object)
+        return;
+    for (void *record : kernel->bank->undoRecords) {
+        const uint16_t kind = UndoRecordKind(record);
+        if (kind != UNDO_ADDED && kind != UNDO_DELETED)
+            continue;
+        auto *r = static_cast<UndoObjectRecord *>(record);
+        if (r->handle == object)
+            r->handle = 0;
+    }
 }

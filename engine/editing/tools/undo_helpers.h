@@ -16,3 +16,9 @@ void MarkMapModified(HWND window);
 // The selection measures of the window record, asked again of the
 // selection list (total length and total area of the selected objects).
 void RecomputeSelectionMeasures(HWND window);
+
+// Makes the history forget an object that is about to be freed outside it:
+// the records that would add or delete it name no object any more, so that
+// undoing or redoing them cannot touch the freed handle or an object that
+// takes the handle later. The object's other records (changes) are left.
+void UndoForgetObject(OBJectKernel *kernel, OBJHANDLE object);
