@@ -53,3 +53,10 @@ int DoOperations2(HWND window, const OBJHANDLE *objects, unsigned long count, MA
 // was left as it was, or without a window.
 int TransformSelection(HWND window, long centreX, long centreY, long shiftX, long shiftY, double scaleX,
                        double scaleY, double angle, int recordUndo);
+
+// Selects the objects that touch (neighbours) or that are enclosed by the
+// selected objects (groups: their members at every depth), in place of the
+// selection unless the Ctrl key is down; whole groups where all their
+// members are found. 1; 0 without a window.
+int map_select_neighbours(HWND window);
+int map_select_enclosed(HWND window);
