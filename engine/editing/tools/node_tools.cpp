@@ -336,6 +336,10 @@ int ToolNodeCut(HWND window, POINT windowPoint)
         HGLOBAL pieces = 0, others = 0;
         uint32_t count = 0, otherCount = 0;
         OBJHANDLE cut = object;
+        // The layer gains the pieces' links: its block is recorded as it
+        // was, so that undo gives it back whole.
+        const int position = Undo_GetPositionCurStep(kernel);
+        Undo_ChangeObject(kernel, layer);
         const int done =
             CutObjectsByCutter(window, 0, &cut, &cutter, &pieces, &count, &others, &otherCount, 0);
         if (others)
@@ -343,6 +347,7 @@ int ToolNodeCut(HWND window, POINT windowPoint)
         if (!done || !pieces || count == 0) {
             if (pieces)
                 GlobalFree(pieces);
+            UndoDropRecordsSince(kernel, position);
             return 0;
         }
         if (const auto *h = static_cast<const OBJHANDLE *>(GlobalLock(pieces))) {

@@ -213,6 +213,39 @@ TEST_F(NodeToolsTest, OpeningAPolygonAtAVertex)
     });
 }
 
+// A click on an object that is not selected, with a line selected: the line
+// cuts the object. The cut leaves the selection (which the history does
+// not keep) changed, so undo is checked by the objects.
+TEST_F(NodeToolsTest, TheSelectedLineCutsTheClickedObject)
+{
+    const Points ring{{0, 0}, {1000, 0}, {1000, 1000}, {0, 1000}};
+    const OBJHANDLE square = polygon(ring);
+    const OBJHANDLE cutter = polyline({{500, -100}, {500, 1100}});
+    SetSelection(window, &cutter, 1, 0, 0);
+    ASSERT_EQ(ToolNodeCut(window, pixel({1000, 0})), 1);
+    Undo_SetNewStep(window, kernel(), 0);
+    const std::vector<OBJHANDLE> now = layerObjects();
+    ASSERT_EQ(now.size(), 3u);
+    EXPECT_EQ(now[0], cutter);
+    EXPECT_TRUE(IsOBJectUndoDeleted(kernel(), square));
+    for (size_t i = 1; i < now.size(); ++i) {
+        EXPECT_EQ(GetOBJectClassID(kernel(), now[i]), CLASS_POLYGON);
+        EXPECT_EQ(points(now[i]).size(), 4u);
+    }
+    ASSERT_EQ(Undo_Undo(kernel()), 1);
+    EXPECT_EQ(layerObjects(), (std::vector<OBJHANDLE>{square, cutter}));
+    EXPECT_EQ(points(square), ring);
+    ASSERT_EQ(Undo_Redo(kernel()), 1);
+    EXPECT_EQ(layerObjects(), now);
+    // A selected line that misses the clicked object changes nothing.
+    const OBJHANDLE away = polyline({{3000, 2000}, {3500, 2000}});
+    SetSelection(window, &away, 1, 0, 0);
+    const int32_t steps = Undo_KernelUndoStepsCount(kernel());
+    EXPECT_EQ(ToolNodeCut(window, pixel({0, 1000})), 0);
+    EXPECT_EQ(Undo_KernelUndoStepsCount(kernel()), steps);
+    EXPECT_FALSE(Undo_HasRedoStep(kernel()));
+}
+
 TEST_F(NodeToolsTest, BadWindowsAndHandles)
 {
     EXPECT_EQ(ToolNodePlane(0, POINT{1, 1}, 1), 0);
