@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -281,6 +282,7 @@ int GroupsExpert(HWND window, std::string *report, uint32_t *problems)
     if (!s)
         return 0;
     std::vector<OBJHANDLE> groups;
+    std::unordered_set<OBJHANDLE> counted;
     // The groups tree, depth first; a group reached twice counts once.
     std::vector<std::pair<OBJHANDLE, int>> stack{{s.rootOf(CLASS_GROUPS), 0}};
     while (!stack.empty()) {
@@ -289,7 +291,7 @@ int GroupsExpert(HWND window, std::string *report, uint32_t *problems)
         if (!h || depth > kMaxDepth)
             continue;
         if (s.classOf(h) == CLASS_GROUP) {
-            if (std::find(groups.begin(), groups.end(), h) != groups.end())
+            if (!counted.insert(h).second)
                 continue;
             groups.push_back(h);
         }
