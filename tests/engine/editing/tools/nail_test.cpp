@@ -203,6 +203,31 @@ TEST_F(NailTest, ThePopupMenuSendsItsCommands)
     SetPopupMenuHook(previous);
 }
 
+// The drag read-outs take the nail's centre and reference point.
+TEST_F(NailTest, ReadOutsAboutTheNail)
+{
+    const MAP_COORDPT at{1000, 1000};
+    SetNailObj2(window, &at);
+    const OBJHANDLE nail = GetNailOBJFromPage(window);
+    NailRecord n = record(nail);
+    n.reference = {1100, 1000};
+    ASSERT_TRUE(NailWrite(kernel(), nail, n));
+    const MAP_COORDPT up{1000, 1300}, opposite{800, 1000};
+    EXPECT_NEAR(GetAngle2(window, nail, &up), 90.0, 1e-4);
+    EXPECT_NEAR(GetAngle2(window, nail, &opposite), -180.0, 1e-4);
+    EXPECT_EQ(GetScale(window, nail, &up), 3.0);
+    MAP_COORDPT result{};
+    EXPECT_NEAR(GetPrjPointCircle(window, nail, &up, &result), 90.0, 1e-4);
+    EXPECT_EQ(result, (MAP_COORDPT{1000, 1100}));
+    ASSERT_EQ(GetPrjPoint(window, nail, &up, &result), 1);
+    EXPECT_EQ(result, (MAP_COORDPT{1000, 1000}));
+    // Not a nail: the neutral answers.
+    const OBJHANDLE p = polygon({{0, 0}, {10, 0}, {0, 10}});
+    EXPECT_EQ(GetAngle2(window, p, &up), 0.0);
+    EXPECT_EQ(GetScale(window, p, &up), 1.0);
+    EXPECT_EQ(GetPrjPoint(window, p, &up, &result), 0);
+}
+
 TEST_F(NailTest, NailMovesWithinRange)
 {
     const MAP_COORDPT at{2000, 1500};
