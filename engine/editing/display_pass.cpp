@@ -1,4 +1,6 @@
 #include "engine/editing/display_pass.h"
+
+#include "engine/editing/tools/nail.h"
 #include "engine/editing/set_geometry.h"
 
 #include "engine/editing/polygon_painters.h"
@@ -213,11 +215,13 @@ void drawElement(const Walk &w, OBJHANDLE holder, uint16_t memberRef, OBJHANDLE 
         if (!printLike(w.dc) && (w.mode & DM_PAGE))
             PageDisplay(window, w.dc, element, w.mode, &a);
         break;
-    // Legends, rasters, nails and presentation objects have no painter yet:
-    // they are walked and drawn as nothing.
+    case CLASS_NAIL:
+        NailDisplay(window, w.dc, element, w.mode, 0);
+        break;
+    // Legends, rasters and presentation objects have no painter yet: they
+    // are walked and drawn as nothing.
     case CLASS_LEGEND:
     case CLASS_BITMAP:
-    case CLASS_NAIL:
     case CLASS_PRESENT:
     default:
         break;

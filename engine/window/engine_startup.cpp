@@ -5,6 +5,7 @@
 #include "engine/kernel/upper_services.h"
 #include "engine/editing/point_set.h"
 #include "engine/editing/set_geometry.h"
+#include "engine/editing/tools/nail.h"
 #include "engine/view/clipping/point_clipping.h"
 #include "engine/view/text/identifier_texts.h"
 #include "engine/view/text/text_object.h"
@@ -20,6 +21,7 @@ void EngineStartup()
     std::call_once(once, [] {
         EnterGraphClassProc(CLASS_TEXT, TextProc);
         EnterGraphClassProc(CLASS_PAGE, PageProc);
+        EnterGraphClassProc(CLASS_NAIL, NailClassProc);
         KernelUpperServices services;
         services.pageOfWindow = PageGetFromWindow;
         services.pageUpdate = [](HWND window) { PageUpdateInWindow(window); };

@@ -1,5 +1,7 @@
 #include "engine/window/map_painting.h"
 
+#include "engine/editing/tools/nail.h"
+
 #include "engine/editing/display_pass.h"
 #include "engine/kernel/graph_classes.h"
 #include "engine/kernel/graph_object.h"
@@ -88,4 +90,12 @@ void RefreshMapWindow(HWND window)
     InvalidateRect(window, nullptr, TRUE);
 }
 
-long OnDstrRBD(HWND, POINT) { return 1; }
+long OnDstrRBD(HWND window, POINT point)
+{
+    // A click on the nail shows its popup menu and does nothing else.
+    const _WNDRES *rec = GetWndRes(window);
+    const OBJHANDLE nail = GetNailOBJFromPage(window);
+    if (rec && nail && NailHitTest(window, nail, rec->displayView, point))
+        NailPopupMenu(window, nail, point);
+    return 1;
+}

@@ -20,7 +20,7 @@ long OnDstrPaint(_WNDRES *rec, HDC dc, const RECT *rect, int selectionOnly);
 // client area.
 void RefreshMapWindow(HWND window);
 
-// The right button on the map. Nails and raster objects, which answer it
-// with a popup menu and a dialog, have no such handling yet: the click is
-// taken and nothing happens. Always 1.
+// The right button on the map: a click on the nail shows the nail's popup
+// menu. Raster objects, which answer it with a dialog, have no such
+// handling yet. Always 1.
 long OnDstrRBD(HWND window, POINT point);
