@@ -16,6 +16,7 @@
 #include "engine/view/viewrecord/view_zoom.h"
 #include "engine/window/engine_startup.h"
 #include "engine/window/page.h"
+#include "engine/window/page_setup/window_page_setup.h"
 #include "engine/window/view_display.h"
 #include "platform/event.h"
 #include "platform/gdi_objects.h"
@@ -139,7 +140,7 @@ int WndRes_Constructor(_WNDRES *rec)
     rec->devMode = 0;
     rec->devNames = 0;
     rec->statics = new _STATICS{};
-    rec->pageSetup = GlobalAlloc(GHND, 96);
+    WindowPageSetupCreate(rec);
     rec->stopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     rec->windowBrush = CreateSolidBrush(GetSysColor(COLOR_WINDOW));
     rec->settingsKey = new SettingsRegKey{};
@@ -170,15 +171,8 @@ int WndRes_AttachToWindow(_WNDRES *rec, HWND hwnd, int createPage)
     WndRes_InitFromRegistry(rec, 0);
     // The root object keeps the window so that object procedures reach it.
     SetRootOBJect(hwnd, rec->rootObject);
-    if (createPage) {
-        // A fresh page starts large and is then fitted to the paper of the
-        // window's set-up block.
-        if (PageCreate(rec->kernel, rec->rootObject)) {
-            const MAP_COORDPT origin{0, 0}, extension{100000, 200000};
-            PageSetOrgExtInWindow(hwnd, &origin, &extension);
-            PageUpdateInWindow(hwnd);
-        }
-    }
+    if (createPage)
+        WindowPageAttach(rec);
     PM_InitDisplaySettings(rec->displayView, hwnd);
     if (rec->textFont) {
         DeleteObject(rec->textFont);
