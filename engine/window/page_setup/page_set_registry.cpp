@@ -202,9 +202,14 @@ void CPageSet::InitPageExtensionsFromRegistry()
     if (failed_)
         return;
     const PageKeyReader reg(window_);
-    if (const std::optional<LONG> x = reg.number(kExtensionX))
+    const std::optional<LONG> x = reg.number(kExtensionX), y = reg.number(kExtensionY);
+    // Both sides together place the page as it was saved; one at a time,
+    // each keeping the aspect, would round the other side a second time.
+    if (x && y && *x >= 5 && *y >= 5 && PlacePage(page_.origin.x, page_.origin.y, *x, *y))
+        return;
+    if (x)
         SetXExtension(*x);
-    if (const std::optional<LONG> y = reg.number(kExtensionY))
+    if (y)
         SetYExtension(*y);
 }
 
@@ -213,22 +218,16 @@ void CPageSet::InitPaperMarginsFromRegistry()
     if (failed_)
         return;
     const PageKeyReader reg(window_);
-    const std::optional<LONG> left = reg.number(kMarginLeft), right = reg.number(kMarginRight),
-                              top = reg.number(kMarginTop), bottom = reg.number(kMarginBottom);
-    // All four at once first, so that a stored pair is not refused for the
-    // margin it replaces; then one by one, so each valid one is still taken.
-    RECT all{left.value_or(GetLeftMargin()), top.value_or(GetTopMargin()), right.value_or(GetRightMargin()),
-             bottom.value_or(GetBottomMargin())};
-    if (SetMargins(&all))
-        return;
-    if (left)
-        SetLeftMargin(*left);
-    if (right)
-        SetRightMargin(*right);
-    if (top)
-        SetTopMargin(*top);
-    if (bottom)
-        SetBottomMargin(*bottom);
+    // A negative margin is damaged and skipped; the others are taken as one
+    // set, so that a pair that does not fit the paper is refused whole
+    // rather than half taken.
+    auto margin = [&reg](const char *name, LONG current) {
+        const std::optional<LONG> v = reg.number(name);
+        return v && *v >= 0 ? *v : current;
+    };
+    RECT all{margin(kMarginLeft, GetLeftMargin()), margin(kMarginTop, GetTopMargin()),
+             margin(kMarginRight, GetRightMargin()), margin(kMarginBottom, GetBottomMargin())};
+    SetMargins(&all);
 }
 
 void CPageSet::InitPageOriginsFromRegistry()
