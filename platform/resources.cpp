@@ -26,9 +26,10 @@ struct CursorRecord {
 struct Tables {
     std::recursive_mutex mutex;
     std::map<HINSTANCE, std::string> folders;
-    std::map<std::string, std::map<UINT, std::string>> strings;     // by folder
-    std::vector<CursorRecord> cursors;                              // handle = index + 1
-    std::map<std::tuple<std::string, char, UINT>, uint32_t> loaded; // (folder, kind, id)
+    std::map<std::string, std::map<UINT, std::string>> strings;         // by folder
+    std::vector<CursorRecord> cursors;                                  // handle = index + 1
+    std::map<std::tuple<std::string, char, UINT>, uint32_t> loaded;     // (folder, kind, id)
+    std::map<std::pair<std::string, std::string>, uint32_t> namedIcons; // (folder, name)
 };
 
 Tables &tables()
@@ -239,6 +240,27 @@ int LoadStringA(HINSTANCE module, UINT id, char *buffer, int size)
 HCURSOR LoadCursorA(HINSTANCE module, UINT id) { return loadShared(module, id, 'C'); }
 
 HICON LoadIconA(HINSTANCE module, UINT id) { return loadShared(module, id, 'I'); }
+
+HICON LoadIconA(HINSTANCE module, const char *name)
+{
+    if (!name || !*name || std::strpbrk(name, "/\\"))
+        return 0;
+    Tables &t = tables();
+    std::lock_guard lock(t.mutex);
+    const std::string folder = folderOf(t, module);
+    if (folder.empty())
+        return 0;
+    const auto key = std::make_pair(folder, std::string(name));
+    if (auto it = t.namedIcons.find(key); it != t.namedIcons.end())
+        return it->second;
+    CursorRecord record;
+    record.image = loadImage(folder, std::string("icons/") + name, {"png", "xpm"});
+    if (record.image.isNull())
+        return 0;
+    const uint32_t handle = addCursor(t, std::move(record));
+    t.namedIcons.emplace(key, handle);
+    return handle;
+}
 
 HBITMAP LoadBitmapA(HINSTANCE module, const char *name)
 {

@@ -49,6 +49,9 @@ int LoadStringA(HINSTANCE module, UINT id, char *buffer, int size);
 // IDC_ or IDI_ number gives a system cursor or icon. 0 when not found.
 HCURSOR LoadCursorA(HINSTANCE module, UINT id);
 HICON LoadIconA(HINSTANCE module, UINT id);
+// An icon named by text (icons/<name>.png|xpm), loaded once like the
+// numbered ones; 0 when not found or the name is not a plain file name.
+HICON LoadIconA(HINSTANCE module, const char *name);
 // A new bitmap (the caller deletes it with DeleteObject); 0 when not found.
 HBITMAP LoadBitmapA(HINSTANCE module, const char *name);
 

@@ -117,6 +117,25 @@ def main():
     write_xpm(os.path.join(HERE, "icons", "158.xpm"), "icon_158", icon,
               {" ": "None", ".": "#000000", "y": "#F0D060"})
 
+    # The Page Setup dialog's orientation icons: a sheet with a folded
+    # corner and a few lines of text, upright and lying.
+    for name, (w, h) in {"ICO_PORT": (20, 28), "ICO_LAND": (28, 20)}.items():
+        icon = canvas(32, 32)
+        x0, y0 = (32 - w) // 2, (32 - h) // 2
+        x1, y1 = x0 + w - 1, y0 + h - 1
+        rect(icon, x0, y0, x1, y1, "w", True)
+        rect(icon, x0, y0, x1, y1, ".")
+        for k in range(6):  # the folded corner: cut away above its diagonal
+            for x in range(x1 - 5 + k + 1, x1 + 1):
+                icon[y0 + k][x] = " "
+        line(icon, x1 - 5, y0, x1, y0 + 5, ".")
+        line(icon, x1 - 5, y0, x1 - 5, y0 + 5, ".")
+        line(icon, x1 - 5, y0 + 5, x1, y0 + 5, ".")
+        for row in range(y0 + 8, y1 - 2, 3):
+            line(icon, x0 + 3, row, x1 - 3, row, "b")
+        write_xpm(os.path.join(HERE, "icons", name + ".xpm"), name.lower(), icon,
+                  {" ": "None", ".": "#000000", "w": "#FFFFFF", "b": "#4060A0"})
+
     # The editing marks of polygons and polylines, 7 x 7, drawn inverting
     # (SRCINVERT): the shape is white on black, so a second drawing takes it
     # away. A disc on vertices, a downward triangle on polyline ends, a

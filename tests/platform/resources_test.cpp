@@ -98,6 +98,20 @@ TEST_F(Resources, CursorsAreSharedAndCarryTheirHotSpot)
     EXPECT_EQ(LoadIconA(0, 6), 0u);
 }
 
+TEST_F(Resources, IconsByName)
+{
+    image(16, 16).save(QString::fromStdString(ModuleResourceFolder(0)) + "/icons/ICO_TEST.png");
+    const HICON icon = LoadIconA(0, "ICO_TEST");
+    ASSERT_NE(icon, 0u);
+    EXPECT_EQ(LoadIconA(0, "ICO_TEST"), icon) << "loaded once";
+    EXPECT_EQ(IconImage(icon).size(), QSize(16, 16));
+    EXPECT_NE(LoadIconA(0, 5u), icon) << "numbered icons are others";
+    EXPECT_EQ(LoadIconA(0, "ICO_MISSING"), 0u);
+    EXPECT_EQ(LoadIconA(0, "../icons/5"), 0u) << "names never leave the folder";
+    EXPECT_EQ(LoadIconA(0, static_cast<const char *>(nullptr)), 0u);
+    EXPECT_EQ(LoadIconA(0, ""), 0u);
+}
+
 TEST_F(Resources, BitmapsAreNewEachTime)
 {
     const HBITMAP a = LoadBitmapA(0, "dot");

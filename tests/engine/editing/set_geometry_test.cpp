@@ -208,6 +208,8 @@ TEST_F(SetGeometryTest, PageZoomRelativeToTheScreen)
     const MAP_COORDPT page{2000, 3000};
     ASSERT_EQ(PageSetOrgExtInWindow(window, &origin, &page), 1);
     // A page set-up without a scale gives the page no zoom: 0, not a failure.
+    // (Attaching gave the block the custom page; this one was never set.)
+    ASSERT_EQ(VP_InitFromVer4(window, "", 0, 0, 0, 0, 0, 0, 0, 0), 1);
     ASSERT_EQ(PageZoomFactorGet(window), 0.0);
     EXPECT_EQ(GetCurZoom(window, 0, rec.displayView), 0.0);
     EXPECT_EQ(GetCurZoom(window, 0, nullptr), -1.0);
