@@ -135,16 +135,13 @@ bool CPageSet::SetPaperByIndex(int index)
 {
     if (index < 0 || index >= int(papers_.size()))
         return false;
-    {
-        const CPaperType &entry = papers_[size_t(index)];
-        // A printer may report a paper without a size; it cannot carry a page.
-        if (entry.width <= 0 || entry.height <= 0)
-            return false;
-    }
-    if (papers_[size_t(index)].IsCustomFormat()) {
-        const CPaperType &entry = papers_[size_t(index)];
-        const bool wantLandscape = entry.width > entry.height;
-        const bool wantPortrait = entry.width < entry.height;
+    const CPaperType &chosen = papers_[size_t(index)];
+    // A printer may report a paper without a size; it cannot carry a page.
+    if (chosen.width <= 0 || chosen.height <= 0)
+        return false;
+    if (chosen.IsCustomFormat()) {
+        const bool wantLandscape = chosen.width > chosen.height;
+        const bool wantPortrait = chosen.width < chosen.height;
         if ((wantLandscape && IsPortrait()) || (wantPortrait && IsLandscape())) {
             // Turning the page swaps the active custom entry; swapping it
             // back leaves the entry with the sides it was given.
