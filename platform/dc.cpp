@@ -17,6 +17,8 @@ DeviceContext *FindDC(HDC dc) { return FindAs<DeviceContext>(dc, Kind::DC); }
 
 bool DeviceContext::Begin()
 {
+    if (device)
+        device->Drawing();
     if (!target || target->isNull()) {
         bits = nullptr;
         width = height = 0;
@@ -335,6 +337,15 @@ bool isImageFormatUsable(const QImage &image)
 } // namespace
 
 HDC CreateCompatibleDC(HDC) { return gdi::Add(newContext(true, nullptr)); }
+
+uint32_t gdi::CreateDeviceContext(std::unique_ptr<Device> device)
+{
+    if (!device)
+        return 0;
+    DeviceContext *dc = newContext(false, nullptr);
+    dc->device = std::move(device);
+    return gdi::Add(dc);
+}
 
 HBITMAP CreateCompatibleBitmap(HDC, int width, int height)
 {
@@ -680,9 +691,12 @@ BOOL Ellipse(HDC hdc, int left, int top, int right, int bottom)
 
 int GetDeviceCaps(HDC hdc, int index)
 {
-    if (!gdi::FindDC(hdc))
+    const DeviceContext *dc = gdi::FindDC(hdc);
+    if (!dc)
         return 0;
-    // Every raster context here is compatible with the screen.
+    if (dc->device)
+        return dc->device->Caps(index);
+    // Every other raster context here is compatible with the screen.
     switch (index) {
     case TECHNOLOGY:
         return DT_RASDISPLAY;

@@ -27,6 +27,7 @@
 #include "platform/screen_metrics.h"
 #include "platform/types.h"
 
+#include <memory>
 #include <mutex>
 
 class QImage;
@@ -112,10 +113,24 @@ BOOL GetBrushOrgEx(HDC dc, POINT *origin);
 BOOL Rectangle(HDC dc, int left, int top, int right, int bottom);
 BOOL Ellipse(HDC dc, int left, int top, int right, int bottom);
 
-// A raster context answers the metrics of the screen it is compatible with.
+// A raster context answers the metrics of the screen it is compatible with;
+// a context over another device (a printer: print_dc.h) answers its own.
 int GetDeviceCaps(HDC dc, int index);
 
 namespace gdi {
+
+// A device behind a context other than an image or the screen. The context
+// draws into the image its target names; the device answers the context's
+// metrics and is told of every drawing call (a printer runs its abort
+// procedure from there).
+struct Device {
+    virtual ~Device() = default;
+    virtual int Caps(int index) const = 0;
+    virtual void Drawing() {}
+};
+
+// A context over a device; the context owns it. 0 for a null device.
+uint32_t CreateDeviceContext(std::unique_ptr<Device> device);
 
 // The record behind an HDC. The drawing routines of the styled-line renderer
 // hold it for the length of one drawing call to reach the pixels without a
@@ -133,8 +148,9 @@ struct DeviceContext : Object {
     int bkMode = OPAQUE;
     COLORREF bkColor = RGB(255, 255, 255);
     COLORREF textColor = 0;
-    uint32_t palette = 0; // the selected logical palette; 0: the default one (palette.h)
-    int stretchMode = 1;  // SetStretchBltMode (stretch_dib.h); BLACKONWHITE at first
+    uint32_t palette = 0;           // the selected logical palette; 0: the default one (palette.h)
+    int stretchMode = 1;            // SetStretchBltMode (stretch_dib.h); BLACKONWHITE at first
+    std::unique_ptr<Device> device; // null for image and screen contexts
 
     // Copies of the selected pen and brush, so that drawing needs no look-up.
     int penStyle = PS_SOLID;

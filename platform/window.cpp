@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <memory>
 #include <mutex>
+#include <string>
+#include <utility>
 #include <unordered_map>
 
 namespace {
@@ -23,6 +25,9 @@ struct WindowRecord {
     PaintHook paintHook; // set and called on the window's own thread
     // Lives on the thread that made the window: posted messages run there.
     QPointer<QObject> postTarget;
+    bool enabled = true;
+    HWND parent = 0;
+    std::string text; // Windows-1252
 };
 
 struct WindowTable {
@@ -84,6 +89,66 @@ BOOL DestroyWindow(HWND hwnd)
 }
 
 BOOL IsWindow(HWND hwnd) { return table().find(hwnd) ? TRUE : FALSE; }
+
+BOOL EnableWindow(HWND hwnd, BOOL enable)
+{
+    auto rec = table().find(hwnd);
+    if (!rec)
+        return FALSE;
+    std::lock_guard lock(rec->state);
+    const bool wasDisabled = !rec->enabled;
+    rec->enabled = enable != FALSE;
+    return wasDisabled ? TRUE : FALSE;
+}
+
+BOOL IsWindowEnabled(HWND hwnd)
+{
+    auto rec = table().find(hwnd);
+    if (!rec)
+        return FALSE;
+    std::lock_guard lock(rec->state);
+    return rec->enabled ? TRUE : FALSE;
+}
+
+HWND SetParent(HWND hwnd, HWND parent)
+{
+    auto rec = table().find(hwnd);
+    if (!rec || hwnd == parent || (parent && !IsWindow(parent)))
+        return 0;
+    std::lock_guard lock(rec->state);
+    return std::exchange(rec->parent, parent);
+}
+
+HWND GetParent(HWND hwnd)
+{
+    auto rec = table().find(hwnd);
+    if (!rec)
+        return 0;
+    std::lock_guard lock(rec->state);
+    return IsWindow(rec->parent) ? rec->parent : 0;
+}
+
+BOOL SetWindowTextA(HWND hwnd, const char *text)
+{
+    auto rec = table().find(hwnd);
+    if (!rec)
+        return FALSE;
+    std::lock_guard lock(rec->state);
+    rec->text = text ? text : "";
+    return TRUE;
+}
+
+int GetWindowTextA(HWND hwnd, char *buffer, int size)
+{
+    auto rec = table().find(hwnd);
+    if (!rec || !buffer || size < 1)
+        return 0;
+    std::lock_guard lock(rec->state);
+    const size_t n = std::min(rec->text.size(), size_t(size - 1));
+    rec->text.copy(buffer, n);
+    buffer[n] = 0;
+    return int(n);
+}
 
 intptr_t SetWindowLongPtrA(HWND hwnd, int index, intptr_t value)
 {

@@ -23,6 +23,19 @@ HWND CreateHeadlessWindow(WNDPROC handler);
 BOOL DestroyWindow(HWND hwnd);
 BOOL IsWindow(HWND hwnd);
 
+// A disabled window takes no input; the flag is all a headless window has.
+// EnableWindow answers TRUE when the window was disabled before the call.
+BOOL EnableWindow(HWND hwnd, BOOL enable);
+BOOL IsWindowEnabled(HWND hwnd);
+// The parent window (0: none, or a parent that is gone). SetParent answers
+// the previous parent, 0 for a bad handle or a parent that is no window.
+HWND SetParent(HWND hwnd, HWND parent);
+HWND GetParent(HWND hwnd);
+// The window's caption text (Windows-1252). GetWindowTextA copies at most
+// size - 1 characters and a terminator and answers the count copied.
+BOOL SetWindowTextA(HWND hwnd, const char *text);
+int GetWindowTextA(HWND hwnd, char *buffer, int size);
+
 // index GWLP_USERDATA only; returns the previous value (0 for a bad handle).
 intptr_t SetWindowLongPtrA(HWND hwnd, int index, intptr_t value);
 intptr_t GetWindowLongPtrA(HWND hwnd, int index);

@@ -13,6 +13,7 @@ packages=(
   proj-bin geographiclib-tools
   gucharmap # the character map that the text dialog starts
   gdal-bin qt6-image-formats-plugins libgif-dev
+  poppler-utils # pdfinfo and pdftoppm check the printed PDF files
 )
 
 missing=()

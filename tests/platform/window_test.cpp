@@ -97,3 +97,22 @@ TEST(Window, PostedMessagesRunLaterInOrder)
 }
 
 } // namespace
+
+TEST(Window, EnabledFlagParentAndCaption)
+{
+    HWND parent = CreateHeadlessWindow(nullptr), child = CreateHeadlessWindow(nullptr);
+    EXPECT_TRUE(IsWindowEnabled(child));
+    EXPECT_FALSE(EnableWindow(child, FALSE));
+    EXPECT_FALSE(IsWindowEnabled(child));
+    EXPECT_TRUE(EnableWindow(child, TRUE));
+    EXPECT_EQ(SetParent(child, parent), 0u);
+    EXPECT_EQ(GetParent(child), parent);
+    EXPECT_EQ(SetParent(child, child), 0u); // refused
+    SetWindowTextA(parent, "Map one");
+    char text[5];
+    EXPECT_EQ(GetWindowTextA(parent, text, sizeof text), 4);
+    EXPECT_STREQ(text, "Map ");
+    DestroyWindow(parent);
+    EXPECT_EQ(GetParent(child), 0u);
+    DestroyWindow(child);
+}
