@@ -9,8 +9,10 @@
 #include "engine/kernel/undo.h"
 #include "engine/view/text/text_object.h"
 #include "platform/global_memory.h"
+#include "platform/printers.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cctype>
 #include <cmath>
 #include <cstring>
@@ -324,6 +326,31 @@ void CPageSet::ChangeActivePaperFormatOrientation()
 // ---------------------------------------------------------------------------
 // Apply
 
+void CPageSet::WritePrinterPaper()
+{
+    const HGLOBAL block = window_->devMode;
+    if (!block || GlobalSize(block) < sizeof(DEVMODEA))
+        return;
+    auto *dm = static_cast<DEVMODEA *>(GlobalLock(block));
+    if (!dm)
+        return;
+    // The printer keeps its own paper while the page uses the page setup's
+    // custom size. dmFields is left as it is: the printers read the fields
+    // without it.
+    const bool builtInCustom =
+        active_ >= 0 && active_ < int(papers_.size()) && papers_[size_t(active_)].IsGormCustomFormat();
+    auto to16 = [](int32_t v) { return int16_t(std::clamp<int32_t>(v, INT16_MIN, INT16_MAX)); };
+    if (!builtInCustom) {
+        dm->dmPaperSize = to16(setup_.paperNumber);
+        if (setup_.paperNumber == PAPER_CUSTOM_NUMBER) {
+            dm->dmPaperLength = to16(setup_.paperHeight);
+            dm->dmPaperWidth = to16(setup_.paperWidth);
+        }
+    }
+    dm->dmOrientation = to16(setup_.orientation);
+    GlobalUnlock(block);
+}
+
 void CPageSet::Apply()
 {
     if (failed_)
@@ -332,6 +359,7 @@ void CPageSet::Apply()
     // Nothing may draw the page while it changes under it.
     StopAndWaitDrawing(window_);
 
+    WritePrinterPaper();
     if (save_)
         SavePageDataToRegistry();
 

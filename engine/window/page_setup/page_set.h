@@ -144,6 +144,8 @@ private:
     bool FillPapers();
     void ChangeActivePaperFormatOrientation();
     void FitMarginsToNewSize(POINT size);
+    // The active paper and the orientation into the printer's device mode.
+    void WritePrinterPaper();
     // Places the page at the origin with the extension fitted to the paper;
     // false, changing nothing, when it would not fit the coordinate range.
     bool PlacePage(int64_t originX, int64_t originY, int64_t extX, int64_t extY);

@@ -6,12 +6,14 @@
 #include "engine/window/page.h"
 #include "engine/window/page_setup/page_set.h"
 #include "platform/global_memory.h"
+#include "platform/printers.h"
 #include "tests/engine/window/window_fixture.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <memory>
+#include <vector>
 
 inline constexpr int32_t kUnitCentimetre = 3;
 inline constexpr int32_t kUnitDegreeTenthSecond = 6;
@@ -20,11 +22,20 @@ class PageSetTest : public AttachedMapWindowTest {
 protected:
     void SetUp() override
     {
+        // The window takes its page from the printers there are when its
+        // record is made: none, unless a test names some.
+        SetFakePrinters(printers());
         AttachedMapWindowTest::SetUp();
         if (HasFatalFailure())
             return;
         rec.displayView->projection.transformedUnit = kUnitCentimetre;
     }
+    void TearDown() override
+    {
+        AttachedMapWindowTest::TearDown();
+        SetFakePrinters(std::nullopt);
+    }
+    virtual std::vector<FakePrinter> printers() const { return {}; }
 
     std::unique_ptr<CPageSet> makeSet(int undo = 0, int save = 0)
     {

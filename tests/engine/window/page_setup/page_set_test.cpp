@@ -266,6 +266,24 @@ TEST_F(PageSetTest, ApplyWritesBlockAndPageBack)
     EXPECT_EQ(rec.flags & WNDRES_MODIFIED, 0);
 }
 
+TEST_F(PageSetTest, ApplyTurnsThePrinterButKeepsItsPaperForTheCustomSize)
+{
+    rec.devMode = GlobalAlloc(GHND, sizeof(DEVMODEA));
+    auto *dm = static_cast<DEVMODEA *>(GlobalLock(rec.devMode));
+    dm->dmPaperSize = DMPAPER_A4;
+    dm->dmOrientation = DMORIENT_PORTRAIT;
+    GlobalUnlock(rec.devMode);
+
+    auto set = makeSet();
+    ASSERT_TRUE(set->SetLandscape());
+    set->Apply();
+    dm = static_cast<DEVMODEA *>(GlobalLock(rec.devMode));
+    EXPECT_EQ(dm->dmOrientation, DMORIENT_LANDSCAPE);
+    EXPECT_EQ(dm->dmPaperSize, DMPAPER_A4);
+    EXPECT_EQ(dm->dmFields, 0u);
+    GlobalUnlock(rec.devMode);
+}
+
 TEST_F(PageSetTest, UndoStepOnlyWhenThePageAloneChanged)
 {
     struct Case {

@@ -2,6 +2,7 @@
 #include "engine/window/page.h"
 #include "engine/window/page_setup/window_page_setup.h"
 #include "platform/global_memory.h"
+#include "platform/printers.h"
 #include "platform/registry.h"
 #include "tests/engine/window/window_fixture.h"
 
@@ -12,7 +13,19 @@
 
 namespace {
 
-using WindowPageSetupTest = MapWindowTest;
+class WindowPageSetupTest : public MapWindowTest {
+protected:
+    void SetUp() override
+    {
+        SetFakePrinters(std::vector<FakePrinter>{}); // a machine without printers
+        MapWindowTest::SetUp();
+    }
+    void TearDown() override
+    {
+        MapWindowTest::TearDown();
+        SetFakePrinters(std::nullopt);
+    }
+};
 
 TEST_F(WindowPageSetupTest, WithoutAPrinterTheBlockStaysZero)
 {
