@@ -33,15 +33,20 @@ PageSetupDialog::PageSetupDialog(PageSetupDialogModel &model, QWidget *parent)
 {
     setObjectName(QStringLiteral("PageSetupDialog"));
     setWindowTitle(QStringLiteral("Page Setup"));
-    // Dialog units from the font's average character: a quarter of its
+    // The template's font size; dialog units from the font's average
+    // character: a quarter of its
     // width across, an eighth of its height down.
-    const QFontMetrics fm(font());
+    QFont templateFont = font();
+    templateFont.setPointSize(8);
+    setFont(templateFont);
+    const QFontMetrics fm(templateFont);
     unitX_ = fm.averageCharWidth() / 4.0;
     unitY_ = fm.height() / 8.0;
     setFixedSize(int(kWidthDu * unitX_), int(kHeightDu * unitY_));
 
-    addLabel("Paper si&ze:", 101, 11, 8, 44, 8);
+    QLabel *paperLabel = addLabel("Paper si&ze:", 101, 11, 8, 44, 8);
     papers_ = new QComboBox(this);
+    paperLabel->setBuddy(papers_);
     SetDialogItemId(papers_, 100);
     place(papers_, 10, 20, 94, 12);
     for (const std::string &name : model_.PaperNames())
@@ -51,19 +56,17 @@ PageSetupDialog::PageSetupDialog(PageSetupDialogModel &model, QWidget *parent)
         Refresh();
     });
     widthLabel_ = addLabel("&Width:", 121, 20, 40, 27, 8);
-    addBox(PageSetupBox::PaperWidth, 119, 58, 36, 46, 12);
+    widthLabel_->setBuddy(addBox(PageSetupBox::PaperWidth, 119, 58, 36, 46, 12));
     heightLabel_ = addLabel("&Height:", 122, 19, 52, 28, 8);
-    addBox(PageSetupBox::PaperHeight, 120, 58, 50, 46, 12);
+    heightLabel_->setBuddy(addBox(PageSetupBox::PaperHeight, 120, 58, 50, 46, 12));
 
     place(new QGroupBox(QStringLiteral("Margins:"), this), 111, 8, 98, 73);
-    addLabel("Le&ft:", 127, 117, 23, 26, 8);
-    addBox(PageSetupBox::LeftMargin, 126, 156, 20, 46, 12);
-    addLabel("&Top:", 128, 117, 36, 26, 8);
-    addBox(PageSetupBox::TopMargin, 132, 156, 34, 46, 12);
-    addLabel("&Right:", 129, 117, 50, 26, 8);
-    addBox(PageSetupBox::RightMargin, 131, 156, 48, 46, 12);
-    addLabel("&Bottom:", 130, 117, 64, 26, 8);
-    addBox(PageSetupBox::BottomMargin, 133, 156, 62, 46, 12);
+    addLabel("Le&ft:", 127, 117, 23, 26, 8)->setBuddy(addBox(PageSetupBox::LeftMargin, 126, 156, 20, 46, 12));
+    addLabel("&Top:", 128, 117, 36, 26, 8)->setBuddy(addBox(PageSetupBox::TopMargin, 132, 156, 34, 46, 12));
+    addLabel("&Right:", 129, 117, 50, 26, 8)
+        ->setBuddy(addBox(PageSetupBox::RightMargin, 131, 156, 48, 46, 12));
+    addLabel("&Bottom:", 130, 117, 64, 26, 8)
+        ->setBuddy(addBox(PageSetupBox::BottomMargin, 133, 156, 62, 46, 12));
 
     auto *orientation = new QGroupBox(QStringLiteral("Orientation"), this);
     SetDialogItemId(orientation, 142);
@@ -83,21 +86,20 @@ PageSetupDialog::PageSetupDialog(PageSetupDialogModel &model, QWidget *parent)
     });
 
     place(new QGroupBox(QStringLiteral("Scale"), this), 111, 82, 98, 42);
-    addLabel("&Paper:", 141, 114, 94, 42, 8);
-    addBox(PageSetupBox::ScalePaper, 115, 114, 104, 40, 12);
-    addLabel("&Map:", 140, 163, 94, 40, 8);
-    addBox(PageSetupBox::ScaleMap, 116, 162, 104, 42, 12);
+    addLabel("&Paper:", 141, 114, 94, 42, 8)
+        ->setBuddy(addBox(PageSetupBox::ScalePaper, 115, 114, 104, 40, 12));
+    addLabel("&Map:", 140, 163, 94, 40, 8)->setBuddy(addBox(PageSetupBox::ScaleMap, 116, 162, 104, 42, 12));
     addLabel(":", 0, 154, 105, 8, 12);
 
     place(new QGroupBox(QStringLiteral("Page measurements"), this), 10, 138, 200, 46);
-    addLabel("&X Origin:", 136, 14, 152, 42, 8);
-    addBox(PageSetupBox::XOrigin, 138, 58, 150, 46, 12);
-    addLabel("&Y Origin:", 134, 14, 166, 42, 8);
-    addBox(PageSetupBox::YOrigin, 137, 58, 164, 46, 12);
-    addLabel("X &Extension:", 125, 108, 152, 42, 8);
-    addBox(PageSetupBox::XExtension, 139, 156, 150, 46, 12);
-    addLabel("Y Extensi&on:", 124, 108, 166, 42, 8);
-    addBox(PageSetupBox::YExtension, 123, 156, 164, 46, 12);
+    addLabel("&X Origin:", 136, 14, 152, 42, 8)
+        ->setBuddy(addBox(PageSetupBox::XOrigin, 138, 58, 150, 46, 12));
+    addLabel("&Y Origin:", 134, 14, 166, 42, 8)
+        ->setBuddy(addBox(PageSetupBox::YOrigin, 137, 58, 164, 46, 12));
+    addLabel("X &Extension:", 125, 108, 152, 42, 8)
+        ->setBuddy(addBox(PageSetupBox::XExtension, 139, 156, 150, 46, 12));
+    addLabel("Y Extensi&on:", 124, 108, 166, 42, 8)
+        ->setBuddy(addBox(PageSetupBox::YExtension, 123, 156, 164, 46, 12));
 
     auto *ok = new QPushButton(QStringLiteral("OK"), this);
     SetDialogItemId(ok, IDOK);
