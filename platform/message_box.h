@@ -25,6 +25,7 @@ inline constexpr UINT MB_ICONINFORMATION = 0x00000040;
 inline constexpr UINT MB_ICONASTERISK = MB_ICONINFORMATION;
 inline constexpr UINT MB_DEFBUTTON2 = 0x00000100;
 inline constexpr UINT MB_DEFBUTTON3 = 0x00000200;
+inline constexpr UINT MB_SYSTEMMODAL = 0x00001000;
 
 inline constexpr int IDOK = 1;
 inline constexpr int IDCANCEL = 2;

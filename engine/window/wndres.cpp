@@ -17,6 +17,7 @@
 #include "engine/window/engine_startup.h"
 #include "engine/window/page.h"
 #include "engine/window/page_setup/window_page_setup.h"
+#include "platform/printers.h"
 #include "engine/window/view_display.h"
 #include "platform/event.h"
 #include "platform/gdi_objects.h"
@@ -135,10 +136,9 @@ int WndRes_Constructor(_WNDRES *rec)
     rec->decimalChar = firstCharOfIntl("sDecimal", ".");
     rec->thousandChar = firstCharOfIntl("sThousand", " ");
 
-    // No printer set-up yet: the page set-up of a window fills these when
-    // printing is built.
-    rec->devMode = 0;
-    rec->devNames = 0;
+    // The default printer, asked without a dialog; none leaves both blocks 0.
+    if (!GetDefaultPrinterBlocks(&rec->devMode, &rec->devNames))
+        rec->devMode = rec->devNames = 0;
     rec->statics = new _STATICS{};
     WindowPageSetupCreate(rec);
     rec->stopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
