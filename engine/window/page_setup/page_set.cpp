@@ -8,6 +8,7 @@
 #include "engine/kernel/module_startup.h"
 #include "engine/kernel/undo.h"
 #include "engine/view/text/text_object.h"
+#include "engine/window/printing/printer_helpers.h"
 #include "platform/global_memory.h"
 #include "platform/printers.h"
 
@@ -85,6 +86,20 @@ CPageSet::CPageSet(_WNDRES *window, int undo, uint16_t, int save) : window_(wind
 bool CPageSet::FillPapers()
 {
     papers_.clear();
+    if (window_->devNames && PrinterNamesGet(window_->devNames, device_, port_, driver_)) {
+        PaperList list;
+        const int count = PaperListGet(&list, PAPER_LIST_NAMES | PAPER_LIST_SIZES | PAPER_LIST_NUMBERS,
+                                       window_->devNames, nullptr);
+        const size_t n =
+            std::min({size_t(std::max(count, 0)), list.names.size(), list.sizes.size(), list.numbers.size()});
+        for (size_t i = 0; i < n; ++i) {
+            // The printer's own custom size is left out: the page setup
+            // offers its own, last.
+            if (list.numbers[i] == PAPER_CUSTOM_NUMBER)
+                continue;
+            papers_.emplace_back(list.numbers[i], list.names[i], list.sizes[i].x, list.sizes[i].y);
+        }
+    }
     papers_.emplace_back(PAPER_CUSTOM_NUMBER, customPaperName(), setup_.paperWidth, setup_.paperHeight, true);
     active_ = -1;
     for (size_t i = 0; i < papers_.size(); ++i)

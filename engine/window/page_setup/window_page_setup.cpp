@@ -2,6 +2,7 @@
 
 #include "engine/window/page.h"
 #include "engine/window/page_setup/page_set.h"
+#include "engine/window/printing/printer_helpers.h"
 #include "platform/global_memory.h"
 
 void WindowPageSetupCreate(_WNDRES *rec)
@@ -9,6 +10,8 @@ void WindowPageSetupCreate(_WNDRES *rec)
     if (!rec)
         return;
     rec->pageSetup = GlobalAlloc(GHND, sizeof(VPSetup));
+    if (rec->pageSetup)
+        VP_Default(rec->pageSetup, rec->devMode, rec->devNames, rec->statics);
 }
 
 int WindowPageAttach(_WNDRES *rec)
