@@ -141,6 +141,22 @@ TEST_F(PageGeometryTest, SettingTheScale)
     EXPECT_TRUE(far->ScaleSet(1.0));
 }
 
+TEST_F(PageGeometryTest, TurningThePageKeepsItsScale)
+{
+    auto set = a4With(2100, 2970);
+    POINT scale{1, 1250};
+    ASSERT_TRUE(set->ScaleSet(&scale));
+    ASSERT_TRUE(set->ChangeOrientation());
+    EXPECT_EQ(set->GetScaleMap(), 1250);
+    EXPECT_EQ(set->GetXExtension(), 37125); // 2970 x 12.5 across
+    EXPECT_EQ(set->Page().page.x2 - set->Page().page.x1, 37125);
+    // The printable area follows the turned margins: 127 each side of
+    // 2970 across.
+    EXPECT_EQ(set->Page().printable.x1 - set->Page().page.x1, 1587);
+    ASSERT_TRUE(set->ChangeOrientation());
+    EXPECT_EQ(set->GetScaleMap(), 1250);
+}
+
 TEST_F(PageGeometryTest, ExtensionSettersKeepTheAspect)
 {
     auto set = a4With(1000, 20);
