@@ -1,5 +1,6 @@
 #include "engine/kernel/settings.h"
 #include "engine/window/page.h"
+#include "engine/window/page_setup/page_set.h"
 #include "engine/window/page_setup/window_page_setup.h"
 #include "platform/global_memory.h"
 #include "platform/printers.h"
@@ -43,6 +44,28 @@ TEST_F(WindowPageSetupTest, AttachingWithoutThePageMakesNone)
     ASSERT_EQ(WndRes_AttachToWindow(&rec, window, 0), 1);
     EXPECT_EQ(PageGetFromWindow(window), 0u);
     EXPECT_EQ(WindowPageAttach(nullptr), 0);
+}
+
+TEST_F(WindowPageSetupTest, APageSetupNeedsARecordAndAPage)
+{
+    CPageSet none(nullptr, 1, 0, 1);
+    EXPECT_TRUE(none.Failed());
+    none.Apply();
+    none.InitPageDataFromRegistry();
+    EXPECT_FALSE(none.SetXOrigin(10));
+    EXPECT_FALSE(none.SetPaperByIndex(0));
+    EXPECT_FALSE(none.ScaleSet(100.0));
+    EXPECT_EQ(none.FitToAllObjects(0, 0, 0), 0);
+
+    // Attached without a page: nothing to set up, and nothing written.
+    ASSERT_EQ(WndRes_AttachToWindow(&rec, window, 0), 1);
+    CPageSet noPage(&rec, 1, 0, 1);
+    EXPECT_TRUE(noPage.Failed());
+    noPage.Apply();
+    EXPECT_EQ(rec.flags & WNDRES_MODIFIED, 0);
+    VPSetup s{};
+    ASSERT_TRUE(VPSetupRead(window, &s));
+    EXPECT_EQ(s.paperWidth, 0);
 }
 
 TEST_F(WindowPageSetupTest, TheRegistrysPageWinsOverTheStartValues)
