@@ -55,6 +55,13 @@ protected:
     std::vector<char> saved()
     {
         const std::vector<OBJHANDLE> selection = SelectedObjects(window);
+        // The points the user picked on the selected objects stay picked.
+        std::vector<std::pair<OBJHANDLE, MAP_COORDPT>> picked;
+        for (OBJHANDLE h : selection) {
+            PointSetAccess a;
+            if (LockPointSet(kernel(), h, a))
+                picked.emplace_back(h, LoadField<MAP_COORDPT>(a.fixed, GOH_SELPOINT));
+        }
         SetOfObjectsUnSelect(window, GetRootOBJect(window, CLASS_LAYERS));
         SetSelection(window, nullptr, 0, 0, 0);
         CMapObjArr objects;
@@ -65,6 +72,11 @@ protected:
         const std::string file = (folders.path() + "/doc.mpd").toStdString();
         EXPECT_EQ(MapSave(window, file.c_str()), 1);
         SetSelection(window, selection.data(), uint32_t(selection.size()), 0, 0);
+        for (const auto &[h, point] : picked) {
+            PointSetAccess a;
+            if (LockPointSet(kernel(), h, a))
+                StoreField(a.fixed, GOH_SELPOINT, point);
+        }
         std::ifstream in(file, std::ios::binary);
         return WithoutSpareReferences(std::vector<char>(std::istreambuf_iterator<char>(in), {}));
     }
