@@ -15,6 +15,48 @@ namespace {
 // within 2^33.
 double Diff(int32_t a, int32_t b) { return double(a) - double(b); }
 
+// The distance to one segment, with what depends on the segment alone
+// worked out once: the workers measure many points against each segment.
+struct SegmentMeasure2D {
+    SegmentMeasure2D(MAP_COORDPT a, MAP_COORDPT b)
+        : a(a), b(b), abx(Diff(b.x, a.x)), aby(Diff(b.y, a.y)), length2(abx * abx + aby * aby),
+          length(std::sqrt(length2))
+    {
+    }
+    double operator()(MAP_COORDPT p) const
+    {
+        const double apx = Diff(p.x, a.x), apy = Diff(p.y, a.y);
+        const double along = apx * abx + apy * aby;
+        if (along <= 0.0)
+            return std::sqrt(apx * apx + apy * apy);
+        if (along >= length2) { // (P - B) . (A - B) <= 0
+            const double bpx = Diff(p.x, b.x), bpy = Diff(p.y, b.y);
+            return std::sqrt(bpx * bpx + bpy * bpy);
+        }
+        return std::fabs(abx * apy - aby * apx) / length2 * length;
+    }
+    MAP_COORDPT a, b;
+    double abx, aby, length2, length;
+};
+
+// The 3-D form has no such shortcut.
+struct SegmentMeasure3D {
+    SegmentMeasure3D(const MAP3D_COORDPT &a, const MAP3D_COORDPT &b) : a(a), b(b) {}
+    double operator()(const MAP3D_COORDPT &p) const { return ReducePointSegmentDistance(p, a, b); }
+    MAP3D_COORDPT a, b;
+};
+
+template <class Point>
+struct MeasureOf;
+template <>
+struct MeasureOf<MAP_COORDPT> {
+    using type = SegmentMeasure2D;
+};
+template <>
+struct MeasureOf<MAP3D_COORDPT> {
+    using type = SegmentMeasure3D;
+};
+
 // Drop flags of the input points (1 drop); the first and last never drop.
 using DropFlags = std::vector<uint8_t>;
 
@@ -25,8 +67,9 @@ void FlagLinear(const Point *p, unsigned long n, double threshold, DropFlags &dr
     while (anchor + 2 < n) {
         bool moved = false;
         for (unsigned long end = anchor + 2; end < n && !moved; ++end) {
+            const typename MeasureOf<Point>::type distance(p[anchor], p[end]);
             for (unsigned long k = anchor + 1; k < end; ++k) {
-                if (ReducePointSegmentDistance(p[k], p[anchor], p[end]) < threshold) {
+                if (distance(p[k]) < threshold) {
                     drop[k] = 1;
                     continue;
                 }
@@ -57,8 +100,9 @@ void FlagRecursive(const Point *p, unsigned long n, double threshold, DropFlags 
             continue;
         double farthest = 0.0;
         unsigned long index = first;
-        for (unsigned long k = first; k < last; ++k) {
-            const double d = ReducePointSegmentDistance(p[k], p[first], p[last]);
+        const typename MeasureOf<Point>::type distance(p[first], p[last]);
+        for (unsigned long k = first + 1; k < last; ++k) {
+            const double d = distance(p[k]);
             if (d > farthest) { // strictly: of equal distances the first wins
                 farthest = d;
                 index = k;
@@ -117,14 +161,7 @@ uint32_t MinimumPoints(uint16_t classId) { return classId == CLASS_POLYGON ? 3 :
 
 double ReducePointSegmentDistance(MAP_COORDPT p, MAP_COORDPT a, MAP_COORDPT b)
 {
-    const double abx = Diff(b.x, a.x), aby = Diff(b.y, a.y);
-    const double apx = Diff(p.x, a.x), apy = Diff(p.y, a.y);
-    if (apx * abx + apy * aby <= 0.0)
-        return std::hypot(apx, apy);
-    const double bpx = Diff(p.x, b.x), bpy = Diff(p.y, b.y);
-    if (-(bpx * abx + bpy * aby) <= 0.0)
-        return std::hypot(bpx, bpy);
-    return std::fabs(abx * apy - aby * apx) / std::hypot(abx, aby);
+    return SegmentMeasure2D(a, b)(p);
 }
 
 double ReducePointSegmentDistance(const MAP3D_COORDPT &p, const MAP3D_COORDPT &a, const MAP3D_COORDPT &b)

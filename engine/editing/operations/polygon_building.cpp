@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cmath>
 #include <deque>
+#include <map>
 #include <unordered_set>
 
 namespace {
@@ -94,20 +95,22 @@ std::vector<PlgList> AsPlgList(const std::vector<MAP_COORDPT> &ring)
 // overlaps one of them.
 class FaceSet {
 public:
-    bool Overlaps(const std::vector<MAP_COORDPT> &ring) const
+    bool Overlaps(const std::vector<MAP_COORDPT> &ring)
     {
-        if (faces_.empty())
-            return false;
         const Bounds bounds = BoundsOf(ring);
-        std::unordered_set<uint64_t> vertices;
-        for (const MAP_COORDPT &p : ring)
-            vertices.insert(KeyOf(p));
-        for (const Face &face : faces_) {
+        // Only faces whose rectangle lies inside the ring's can overlap it:
+        // those with a left edge between the ring's left and right.
+        vertices_.clear();
+        for (auto it = byLeft_.lower_bound(bounds.x1); it != byLeft_.end() && it->first <= bounds.x2; ++it) {
+            const Face &face = faces_[it->second];
             if (!face.bounds.inside(bounds))
                 continue;
+            if (vertices_.empty())
+                for (const MAP_COORDPT &p : ring)
+                    vertices_.insert(KeyOf(p));
             bool outside = false;
             for (const MAP_COORDPT &v : face.ring) {
-                if (vertices.count(KeyOf(v)))
+                if (vertices_.count(KeyOf(v)))
                     continue;
                 if (PointRingContainsPoint(ring.data(), uint32_t(ring.size()), &v))
                     return true;
@@ -126,7 +129,11 @@ public:
         }
         return false;
     }
-    void Add(const std::vector<MAP_COORDPT> &ring) { faces_.push_back({ring, BoundsOf(ring)}); }
+    void Add(const std::vector<MAP_COORDPT> &ring)
+    {
+        faces_.push_back({ring, BoundsOf(ring)});
+        byLeft_.emplace(faces_.back().bounds.x1, faces_.size() - 1);
+    }
 
 private:
     struct Face {
@@ -134,6 +141,8 @@ private:
         Bounds bounds;
     };
     std::vector<Face> faces_;
+    std::multimap<int32_t, size_t> byLeft_;
+    std::unordered_set<uint64_t> vertices_;
 };
 
 // A closing point equal to the first goes; fewer than three distinct points
@@ -172,59 +181,65 @@ bool JoinEdgeOntoRing(std::deque<MAP_COORDPT> &ring, const std::vector<MAP_COORD
     return false;
 }
 
-// One trace from a start edge: the path search with its shared abort flag,
-// on an explicit stack.
+// The path search from a start edge, with its shared abort flag, on an
+// explicit stack. One tracer serves every start of a run: its node counts
+// return to zero after each trace.
 class RingTracer {
 public:
-    RingTracer(CPolylineList &edges, int32_t start) : edges_(edges), start_(start) {}
+    explicit RingTracer(CPolylineList &edges) : edges_(edges), touching_(edges.nodeCount(), 0) {}
 
     // True with the ring's points (closing point kept) and the edges used;
     // concatenated is false when an edge could not be joined on.
-    bool Trace(std::vector<MAP_COORDPT> &ring, std::vector<int32_t> &used, bool &concatenated)
+    bool Trace(int32_t start, std::vector<MAP_COORDPT> &ring, std::vector<int32_t> &used, bool &concatenated)
     {
-        startPoint_ = edges_[size_t(start_)].first();
-        startInner_ = edges_[size_t(start_)].innerTurning();
-        std::deque<MAP_COORDPT> r;
+        start_ = start;
+        startNode_ = edges_[size_t(start)].firstNode;
+        startInner_ = edges_[size_t(start)].innerTurning();
+        abort_ = false;
+        stack_.clear();
+        pool_.clear();
+        ring_.clear();
         concatenated = true;
-        State state = Enter(start_, 0.0, r, used);
+        State state = Enter(start, 0.0, used);
         while (!stack_.empty()) {
             Frame &f = stack_.back();
             const int32_t x = f.edge;
             if (state == State::Success) {
-                if (!JoinEdgeOntoRing(r, edges_[size_t(x)].points))
+                if (!JoinEdgeOntoRing(ring_, edges_[size_t(x)].points))
                     concatenated = false;
                 ++edges_[size_t(x)].useCount;
                 used.push_back(x);
-                Leave(x);
-                stack_.pop_back();
+                Pop();
                 continue;
             }
-            if (abort_ || f.neighbours.empty()) {
-                Leave(x);
-                stack_.pop_back();
+            // The sharpest turn among the neighbours left: of equal angles
+            // the first in the list.
+            const CPolylineObj &from = edges_[size_t(x)];
+            size_t best = 0;
+            double bestAngle = 0.0;
+            for (size_t i = f.begin; !abort_ && i < pool_.size(); ++i) {
+                if (pool_[i] < 0)
+                    continue;
+                const double a = JoinAngle(from, edges_[size_t(pool_[i])]);
+                if (best == 0 || a < bestAngle) {
+                    bestAngle = a;
+                    best = i + 1;
+                }
+            }
+            if (best == 0) {
+                Pop();
                 state = State::Fail;
                 continue;
             }
-            // The sharpest turn: of equal angles the first in the list.
-            const CPolylineObj &from = edges_[size_t(x)];
-            size_t best = 0;
-            double bestAngle = JoinAngle(from, edges_[size_t(f.neighbours[0])]);
-            for (size_t i = 1; i < f.neighbours.size(); ++i) {
-                const double a = JoinAngle(from, edges_[size_t(f.neighbours[i])]);
-                if (a < bestAngle) {
-                    bestAngle = a;
-                    best = i;
-                }
-            }
-            const int32_t y = f.neighbours[best];
-            f.neighbours.erase(f.neighbours.begin() + std::ptrdiff_t(best));
+            const int32_t y = pool_[best - 1];
+            pool_[best - 1] = -1;
             CPolylineObj &next = edges_[size_t(y)];
-            if (Same(from.last(), next.last()))
+            if (from.lastNode == next.lastNode)
                 next.Reverse();
             const double turning = f.turning + JoinAngle(from, next) + next.innerTurning();
-            state = Enter(y, turning, r, used);
+            state = Enter(y, turning, used);
         }
-        ring.assign(r.begin(), r.end());
+        ring.assign(ring_.begin(), ring_.end());
         return state == State::Success;
     }
 
@@ -233,87 +248,85 @@ private:
     struct Frame {
         int32_t edge;
         double turning;
-        std::vector<int32_t> neighbours;
+        size_t begin; // its neighbours: pool_[begin ..] (taken ones are -1)
     };
 
-    // Whether an edge on the path counts for the touching test: edges that
-    // start at the start point do not.
-    bool Counts(const CPolylineObj &e) const { return !Same(e.first(), startPoint_); }
+    // Edges that start at the start point do not count for the touching
+    // test.
+    bool Counts(const CPolylineObj &e) const { return e.firstNode != startNode_; }
 
-    void Leave(int32_t x)
+    void Mark(int32_t x, int32_t step)
     {
         CPolylineObj &e = edges_[size_t(x)];
-        --e.pathCount;
+        e.pathCount += step;
         if (Counts(e)) {
-            --onPath_[KeyOf(e.first())];
-            --onPath_[KeyOf(e.last())];
+            touching_[size_t(e.firstNode)] += step;
+            touching_[size_t(e.lastNode)] += step;
         }
     }
 
-    bool Touches(MAP_COORDPT p) const
+    void Pop()
     {
-        const auto it = onPath_.find(KeyOf(p));
-        return it != onPath_.end() && it->second > 0;
+        Mark(stack_.back().edge, -1);
+        pool_.resize(stack_.back().begin);
+        stack_.pop_back();
     }
 
-    State Enter(int32_t x, double turning, std::deque<MAP_COORDPT> &ring, std::vector<int32_t> &used)
+    State Enter(int32_t x, double turning, std::vector<int32_t> &used)
     {
         if (abort_)
             return State::Fail;
+        Mark(x, 1);
         CPolylineObj &e = edges_[size_t(x)];
-        ++e.pathCount;
-        if (Counts(e)) {
-            ++onPath_[KeyOf(e.first())];
-            ++onPath_[KeyOf(e.last())];
-        }
-        if (Same(e.last(), startPoint_)) {
+        if (e.lastNode == startNode_) {
             // Back at the start: a clockwise ring (negative total turning)
             // or a single closed edge is a face; anything else stops the
             // whole search.
             const double total = turning + JoinAngle(e, edges_[size_t(start_)]) + startInner_;
+            Mark(x, -1);
             if (total < 0.0 || x == start_) {
-                ring.assign(e.points.begin(), e.points.end());
+                ring_.assign(e.points.begin(), e.points.end());
                 ++e.useCount;
                 used.push_back(x);
-                Leave(x);
                 return State::Success;
             }
             abort_ = true;
-            Leave(x);
             return State::Fail;
         }
-        Frame frame{x, turning, {}};
-        for (int32_t y : edges_.EdgesAt(e.last())) {
+        const size_t begin = pool_.size();
+        for (int32_t y : edges_.EdgesAt(e.lastNode)) {
             CPolylineObj &candidate = edges_[size_t(y)];
             if (y == x || candidate.pathCount > 0 || candidate.useCount >= 2)
                 continue;
-            if (!Same(candidate.first(), e.last()))
+            if (candidate.firstNode != e.lastNode)
                 candidate.Reverse();
-            if (Touches(candidate.last()))
+            if (touching_[size_t(candidate.lastNode)] > 0)
                 continue;
-            frame.neighbours.push_back(y);
+            pool_.push_back(y);
         }
-        stack_.push_back(std::move(frame));
+        stack_.push_back({x, turning, begin});
         return State::Pending;
     }
 
     CPolylineList &edges_;
-    int32_t start_;
-    MAP_COORDPT startPoint_{};
+    std::vector<int32_t> touching_;
+    int32_t start_ = 0;
+    int32_t startNode_ = 0;
     double startInner_ = 0.0;
     bool abort_ = false;
     std::vector<Frame> stack_;
-    std::unordered_map<uint64_t, int32_t> onPath_;
+    std::vector<int32_t> pool_;
+    std::deque<MAP_COORDPT> ring_;
 };
 
 // One attempt from an edge: true when a face was accepted.
-bool TryRing(CPolylineList &edges, int32_t start,
+bool TryRing(CPolylineList &edges, RingTracer &tracer, int32_t start,
              const std::function<bool(const std::vector<MAP_COORDPT> &)> &accept)
 {
     std::vector<MAP_COORDPT> ring;
     std::vector<int32_t> used;
     bool concatenated = true;
-    if (!RingTracer(edges, start).Trace(ring, used, concatenated))
+    if (!tracer.Trace(start, ring, used, concatenated))
         return false;
     bool accepted = false;
     if (!concatenated)
@@ -456,6 +469,7 @@ void CPolylineObj::Reverse()
 {
     std::reverse(points.begin(), points.end());
     std::swap(innerForward, innerBackward);
+    std::swap(firstNode, lastNode);
     reversed = !reversed;
 }
 
@@ -480,19 +494,22 @@ bool CPolylineList::Add(const std::vector<MAP_COORDPT> &points, OBJHANDLE source
     std::vector<MAP_COORDPT> reversed(points.rbegin(), points.rend());
     edge.innerBackward = InnerTurning(reversed);
     const int32_t index = int32_t(edges_.size());
+    edge.firstNode = NodeOf(points.front());
+    edge.lastNode = NodeOf(points.back());
+    byNode_[size_t(edge.firstNode)].push_back(index);
+    if (edge.lastNode != edge.firstNode)
+        byNode_[size_t(edge.lastNode)].push_back(index);
     edges_.push_back(std::move(edge));
     byShape_.emplace(shape, index);
-    byEnd_[KeyOf(points.front())].push_back(index);
-    if (!Same(points.front(), points.back()))
-        byEnd_[KeyOf(points.back())].push_back(index);
     return true;
 }
 
-const std::vector<int32_t> &CPolylineList::EdgesAt(MAP_COORDPT p) const
+int32_t CPolylineList::NodeOf(MAP_COORDPT p)
 {
-    static const std::vector<int32_t> none;
-    const auto it = byEnd_.find(KeyOf(p));
-    return it == byEnd_.end() ? none : it->second;
+    const auto [it, added] = nodes_.emplace(KeyOf(p), int32_t(byNode_.size()));
+    if (added)
+        byNode_.emplace_back();
+    return it->second;
 }
 
 int TraceFaces(CPolylineList &edges, const std::function<bool(const std::vector<MAP_COORDPT> &)> &accept,
@@ -501,6 +518,7 @@ int TraceFaces(CPolylineList &edges, const std::function<bool(const std::vector<
     int faces = 0;
     size_t examined = 0;
     const size_t total = edges.size() * 2;
+    RingTracer tracer(edges);
     for (int32_t pass = 0; pass < 2; ++pass) {
         for (size_t i = 0; i < edges.size(); ++i) {
             if (progress)
@@ -510,12 +528,12 @@ int TraceFaces(CPolylineList &edges, const std::function<bool(const std::vector<
             // Along a way a face already runs, a trace could only find that
             // face again, which the overlap test refuses: such a way is not
             // traced again.
-            if (!edges[i].usedAsItLies() && TryRing(edges, int32_t(i), accept)) {
+            if (!edges[i].usedAsItLies() && TryRing(edges, tracer, int32_t(i), accept)) {
                 ++faces;
                 continue;
             }
             edges[i].Reverse();
-            if (!edges[i].usedAsItLies() && TryRing(edges, int32_t(i), accept))
+            if (!edges[i].usedAsItLies() && TryRing(edges, tracer, int32_t(i), accept))
                 ++faces;
         }
     }

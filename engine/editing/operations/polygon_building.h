@@ -47,6 +47,8 @@ struct CPolylineObj {
     int32_t pathCount = 0; // above 0 while on the path being traced
     double innerForward = 0.0;
     double innerBackward = 0.0;
+    int32_t firstNode = 0; // the end points as nodes of the list
+    int32_t lastNode = 0;
     bool reversed = false;  // runs against the polyline it came from
     bool usedAlong[2] = {}; // an accepted face ran along it (as made, reversed)
 
@@ -69,12 +71,16 @@ public:
     size_t size() const { return edges_.size(); }
     CPolylineObj &operator[](size_t i) { return edges_[i]; }
     const CPolylineObj &operator[](size_t i) const { return edges_[i]; }
-    // The edges with an end at the point, in list order.
-    const std::vector<int32_t> &EdgesAt(MAP_COORDPT p) const;
+    // The edges with an end at the node, in list order.
+    const std::vector<int32_t> &EdgesAt(int32_t node) const { return byNode_[size_t(node)]; }
+    size_t nodeCount() const { return byNode_.size(); }
 
 private:
+    int32_t NodeOf(MAP_COORDPT p);
+
     std::vector<CPolylineObj> edges_;
-    std::unordered_map<uint64_t, std::vector<int32_t>> byEnd_;
+    std::unordered_map<uint64_t, int32_t> nodes_;
+    std::vector<std::vector<int32_t>> byNode_;
     std::unordered_multimap<uint64_t, int32_t> byShape_;
 };
 
