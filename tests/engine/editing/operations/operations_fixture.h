@@ -1,0 +1,185 @@
+// A map window with undo recording for the editing operations, and the
+// check that every operation is one undo step: the document saved before,
+// after the operation, after undo and after redo.
+#pragma once
+
+#include "engine/editing/operations/operation_support.h"
+#include "engine/editing/set_geometry.h"
+#include "engine/kernel/graph_classes.h"
+#include "engine/kernel/map_file.h"
+#include "engine/kernel/map_obj_arr.h"
+#include "engine/window/window_access.h"
+#include "engine/window/window_queries.h"
+#include "engine/kernel/selection_list.h"
+#include "engine/kernel/undo.h"
+#include "engine/window/undo_window.h"
+#include "engine/window/window_selection.h"
+#include "platform/message_box.h"
+#include "tests/engine/editing/editing_fixture.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+class OperationsTest : public EditingTest {
+protected:
+    void SetUp() override
+    {
+        EditingTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        rec.undoEnabled = 1;
+        previousBoxHook = SetMessageBoxHook([this](const MessageBoxRequest &r) {
+            boxes.push_back(r);
+            return IDOK;
+        });
+    }
+    void TearDown() override
+    {
+        SetMessageBoxHook(previousBoxHook);
+        EditingTest::TearDown();
+    }
+
+    // The document as the file writer stores it, in a form that history
+    // does not change:
+    // - the selection (the selection list and the selected element of each
+    //   list) is a view state that undo does not keep: it is put aside for
+    //   the save and restored afterwards;
+    // - reference slots that a holder grew and undo emptied stay allocated
+    //   in the store, and the writer writes a block as allocated: each
+    //   object record is compared without its unused reference slots.
+    std::vector<char> saved()
+    {
+        const std::vector<OBJHANDLE> selection = SelectedObjects(window);
+        // The points the user picked on the selected objects stay picked.
+        std::vector<std::pair<OBJHANDLE, MAP_COORDPT>> picked;
+        for (OBJHANDLE h : selection) {
+            PointSetAccess a;
+            if (LockPointSet(kernel(), h, a))
+                picked.emplace_back(h, LoadField<MAP_COORDPT>(a.fixed, GOH_SELPOINT));
+        }
+        SetOfObjectsUnSelect(window, GetRootOBJect(window, CLASS_LAYERS));
+        SetSelection(window, nullptr, 0, 0, 0);
+        CMapObjArr objects;
+        GetObjectsType(&rec, 0, &objects);
+        for (int32_t i = 0; i < objects.GetSize(); ++i)
+            if (IsListClass(GetOBJectClassID(kernel(), objects[i])))
+                SendOBJectMessage(kernel(), objects[i], objects[i], 0, GRM_CLEARSELECTED, 0, 0);
+        const std::string file = (folders.path() + "/doc.mpd").toStdString();
+        EXPECT_EQ(MapSave(window, file.c_str()), 1);
+        SetSelection(window, selection.data(), uint32_t(selection.size()), 0, 0);
+        for (const auto &[h, point] : picked) {
+            PointSetAccess a;
+            if (LockPointSet(kernel(), h, a))
+                StoreField(a.fixed, GOH_SELPOINT, point);
+        }
+        std::ifstream in(file, std::ios::binary);
+        return WithoutSpareReferences(std::vector<char>(std::istreambuf_iterator<char>(in), {}));
+    }
+
+    static std::vector<char> WithoutSpareReferences(const std::vector<char> &file)
+    {
+        std::vector<char> out;
+        size_t at = sizeof(MapFileHeader);
+        out.insert(out.end(), file.begin(), file.begin() + std::min(at, file.size()));
+        while (at + sizeof(MapRecordHead) <= file.size()) {
+            MapRecordHead record{};
+            std::memcpy(&record, file.data() + at, sizeof record);
+            const size_t body = at + sizeof record;
+            const size_t end = std::min(body + record.length, file.size());
+            OBJectHead head{};
+            if (record.kind != MAPREC_OBJECT || end - body < sizeof head) {
+                out.insert(out.end(), file.begin() + at, file.begin() + end);
+                at = end;
+                continue;
+            }
+            std::memcpy(&head, file.data() + body, sizeof head);
+            const size_t refsEnd = std::min<size_t>(head.refOffset + size_t(8) * head.refsHeld, end - body);
+            MapRecordHead canonicalRecord = record;
+            canonicalRecord.length = 0;
+            const char *r = reinterpret_cast<const char *>(&canonicalRecord);
+            out.insert(out.end(), r, r + sizeof canonicalRecord);
+            OBJectHead canonical = head;
+            canonical.size = 0;
+            canonical.dataOffset = 0;
+            const char *h = reinterpret_cast<const char *>(&canonical);
+            out.insert(out.end(), h, h + sizeof canonical);
+            out.insert(out.end(), file.begin() + body + sizeof head, file.begin() + body + refsEnd);
+            out.insert(out.end(), file.begin() + body + std::min<size_t>(head.dataOffset, end - body),
+                       file.begin() + end);
+            at = end;
+        }
+        return out;
+    }
+
+    // Runs the operation and checks that it made exactly one undo step
+    // with the code: undo gives back the file saved before, redo the file
+    // saved after, and the map is marked modified.
+    void expectOneUndoStep(const std::function<void()> &operation, uint16_t code)
+    {
+        const std::vector<char> before = saved();
+        const int stepsBefore = Undo_UndoStepsCount(window);
+        rec.flags &= uint16_t(~WNDRES_MODIFIED);
+        operation();
+        EXPECT_TRUE(rec.flags & WNDRES_MODIFIED) << "the map is marked modified";
+        ASSERT_EQ(Undo_UndoStepsCount(window), stepsBefore + 1) << "one step";
+        EXPECT_EQ(Undo_CurrentStep(kernel()).code, code);
+        const std::vector<char> after = saved();
+        EXPECT_NE(after, before) << "the operation changed the document";
+        ASSERT_EQ(map_Undo(window), 1);
+        const std::vector<char> undone = saved();
+        EXPECT_EQ(undone, before) << "undo restores the document byte for byte"
+                                  << firstDifference(undone, before);
+        ASSERT_EQ(map_Redo(window), 1);
+        EXPECT_EQ(saved(), after) << "redo gives the document after the operation";
+    }
+
+    static std::string firstDifference(const std::vector<char> &a, const std::vector<char> &b)
+    {
+        size_t i = 0;
+        while (i < a.size() && i < b.size() && a[i] == b[i])
+            ++i;
+        std::string dump = "\n";
+        for (size_t k = (i > 48 ? i - 48 : 0); k < i + 48 && k < a.size() && k < b.size(); ++k) {
+            char t[16];
+            std::snprintf(t, sizeof t, "%02x/%02x%s", uint8_t(a[k]), uint8_t(b[k]),
+                          k % 16 == 15 ? "\n" : " ");
+            dump += t;
+        }
+        return dump + " (sizes " + std::to_string(a.size()) + " and " + std::to_string(b.size()) +
+               ", first difference at " + std::to_string(i) + ")";
+    }
+
+    // Runs the operation and checks that it left the document and the
+    // history alone.
+    void expectNoChange(const std::function<void()> &operation)
+    {
+        const std::vector<char> before = saved();
+        const int stepsBefore = Undo_UndoStepsCount(window);
+        operation();
+        EXPECT_EQ(Undo_UndoStepsCount(window), stepsBefore) << "no step";
+        EXPECT_EQ(saved(), before) << "nothing changed";
+    }
+
+    void select(const std::vector<OBJHANDLE> &objects)
+    {
+        SetSelection(window, objects.data(), uint32_t(objects.size()), 0, 0);
+    }
+    std::vector<OBJHANDLE> selected() { return SelectedObjects(window); }
+    bool alive(OBJHANDLE h)
+    {
+        return h && GetOBJectClassID(kernel(), h) != 0 && !IsOBJectUndoDeleted(kernel(), h);
+    }
+
+    MessageBoxHook previousBoxHook;
+    std::vector<MessageBoxRequest> boxes;
+};
+
+inline std::vector<MAP_COORDPT> Square(int32_t x, int32_t y, int32_t side)
+{
+    return {{x, y}, {x, y + side}, {x + side, y + side}, {x + side, y}};
+}
