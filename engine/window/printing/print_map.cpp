@@ -6,6 +6,7 @@
 #include "engine/view/viewrecord/presentation_manager.h"
 #include "engine/window/map_painting.h"
 #include "engine/window/page.h"
+#include "engine/window/page_setup/page_setup_dialog.h"
 #include "engine/window/printing/printer_helpers.h"
 #include "engine/window/view_window.h"
 #include "platform/dc.h"
@@ -367,4 +368,10 @@ void PrinterSetup(HWND window)
         MessageBoxA(messageOwner(),
                     "PrinterSetup exception, you printer driver does not support the papers:", kInformation,
                     MB_OK | MB_ICONINFORMATION);
+}
+
+void PageSetupShowDlg(HWND window, int undo)
+{
+    if (GetWndRes(window))
+        RunPageSetupDialog(window, undo);
 }

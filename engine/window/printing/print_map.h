@@ -11,6 +11,10 @@
 void PrintMap(HWND window, int showDialog);
 // The printer set-up dialog for the window's printer blocks.
 void PrinterSetup(HWND window);
+// The Page Setup dialog over a new page setup of the window (saving to the
+// registry, an undo step when undo is set); nothing for a window without a
+// record.
+void PageSetupShowDlg(HWND window, int undo);
 
 // The rectangles of a print job, in printer pixels; exposed for tests.
 struct PrintLayout {

@@ -400,4 +400,17 @@ TEST_F(PrintMapTest, PrinterSetupTakesTheChosenPrinter)
     EXPECT_TRUE(messages.empty());
 }
 
+TEST_F(PrintMapTest, PageSetupDialogOpensOverTheWindow)
+{
+    int seen = 0;
+    SetModalDialogHook([&](QDialog &, int templateId) {
+        seen = templateId;
+        return IDCANCEL;
+    });
+    PageSetupShowDlg(frame, 0); // no record: nothing
+    EXPECT_EQ(seen, 0);
+    PageSetupShowDlg(window, 0);
+    EXPECT_EQ(seen, 173);
+}
+
 } // namespace
