@@ -173,21 +173,6 @@ void SetFakePrinters(std::optional<std::vector<FakePrinter>> printers)
     fakePrinters() = std::move(printers);
 }
 
-std::vector<std::string> PrinterDeviceNames()
-{
-    std::vector<std::string> names;
-    HGLOBAL mode = 0, devNames = 0;
-    PrinterNames def;
-    if (GetDefaultPrinterBlocks(&mode, &devNames) && ReadDevNamesBlock(devNames, &def))
-        names.push_back(def.device);
-    GlobalFree(mode);
-    GlobalFree(devNames);
-    for (const printing::PrinterDescription &d : printing::AllPrinters())
-        if (std::find(names.begin(), names.end(), d.device) == names.end())
-            names.push_back(d.device);
-    return names;
-}
-
 HGLOBAL CreateDevNamesBlock(const char *driver, const char *device, const char *port, bool isDefault)
 {
     const std::string names[3] = {cut63(driver ? driver : ""), cut63(device ? device : ""),

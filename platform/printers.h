@@ -147,8 +147,6 @@ void SetFakePrinters(std::optional<std::vector<FakePrinter>> printers);
 inline constexpr const char *kPdfPrinterName = "PDF";
 inline constexpr const char *kPdfPrinterDriver = "pdf";
 
-// The device names of all printers, the default one first when there is one.
-std::vector<std::string> PrinterDeviceNames();
 // A new device-mode block with the printer's own defaults; 0 for an unknown
 // printer.
 HGLOBAL CreateDefaultDevModeBlock(const char *device);

@@ -69,6 +69,14 @@ HWND CreateHeadlessWindow(WNDPROC handler)
     return h;
 }
 
+WNDPROC SetWindowHandler(HWND hwnd, WNDPROC handler)
+{
+    auto rec = table().find(hwnd);
+    if (!rec)
+        return nullptr;
+    return std::exchange(rec->handler, std::move(handler));
+}
+
 BOOL DestroyWindow(HWND hwnd)
 {
     WindowTable &t = table();
@@ -309,6 +317,12 @@ void SetWindowPaintHook(HWND hwnd, PaintHook hook)
 {
     if (auto rec = table().find(hwnd))
         rec->paintHook = std::move(hook);
+}
+
+void DispatchPendingMessages()
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents();
 }
 
 BOOL PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)

@@ -18,6 +18,9 @@ inline constexpr UINT WM_USER = 0x0400;
 
 // A window record without a screen window behind it.
 HWND CreateHeadlessWindow(WNDPROC handler);
+// Replaces the window's handler (subclassing it) and answers the previous
+// one, which the new handler may call on; not from inside the handler.
+WNDPROC SetWindowHandler(HWND hwnd, WNDPROC handler);
 // Sends WM_DESTROY to the handler, then removes the record. FALSE for a bad
 // handle.
 BOOL DestroyWindow(HWND hwnd);
@@ -77,6 +80,11 @@ inline BOOL PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     return PostMessageA(hwnd, msg, wParam, lParam);
 }
+
+// Runs the messages posted to windows of the calling thread so far (and
+// whatever else waits in its event loop), as a modal loop would between
+// steps of a long job.
+void DispatchPendingMessages();
 
 // The window that owns message boxes shown without an owner; 0 when none.
 HWND GetActiveWindow();

@@ -116,3 +116,22 @@ TEST(Window, EnabledFlagParentAndCaption)
     EXPECT_EQ(GetParent(child), 0u);
     DestroyWindow(child);
 }
+
+TEST(Window, HandlerCanBeReplacedAndChained)
+{
+    std::vector<UINT> seen;
+    HWND w = CreateHeadlessWindow([&](HWND, UINT msg, WPARAM, LPARAM) -> LRESULT {
+        seen.push_back(msg);
+        return 1;
+    });
+    WNDPROC previous = SetWindowHandler(w, nullptr);
+    ASSERT_TRUE(previous);
+    SetWindowHandler(w, [&, previous](HWND h, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
+        return msg == WM_USER ? 5 : previous(h, msg, wp, lp);
+    });
+    EXPECT_EQ(SendMessageA(w, WM_USER, 0, 0), 5);
+    EXPECT_EQ(SendMessageA(w, WM_USER + 1, 0, 0), 1);
+    EXPECT_EQ(seen, std::vector<UINT>{WM_USER + 1});
+    EXPECT_FALSE(SetWindowHandler(0, nullptr));
+    DestroyWindow(w);
+}

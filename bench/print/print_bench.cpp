@@ -1,0 +1,247 @@
+// Printing a map of 10^5 objects (91 % polylines in plain and styled pens,
+// 9 % filled polygons) on one A4 landscape sheet of a 150 dpi printer that
+// writes a PDF file, against OnDstrPaint of the same map into a 1920 x 1080
+// image; BM_PrintAgainstDisplay times both in each iteration and reports
+// their ratio (print / display).
+#include "engine/kernel/graph_classes.h"
+#include "engine/kernel/graph_object.h"
+#include "engine/kernel/layers.h"
+#include "engine/kernel/module_startup.h"
+#include "engine/kernel/object_classes.h"
+#include "engine/kernel/object_store.h"
+#include "engine/view/viewrecord/presentation_manager.h"
+#include "engine/view/viewrecord/vertex_bitmap.h"
+#include "engine/window/map_painting.h"
+#include "engine/window/page.h"
+#include "engine/window/printing/print_map.h"
+#include "engine/window/wndres.h"
+#include "platform/dc.h"
+#include "platform/global_memory.h"
+#include "platform/printers.h"
+#include "platform/window.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <random>
+#include <vector>
+
+namespace {
+
+constexpr int kWidth = 1920, kHeight = 1080;
+constexpr int kObjects = 100000;
+
+struct Look {
+    COLORREF line;
+    int style, width;
+    uint32_t fill;
+};
+
+const Look kLineLooks[] = {
+    {RGB(0, 0, 0), 0, 1, LAYER_NO_FILL},    {RGB(200, 0, 0), 1, 1, LAYER_NO_FILL},
+    {RGB(0, 120, 0), 2, 1, LAYER_NO_FILL},  {RGB(0, 90, 90), 0, 2, LAYER_NO_FILL},
+    {RGB(40, 40, 40), 0, 4, LAYER_NO_FILL}, {RGB(160, 80, 0), 5, 3, LAYER_NO_FILL},
+    {RGB(0, 80, 160), 7, 8, LAYER_NO_FILL},
+};
+const Look kAreaLooks[] = {
+    {RGB(0, 0, 0), 0, 1, 0x60A0FF},
+    {RGB(0, 0, 0), 0, 1, 0x008000 | (uint32_t(4 + 1) << 24)},
+};
+
+// A map window whose page, A4 landscape without margins, covers the map.
+struct Scene {
+    QTemporaryDir dir;
+    _WNDRES rec{};
+    HWND window = 0;
+    QImage image{kWidth, kHeight, QImage::Format_RGB32};
+    HDC dc = 0;
+
+    Scene()
+    {
+        FakePrinter printer;
+        printer.device = "Bench";
+        printer.port = (dir.path() + "/bench.pdf").toStdString();
+        printer.paperCodes = {9};
+        printer.paperNames = {"A4"};
+        printer.paperSizes = {{2100, 2970}};
+        printer.sheet = {1754, 1240};
+        printer.printable = {1754, 1240};
+        SetFakePrinters(std::vector<FakePrinter>{printer});
+
+        MapLibraryStartup();
+        ClearClassTable();
+        InitGraphClasses(0);
+        WndRes_Constructor(&rec);
+        window = CreateHeadlessWindow(nullptr);
+        SetClientSize(window, kWidth, kHeight);
+        WndRes_AttachToWindow(&rec, window, 1);
+        GlobalFree(rec.devNames);
+        GlobalFree(rec.devMode);
+        rec.devNames = CreateDevNamesBlock("fake", "Bench", printer.port.c_str(), false);
+        rec.devMode = CreateDefaultDevModeBlock("Bench");
+        VPSetup v{};
+        std::strcpy(v.paperName, "A4");
+        v.paperWidth = 2100;
+        v.paperHeight = 2970;
+        v.paperNumber = 9;
+        v.orientation = VP_ORIENT_LANDSCAPE;
+        std::memcpy(GlobalLock(rec.pageSetup), &v, sizeof v);
+        GlobalUnlock(rec.pageSetup);
+        const MAP_COORDPT origin{0, 0}, extension{kWidth, kWidth * 2100 / 2970};
+        PageSetOrgExtInWindow(window, &origin, &extension);
+        PageUpdateInWindow(window);
+
+        PresentationManager *view = rec.displayView;
+        view->scale = 1.0;
+        view->inverseScale = 1.0;
+        view->worldRect = MAP_COORDRECT{0, 0, kWidth, kHeight};
+        view->displayRect = RECT{0, 0, kWidth, kHeight};
+        view->clipFlag = 0;
+        view->scaleDenominator = 5000;
+        VertexBitmapResize(&rec, RECT{0, 0, kWidth, kHeight});
+        dc = CreateImageDC(&image);
+        fill();
+    }
+    ~Scene()
+    {
+        DeleteDC(dc);
+        WndRes_Destructor(&rec);
+        DestroyWindow(window);
+        SetFakePrinters(std::nullopt);
+    }
+
+    long display()
+    {
+        image.fill(0xFFFFFFFFu);
+        const RECT client{0, 0, kWidth, kHeight};
+        return OnDstrPaint(&rec, dc, &client, 0);
+    }
+    void print() { PrintMap(window, 0); }
+
+private:
+    void fill()
+    {
+        OBJectKernel *k = rec.kernel;
+        const OBJHANDLE root = GetRootOBJKern(k, rec.rootObject, CLASS_LAYERS);
+        std::vector<OBJHANDLE> lineLayers, areaLayers;
+        int number = 0;
+        for (const Look &l : kLineLooks)
+            lineLayers.push_back(makeLayer(k, root, ++number, l));
+        for (const Look &l : kAreaLooks)
+            areaLayers.push_back(makeLayer(k, root, ++number, l));
+        std::mt19937 rng(1234);
+        std::uniform_int_distribution<int> x(0, kWidth - 1), y(0, kHeight - 1), step(-40, 40), radius(8, 30);
+        std::vector<MAP_COORDPT> pts;
+        const int polygons = kObjects / 11;
+        for (int i = 0; i < kObjects - polygons; ++i) {
+            pts.clear();
+            MAP_COORDPT p{x(rng), y(rng)};
+            pts.push_back(p);
+            for (int s = 0; s < 4; ++s) {
+                p = {p.x + step(rng), p.y + step(rng)};
+                pts.push_back(p);
+            }
+            add(k, CLASS_POLYLINE, pts, lineLayers[size_t(i) % lineLayers.size()]);
+        }
+        for (int i = 0; i < polygons; ++i) {
+            pts.clear();
+            const int cx = x(rng), cy = y(rng), r = radius(rng);
+            for (int c = 0; c < 6; ++c) {
+                const double a = 6.283185307179586 * c / 6;
+                pts.push_back({int32_t(cx + r * std::cos(a)), int32_t(cy + r * std::sin(a))});
+            }
+            add(k, CLASS_POLYGON, pts, areaLayers[size_t(i) % areaLayers.size()]);
+        }
+    }
+    static OBJHANDLE makeLayer(OBJectKernel *k, OBJHANDLE root, int number, const Look &look)
+    {
+        const OBJHANDLE l = CreateLayerOBJect(k, root, number, "bench");
+        char *p = OBJectLock(k, l);
+        StoreField<COLORREF>(p, offsetof(Layer, lineColor), look.line);
+        StoreField<uint8_t>(p, offsetof(Layer, lineStyle), uint8_t(look.style));
+        StoreField<uint32_t>(p, offsetof(Layer, lineWidth), uint32_t(look.width));
+        StoreField<uint32_t>(p, offsetof(Layer, fill), look.fill);
+        StoreField<uint16_t>(p, offsetof(Layer, attrMask), uint16_t(0x1F));
+        return l;
+    }
+    static void add(OBJectKernel *k, uint16_t cls, std::vector<MAP_COORDPT> &pts, OBJHANDLE layer)
+    {
+        const OBJHANDLE h = CreateOBJect(k, cls);
+        TransferOBJectData(k, h, pts.data(), uint32_t(pts.size() * sizeof(MAP_COORDPT)), 1);
+        char *p = OBJectLock(k, h);
+        StoreField<uint32_t>(p, PS_COUNT, uint32_t(pts.size()));
+        _COORDRECT r{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+        for (const MAP_COORDPT &q : pts)
+            r = {std::min(r.x1, q.x), std::min(r.y1, q.y), std::max(r.x2, q.x), std::max(r.y2, q.y)};
+        SendOBJectMessage(k, 0, h, 0, GRM_SETBOUNDRECT, 0, LPARAM(&r));
+        InsertLayerRef(k, h, layer);
+    }
+};
+
+Scene &scene()
+{
+    // Kept for the life of the process: the engine's tables are gone by the
+    // time static objects are destroyed.
+    static Scene *s = new Scene;
+    return *s;
+}
+
+void BM_DisplayInto1920x1080(benchmark::State &state)
+{
+    Scene &s = scene();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(s.display());
+    state.counters["objects"] = kObjects;
+}
+
+void BM_PrintToPdf(benchmark::State &state)
+{
+    Scene &s = scene();
+    for (auto _ : state)
+        s.print();
+    state.counters["objects"] = kObjects;
+}
+
+// Both in each iteration; ratio = print time / display time.
+void BM_PrintAgainstDisplay(benchmark::State &state)
+{
+    Scene &s = scene();
+    double printSeconds = 0, displaySeconds = 0;
+    for (auto _ : state) {
+        const auto t0 = std::chrono::steady_clock::now();
+        s.print();
+        const auto t1 = std::chrono::steady_clock::now();
+        benchmark::DoNotOptimize(s.display());
+        const auto t2 = std::chrono::steady_clock::now();
+        printSeconds += std::chrono::duration<double>(t1 - t0).count();
+        displaySeconds += std::chrono::duration<double>(t2 - t1).count();
+    }
+    state.counters["ratio"] = displaySeconds > 0 ? printSeconds / displaySeconds : 0;
+}
+
+} // namespace
+
+BENCHMARK(BM_DisplayInto1920x1080)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PrintToPdf)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PrintAgainstDisplay)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+int main(int argc, char **argv)
+{
+    // Printing writes PDF through Qt's printing, which needs a GUI
+    // application; no screen is needed.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
