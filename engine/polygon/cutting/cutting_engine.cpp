@@ -100,7 +100,9 @@ int CutObjectsByCutter(HWND window, int, OBJHANDLE *object, OBJHANDLE *cutter, H
     }
     const CutOperation operation = CutOperationFor(cutterClass, objectClass);
     const OBJHANDLE objectLayer = GetOBJectLayer(kernel, objectHandle);
-    if (!operation || !objectLayer || !SetActLayers(nullptr, -1, 0, window, objectHandle)) {
+    // An object outside the layers (a working copy) gives its pieces to the
+    // active layer.
+    if (!operation || (objectLayer && !SetActLayers(nullptr, -1, 0, window, objectHandle))) {
         restoreLayer();
         return 0;
     }
