@@ -13,6 +13,7 @@
 #include "engine/kernel/window_record.h"
 #include "engine/polygon/cutting/active_layers.h"
 #include "engine/polygon/cutting/cutting_engine.h"
+#include "engine/polygon/cutting/polygon_cut.h"
 #include "engine/polygon/cutting/polyline_cut.h"
 #include "engine/polygon/polygon_logical.h"
 #include "engine/window/window_children.h"
@@ -347,18 +348,15 @@ void PolygonCutPolygon(HWND window, OBJHANDLE cutter, OBJHANDLE object, CMapObjA
 
 void CutPolygonAlongPolyline(HWND window, OBJHANDLE polygon, OBJHANDLE polyline, CMapObjArr *results)
 {
-    if (!results)
+    _WNDRES *rec = GetWndRes(window);
+    PointList ring, line;
+    if (!rec || !rec->kernel || !results || !ReadPointSet(rec->kernel, polygon, CLASS_POLYGON, ring) ||
+        !ReadPointSet(rec->kernel, polyline, CLASS_POLYLINE, line))
         return;
-    HGLOBAL list1 = 0, list2 = 0;
-    uint32_t count1 = 0, count2 = 0;
-    OBJHANDLE o = polygon, c = polyline;
-    CutObjectsByCutter(window, 0, &o, &c, &list1, &count1, &list2, &count2, 0);
-    for (uint32_t i = 0; i < count1; ++i)
-        results->Add(HandleListAt(list1, count1, i));
-    if (list1)
-        GlobalFree(list1);
-    if (list2)
-        GlobalFree(list2);
+    std::vector<OBJHANDLE> made;
+    if (CreatePointSets(window, CLASS_POLYGON, SplitRingByPolyline(ring, line), made))
+        for (OBJHANDLE h : made)
+            results->Add(h);
 }
 
 int ToolMultiselectCut(HWND window) { return RunCut(window, 0); }

@@ -36,5 +36,7 @@ void PolygonCutPolyline(HWND window, OBJHANDLE cutter, OBJHANDLE object, CMapObj
 // appended instead, so that nothing of it is lost.
 void PolygonCutPolygon(HWND window, OBJHANDLE cutter, OBJHANDLE object, CMapObjArr *results);
 // A polygon cut by a polyline into the polygons of the faces the line
-// separates, appended to the results (none when it separates nothing).
+// separates, new polygons of the active layer (not selected) appended to the
+// results; none when it separates nothing. The one road of the tools and the
+// area labels to this cut.
 void CutPolygonAlongPolyline(HWND window, OBJHANDLE polygon, OBJHANDLE polyline, CMapObjArr *results);
