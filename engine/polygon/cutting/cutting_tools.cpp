@@ -143,34 +143,43 @@ void CuttingPass(HWND window, OBJectKernel *kernel, OBJHANDLE cutter, std::optio
 }
 
 // Re-creates every piece as a new object of its layer, recorded for undo and
-// selected; the working objects go. False when a piece could not be made.
+// selected; the working objects go. When one piece cannot be made, none is
+// kept: the map stays as it was and false comes back.
 bool FinishPieces(HWND window, OBJectKernel *kernel, std::vector<CutEntry> &set)
 {
     const int32_t noted = ActiveLayerNumber(window);
+    std::vector<OBJHANDLE> made;
     bool complete = true;
     for (CutEntry &entry : set) {
         for (const WorkPiece &piece : entry.pieces) {
             PointList points;
             const uint16_t cls = GetOBJectClassID(kernel, piece.object);
-            OBJHANDLE made = 0;
-            if (ReadPointSet(kernel, piece.object, cls, points) &&
+            OBJHANDLE h = 0;
+            if (complete && ReadPointSet(kernel, piece.object, cls, points) &&
                 SetActLayers(nullptr, -1, 0, window, piece.layer)) {
                 const int ok =
                     cls == CLASS_POLYGON
-                        ? map_polygon_Create(window, &made, points.data(), int32_t(points.size()), 0)
-                        : map_polyline_Create(window, &made, points.data(), int32_t(points.size()), 0);
+                        ? map_polygon_Create(window, &h, points.data(), int32_t(points.size()), 0)
+                        : map_polyline_Create(window, &h, points.data(), int32_t(points.size()), 0);
                 if (!ok)
-                    made = 0;
+                    h = 0;
             }
-            if (made) {
-                Undo_AddNew(kernel, made);
-                SetSelection(window, &made, 1, 1, 0);
-            } else {
+            if (h)
+                made.push_back(h);
+            else
                 complete = false;
-            }
             OBJectDelete(kernel, piece.object);
         }
         entry.pieces.clear();
+    }
+    if (complete) {
+        for (OBJHANDLE h : made) {
+            Undo_AddNew(kernel, h);
+            SetSelection(window, &h, 1, 1, 0);
+        }
+    } else {
+        for (OBJHANDLE h : made)
+            OBJectDelete(kernel, h);
     }
     if (noted >= 0)
         SetActLayers(nullptr, noted, 0, window, 0);
@@ -233,7 +242,8 @@ int RunCut(HWND window, OBJHANDLE cutter)
     // selected objects and the selected element of the layers root and of
     // the layers: undo gives them back as they were.
     std::vector<OBJHANDLE> containers{layers, GetRootOBJKern(kernel, rec->rootObject, CLASS_SELLIST)};
-    for (OBJHANDLE item : SelectedItems(window))
+    const std::vector<OBJHANDLE> selectedBefore = SelectedItems(window);
+    for (OBJHANDLE item : selectedBefore)
         containers.push_back(item);
     for (const CutEntry &entry : set)
         for (OBJHANDLE member : entry.members) {
@@ -263,9 +273,14 @@ int RunCut(HWND window, OBJHANDLE cutter)
     } else {
         CuttingPass(window, kernel, cutter, std::nullopt, set);
     }
-    // A piece that could not be made keeps the objects it came from.
-    if (FinishPieces(window, kernel, set) && DeleteAfterCutting(rec))
+    // A piece that could not be made keeps the map as it was, the cut
+    // objects selected again.
+    if (!FinishPieces(window, kernel, set)) {
+        const std::vector<OBJHANDLE> items = selectedBefore;
+        SetSelection(window, items.data(), uint32_t(items.size()), 0, 0);
+    } else if (DeleteAfterCutting(rec)) {
         DeleteCutObjects(window, kernel, set);
+    }
 
     if (Undo_GetPositionCurStep(kernel) != undoPosition) {
         if (multi)
