@@ -1,6 +1,7 @@
 #include "engine/polygon/cutting/cutting_tools.h"
 
 #include "engine/editing/handle_list.h"
+#include "engine/editing/operations/polygon_building.h"
 #include "engine/editing/point_set.h"
 #include "engine/editing/set_geometry.h"
 #include "engine/kernel/graph_rect.h"
@@ -13,7 +14,6 @@
 #include "engine/kernel/window_record.h"
 #include "engine/polygon/cutting/active_layers.h"
 #include "engine/polygon/cutting/cutting_engine.h"
-#include "engine/polygon/cutting/polygon_cut.h"
 #include "engine/polygon/cutting/polyline_cut.h"
 #include "engine/polygon/polygon_logical.h"
 #include "engine/window/window_children.h"
@@ -363,15 +363,8 @@ void PolygonCutPolygon(HWND window, OBJHANDLE cutter, OBJHANDLE object, CMapObjA
 
 void CutPolygonAlongPolyline(HWND window, OBJHANDLE polygon, OBJHANDLE polyline, CMapObjArr *results)
 {
-    _WNDRES *rec = GetWndRes(window);
-    PointList ring, line;
-    if (!rec || !rec->kernel || !results || !ReadPointSet(rec->kernel, polygon, CLASS_POLYGON, ring) ||
-        !ReadPointSet(rec->kernel, polyline, CLASS_POLYLINE, line))
-        return;
-    std::vector<OBJHANDLE> made;
-    if (CreatePointSets(window, CLASS_POLYGON, SplitRingByPolyline(ring, line), made))
-        for (OBJHANDLE h : made)
-            results->Add(h);
+    if (results && GetWndRes(window))
+        PolylineCutPolygon(window, polygon, polyline, results, 0);
 }
 
 int ToolMultiselectCut(HWND window) { return RunCut(window, 0); }

@@ -35,8 +35,8 @@ void PolygonCutPolyline(HWND window, OBJHANDLE cutter, OBJHANDLE object, CMapObj
 // completely, or gives nothing at all, an unlinked copy of the object is
 // appended instead, so that nothing of it is lost.
 void PolygonCutPolygon(HWND window, OBJHANDLE cutter, OBJHANDLE object, CMapObjArr *results);
-// A polygon cut by a polyline into the polygons of the faces the line
-// separates, new polygons of the active layer (not selected) appended to the
-// results; none when it separates nothing. The one road of the tools and the
-// area labels to this cut.
+// A polygon cut by a polyline into the polygons of the faces of its outline
+// and the part of the line inside it, new polygons of the active layer (not
+// selected, not recorded) appended to the results. The one road of the tools
+// and the area labels to this cut.
 void CutPolygonAlongPolyline(HWND window, OBJHANDLE polygon, OBJHANDLE polyline, CMapObjArr *results);

@@ -155,16 +155,24 @@ TEST_F(PartsOfAreaTest, LabelsStandInsideTheLargestPartsAndStayWhileTheyFit)
 
     // Across into four parts: the three largest get labels; the labels that
     // no longer stand inside their parts are made anew.
-    ASSERT_EQ(
-        PointSetReplacePoints(
-            kernel(), &line,
-            std::vector<MAP_COORDPT>{{900, -50}, {900, 1050}, {950, 1050}, {950, 500}, {-50, 500}}.data(), 5),
-        1);
+    ASSERT_EQ(PointSetReplacePoints(
+                  kernel(), &line,
+                  std::vector<MAP_COORDPT>{{-50, 100}, {1050, 300}, {-50, 600}, {1050, 900}}.data(), 4),
+              1);
     ASSERT_EQ(CalculatePartsOfPolygonArea(window, line, labels.data()), 1);
     for (HWND label : labels)
         ASSERT_NE(label, 0u);
     EXPECT_GE(number(labels[0]), number(labels[1]));
     EXPECT_GE(number(labels[1]), number(labels[2]));
+
+    // A line that enters and stops: the polygon is one part.
+    ASSERT_EQ(
+        PointSetReplacePoints(kernel(), &line, std::vector<MAP_COORDPT>{{-50, 500}, {500, 500}}.data(), 2),
+        1);
+    ASSERT_EQ(CalculatePartsOfPolygonArea(window, line, labels.data()), 1);
+    EXPECT_NE(labels[0], 0u);
+    EXPECT_EQ(labels[1], 0u);
+    EXPECT_EQ(labels[2], 0u);
 
     // The setting off again leaves them; no line or a line that divides
     // nothing removes them.
