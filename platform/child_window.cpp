@@ -86,6 +86,8 @@ HWND CreateChildWindow(HWND parent, const RECT &rect, const std::string &text, W
     if (!child)
         return 0;
     SetClientSize(child, rect.right - rect.left, rect.bottom - rect.top);
+    SetParent(child, parent);
+    SetWindowTextA(child, text.c_str());
     QLabel *label = nullptr;
     if (QWidget *widget = GetWindowWidget(parent)) {
         label = new QLabel(FromWindows1252(text), widget);
@@ -110,26 +112,19 @@ HWND CreateChildWindow(HWND parent, const RECT &rect, const std::string &text, W
     return child;
 }
 
-HWND GetParent(HWND hwnd)
-{
-    Tables &t = tables();
-    std::lock_guard lock(t.mutex);
-    auto it = t.children.find(hwnd);
-    return it == t.children.end() ? 0 : it->second.parent;
-}
-
 BOOL GetChildWindowRect(HWND hwnd, RECT *rect)
 {
     Tables &t = tables();
     std::lock_guard lock(t.mutex);
     auto it = t.children.find(hwnd);
-    if (it == t.children.end() || !rect)
+    if (it == t.children.end())
         return FALSE;
-    *rect = it->second.rect;
+    if (rect)
+        *rect = it->second.rect;
     return TRUE;
 }
 
-BOOL SetWindowTextA(HWND hwnd, const char *text)
+BOOL SetChildWindowText(HWND hwnd, const char *text)
 {
     QPointer<QLabel> label;
     const std::string value = text ? text : "";
@@ -142,6 +137,7 @@ BOOL SetWindowTextA(HWND hwnd, const char *text)
         it->second.text = value;
         label = it->second.label;
     }
+    SetWindowTextA(hwnd, value.c_str());
     if (label)
         label->setText(FromWindows1252(value));
     return TRUE;
@@ -158,7 +154,7 @@ std::string GetChildWindowText(HWND hwnd)
 BOOL SetChildWindowColors(HWND hwnd, COLORREF text, COLORREF background)
 {
     QLabel *label = ChildWindowLabel(hwnd);
-    if (!GetParent(hwnd))
+    if (!GetChildWindowRect(hwnd, nullptr))
         return FALSE;
     if (label) {
         QPalette palette = label->palette();

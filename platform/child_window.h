@@ -22,16 +22,16 @@ QWidget *GetWindowWidget(HWND hwnd);
 // Makes the child at the rectangle (parent client coordinates). The handler
 // receives WM_CREATE first, with the child in place; -1 from it fails the
 // creation: the child goes again without WM_DESTROY and the result is 0.
-// 0 also for a bad parent. DestroyWindow sends WM_DESTROY to the handler,
+// 0 also for a bad parent. The child's parent (GetParent) and window text
+// are set. DestroyWindow sends WM_DESTROY to the handler,
 // then removes the label.
 HWND CreateChildWindow(HWND parent, const RECT &rect, const std::string &text, WNDPROC handler);
-// The parent of a child window; 0 for any other handle.
-HWND GetParent(HWND hwnd);
-// The child's rectangle in its parent's client coordinates; FALSE for a
-// handle that is not a child window.
+// The child's rectangle in its parent's client coordinates (rect may be
+// null); FALSE for a handle that is not a child window.
 BOOL GetChildWindowRect(HWND hwnd, RECT *rect);
-// The text of a child window; FALSE / empty for any other handle.
-BOOL SetWindowTextA(HWND hwnd, const char *text);
+// The text of a child window, its window text and its label's; FALSE /
+// empty for any other handle.
+BOOL SetChildWindowText(HWND hwnd, const char *text);
 std::string GetChildWindowText(HWND hwnd);
 // The colours its label shows the text in.
 BOOL SetChildWindowColors(HWND hwnd, COLORREF text, COLORREF background);

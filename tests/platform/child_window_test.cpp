@@ -37,8 +37,11 @@ TEST(ChildWindow, HeadlessChildrenKeepTheirPlaceAndTextAndTellTheirHandler)
     EXPECT_EQ(r.left, 10);
     EXPECT_EQ(r.bottom, 40);
     EXPECT_EQ(GetChildWindowText(child), "12.5 ha");
-    EXPECT_TRUE(SetWindowTextA(child, "13.0 ha"));
+    EXPECT_TRUE(SetChildWindowText(child, "13.0 ha"));
     EXPECT_EQ(GetChildWindowText(child), "13.0 ha");
+    char text[16] = {};
+    EXPECT_EQ(GetWindowTextA(child, text, sizeof text), 7);
+    EXPECT_STREQ(text, "13.0 ha");
     EXPECT_EQ(ChildWindowLabel(child), nullptr);
     EXPECT_TRUE(DestroyWindow(child));
     EXPECT_EQ(recorder.messages, (std::vector<UINT>{WM_CREATE, WM_DESTROY}));
@@ -51,7 +54,7 @@ TEST(ChildWindow, HeadlessChildrenKeepTheirPlaceAndTextAndTellTheirHandler)
     EXPECT_EQ(CreateChildWindow(parent, RECT{0, 0, 5, 5}, "x", refusing.handler()), 0u);
     EXPECT_EQ(refusing.messages, std::vector<UINT>{WM_CREATE});
     EXPECT_EQ(CreateChildWindow(0xFFFFF, RECT{0, 0, 5, 5}, "x", nullptr), 0u);
-    EXPECT_FALSE(SetWindowTextA(parent, "not a child"));
+    EXPECT_FALSE(SetChildWindowText(parent, "not a child"));
     DestroyWindow(parent);
 }
 
@@ -69,7 +72,7 @@ TEST(ChildWindow, OnAWidgetTheChildIsAShownLabelThatGoesWithIt)
     EXPECT_TRUE(label->isVisible());
     EXPECT_EQ(label->geometry(), QRect(10, 20, 50, 20));
     EXPECT_EQ(label->text(), QString("12.5 ha"));
-    SetWindowTextA(child, "7 m\xB2");
+    SetChildWindowText(child, "7 m\xB2");
     EXPECT_EQ(label->text(), QString::fromUtf8("7 m\u00B2"));
     ASSERT_TRUE(SetChildWindowColors(child, RGB(1, 2, 3), RGB(250, 240, 230)));
     EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(1, 2, 3));

@@ -157,7 +157,7 @@ void AreaLabelUpdate(HWND *label, int x, int y, const std::string &text)
     GetChildWindowRect(*label, &r);
     const bool inside = x >= r.left && x < r.right && y >= r.top && y < r.bottom;
     if (inside && GetChildWindowText(*label).size() == text.size()) {
-        SetWindowTextA(*label, text.c_str());
+        SetChildWindowText(*label, text.c_str());
         SendMessageA(*label, WM_PAINT, 0, 0);
         return;
     }
