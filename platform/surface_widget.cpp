@@ -1,5 +1,6 @@
 #include "platform/surface_widget.h"
 
+#include "platform/child_window.h"
 #include "platform/window_dc.h"
 
 #include <QPaintEvent>
@@ -10,6 +11,7 @@ SurfaceWidget::SurfaceWidget(WNDPROC handler, QWidget *parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     hwnd_ = CreateHeadlessWindow(std::move(handler));
+    SetWindowWidget(hwnd_, this);
     SetClientSize(hwnd_, width(), height());
     SetWindowPaintHook(hwnd_, [this](HWND, const RECT &r) {
         update(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top));
@@ -19,6 +21,7 @@ SurfaceWidget::SurfaceWidget(WNDPROC handler, QWidget *parent) : QWidget(parent)
 SurfaceWidget::~SurfaceWidget()
 {
     // The hook points at this widget: the window goes first.
+    SetWindowWidget(hwnd_, nullptr);
     DestroyWindow(hwnd_);
 }
 

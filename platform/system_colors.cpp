@@ -27,6 +27,8 @@ COLORREF GetSysColor(int index)
             return RGB(255, 255, 255);
         case COLOR_BTNFACE:
             return RGB(240, 240, 240);
+        case COLOR_INFOTEXT:
+            return RGB(0, 0, 0);
         case COLOR_INFOBK:
             return RGB(255, 255, 225);
         default:
@@ -45,6 +47,8 @@ COLORREF GetSysColor(int index)
         return fromQt(p.color(QPalette::HighlightedText));
     case COLOR_BTNFACE:
         return fromQt(p.color(QPalette::Button));
+    case COLOR_INFOTEXT:
+        return fromQt(p.color(QPalette::ToolTipText));
     case COLOR_INFOBK:
         return fromQt(p.color(QPalette::ToolTipBase));
     default:

@@ -9,6 +9,7 @@ inline constexpr int COLOR_WINDOWTEXT = 8;
 inline constexpr int COLOR_HIGHLIGHT = 13;
 inline constexpr int COLOR_HIGHLIGHTTEXT = 14;
 inline constexpr int COLOR_BTNFACE = 15;
+inline constexpr int COLOR_INFOTEXT = 23;
 inline constexpr int COLOR_INFOBK = 24;
 
 COLORREF GetSysColor(int index);

@@ -6,7 +6,10 @@
 #include "engine/kernel/layers.h"
 #include "engine/kernel/object_store.h"
 #include "engine/kernel/window_record.h"
+#include "engine/polygon/cutting/active_layers.h"
 #include "engine/polygon/cutting/polygon_cut.h"
+#include "engine/polygon/cutting/polygon_overlay.h"
+#include "engine/polygon/cutting/polyline_cut.h"
 #include "engine/polygon/cutting/vertex_ring.h"
 #include "platform/global_memory.h"
 
@@ -14,6 +17,12 @@ CutOperation CutOperationFor(uint16_t cutterClass, uint16_t objectClass)
 {
     if (cutterClass == CLASS_POLYLINE && objectClass == CLASS_POLYGON)
         return CutPolygonByPolyline;
+    if (cutterClass == CLASS_POLYGON && objectClass == CLASS_POLYLINE)
+        return CutPolylineByPolygon;
+    if (cutterClass == CLASS_POLYGON && objectClass == CLASS_POLYGON)
+        return CutPolygonByPolygonOperation;
+    if (cutterClass == CLASS_POLYLINE && objectClass == CLASS_POLYLINE)
+        return CutPolylineByPolylineOperation;
     return nullptr;
 }
 
@@ -68,7 +77,7 @@ int CutObjectsByCutter(HWND window, int, OBJHANDLE *object, OBJHANDLE *cutter, H
     const OBJHANDLE notedLayer = GetActiveLayer(kernel, layers);
     const auto restoreLayer = [&] {
         if (notedLayer)
-            LayersActiveLayerSet(kernel, layers, notedLayer);
+            SetActLayers(nullptr, -1, 0, window, notedLayer);
     };
     const OBJHANDLE objectHandle = *object, cutterHandle = *cutter;
     const uint16_t cutterClass = cutterHandle ? GetOBJectClassID(kernel, cutterHandle) : 0;
@@ -91,7 +100,9 @@ int CutObjectsByCutter(HWND window, int, OBJHANDLE *object, OBJHANDLE *cutter, H
     }
     const CutOperation operation = CutOperationFor(cutterClass, objectClass);
     const OBJHANDLE objectLayer = GetOBJectLayer(kernel, objectHandle);
-    if (!operation || !objectLayer || !LayersActiveLayerSet(kernel, layers, objectLayer)) {
+    // An object outside the layers (a working copy) gives its pieces to the
+    // active layer.
+    if (!operation || (objectLayer && !SetActLayers(nullptr, -1, 0, window, objectHandle))) {
         restoreLayer();
         return 0;
     }
