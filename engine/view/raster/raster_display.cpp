@@ -62,6 +62,16 @@ ScreenView screenView(HWND window, const PresentationManager *view)
     return s;
 }
 
+// The view's visible rectangle in map units (its world rectangle through
+// the projection), which a picture-server raster covers when drawn off the
+// screen.
+MAP_COORDRECT visibleMap(const PresentationManager *view)
+{
+    MAP_COORDRECT m{};
+    PM_WorldToMapRect(view, &view->worldRect, &m);
+    return m;
+}
+
 // The file a raster with the cache on is read from: the name part of its
 // stored path in the folder named by "RasterDirectory", or in the subfolder
 // of that folder named by the name's first two characters.
@@ -178,7 +188,7 @@ void loadImage(int offScreen, HWND window, _WNDRES *rec, OBJHANDLE raster, MAP_C
         MAP_COORDRECT v{};
         RECT p{};
         if (offScreen) {
-            v = view->worldRect;
+            v = visibleMap(view);
             p = view->displayRect;
         } else {
             const ScreenView s = screenView(window, view);
@@ -262,7 +272,7 @@ int RasterObjectDisplay(int offScreen, HWND window, HDC dc, OBJHANDLE raster, ui
         r = clip;
 
     if (std::strncmp(d.formatName, "WMS", 3) == 0) {
-        const MAP_COORDRECT v = offScreen ? view->worldRect : screenView(window, view).map;
+        const MAP_COORDRECT v = offScreen ? visibleMap(view) : screenView(window, view).map;
         if (!sameRect(d.bound, v))
             RasterObjectFreeImages(kernel, raster);
     }

@@ -3,6 +3,7 @@
 // and picture-server rasters fetched for the view.
 #include "tests/engine/view/raster/raster_fixture.h"
 
+#include "engine/editing/display_pass.h"
 #include "engine/view/projection/projection_module.h"
 #include "tests/engine/view/raster/picture_server.h"
 
@@ -51,6 +52,22 @@ TEST_F(RasterDisplayTest, DrawingLoadsTheImageAndStretchesItIntoPlace)
     EXPECT_EQ(p[40 + 4 * 1 + 2], 255); // red of yellow
     GlobalUnlock(header);
     EXPECT_TRUE(isColour(surface().pixel(275, 175), qRgb(255, 255, 0)));
+}
+
+TEST_F(RasterDisplayTest, TheDrawingLoopDrawsRastersWithTheirLayer)
+{
+    const OBJHANDLE h = makeRaster(green, "PNG", {10000, 10000, 20000, 20000});
+    const OBJHANDLE missing = makeRaster(imagePath("nowhere.png"), "PNG", {25000, 10000, 35000, 20000});
+    const HDC dc = GetDC(window);
+    EXPECT_EQ(SetOfObjectsDisplay(&rec, dc, layer, 0, nullptr, nullptr, 0, 0), 1);
+    ReleaseDC(window, dc);
+    EXPECT_TRUE(loaded(h));
+    EXPECT_FALSE(loaded(missing));
+    const QImage s = surface();
+    EXPECT_TRUE(isColour(s.pixel(150, 150), qRgb(0, 200, 0)));
+    // The missing one is a frame with its diagonals in the layer's colour.
+    EXPECT_EQ(s.pixel(300, 150), s.pixel(250, 150));
+    EXPECT_NE(s.pixel(300, 150), s.pixel(280, 150));
 }
 
 TEST_F(RasterDisplayTest, AMissingFileIsDrawnAsACrossedFrame)
