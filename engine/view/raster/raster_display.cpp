@@ -163,8 +163,21 @@ void loadImage(int offScreen, HWND window, _WNDRES *rec, OBJHANDLE raster, MAP_C
     const PresentationManager *view = rec->displayView;
     RasterObjectData d = RasterRecordLoad(RasterObjectLock(kernel, raster));
     const bool wms = std::strncmp(d.formatName, "WMS", 3) == 0;
-    HGLOBAL haveHeader = RasterImageBlock(kernel, d.headerId);
-    HGLOBAL havePixels = RasterImageBlock(kernel, d.pixelsId);
+    std::string path;
+    if (rec->rasterLoadMode)
+        path = searchRasterDirectory(rec, d.fileName);
+    if (path.empty() && isFile(d.fileName))
+        path = d.fileName;
+    // Nothing to read: no converter is called, and a half image goes (the
+    // count is walked again only then, not for every missing file on every
+    // paint).
+    if (path.empty() && !wms) {
+        if (RasterObjectHeaderBlock(kernel, raster) || RasterObjectPixelBlock(kernel, raster)) {
+            RasterObjectFreeImages(kernel, raster);
+            RasterLoadedCount(window);
+        }
+        return;
+    }
 
     if (rec->rasterLoadMode && RasterLoadedCount(window) > rec->rasterLimit) {
         ResetRasters(window, -1);
@@ -172,15 +185,9 @@ void loadImage(int offScreen, HWND window, _WNDRES *rec, OBJHANDLE raster, MAP_C
             ResetRasters(window, rec->rasterKeep);
         // The cache may have taken this raster's own half image.
         d = RasterRecordLoad(RasterObjectLock(kernel, raster));
-        haveHeader = RasterImageBlock(kernel, d.headerId);
-        havePixels = RasterImageBlock(kernel, d.pixelsId);
     }
-
-    std::string path;
-    if (rec->rasterLoadMode)
-        path = searchRasterDirectory(rec, d.fileName);
-    if (path.empty() && isFile(d.fileName))
-        path = d.fileName;
+    const HGLOBAL haveHeader = RasterImageBlock(kernel, d.headerId);
+    const HGLOBAL havePixels = RasterImageBlock(kernel, d.pixelsId);
 
     RasterBodyParams request{};
     bool call = !path.empty();

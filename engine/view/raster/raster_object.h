@@ -164,7 +164,8 @@ int ResetRasters(HWND window, int n);
 // Sets the cache mode (0 off). 1; 0 without a record.
 int RastersManagement(_WNDRES *record, int mode);
 // Counts the rasters of the window's layers that hold an image, keeps the
-// count in the window record and returns it.
+// count in the window record and returns it. Loads and the cache refresh the
+// record's count; deletions and other changes show at the next count.
 int RasterLoadedCount(HWND window);
 
 // ---------------------------------------------------------------------------

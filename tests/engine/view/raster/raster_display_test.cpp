@@ -83,6 +83,15 @@ TEST_F(RasterDisplayTest, AMissingFileIsDrawnAsACrossedFrame)
     EXPECT_TRUE(isColour(s.pixel(130, 130), kRed));
     EXPECT_FALSE(isColour(s.pixel(130, 150), kRed));
 
+    // A half image (a header without pixels) whose file is gone goes too.
+    HGLOBAL header = 0;
+    ASSERT_EQ(RasterImportByConverter(green.c_str(), "PNG", &header, nullptr, nullptr), 1);
+    const OBJHANDLE half = makeRaster(imagePath("gone.png"), "PNG", {0, 0, 5000, 5000});
+    ASSERT_EQ(RasterObjectSetImages(kernel, half, header, 0), 1);
+    ASSERT_EQ(draw(half), 1);
+    EXPECT_EQ(RasterObjectHeaderBlock(kernel, half), 0u);
+    EXPECT_EQ(RasterImageCount(kernel), 0u);
+
     // A loaded image without a visible frame draws no frame.
     const OBJHANDLE g = makeRaster(green, "PNG", {25000, 10000, 35000, 20000});
     ASSERT_EQ(draw(g), 1);
