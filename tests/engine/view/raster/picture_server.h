@@ -1,7 +1,7 @@
 // A small picture server on the loopback address for the picture-server
 // rasters: it answers every GET with a picture of the WIDTH x HEIGHT the
-// request asks (a BMP, or a PNG when the request asks FORMAT=image/png) and
-// keeps the requests it saw.
+// request asks (64 x 48 when it asks none; a BMP, or a PNG when the request
+// asks FORMAT=image/png) and keeps the requests it saw.
 #pragma once
 
 #include <QBuffer>
@@ -90,7 +90,9 @@ private:
             std::lock_guard lock(mutex_);
             requests_.push_back(upper);
         }
-        const int w = upper.queryItemValue("WIDTH").toInt(), h = upper.queryItemValue("HEIGHT").toInt();
+        // A request without a size gets a small picture.
+        const int w = upper.hasQueryItem("WIDTH") ? upper.queryItemValue("WIDTH").toInt() : 64;
+        const int h = upper.hasQueryItem("HEIGHT") ? upper.queryItemValue("HEIGHT").toInt() : 48;
         const bool png = upper.queryItemValue("FORMAT").contains("png", Qt::CaseInsensitive);
         QByteArray body;
         if (w > 0 && h > 0 && w <= 4096 && h <= 4096) {

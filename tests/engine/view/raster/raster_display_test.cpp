@@ -179,9 +179,9 @@ TEST_F(RasterDisplayTest, TheRasterDirectoryAndItsSubfoldersAreSearchedWithTheCa
     EXPECT_FALSE(loaded(dir));
 }
 
-// Picture-server rasters: the real "wms.cnv" when this build has it, else
-// the stand-in client of the test modules, against a server on the loopback
-// address.
+// Picture-server rasters against a server on the loopback address, through
+// the stand-in client of the test modules, which asks for the bounds and
+// size the engine hands it.
 class PictureServerRasterTest : public RasterDisplayTest {
 protected:
     void SetUp() override
@@ -189,7 +189,7 @@ protected:
         RasterDisplayTest::SetUp();
         if (HasFatalFailure())
             return;
-        if (!QFile::exists(QString(MAP_MODULES_DIR) + "/wms.cnv"))
+        if (useStandIn)
             useModuleFolder({"wms"});
         ASSERT_GT(server.port(), 0);
         // The map in angles: 36000 units to the degree.
@@ -206,7 +206,18 @@ protected:
         return m;
     }
 
+    bool useStandIn = true;
     PictureServer server{qRgb(0, 0, 255)};
+};
+
+// The same through the "wms.cnv" this build makes, when it makes one.
+class BuiltPictureServerModuleTest : public PictureServerRasterTest {
+protected:
+    void SetUp() override
+    {
+        useStandIn = false;
+        PictureServerRasterTest::SetUp();
+    }
 };
 
 TEST_F(PictureServerRasterTest, ThePictureIsFetchedForTheViewAndAgainAfterAZoom)
@@ -253,6 +264,24 @@ TEST_F(PictureServerRasterTest, AMapWithoutGeographicMeaningFetchesNothing)
     EXPECT_FALSE(loaded(h));
     EXPECT_TRUE(server.requests().empty());
     EXPECT_EQ(bound(h), clientMap());
+}
+
+TEST_F(BuiltPictureServerModuleTest, ThePictureIsFetchedAnewAfterAZoom)
+{
+    if (!QFile::exists(QString(MAP_MODULES_DIR) + "/wms.cnv"))
+        GTEST_SKIP() << "this build makes no wms.cnv";
+    const OBJHANDLE h = makeRaster(server.base(), "WMS", {0, 0, 1, 1});
+    ASSERT_EQ(draw(h), 1);
+    ASSERT_TRUE(loaded(h)) << RasterConverterLastError();
+    EXPECT_EQ(bound(h), clientMap());
+    EXPECT_TRUE(isColour(surface().pixel(200, 150), qRgb(0, 0, 255)));
+    draw(h);
+    EXPECT_EQ(server.requests().size(), 1u);
+    setView({10000, 10000, 30000, 25000}, 0.02);
+    draw(h);
+    EXPECT_EQ(server.requests().size(), 2u);
+    EXPECT_EQ(bound(h), clientMap());
+    EXPECT_TRUE(loaded(h));
 }
 
 } // namespace
