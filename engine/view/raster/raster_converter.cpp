@@ -7,7 +7,6 @@
 #include "platform/global_memory.h"
 #include "platform/module.h"
 
-#include <QByteArray>
 #include <QDir>
 
 #include <cstring>

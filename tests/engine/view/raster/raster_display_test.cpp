@@ -4,6 +4,7 @@
 #include "tests/engine/view/raster/raster_fixture.h"
 
 #include "engine/editing/display_pass.h"
+#include "engine/view/projection/projection_manager.h"
 #include "engine/view/projection/projection_module.h"
 #include "tests/engine/view/raster/picture_server.h"
 
@@ -264,6 +265,39 @@ TEST_F(PictureServerRasterTest, AMapWithoutGeographicMeaningFetchesNothing)
     EXPECT_FALSE(loaded(h));
     EXPECT_TRUE(server.requests().empty());
     EXPECT_EQ(bound(h), clientMap());
+}
+
+// A map in metres of a grid: the view's corners go through the window's
+// projection, and the picture is asked for in degrees.
+TEST_F(PictureServerRasterTest, AProjectedMapAsksForItsViewInDegrees)
+{
+    ASSERT_EQ(m_RegValueSet("Projections", "tm", "tm.so"), 1);
+    ProjectionTag &t = rec.displayView->projection;
+    ASSERT_EQ(ProjMan_LoadProjection("tm.so", &t), 1);
+    t.baseKind = CS_CARTESIAN;
+    t.baseUnit = 4; // metres of the grid
+    t.baseDatum = 0;
+    t.transformedKind = CS_SPHERIC;
+    t.transformedUnit = 8; // thousandths of a second
+    t.transformedDatum = 0;
+    ProjMan_UpdateScales(&t, ProjMan_SetBackwardAndForwardFunctions(&t));
+    ASSERT_EQ(t.StringBasedSetup(t.hInstanceData, "UTM 33N"), 1);
+    // The view shows 15 E 50 N and a little more: 40000 x 30000 thousandths
+    // of a second.
+    setView({54000000, 180000000, 54040000, 180030000}, 0.01);
+
+    const OBJHANDLE h = makeRaster(server.base(), "WMS", {0, 0, 1, 1});
+    ASSERT_EQ(draw(h), 1);
+    ASSERT_TRUE(loaded(h)) << RasterConverterLastError();
+    EXPECT_EQ(bound(h), clientMap());
+    EXPECT_GT(bound(h).x1, 400000); // grid metres, not degrees
+    ASSERT_EQ(server.requests().size(), 1u);
+    const QStringList box = server.requests()[0].queryItemValue("BBOX").split(',');
+    ASSERT_EQ(box.size(), 4);
+    EXPECT_NEAR(box[0].toDouble(), 15.0, 1e-4);
+    EXPECT_NEAR(box[1].toDouble(), 50.0, 1e-4);
+    EXPECT_NEAR(box[2].toDouble(), 15.0 + 40000 / 3600000.0, 1e-4);
+    EXPECT_NEAR(box[3].toDouble(), 50.0 + 30000 / 3600000.0, 1e-4);
 }
 
 TEST_F(BuiltPictureServerModuleTest, ThePictureIsFetchedAnewAfterAZoom)
