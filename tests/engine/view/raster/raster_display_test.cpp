@@ -6,6 +6,7 @@
 #include "engine/editing/display_pass.h"
 #include "engine/view/projection/projection_manager.h"
 #include "engine/view/projection/projection_module.h"
+#include "engine/view/viewrecord/vertex_bitmap.h"
 #include "tests/engine/view/raster/picture_server.h"
 
 #include <vector>
@@ -97,6 +98,26 @@ TEST_F(RasterDisplayTest, AMissingFileIsDrawnAsACrossedFrame)
     const OBJHANDLE g = makeRaster(green, "PNG", {25000, 10000, 35000, 20000});
     ASSERT_EQ(draw(g), 1);
     EXPECT_FALSE(isColour(surface().pixel(250, 150), kRed));
+}
+
+// Selected: the corners go into the vertex bitmap (out again with 0x20)
+// and the four marks are inverted just inside the corners.
+TEST_F(RasterDisplayTest, SelectionMarksAndVertexBits)
+{
+    const OBJHANDLE h = makeRaster(green, "PNG", {10000, 10000, 20000, 20000});
+    ASSERT_EQ(draw(h), 1);
+    const QImage before = surface();
+    ASSERT_EQ(draw(h, RASTER_MODE_VERTICES | 0x0008), 1);
+    for (const POINT c : {POINT{100, 100}, POINT{200, 100}, POINT{100, 200}}) {
+        EXPECT_EQ(VertexBitmapTest(&rec, c.x, c.y), 1) << c.x << "," << c.y;
+    }
+    EXPECT_EQ(VertexBitmapTest(&rec, 150, 150), 0);
+    const QImage marked = surface();
+    EXPECT_NE(marked.pixel(103, 103), before.pixel(103, 103)); // top-left mark
+    EXPECT_NE(marked.pixel(195, 195), before.pixel(195, 195)); // bottom-right mark
+    EXPECT_EQ(marked.pixel(150, 150), before.pixel(150, 150));
+    ASSERT_EQ(draw(h, RASTER_MODE_VERTICES | RASTER_MODE_UNSET_VERTICES), 1);
+    EXPECT_EQ(VertexBitmapTest(&rec, 100, 100), 0);
 }
 
 TEST_F(RasterDisplayTest, WithTheCacheOffAnInvisibleRasterIsNeverLoaded)
