@@ -9,6 +9,7 @@
 #include "engine/kernel/object_classes.h"
 #include "engine/kernel/object_store.h"
 #include "engine/kernel/references.h"
+#include "engine/view/raster/raster_object.h"
 #include "engine/view/text/text_object.h"
 #include "engine/view/viewrecord/presentation_manager.h"
 #include "engine/window/page.h"
@@ -218,10 +219,13 @@ void drawElement(const Walk &w, OBJHANDLE holder, uint16_t memberRef, OBJHANDLE 
     case CLASS_NAIL:
         NailDisplay(window, w.dc, element, w.mode, 0);
         break;
-    // Legends, rasters and presentation objects have no painter yet: they
-    // are walked and drawn as nothing.
-    case CLASS_LEGEND:
     case CLASS_BITMAP:
+        RasterObjectDisplay(w.wholeRaster, window, w.dc, element, uint16_t(w.mode | RASTER_MODE_FRAME_PASS),
+                            &a);
+        break;
+    // Legends and presentation objects have no painter yet: they are walked
+    // and drawn as nothing.
+    case CLASS_LEGEND:
     case CLASS_PRESENT:
     default:
         break;

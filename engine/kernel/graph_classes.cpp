@@ -27,8 +27,8 @@ constexpr uint16_t MODE_SORTEDKEY_CLASSBIT = 0x104;
 constexpr uint16_t MODE_APPEND = 0x001;
 
 // Classes whose own procedures come with the text, raster and page code are
-// registered with the family's defaults until then (the text and page
-// floors enter theirs when the engine starts, EngineStartup):
+// registered with the family's defaults until then (the text, raster and
+// page floors enter theirs when the engine starts, EngineStartup):
 // DefGraphOBjectProc answers every graphical message.
 const GraphClassRow kClassTable[GRAPH_CLASS_COUNT] = {
     {CLASS_ALLOBJECTS, "AllOBJects", 100, 10, 0, nullptr, AllOBjectsProc, MODE_APPEND_CLASSBIT},

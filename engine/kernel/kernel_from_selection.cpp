@@ -5,6 +5,7 @@
 #include "engine/kernel/map_file_internal.h"
 #include "engine/kernel/object_classes.h"
 #include "engine/kernel/object_store.h"
+#include "engine/kernel/raster_images.h"
 #include "engine/kernel/references.h"
 #include "engine/kernel/window_record.h"
 
@@ -70,7 +71,12 @@ int CopyToBank(OBJectKernel *kernel, OBJHANDLE handle, BankDesc *bank)
         return 0;
     // The source may have moved if the banks share nothing; lock both again.
     head = HeadLock(kernel, handle);
-    std::memcpy(BankLock(bank, handle), head, head->size);
+    auto *block = static_cast<char *>(BankLock(bank, handle));
+    std::memcpy(block, head, head->size);
+    // Image ids name entries of the source kernel's table only.
+    if (GetOBJectClassID(kernel, handle) == CLASS_BITMAP &&
+        head->size >= OBJ_HEAD_SIZE + RASTER_HEADER_ID + 4)
+        RasterBlockClearImageIds(block + OBJ_HEAD_SIZE);
     return 1;
 }
 

@@ -181,8 +181,12 @@ struct OBJectClassDescrKernel {
 static_assert(sizeof(OBJectClassDescrKernel) == 16);
 
 // One map document's object store.
+struct RasterImageTable; // engine/kernel/raster_images.h
+
 struct OBJectKernel {
     BankDesc *bank;
+    // The images of the document's raster objects; made on the first load.
+    RasterImageTable *rasterImages;
     uint32_t objects;
     uint32_t deleted;
     uint32_t undoCopies;

@@ -11,6 +11,7 @@
 #include "engine/kernel/references.h"
 #include "engine/kernel/upper_services.h"
 #include "engine/kernel/window_record.h"
+#include "engine/kernel/raster_images.h"
 #include "platform/file.h"
 #include "platform/global_memory.h"
 #include "platform/window.h"
@@ -233,6 +234,10 @@ bool MapReader::checkObject(OBJHANDLE slot, char *block, uint32_t length, uint64
         block[OBJ_HEAD_SIZE + offsetof(Aspect, name) + ASPECT_NAME_SIZE - 1] = '\0';
     else if (cls->classId == CLASS_GROUP && head.size > head.dataOffset)
         block[head.size - 1] = '\0';
+    // A raster's image ids name entries of a table that ended with the
+    // program that wrote the file.
+    else if (cls->classId == CLASS_BITMAP && head.refOffset >= OBJ_HEAD_SIZE + RASTER_HEADER_ID + 4)
+        RasterBlockClearImageIds(block + OBJ_HEAD_SIZE);
     return true;
 }
 

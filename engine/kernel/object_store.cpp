@@ -2,6 +2,7 @@
 
 #include "engine/kernel/bank.h"
 #include "engine/kernel/object_classes.h"
+#include "engine/kernel/raster_images.h"
 #include "engine/kernel/references.h"
 #include "platform/diagnostics.h"
 #include "platform/message_box.h"
@@ -202,6 +203,7 @@ int KernelDelete(OBJectKernel *kernel)
     g.deleted -= std::min(g.deleted, kernel->deleted);
     g.undoCopies -= std::min(g.undoCopies, kernel->undoCopies);
     BankDelete(kernel->bank);
+    RasterImagesDestroy(kernel);
     delete kernel;
     return 1;
 }

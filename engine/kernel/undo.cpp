@@ -7,6 +7,7 @@
 #include "engine/kernel/map_notify_codes.h"
 #include "engine/kernel/object_classes.h"
 #include "engine/kernel/object_store.h"
+#include "engine/kernel/raster_images.h"
 #include "engine/kernel/references.h"
 #include "engine/kernel/undo_holders.h"
 #include "engine/kernel/window_record.h"
@@ -24,11 +25,6 @@
 #include <vector>
 
 namespace {
-
-// Raster objects keep the memory blocks of their loaded image in two words
-// of their fixed data; the history owns them while it owns the block.
-constexpr size_t RASTER_IMAGE1 = 44;
-constexpr size_t RASTER_IMAGE2 = 48;
 
 // Tree walks of damaged data must not exhaust the stack.
 constexpr int kMaxTreeDepth = 4096;
@@ -137,26 +133,6 @@ void showObject(OBJectKernel *kernel, OBJHANDLE h)
     }
 }
 
-char *rasterFixedData(OBJectKernel *kernel, OBJHANDLE h)
-{
-    if (GetOBJectClassID(kernel, h) != CLASS_BITMAP)
-        return nullptr;
-    return GraphHeadLock(kernel, h, RASTER_IMAGE2 + 4);
-}
-
-void freeRasterImages(OBJectKernel *kernel, OBJHANDLE h)
-{
-    char *p = rasterFixedData(kernel, h);
-    if (!p)
-        return;
-    for (size_t at : {RASTER_IMAGE1, RASTER_IMAGE2}) {
-        if (const HGLOBAL image = LoadField<uint32_t>(p, at)) {
-            GlobalFree(image);
-            StoreField<uint32_t>(p, at, 0);
-        }
-    }
-}
-
 // Drops a hidden object for good. Its own slots still count in their
 // targets, so the targets' incoming counts go down first (a target deleted
 // while referenced goes with its last reference, as RemRef does it). An
@@ -167,7 +143,7 @@ void finalFree(OBJectKernel *kernel, OBJHANDLE h)
     OBJectHead *head = headOf(kernel, h);
     if (!isHidden(head))
         return;
-    freeRasterImages(kernel, h);
+    RasterObjectReleaseImages(kernel, h);
     for (const OBJectRef &ref : slotsOf(kernel, h)) {
         if (ref.target == h)
             continue;
@@ -198,25 +174,14 @@ void finalFree(OBJectKernel *kernel, OBJHANDLE h)
     }
 }
 
-// Frees a saved copy. Its slots never counted in their targets. A raster's
-// image blocks go with it unless the object's live block uses them.
-void freeCopy(OBJectKernel *kernel, OBJHANDLE object, OBJHANDLE copy)
+// Frees a saved copy. Its slots never counted in their targets. A raster
+// copy lets go of the images it shares with the live object (or that only
+// it still names).
+void freeCopy(OBJectKernel *kernel, OBJHANDLE, OBJHANDLE copy)
 {
     if (!isHidden(headOf(kernel, copy)))
         return;
-    if (char *p = rasterFixedData(kernel, copy)) {
-        const char *live = rasterFixedData(kernel, object);
-        for (size_t at : {RASTER_IMAGE1, RASTER_IMAGE2}) {
-            const HGLOBAL image = LoadField<uint32_t>(p, at);
-            if (!image)
-                continue;
-            const bool shared = live && (LoadField<uint32_t>(live, RASTER_IMAGE1) == image ||
-                                         LoadField<uint32_t>(live, RASTER_IMAGE2) == image);
-            if (!shared)
-                GlobalFree(image);
-            StoreField<uint32_t>(p, at, 0);
-        }
-    }
+    RasterObjectReleaseImages(kernel, copy);
     KillOBJect(kernel, copy);
 }
 
@@ -550,6 +515,9 @@ int Undo_ChangeObject(OBJectKernel *kernel, OBJHANDLE handle)
     if (saved->flags & OBJF_DELETED)
         adjust(kernel, saved->classIndex, Counter::Deleted, true);
     setHiddenFlags(kernel, copy, true);
+    // A raster's copy names the same images as the object: one more holder
+    // each, so that neither frees them under the other.
+    RasterObjectRetainImages(kernel, copy);
     return 1;
 }
 

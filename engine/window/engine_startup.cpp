@@ -7,6 +7,7 @@
 #include "engine/editing/set_geometry.h"
 #include "engine/editing/tools/nail.h"
 #include "engine/view/clipping/point_clipping.h"
+#include "engine/view/raster/raster_object.h"
 #include "engine/view/text/identifier_texts.h"
 #include "engine/view/text/text_object.h"
 #include "engine/view/viewrecord/presentation_manager.h"
@@ -22,6 +23,7 @@ void EngineStartup()
         EnterGraphClassProc(CLASS_TEXT, TextProc);
         EnterGraphClassProc(CLASS_PAGE, PageProc);
         EnterGraphClassProc(CLASS_NAIL, NailClassProc);
+        EnterGraphClassProc(CLASS_BITMAP, BitMapProc);
         KernelUpperServices services;
         services.pageOfWindow = PageGetFromWindow;
         services.pageUpdate = [](HWND window) { PageUpdateInWindow(window); };
