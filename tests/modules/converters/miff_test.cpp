@@ -123,9 +123,9 @@ protected:
         ASSERT_EQ(map_object_id_Set(window, h, "A1", "Oak", 0, 0, 0), 1);
         const MAP_COORDPT anchor{1500, 3000};
         h = 0;
-        map_text_CreateEx(window, &h, "North \"field\"", &anchor, "Arial", 12, 2, 0x0000FF, 300, 0, 0, 0, 0,
-                          1);
-        PutOn(window, parcels, h);
+        map_text_CreateEx(window, &text, "North \"field\"", &anchor, "Arial", 12, 2, 0x0000FF, 300, 0, 0, 0,
+                          0, 1);
+        PutOn(window, parcels, text);
     }
     static std::string run(const std::string &command)
     {
@@ -139,6 +139,7 @@ protected:
         return out;
     }
 
+    OBJHANDLE text = 0; // the map's text, made by fillMap
     LoadedModule module{"miff.cnv"};
     GormImportFn import = nullptr;
     GormExportFn exportFile = nullptr;
@@ -160,10 +161,14 @@ TEST_F(MiffModuleTest, ExportIsReadByTheFormatsReferenceReaderAndImportsAgainUnc
         QRegularExpression(R"(Extent: \(([-\d.]+), ([-\d.]+)\) - \(([-\d.]+), ([-\d.]+)\))")
             .match(QString::fromStdString(summary));
     ASSERT_TRUE(m.hasMatch()) << summary;
+    // A text stands in the file with its box, from its anchor across its
+    // measured size: the reader's extent takes the box in.
+    MAP_COORDRECT box{};
+    ASSERT_EQ(map_object_boundrect_Get(window, text, &box), 1);
     EXPECT_EQ(m.captured(1).toDouble(), -700);
     EXPECT_EQ(m.captured(2).toDouble(), 0);
-    EXPECT_EQ(m.captured(3).toDouble(), 5000);
-    EXPECT_EQ(m.captured(4).toDouble(), 4200);
+    EXPECT_EQ(m.captured(3).toDouble(), std::max<int64_t>(5000, 1500 + int64_t(box.x2) - box.x1));
+    EXPECT_EQ(m.captured(4).toDouble(), std::max<int64_t>(4200, 3000 + int64_t(box.y2) - box.y1));
     const std::string all = run("ogrinfo -ro -al '" + path("map.mif") + "' 2>&1");
     std::vector<std::string> kinds;
     const QRegularExpression geometry(R"(^\s+(POLYGON|LINESTRING|POINT|MULTILINESTRING) )",
