@@ -82,3 +82,15 @@ function(map_raster_converter name)
   target_include_directories(${name}_cnv PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name}_cnv PRIVATE module_raster_io)
 endfunction()
+
+# map_document_converter(name [sources...]): the import or export converter
+# module "<name>.cnv" in the modules folder, made of <name>_module.cpp of the
+# calling folder and the sources given. It works on the open map through the
+# engine library's functions, so it links libmap.so.
+function(map_document_converter name)
+  add_library(${name}_cnv MODULE ${CMAKE_CURRENT_SOURCE_DIR}/${name}_module.cpp ${ARGN})
+  set_target_properties(${name}_cnv PROPERTIES PREFIX "" OUTPUT_NAME ${name} SUFFIX ".cnv"
+                        LIBRARY_OUTPUT_DIRECTORY ${MAP_MODULES_DIR} CXX_VISIBILITY_PRESET hidden)
+  target_include_directories(${name}_cnv PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name}_cnv PRIVATE map)
+endfunction()

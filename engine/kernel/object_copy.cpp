@@ -293,6 +293,44 @@ OBJHANDLE CopyOBJect2(OBJectKernel *kernel, OBJHANDLE object)
     return copy;
 }
 
+OBJHANDLE CopyOBJectFromKernel(OBJectKernel *kernel, OBJectKernel *source, OBJHANDLE object)
+{
+    if (!kernel || kernel == source)
+        return 0;
+    const OBJectHead *src = soundHead(source, object);
+    if (!src)
+        return 0;
+    const uint32_t size = src->size;
+    const OBJHANDLE copy = BankAlloc(kernel->bank, size);
+    if (!copy)
+        return 0;
+    auto *head = static_cast<OBJectHead *>(BankLock(kernel->bank, copy));
+    src = soundHead(source, object);
+    if (!head || !src) {
+        BankFree(kernel->bank, copy);
+        return 0;
+    }
+    std::memcpy(head, src, size);
+    head->refsIncoming = 0;
+    head->flags = uint16_t(head->flags & ~kStatusFlags);
+    countNewObject(kernel, head->classIndex);
+    // The references named the other kernel's handles: drop them all.
+    char *base = reinterpret_cast<char *>(head);
+    std::memset(base + head->refOffset, 0, dataOffsetOf(head) - head->refOffset);
+    head->refsHeld = 0;
+    head->flags = uint16_t(head->flags & ~OBJF_USERMARK);
+    const uint16_t classId = classIdOf(kernel, copy);
+    const bool graphHead = classId < CLASS_DRAWABLE_LIMIT || (classId & CLASSBIT_GROUPTREE);
+    const uint32_t fixed = head->refOffset - OBJ_HEAD_SIZE;
+    if (graphHead && (head->flags & OBJF_CURRENTHEAD) && fixed >= GOH_FLAGS + 2) {
+        const uint16_t flags = LoadField<uint16_t>(base, OBJ_HEAD_SIZE + GOH_FLAGS);
+        StoreField<uint16_t>(base, OBJ_HEAD_SIZE + GOH_FLAGS, uint16_t(flags & ~kLinkGraphFlags));
+        if (classId == CLASS_GROUP && fixed >= GOH_SELSLOT + 4)
+            StoreField<int32_t>(base, OBJ_HEAD_SIZE + GOH_SELSLOT, -1);
+    }
+    return copy;
+}
+
 HGLOBAL CopyOBJects(OBJectKernel *kernel, HGLOBAL pairs, int32_t count)
 {
     if (!kernel)

@@ -28,6 +28,10 @@ OBJHANDLE CopyOBJ(OBJectKernel *kernel, OBJHANDLE source);
 OBJHANDLE CopyOBJect(OBJectKernel *kernel, OBJHANDLE target, OBJHANDLE source);
 OBJHANDLE CopyOBJect2(OBJectKernel *kernel, OBJHANDLE object);
 HGLOBAL CopyOBJects(OBJectKernel *kernel, HGLOBAL pairs, int32_t count);
+// A copy of another kernel's object in this kernel, with no references held
+// or pointing to it, nor the graph flags of links (selection, identifier)
+// it had there: the caller links it. 0 for a bad handle or a damaged head.
+OBJHANDLE CopyOBJectFromKernel(OBJectKernel *kernel, OBJectKernel *source, OBJHANDLE object);
 
 // Structures
 HGLOBAL GetAllLinkedOBJects(OBJectKernel *kernel, OBJHANDLE start, uint16_t filter, int32_t *count);
