@@ -21,11 +21,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -85,6 +87,8 @@ CLayersDlg::CLayersDlg(LayersDialogModel &model, QWidget *parent) : QDialog(pare
     list_ = item(new QListWidget(this), IDC_LAYERS_LIST);
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     grid->addWidget(list_, 1, 0, 6, 1);
+    list_->viewport()->installEventFilter(this);
+    list_->viewport()->setMouseTracking(true);
 
     auto *fields = new QGridLayout;
     number_ = item(new QLineEdit(this), IDC_LAYERS_NUMBER);
@@ -197,10 +201,64 @@ CLayersDlg::CLayersDlg(LayersDialogModel &model, QWidget *parent) : QDialog(pare
     connect(add, &QPushButton::clicked, this, [this] { model_.Add(), showState(); });
     connect(delete_, &QPushButton::clicked, this, [this] { model_.Delete(), showState(); });
     connect(options, &QPushButton::clicked, this, [this] { runOptions(); });
-    connect(help, &QPushButton::clicked, this, [this] { GormF1Help(0, LAYERSDLG_HELP_TOPIC); });
+    connect(help, &QPushButton::clicked, this, [this] { GormF1Help(model_.window(), LAYERSDLG_HELP_TOPIC); });
     connect(ok, &QPushButton::clicked, this, [this] { done(IDOK); });
     connect(cancel, &QPushButton::clicked, this, [this] { done(IDCANCEL); });
     showState();
+}
+
+int CLayersDlg::dropPosition(const QPoint &at) const
+{
+    if (model_.selection().empty() || list_->count() == 0)
+        return -1;
+    const int rowHeight = list_->sizeHintForRow(0);
+    const int top = list_->indexAt(QPoint(0, 0)).row();
+    return LayerListDropPosition(at.x(), at.y(), rowHeight, std::max(top, 0), list_->count());
+}
+
+// Dragging lines: over a drop position the list shows the drag cursor, and
+// a left press there moves the selected lines; the press and the release
+// and double click that follow it do not reach the list.
+bool CLayersDlg::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != list_->viewport())
+        return QDialog::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::MouseMove: {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->buttons() != Qt::NoButton)
+            break;
+        if (dropPosition(mouse->position().toPoint()) >= 0) {
+            list_->viewport()->setCursor(Qt::DragMoveCursor);
+            return true;
+        }
+        list_->viewport()->unsetCursor();
+        break;
+    }
+    case QEvent::MouseButtonPress: {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        const int position = dropPosition(mouse->position().toPoint());
+        if (mouse->button() == Qt::LeftButton && position > 0) {
+            model_.MoveSelected(position);
+            showState();
+            swallowRelease_ = true;
+            return true;
+        }
+        swallowRelease_ = false;
+        break;
+    }
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+        if (swallowRelease_) {
+            // A double click ends what the moving press swallows.
+            swallowRelease_ = event->type() == QEvent::MouseButtonRelease;
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void CLayersDlg::showState()

@@ -29,7 +29,11 @@ public:
     // given.
     OBJHANDLE DoModal();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    int dropPosition(const QPoint &at) const;
     void showState();
     void chooseColour(bool fill);
     void runOptions();
@@ -41,6 +45,7 @@ private:
     CLineStylePicker *style_;
     QPushButton *colour_, *fill_, *delete_;
     QCheckBox *noFill_, *visible_, *selectable_, *active_;
+    bool swallowRelease_ = false;
 };
 
 // Runs the dialog on the window's Layers root (0: the window's own). The

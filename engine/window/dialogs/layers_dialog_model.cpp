@@ -62,6 +62,21 @@ bool LayerRecordsDiffer(const Layer &a, const Layer &b)
            a.fill != b.fill || a.attrMask != b.attrMask;
 }
 
+int LayerListDropPosition(int x, int y, int rowHeight, int top, int count)
+{
+    if (rowHeight <= 0 || x > 2 * rowHeight || y <= rowHeight / 4 || y < 0)
+        return -1;
+    const int q = rowHeight / 4;
+    const int k = y / rowHeight;
+    if (int64_t(top) + k >= count)
+        return int64_t(y) <= int64_t(count - top) * rowHeight + q ? count : -1;
+    if (y - k * rowHeight < q)
+        return top + k;
+    if ((k + 1) * rowHeight - y < q)
+        return top + k + 1;
+    return -1;
+}
+
 LayersDialogModel::LayersDialogModel(HWND window, OBJHANDLE root) : window_(window)
 {
     const _WNDRES *record = GetWndRes(window);

@@ -74,12 +74,19 @@ enum class LayerCheck { Unchecked, Checked, Indeterminate };
 // Whether two records differ in what the dialog edits.
 bool LayerRecordsDiffer(const Layer &a, const Layer &b);
 
+// Where selected lines dragged over the list would be dropped: the line
+// before which they go (the line count: the end), or -1 for no drop
+// position. x and y are the pointer in the list, rowHeight the height of a
+// row, top the first visible line, count the number of lines.
+int LayerListDropPosition(int x, int y, int rowHeight, int top, int count);
+
 class LayersDialogModel {
 public:
     // Opens on the window's document and the Layers root (0: the window's).
     LayersDialogModel(HWND window, OBJHANDLE root = 0);
 
     bool valid() const { return kernel_ != nullptr && root_ != 0; }
+    HWND window() const { return window_; }
     OBJHANDLE root() const { return root_; }
     const std::vector<LayerLine> &lines() const { return lines_; }
     const std::set<int> &selection() const { return selected_; }

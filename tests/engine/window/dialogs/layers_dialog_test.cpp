@@ -7,6 +7,7 @@
 
 #include "engine/kernel/map_file.h"
 #include "engine/kernel/references.h"
+#include "engine/kernel/undo.h"
 #include "engine/window/dialogs/layers_dialog.h"
 #include "engine/window/window_layers.h"
 #include "engine/window/window_points.h"
@@ -464,6 +465,42 @@ TEST_F(LayersDialogTest, DialogRunsThroughTheHookAndOkInstallsTheLayers)
     SetModalDialogHook([](QDialog &, int) { return IDCANCEL; });
     EXPECT_EQ(SetLayers(window), 0);
     EXPECT_EQ(GetRootOBJect(window, CLASS_LAYERS), r);
+}
+
+TEST_F(LayersDialogTest, UndoAfterOkKeepsTheStoreSound)
+{
+    Undo_SetNewStep(window, kernel, UNDO_OP_NONE);
+    LayersDialogModel m(window);
+    m.Select({1});
+    m.Delete();
+    ok(m);
+    Undo_Undo(kernel);
+    expectReferencesPaired(kernel);
+    Undo_Redo(kernel);
+    expectReferencesPaired(kernel);
+}
+
+// Rows of 16 pixels (q = 4), top line 2, 6 lines: drop positions only near
+// row boundaries and left of twice the row height.
+TEST(LayerListDropPositionTest, FollowsTheRowBoundaries)
+{
+    struct Case {
+        int x, y, expected;
+    };
+    const Case cases[] = {
+        {0, 2, -1},               // the top boundary of the visible rows
+        {0, 4, -1},               // y at most q
+        {0, 5, -1},               // inside row 0
+        {0, 13, 3},               // near the lower edge of row 0: after line 2
+        {0, 17, 3},               // near the upper edge of row 1: before line 3
+        {0, 24, -1},              // middle of row 1
+        {33, 17, -1},             // right of 2r
+        {32, 17, 3},  {0, 64, 6}, // below the last line, within q of its edge: the end
+        {0, 68, 6},   {0, 69, -1},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(LayerListDropPosition(c.x, c.y, 16, 2, 6), c.expected) << c.x << "," << c.y;
+    EXPECT_EQ(LayerListDropPosition(0, 17, 0, 0, 6), -1); // no row height
 }
 
 } // namespace
