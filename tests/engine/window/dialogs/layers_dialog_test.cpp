@@ -14,11 +14,13 @@
 #include "platform/message_box.h"
 #include "platform/modal_dialog.h"
 
-#include <QCheckBox>
+#include <QApplication>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QListWidget>
 #include <QPushButton>
 
+#include <array>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -342,9 +344,19 @@ TEST_F(LayersDialogTest, OkBuildsANewRootThatIsSavedAndReadBack)
         m.SetActive();
         m.Add(); // layer 6, empty
         m.Select({1, 3});
+        std::array<COLORREF, 16> custom{};
+        custom[15] = RGB(7, 8, 9);
+        m.SetCustomColours(custom);
         r = ok(m);
         EXPECT_EQ(m.changedFrom(), 1);
+        // The changed area covers the moved layers' objects.
+        const MAP_COORDRECT area = m.changedArea();
+        EXPECT_LE(area.x1, 1000);
+        EXPECT_GE(area.x2, 3500);
     }
+    const char *p = OBJectLock(kernel, r);
+    EXPECT_EQ(LoadField<COLORREF>(p, offsetof(Layers, customColours) + 15 * sizeof(COLORREF)), RGB(7, 8, 9));
+    EXPECT_EQ(LoadField<uint32_t>(p, offsetof(Layers, clipFlag)), 0u);
     EXPECT_EQ(layersOf(kernel, r), (std::vector<std::tuple<int32_t, std::string, uint32_t>>{
                                        {0, "", 1},
                                        {5, "water", 1},
@@ -478,6 +490,42 @@ TEST_F(LayersDialogTest, UndoAfterOkKeepsTheStoreSound)
     expectReferencesPaired(kernel);
     Undo_Redo(kernel);
     expectReferencesPaired(kernel);
+}
+
+// A left press in the list below its last row moves the selected line to
+// the end; the colour chooser cancelled changes nothing.
+TEST_F(LayersDialogTest, DialogMovesDraggedLinesAndIgnoresACancelledColourChoice)
+{
+    int chooser = 0;
+    SetModalDialogHook([&](QDialog &d, int id) {
+        if (id == CLayersDlg::kColourTemplateId) {
+            ++chooser;
+            return IDCANCEL;
+        }
+        auto *list = DialogItemAs<QListWidget>(&d, IDC_LAYERS_LIST);
+        list->clearSelection();
+        list->item(1)->setSelected(true);
+        DialogItemAs<QPushButton>(&d, IDC_LAYERS_COLOUR)->click();
+        const int r = list->sizeHintForRow(0);
+        const QPointF at(2, 3 * r + 1);
+        QMouseEvent press(QEvent::MouseButtonPress, at, list->viewport()->mapToGlobal(at), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(list->viewport(), &press);
+        EXPECT_EQ(list->item(2)->text(), "   3   roads");
+        EXPECT_TRUE(list->item(2)->isSelected());
+        DialogItemAs<QPushButton>(&d, IDOK)->click();
+        return d.result();
+    });
+    EXPECT_EQ(SetLayers(window), 1);
+    EXPECT_EQ(chooser, 1);
+    const OBJHANDLE r = GetRootOBJect(window, CLASS_LAYERS);
+    EXPECT_EQ(layersOf(kernel, r),
+              (std::vector<std::tuple<int32_t, std::string, uint32_t>>{
+                  {0, "", 1}, {5, "rivers", 1}, {3, "roads", 2}, {PAGE_LAYER_NUMBER, PAGE_LAYER_NAME, 1}}));
+    char name[LAYER_NAME_SIZE] = {};
+    ASSERT_EQ(LayerNumberNameGet(kernel, three, name), 3);
+    const char *p = OBJectLock(kernel, three);
+    EXPECT_EQ(LoadField<COLORREF>(p, offsetof(Layer, lineColor)), RGB(255, 0, 0));
 }
 
 // Rows of 16 pixels (q = 4), top line 2, 6 lines: drop positions only near
