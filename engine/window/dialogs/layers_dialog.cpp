@@ -22,6 +22,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -63,10 +65,136 @@ QString lineText(const Layer &r)
     return FromWindows1252(text);
 }
 
+QColor fillColour(uint32_t fill)
+{
+    return fill == LAYER_NO_FILL ? QColor(Qt::white) : toQColor(fill & 0xFFFFFF);
+}
+
+// The centred square of a column, inset by a sixth of the row height.
+QRect sampleSquare(const QRect &row, int left, int right)
+{
+    const int inset = row.height() / 6;
+    const int side = std::max(std::min(right - left, row.height()) - 2 * inset, 1);
+    return QRect((left + right - side) / 2, row.top() + (row.height() - side) / 2, side, side);
+}
+
+QPoint centreOf(const QRect &r)
+{
+    return QPoint((r.left() + r.right() + 1) / 2, (r.top() + r.bottom() + 1) / 2);
+}
+
+void paintCheck(QPainter &p, const QRect &sq, bool set)
+{
+    p.setPen(Qt::black);
+    p.setBrush(Qt::white);
+    p.drawRect(sq.adjusted(0, 0, -1, -1));
+    if (set) {
+        p.drawLine(sq.topLeft(), sq.bottomRight());
+        p.drawLine(sq.topRight(), sq.bottomLeft());
+    }
+}
+
+void paintCorner(QPainter &p, const QRect &sq, const Layer &l)
+{
+    const QPoint c = centreOf(sq);
+    const QColor line = toQColor(l.lineColor), fill = fillColour(l.fill);
+    p.setPen(Qt::NoPen);
+    if (l.lineOptions & LAYER_ROUND_CORNERS) {
+        p.fillRect(QRect(sq.topLeft(), c), fill);
+        p.fillRect(QRect(QPoint(c.x(), sq.top()), QPoint(sq.right(), c.y())), line);
+        p.fillRect(QRect(QPoint(sq.left(), c.y()), QPoint(c.x(), sq.bottom())), line);
+        const QRect quarter(c, sq.bottomRight());
+        p.fillRect(quarter, Qt::white);
+        p.setBrush(line);
+        const int rx = sq.width() / 2, ry = sq.height() / 2;
+        p.drawPie(QRect(c.x() - rx, c.y() - ry, 2 * rx, 2 * ry), 270 * 16, 90 * 16);
+    } else {
+        p.fillRect(sq, line);
+        p.fillRect(QRect(sq.topLeft(), c), fill);
+    }
+}
+
+void paintEnding(QPainter &p, const QRect &sq, const Layer &l)
+{
+    const QPoint c = centreOf(sq);
+    const QColor fill = fillColour(l.fill);
+    const QPen outline(QColor(6, 0, 0));
+    p.setPen(outline);
+    p.setBrush(fill);
+    if (l.lineOptions & LAYER_SQUARE_ENDS) {
+        p.drawRect(sq.adjusted(0, 0, -1, -1));
+    } else {
+        p.fillRect(QRect(sq.topLeft(), QPoint(c.x() + 1, sq.bottom())), fill);
+        p.drawLine(sq.topLeft(), QPoint(c.x() + 1, sq.top()));
+        p.drawLine(sq.topLeft(), sq.bottomLeft());
+        p.drawLine(sq.bottomLeft(), QPoint(c.x() + 1, sq.bottom()));
+        p.fillRect(QRect(QPoint(c.x() + 2, sq.top()), sq.bottomRight()), Qt::white);
+        const int rx = sq.width() / 2, ry = sq.height() / 2;
+        p.drawPie(QRect(c.x() - rx, c.y() - ry, 2 * rx, 2 * ry), -90 * 16, 180 * 16);
+    }
+    p.setPen(QPen(QColor(6, 0, 0), 3));
+    p.drawLine(QPoint(sq.left(), c.y()), QPoint(c.x() + 1, c.y()));
+}
+
 // The window redraws the layers after a new root was installed.
 void RedrawMapWindow(HWND window) { InvalidateRect(window, nullptr, TRUE); }
 
 } // namespace
+
+void PaintLayerLine(QPainter &painter, const QRect &row, const std::array<int, 7> &columns,
+                    const Layer &layer, bool active, bool selected)
+{
+    painter.save();
+    painter.fillRect(row, active ? QColor(Qt::lightGray) : QColor(Qt::white));
+    painter.setPen(Qt::black);
+    painter.drawText(QRect(QPoint(columns[0], row.top()), QPoint(columns[1] - 1, row.bottom())),
+                     Qt::AlignVCenter | Qt::TextSingleLine, lineText(layer));
+    paintCheck(painter, sampleSquare(row, columns[1], columns[2]), layer.visible);
+    paintCheck(painter, sampleSquare(row, columns[2], columns[3]), layer.selectable);
+    paintCorner(painter, sampleSquare(row, columns[3], columns[4]), layer);
+    paintEnding(painter, sampleSquare(row, columns[4], columns[5]), layer);
+    const QRect sample =
+        QRect(QPoint(columns[5], row.top()), QPoint(columns[6], row.bottom())).adjusted(2, 2, -2, -2);
+    painter.setBrush(fillColour(layer.fill));
+    painter.setPen(QPen(toQColor(layer.lineColor), 1));
+    painter.drawRect(sample);
+    if (selected) {
+        // Inverted up to the colour sample, which keeps its colours.
+        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        painter.fillRect(QRect(QPoint(row.left(), row.top()), QPoint(columns[5] - 1, row.bottom())),
+                         Qt::white);
+    }
+    painter.restore();
+}
+
+// Paints the list rows with PaintLayerLine, in columns taken from the
+// header labels' positions.
+class LayerLineDelegate : public QStyledItemDelegate {
+public:
+    LayerLineDelegate(CLayersDlg &dialog) : QStyledItemDelegate(&dialog), dialog_(dialog) {}
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        const auto &lines = dialog_.model_.lines();
+        if (index.row() < 0 || size_t(index.row()) >= lines.size())
+            return;
+        std::array<int, 7> columns{};
+        QWidget *viewport = dialog_.list_->viewport();
+        for (size_t i = 0; i < 6; ++i)
+            columns[i] = dialog_.headers_[i]->mapTo(&dialog_, QPoint(0, 0)).x() -
+                         viewport->mapTo(&dialog_, QPoint(0, 0)).x();
+        columns[0] = option.rect.left();
+        columns[6] = option.rect.right();
+        for (size_t i = 1; i < 7; ++i)
+            columns[i] = std::max(columns[i], columns[i - 1] + 1);
+        PaintLayerLine(*painter, option.rect, columns, lines[size_t(index.row())].record,
+                       index.row() == dialog_.model_.activeLine(), option.state & QStyle::State_Selected);
+        if (option.state & QStyle::State_HasFocus)
+            painter->drawRect(option.rect.adjusted(0, 0, -1, -1));
+    }
+
+private:
+    CLayersDlg &dialog_;
+};
 
 CLayersDlg::CLayersDlg(LayersDialogModel &model, QWidget *parent) : QDialog(parent), model_(model)
 {
@@ -81,12 +209,16 @@ CLayersDlg::CLayersDlg(LayersDialogModel &model, QWidget *parent) : QDialog(pare
                                                    {IDC_LAYERS_HEADER_CORNER, "Corn."},
                                                    {IDC_LAYERS_HEADER_END, "End."},
                                                    {IDC_LAYERS_HEADER_STYLE, "Color-Style"}};
-    for (const auto &[id, text] : labels)
-        headers->addWidget(item(new QLabel(QString::fromLatin1(text), this), id));
+    size_t column = 0;
+    for (const auto &[id, text] : labels) {
+        headers_[column] = item(new QLabel(QString::fromLatin1(text), this), id);
+        headers->addWidget(headers_[column++]);
+    }
     grid->addLayout(headers, 0, 0, 1, 2);
     list_ = item(new QListWidget(this), IDC_LAYERS_LIST);
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     grid->addWidget(list_, 1, 0, 6, 1);
+    list_->setItemDelegate(new LayerLineDelegate(*this));
     list_->viewport()->installEventFilter(this);
     list_->viewport()->setMouseTracking(true);
 
@@ -110,6 +242,12 @@ CLayersDlg::CLayersDlg(LayersDialogModel &model, QWidget *parent) : QDialog(pare
     width_ = item(new QLineEdit(line), IDC_LAYERS_WIDTH);
     auto *up = item(new QPushButton(QStringLiteral("\u25B2"), line), IDC_LAYERS_WIDTH_UP);
     auto *down = item(new QPushButton(QStringLiteral("\u25BC"), line), IDC_LAYERS_WIDTH_DOWN);
+    // Held down, the width buttons step every 70 ms; a shorter click steps once.
+    for (QPushButton *b : {up, down}) {
+        b->setAutoRepeat(true);
+        b->setAutoRepeatDelay(70);
+        b->setAutoRepeatInterval(70);
+    }
     pixels_ = item(new QRadioButton(QStringLiteral("&Pixels"), line), IDC_LAYERS_PIXELS);
     units_ = item(new QRadioButton(QStringLiteral("&Units"), line), IDC_LAYERS_UNITS);
     auto *unitGroup = new QButtonGroup(line);

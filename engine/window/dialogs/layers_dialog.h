@@ -7,12 +7,24 @@
 
 #include <QDialog>
 
+#include <array>
+
 class QCheckBox;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
 class CLineStylePicker;
+
+class QPainter;
+class QRect;
+
+// Draws one row of the layer list: number and name, the visible and
+// selectable squares, the corner and ending samples and the colour sample,
+// in the columns that start at columns[0..5] (columns[6]: the row's right
+// end).
+void PaintLayerLine(QPainter &painter, const QRect &row, const std::array<int, 7> &columns,
+                    const Layer &layer, bool active, bool selected);
 
 class CLayersDlg : public QDialog {
 public:
@@ -46,6 +58,8 @@ private:
     QPushButton *colour_, *fill_, *delete_;
     QCheckBox *noFill_, *visible_, *selectable_, *active_;
     bool swallowRelease_ = false;
+    std::array<QWidget *, 6> headers_{};
+    friend class LayerLineDelegate;
 };
 
 // Runs the dialog on the window's Layers root (0: the window's own). The

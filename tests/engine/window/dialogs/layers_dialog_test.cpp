@@ -16,7 +16,9 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QImage>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QListWidget>
 #include <QPushButton>
 
@@ -526,6 +528,50 @@ TEST_F(LayersDialogTest, DialogMovesDraggedLinesAndIgnoresACancelledColourChoice
     ASSERT_EQ(LayerNumberNameGet(kernel, three, name), 3);
     const char *p = OBJectLock(kernel, three);
     EXPECT_EQ(LoadField<COLORREF>(p, offsetof(Layer, lineColor)), RGB(255, 0, 0));
+}
+
+// A row of 24 pixels in columns of 30 from x = 100: the centre of the
+// visible square is crossed only for a visible layer; the corner sample's
+// top-left quarter has the fill colour and its bottom-right corner is white
+// only when rounded; a selected row is inverted up to the colour sample.
+TEST(PaintLayerLineTest, DrawsTheRowSamples)
+{
+    const std::array<int, 7> columns{0, 100, 130, 160, 190, 220, 299};
+    const QRect row(0, 0, 300, 24);
+    struct Case {
+        const char *what;
+        uint8_t visible, options;
+        bool selected;
+        QPoint at;
+        QColor expected;
+    };
+    const QColor fill(0, 255, 0), line(0, 0, 255);
+    const Case cases[] = {
+        {"visible crossed", 1, 0, false, {115, 12}, Qt::black},
+        {"hidden empty", 0, 0, false, {115, 12}, Qt::white},
+        {"corner fill quarter", 1, 0, false, {170, 8}, fill},
+        {"square corner", 1, 0, false, {182, 19}, line},
+        {"rounded corner", 1, LAYER_ROUND_CORNERS, false, {182, 19}, Qt::white},
+        {"colour sample", 1, 0, false, {260, 12}, fill},
+        {"selected inverted", 0, 0, true, {115, 12}, Qt::black},
+        {"selected sample kept", 1, 0, true, {260, 12}, fill},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        Layer layer;
+        LayerInit(&layer);
+        layer.visible = c.visible;
+        layer.lineOptions = c.options;
+        layer.lineColor = RGB(0, 0, 255);
+        layer.fill = RGB(0, 255, 0);
+        QImage image(300, 24, QImage::Format_RGB32);
+        image.fill(Qt::magenta);
+        {
+            QPainter painter(&image);
+            PaintLayerLine(painter, row, columns, layer, false, c.selected);
+        }
+        EXPECT_EQ(image.pixelColor(c.at), c.expected) << image.pixelColor(c.at).name().toStdString();
+    }
 }
 
 // Rows of 16 pixels (q = 4), top line 2, 6 lines: drop positions only near
