@@ -444,7 +444,7 @@ bool LayersDialogModel::MoveSelected(int position)
         return false;
     std::vector<LayerLine> moved;
     int removedAbove = 0;
-    const LayerLine *activeLine = &lines_[size_t(active_)];
+    const int32_t activeNumber = lines_[size_t(active_)].record.number; // numbers are unique
     const bool activeMoves = selected_.count(active_) && active_ > 0;
     int activeOffset = 0;
     for (int i : selected_)
@@ -457,7 +457,6 @@ bool LayersDialogModel::MoveSelected(int position)
         }
     if (moved.empty())
         return false;
-    const LayerLine activeCopy = *activeLine;
     for (auto it = selected_.rbegin(); it != selected_.rend(); ++it)
         if (*it > 0)
             lines_.erase(lines_.begin() + *it);
@@ -467,7 +466,7 @@ bool LayersDialogModel::MoveSelected(int position)
         active_ = at + activeOffset;
     else
         for (size_t i = 0; i < lines_.size(); ++i)
-            if (std::memcmp(&lines_[i], &activeCopy, sizeof activeCopy) == 0)
+            if (lines_[i].record.number == activeNumber)
                 active_ = int(i);
     std::set<int> range;
     for (int i = 0; i < int(moved.size()); ++i)

@@ -307,16 +307,20 @@ TEST_F(LayersDialogTest, AddDeleteAndMoveKeepLayerZeroFirst)
     EXPECT_TRUE(m.SetNumberText("20")); // a number typed with no line selected
     EXPECT_EQ(numbers(m), (std::vector<int32_t>{0, 3, 5, 6, 20}));
 
+    m.Select({2}); // layer 5 becomes the active line and follows its line
+    m.SetActive();
     // Moving lines 0 and 1 to the end: layer 0 stays first.
     m.Select({0, 1});
     EXPECT_FALSE(m.MoveSelected(0));
     ASSERT_TRUE(m.MoveSelected(5));
     EXPECT_EQ(numbers(m), (std::vector<int32_t>{0, 5, 6, 20, 3}));
     EXPECT_EQ(m.selection(), (std::set<int>{4}));
+    EXPECT_EQ(m.activeLine(), 1);
     m.Select({2, 3});
     ASSERT_TRUE(m.MoveSelected(1));
     EXPECT_EQ(numbers(m), (std::vector<int32_t>{0, 6, 20, 5, 3}));
     EXPECT_EQ(m.selection(), (std::set<int>{1, 2}));
+    EXPECT_EQ(m.activeLine(), 3);
 
     // Renumbering layer 0 puts a new layer 0 before it.
     m.Select({0});
