@@ -1,0 +1,70 @@
+// The Layers dialog ("Layers"): a view of LayersDialogModel. Every edit of a
+// field goes to the model at once; the widgets show what the model holds
+// after it.
+#pragma once
+
+#include "engine/window/dialogs/layers_dialog_model.h"
+
+#include <QDialog>
+
+#include <array>
+
+class QCheckBox;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+class CLineStylePicker;
+
+class QPainter;
+class QRect;
+
+// Draws one row of the layer list: number and name, the visible and
+// selectable squares, the corner and ending samples and the colour sample,
+// in the columns that start at columns[0..5] (columns[6]: the row's right
+// end).
+void PaintLayerLine(QPainter &painter, const QRect &row, const std::array<int, 7> &columns,
+                    const Layer &layer, bool active, bool selected);
+
+class CLayersDlg : public QDialog {
+public:
+    // The template has a name ("LAYERS"), not a number: the dialog hook sees
+    // this identifier, and the dialog's object name is the template's.
+    static constexpr int kTemplateId = 0;
+    // The colour chooser and the "Options" dialog run through the same hook
+    // under these object names and identifiers.
+    static constexpr int kColourTemplateId = -1;
+    static constexpr int kOptionsTemplateId = -2;
+
+    CLayersDlg(LayersDialogModel &model, QWidget *parent = nullptr);
+    // Runs the dialog: the new Layers root after OK, else the root it was
+    // given.
+    OBJHANDLE DoModal();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    int dropPosition(const QPoint &at) const;
+    void showState();
+    void chooseColour(bool fill);
+    void runOptions();
+
+    LayersDialogModel &model_;
+    QListWidget *list_;
+    QLineEdit *number_, *name_, *width_;
+    QRadioButton *pixels_, *units_;
+    CLineStylePicker *style_;
+    QPushButton *colour_, *fill_, *delete_;
+    QCheckBox *noFill_, *visible_, *selectable_, *active_;
+    bool swallowRelease_ = false;
+    std::array<QWidget *, 6> headers_{};
+    friend class LayerLineDelegate;
+};
+
+// Runs the dialog on the window's Layers root (0: the window's own). The
+// handle of the new root after OK, the given root after Cancel.
+OBJHANDLE LayersDlg(HWND window, OBJHANDLE root);
+// Edits the window's layers: runs the dialog and installs a new root it
+// returns. 1 when the layers changed.
+int SetLayers(HWND window);
