@@ -11,6 +11,7 @@
 #include "engine/view/text/text_object.h"
 #include "engine/view/viewrecord/presentation_manager.h"
 #include "engine/window/page.h"
+#include "engine/window/settings/settings_sheet.h"
 #include "engine/window/wndres.h"
 
 #include <mutex>
@@ -32,6 +33,7 @@ void EngineStartup()
         services.identifierTextCreate = IdentifierTextCreate;
         services.identifierTextGet = TextObjectTextGet;
         services.identifierTextSet = IdentifierTextSet;
+        services.defaultSettings = RunDefaultSettingsSheet;
         SetKernelUpperServices(services);
         WndResInstallViewServices();
         InstallPointListClipper();
