@@ -5,6 +5,7 @@
 #include "engine/window/settings/settings_sheet.h"
 #include "engine/window/settings/copy_page.h"
 #include "engine/window/settings/general_page.h"
+#include "engine/window/settings/gps_page.h"
 #include "engine/window/settings/measures_page.h"
 #include "engine/window/settings/selection_page.h"
 #include "platform/message_box.h"
@@ -44,11 +45,13 @@ CSettingsPSheet::CSettingsPSheet(_WNDRES *rec, unsigned captionId, QWidget *pare
     auto *selection = new CSelSettings(rec);
     auto *copy = new CCopyDlg(rec);
     auto *measures = new CMeasureDlg(rec);
-    for (QWidget *page : {static_cast<QWidget *>(general), static_cast<QWidget *>(selection),
-                          static_cast<QWidget *>(copy), static_cast<QWidget *>(measures)})
+    auto *gps = new CGPSDlg(rec);
+    for (QWidget *page :
+         {static_cast<QWidget *>(general), static_cast<QWidget *>(selection), static_cast<QWidget *>(copy),
+          static_cast<QWidget *>(measures), static_cast<QWidget *>(gps)})
         tabs_->addTab(page, page->windowTitle());
     applies_ = {[general] { general->model().Apply(); }, [selection] { selection->Apply(); },
-                [copy] { copy->Apply(); }, [measures] { measures->Apply(); }};
+                [copy] { copy->Apply(); }, [measures] { measures->Apply(); }, [gps] { gps->Apply(); }};
 
     int32_t active = firstPage;
     if (rec && rec->settingsKey)

@@ -40,12 +40,12 @@ TEST_F(SettingsSheetTest, PagesInOrderAndTheActivePageRemembered)
         QStringList titles;
         for (int i = 0; i < sheet.Tabs()->count(); ++i)
             titles << sheet.Tabs()->tabText(i);
-        EXPECT_EQ(titles, QStringList({"General", "Selection", "Copy", "Measures"}));
+        EXPECT_EQ(titles, QStringList({"General", "Selection", "Copy", "Measures", "GPS"}));
         EXPECT_EQ(sheet.Tabs()->currentIndex(), CSettingsPSheet::Measures);
         EXPECT_EQ(sheet.Tabs()->currentWidget()->objectName(), "5558");
-        sheet.Tabs()->setCurrentIndex(CSettingsPSheet::Copy);
+        sheet.Tabs()->setCurrentIndex(CSettingsPSheet::Gps);
     }
-    EXPECT_EQ(storedNumber("Settings", "Active Page"), 2);
+    EXPECT_EQ(storedNumber("Settings", "Active Page"), 4);
 
     const struct {
         int32_t stored;
