@@ -14,6 +14,7 @@ packages=(
   gucharmap # the character map that the text dialog starts
   gdal-bin qt6-image-formats-plugins libgif-dev
   poppler-utils # pdfinfo and pdftoppm check the printed PDF files
+  qt6-serialport-dev # the GPS port monitor
 )
 
 missing=()

@@ -3,6 +3,7 @@
 #include "engine/kernel/graph_classes.h"
 #include "engine/kernel/graph_services.h"
 #include "engine/kernel/settings.h"
+#include "engine/kernel/upper_services.h"
 #include "platform/gdi_objects.h"
 #include "platform/message_box.h"
 #include "platform/module.h"
@@ -169,10 +170,8 @@ HBITMAP MarkerBitmap(int index)
 
 int DoGormDefaultSettings(_WNDRES *record)
 {
-    // The settings sheet is not part of the engine yet: nothing is shown and
-    // nothing changes, as when the sheet is cancelled.
-    (void)record;
-    return 0;
+    // The sheet belongs to the window floor, which enters it at start-up.
+    return UpperDefaultSettings(record);
 }
 
 void GormLastErrorMessageBox()

@@ -70,3 +70,9 @@ double UpperPointSetLength(OBJectKernel *kernel, OBJHANDLE object, int closed)
     const auto f = services().pointSetLength;
     return f ? f(kernel, object, closed) : 0.0;
 }
+
+int UpperDefaultSettings(_WNDRES *record)
+{
+    const auto f = services().defaultSettings;
+    return f ? f(record) : 0;
+}

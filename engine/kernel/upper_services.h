@@ -11,6 +11,7 @@
 #include "platform/types.h"
 
 struct PresentationManager;
+struct _WNDRES;
 
 using IdentifierTextCreateProc = OBJHANDLE (*)(HWND window, const char *string, const _COORDPT *anchor,
                                                const char *face, int32_t size, int style, uint16_t flags);
@@ -34,6 +35,8 @@ struct KernelUpperServices {
     IdentifierTextCreateProc identifierTextCreate = nullptr;
     int (*identifierTextGet)(OBJectKernel *kernel, OBJHANDLE text, char *buffer, int size) = nullptr;
     int (*identifierTextSet)(OBJectKernel *kernel, HWND window, OBJHANDLE text, const char *string) = nullptr;
+    // Runs the engine settings sheet of a window record: its modal result.
+    int (*defaultSettings)(_WNDRES *record) = nullptr;
 };
 
 // Replaces the services (all at once, before any document is opened).
@@ -55,3 +58,5 @@ OBJHANDLE UpperIdentifierTextCreate(HWND window, const char *string, const _COOR
 // Without the service the buffer is left empty.
 int UpperIdentifierTextGet(OBJectKernel *kernel, OBJHANDLE text, char *buffer, int size);
 int UpperIdentifierTextSet(OBJectKernel *kernel, HWND window, OBJHANDLE text, const char *string);
+// 0 (nothing shown, nothing changed) while the sheet is not entered.
+int UpperDefaultSettings(_WNDRES *record);

@@ -12,6 +12,7 @@
 #include "engine/view/text/text_object.h"
 #include "engine/view/viewrecord/presentation_manager.h"
 #include "engine/window/page.h"
+#include "engine/window/settings/settings_sheet.h"
 #include "engine/window/wndres.h"
 
 #include <mutex>
@@ -34,6 +35,7 @@ void EngineStartup()
         services.identifierTextCreate = IdentifierTextCreate;
         services.identifierTextGet = TextObjectTextGet;
         services.identifierTextSet = IdentifierTextSet;
+        services.defaultSettings = RunDefaultSettingsSheet;
         SetKernelUpperServices(services);
         WndResInstallViewServices();
         InstallPointListClipper();

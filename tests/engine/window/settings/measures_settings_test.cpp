@@ -5,8 +5,16 @@
 
 #include "engine/kernel/settings.h"
 #include "engine/view/viewrecord/presentation_manager.h"
+#include "engine/window/settings/measures_page.h"
 #include "engine/window/settings/measures_settings.h"
+#include "platform/modal_dialog.h"
 #include "platform/profile.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QLineEdit>
 
 #include <algorithm>
 
@@ -94,6 +102,38 @@ TEST_F(MeasuresSettingsTest, ScreenSizeInCentimetresOrInches)
     m.Apply();
     EXPECT_EQ(stored("Display Size X"), "274 mm");
     EXPECT_DOUBLE_EQ(m.sizeX(), 10.79);
+}
+
+TEST_F(MeasuresSettingsTest, PageShowsTheValuesAndPutsBackARefusedSize)
+{
+    ASSERT_EQ(SettingsStringSet(rec.settingsKey, "Settings", "Display Size X", "274 mm"), 1);
+    storeNumber("MGRS - UTM Zone", 0);
+    WriteProfileStringA("intl", "iMeasure", "0");
+    CMeasureDlg page(&rec);
+    auto *zone = DialogItemAs<QComboBox>(&page, 1218);
+    auto *digits = DialogItemAs<QLineEdit>(&page, 1226);
+    auto *sizeX = DialogItemAs<QLineEdit>(&page, 1263);
+    ASSERT_TRUE(zone && digits && sizeX && DialogItem(&page, 111) && DialogItem(&page, 112));
+    EXPECT_EQ(zone->count(), 71);
+    EXPECT_EQ(zone->currentText(), "32");
+    EXPECT_EQ(DialogItemAs<QLabel>(&page, 1270)->text(), "cm.");
+    EXPECT_EQ(sizeX->text(), "27.4");
+
+    QFocusEvent leave(QEvent::FocusOut);
+    sizeX->setText("120");
+    QCoreApplication::sendEvent(sizeX, &leave);
+    EXPECT_EQ(sizeX->text(), "27.4") << "outside the limits: the old value is put back";
+    sizeX->setText("31");
+    QCoreApplication::sendEvent(sizeX, &leave);
+    EXPECT_EQ(sizeX->text(), "31");
+
+    zone->setCurrentIndex(4);
+    digits->setText("x");
+    page.Apply();
+    EXPECT_EQ(storedNumber("MGRS - UTM Zone"), 5);
+    EXPECT_EQ(storedNumber("MGRS - Number Digits"), 3) << "a non-numeric digit count falls back";
+    EXPECT_EQ(digits->text(), "3");
+    EXPECT_EQ(stored("Display Size X"), "310 mm");
 }
 
 } // namespace
