@@ -228,11 +228,14 @@ int CMapCtrl::StopDrawingThread()
 
 void CMapCtrl::WaitForDrawing()
 {
-    if (m_pDrawingThread)
-        m_pDrawingThread->Wait();
-    // The thread's progress messages and widget update were queued here.
-    QCoreApplication::sendPostedEvents();
-    QCoreApplication::processEvents();
+    // The thread's progress messages and widget update are queued here; a
+    // paint they let run may start the next thread, which is waited for too.
+    do {
+        if (m_pDrawingThread)
+            m_pDrawingThread->Wait();
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    } while (DrawingThreadRunning());
 }
 
 void CMapCtrl::OnDrawMetafile(HDC dc, const RECT &bounds)
