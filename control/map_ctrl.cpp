@@ -414,7 +414,7 @@ void CMapCtrl::OnScrollBarAction(int bar, int action)
         code = SB_BOTTOM;
         break;
     case QAbstractSlider::SliderMove:
-        code = SB_THUMBPOSITION;
+        code = SB_THUMBTRACK;
         break;
     default:
         return;
