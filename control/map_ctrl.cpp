@@ -20,6 +20,8 @@
 #include <QFocusEvent>
 #include <QImage>
 #include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWheelEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -41,6 +43,7 @@ CMapCtrl::CMapCtrl(QWidget *parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
     setMinimumSize(1, 1);
 
     m_pWndRes = new _WNDRES;
@@ -221,6 +224,19 @@ LRESULT CMapCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_TIMER:
         OnTimer(uintptr_t(wParam));
+        return 0;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+        // The point of the last mouse message finishes an operation that
+        // loses the focus; the tools themselves come with the mouse input.
+        m_lastMousePoint = POINT{PointLParamX(lParam), PointLParamY(lParam)};
         return 0;
     case WM_DISPLAYCHANGE:
         if (m_pView)
@@ -447,6 +463,59 @@ void CMapCtrl::keyPressEvent(QKeyEvent *event)
     if (vk)
         SendMessageA(m_hWnd, WM_KEYDOWN, WPARAM(vk), 0);
     QWidget::keyPressEvent(event);
+}
+
+void CMapCtrl::SendMouseMessage(QMouseEvent *event, UINT left, UINT right, UINT middle)
+{
+    UINT msg = 0;
+    switch (event->button()) {
+    case Qt::LeftButton:
+        msg = left;
+        break;
+    case Qt::RightButton:
+        msg = right;
+        break;
+    case Qt::MiddleButton:
+        msg = middle;
+        break;
+    default:
+        return;
+    }
+    const QPoint p = event->position().toPoint();
+    SendMessageA(m_hWnd, msg, MouseKeyFlagsFromQt(event->buttons(), event->modifiers()),
+                 MakePointLParam(p.x(), p.y()));
+}
+
+void CMapCtrl::mousePressEvent(QMouseEvent *event)
+{
+    SendMouseMessage(event, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN);
+}
+
+void CMapCtrl::mouseReleaseEvent(QMouseEvent *event)
+{
+    SendMouseMessage(event, WM_LBUTTONUP, WM_RBUTTONUP, WM_MBUTTONUP);
+}
+
+void CMapCtrl::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    SendMouseMessage(event, WM_LBUTTONDBLCLK, WM_RBUTTONDBLCLK, WM_MBUTTONDOWN);
+}
+
+void CMapCtrl::mouseMoveEvent(QMouseEvent *event)
+{
+    const QPoint p = event->position().toPoint();
+    SendMessageA(m_hWnd, WM_MOUSEMOVE, MouseKeyFlagsFromQt(event->buttons(), event->modifiers()),
+                 MakePointLParam(p.x(), p.y()));
+}
+
+void CMapCtrl::wheelEvent(QWheelEvent *event)
+{
+    // WM_MOUSEWHEEL: the keys in the low word, the turn in the high word, the
+    // point in screen coordinates.
+    const QPoint g = event->globalPosition().toPoint();
+    const WPARAM keys = MouseKeyFlagsFromQt(event->buttons(), event->modifiers());
+    SendMessageA(m_hWnd, WM_MOUSEWHEEL, keys | (WPARAM(uint16_t(int16_t(event->angleDelta().y()))) << 16),
+                 MakePointLParam(g.x(), g.y()));
 }
 
 void CMapCtrl::focusOutEvent(QFocusEvent *event)

@@ -212,6 +212,11 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void changeEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
@@ -222,6 +227,8 @@ private:
     // The client area: the widget less the visible scroll bars.
     QRect ClientArea() const;
     void SyncScrollBars();
+    // A Qt mouse event as the window message of its button.
+    void SendMouseMessage(QMouseEvent *event, UINT left, UINT right, UINT middle);
     void OnScrollBarAction(int bar, int action);
     void SchedulePaint();
     void FillBackground(HDC dc, const RECT &rect) const;

@@ -124,7 +124,7 @@ void CMapCtrl::OnDraw(HDC dc, const RECT &bounds, const RECT &invalid)
 void CMapCtrl::DrawRubberBand(HDC dc, bool repaintAll)
 {
     auto draw = [&](const MAP_COORDRECT &mapRect) {
-        if (!m_RubberBand.view)
+        if (!m_RubberBand.view || !WorldRectIsValid(&mapRect))
             return;
         RECT w{};
         PM_MapToWindowRect(m_RubberBand.view, &mapRect, &w);

@@ -98,6 +98,9 @@ int32_t CMapCtrl::QueryFound(DISPID event, int32_t queryId, const MAP_COORDRECT 
                              const RECT *windowRect, bool enclosed)
 {
     SetWaitCursor(true);
+    // The finders convert objects in the window's scratch buffers, which a
+    // drawing thread uses too.
+    StopDrawingThread();
     FireQueryEvent(event, queryId, 0, mc_BeginOfObjects);
     std::unique_ptr<CMapObjArr> found(mapRect ? GetObjByMap(m_hWnd, mapRect, enclosed ? 1 : 0, 3)
                                               : GetObjByDevice(m_hWnd, windowRect, enclosed ? 1 : 0, 3, -1));

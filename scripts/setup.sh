@@ -14,6 +14,7 @@ packages=(
   gucharmap # the character map that the text dialog starts
   gdal-bin qt6-image-formats-plugins libgif-dev
   poppler-utils # pdfinfo and pdftoppm check the printed PDF files
+  xvfb xauth # the map control's host test on a real X display
 )
 
 missing=()

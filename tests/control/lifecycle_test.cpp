@@ -16,6 +16,7 @@
 
 #include <QCheckBox>
 #include <QDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -176,6 +177,26 @@ TEST_F(ControlTest, PropertyPageShowsAndAppliesTheControlsProperties)
     Call("AboutBox");
     SetModalDialogHook({});
     EXPECT_EQ(shown, 1);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ControlTest, QtKeyEventsReachTheControlAsKeyMessages)
+{
+    Polygon({{0, 0}, {4000, 0}, {4000, 3000}, {0, 3000}});
+    ctl->Command(mCmdViewAllObjects);
+    const MAP_COORDRECT before = ctl->view()->worldRect;
+    QKeyEvent plus(QEvent::KeyPress, Qt::Key_Plus, Qt::KeypadModifier);
+    QApplication::sendEvent(ctl, &plus);
+    EXPECT_LT(double(ctl->view()->worldRect.x2) - ctl->view()->worldRect.x1, double(before.x2) - before.x1);
+    // The main keyboard's plus is not the numeric pad's.
+    const MAP_COORDRECT zoomed = ctl->view()->worldRect;
+    QKeyEvent mainPlus(QEvent::KeyPress, Qt::Key_Plus, Qt::NoModifier);
+    QApplication::sendEvent(ctl, &mainPlus);
+    EXPECT_EQ(ctl->view()->worldRect.x1, zoomed.x1);
+    EXPECT_EQ(ctl->view()->worldRect.x2, zoomed.x2);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "control_fixture.h"
 
 #include "engine/view/viewrecord/presentation_manager.h"
+#include "engine/view/viewrecord/view_transforms.h"
 #include "engine/window/map_painting.h"
 #include "engine/window/window_selection.h"
 #include "platform/dc.h"
@@ -12,6 +13,7 @@
 #include "platform/window_dc.h"
 
 #include <QImage>
+#include <algorithm>
 
 namespace {
 
@@ -164,6 +166,57 @@ TEST_F(Painting, AStoppedThreadKeepsItsAreaPending)
     EXPECT_EQ(ctl->view()->erasedRect.bottom, 90);
     EXPECT_EQ(Surface().pixel(70, 60), qRgb(0, 0, 0)) << "a stopped paint copies nothing";
     EXPECT_EQ(sink->Of(EVENT_PROGRESS), (std::vector<RecordedEvent>{{EVENT_PROGRESS, {6, -1}}}));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Painting, ARubberBandDrawsItsRectanglesAndTheMapOnlyAfterAViewChange)
+{
+    ctl->SetUseThreads(false);
+    ctl->SetOperationState(1);
+    RubberBand &band = ctl->m_RubberBand;
+    band.window = hwnd();
+    band.view = ctl->view();
+    // The map rectangles of two window rectangles.
+    auto mapRectOf = [&](RECT w) {
+        MAP_COORDRECT m{};
+        PM_WindowToMapRect(ctl->view(), &w, &m);
+        return MAP_COORDRECT{std::min(m.x1, m.x2), std::min(m.y1, m.y2), std::max(m.x1, m.x2),
+                             std::max(m.y1, m.y2)};
+    };
+    band.previous = mapRectOf(RECT{20, 20, 80, 60});
+    band.current = mapRectOf(RECT{150, 100, 250, 180});
+    Blacken();
+    const HDC dc = GetDC(hwnd());
+    ctl->view()->erasedFlag = 0;
+    ctl->OnDraw(dc, RECT{0, 0, 400, 300}, RECT{0, 0, 400, 300});
+    QImage shown = Surface();
+    EXPECT_EQ(shown.pixel(300, 250), qRgb(0, 0, 0)) << "no view change: the map is not drawn";
+    EXPECT_NE(shown.pixel(band.windowRect.left, band.windowRect.top), qRgb(0, 0, 0)) << "current rectangle";
+    EXPECT_NE(shown.pixel(20, 20), qRgb(0, 0, 0)) << "previous rectangle";
+
+    // After a view change the map is drawn and only the current rectangle.
+    Blacken();
+    ctl->view()->erasedFlag = 1;
+    ctl->OnDraw(dc, RECT{0, 0, 400, 300}, RECT{0, 0, 400, 300});
+    shown = Surface();
+    EXPECT_NE(shown.pixel(300, 250), qRgb(0, 0, 0));
+    EXPECT_EQ(ctl->view()->erasedFlag, 0);
+
+    // A rectangle narrower than 2 pixels is not drawn.
+    Blacken();
+    ctl->view()->erasedFlag = 0;
+    band.previous = mapRectOf(RECT{0, 0, 0, 0});
+    WorldRectInit(&band.previous);
+    band.current = mapRectOf(RECT{100, 100, 101, 200});
+    ctl->OnDraw(dc, RECT{0, 0, 400, 300}, RECT{0, 0, 400, 300});
+    shown = Surface();
+    for (int y = 90; y < 210; ++y)
+        for (int x = 95; x < 106; ++x)
+            ASSERT_EQ(shown.pixel(x, y), qRgb(0, 0, 0)) << x << "," << y;
+    ctl->SetOperationState(0);
 }
 
 } // namespace
