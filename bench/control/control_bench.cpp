@@ -72,22 +72,28 @@ void Fill(HWND window)
     }
 }
 
-void BM_ZoomToFinishedThreadedPaint(benchmark::State &state)
+void ZoomToFinishedPaint(benchmark::State &state, bool threads)
 {
     Control c;
     Fill(c.ctl->hwnd());
-    c.ctl->SetUseThreads(true);
+    c.ctl->SetUseThreads(threads);
     c.ctl->SetOffscreenDrawing(false);
     c.ctl->Command(mCmdViewAllObjects);
     c.ctl->WaitForDrawing();
+    bool in = true;
     for (auto _ : state) {
-        c.ctl->Zoom(nullptr, true);
-        c.ctl->Zoom(nullptr, false);
+        // One zoom (in and out by turns, so the view stays where it was)
+        // and the paint that follows it, to its end.
+        c.ctl->Zoom(nullptr, in);
+        in = !in;
         UpdateWindow(c.ctl->hwnd());
         c.ctl->WaitForDrawing();
     }
 }
+void BM_ZoomToFinishedThreadedPaint(benchmark::State &state) { ZoomToFinishedPaint(state, true); }
 BENCHMARK(BM_ZoomToFinishedThreadedPaint)->Unit(benchmark::kMillisecond);
+void BM_ZoomToFinishedSynchronousPaint(benchmark::State &state) { ZoomToFinishedPaint(state, false); }
+BENCHMARK(BM_ZoomToFinishedSynchronousPaint)->Unit(benchmark::kMillisecond);
 
 void BM_EnginePaintOfTheView(benchmark::State &state)
 {
@@ -98,7 +104,12 @@ void BM_EnginePaintOfTheView(benchmark::State &state)
     RECT client{};
     GetClientRect(c.ctl->hwnd(), &client);
     QImage image(client.right, client.bottom, QImage::Format_RGB32);
+    bool in = true;
     for (auto _ : state) {
+        // The same zooms; the control's own paint is called off.
+        c.ctl->Zoom(nullptr, in);
+        in = !in;
+        ValidateRect(c.ctl->hwnd(), nullptr);
         image.fill(Qt::white);
         const HDC dc = CreateImageDC(&image);
         benchmark::DoNotOptimize(OnDstrPaint(c.ctl->wndRes(), dc, &client, 0));
