@@ -2,6 +2,7 @@
 
 #include "control/gdi_thread.h"
 #include "engine/editing/polyline_queue.h"
+#include "engine/editing/tools/nail.h"
 #include "engine/kernel/settings.h"
 #include "engine/view/viewrecord/presentation_manager.h"
 #include "engine/view/viewrecord/view_transforms.h"
@@ -237,6 +238,25 @@ LRESULT CMapCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         // The point of the last mouse message finishes an operation that
         // loses the focus; the tools themselves come with the mouse input.
         m_lastMousePoint = POINT{PointLParamX(lParam), PointLParamY(lParam)};
+        return 0;
+    case WM_COMMAND:
+        // The items of the nail's popup menu.
+        switch (wParam & 0xFFFF) {
+        case 32772:
+            StopDrawingThread();
+            NailRotfree(m_hWnd);
+            break;
+        case 32773:
+            StopDrawingThread();
+            NailScalfree(m_hWnd);
+            break;
+        case 32774:
+            StopDrawingThread();
+            NailDelete(m_hWnd);
+            break;
+        default:
+            break;
+        }
         return 0;
     case WM_DISPLAYCHANGE:
         if (m_pView)

@@ -4,6 +4,10 @@
 #include "control/map_ctrl.h"
 #include "control/pending_engine.h"
 
+#include "engine/editing/tools/grouping.h"
+#include "engine/editing/tools/map_expert_dialog.h"
+#include "engine/editing/tools/transform.h"
+#include "engine/editing/tools/transformation_dialog.h"
 #include "engine/kernel/dialogs/object_browser.h"
 #include "engine/kernel/graph_classes.h"
 #include "engine/kernel/graph_object.h"
@@ -19,6 +23,7 @@
 #include "engine/view/viewrecord/vertex_bitmap.h"
 #include "engine/view/viewrecord/view_zoom.h"
 #include "engine/window/page.h"
+#include "engine/window/dialogs/identifier_dialog.h"
 #include "engine/window/undo_window.h"
 #include "engine/window/window_layers.h"
 #include "engine/window/window_objects.h"
@@ -243,7 +248,7 @@ int32_t CMapCtrl::Command(int32_t id)
     case mCmdNodeCut: {
         UpdateToolState(id);
         StopDrawingThread();
-        const int result = pending::PerformMultiselectCut(m_hWnd);
+        const int result = PerformMultiselectCut(m_hWnd);
         if (result != 0)
             pending::ToolMultiselectCut(m_hWnd);
         selectionOrTool(result);
@@ -274,7 +279,7 @@ int32_t CMapCtrl::Command(int32_t id)
         oneShot([&] { pending::DstrEditCopy(m_hWnd, 202); });
         return 1;
     case mCmdObjectIdentification:
-        oneShot([&] { pending::IdDlgSettings(m_hWnd); });
+        oneShot([&] { IdDlgSettings(m_hWnd); });
         return 1;
     case mCmdObjectDiscard:
         oneShot([&] {
@@ -285,13 +290,13 @@ int32_t CMapCtrl::Command(int32_t id)
     case mCmdSelectEnclosed:
         oneShot([&] {
             StopDrawingThread();
-            pending::map_select_enclosed(m_hWnd);
+            map_select_enclosed(m_hWnd);
         });
         return 1;
     case mCmdSelectNeighbours:
         oneShot([&] {
             StopDrawingThread();
-            pending::map_select_neighbours(m_hWnd);
+            map_select_neighbours(m_hWnd);
         });
         return 1;
     case mCmdPan:
@@ -321,7 +326,7 @@ int32_t CMapCtrl::Command(int32_t id)
     case mCmdTransformation:
         oneShot([&] {
             StopDrawingThread();
-            pending::Transformation(m_hWnd);
+            Transformation(m_hWnd);
         });
         return 1;
     case mCmdReducing:
@@ -456,7 +461,7 @@ int32_t CMapCtrl::Command(int32_t id)
     case mCmdMapExpert:
         UpdateToolState(id);
         StopDrawingThread();
-        pending::MapExpert(m_hWnd);
+        MapExpert(m_hWnd);
         FireCommandNotActive(id);
         pending::RastersManagement(m_pWndRes, 1);
         return 1;
@@ -632,7 +637,7 @@ void CMapCtrl::GroupSelection()
     SetWaitCursor(true);
     StopDrawingThread();
     m_nCurrentTool = mCmdMultiselectionGroup;
-    pending::Tool_Group(m_hWnd, 1);
+    Tool_Group(m_hWnd, 1);
     m_nCurrentTool = mCmdDeselect;
     SetToolCursor();
     FireSelectionChanged(SelectionCount());
@@ -644,7 +649,7 @@ void CMapCtrl::UngroupSelection()
     SetWaitCursor(true);
     StopDrawingThread();
     m_nCurrentTool = mCmdMultiselectionUngroup;
-    pending::Tool_UnGroup(m_hWnd, 1);
+    Tool_UnGroup(m_hWnd, 1);
     m_nCurrentTool = mCmdDeselect;
     SetToolCursor();
     FireSelectionChanged(SelectionCount());

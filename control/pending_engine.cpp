@@ -93,12 +93,6 @@ int SelectedPolygonsLogicalOper(HWND, int32_t)
     return 0;
 }
 
-int PerformMultiselectCut(HWND)
-{
-    ReportUnimplemented("int PerformMultiselectCut(HWND window)");
-    return 0;
-}
-
 int ToolMultiselectCut(HWND)
 {
     ReportUnimplemented("int ToolMultiselectCut(HWND window)");
@@ -117,39 +111,9 @@ int SelectedPolylinesJoinExt(HWND)
     return 0;
 }
 
-int Tool_Group(HWND, int)
-{
-    ReportUnimplemented("int Tool_Group(HWND window, int flag)");
-    return 0;
-}
-
-int Tool_UnGroup(HWND, int)
-{
-    ReportUnimplemented("int Tool_UnGroup(HWND window, int flag)");
-    return 0;
-}
-
-int map_select_enclosed(HWND)
-{
-    ReportUnimplemented("int map_select_enclosed(HWND window)");
-    return 0;
-}
-
-int map_select_neighbours(HWND)
-{
-    ReportUnimplemented("int map_select_neighbours(HWND window)");
-    return 0;
-}
-
 int ClosePolygons(HWND)
 {
     ReportUnimplemented("int ClosePolygons(HWND window)");
-    return 0;
-}
-
-int IdDlgSettings(HWND)
-{
-    ReportUnimplemented("int IdDlgSettings(HWND window)");
     return 0;
 }
 
@@ -162,12 +126,6 @@ int ReDefLegend(HWND)
 int ReDefCircle(HWND)
 {
     ReportUnimplemented("int ReDefCircle(HWND window)");
-    return 0;
-}
-
-int Transformation(HWND)
-{
-    ReportUnimplemented("int Transformation(HWND window)");
     return 0;
 }
 
@@ -213,12 +171,6 @@ int genCSVfile(HWND)
     return 0;
 }
 
-int MapExpert(HWND)
-{
-    ReportUnimplemented("int MapExpert(HWND window)");
-    return 0;
-}
-
 int RastersManagement(void *, int)
 {
     ReportUnimplemented("int RastersManagement(void *record, int mode)");
@@ -234,24 +186,6 @@ int FitPageToObjects(HWND, int)
 int PresOnSheetChange(HWND, WPARAM, LPARAM)
 {
     ReportUnimplemented("int PresOnSheetChange(HWND window, WPARAM wParam, LPARAM lParam)");
-    return 0;
-}
-
-int NailRotfree(HWND)
-{
-    ReportUnimplemented("int NailRotfree(HWND window)");
-    return 0;
-}
-
-int NailScalfree(HWND)
-{
-    ReportUnimplemented("int NailScalfree(HWND window)");
-    return 0;
-}
-
-int NailDelete(HWND)
-{
-    ReportUnimplemented("int NailDelete(HWND window)");
     return 0;
 }
 

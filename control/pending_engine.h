@@ -39,21 +39,14 @@ int map_create_buffer(HWND window);
 // Operations on the selection: 0, which the commands read as "not enough
 // objects selected" (the command's tool becomes current).
 int SelectedPolygonsLogicalOper(HWND window, int32_t command);
-int PerformMultiselectCut(HWND window);
 int ToolMultiselectCut(HWND window);
 int SelectedPolylinesJoin(HWND window);
 int SelectedPolylinesJoinExt(HWND window);
-int Tool_Group(HWND window, int flag);
-int Tool_UnGroup(HWND window, int flag);
-int map_select_enclosed(HWND window);
-int map_select_neighbours(HWND window);
 int ClosePolygons(HWND window);
 // Dialogs and their re-definition of selected objects: 0 (cancelled, or
 // nothing selected to re-define).
-int IdDlgSettings(HWND window);
 int ReDefLegend(HWND window);
 int ReDefCircle(HWND window);
-int Transformation(HWND window);
 int ReduceDlg(HWND window);
 // The layers dialog: the old root stays (null: no new root).
 OBJHANDLE SetLayers(HWND window, OBJHANDLE layersRoot);
@@ -62,15 +55,10 @@ int PrinterSetup(HWND window);
 int PrintMap(HWND window, int flag);
 int PresentationWizard(HWND window);
 int genCSVfile(HWND window);
-int MapExpert(HWND window);
 int RastersManagement(void *record, int mode);
 // Fitting the page to the objects: 0, the page stays.
 int FitPageToObjects(HWND window, int selectedOnly);
 // Presentations following their data sheets.
 int PresOnSheetChange(HWND window, WPARAM wParam, LPARAM lParam);
-// The nail popup menu's commands.
-int NailRotfree(HWND window);
-int NailScalfree(HWND window);
-int NailDelete(HWND window);
 
 } // namespace pending
