@@ -4,6 +4,7 @@
 
 #include "engine/view/viewrecord/presentation_manager.h"
 #include "engine/window/page.h"
+#include "engine/window/window_objects.h"
 #include "engine/window/window_selection.h"
 #include "platform/window.h"
 #include "platform/key_state.h"
@@ -126,6 +127,28 @@ TEST_F(Commands, CloseLeavesAnEmptyDocumentWithAPage)
     EXPECT_EQ(ctl->CurrentTool(), mCmdPolyline) << "the tool keeps its value";
     sink->events.clear();
     EXPECT_EQ(Call("QueryAllObjects", {VariantFromLong(1)}).lVal, fresh) << "the objects of a new document";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Commands, GroupingTheSelectionLeavesNoToolAndReportsTheSelection)
+{
+    const OBJHANDLE a = Polygon({{0, 0}, {10, 0}, {10, 10}});
+    const OBJHANDLE b = Polygon({{20, 0}, {30, 0}, {30, 10}});
+    const OBJHANDLE both[] = {a, b};
+    map_selection_Set(hwnd(), both, 2, 0, 0, 0, 0, 1, 0, 0, 1, 0);
+    ASSERT_EQ(Cmd(mCmdPolygon), 1);
+    EXPECT_EQ(Cmd(mCmdMultiselectionGroup), 1);
+    EXPECT_NE(map_object_group_Get(hwnd(), a), 0u);
+    EXPECT_EQ(map_object_group_Get(hwnd(), a), map_object_group_Get(hwnd(), b));
+    // The engine's own notices (undo, selection count) come between.
+    ASSERT_GE(sink->events.size(), 3u);
+    EXPECT_EQ(sink->events.front(), State(412, 1));
+    EXPECT_FALSE(sink->Of(EVENT_SELECTIONCHANGED).empty());
+    EXPECT_EQ(sink->events.back(), State(412, 2));
+    EXPECT_EQ(ctl->CurrentTool(), mCmdDeselect) << "grouping ends the tool without its event";
 }
 
 } // namespace
