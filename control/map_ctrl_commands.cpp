@@ -23,6 +23,7 @@
 #include "engine/view/viewrecord/vertex_bitmap.h"
 #include "engine/view/viewrecord/view_zoom.h"
 #include "engine/window/page.h"
+#include "engine/window/page_setup/page_set.h"
 #include "engine/window/dialogs/identifier_dialog.h"
 #include "engine/window/undo_window.h"
 #include "engine/window/window_layers.h"
@@ -581,7 +582,23 @@ void CMapCtrl::CentrePageOnView()
 void CMapCtrl::FitPageToSelection()
 {
     StopDrawingThread();
-    pending::FitPageToObjects(m_hWnd, SelectionCount() > 0 ? 1 : 0);
+    const int selectedOnly = SelectionCount() > 0 ? 1 : 0;
+    const OBJHANDLE page = PageGetFromWindow(m_hWnd);
+    if (!page || !m_pWndRes || !m_pWndRes->kernel)
+        return;
+    MAP_COORDRECT before{2147483647, 2147483647, -2147483647, -2147483647};
+    SendOBJectMessage(m_pWndRes->kernel, 0, page, 0, GRM_GETBOUNDRECT, 0, LPARAM(&before));
+    CPageSet set(m_pWndRes, 1, 225, 1);
+    if (set.Failed())
+        return;
+    set.FitToObjects(selectedOnly, 1, 0, 0);
+    set.Apply();
+    MAP_COORDRECT after = before;
+    SendOBJectMessage(m_pWndRes->kernel, 0, page, 0, GRM_GETBOUNDRECT, 0, LPARAM(&after));
+    if (WorldRectIsValid(&before))
+        InvalidateGraphRect(m_hWnd, &before, 1);
+    if (WorldRectIsValid(&after))
+        InvalidateGraphRect(m_hWnd, &after, 1);
 }
 
 void CMapCtrl::LayersSetup()

@@ -177,12 +177,6 @@ int RastersManagement(void *, int)
     return 0;
 }
 
-int FitPageToObjects(HWND, int)
-{
-    ReportUnimplemented("int FitPageToObjects(HWND window, int selectedOnly)");
-    return 0;
-}
-
 int PresOnSheetChange(HWND, WPARAM, LPARAM)
 {
     ReportUnimplemented("int PresOnSheetChange(HWND window, WPARAM wParam, LPARAM lParam)");

@@ -56,8 +56,6 @@ int PrintMap(HWND window, int flag);
 int PresentationWizard(HWND window);
 int genCSVfile(HWND window);
 int RastersManagement(void *record, int mode);
-// Fitting the page to the objects: 0, the page stays.
-int FitPageToObjects(HWND window, int selectedOnly);
 // Presentations following their data sheets.
 int PresOnSheetChange(HWND window, WPARAM wParam, LPARAM lParam);
 
