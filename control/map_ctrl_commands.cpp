@@ -4,6 +4,10 @@
 #include "control/map_ctrl.h"
 #include "control/pending_engine.h"
 
+#include "engine/editing/operations/line_length.h"
+#include "engine/editing/operations/polygon_boolean.h"
+#include "engine/editing/operations/polygon_building.h"
+#include "engine/editing/operations/reducing_dialog.h"
 #include "engine/editing/tools/grouping.h"
 #include "engine/editing/tools/map_expert_dialog.h"
 #include "engine/editing/tools/transform.h"
@@ -244,7 +248,7 @@ int32_t CMapCtrl::Command(int32_t id)
     case mCmdPolygonXOR:
         UpdateToolState(id);
         StopDrawingThread();
-        selectionOrTool(pending::SelectedPolygonsLogicalOper(m_hWnd, id));
+        selectionOrTool(SelectedPolygonsLogicalOper(m_hWnd, id));
         return 1;
     case mCmdNodeCut: {
         UpdateToolState(id);
@@ -259,8 +263,7 @@ int32_t CMapCtrl::Command(int32_t id)
         const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
         UpdateToolState(id);
         StopDrawingThread();
-        selectionOrTool(shift ? pending::SelectedPolylinesJoinExt(m_hWnd)
-                              : pending::SelectedPolylinesJoin(m_hWnd));
+        selectionOrTool(shift ? SelectedPolylinesJoinExt(m_hWnd) : SelectedPolylinesJoin(m_hWnd));
         return 1;
     }
     case mCmdMultiselectionGroup:
@@ -332,7 +335,7 @@ int32_t CMapCtrl::Command(int32_t id)
         return 1;
     case mCmdReducing:
         StopDrawingThread();
-        pending::ReduceDlg(m_hWnd);
+        ReduceDlg(m_hWnd);
         return 1;
     case mCmdLayersSetup:
         oneShot([&] { LayersSetup(); });
@@ -469,7 +472,7 @@ int32_t CMapCtrl::Command(int32_t id)
     case mCmdConvertPolygon:
         oneShot([&] {
             StopDrawingThread();
-            pending::ClosePolygons(m_hWnd);
+            ClosePolygons(m_hWnd);
         });
         return 1;
     case mCmdFitPage:

@@ -87,33 +87,9 @@ int map_create_buffer(HWND)
     return 0;
 }
 
-int SelectedPolygonsLogicalOper(HWND, int32_t)
-{
-    ReportUnimplemented("int SelectedPolygonsLogicalOper(HWND window, int32_t command)");
-    return 0;
-}
-
 int ToolMultiselectCut(HWND)
 {
     ReportUnimplemented("int ToolMultiselectCut(HWND window)");
-    return 0;
-}
-
-int SelectedPolylinesJoin(HWND)
-{
-    ReportUnimplemented("int SelectedPolylinesJoin(HWND window)");
-    return 0;
-}
-
-int SelectedPolylinesJoinExt(HWND)
-{
-    ReportUnimplemented("int SelectedPolylinesJoinExt(HWND window)");
-    return 0;
-}
-
-int ClosePolygons(HWND)
-{
-    ReportUnimplemented("int ClosePolygons(HWND window)");
     return 0;
 }
 
@@ -126,12 +102,6 @@ int ReDefLegend(HWND)
 int ReDefCircle(HWND)
 {
     ReportUnimplemented("int ReDefCircle(HWND window)");
-    return 0;
-}
-
-int ReduceDlg(HWND)
-{
-    ReportUnimplemented("int ReduceDlg(HWND window)");
     return 0;
 }
 

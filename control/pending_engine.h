@@ -38,16 +38,11 @@ int map_create_buffer2(HWND window, int32_t size, int32_t segments, int32_t endi
 int map_create_buffer(HWND window);
 // Operations on the selection: 0, which the commands read as "not enough
 // objects selected" (the command's tool becomes current).
-int SelectedPolygonsLogicalOper(HWND window, int32_t command);
 int ToolMultiselectCut(HWND window);
-int SelectedPolylinesJoin(HWND window);
-int SelectedPolylinesJoinExt(HWND window);
-int ClosePolygons(HWND window);
 // Dialogs and their re-definition of selected objects: 0 (cancelled, or
 // nothing selected to re-define).
 int ReDefLegend(HWND window);
 int ReDefCircle(HWND window);
-int ReduceDlg(HWND window);
 // The layers dialog: the old root stays (null: no new root).
 OBJHANDLE SetLayers(HWND window, OBJHANDLE layersRoot);
 int PageSetupShowDlg(HWND window, int flag);
