@@ -1,6 +1,7 @@
 #include "platform/automation_dispatch.h"
 
 #include <new>
+#include <stdexcept>
 
 std::string FoldName(std::string_view name)
 {
@@ -13,9 +14,27 @@ std::string FoldName(std::string_view name)
 
 // --- MemberCall -----------------------------------------------------------
 
+VARIANT *MemberCall::At(size_t i) const
+{
+    if (i >= count_)
+        throw std::out_of_range("no such argument");
+    return args_[i];
+}
+
+void MemberCall::Resize(size_t n)
+{
+    if (n > kInPlace) {
+        spilled_.assign(n, nullptr);
+        args_ = spilled_.data();
+    } else {
+        args_ = inPlace_;
+    }
+    count_ = n;
+}
+
 bool MemberCall::missing(size_t i) const
 {
-    if (i >= args_.size())
+    if (i >= count_)
         return true; // left off the end
     const VARIANT &v = *args_[i];
     return v.vt == VT_ERROR && v.scode == DISP_E_PARAMNOTFOUND;
@@ -36,9 +55,22 @@ Variant As(const VARIANT &v, VARTYPE vt)
 
 } // namespace
 
-int32_t MemberCall::Long(size_t i) const { return As(arg(i), VT_I4).lVal; }
-double MemberCall::Double(size_t i) const { return As(arg(i), VT_R8).dblVal; }
-bool MemberCall::Bool(size_t i) const { return As(arg(i), VT_BOOL).boolVal != VARIANT_FALSE; }
+// Arguments declared of the type asked for arrive in it: no conversion.
+int32_t MemberCall::Long(size_t i) const
+{
+    const VARIANT &v = arg(i);
+    return v.vt == VT_I4 ? v.lVal : As(v, VT_I4).lVal;
+}
+double MemberCall::Double(size_t i) const
+{
+    const VARIANT &v = arg(i);
+    return v.vt == VT_R8 ? v.dblVal : As(v, VT_R8).dblVal;
+}
+bool MemberCall::Bool(size_t i) const
+{
+    const VARIANT &v = arg(i);
+    return (v.vt == VT_BOOL ? v.boolVal : As(v, VT_BOOL).boolVal) != VARIANT_FALSE;
+}
 
 std::string MemberCall::String(size_t i) const
 {
@@ -58,10 +90,31 @@ IDispatch *MemberCall::Dispatch(size_t i) const
     return nullptr;
 }
 
-void MemberCall::SetLong(int32_t v) { *static_cast<Variant *>(result_) = VariantFromLong(v); }
-void MemberCall::SetShort(int16_t v) { *static_cast<Variant *>(result_) = VariantFromShort(v); }
-void MemberCall::SetDouble(double v) { *static_cast<Variant *>(result_) = VariantFromDouble(v); }
-void MemberCall::SetBool(bool v) { *static_cast<Variant *>(result_) = VariantFromBool(v); }
+// Numbers go straight into the result, which was cleared before the call.
+void MemberCall::SetLong(int32_t v)
+{
+    VariantClear(result_);
+    result_->vt = VT_I4;
+    result_->lVal = v;
+}
+void MemberCall::SetShort(int16_t v)
+{
+    VariantClear(result_);
+    result_->vt = VT_I2;
+    result_->iVal = v;
+}
+void MemberCall::SetDouble(double v)
+{
+    VariantClear(result_);
+    result_->vt = VT_R8;
+    result_->dblVal = v;
+}
+void MemberCall::SetBool(bool v)
+{
+    VariantClear(result_);
+    result_->vt = VT_BOOL;
+    result_->boolVal = v ? VARIANT_TRUE : VARIANT_FALSE;
+}
 void MemberCall::SetString(std::string_view text)
 {
     *static_cast<Variant *>(result_) = VariantFromString(text);
@@ -210,10 +263,16 @@ HRESULT DispatchObject::Invoke(DISPID id, WORD flags, DISPPARAMS &params, VARIAN
     };
 
     // Arguments, last first in rgvarg, coerced into copies of our own.
-    std::vector<Variant> copies(positional);
+    Variant inPlaceCopies[MemberCall::kInPlace];
+    std::vector<Variant> spilledCopies;
+    Variant *copies = inPlaceCopies;
+    if (positional > MemberCall::kInPlace) {
+        spilledCopies.resize(positional);
+        copies = spilledCopies.data();
+    }
     MemberCall call;
     call.kind_ = kind;
-    call.args_.resize(positional);
+    call.Resize(positional);
     for (UINT i = 0; i < positional; ++i) {
         const UINT index = params.cArgs - 1 - i;
         VARIANT &src = params.rgvarg[index];
@@ -226,6 +285,8 @@ HRESULT DispatchObject::Invoke(DISPID id, WORD flags, DISPPARAMS &params, VARIAN
             call.args_[i] = &src;
         } else if (want == VT_VARIANT) {
             call.args_[i] = &src;
+        } else if (src.vt == want && want != VT_BSTR && want != VT_DISPATCH && want != VT_UNKNOWN) {
+            call.args_[i] = &src; // already a plain value of the declared type
         } else if (want & VT_BYREF) {
             if (src.vt != want)
                 return fail(DISP_E_TYPEMISMATCH, index);

@@ -76,15 +76,19 @@ class DispatchObject;
 // the natural order (argument 0 first). A put's value is not among them.
 class MemberCall {
 public:
+    MemberCall() = default;
+    MemberCall(const MemberCall &) = delete;
+    MemberCall &operator=(const MemberCall &) = delete;
+
     WORD kind() const { return kind_; } // one DISPATCH_* flag
-    size_t count() const { return args_.size(); }
+    size_t count() const { return count_; }
     // An optional argument the caller left out (given as the missing marker,
     // or past the end).
     bool missing(size_t i) const;
-    const VARIANT &arg(size_t i) const { return *args_.at(i); }
+    const VARIANT &arg(size_t i) const { return *At(i); }
     // The caller's own VARIANT of an argument declared VT_VARIANT, by-reference
     // forms kept, so that a member can write back through it.
-    VARIANT &raw(size_t i) const { return *args_.at(i); }
+    VARIANT &raw(size_t i) const { return *At(i); }
     int32_t Long(size_t i) const;
     double Double(size_t i) const;
     bool Bool(size_t i) const;
@@ -106,7 +110,16 @@ public:
 private:
     friend class DispatchObject;
     WORD kind_ = 0;
-    std::vector<VARIANT *> args_;
+    // std::out_of_range past the last argument.
+    VARIANT *At(size_t i) const;
+    void Resize(size_t n);
+    // The arguments: the few of most calls in place, more on the heap, so
+    // that a call allocates nothing.
+    static constexpr size_t kInPlace = 8;
+    VARIANT *inPlace_[kInPlace] = {};
+    std::vector<VARIANT *> spilled_;
+    VARIANT **args_ = inPlace_;
+    size_t count_ = 0;
     const VARIANT *value_ = nullptr;
     VARIANT *result_ = nullptr;
 };

@@ -110,7 +110,13 @@ HRESULT VariantChangeType(VARIANT *dest, const VARIANT *src, uint16_t flags, VAR
 // Owning wrapper that clears its VARIANT when it goes.
 class Variant : public VARIANT {
 public:
-    Variant() { VariantInit(this); }
+    // As VariantInit, without the call.
+    Variant()
+    {
+        vt = VT_EMPTY;
+        reserved1 = reserved2 = reserved3 = 0;
+        cyVal.int64 = 0;
+    }
     Variant(const Variant &o) : Variant() { VariantCopy(this, &o); }
     explicit Variant(const VARIANT &o) : Variant() { VariantCopy(this, &o); }
     Variant &operator=(const Variant &o)
@@ -119,7 +125,12 @@ public:
             VariantCopy(this, &o);
         return *this;
     }
-    ~Variant() { VariantClear(this); }
+    // Only strings and objects are owned: the other types need no call.
+    ~Variant()
+    {
+        if (vt == VT_BSTR || vt == VT_DISPATCH || vt == VT_UNKNOWN)
+            VariantClear(this);
+    }
 };
 // Arrays of Variant pass where arrays of VARIANT are read.
 static_assert(sizeof(Variant) == sizeof(VARIANT));

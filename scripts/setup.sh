@@ -15,6 +15,7 @@ packages=(
   gdal-bin qt6-image-formats-plugins libgif-dev
   poppler-utils # pdfinfo and pdftoppm check the printed PDF files
   qt6-serialport-dev # the GPS port monitor
+  xvfb xauth # the map control's host test on a real X display
 )
 
 missing=()

@@ -11,8 +11,9 @@ export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
   -DCMAKE_CXX_FLAGS="-fsanitize=thread" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread" \
   -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=thread" -DMAP_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" --target test_engine_window test_engine_view_viewrecord test_engine_window_settings
+cmake --build "$build" --target test_engine_window test_engine_view_viewrecord test_engine_window_settings test_control
 export QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
 "$build/bin/test_engine_window" --gtest_filter='*Thread*'
 "$build/bin/test_engine_view_viewrecord" --gtest_filter='*Thread*'
 "$build/bin/test_engine_window_settings" --gtest_filter='*Thread*'
+"$build/bin/test_control" --gtest_filter='Painting*'

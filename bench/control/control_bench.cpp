@@ -1,0 +1,135 @@
+// The map control against the engine it wraps:
+// - UnitsGet(3) through Invoke against the direct call (target: at most 20
+//   times the direct call);
+// - a zoom that ends with the drawing thread's finished paint of a map of
+//   100 000 objects against the engine's paint of that view into an image
+//   (target: at most 1.2 times).
+// Run: build/<config>/bench/control/control
+#include "control/map_control_object.h"
+#include "engine/kernel/graph_classes.h"
+#include "engine/window/map_painting.h"
+#include "engine/window/window_points.h"
+#include "platform/dc.h"
+#include "platform/window.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <cstdlib>
+
+namespace {
+
+struct Control {
+    Control()
+    {
+        object = ComPtr<MapControl>::Adopt(new MapControl);
+        ctl = object->control();
+        ctl->resize(640, 480);
+        ctl->show();
+        QApplication::processEvents();
+    }
+    ComPtr<MapControl> object;
+    CMapCtrl *ctl = nullptr;
+};
+
+void BM_UnitsGetDirect(benchmark::State &state)
+{
+    Control c;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(c.ctl->UnitsGet(3));
+}
+BENCHMARK(BM_UnitsGetDirect);
+
+void BM_UnitsGetThroughInvoke(benchmark::State &state)
+{
+    Control c;
+    IDispatch *d = c.object.get();
+    Variant which = VariantFromLong(3);
+    DISPPARAMS params{&which, nullptr, 1, 0};
+    Variant result;
+    for (auto _ : state) {
+        d->Invoke(DISPID_MAP_UNITSGET, DISPATCH_METHOD, params, &result, nullptr, nullptr);
+        benchmark::DoNotOptimize(result.lVal);
+    }
+}
+BENCHMARK(BM_UnitsGetThroughInvoke);
+
+// A map of 100 000 small polygons and polylines.
+void Fill(HWND window)
+{
+    for (int i = 0; i < 100000; ++i) {
+        const int32_t x = (i % 400) * 25;
+        const int32_t y = (i / 400) * 25;
+        OBJHANDLE h = 0;
+        if (i % 2) {
+            const MAP_COORDPT p[] = {{x, y}, {x + 20, y}, {x + 10, y + 18}};
+            map_polygon_Create(window, &h, p, 3, 0);
+        } else {
+            const MAP_COORDPT p[] = {{x, y}, {x + 22, y + 15}};
+            map_polyline_Create(window, &h, p, 2, 0);
+        }
+    }
+}
+
+void ZoomToFinishedPaint(benchmark::State &state, bool threads)
+{
+    Control c;
+    Fill(c.ctl->hwnd());
+    c.ctl->SetUseThreads(threads);
+    c.ctl->SetOffscreenDrawing(false);
+    c.ctl->Command(mCmdViewAllObjects);
+    c.ctl->WaitForDrawing();
+    bool in = true;
+    for (auto _ : state) {
+        // One zoom (in and out by turns, so the view stays where it was)
+        // and the paint that follows it, to its end.
+        c.ctl->Zoom(nullptr, in);
+        in = !in;
+        UpdateWindow(c.ctl->hwnd());
+        c.ctl->WaitForDrawing();
+    }
+}
+void BM_ZoomToFinishedThreadedPaint(benchmark::State &state) { ZoomToFinishedPaint(state, true); }
+BENCHMARK(BM_ZoomToFinishedThreadedPaint)->Unit(benchmark::kMillisecond);
+void BM_ZoomToFinishedSynchronousPaint(benchmark::State &state) { ZoomToFinishedPaint(state, false); }
+BENCHMARK(BM_ZoomToFinishedSynchronousPaint)->Unit(benchmark::kMillisecond);
+
+void BM_EnginePaintOfTheView(benchmark::State &state)
+{
+    Control c;
+    Fill(c.ctl->hwnd());
+    c.ctl->Command(mCmdViewAllObjects);
+    c.ctl->WaitForDrawing();
+    RECT client{};
+    GetClientRect(c.ctl->hwnd(), &client);
+    QImage image(client.right, client.bottom, QImage::Format_RGB32);
+    bool in = true;
+    for (auto _ : state) {
+        // The same zooms; the control's own paint is called off.
+        c.ctl->Zoom(nullptr, in);
+        in = !in;
+        ValidateRect(c.ctl->hwnd(), nullptr);
+        image.fill(Qt::white);
+        const HDC dc = CreateImageDC(&image);
+        benchmark::DoNotOptimize(OnDstrPaint(c.ctl->wndRes(), dc, &client, 0));
+        DeleteDC(dc);
+    }
+}
+BENCHMARK(BM_EnginePaintOfTheView)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QTemporaryDir settings; // the control reads and writes its registry values here
+    setenv("MAP_REGISTRY_DIR", (settings.path() + "/registry").toLocal8Bit().constData(), 1);
+    setenv("MAP_PROFILE_DIR", (settings.path() + "/profiles").toLocal8Bit().constData(), 1);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

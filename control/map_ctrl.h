@@ -1,0 +1,282 @@
+// The map control: an embeddable window that shows one map document of the
+// engine and owns the engine's record of that window (_WNDRES). Qt's events
+// become the window messages the engine and the control's handlers expect;
+// painting draws into the window's retained surface (synchronously, through
+// an off-screen bitmap, or on a drawing thread) and the widget only shows
+// that surface. Its container reaches it through the dispatch object of
+// map_control_object.h, which fires the control's events.
+#pragma once
+
+#include "control/control_ids.h"
+#include "engine/kernel/coords.h"
+#include "engine/kernel/kernel_types.h"
+#include "platform/automation_dispatch.h"
+#include "platform/automation_variant.h"
+#include "platform/types.h"
+
+#include <QWidget>
+#include <array>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <string>
+
+class ConnectionPoint;
+class CGDIThread;
+class PropExchange;
+class QScrollBar;
+class QTimer;
+class KrtPoint;
+class KrtRect;
+class IDispatch;
+struct PresentationManager;
+struct _WNDRES;
+
+// The rubber band of the rectangle tools: the rectangles the tools draw and
+// the window and view they are drawn in.
+struct RubberBand {
+    HWND window = 0;
+    PresentationManager *view = nullptr;
+    RECT windowRect{0, 0, 0, 0};
+    MAP_COORDRECT previous{2147483647, 2147483647, -2147483647, -2147483647};
+    MAP_COORDRECT current{2147483647, 2147483647, -2147483647, -2147483647};
+};
+
+// What the control raises: its events through the event connection point,
+// and property-change notices.
+class ControlEventTarget {
+public:
+    virtual ~ControlEventTarget() = default;
+    virtual void FireEvent(DISPID id, std::span<const Variant> args) = 0;
+    virtual void PropertyChanged(DISPID id) = 0;
+};
+
+class CMapCtrl : public QWidget {
+public:
+    explicit CMapCtrl(QWidget *parent = nullptr);
+    ~CMapCtrl() override;
+    CMapCtrl(const CMapCtrl &) = delete;
+    CMapCtrl &operator=(const CMapCtrl &) = delete;
+
+    HWND hwnd() const { return m_hWnd; }
+    _WNDRES *wndRes() const { return m_pWndRes; }
+    PresentationManager *view() const { return m_pView; }
+    void SetEventTarget(ControlEventTarget *target) { m_events = target; }
+
+    // --- The window (Qt events become these) -------------------------------
+    // The control's window procedure.
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
+    int OnCreate();
+    void OnSize();
+    void OnKeyDown(int virtualKey);
+    void OnTimer(uintptr_t id);
+    void OnKillFocus();
+    void OnActivate(bool active);
+
+    // --- Persistence --------------------------------------------------------
+    void DoPropExchange(PropExchange &px);
+    void OnResetState();
+    bool IsControlModified() const { return m_bControlModified; }
+    void SetModifiedFlag(bool modified = true) { m_bControlModified = modified; }
+
+    // --- The record ---------------------------------------------------------
+    int AttachWndRes(int createPage);
+    int DestroyWndRes();
+
+    // --- Painting and the drawing thread -----------------------------------
+    // The paint entry: dc draws the window's client area `bounds`, of which
+    // `invalid` is to be drawn.
+    void OnDraw(HDC dc, const RECT &bounds, const RECT &invalid);
+    void OnDrawMetafile(HDC dc, const RECT &bounds);
+    void RenderMap(HDC dc, const RECT &rect, int synchronous);
+    int StopDrawingThread();
+    // The pending area becomes the whole client area and the window is
+    // invalidated.
+    void FullRepaint();
+    // Paints what is invalid now (the window's WM_PAINT).
+    void PaintNow();
+    // Waits for a running drawing thread to finish by itself (tests, hosts
+    // that need the finished picture) and delivers its posted messages.
+    void WaitForDrawing();
+    bool DrawingThreadRunning() const;
+    // The area the last drawing thread drew or was stopped in.
+    RECT LastThreadArea() const;
+    bool UseThreads() const { return m_bUseThreads; }
+    void SetUseThreads(bool on) { m_bUseThreads = on; }
+
+    // --- Events -------------------------------------------------------------
+    void FireEvent(DISPID id, std::span<const Variant> args = {});
+    void FireSelectionChanged(int32_t count);
+    void FireDisplayScaleChanged();
+    void FireCommandStateChanged(int32_t command, int32_t flags);
+    void FireQueryEvent(DISPID id, int32_t queryId, OBJHANDLE object, int32_t number);
+    // The engine's notification messages; 1 when the message was one of them
+    // (the answer in *result).
+    bool OnEngineNotification(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT *result);
+
+    // --- Methods and properties --------------------------------------------
+    std::string GetFileName();
+    void SetFileName(const std::string &name);
+    bool GetOffscreenDrawing() const { return m_bOffscreenDrawing; }
+    void SetOffscreenDrawing(bool on);
+    bool GetIsModified() const;
+    void SetIsModified(bool modified);
+    double GetMapScale();
+    void SetMapScale(double scale);
+    int32_t GetOriginX();
+    int32_t GetOriginY();
+    void SetOriginX(int32_t x);
+    void SetOriginY(int32_t y);
+    int16_t GetOriginAlignment() const { return m_nOriginAlignment; }
+    void SetOriginAlignment(int16_t alignment);
+    int32_t Open(const VARIANT &fileName);
+    int32_t OpenFile(const std::string &name);
+    bool ShowScrolls(bool visible, bool redraw);
+    int32_t WindowToMap(IDispatch *windowPoint, IDispatch *mapPoint);
+    int32_t MapToWindow(IDispatch *mapPoint, IDispatch *windowPoint);
+    int32_t WindowToMapRect(IDispatch *windowRect, IDispatch *mapRect);
+    int32_t MapToWindowRect(IDispatch *mapRect, IDispatch *windowRect);
+    int32_t MapToWorld(IDispatch *mapPoint, IDispatch *worldPoint);
+    int32_t WorldToMap(IDispatch *worldPoint, IDispatch *mapPoint);
+    int32_t MapToWorldRect(IDispatch *mapRect, IDispatch *worldRect);
+    int32_t WorldToMapRect(IDispatch *worldRect, IDispatch *mapRect);
+    int32_t Close();
+    int32_t Import(int32_t sheetWindow);
+    int32_t Export(int32_t sheetWindow);
+    int32_t UnitsGet(int32_t which);
+    void UnitsSet(int32_t which, int32_t unit);
+    std::string UnitStringGet(int32_t unit, int32_t shortString);
+    void Refresh();
+    int32_t Zoom(IDispatch *mapRect, bool zoomIn);
+    int32_t Save(const VARIANT &fileName);
+    std::string PointUTMtoMGRS(int32_t x, int32_t y);
+    void CopyToClipboard(IDispatch *copyRect, int16_t pixelsX, int16_t pixelsY);
+    void ExportRasterRect(IDispatch *exportRect, const std::string &fileName, int16_t pixelsY,
+                          int16_t pixelsX, int16_t type, IDispatch *parameters);
+    bool Buffering(int32_t size, int32_t segments, int32_t endings, int32_t corners, int32_t type,
+                   int32_t parallelLength, int32_t calculation);
+    int32_t ExportEx(const std::string &exportName, const std::string &fileName, bool showDialog);
+    int32_t ImportEx(const std::string &importName, const std::string &fileName, bool showDialog);
+    void AboutBox();
+
+    // --- Queries ------------------------------------------------------------
+    int32_t QuerySelection(int32_t queryId);
+    int32_t QueryAllObjects(int32_t queryId);
+    int32_t QueryByMapPoint(int32_t queryId, IDispatch *point);
+    int32_t QueryByWndPoint(int32_t queryId, IDispatch *point);
+    int32_t QueryByMapRect(int32_t queryId, IDispatch *rect, bool enclosed);
+    int32_t QueryByWndRect(int32_t queryId, IDispatch *rect, bool enclosed);
+
+    // --- Services for automation objects -----------------------------------
+    std::string GetObjectID(OBJHANDLE object, bool primary);
+    int SetObjectID(OBJHANDLE object, bool primary, const std::string &text, int visible);
+    int GetObjectType(OBJHANDLE object);
+    OBJHANDLE GetObjectLayer(OBJHANDLE object);
+    double GetObjectLength(OBJHANDLE object);
+    double GetObjectArea(OBJHANDLE object);
+    static double ValueInUnit(const PresentationManager *view, int unit, double value);
+    int LocateObject(OBJHANDLE object);
+
+    // --- Commands -------------------------------------------------------------
+    int32_t Command(int32_t id);
+    int32_t CurrentTool() const { return m_nCurrentTool; }
+    int32_t OperationState() const { return m_nOperationState; }
+    // The mouse tools set the state of their operation.
+    void SetOperationState(int32_t state) { m_nOperationState = state; }
+    int SetEndsAfterOneOperation(int32_t id, int8_t ends);
+    int8_t GetEndsAfterOneOperation(int32_t id) const;
+    void UpdateToolState(int32_t id);
+    void FireCommandNotActive(int32_t id);
+    int32_t EndTool(int32_t force);
+    int32_t CancelOperation(WPARAM keys, POINT point);
+    void SetToolCursor();
+    void ViewAllObjects(int fitPage);
+    void ViewPage();
+    void ViewSelectedObjects();
+    void ViewRefresh();
+    void CentrePageOnView();
+    void FitPageToSelection();
+    void LayersSetup();
+    void DeleteSelection();
+    void GroupSelection();
+    void UngroupSelection();
+    void MoveSelectionToLayer();
+
+    // The running length and area of the figure being drawn (kept by the
+    // mouse tools).
+    double figureLength = 0;
+    double figureArea = 0;
+    RubberBand m_RubberBand;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    friend class CGDIThread;
+
+    // The client area: the widget less the visible scroll bars.
+    QRect ClientArea() const;
+    void SyncScrollBars();
+    // A Qt mouse event as the window message of its button.
+    void SendMouseMessage(QMouseEvent *event, UINT left, UINT right, UINT middle);
+    void OnScrollBarAction(int bar, int action);
+    void SchedulePaint();
+    void FillBackground(HDC dc, const RECT &rect) const;
+    // Draws rect of the map into dc through an image of the client size, so
+    // that nothing outside rect changes; the engine's result.
+    long DrawClipped(HDC dc, const RECT &rect, bool copyWhenStopped);
+    void DrawRubberBand(HDC dc, bool repaintAll);
+    bool SameView(PresentationManager *view) const { return view == m_pView; }
+    void SetWaitCursor(bool on);
+    // The record replaced by a new one read from the file; false when the
+    // file could not be read (the current record untouched).
+    bool ReadDocument(const std::string &name);
+    int32_t SelectionCount();
+    void ApplyOrigin();
+    int32_t OriginReferenceX(const MAP_COORDRECT &world) const;
+    int32_t OriginReferenceY(const MAP_COORDRECT &world) const;
+    int32_t QueryFound(DISPID event, int32_t queryId, const MAP_COORDRECT *mapRect, const RECT *windowRect,
+                       bool enclosed);
+
+    HWND m_hWnd = 0;
+    CGDIThread *m_pDrawingThread = nullptr;
+    int32_t m_bUseThreads = 1;
+    int32_t m_bOffscreenDrawing = 0;
+    std::string m_strFileName;
+    // The open document's whole file name (the record keeps 127 characters).
+    std::string m_strDocumentName;
+    double m_dMapScale = 0.0;
+    int32_t m_lOriginX = 0;
+    int32_t m_lOriginY = 0;
+    int16_t m_nOriginAlignment = 0;
+    _WNDRES *m_pWndRes = nullptr;
+    PresentationManager *m_pView = nullptr;
+    int32_t m_nOperationState = 0;
+    int32_t m_nCurrentTool = mCmdDeselect;
+    int32_t m_bPointFromClick = 0;
+    std::array<int8_t, 78> m_abEndsAfterOneOperation{};
+    POINT m_lastMousePoint{0, 0};
+    RECT m_lastThreadArea{0, 0, 0, 0};
+
+    bool m_bControlModified = false;
+    bool m_bCreated = false;
+    bool m_bPaintScheduled = false;
+    int m_waitCursor = 0;
+    // The view's pending rectangle and flag are shared with the drawing
+    // thread: the control reads and writes them under this lock.
+    mutable std::mutex m_pendingLock;
+    ControlEventTarget *m_events = nullptr;
+    QScrollBar *m_hScroll = nullptr;
+    QScrollBar *m_vScroll = nullptr;
+    QTimer *m_restTimer = nullptr;
+};

@@ -1,0 +1,156 @@
+#include "control/pending_engine.h"
+
+#include "engine/kernel/unimplemented.h"
+
+namespace pending {
+
+int ImportService(HWND, HWND)
+{
+    ReportUnimplemented("int ImportService(HWND window, HWND sheet)");
+    return 0;
+}
+
+int ExportService(HWND, HWND)
+{
+    ReportUnimplemented("int ExportService(HWND window, HWND sheet)");
+    return 0;
+}
+
+int ImportServiceEx(HWND, const char *, const char *, int)
+{
+    ReportUnimplemented(
+        "int ImportServiceEx(HWND window, const char *name, const char *file, int showDialog)");
+    return kConverterNotFound;
+}
+
+int ExportServiceEx(HWND, const char *, const char *, int)
+{
+    ReportUnimplemented(
+        "int ExportServiceEx(HWND window, const char *name, const char *file, int showDialog)");
+    return kConverterNotFound;
+}
+
+int ExClipBitmapPgon(HWND, const MAP_COORDRECT *, int)
+{
+    ReportUnimplemented("int ExClipBitmapPgon(HWND window, const MAP_COORDRECT *rect, int size)");
+    return 0;
+}
+
+int DIBFileExportRect(HWND, const char *, const MAP_COORDRECT *, int, int, const int16_t *)
+{
+    ReportUnimplemented("int DIBFileExportRect(HWND window, const char *file, const MAP_COORDRECT *rect, int "
+                        "size, int format, const int16_t parameters[4])");
+    return 0;
+}
+
+int DstrEditCopy(HWND, int)
+{
+    ReportUnimplemented("int DstrEditCopy(HWND window, int mode)");
+    return 0;
+}
+
+int DstrEditPaste(HWND)
+{
+    ReportUnimplemented("int DstrEditPaste(HWND window)");
+    return 0;
+}
+
+int DstrEditRenderCopy(HWND, UINT, int)
+{
+    ReportUnimplemented("int DstrEditRenderCopy(HWND window, UINT format, int flag)");
+    return 0;
+}
+
+int DstrEditPasteSpecial(HWND)
+{
+    ReportUnimplemented("int DstrEditPasteSpecial(HWND window)");
+    return 0;
+}
+
+int PastePage(HWND)
+{
+    ReportUnimplemented("int PastePage(HWND window)");
+    return 0;
+}
+
+int map_create_buffer2(HWND, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t)
+{
+    ReportUnimplemented(
+        "int map_create_buffer2(HWND window, int32_t size, int32_t segments, int32_t endings, int32_t "
+        "corners, int32_t type, int32_t parallelLength, int32_t calculation)");
+    return 0;
+}
+
+int map_create_buffer(HWND)
+{
+    ReportUnimplemented("int map_create_buffer(HWND window)");
+    return 0;
+}
+
+int ToolMultiselectCut(HWND)
+{
+    ReportUnimplemented("int ToolMultiselectCut(HWND window)");
+    return 0;
+}
+
+int ReDefLegend(HWND)
+{
+    ReportUnimplemented("int ReDefLegend(HWND window)");
+    return 0;
+}
+
+int ReDefCircle(HWND)
+{
+    ReportUnimplemented("int ReDefCircle(HWND window)");
+    return 0;
+}
+
+OBJHANDLE SetLayers(HWND, OBJHANDLE)
+{
+    ReportUnimplemented("OBJHANDLE SetLayers(HWND window, OBJHANDLE layersRoot)");
+    return 0;
+}
+
+int PageSetupShowDlg(HWND, int)
+{
+    ReportUnimplemented("int PageSetupShowDlg(HWND window, int flag)");
+    return 0;
+}
+
+int PrinterSetup(HWND)
+{
+    ReportUnimplemented("int PrinterSetup(HWND window)");
+    return 0;
+}
+
+int PrintMap(HWND, int)
+{
+    ReportUnimplemented("int PrintMap(HWND window, int flag)");
+    return 0;
+}
+
+int PresentationWizard(HWND)
+{
+    ReportUnimplemented("int PresentationWizard(HWND window)");
+    return 0;
+}
+
+int genCSVfile(HWND)
+{
+    ReportUnimplemented("int genCSVfile(HWND window)");
+    return 0;
+}
+
+int RastersManagement(void *, int)
+{
+    ReportUnimplemented("int RastersManagement(void *record, int mode)");
+    return 0;
+}
+
+int PresOnSheetChange(HWND, WPARAM, LPARAM)
+{
+    ReportUnimplemented("int PresOnSheetChange(HWND window, WPARAM wParam, LPARAM lParam)");
+    return 0;
+}
+
+} // namespace pending

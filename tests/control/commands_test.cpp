@@ -1,0 +1,154 @@
+// Command: tool switches and their events, one-shot commands, the view
+// commands and the numbers that are not commands.
+#include "control_fixture.h"
+
+#include "engine/view/viewrecord/presentation_manager.h"
+#include "engine/window/page.h"
+#include "engine/window/window_objects.h"
+#include "engine/window/window_selection.h"
+#include "platform/window.h"
+#include "platform/key_state.h"
+#include "platform/window_messages.h"
+
+namespace {
+
+using Events = std::vector<RecordedEvent>;
+
+RecordedEvent State(int32_t id, int32_t flag)
+{
+    return {EVENT_COMMANDSTATECHANGED, {double(id), double(flag)}};
+}
+RecordedEvent Selection(int32_t n) { return {EVENT_SELECTIONCHANGED, {double(n)}}; }
+
+class Commands : public ControlTest {
+protected:
+    int32_t Cmd(int32_t id)
+    {
+        sink->events.clear();
+        return Call("Command", {VariantFromLong(id)}).lVal;
+    }
+};
+
+TEST_F(Commands, ToolSwitchesReportTheEndingAndTheStartingTool)
+{
+    EXPECT_EQ(Cmd(mCmdPolyline), 1);
+    EXPECT_EQ(sink->events, (Events{State(403, 1)}));
+    EXPECT_EQ(Cmd(mCmdPolygon), 1);
+    EXPECT_EQ(sink->events, (Events{State(403, 2), State(404, 1)}));
+    EXPECT_EQ(ctl->CurrentTool(), mCmdPolygon);
+
+    // A one-shot command under a tool leaves the tool current.
+    EXPECT_EQ(Cmd(mCmdTransformation), 1);
+    EXPECT_EQ(sink->events, (Events{State(426, 1), State(426, 2)}));
+    EXPECT_EQ(ctl->CurrentTool(), mCmdPolygon);
+    EXPECT_EQ(Cmd(mCmdReducing), 1);
+    EXPECT_TRUE(sink->events.empty());
+
+    // Deselecting the tool reports it ending.
+    EXPECT_EQ(Cmd(mCmdDeselectTool), 1);
+    EXPECT_EQ(sink->events, (Events{State(404, 2), State(472, 1), State(472, 2)}));
+    EXPECT_EQ(ctl->CurrentTool(), mCmdDeselect);
+}
+
+TEST_F(Commands, DeselectToolWithoutAToolClearsTheSelection)
+{
+    const OBJHANDLE p = Polygon({{0, 0}, {10, 0}, {10, 10}});
+    map_selection_Set(hwnd(), &p, 1, 0, 0, 0, 0, 1, 0, 0, 1, 0);
+    EXPECT_EQ(Cmd(mCmdDeselectTool), 1);
+    EXPECT_EQ(sink->events, (Events{Selection(0), State(472, 2)}));
+    int32_t count = -1;
+    map_selection_Get(hwnd(), &count, nullptr, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                      nullptr, nullptr, 0);
+    EXPECT_EQ(count, 0);
+
+    // Escape deselects the objects too.
+    map_selection_Set(hwnd(), &p, 1, 0, 0, 0, 0, 1, 0, 0, 1, 0);
+    sink->events.clear();
+    SendMessageA(hwnd(), WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ(sink->events, (Events{State(471, 1), Selection(0), State(471, 2)}));
+}
+
+TEST_F(Commands, NumbersThatAreNotCommandsGiveZeroAndNoEvent)
+{
+    for (int32_t id : {417, 437, 442, 443, 450, 451, 452, 454, 468, 399, 477, 4002, -1, 32931}) {
+        EXPECT_EQ(Cmd(id), 0) << id;
+        EXPECT_TRUE(sink->events.empty()) << id;
+    }
+    EXPECT_EQ(Cmd(mCmdRastersManagement), 1);
+    EXPECT_TRUE(sink->events.empty());
+}
+
+TEST_F(Commands, WhileAnOperationRunsEveryCommandIsTakenAndOnlyDeselectActs)
+{
+    ASSERT_EQ(Cmd(mCmdPolygon), 1);
+    ctl->SetOperationState(2);
+    EXPECT_EQ(Cmd(mCmdZoomIn), 1);
+    EXPECT_TRUE(sink->events.empty());
+    EXPECT_EQ(ctl->CurrentTool(), mCmdPolygon);
+    EXPECT_EQ(Cmd(mCmdDeselect), 1);
+    EXPECT_EQ(ctl->OperationState(), 0);
+    EXPECT_EQ(ctl->CurrentTool(), mCmdPolygon) << "the polygon tool stays after an operation";
+}
+
+TEST_F(Commands, ViewAllObjectsShowsThePageOnAnEmptyMapAndFourUnitsAroundOnePoint)
+{
+    const OBJHANDLE page = PageGetFromWindow(hwnd());
+    ASSERT_NE(page, 0u);
+    PageRecord record{};
+    ASSERT_TRUE(PageRead(ctl->wndRes()->kernel, page, &record));
+    EXPECT_EQ(Cmd(mCmdViewAllObjects), 1);
+    EXPECT_EQ(sink->events.front(), State(432, 1));
+    EXPECT_EQ(sink->events.back(), State(432, 2));
+    EXPECT_EQ(sink->Of(EVENT_DISPLAYSCALECHANGED).size(), 1u);
+    // The page's rectangle, fitted to the window's aspect, is what shows.
+    const MAP_COORDRECT w = ctl->view()->worldRect;
+    EXPECT_LE(w.x1, record.page.x1);
+    EXPECT_GE(w.x2, record.page.x2);
+    EXPECT_LE(w.y1, record.page.y1);
+    EXPECT_GE(w.y2, record.page.y2);
+
+    Polyline({{1000, 2000}, {1000, 2000}});
+    EXPECT_EQ(Cmd(mCmdViewAllObjects), 1);
+    EXPECT_EQ(ctl->view()->allObjectsRect.x1, 998);
+    EXPECT_EQ(ctl->view()->allObjectsRect.x2, 1002);
+    EXPECT_EQ(ctl->view()->allObjectsRect.y1, 1998);
+    EXPECT_EQ(ctl->view()->allObjectsRect.y2, 2002);
+}
+
+TEST_F(Commands, CloseLeavesAnEmptyDocumentWithAPage)
+{
+    const int32_t fresh = Call("QueryAllObjects", {VariantFromLong(1)}).lVal;
+    Polygon({{0, 0}, {10, 0}, {10, 10}});
+    ASSERT_EQ(Put("IsModified", VariantFromBool(true)), S_OK);
+    ASSERT_EQ(Cmd(mCmdPolyline), 1);
+    EXPECT_EQ(Call("Close").lVal, 1);
+    EXPECT_FALSE(Get("IsModified").boolVal);
+    EXPECT_NE(PageGetFromWindow(hwnd()), 0u);
+    EXPECT_EQ(ctl->CurrentTool(), mCmdPolyline) << "the tool keeps its value";
+    sink->events.clear();
+    EXPECT_EQ(Call("QueryAllObjects", {VariantFromLong(1)}).lVal, fresh) << "the objects of a new document";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Commands, GroupingTheSelectionLeavesNoToolAndReportsTheSelection)
+{
+    const OBJHANDLE a = Polygon({{0, 0}, {10, 0}, {10, 10}});
+    const OBJHANDLE b = Polygon({{20, 0}, {30, 0}, {30, 10}});
+    const OBJHANDLE both[] = {a, b};
+    map_selection_Set(hwnd(), both, 2, 0, 0, 0, 0, 1, 0, 0, 1, 0);
+    ASSERT_EQ(Cmd(mCmdPolygon), 1);
+    EXPECT_EQ(Cmd(mCmdMultiselectionGroup), 1);
+    EXPECT_NE(map_object_group_Get(hwnd(), a), 0u);
+    EXPECT_EQ(map_object_group_Get(hwnd(), a), map_object_group_Get(hwnd(), b));
+    // The engine's own notices (undo, selection count) come between.
+    ASSERT_GE(sink->events.size(), 3u);
+    EXPECT_EQ(sink->events.front(), State(412, 1));
+    EXPECT_FALSE(sink->Of(EVENT_SELECTIONCHANGED).empty());
+    EXPECT_EQ(sink->events.back(), State(412, 2));
+    EXPECT_EQ(ctl->CurrentTool(), mCmdDeselect) << "grouping ends the tool without its event";
+}
+
+} // namespace

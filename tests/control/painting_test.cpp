@@ -1,0 +1,222 @@
+// Painting: the three roads draw the same pixels as the engine's own paint
+// of the view, the drawing thread reports its start and finish and hands a
+// stopped area on to the next paint, and the widget shows the surface.
+#include "control_fixture.h"
+
+#include "engine/view/viewrecord/presentation_manager.h"
+#include "engine/view/viewrecord/view_transforms.h"
+#include "engine/window/map_painting.h"
+#include "engine/window/window_selection.h"
+#include "platform/dc.h"
+#include "platform/gdi_objects.h"
+#include "platform/window.h"
+#include "platform/window_dc.h"
+
+#include <QImage>
+#include <algorithm>
+
+namespace {
+
+class Painting : public ControlTest {
+protected:
+    void SetUp() override
+    {
+        ControlTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        Polygon({{0, 0}, {400, 0}, {400, 300}, {0, 300}});
+        Polyline({{-100, -50}, {500, 350}});
+        const OBJHANDLE chosen = Polygon({{100, 100}, {250, 100}, {175, 220}});
+        map_selection_Set(hwnd(), &chosen, 1, 0, 0, 0, 0, 1, 0, 0, 1, 0);
+        ASSERT_EQ(ctl->Command(mCmdViewAllObjects), 1);
+        Settle();
+    }
+
+    // Every paint that was asked for has been drawn; no event is kept.
+    void Settle()
+    {
+        UpdateWindow(hwnd());
+        ctl->WaitForDrawing();
+        sink->events.clear();
+    }
+
+    // The surface blackened, so that a road that draws nothing shows.
+    void Blacken()
+    {
+        const HDC dc = GetDC(hwnd());
+        const HGDIOBJ brush = SelectObject(dc, GetStockObject(BLACK_BRUSH));
+        Rectangle(dc, -1, -1, 1000, 1000);
+        SelectObject(dc, brush);
+    }
+    QImage Surface() const { return GetWindowSurface(hwnd()).convertToFormat(QImage::Format_RGB32); }
+
+    // What the engine paints of this view into an image of the client size.
+    QImage Reference()
+    {
+        RECT client{};
+        GetClientRect(hwnd(), &client);
+        QImage image(client.right, client.bottom, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        const HDC dc = CreateImageDC(&image);
+        EXPECT_EQ(OnDstrPaint(ctl->wndRes(), dc, &client, 0), 1);
+        DeleteDC(dc);
+        return image;
+    }
+
+    // One paint of the whole window by the road chosen.
+    QImage PaintBy(bool offscreen, bool threads)
+    {
+        ctl->SetOffscreenDrawing(offscreen);
+        ctl->SetUseThreads(threads);
+        Blacken();
+        ctl->FullRepaint();
+        UpdateWindow(hwnd());
+        ctl->WaitForDrawing();
+        return Surface();
+    }
+};
+
+TEST_F(Painting, TheThreeRoadsDrawTheEnginesPixels)
+{
+    const QImage reference = Reference();
+    RECT client{};
+    GetClientRect(hwnd(), &client);
+    ASSERT_EQ(reference.size(), QSize(client.right, client.bottom));
+    int inked = 0;
+    for (int y = 0; y < reference.height(); ++y)
+        for (int x = 0; x < reference.width(); ++x)
+            inked += reference.pixel(x, y) != qRgb(255, 255, 255);
+    ASSERT_GT(inked, 1000) << "the map shows";
+
+    EXPECT_EQ(PaintBy(false, false), reference) << "synchronous";
+    EXPECT_EQ(PaintBy(true, false), reference) << "off-screen";
+    sink->events.clear();
+    EXPECT_EQ(PaintBy(false, true), reference) << "drawing thread";
+    const std::vector<RecordedEvent> progress = sink->Of(EVENT_PROGRESS);
+    EXPECT_EQ(progress, (std::vector<RecordedEvent>{{EVENT_PROGRESS, {6, -1}}, {EVENT_PROGRESS, {6, -2}}}));
+
+    // The widget shows what the surface holds.
+    QApplication::processEvents();
+    const QImage shown =
+        ctl->grab(QRect(0, 0, client.right, client.bottom)).toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(shown, reference);
+}
+
+TEST_F(Painting, AnEmptyInvalidAreaDrawsNothingAndClearsThePendingArea)
+{
+    Blacken();
+    ctl->FullRepaint();
+    ValidateRect(hwnd(), nullptr);
+    sink->events.clear();
+    const HDC dc = GetDC(hwnd());
+    RECT client{};
+    GetClientRect(hwnd(), &client);
+    sink->events.clear();
+    ctl->OnDraw(dc, client, RECT{0, 0, 0, 0});
+    ctl->WaitForDrawing();
+    EXPECT_EQ(ctl->view()->erasedFlag, 0);
+    EXPECT_EQ(Surface().pixel(200, 150), qRgb(0, 0, 0));
+    EXPECT_TRUE(sink->Of(EVENT_PROGRESS).empty()) << "no thread was started";
+}
+
+TEST_F(Painting, TwoQuickPaintsDrawTheUnionOnce)
+{
+    // Enough objects that the first thread is still drawing when the second
+    // paint comes.
+    for (int i = 0; i < 20000; ++i)
+        Polyline({{i % 300, (i / 300) % 200}, {i % 300 + 5, (i / 300) % 200 + 3}});
+    ctl->SetUseThreads(true);
+    Settle();
+    ctl->view()->erasedFlag = 0;
+    ctl->view()->erasedRect = RECT{0, 0, 0, 0};
+    sink->events.clear();
+    const HDC dc = GetDC(hwnd());
+    const RECT client{0, 0, 400, 300};
+    ctl->OnDraw(dc, client, RECT{10, 10, 60, 40});
+    ctl->OnDraw(dc, client, RECT{300, 200, 350, 260});
+    ctl->WaitForDrawing();
+    const RECT drawn = ctl->LastThreadArea();
+    EXPECT_EQ(drawn.left, 10);
+    EXPECT_EQ(drawn.top, 10);
+    EXPECT_EQ(drawn.right, 350);
+    EXPECT_EQ(drawn.bottom, 260);
+    // Both threads started; only the second finished.
+    EXPECT_EQ(sink->Of(EVENT_PROGRESS),
+              (std::vector<RecordedEvent>{
+                  {EVENT_PROGRESS, {6, -1}}, {EVENT_PROGRESS, {6, -1}}, {EVENT_PROGRESS, {6, -2}}}));
+    EXPECT_EQ(ctl->view()->erasedFlag, 0) << "nothing is pending any more";
+}
+
+TEST_F(Painting, AStoppedThreadKeepsItsAreaPending)
+{
+    for (int i = 0; i < 20000; ++i)
+        Polyline({{i % 300, (i / 300) % 200}, {i % 300 + 5, (i / 300) % 200 + 3}});
+    ctl->SetUseThreads(true);
+    Settle();
+    ctl->view()->erasedFlag = 0;
+    ctl->view()->erasedRect = RECT{0, 0, 0, 0};
+    Blacken();
+    sink->events.clear();
+    const HDC dc = GetDC(hwnd());
+    ctl->OnDraw(dc, RECT{0, 0, 400, 300}, RECT{20, 30, 120, 90});
+    ctl->StopDrawingThread();
+    QApplication::processEvents();
+    EXPECT_EQ(ctl->view()->erasedFlag & 1, 1);
+    EXPECT_EQ(ctl->view()->erasedRect.left, 20);
+    EXPECT_EQ(ctl->view()->erasedRect.bottom, 90);
+    EXPECT_EQ(Surface().pixel(70, 60), qRgb(0, 0, 0)) << "a stopped paint copies nothing";
+    EXPECT_EQ(sink->Of(EVENT_PROGRESS), (std::vector<RecordedEvent>{{EVENT_PROGRESS, {6, -1}}}));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Painting, ARubberBandDrawsItsRectanglesAndTheMapOnlyAfterAViewChange)
+{
+    ctl->SetUseThreads(false);
+    ctl->SetOperationState(1);
+    RubberBand &band = ctl->m_RubberBand;
+    band.window = hwnd();
+    band.view = ctl->view();
+    // The map rectangles of two window rectangles.
+    auto mapRectOf = [&](RECT w) {
+        MAP_COORDRECT m{};
+        PM_WindowToMapRect(ctl->view(), &w, &m);
+        return MAP_COORDRECT{std::min(m.x1, m.x2), std::min(m.y1, m.y2), std::max(m.x1, m.x2),
+                             std::max(m.y1, m.y2)};
+    };
+    band.previous = mapRectOf(RECT{20, 20, 80, 60});
+    band.current = mapRectOf(RECT{150, 100, 250, 180});
+    Blacken();
+    const HDC dc = GetDC(hwnd());
+    ctl->view()->erasedFlag = 0;
+    ctl->OnDraw(dc, RECT{0, 0, 400, 300}, RECT{0, 0, 400, 300});
+    QImage shown = Surface();
+    EXPECT_EQ(shown.pixel(300, 250), qRgb(0, 0, 0)) << "no view change: the map is not drawn";
+    EXPECT_NE(shown.pixel(band.windowRect.left, band.windowRect.top), qRgb(0, 0, 0)) << "current rectangle";
+    EXPECT_NE(shown.pixel(20, 20), qRgb(0, 0, 0)) << "previous rectangle";
+
+    // After a view change the map is drawn and only the current rectangle.
+    Blacken();
+    ctl->view()->erasedFlag = 1;
+    ctl->OnDraw(dc, RECT{0, 0, 400, 300}, RECT{0, 0, 400, 300});
+    shown = Surface();
+    EXPECT_NE(shown.pixel(300, 250), qRgb(0, 0, 0));
+    EXPECT_EQ(ctl->view()->erasedFlag, 0);
+
+    // A rectangle narrower than 2 pixels is not drawn.
+    Blacken();
+    ctl->view()->erasedFlag = 0;
+    band.previous = mapRectOf(RECT{0, 0, 0, 0});
+    WorldRectInit(&band.previous);
+    band.current = mapRectOf(RECT{100, 100, 101, 200});
+    ctl->OnDraw(dc, RECT{0, 0, 400, 300}, RECT{0, 0, 400, 300});
+    shown = Surface();
+    for (int y = 90; y < 210; ++y)
+        for (int x = 95; x < 106; ++x)
+            ASSERT_EQ(shown.pixel(x, y), qRgb(0, 0, 0)) << x << "," << y;
+    ctl->SetOperationState(0);
+}
+
+} // namespace
