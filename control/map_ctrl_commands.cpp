@@ -3,6 +3,10 @@
 // the view and selection helpers the commands share.
 #include "control/map_ctrl.h"
 #include "control/pending_engine.h"
+#include "engine/polygon/cutting/cutting_tools.h"
+#include "engine/view/raster/raster_object.h"
+#include "engine/window/dialogs/layers_dialog.h"
+#include "engine/window/printing/print_map.h"
 
 #include "engine/editing/operations/line_length.h"
 #include "engine/editing/operations/polygon_boolean.h"
@@ -175,7 +179,7 @@ int32_t CMapCtrl::Command(int32_t id)
         return 1;
     }
     if (id == mCmdRastersManagement) {
-        pending::RastersManagement(m_pWndRes, 1);
+        RastersManagement(m_pWndRes, 1);
         return 1;
     }
     if (id == mCmdCentrePage) {
@@ -255,7 +259,7 @@ int32_t CMapCtrl::Command(int32_t id)
         StopDrawingThread();
         const int result = PerformMultiselectCut(m_hWnd);
         if (result != 0)
-            pending::ToolMultiselectCut(m_hWnd);
+            ToolMultiselectCut(m_hWnd);
         selectionOrTool(result);
         return 1;
     }
@@ -343,11 +347,11 @@ int32_t CMapCtrl::Command(int32_t id)
     case mCmdPageSetup:
         oneShot([&] {
             StopDrawingThread();
-            pending::PageSetupShowDlg(m_hWnd, 0);
+            PageSetupShowDlg(m_hWnd, 0);
         });
         return 1;
     case mCmdPrinterSetup:
-        oneShot([&] { pending::PrinterSetup(m_hWnd); });
+        oneShot([&] { PrinterSetup(m_hWnd); });
         return 1;
     case mCmdProjectionSetup:
         oneShot([&] {
@@ -387,7 +391,7 @@ int32_t CMapCtrl::Command(int32_t id)
     case mCmdPrint:
         oneShot([&] {
             StopDrawingThread();
-            pending::PrintMap(m_hWnd, 1);
+            PrintMap(m_hWnd, 1);
         });
         return 1;
     case mCmdSettingsDialog:
@@ -467,7 +471,7 @@ int32_t CMapCtrl::Command(int32_t id)
         StopDrawingThread();
         MapExpert(m_hWnd);
         FireCommandNotActive(id);
-        pending::RastersManagement(m_pWndRes, 1);
+        RastersManagement(m_pWndRes, 1);
         return 1;
     case mCmdConvertPolygon:
         oneShot([&] {
@@ -608,7 +612,7 @@ void CMapCtrl::LayersSetup()
 {
     StopDrawingThread();
     const OBJHANDLE old = GetRootOBJect(m_hWnd, CLASS_LAYERS);
-    const OBJHANDLE root = pending::SetLayers(m_hWnd, old);
+    const OBJHANDLE root = LayersDlg(m_hWnd, old);
     if (!root || root == old)
         return;
     SetRootOBJect(m_hWnd, root);

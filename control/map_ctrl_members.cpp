@@ -3,6 +3,7 @@
 #include "control/krt_geometry.h"
 #include "control/map_ctrl.h"
 #include "control/pending_engine.h"
+#include "engine/window/converters/converter_service.h"
 #include "control/variant_values.h"
 
 #include "engine/kernel/graph_classes.h"
@@ -521,16 +522,16 @@ std::string CMapCtrl::PointUTMtoMGRS(int32_t x, int32_t y)
 int32_t CMapCtrl::Import(int32_t sheetWindow)
 {
     StopDrawingThread();
-    if (pending::ImportService(m_hWnd, HWND(sheetWindow)))
+    if (ImportService(m_hWnd, HWND(sheetWindow)))
         FitPageToSelection();
     return 1;
 }
 
-int32_t CMapCtrl::Export(int32_t sheetWindow) { return pending::ExportService(m_hWnd, HWND(sheetWindow)); }
+int32_t CMapCtrl::Export(int32_t sheetWindow) { return ExportService(m_hWnd, HWND(sheetWindow)); }
 
 int32_t CMapCtrl::ExportEx(const std::string &exportName, const std::string &fileName, bool showDialog)
 {
-    return pending::ExportServiceEx(m_hWnd, exportName.c_str(), fileName.c_str(), showDialog ? 1 : 0);
+    return ExportServiceEx(m_hWnd, exportName.c_str(), fileName.c_str(), showDialog ? 1 : 0);
 }
 
 int32_t CMapCtrl::ImportEx(const std::string &importName, const std::string &fileName, bool showDialog)
@@ -539,7 +540,7 @@ int32_t CMapCtrl::ImportEx(const std::string &importName, const std::string &fil
     std::transform(upper.begin(), upper.end(), upper.begin(),
                    [](unsigned char c) { return char(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c); });
     StopDrawingThread();
-    if (pending::ImportServiceEx(m_hWnd, upper.c_str(), fileName.c_str(), showDialog ? 1 : 0) == 0)
+    if (ImportServiceEx(m_hWnd, upper.c_str(), fileName.c_str(), showDialog ? 1 : 0) == 0)
         FitPageToSelection();
     return 1;
 }

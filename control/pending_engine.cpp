@@ -4,32 +4,6 @@
 
 namespace pending {
 
-int ImportService(HWND, HWND)
-{
-    ReportUnimplemented("int ImportService(HWND window, HWND sheet)");
-    return 0;
-}
-
-int ExportService(HWND, HWND)
-{
-    ReportUnimplemented("int ExportService(HWND window, HWND sheet)");
-    return 0;
-}
-
-int ImportServiceEx(HWND, const char *, const char *, int)
-{
-    ReportUnimplemented(
-        "int ImportServiceEx(HWND window, const char *name, const char *file, int showDialog)");
-    return kConverterNotFound;
-}
-
-int ExportServiceEx(HWND, const char *, const char *, int)
-{
-    ReportUnimplemented(
-        "int ExportServiceEx(HWND window, const char *name, const char *file, int showDialog)");
-    return kConverterNotFound;
-}
-
 int ExClipBitmapPgon(HWND, const MAP_COORDRECT *, int)
 {
     ReportUnimplemented("int ExClipBitmapPgon(HWND window, const MAP_COORDRECT *rect, int size)");
@@ -87,12 +61,6 @@ int map_create_buffer(HWND)
     return 0;
 }
 
-int ToolMultiselectCut(HWND)
-{
-    ReportUnimplemented("int ToolMultiselectCut(HWND window)");
-    return 0;
-}
-
 int ReDefLegend(HWND)
 {
     ReportUnimplemented("int ReDefLegend(HWND window)");
@@ -105,30 +73,6 @@ int ReDefCircle(HWND)
     return 0;
 }
 
-OBJHANDLE SetLayers(HWND, OBJHANDLE)
-{
-    ReportUnimplemented("OBJHANDLE SetLayers(HWND window, OBJHANDLE layersRoot)");
-    return 0;
-}
-
-int PageSetupShowDlg(HWND, int)
-{
-    ReportUnimplemented("int PageSetupShowDlg(HWND window, int flag)");
-    return 0;
-}
-
-int PrinterSetup(HWND)
-{
-    ReportUnimplemented("int PrinterSetup(HWND window)");
-    return 0;
-}
-
-int PrintMap(HWND, int)
-{
-    ReportUnimplemented("int PrintMap(HWND window, int flag)");
-    return 0;
-}
-
 int PresentationWizard(HWND)
 {
     ReportUnimplemented("int PresentationWizard(HWND window)");
@@ -138,12 +82,6 @@ int PresentationWizard(HWND)
 int genCSVfile(HWND)
 {
     ReportUnimplemented("int genCSVfile(HWND window)");
-    return 0;
-}
-
-int RastersManagement(void *, int)
-{
-    ReportUnimplemented("int RastersManagement(void *record, int mode)");
     return 0;
 }
 

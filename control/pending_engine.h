@@ -1,7 +1,6 @@
 // Engine operations the control calls that the engine does not offer yet
-// (printing and page set-up, clipboard and image export, converters, buffer
-// zones, cutting, the editing operations and their dialogs, presentations
-// and legends, nails). Each stand-in has the engine function's name and
+// (clipboard and image export, buffer zones, the legend and circle dialogs,
+// presentations). Each stand-in has the engine function's name and
 // arguments, reports itself to the debug viewer and gives the answer the
 // control treats as "not done": when the engine function lands, its call
 // replaces the stand-in here and nothing else in the control changes.
@@ -15,13 +14,6 @@
 
 namespace pending {
 
-// Import and export through the converter dialogs: 0 (nothing done).
-int ImportService(HWND window, HWND sheet);
-int ExportService(HWND window, HWND sheet);
-// By converter name: 5, the conversion library was not found.
-inline constexpr int kConverterNotFound = 5;
-int ImportServiceEx(HWND window, const char *name, const char *file, int showDialog);
-int ExportServiceEx(HWND window, const char *name, const char *file, int showDialog);
 // Clipboard and image export of a map area: nothing is written.
 int ExClipBitmapPgon(HWND window, const MAP_COORDRECT *rect, int size);
 int DIBFileExportRect(HWND window, const char *file, const MAP_COORDRECT *rect, int size, int format,
@@ -36,21 +28,12 @@ int PastePage(HWND window);
 int map_create_buffer2(HWND window, int32_t size, int32_t segments, int32_t endings, int32_t corners,
                        int32_t type, int32_t parallelLength, int32_t calculation);
 int map_create_buffer(HWND window);
-// Operations on the selection: 0, which the commands read as "not enough
-// objects selected" (the command's tool becomes current).
-int ToolMultiselectCut(HWND window);
 // Dialogs and their re-definition of selected objects: 0 (cancelled, or
 // nothing selected to re-define).
 int ReDefLegend(HWND window);
 int ReDefCircle(HWND window);
-// The layers dialog: the old root stays (null: no new root).
-OBJHANDLE SetLayers(HWND window, OBJHANDLE layersRoot);
-int PageSetupShowDlg(HWND window, int flag);
-int PrinterSetup(HWND window);
-int PrintMap(HWND window, int flag);
 int PresentationWizard(HWND window);
 int genCSVfile(HWND window);
-int RastersManagement(void *record, int mode);
 // Presentations following their data sheets.
 int PresOnSheetChange(HWND window, WPARAM wParam, LPARAM lParam);
 
