@@ -22,8 +22,9 @@ namespace {
 using docmodeltest::DocModelTest;
 
 // Everything of one object that undo and redo must give back: class, flags,
-// fixed data, data space, its references (as a set: an object shown again
-// is appended to its holders) and the number of references to it.
+// fixed data, data space, its references (as a set: an added object that
+// redo shows again is appended to its holders) and the number of references
+// to it.
 struct ObjectImage {
     uint32_t classIndex;
     uint16_t flags;
