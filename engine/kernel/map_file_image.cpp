@@ -18,6 +18,15 @@ const OBJectHead *headAt(const BankDesc *bank, uint32_t slot)
     return static_cast<const OBJectHead *>(BankLock(bank, slot));
 }
 
+// The reference slots a block is written with: those in use, and at least
+// the class's own, but never more than it has.
+uint32_t slotsToWrite(const OBJectHead *head, uint32_t used)
+{
+    const OBJectClassDescr *d = ClassDescrByIndex(head->classIndex);
+    const uint32_t capacity = (head->dataOffset - head->refOffset) / 8;
+    return std::min(capacity, std::max(used, d ? uint32_t(d->slots) : 0u));
+}
+
 } // namespace
 
 uint32_t BankFreshCapacity(uint32_t firstFree)
@@ -105,6 +114,8 @@ const void *MapFileImage::block(uint32_t slot, std::vector<char> &scratch) const
                    cls == selListIndex_ || cls == undoIndex_;
     for (uint32_t i = 0; i < head->refsHeld && !changes; ++i)
         changes = !newHandle(LoadField<uint32_t>(head, head->refOffset + size_t(8) * i));
+    const uint32_t capacity = (head->dataOffset - head->refOffset) / 8;
+    changes = changes || capacity > slotsToWrite(head, head->refsHeld);
     if (!changes)
         return head;
 
@@ -144,6 +155,19 @@ const void *MapFileImage::block(uint32_t slot, std::vector<char> &scratch) const
         // The image handles are this process's; the copy on disk has none.
         StoreField<uint32_t>(block, OBJ_HEAD_SIZE + RASTER_IMAGE_HANDLE1, 0);
         StoreField<uint32_t>(block, OBJ_HEAD_SIZE + RASTER_IMAGE_HANDLE2, 0);
+    }
+
+    // Spare slots past the class's own go: how many a holder keeps after
+    // growing and shrinking depends on the edits and undos behind it, not on
+    // the document. Data offsets count from the data space, which moves up.
+    const uint32_t written = slotsToWrite(head, kept);
+    if (written < capacity) {
+        const size_t from = head->refOffset + size_t(8) * written;
+        const size_t cut = size_t(8) * (capacity - written);
+        scratch.erase(scratch.begin() + std::ptrdiff_t(from), scratch.begin() + std::ptrdiff_t(from + cut));
+        block = scratch.data();
+        StoreField<uint32_t>(block, offsetof(OBJectHead, size), uint32_t(head->size - cut));
+        StoreField<uint32_t>(block, offsetof(OBJectHead, dataOffset), uint32_t(head->dataOffset - cut));
     }
     return block;
 }

@@ -117,20 +117,70 @@ void hideObject(OBJectKernel *kernel, OBJHANDLE h)
     setHiddenFlags(kernel, h, true);
 }
 
+// The slots that hideObject takes out of the object's targets, in its order,
+// each where it stands when it goes.
+std::vector<UndoBackSlot> backSlotsOf(OBJectKernel *kernel, OBJHANDLE h)
+{
+    std::vector<UndoBackSlot> out;
+    std::vector<std::pair<OBJHANDLE, std::vector<OBJectRef>>> lists; // the targets' slots as they go
+    for (const OBJectRef &ref : slotsOf(kernel, h)) {
+        if (!(ref.id & REF_PAIRED) || !headOf(kernel, ref.target))
+            continue;
+        auto list =
+            std::find_if(lists.begin(), lists.end(), [&](const auto &l) { return l.first == ref.target; });
+        if (list == lists.end())
+            list = lists.insert(lists.end(), {ref.target, slotsOf(kernel, ref.target)});
+        const uint16_t back = uint16_t(ref.id ^ 1);
+        auto &slots = list->second;
+        const auto at = std::find_if(slots.begin(), slots.end(),
+                                     [&](const OBJectRef &r) { return r.id == back && r.target == h; });
+        if (at == slots.end())
+            continue;
+        out.push_back(UndoBackSlot{ref.target, back, 0, int32_t(at - slots.begin())});
+        slots.erase(at);
+    }
+    return out;
+}
+
+bool canHoldAgain(OBJectKernel *kernel, OBJHANDLE target)
+{
+    const OBJectHead *t = headOf(kernel, target);
+    return t && !(t->flags & OBJF_DELETED);
+}
+
 // The flags go first, so that the targets' procedures see a live member
-// when its link comes back. The back links are appended: the target's
-// ordering mode decides where the object lands.
-void showObject(OBJectKernel *kernel, OBJHANDLE h)
+// when its link comes back. Links whose slots were kept go back there, last
+// taken first; the others are appended and the target's ordering mode
+// decides where the object lands.
+void showObject(OBJectKernel *kernel, OBJHANDLE h, const UndoBackSlot *kept = nullptr, size_t keptCount = 0)
 {
     if (!headOf(kernel, h))
         return;
     setHiddenFlags(kernel, h, false);
-    for (const OBJectRef &ref : slotsOf(kernel, h)) {
-        const OBJectHead *t = headOf(kernel, ref.target);
-        if (!(ref.id & REF_PAIRED) || !t || (t->flags & OBJF_DELETED))
+    std::vector<OBJectRef> links = slotsOf(kernel, h);
+    std::vector<bool> done(links.size(), false);
+    for (size_t k = keptCount; k-- > 0;) {
+        const UndoBackSlot &s = kept[k];
+        size_t i = 0;
+        while (i < links.size() && (done[i] || links[i].target != s.holder ||
+                                    uint16_t(links[i].id ^ 1) != s.id || !(s.id & REF_PAIRED)))
+            ++i;
+        if (i == links.size())
             continue;
-        InsRef(kernel, ref.target, uint16_t(ref.id ^ 1), h, -1);
+        done[i] = true;
+        if (canHoldAgain(kernel, s.holder))
+            InsRef(kernel, s.holder, s.id, h, s.position);
     }
+    for (size_t i = 0; i < links.size(); ++i) {
+        if (done[i] || !(links[i].id & REF_PAIRED) || !canHoldAgain(kernel, links[i].target))
+            continue;
+        InsRef(kernel, links[i].target, uint16_t(links[i].id ^ 1), h, -1);
+    }
+}
+
+const UndoBackSlot *backSlotsIn(const UndoObjectRecord *r)
+{
+    return reinterpret_cast<const UndoBackSlot *>(reinterpret_cast<const char *>(r) + sizeof *r);
 }
 
 // Drops a hidden object for good. Its own slots still count in their
@@ -328,6 +378,9 @@ size_t ownSize(const void *record)
         return sizeof(UndoStepRecord);
     case UNDO_CHANGED:
         return sizeof(UndoChangeRecord);
+    case UNDO_DELETED:
+        return sizeof(UndoObjectRecord) +
+               size_t(static_cast<const UndoObjectRecord *>(record)->backSlots) * sizeof(UndoBackSlot);
     default:
         return sizeof(UndoObjectRecord);
     }
@@ -442,7 +495,21 @@ int Undo_DeleteOBJect(OBJectKernel *kernel, OBJHANDLE handle)
     if (!head || isHidden(head))
         return 0;
     beforeObjectRecord(kernel, handle);
-    if (!appendObjectRecord(kernel, UNDO_DELETED, handle))
+    std::vector<UndoBackSlot> slots = backSlotsOf(kernel, handle);
+    // More links than a record counts are put back at their holders' ends.
+    if (slots.size() > UINT16_MAX)
+        slots.clear();
+    const size_t size = sizeof(UndoObjectRecord) + slots.size() * sizeof(UndoBackSlot);
+    auto *r = static_cast<UndoObjectRecord *>(allocObjectRecord(kernel, size));
+    if (!r)
+        return 0;
+    r->kind = UNDO_DELETED;
+    r->backSlots = uint16_t(slots.size());
+    r->handle = handle;
+    if (!slots.empty())
+        std::memcpy(reinterpret_cast<char *>(r) + sizeof *r, slots.data(),
+                    slots.size() * sizeof(UndoBackSlot));
+    if (!pushRecord(kernel->bank, r))
         return 0;
     hideObject(kernel, handle);
     // The selection list may name the hidden object as the one last
@@ -566,9 +633,10 @@ void *undoOne(OBJectKernel *kernel, StepWork &work)
         break;
     }
     case UNDO_DELETED: {
-        const OBJHANDLE h = static_cast<UndoObjectRecord *>(record)->handle;
+        const auto *r = static_cast<UndoObjectRecord *>(record);
+        const OBJHANDLE h = r->handle;
         if (isHidden(headOf(kernel, h))) {
-            showObject(kernel, h);
+            showObject(kernel, h, backSlotsIn(r), r->backSlots);
             noteTouched(kernel, work, h);
         }
         --bank->undoPosition;

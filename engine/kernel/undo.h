@@ -29,11 +29,23 @@ struct UndoStepRecord {
 static_assert(sizeof(UndoStepRecord) == 4);
 
 struct UndoObjectRecord {
-    uint16_t kind; // UNDO_ADDED or UNDO_DELETED
-    uint16_t zero;
+    uint16_t kind;      // UNDO_ADDED or UNDO_DELETED
+    uint16_t backSlots; // UNDO_DELETED: the UndoBackSlot entries that follow; else 0
     uint32_t handle;
 };
 static_assert(sizeof(UndoObjectRecord) == 8 && offsetof(UndoObjectRecord, handle) == 4);
+
+// Where a deleted object's back link stood in one of its holders (its layer,
+// its group, the selection list...), in the order the links were taken out:
+// undo puts them back last to first at the same slots, so that the holders'
+// order is the one before the deletion.
+struct UndoBackSlot {
+    uint32_t holder;
+    uint16_t id; // the holder's link id
+    uint16_t reserved;
+    int32_t position;
+};
+static_assert(sizeof(UndoBackSlot) == 12 && offsetof(UndoBackSlot, position) == 8);
 
 struct UndoChangeRecord {
     uint16_t kind; // UNDO_CHANGED

@@ -138,12 +138,12 @@ std::vector<OBJHANDLE> Members(const MapDoc &doc, OBJHANDLE group)
 void DeleteJoined(HWND window, const MapDoc &doc, OBJHANDLE polyline)
 {
     const OBJHANDLE group = ParentGroup(doc, polyline);
-    UndoDeleteInPlace(doc.kernel, polyline, true);
+    Undo_DeleteTree(doc.kernel, polyline);
     if (!group)
         return;
     const std::vector<OBJHANDLE> left = Members(doc, group);
     if (left.empty()) {
-        UndoDeleteInPlace(doc.kernel, group, false);
+        Undo_DeleteOBJect(doc.kernel, group);
         return;
     }
     if (left.size() != 1)
@@ -155,7 +155,7 @@ void DeleteJoined(HWND window, const MapDoc &doc, OBJHANDLE polyline)
         Undo_ChangeObject(doc.kernel, group);
         map_group_Set(window, enclosing, &member, 1, 0, 0);
     }
-    UndoDeleteInPlace(doc.kernel, group, false);
+    Undo_DeleteOBJect(doc.kernel, group);
 }
 
 void AddJoinedObject(HWND window, const MapDoc &doc, OBJHANDLE h)

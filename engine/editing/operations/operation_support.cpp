@@ -90,19 +90,6 @@ bool UndoStepScope::Close(uint16_t code)
     return true;
 }
 
-void UndoDeleteInPlace(OBJectKernel *kernel, OBJHANDLE object, bool tree)
-{
-    for (uint16_t back : {REF_LAYER_BACK, REF_GROUP_PARENT}) {
-        int32_t pos = -1;
-        if (const OBJHANDLE holder = GetReference(kernel, object, back, &pos))
-            Undo_ChangeObject(kernel, holder);
-    }
-    if (tree)
-        Undo_DeleteTree(kernel, object);
-    else
-        Undo_DeleteOBJect(kernel, object);
-}
-
 void SetMapModified(HWND window)
 {
     if (_WNDRES *rec = window ? GetWndRes(window) : nullptr)

@@ -43,11 +43,6 @@ private:
     int position_;
 };
 
-// Records the deletion of an object (with its subtree when tree is set) for
-// undo. Its holders (layer and group) are recorded as changed first, so
-// that undo puts it back at its place among their members, not at the end.
-void UndoDeleteInPlace(OBJectKernel *kernel, OBJHANDLE object, bool tree);
-
 // Marks the window's map modified.
 void SetMapModified(HWND window);
 

@@ -63,7 +63,7 @@ DeleteSwitches SwitchesOf(int operation)
 void DeleteObject(HWND window, OBJectKernel *kernel, OBJHANDLE object, int undo)
 {
     if (undo)
-        UndoDeleteInPlace(kernel, object, true);
+        Undo_DeleteTree(kernel, object);
     else
         map_objects_Delete(window, &object, 1, 0);
 }
@@ -462,7 +462,7 @@ void DeleteGroupPolygons(HWND window, OBJHANDLE group, OBJHANDLE enclosing, int 
     }
     auto deleteGroupObject = [&](OBJHANDLE g) {
         if (undo)
-            UndoDeleteInPlace(doc.kernel, g, false);
+            Undo_DeleteOBJect(doc.kernel, g);
         else
             map_objects_Delete(window, &g, 1, 0);
     };
@@ -498,7 +498,7 @@ void DeleteGroupPolygons(HWND window, OBJHANDLE group, OBJHANDLE enclosing, int 
         return;
     }
     if (undo) {
-        UndoDeleteInPlace(doc.kernel, group, false);
+        Undo_DeleteOBJect(doc.kernel, group);
         return;
     }
     map_objects_Ungroup(window, &member, 1, 0);

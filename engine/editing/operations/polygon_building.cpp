@@ -626,7 +626,7 @@ void ClosePolygons(HWND window)
             const bool alone = doc.is(group, CLASS_GROUP) &&
                                GetReference(doc.kernel, group, REF_GROUP_MEMBER, &probe) == source &&
                                !GetReference(doc.kernel, group, REF_GROUP_MEMBER, &probe);
-            UndoDeleteInPlace(doc.kernel, alone ? group : source, true);
+            Undo_DeleteTree(doc.kernel, alone ? group : source);
         }
     }
     step.Close(kUndoConvertingToPolygons);

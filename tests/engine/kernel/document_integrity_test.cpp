@@ -54,7 +54,7 @@ struct Model {
 };
 
 // Everything of the store that a save could tell apart, with the members of
-// lists as sets: an object that undo or redo shows again is appended at the
+// lists as sets: an added object that redo shows again is appended at the
 // end of its holders (its layer, its group, the selection list), so every
 // member comes back but not always to its place.
 struct StoreImage {

@@ -302,6 +302,51 @@ TEST_F(MapFileTest, SaveReadSaveGivesTheSameBytes)
     EXPECT_EQ(readAll(path("b.mpd")), first);
 }
 
+// Spare reference slots (a holder keeps some after growing) are not
+// written, so that the bytes do not depend on the edits behind a document.
+// A file that holds them, as written before, reads the same.
+TEST_F(MapFileTest, SpareReferenceSlotsAreLeftOutAndStillRead)
+{
+    buildDocument();
+    ASSERT_EQ(MapSave(window, path("a.mpd").c_str()), 1);
+    const auto compact = readAll(path("a.mpd"));
+
+    // Three empty slots more in every block that holds references.
+    constexpr uint32_t kSpare = 3 * 8;
+    std::vector<char> spare = compact;
+    const std::vector<RecordAt> at = records(compact);
+    int widened = 0;
+    for (auto r = at.rbegin(); r != at.rend(); ++r) {
+        if (r->head.kind != MAPREC_OBJECT)
+            continue;
+        OBJectHead h;
+        std::memcpy(&h, compact.data() + r->offset + sizeof(MapRecordHead), sizeof h);
+        if (h.refsHeld == 0)
+            continue;
+        MapRecordHead head = r->head;
+        head.length += kSpare;
+        h.size += kSpare;
+        h.dataOffset += kSpare;
+        const size_t block = r->offset + sizeof(MapRecordHead);
+        spare.insert(spare.begin() + std::ptrdiff_t(block + h.refOffset + 8 * size_t(h.refsHeld)), kSpare,
+                     '\0');
+        std::memcpy(spare.data() + r->offset, &head, sizeof head);
+        std::memcpy(spare.data() + block, &h, sizeof h);
+        ++widened;
+    }
+    ASSERT_GT(widened, 3);
+    writeAll(path("spare.mpd"), spare);
+
+    ASSERT_EQ(reopen(path("spare.mpd")), 1) << MapFileLastError();
+    expectConsistent(kernel, all);
+    ASSERT_EQ(MapSave(window, path("b.mpd").c_str()), 1);
+    EXPECT_TRUE(readAll(path("b.mpd")) == compact);
+    ASSERT_EQ(reopen(path("b.mpd")), 1) << MapFileLastError();
+    expectConsistent(kernel, all);
+    ASSERT_EQ(MapSave(window, path("c.mpd").c_str()), 1);
+    EXPECT_TRUE(readAll(path("c.mpd")) == compact);
+}
+
 TEST_F(MapFileTest, WritingSendsProgressAndSkipsHiddenObjects)
 {
     buildDocument();

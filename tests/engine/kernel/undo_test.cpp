@@ -1,23 +1,30 @@
 #include "engine/kernel/undo.h"
 
 #include "engine/kernel/bank.h"
+#include "engine/kernel/map_file.h"
 #include "tests/engine/kernel/docmodel_fixture.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <random>
 #include <tuple>
+#include <unistd.h>
 
 namespace {
 
 using docmodeltest::DocModelTest;
 
 // Everything of one object that undo and redo must give back: class, flags,
-// fixed data, data space, its references (as a set: an object shown again
-// is appended to its holders) and the number of references to it.
+// fixed data, data space, its references (as a set: an added object that
+// redo shows again is appended to its holders) and the number of references
+// to it.
 struct ObjectImage {
     uint32_t classIndex;
     uint16_t flags;
@@ -198,6 +205,38 @@ protected:
         return false;
     }
 
+    // The document as the file writer stores it.
+    std::vector<char> savedBytes()
+    {
+        const std::filesystem::path file =
+            std::filesystem::temp_directory_path() / ("undo_test_" + std::to_string(getpid()) + ".mpd");
+        EXPECT_EQ(MapSave(window, file.c_str()), 1);
+        std::ifstream in(file, std::ios::binary);
+        std::vector<char> bytes{std::istreambuf_iterator<char>(in), {}};
+        std::filesystem::remove(file);
+        return bytes;
+    }
+
+    // Runs the edit as one step: undo saves the bytes saved before it, redo
+    // those saved after it.
+    void expectUndoGivesBackTheFile(const std::function<void()> &edit)
+    {
+        ASSERT_EQ(Undo_SetNewStep(window, kernel, 9), 1);
+        const std::vector<char> before = savedBytes();
+        edit();
+        ASSERT_EQ(Undo_SetNewStep(window, kernel, UNDO_OP_DELETE), 1);
+        const std::vector<char> after = savedBytes();
+        EXPECT_NE(after, before);
+        ASSERT_EQ(Undo_Undo(kernel), 1);
+        EXPECT_TRUE(savedBytes() == before) << "undo gives back the file saved before";
+        expectConsistent();
+        ASSERT_EQ(Undo_Redo(kernel), 1);
+        EXPECT_TRUE(savedBytes() == after) << "redo gives back the file saved after";
+        expectConsistent();
+        ASSERT_EQ(Undo_Undo(kernel), 1);
+        EXPECT_TRUE(savedBytes() == before) << "undo again";
+    }
+
     std::vector<docmodeltest::WindowMessage> undoMessages()
     {
         std::vector<docmodeltest::WindowMessage> out;
@@ -313,14 +352,98 @@ TEST_F(UndoTest, UndoingADeletionBringsBackEveryLink)
 
     ASSERT_EQ(Undo_Undo(kernel), 1);
     EXPECT_EQ(difference(image(), saved), "");
-    // Shown objects are appended to their layer's drawing order.
-    EXPECT_EQ(targets(layer0, REF_LAYER_MEMBER), (std::vector<OBJHANDLE>{c, a, b}));
+    // Shown objects are back where they stood in their layer's drawing order.
+    EXPECT_EQ(targets(layer0, REF_LAYER_MEMBER), (std::vector<OBJHANDLE>{a, b, c}));
     EXPECT_EQ(targets(g, REF_GROUP_MEMBER), (std::vector<OBJHANDLE>{a, b}));
     expectConsistent();
 
     ASSERT_EQ(Undo_Redo(kernel), 1);
     EXPECT_FALSE(inDocument(b));
     expectConsistent();
+}
+
+// Deleted objects come back at the slots they held in their layer, their
+// group, the aspect and the selection list, whatever order they went in.
+struct DeletionCase {
+    const char *name;
+    std::vector<int> deleted; // drawables, in deletion order
+    bool group;               // the group of drawables 4 and 5 goes as a tree
+    std::vector<int> selected;
+};
+
+void PrintTo(const DeletionCase &c, std::ostream *os) { *os << c.name; }
+
+class UndoDeletionTest : public UndoTest, public testing::WithParamInterface<DeletionCase> {};
+
+TEST_P(UndoDeletionTest, UndoneDeletionsSaveTheBytesSavedBefore)
+{
+    const DeletionCase &c = GetParam();
+    std::vector<OBJHANDLE> drawables;
+    for (int i = 0; i < 9; ++i)
+        drawables.push_back(addPolyline(layer0, 20 * i));
+    const OBJHANDLE first = makeGroup(aspect, {drawables[0]});
+    const OBJHANDLE middle = makeGroup(aspect, {drawables[4], drawables[5]});
+    const OBJHANDLE last = makeGroup(aspect, {drawables[8]});
+    for (OBJHANDLE g : {first, middle, last})
+        ASSERT_EQ(Undo_AddNew(kernel, g), 1);
+    std::vector<OBJHANDLE> selection;
+    for (int i : c.selected)
+        selection.push_back(drawables[size_t(i)]);
+    SetSelection(window, selection.data(), uint32_t(selection.size()), 0, 0);
+    const std::vector<OBJHANDLE> order = targets(layer0, REF_LAYER_MEMBER);
+    const std::vector<OBJHANDLE> groupOrder = targets(aspect, REF_GROUP_MEMBER);
+
+    expectUndoGivesBackTheFile([&] {
+        for (int i : c.deleted)
+            ASSERT_EQ(Undo_DeleteTree(kernel, drawables[size_t(i)]), 1);
+        if (c.group) {
+            ASSERT_EQ(Undo_DeleteTree(kernel, middle), 1);
+        }
+    });
+    EXPECT_EQ(targets(layer0, REF_LAYER_MEMBER), order);
+    EXPECT_EQ(targets(aspect, REF_GROUP_MEMBER), groupOrder);
+    EXPECT_EQ(targets(middle, REF_GROUP_MEMBER), (std::vector<OBJHANDLE>{drawables[4], drawables[5]}));
+    EXPECT_EQ(selected(), selection);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, UndoDeletionTest,
+                         testing::Values(DeletionCase{"OneFromTheMiddle", {3}, false, {}},
+                                         DeletionCase{"SeveralInOneStep", {2, 6, 4}, false, {}},
+                                         DeletionCase{"NeighboursLastFirst", {5, 4, 3}, false, {}},
+                                         DeletionCase{"SelectedOnes", {3, 5}, false, {1, 3, 5, 7}},
+                                         DeletionCase{"AGroupFromTheMiddleOfItsAspect", {}, true, {}},
+                                         DeletionCase{"AGroupAndDrawablesAroundIt", {6, 1}, true, {4}}),
+                         [](const testing::TestParamInfo<DeletionCase> &info) { return info.param.name; });
+
+// A step that makes a holder's reference block grow or shrink, undone, saves
+// the bytes saved before: the file does not keep the spare slots that the
+// growing and shrinking leave behind.
+TEST_F(UndoTest, ReferenceBlocksResizedByAStepSaveAsBeforeWhenUndone)
+{
+    for (int i = 0; i < 5; ++i)
+        addPolyline(layer0, 20 * i);
+    expectUndoGivesBackTheFile([&] {
+        for (int i = 0; i < 12; ++i)
+            addPolyline(layer0, 300 + 20 * i);
+    });
+    expectUndoGivesBackTheFile([&] {
+        const std::vector<OBJHANDLE> order = targets(layer0, REF_LAYER_MEMBER);
+        for (size_t i = 1; i < order.size(); ++i)
+            ASSERT_EQ(Undo_DeleteTree(kernel, order[i]), 1);
+    });
+    // Added to a group and taken out again in one step.
+    const std::vector<OBJHANDLE> order = targets(layer0, REF_LAYER_MEMBER);
+    const OBJHANDLE g = makeGroup(aspect, {order[0]});
+    ASSERT_EQ(Undo_AddNew(kernel, g), 1);
+    expectUndoGivesBackTheFile([&] {
+        std::vector<OBJHANDLE> added;
+        for (int i = 0; i < 8; ++i) {
+            added.push_back(addPolyline(layer0, 600 + 20 * i));
+            ASSERT_EQ(PutInGroup(kernel, added.back(), g), 1);
+        }
+        for (size_t i = 0; i + 1 < added.size(); ++i)
+            ASSERT_EQ(Undo_DeleteOBJect(kernel, added[i]), 1);
+    });
 }
 
 TEST_F(UndoTest, UndoingAChangeExchangesTheBlocksAndKeepsTheLinks)
