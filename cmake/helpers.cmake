@@ -31,7 +31,7 @@ function(map_add_test)
   target_include_directories(${T_NAME} PRIVATE ${CMAKE_BINARY_DIR}/generated)
   add_test(NAME ${T_NAME} COMMAND ${T_NAME})
   set_tests_properties(${T_NAME} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1;ASAN_OPTIONS=detect_leaks=1")
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;MAP_SYSTEM_PRINTERS=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1;ASAN_OPTIONS=detect_leaks=1")
 endfunction()
 
 # map_add_bench(NAME name LIBS lib...): a Google Benchmark program made of
