@@ -11,6 +11,10 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QUrl>
+#include <QUrlQuery>
+
+#include <cmath>
 
 namespace {
 
@@ -53,6 +57,40 @@ const RasterFormat *formatOf(const std::string &bytes)
     return nullptr;
 }
 
+// The stored GetMap address asks for the view the engine passes: west,
+// south, east and north in degrees and the picture's size in pixels replace
+// whatever bounds and size the address held. An address without them is
+// fetched as it is.
+std::string requestFor(const char *address, const RasterBodyParams *params)
+{
+    const std::string stored = address ? address : "";
+    if (!params)
+        return stored;
+    const double *d = params->d;
+    const bool bounds = std::isfinite(d[3]) && std::isfinite(d[4]) && std::isfinite(d[6]) &&
+                        std::isfinite(d[7]) && std::fabs(d[3]) <= 360 && std::fabs(d[6]) <= 360 &&
+                        std::fabs(d[4]) <= 90 && std::fabs(d[7]) <= 90 && d[6] > d[3] && d[7] > d[4];
+    const bool size = d[9] >= 1 && d[9] <= 16384 && d[10] >= 1 && d[10] <= 16384;
+    if (!bounds || !size)
+        return stored;
+    QUrl url(QString::fromStdString(stored));
+    QUrlQuery query(url);
+    QUrlQuery kept;
+    for (const auto &[key, value] : query.queryItems(QUrl::FullyEncoded)) {
+        const QString upper = key.toUpper();
+        if (upper != QLatin1String("BBOX") && upper != QLatin1String("WIDTH") &&
+            upper != QLatin1String("HEIGHT"))
+            kept.addQueryItem(key, value);
+    }
+    const auto number = [](double v) { return QString::number(v, 'g', 12); };
+    kept.addQueryItem(QStringLiteral("BBOX"),
+                      number(d[3]) + ',' + number(d[4]) + ',' + number(d[6]) + ',' + number(d[7]));
+    kept.addQueryItem(QStringLiteral("WIDTH"), QString::number(int(d[9])));
+    kept.addQueryItem(QStringLiteral("HEIGHT"), QString::number(int(d[10])));
+    url.setQuery(kept);
+    return url.toString(QUrl::FullyEncoded).toStdString();
+}
+
 } // namespace
 
 MODULE_EXPORT const char *GormConverterLastError() { return RasterLastError(); }
@@ -60,7 +98,7 @@ MODULE_EXPORT const char *GormConverterLastError() { return RasterLastError(); }
 MODULE_EXPORT int GormRasterBody(const char *address, HGLOBAL *header, HGLOBAL *bits,
                                  RasterBodyParams *params)
 {
-    const std::string url = address ? address : "";
+    const std::string url = requestFor(address, params);
     HttpResult answer;
     std::string error;
     if (!HttpGet(url, timeoutMs(), kMaxPictureBytes, &answer, &error)) {

@@ -337,6 +337,16 @@ TEST_F(BuiltPictureServerModuleTest, ThePictureIsFetchedAnewAfterAZoom)
     EXPECT_EQ(server.requests().size(), 2u);
     EXPECT_EQ(bound(h), clientMap());
     EXPECT_TRUE(loaded(h));
+    // Each request asks for the view it was made for.
+    const std::vector<QUrlQuery> asked = server.requests();
+    ASSERT_EQ(asked.size(), 2u);
+    for (const QUrlQuery &q : asked) {
+        EXPECT_EQ(q.queryItemValue("BBOX").split(',').size(), 4) << q.toString().toStdString();
+        EXPECT_GT(q.queryItemValue("WIDTH").toInt(), 0);
+        EXPECT_GT(q.queryItemValue("HEIGHT").toInt(), 0);
+        EXPECT_EQ(q.queryItemValue("LAYERS"), "test") << "the stored parameters are kept";
+    }
+    EXPECT_NE(asked[0].queryItemValue("BBOX"), asked[1].queryItemValue("BBOX"));
 }
 
 } // namespace
