@@ -191,6 +191,8 @@ public:
     int32_t CancelOperation(WPARAM keys, POINT point);
     void SetToolCursor();
     void ViewAllObjects(int fitPage);
+    void ShowMapRect(MAP_COORDRECT rect, bool asAllObjects, bool fitPage);
+    bool PageRect(OBJHANDLE *page, MAP_COORDRECT *rect) const;
     void ViewPage();
     void ViewSelectedObjects();
     void ViewRefresh();

@@ -510,6 +510,39 @@ int32_t CMapCtrl::Command(int32_t id)
 
 void CMapCtrl::ViewRefresh() { FullRepaint(); }
 
+// Shows the map rectangle (sides of no length widened by 2 units), as the
+// view's whole extent too when asked, then the scroll bars, the picture and
+// the scale event follow.
+void CMapCtrl::ShowMapRect(MAP_COORDRECT rect, bool asAllObjects, bool fitPage)
+{
+    StopDrawingThread();
+    if (rect.x1 == rect.x2)
+        WorldRectInflate(&rect, 2, 0);
+    if (rect.y1 == rect.y2)
+        WorldRectInflate(&rect, 0, 2);
+    if (asAllObjects)
+        PM_SetAllObjectsRect(m_pView, m_hWnd, &rect);
+    PM_SetWorldRect(m_pView, m_hWnd, &rect, 1);
+    if (fitPage)
+        PageFitToAllObjects(m_hWnd);
+    SyncScrollBars();
+    ViewRefresh();
+    FireDisplayScaleChanged();
+}
+
+// The window's page object and its page rectangle; false without them.
+bool CMapCtrl::PageRect(OBJHANDLE *page, MAP_COORDRECT *rect) const
+{
+    *page = PageGetFromWindow(m_hWnd);
+    if (!*page || !m_pView || !m_pWndRes || !m_pWndRes->kernel)
+        return false;
+    PageRecord record{};
+    if (!PageRead(m_pWndRes->kernel, *page, &record))
+        return false;
+    *rect = record.page;
+    return true;
+}
+
 void CMapCtrl::ViewAllObjects(int fitPage)
 {
     MAP_COORDRECT all{};
@@ -519,34 +552,15 @@ void CMapCtrl::ViewAllObjects(int fitPage)
         ViewPage();
         return;
     }
-    StopDrawingThread();
-    if (all.x1 == all.x2)
-        WorldRectInflate(&all, 2, 0);
-    if (all.y1 == all.y2)
-        WorldRectInflate(&all, 0, 2);
-    PM_SetAllObjectsRect(m_pView, m_hWnd, &all);
-    PM_SetWorldRect(m_pView, m_hWnd, &all, 1);
-    if (fitPage)
-        PageFitToAllObjects(m_hWnd);
-    SyncScrollBars();
-    ViewRefresh();
-    FireDisplayScaleChanged();
+    ShowMapRect(all, true, fitPage != 0);
 }
 
 void CMapCtrl::ViewPage()
 {
-    const OBJHANDLE page = PageGetFromWindow(m_hWnd);
-    if (!page || !m_pView || !m_pWndRes || !m_pWndRes->kernel)
-        return;
-    PageRecord record{};
-    if (!PageRead(m_pWndRes->kernel, page, &record))
-        return;
-    MAP_COORDRECT rect = record.page;
-    StopDrawingThread();
-    PM_SetWorldRect(m_pView, m_hWnd, &rect, 1);
-    SyncScrollBars();
-    ViewRefresh();
-    FireDisplayScaleChanged();
+    OBJHANDLE page = 0;
+    MAP_COORDRECT rect{};
+    if (PageRect(&page, &rect))
+        ShowMapRect(rect, false, false);
 }
 
 void CMapCtrl::ViewSelectedObjects()
@@ -555,29 +569,16 @@ void CMapCtrl::ViewSelectedObjects()
     MAP_COORDRECT bounds{};
     map_selection_Get(m_hWnd, &count, nullptr, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                       nullptr, &bounds, 0);
-    if (count <= 0 || !m_pView)
-        return;
-    if (bounds.x1 == bounds.x2)
-        WorldRectInflate(&bounds, 2, 0);
-    if (bounds.y1 == bounds.y2)
-        WorldRectInflate(&bounds, 0, 2);
-    StopDrawingThread();
-    PM_SetAllObjectsRect(m_pView, m_hWnd, &bounds);
-    PM_SetWorldRect(m_pView, m_hWnd, &bounds, 1);
-    SyncScrollBars();
-    ViewRefresh();
-    FireDisplayScaleChanged();
+    if (count > 0 && m_pView)
+        ShowMapRect(bounds, true, false);
 }
 
 void CMapCtrl::CentrePageOnView()
 {
-    const OBJHANDLE page = PageGetFromWindow(m_hWnd);
-    if (!page || !m_pView || !m_pWndRes || !m_pWndRes->kernel)
+    OBJHANDLE page = 0;
+    MAP_COORDRECT rect{};
+    if (!PageRect(&page, &rect))
         return;
-    PageRecord record{};
-    if (!PageRead(m_pWndRes->kernel, page, &record))
-        return;
-    const MAP_COORDRECT rect = record.page;
     StopDrawingThread();
     const MAP_COORDRECT &w = m_pView->worldRect;
     const int64_t dx = (int64_t(w.x1) + w.x2) / 2 - (int64_t(rect.x1) + rect.x2) / 2;

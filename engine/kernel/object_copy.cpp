@@ -135,16 +135,10 @@ bool copyOver(OBJectKernel *kernel, OBJHANDLE target, OBJHANDLE source)
     return true;
 }
 
-// A raw copy of the object with no references of its own and none pointing
-// to it; the links it should have are then inserted with their partners.
-OBJHANDLE bareCopy(OBJectKernel *kernel, OBJHANDLE source)
+// A copy starts with no links: its reference slots emptied, its counts
+// zero, and the graphical flags and selection slot that links set cleared.
+void dropLinks(OBJectKernel *kernel, OBJHANDLE copy, OBJectHead *head)
 {
-    const OBJHANDLE copy = CopyOBJect2(kernel, source);
-    OBJectHead *head = soundHead(kernel, copy);
-    if (!head) {
-        KillOBJect(kernel, copy);
-        return 0;
-    }
     char *base = reinterpret_cast<char *>(head);
     std::memset(base + head->refOffset, 0, dataOffsetOf(head) - head->refOffset);
     head->refsHeld = 0;
@@ -160,6 +154,19 @@ OBJHANDLE bareCopy(OBJectKernel *kernel, OBJHANDLE source)
         if (classId == CLASS_GROUP && fixed >= GOH_SELSLOT + 4)
             StoreField<int32_t>(base, OBJ_HEAD_SIZE + GOH_SELSLOT, -1);
     }
+}
+
+// A raw copy of the object with no references of its own and none pointing
+// to it; the links it should have are then inserted with their partners.
+OBJHANDLE bareCopy(OBJectKernel *kernel, OBJHANDLE source)
+{
+    const OBJHANDLE copy = CopyOBJect2(kernel, source);
+    OBJectHead *head = soundHead(kernel, copy);
+    if (!head) {
+        KillOBJect(kernel, copy);
+        return 0;
+    }
+    dropLinks(kernel, copy, head);
     return copy;
 }
 
@@ -311,23 +318,10 @@ OBJHANDLE CopyOBJectFromKernel(OBJectKernel *kernel, OBJectKernel *source, OBJHA
         return 0;
     }
     std::memcpy(head, src, size);
-    head->refsIncoming = 0;
     head->flags = uint16_t(head->flags & ~kStatusFlags);
     countNewObject(kernel, head->classIndex);
     // The references named the other kernel's handles: drop them all.
-    char *base = reinterpret_cast<char *>(head);
-    std::memset(base + head->refOffset, 0, dataOffsetOf(head) - head->refOffset);
-    head->refsHeld = 0;
-    head->flags = uint16_t(head->flags & ~OBJF_USERMARK);
-    const uint16_t classId = classIdOf(kernel, copy);
-    const bool graphHead = classId < CLASS_DRAWABLE_LIMIT || (classId & CLASSBIT_GROUPTREE);
-    const uint32_t fixed = head->refOffset - OBJ_HEAD_SIZE;
-    if (graphHead && (head->flags & OBJF_CURRENTHEAD) && fixed >= GOH_FLAGS + 2) {
-        const uint16_t flags = LoadField<uint16_t>(base, OBJ_HEAD_SIZE + GOH_FLAGS);
-        StoreField<uint16_t>(base, OBJ_HEAD_SIZE + GOH_FLAGS, uint16_t(flags & ~kLinkGraphFlags));
-        if (classId == CLASS_GROUP && fixed >= GOH_SELSLOT + 4)
-            StoreField<int32_t>(base, OBJ_HEAD_SIZE + GOH_SELSLOT, -1);
-    }
+    dropLinks(kernel, copy, head);
     return copy;
 }
 
