@@ -8,19 +8,6 @@ namespace {
 
 int32_t saturate(int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 
-// Truncates toward zero; values beyond 32 bits saturate (a plain conversion
-// would be undefined) and NaN reads as 0.
-int32_t truncToInt32(double v)
-{
-    if (std::isnan(v))
-        return 0;
-    if (v >= double(INT32_MAX))
-        return INT32_MAX;
-    if (v <= double(INT32_MIN))
-        return INT32_MIN;
-    return int32_t(v);
-}
-
 // RECT and MAP_COORDRECT share one layout; the Rect helpers work on a copy in
 // the world form so that one routine serves both.
 MAP_COORDRECT asWorld(const RECT &r) { return {r.left, r.top, r.right, r.bottom}; }
@@ -47,6 +34,17 @@ void enlarge(MAP_COORDRECT *rect, double f, double lower, double upper)
 }
 
 } // namespace
+
+int32_t truncToInt32(double v)
+{
+    if (std::isnan(v))
+        return 0;
+    if (v >= double(INT32_MAX))
+        return INT32_MAX;
+    if (v <= double(INT32_MIN))
+        return INT32_MIN;
+    return int32_t(v);
+}
 
 void WorldRectInit(MAP_COORDRECT *rect)
 {

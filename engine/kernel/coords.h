@@ -58,6 +58,10 @@ inline constexpr MAP_COORDRECT kEmptyWorldRect{INT32_MAX, INT32_MAX, INT32_MIN, 
 inline constexpr MAP3D_COORDCUBE kEmptyCube{INT32_MAX,  INT32_MAX,  INT32_MAX,
                                             -INT32_MAX, -INT32_MAX, -INT32_MAX};
 
+// Truncates toward zero; values beyond 32 bits saturate (a plain conversion
+// would be undefined) and NaN reads as 0.
+int32_t truncToInt32(double v);
+
 // All helpers do nothing (and answer 0 where they answer) for a null pointer.
 
 void WorldRectInit(MAP_COORDRECT *rect);

@@ -1,5 +1,7 @@
 #include "engine/window/window_rasters.h"
 
+#include "engine/kernel/coords.h"
+
 #include "engine/kernel/graph_classes.h"
 #include "engine/kernel/graph_object.h"
 #include "engine/kernel/layers.h"
@@ -22,19 +24,6 @@
 namespace {
 
 constexpr double kLargest = std::numeric_limits<double>::max();
-
-// The engine's float-to-integer conversion, truncating toward zero; values
-// beyond 32 bits (and NaN) are held at the ends instead of wrapping.
-int32_t toInt(double v)
-{
-    if (std::isnan(v))
-        return 0;
-    if (v >= double(INT32_MAX))
-        return INT32_MAX;
-    if (v <= double(INT32_MIN))
-        return INT32_MIN;
-    return int32_t(v);
-}
 
 int32_t clamp32(int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 
@@ -102,7 +91,7 @@ int32_t pageScale(HWND window, int32_t fallback)
 {
     double s = 0;
     map_page_Get(window, nullptr, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &s);
-    return s > 0 ? toInt(1.0 / s + 0.5) : fallback;
+    return s > 0 ? truncToInt32(1.0 / s + 0.5) : fallback;
 }
 
 // Makes a raster in the active layer with the images, names, switches,
@@ -181,33 +170,33 @@ int map_raster_Create(HWND window, OBJHANDLE *raster, const char *file, const ch
     if (!RasterImportByConverter(file, format, &images.header, imageVisible ? &images.pixels : nullptr,
                                  nullptr))
         throwUnreadable();
-    const int32_t n = scale ? toInt(double(scale)) : pageScale(window, RASTER_DEFAULT_SCALE);
+    const int32_t n = scale ? truncToInt32(double(scale)) : pageScale(window, RASTER_DEFAULT_SCALE);
     const int32_t pw = images.width(), ph = images.height();
     if (xResolution > 0) {
         if (given(width))
             ThrowDispatchException(kErrorBothDimensionAndResolution);
-        width = toInt(ResOrDim(w.unit, pw, xResolution, 1, n));
+        width = truncToInt32(ResOrDim(w.unit, pw, xResolution, 1, n));
     }
     if (yResolution > 0) {
         if (given(height))
             ThrowDispatchException(kErrorBothDimensionAndResolution);
-        height = toInt(ResOrDim(w.unit, ph, yResolution, 1, n));
+        height = truncToInt32(ResOrDim(w.unit, ph, yResolution, 1, n));
     }
     const MAP_COORDRECT page = pageRect(window, w.kernel);
     const double pageW = double(page.x2) - page.x1, pageH = double(page.y2) - page.y1;
     const double a = double(ph) / double(pw);
     if (!given(width) && !given(height)) {
         if (pageW > 0 && a <= pageH / pageW) {
-            width = toInt(pageW);
-            height = toInt(pageW * a);
+            width = truncToInt32(pageW);
+            height = truncToInt32(pageW * a);
         } else {
-            height = toInt(pageH);
-            width = toInt(pageH / a);
+            height = truncToInt32(pageH);
+            width = truncToInt32(pageH / a);
         }
     } else if (!given(width)) {
-        width = toInt(height / a);
+        width = truncToInt32(height / a);
     } else if (!given(height)) {
-        height = toInt(width * a);
+        height = truncToInt32(width * a);
     }
     if (!given(x))
         x = page.x1;
@@ -248,9 +237,9 @@ int map_RasterCreate(HWND window, OBJHANDLE *raster, const char *file, const cha
     if (resolutionKnown) {
         sizeX = pw * geo.d[0];
         sizeY = ph * geo.d[1];
-        n = toInt(SclFromResDim(w.unit, pw, dpiX, sizeX, 1));
+        n = truncToInt32(SclFromResDim(w.unit, pw, dpiX, sizeX, 1));
     } else {
-        n = scale ? toInt(double(scale)) : pageScale(window, 1);
+        n = scale ? truncToInt32(double(scale)) : pageScale(window, 1);
         if (n < 1)
             n = RASTER_DEFAULT_SCALE;
         sizeX = ResOrDim(w.unit, pw, dpiX, 1, n);
@@ -259,19 +248,20 @@ int map_RasterCreate(HWND window, OBJHANDLE *raster, const char *file, const cha
 
     MAP_COORDRECT rect;
     if (cornerKnown) {
-        const int32_t left = toInt(geo.d[6]);
-        const int32_t bottom = toInt(geo.d[7] - sizeY);
-        rect = {left, bottom, clamp32(int64_t(left) + toInt(sizeX)), clamp32(int64_t(bottom) + toInt(sizeY))};
+        const int32_t left = truncToInt32(geo.d[6]);
+        const int32_t bottom = truncToInt32(geo.d[7] - sizeY);
+        rect = {left, bottom, clamp32(int64_t(left) + truncToInt32(sizeX)),
+                clamp32(int64_t(bottom) + truncToInt32(sizeY))};
     } else if (given(x) || given(y)) {
         // A side that is not given takes the page's corner or the image's
         // own size, not the marker value.
         const MAP_COORDRECT page = pageRect(window, w.kernel);
         const int32_t left = given(x) ? x : page.x1, bottom = given(y) ? y : page.y1;
-        const int32_t across = given(width) ? width : toInt(sizeX);
-        const int32_t up = given(height) ? height : toInt(sizeY);
+        const int32_t across = given(width) ? width : truncToInt32(sizeX);
+        const int32_t up = given(height) ? height : truncToInt32(sizeY);
         rect = {left, bottom, clamp32(int64_t(left) + across), clamp32(int64_t(bottom) + up)};
     } else {
-        rect = centredOnPage(pageRect(window, w.kernel), toInt(sizeX), toInt(sizeY));
+        rect = centredOnPage(pageRect(window, w.kernel), truncToInt32(sizeX), truncToInt32(sizeY));
     }
     const OBJHANDLE h =
         makeRaster(window, w, images, file, format, frameVisible, imageVisible, clipping, n, rect);
@@ -289,7 +279,7 @@ int map_RasterCreate2(HWND window, OBJHANDLE *raster, const char *file, const ch
     const Window w = windowOf(window);
     if (!w.kernel || !RasterNamesFit(file, format))
         return 0;
-    int32_t n = scale ? toInt(double(scale)) : pageScale(window, 1);
+    int32_t n = scale ? truncToInt32(double(scale)) : pageScale(window, 1);
     if (n < 1)
         n = RASTER_DEFAULT_SCALE;
     const int32_t across = given(width) ? width : 0, up = given(height) ? height : 0;
@@ -337,8 +327,8 @@ int Raster_Set(HWND window, OBJHANDLE raster, const char *file, const char *form
             errors += "The raster scale must be > 0\n";
         } else {
             d.scale = scale;
-            const int32_t across = toInt(ResOrDim(w.unit, pw, oldXRes, 1, scale));
-            const int32_t up = toInt(ResOrDim(w.unit, ph, oldYRes, 1, scale));
+            const int32_t across = truncToInt32(ResOrDim(w.unit, pw, oldXRes, 1, scale));
+            const int32_t up = truncToInt32(ResOrDim(w.unit, ph, oldYRes, 1, scale));
             if (across < 1)
                 errors += "ERROR";
             else
@@ -368,7 +358,7 @@ int Raster_Set(HWND window, OBJHANDLE raster, const char *file, const char *form
         if (heightChanged) {
             errors += "It's not allowed to change both height and vertical resolution\n";
         } else if (yResolution > 0) {
-            const int32_t up = toInt(ResOrDim(w.unit, ph, yResolution, 1, d.scale));
+            const int32_t up = truncToInt32(ResOrDim(w.unit, ph, yResolution, 1, d.scale));
             if (up < 1)
                 errors += "ERROR";
             else
@@ -381,7 +371,7 @@ int Raster_Set(HWND window, OBJHANDLE raster, const char *file, const char *form
         if (widthChanged) {
             errors += "It's not allowed to change both width and horizontal resolution\n";
         } else if (xResolution > 0) {
-            const int32_t across = toInt(ResOrDim(w.unit, pw, xResolution, 1, d.scale));
+            const int32_t across = truncToInt32(ResOrDim(w.unit, pw, xResolution, 1, d.scale));
             if (across < 1)
                 errors += "ERROR";
             else

@@ -17,6 +17,7 @@
 #include "platform/types.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 class CPageSet {
@@ -165,3 +166,9 @@ private:
     char port_[64] = {};
     char driver_[64] = {};
 };
+
+// The leading decimal integer of a text ("1200  cm" and "2100 (in 0,1 mm)"
+// read as 1200 and 2100); nothing when the text does not begin with one or
+// it leaves 32 bits, so that a stray word or a damaged value is not read as
+// 0.
+std::optional<LONG> LeadingInteger(const std::string &text);

@@ -81,19 +81,7 @@ public:
     std::optional<LONG> number(const char *name) const
     {
         const std::optional<std::string> t = text(name);
-        if (!t)
-            return std::nullopt;
-        const char *p = t->c_str();
-        const char *end = p + t->size();
-        while (p < end && std::isspace(static_cast<unsigned char>(*p)))
-            ++p;
-        if (p < end && *p == '+')
-            ++p;
-        LONG v = 0;
-        const auto [rest, error] = std::from_chars(p, end, v);
-        if (error != std::errc{} || rest == p)
-            return std::nullopt;
-        return v;
+        return t ? LeadingInteger(*t) : std::nullopt;
     }
 
 private:

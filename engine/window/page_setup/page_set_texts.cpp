@@ -100,3 +100,18 @@ std::string CPageSet::ConvToGormUI(LONG v) const
         UnitStringGet(unit, 0, name, int(sizeof name));
     return text + name;
 }
+
+std::optional<LONG> LeadingInteger(const std::string &text)
+{
+    const char *p = text.c_str();
+    const char *end = p + text.size();
+    while (p < end && std::isspace(static_cast<unsigned char>(*p)))
+        ++p;
+    if (p < end && *p == '+')
+        ++p;
+    LONG v = 0;
+    const auto [rest, error] = std::from_chars(p, end, v);
+    if (error != std::errc{} || rest == p)
+        return std::nullopt;
+    return v;
+}

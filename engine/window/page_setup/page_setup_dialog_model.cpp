@@ -8,28 +8,6 @@
 #include <charconv>
 #include <optional>
 
-namespace {
-
-// The leading integer of a box's text ("1200  cm" reads as 1200); nothing
-// when the text does not begin with one, so that a stray word is not read
-// as 0.
-std::optional<LONG> leadingInteger(const std::string &text)
-{
-    const char *p = text.c_str();
-    const char *end = p + text.size();
-    while (p < end && std::isspace(static_cast<unsigned char>(*p)))
-        ++p;
-    if (p < end && *p == '+')
-        ++p;
-    LONG v = 0;
-    const auto [rest, error] = std::from_chars(p, end, v);
-    if (error != std::errc{} || rest == p)
-        return std::nullopt;
-    return v;
-}
-
-} // namespace
-
 PageSetupDialogModel::PageSetupDialogModel(_WNDRES *window, std::unique_ptr<CPageSet> pageSet)
     : window_(window), pageSet_(std::move(pageSet))
 {
@@ -88,8 +66,8 @@ void PageSetupDialogModel::Type(PageSetupBox box, const std::string &text)
 void PageSetupDialogModel::CommitScale()
 {
     // A side that is no number counts as 0, which the page setup refuses.
-    const POINT pair{leadingInteger(Text(PageSetupBox::ScalePaper)).value_or(0),
-                     leadingInteger(Text(PageSetupBox::ScaleMap)).value_or(0)};
+    const POINT pair{LeadingInteger(Text(PageSetupBox::ScalePaper)).value_or(0),
+                     LeadingInteger(Text(PageSetupBox::ScaleMap)).value_or(0)};
     pageSet_->ScaleSet(&pair);
 }
 
@@ -102,7 +80,7 @@ void PageSetupDialogModel::Commit(PageSetupBox box)
     case PageSetupBox::YOrigin:
     case PageSetupBox::XExtension:
     case PageSetupBox::YExtension:
-        if (const std::optional<LONG> v = leadingInteger(text)) {
+        if (const std::optional<LONG> v = LeadingInteger(text)) {
             if (box == PageSetupBox::XOrigin)
                 s.SetXOrigin(*v);
             else if (box == PageSetupBox::YOrigin)

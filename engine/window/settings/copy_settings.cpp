@@ -1,4 +1,5 @@
 #include "engine/window/settings/copy_settings.h"
+#include "engine/window/settings/setting_number.h"
 
 #include "engine/kernel/module_startup.h"
 #include "engine/kernel/settings.h"
@@ -29,19 +30,6 @@ std::string text(unsigned id, const char *fallback)
 double toInches(double cm) { return int(cm * 0.39370078740157477 * 100 + 0.5) * 0.01; }
 double toCm(double in) { return int(in * 2.54 * 100 + 0.5) * 0.01; }
 
-bool parseNumber(const std::string &s, double *out)
-{
-    const char *begin = s.c_str();
-    char *end = nullptr;
-    const double v = std::strtod(begin, &end);
-    while (end && (*end == ' ' || *end == '\t'))
-        ++end;
-    if (end == begin || !end || *end || !std::isfinite(v))
-        return false;
-    *out = v;
-    return true;
-}
-
 } // namespace
 
 int CopySettingsModel::MaxBitmapWidth()
@@ -60,8 +48,8 @@ CopySettingsModel::CopySettingsModel(const _WNDRES *rec) : rec_(rec)
             bitmapWidth_ = int(std::min<long long>(w, MaxBitmapWidth()));
     }
     double cm = 0;
-    if (SettingsStringGet(key, kSection, kMetafileValue, nullptr, 0, &stored) && parseNumber(stored, &cm) &&
-        cm >= kMinMetafileCm && cm <= kMaxMetafileCm)
+    if (SettingsStringGet(key, kSection, kMetafileValue, nullptr, 0, &stored) &&
+        ParseSettingNumber(stored, &cm) && cm >= kMinMetafileCm && cm <= kMaxMetafileCm)
         metafileWidth_ = cm;
     previousWidth_ = bitmapWidth_;
     const HDC screen = GetDC(0);
@@ -97,7 +85,7 @@ void CopySettingsModel::SetInches(bool inches)
 bool CopySettingsModel::SetMetafileWidth(const std::string &s)
 {
     double v = 0;
-    if (!parseNumber(s, &v) || v < minMetafile_ || v > maxMetafile_) {
+    if (!ParseSettingNumber(s, &v) || v < minMetafile_ || v > maxMetafile_) {
         char message[128];
         std::snprintf(message, sizeof message, "Please enter a number between %.2f and %.2f.", minMetafile_,
                       maxMetafile_);
@@ -111,7 +99,7 @@ bool CopySettingsModel::SetMetafileWidth(const std::string &s)
 int CopySettingsModel::BitmapLeft(const std::string &s)
 {
     double v = 0;
-    if (!parseNumber(s, &v) || v < kMinBitmapWidth || v > MaxBitmapWidth() || v != std::floor(v)) {
+    if (!ParseSettingNumber(s, &v) || v < kMinBitmapWidth || v > MaxBitmapWidth() || v != std::floor(v)) {
         const std::string message = "Please enter an integer between " + std::to_string(kMinBitmapWidth) +
                                     " and " + std::to_string(MaxBitmapWidth()) + ".";
         MessageBoxA(rec_ ? rec_->hWnd : 0, message.c_str(), "", MB_OK | MB_ICONINFORMATION);

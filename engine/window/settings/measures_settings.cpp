@@ -1,4 +1,5 @@
 #include "engine/window/settings/measures_settings.h"
+#include "engine/window/settings/setting_number.h"
 
 #include "engine/kernel/settings.h"
 #include "engine/kernel/window_record.h"
@@ -19,19 +20,6 @@ constexpr double kMinCm = 3, kMaxCm = 100;
 
 double mmToInches(double mm) { return int(mm * 3.9370078740157477 + 0.5) * 0.01; }
 double cmToInches(double cm) { return int(cm * 39.370078740157474 + 0.5) * 0.01; }
-
-bool parseNumber(const std::string &s, double *out)
-{
-    const char *begin = s.c_str();
-    char *end = nullptr;
-    const double v = std::strtod(begin, &end);
-    while (end && (*end == ' ' || *end == '\t'))
-        ++end;
-    if (end == begin || !end || *end || !std::isfinite(v))
-        return false;
-    *out = v;
-    return true;
-}
 
 } // namespace
 
@@ -80,7 +68,7 @@ void MeasuresSettingsModel::showSize()
 bool MeasuresSettingsModel::setSize(const std::string &text, double *size)
 {
     double v = 0;
-    if (!parseNumber(text, &v) || v < minSize_ || v > maxSize_)
+    if (!ParseSettingNumber(text, &v) || v < minSize_ || v > maxSize_)
         return false;
     *size = v;
     return true;
