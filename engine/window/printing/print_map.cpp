@@ -247,6 +247,26 @@ std::string documentName(HWND window)
     return caption;
 }
 
+// The print or print set-up dialog over the window's printer blocks, which
+// take the chosen ones; false when cancelled (a failure of the dialog is
+// reported).
+bool runPrintDialog(_WNDRES *rec, HWND window, DWORD flags, PRINTDLGA *request)
+{
+    request->lStructSize = sizeof *request;
+    request->hwndOwner = window;
+    request->hDevMode = rec->devMode;
+    request->hDevNames = rec->devNames;
+    request->Flags = flags;
+    if (!PrintDlgA(request)) {
+        if (CommDlgExtendedError())
+            MessageBoxA(0, "Can't display print dialog\n", nullptr, MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    rec->devMode = request->hDevMode;
+    rec->devNames = request->hDevNames;
+    return true;
+}
+
 } // namespace
 
 bool PrintLayoutGet(HWND window, HDC dc, PrintLayout *layout)
@@ -291,18 +311,8 @@ void PrintMap(HWND window, int showDialog)
     int selectionOnly = 0;
     if (showDialog == 1) {
         PRINTDLGA request{};
-        request.lStructSize = sizeof request;
-        request.hwndOwner = window;
-        request.hDevMode = rec->devMode;
-        request.hDevNames = rec->devNames;
-        request.Flags = PD_RETURNDC | PD_USEDEVMODECOPIESANDCOLLATE;
-        if (!PrintDlgA(&request)) {
-            if (CommDlgExtendedError())
-                MessageBoxA(0, "Can't display print dialog\n", nullptr, MB_OK | MB_ICONEXCLAMATION);
+        if (!runPrintDialog(rec, window, PD_RETURNDC | PD_USEDEVMODECOPIESANDCOLLATE, &request))
             return;
-        }
-        rec->devMode = request.hDevMode;
-        rec->devNames = request.hDevNames;
         selectionOnly = (request.Flags & PD_SELECTION) ? 1 : 0;
         // The job makes its own context from the chosen blocks.
         DeleteDC(request.hDC);
@@ -346,18 +356,8 @@ void PrinterSetup(HWND window)
         return;
     }
     PRINTDLGA request{};
-    request.lStructSize = sizeof request;
-    request.hwndOwner = window;
-    request.hDevMode = rec->devMode;
-    request.hDevNames = rec->devNames;
-    request.Flags = PD_PRINTSETUP | PD_USEDEVMODECOPIESANDCOLLATE;
-    if (!PrintDlgA(&request)) {
-        if (CommDlgExtendedError())
-            MessageBoxA(0, "Can't display print dialog\n", nullptr, MB_OK | MB_ICONEXCLAMATION);
+    if (!runPrintDialog(rec, window, PD_PRINTSETUP | PD_USEDEVMODECOPIESANDCOLLATE, &request))
         return;
-    }
-    rec->devMode = request.hDevMode;
-    rec->devNames = request.hDevNames;
     bool papersUnreadable = false;
     if (!correctPaperNumber(rec->pageSetup, rec->devNames, &papersUnreadable)) {
         MessageBoxA(messageOwner(), "WLOCK(GETWNDRES(hWnd,WNDRES,hVp),VPAGE) returned null", kInformation,
