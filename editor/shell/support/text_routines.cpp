@@ -4,18 +4,17 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
 
 bool IsNumeric(const std::string &text)
 {
     if (text.empty())
         return false;
-    std::string rest = text;
+    std::string_view rest = text;
     int points = 0;
     if (rest[0] == '+' || rest[0] == '-' || rest[0] == '.') {
         points = rest[0] == '.' ? 1 : 0;
-        rest.erase(0, 1);
-        if (rest.empty())
-            rest = "1";
+        rest.remove_prefix(1); // a lone sign or point counts as "1": nothing left to test
     }
     for (char c : rest) {
         if (c == '.')
