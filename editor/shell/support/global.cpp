@@ -2,6 +2,7 @@
 
 #include "editor/shell/support/data_folders.h"
 #include "editor/shell/support/messages.h"
+#include "editor/shell/support/paths.h"
 #include "editor/shell/support/tracer_form.h"
 
 #include <QFile>
@@ -36,7 +37,7 @@ TRegLink &TGlobal::ConvertersKey() { return Link(convertersKey_, "\\Software\\KR
 
 void TGlobal::StartLog(const std::string &folder)
 {
-    const std::string log = folder + "Orvane.log";
+    const std::string log = PathJoin(folder, "Orvane.log");
     // Each step is skipped when its file is missing.
     std::remove((log + "2").c_str());
     std::rename((log + "1").c_str(), (log + "2").c_str());

@@ -60,8 +60,8 @@ public:
     TRegLink &EngineSettingsKey();
     TRegLink &ConvertersKey();
 
-    // Rotates the logs in folder (which ends with a separator), makes the
-    // trace window (hidden) and opens "Orvane.log" in it.
+    // Rotates the logs in folder, makes the trace window (hidden) and opens
+    // "Orvane.log" of that folder in it.
     void StartLog(const std::string &folder);
     // Closes the trace window and its log; the program calls it before its
     // widgets go.

@@ -1,3 +1,4 @@
+#include "editor/shell/support/asc_reader.h"
 #include "editor/shell/support/asc_writer.h"
 #include "editor/shell/support/numbers.h"
 #include "editor/shell/support/parser.h"
@@ -129,6 +130,43 @@ TEST(NumbersTest, FormatAndParseWithAPoint)
     EXPECT_FALSE(ParseDecimal("", v));
     EXPECT_FALSE(ParseDecimal(" 1", v));
     EXPECT_EQ(v, 0);
+}
+
+} // namespace
+
+namespace {
+
+// Bytes that Windows-1252 leaves undefined, the no-break space and letters
+// above 127 pass through the writer, the reader and the tokenizer unchanged:
+// the files are bytes, and only the screen converts them.
+TEST_F(AscWriterTest, TextOutsideWindows1252PassesUnchanged)
+{
+    const std::string odd = "\x81\x8D\x8F\x90\x9D";
+    const std::vector<std::string> lines = {"Pen\xA0Parking", "caf\xE9;" + odd, odd + ";\xFF"};
+    {
+        TASCWriter writer;
+        ASSERT_TRUE(writer.Open(file("odd.txt"), false));
+        for (const std::string &line : lines)
+            ASSERT_TRUE(writer.WriteLine(line));
+    }
+    TASCReader reader;
+    ASSERT_TRUE(reader.Open(file("odd.txt")));
+    std::vector<std::string> read;
+    std::string line;
+    while (!reader.Eof()) {
+        reader.ReadLine(line);
+        read.push_back(line);
+    }
+    EXPECT_EQ(read, lines);
+
+    TParser parser;
+    parser.SetSeparator(';');
+    parser.SetText(lines[2]);
+    ASSERT_TRUE(parser.Next());
+    EXPECT_EQ(parser.Token(), odd);
+    ASSERT_TRUE(parser.Next());
+    EXPECT_EQ(parser.Token(), "\xFF");
+    EXPECT_FALSE(parser.IsNumber());
 }
 
 } // namespace

@@ -124,6 +124,19 @@ TEST_F(TracerTest, UnwritableLogGetsFourAttempts)
     EXPECT_EQ(pumps, 10 + 100 + 10000 + 1);
 }
 
+TEST_F(TracerTest, LinesKeepTheirBytesInTheLog)
+{
+    // Bytes Windows-1252 leaves undefined reach the log as they are; the
+    // window shows them as best it can.
+    TTracerForm form;
+    form.Model().SetMessagePump({});
+    form.Model().SetClock([] { return 0.0; });
+    form.Model().OpenLog(log);
+    form.Model().TraceText("\x81\x8D caf\xE9");
+    EXPECT_EQ(ReadAll(log), "0000.00     \x81\x8D caf\xE9\r\n");
+    EXPECT_TRUE(form.Memo()->toPlainText().endsWith(QString::fromUtf8(" caf\u00e9")));
+}
+
 TEST_F(TracerTest, WithoutALogNothingIsShown)
 {
     TTracerModel bare;
