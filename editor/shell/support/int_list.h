@@ -31,6 +31,7 @@ public:
     // Unsorted: the first index holding the value; sorted: an index holding
     // it (halving search); -1 when it is not there.
     int IndexOf(int32_t value) const;
+    // Throws std::out_of_range for an index outside the list.
     int32_t Get(int index) const { return items_.at(size_t(index)); }
     int Count() const { return int(items_.size()); }
     // Removes the integer (and its object) at index.

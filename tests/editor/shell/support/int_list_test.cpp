@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <stdexcept>
 #include <string>
 
 namespace {
@@ -21,6 +22,8 @@ TEST(IntListTest, UnsortedWithoutDuplicatesThenSorted)
     EXPECT_EQ(list.IndexOf(5), 2);
     EXPECT_EQ(list.IndexOf(6), -1);
     EXPECT_EQ(list.Get(0), 3);
+    EXPECT_THROW(list.Get(3), std::out_of_range);
+    EXPECT_THROW(list.Get(-1), std::out_of_range);
 }
 
 TEST(IntListTest, SortedDuplicatesGoAfterTheirEquals)
