@@ -81,7 +81,11 @@ bool TBinReader::Skip(int64_t count)
     const int64_t dataEnd = eof_ ? last_ + 1 : int64_t(kBufferSize);
     const int64_t target = total_ - dataEnd + int64_t(pos_) + count;
     if (target > fileSize_) {
-        pos_ = size_t(dataEnd);
+        // Past the end: the reader stays at the end.
+        file_.Seek(fileSize_);
+        total_ = fileSize_;
+        pos_ = 0;
+        Fill(0);
         return false;
     }
     if (int64_t(pos_) + count <= dataEnd) {

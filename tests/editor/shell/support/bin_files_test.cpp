@@ -118,6 +118,14 @@ TEST_F(BinFilesTest, ValuesAcrossTheBufferAndSkips)
     EXPECT_EQ(v, 300002 * 1.1 + 0.3);
     EXPECT_FALSE(reader.Skip(int64_t(count) * 8)); // past the end
     EXPECT_TRUE(reader.Eof());
+
+    // Skipping past the end from the first block leaves the reader at the
+    // end too, not somewhere inside the file.
+    ASSERT_TRUE(reader.Open(file("d.bin")));
+    EXPECT_FALSE(reader.Skip(int64_t(count) * 8 + 1));
+    EXPECT_TRUE(reader.Eof());
+    EXPECT_FALSE(reader.ReadDouble(v));
+    EXPECT_EQ(bar.value(), 100);
 }
 
 // A sparse file of more than 4 GiB costs no disk space; the reader skips to
