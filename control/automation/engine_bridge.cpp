@@ -183,6 +183,8 @@ OBJHANDLE CreateText(CMapCtrl &control, KrtText &text)
     return h;
 }
 
+bool ReadRasterInto(CMapCtrl &control, OBJHANDLE h, KrtRaster &raster);
+
 OBJHANDLE CreateRaster(CMapCtrl &control, KrtRaster &raster)
 {
     control.StopDrawingThread();
@@ -199,6 +201,9 @@ OBJHANDLE CreateRaster(CMapCtrl &control, KrtRaster &raster)
         return 0;
     raster.hObject = h;
     raster.hLayer = control.GetObjectLayer(h);
+    // The object describes the placement the engine chose from the image,
+    // so that it can be written back as it stands.
+    ReadRasterInto(control, h, raster);
     InvalidateObject(control, h);
     RecordCreation(control, h, kStepCreateRaster);
     return h;
@@ -431,29 +436,27 @@ IDispatch *ReadText(CMapCtrl &control, OBJHANDLE h)
     return text;
 }
 
-IDispatch *ReadRaster(CMapCtrl &control, OBJHANDLE h)
+// The raster's placement and record as the engine keeps them; false for
+// what is not a raster.
+bool ReadRasterInto(CMapCtrl &control, OBJHANDLE h, KrtRaster &raster)
 {
     OBJectKernel *kernel = control.wndRes()->kernel;
     const char *locked = RasterObjectLock(kernel, h);
     if (!locked)
-        return nullptr;
+        return false;
     const RasterObjectData data = RasterRecordLoad(locked);
     const MAP_COORDRECT bound = BoundOf(kernel, h);
-    auto *raster = new KrtRaster;
-    raster->map = MapLink(&control);
-    raster->hObject = h;
-    raster->hLayer = control.GetObjectLayer(h);
-    raster->originX = bound.x1;
-    raster->originY = bound.y1;
-    raster->width = Saturate(int64_t(bound.x2) - bound.x1);
-    raster->height = Saturate(int64_t(bound.y2) - bound.y1);
-    raster->rasterScale = data.scale;
-    raster->frameVisible = data.frameVisible != 0;
-    raster->imageVisible = data.imageVisible != 0;
-    raster->clipMode = data.clippingMode != 0;
-    raster->fileName.assign(data.fileName, strnlen(data.fileName, sizeof data.fileName));
+    raster.originX = bound.x1;
+    raster.originY = bound.y1;
+    raster.width = Saturate(int64_t(bound.x2) - bound.x1);
+    raster.height = Saturate(int64_t(bound.y2) - bound.y1);
+    raster.rasterScale = data.scale;
+    raster.frameVisible = data.frameVisible != 0;
+    raster.imageVisible = data.imageVisible != 0;
+    raster.clipMode = data.clippingMode != 0;
+    raster.fileName.assign(data.fileName, strnlen(data.fileName, sizeof data.fileName));
     const std::string format(data.formatName, strnlen(data.formatName, sizeof data.formatName));
-    raster->fileFormat = RasterFormatNumber(format.c_str());
+    raster.fileFormat = RasterFormatNumber(format.c_str());
     int32_t pixelsX = 0, pixelsY = 0;
     if (RasterObjectPixelSize(kernel, h, &pixelsX, &pixelsY)) {
         const int unit = control.view() ? control.view()->projection.baseUnit : 0;
@@ -462,9 +465,22 @@ IDispatch *ReadRaster(CMapCtrl &control, OBJHANDLE h)
             const double r = size > 0 ? ResOrDim(unit, pixels, size, 1, scale) : 0.0;
             return std::isfinite(r) && r > 0.0 ? r : 0.0;
         };
-        raster->resolutionX = resolution(pixelsX, raster->width);
-        raster->resolutionY = resolution(pixelsY, raster->height);
+        raster.resolutionX = resolution(pixelsX, raster.width);
+        raster.resolutionY = resolution(pixelsY, raster.height);
     }
+    return true;
+}
+
+IDispatch *ReadRaster(CMapCtrl &control, OBJHANDLE h)
+{
+    auto *raster = new KrtRaster;
+    if (!ReadRasterInto(control, h, *raster)) {
+        raster->Release();
+        return nullptr;
+    }
+    raster->map = MapLink(&control);
+    raster->hObject = h;
+    raster->hLayer = control.GetObjectLayer(h);
     return raster;
 }
 

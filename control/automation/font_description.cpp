@@ -67,7 +67,8 @@ bool ReadFontObject(IDispatch *font, FontDescription *description)
         !GetById(font, DISPID_FONT_CHARSET, VT_I2, &charSet))
         return false;
     // Whole points, 0.8 and more rounding up; sizes beyond a long saturate.
-    const int64_t points = (size.cyVal.int64 + 2000) / 10000;
+    const int64_t cy = size.cyVal.int64;
+    const int64_t points = cy > INT64_MAX - 2000 ? INT64_MAX / 10000 : (cy + 2000) / 10000;
     description->size = int32_t(std::clamp<int64_t>(points, INT32_MIN, INT32_MAX));
     description->face = BstrToWindows1252(name.bstrVal);
     description->style = uint16_t(
