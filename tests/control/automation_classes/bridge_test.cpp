@@ -13,6 +13,7 @@
 #include "engine/kernel/object_store.h"
 #include "engine/view/raster/raster_object.h"
 #include "engine/window/undo_window.h"
+#include "engine/window/window_identifiers.h"
 #include "engine/window/window_layers.h"
 #include "engine/window/window_objects.h"
 #include "engine/window/window_queries.h"
@@ -160,6 +161,20 @@ TEST_F(Bridge, ATextWithoutFontNameTakesTheDefaultDescription)
     EXPECT_EQ(text->map.control(), ctl);
     // A bound text made by hand carries no identifier reference.
     EXPECT_FALSE(GetValue(D(text.get()), "IsDerivedFromID").boolVal);
+}
+
+TEST_F(Bridge, LabelTextsOfIdentifiersAreDerivedFromThem)
+{
+    const OBJHANDLE polygon = Polygon({{0, 0}, {100, 0}, {100, 100}});
+    ASSERT_EQ(ctl->SetObjectID(polygon, true, "P-17", 1), 1);
+    OBJHANDLE label = 0, secondary = 0;
+    char primary[16] = {};
+    map_object_id_Get(hwnd(), polygon, primary, sizeof primary, nullptr, 0, &label, &secondary);
+    ASSERT_NE(label, 0u);
+    ComPtr<IDispatch> read = ComPtr<IDispatch>::Adopt(KrtObjectReadEngine(*ctl, label));
+    ASSERT_EQ(AutomationObjectType(read.get()), kObjectTypeText);
+    EXPECT_TRUE(GetValue(read.get(), "IsDerivedFromID").boolVal);
+    EXPECT_EQ(GetText(read.get(), "Text"), "P-17");
 }
 
 TEST_F(Bridge, FontNameWinsAtCreationTheFontDescriptionAtUpdate)

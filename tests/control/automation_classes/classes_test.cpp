@@ -7,6 +7,7 @@
 #include "control/automation/library_objects.h"
 #include "control/krt_geometry.h"
 #include "platform/automation_creation.h"
+#include "platform/registry.h"
 #include "platform/std_font.h"
 #include "tests/support/temp_settings.h"
 
@@ -82,6 +83,37 @@ TEST_F(ByProgId, EveryClassIsMadeByItsProgIdInAnyCase)
     }
     ComPtr<IDispatch> none;
     EXPECT_EQ(CreateObject("KrtLib.KrtNothing", IDispatch::kIid, none.putVoid()), CO_E_CLASSSTRING);
+}
+
+std::string RegistryDefault(const std::string &path)
+{
+    HKEY key = 0;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return "<missing>";
+    char buf[256] = {};
+    DWORD size = sizeof buf - 1;
+    RegQueryValueExA(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE *>(buf), &size);
+    RegCloseKey(key);
+    return buf;
+}
+
+TEST_F(ByProgId, ClassesAreRegisteredWithTheirInterfacesInTheTypeLibrary)
+{
+    struct Case {
+        const char *progId;
+        GUID clsid;
+        GUID iid;
+        const char *interfaceName;
+    };
+    const Case cases[] = {{"KrtLib.KrtPoly", kKrtPolyClsid, kIKrtPolyIid, "IKrtPoly"},
+                          {"KrtLib.KrtLayer", kKrtLayerClsid, kIKrtLayerIid, "IKrtLayer"},
+                          {"KrtLib.KrtLegend", kKrtLegendClsid, kIKrtLegendIid, "IKrtLegend"},
+                          {"KrtLib.KrtLineStyle", kKrtLineStyleClsid, kIKrtLineStyleIid, "IKrtLineStyle"}};
+    for (const Case &c : cases) {
+        EXPECT_EQ(RegistryDefault(std::string(c.progId) + "\\CLSID"), GuidToString(c.clsid));
+        EXPECT_EQ(RegistryDefault("CLSID\\" + GuidToString(c.clsid) + "\\ProgID"), c.progId);
+        EXPECT_EQ(RegistryDefault("Interface\\" + GuidToString(c.iid)), c.interfaceName);
+    }
 }
 
 TEST_F(ByProgId, TheLibraryCanGoOnceEveryObjectIsReleased)
