@@ -296,6 +296,38 @@ TEST_F(Bridge, LayerUpdatesAreOneUndoableStep)
     EXPECT_EQ(steps(), stepsBefore);
 }
 
+TEST_F(Bridge, ThePageLayerKeepsItsNumberAndNameAndActivationIsUndone)
+{
+    const OBJHANDLE page = GetPageLayer(hwnd());
+    ASSERT_NE(page, 0u);
+    ComPtr<IDispatch> read = ComPtr<IDispatch>::Adopt(KrtObjectReadEngine(*ctl, page));
+    KrtLayer *copy = LibraryObjectAs<KrtLayer>(read.get());
+    ASSERT_NE(copy, nullptr);
+    ASSERT_EQ(copy->number, INT32_MAX);
+    const std::string name = copy->name;
+    copy->number = 3;
+    copy->name = "Renamed";
+    EXPECT_EQ(KrtObjectUpdateEngine(*ctl, read.get()), page);
+    EXPECT_EQ(copy->number, INT32_MAX);
+    char now[64] = {};
+    map_layer_Get(hwnd(), page, nullptr, nullptr, 0, nullptr, now, sizeof now, nullptr, nullptr, nullptr,
+                  nullptr, nullptr, nullptr);
+    EXPECT_EQ(std::string(now), name);
+
+    // Making another layer active is one step that undo takes back.
+    const OBJHANDLE active = ctl->GetObjectLayer(0);
+    auto layer = Make<KrtLayer>();
+    const OBJHANDLE h = KrtObjectFromAutomation(*ctl, D(layer.get()));
+    ASSERT_NE(h, 0u);
+    ASSERT_EQ(ctl->GetObjectLayer(0), active);
+    ComPtr<IDispatch> other = ComPtr<IDispatch>::Adopt(KrtObjectReadEngine(*ctl, h));
+    ASSERT_EQ(PutValue(other.get(), "Active", VariantFromBool(true)).hr, S_OK);
+    EXPECT_EQ(KrtObjectUpdateEngine(*ctl, other.get()), h);
+    EXPECT_EQ(ctl->GetObjectLayer(0), h);
+    ASSERT_EQ(Call("Command", {VariantFromLong(mCmdUndo)}).lVal, 1);
+    EXPECT_EQ(ctl->GetObjectLayer(0), active);
+}
+
 TEST_F(Bridge, DeletingALayerIsStep102AndAPolygonNoStepOfItsOwn)
 {
     auto layer = Make<KrtLayer>();
