@@ -100,11 +100,10 @@ IKrtObject TRegroup::GroupFor(const IKrtObject &object)
     const int32_t type = object.ObjectType();
     if (old <= 0 || (type != otPolyline && type != otPolygon && type != otText))
         return {};
-    const auto it = std::find(handles_.begin(), handles_.end(), old);
-    if (it != handles_.end())
-        return GetItem(int(it - handles_.begin()));
+    if (const int index = handles_.IndexOf(old); index >= 0)
+        return GetItem(index);
     const IKrtObject group = target_.AddObject(IKrtGroup::New());
-    handles_.push_back(old);
+    handles_.Add(old);
     AddItem(group);
     return group;
 }
@@ -113,13 +112,13 @@ void TRegroup::CopyGroupIDs(TPMap *source)
 {
     if (!source)
         return;
-    for (size_t i = 0; i < handles_.size(); ++i) {
-        const IKrtObject old = source->Control().MapObjects().Item(handles_[i]);
+    for (int i = 0; i < handles_.Count(); ++i) {
+        const IKrtObject old = source->Control().MapObjects().Item(handles_.Get(i));
         const std::string primary = old.PrimaryID();
         const std::string secondary = old.SecondaryID();
         if (source == &target_)
             source->DeleteObject(old);
-        if (const IKrtObject group = GetItem(int(i))) {
+        if (const IKrtObject group = GetItem(i)) {
             group.PutPrimaryID(primary);
             group.PutSecondaryID(secondary);
         }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "editor/shell/map/krt_control.h"
+#include "editor/shell/support/int_list.h"
 
 #include <memory>
 #include <vector>
@@ -73,11 +74,11 @@ public:
     // Gives the new groups the identifiers of the old ones (deleting the
     // old ones when the source is the target).
     void CopyGroupIDs(TPMap *source);
-    const std::vector<int32_t> &OldHandles() const { return handles_; }
+    const TIntList &OldHandles() const { return handles_; }
 
 private:
     TPMap &target_;
-    std::vector<int32_t> handles_;
+    TIntList handles_;
 };
 
 // The saved visibility and selectability of a map's layers: one entry per

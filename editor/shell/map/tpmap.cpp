@@ -9,10 +9,10 @@ bool TEventRegistry::Subscribe(int number, TMapListenerCode code, void *data)
     // The object is not compared: a second object whose listener is the same
     // method is not subscribed to that number.
     for (size_t i = 0; i < listeners_.size(); ++i)
-        if (listeners_[i].code == code && numbers_[i] == number)
+        if (listeners_[i].code == code && numbers_.Get(int(i)) == number)
             return false;
     listeners_.push_back({code, data});
-    numbers_.push_back(number);
+    numbers_.Add(number);
     return true;
 }
 
@@ -23,7 +23,7 @@ void TEventRegistry::Fire(int number)
     // Listeners added during the fire are not called by it.
     const size_t count = listeners_.size();
     for (size_t i = 0; i < count && i < listeners_.size(); ++i)
-        if (numbers_[i] == number && listeners_[i].code)
+        if (numbers_.Get(int(i)) == number && listeners_[i].code)
             listeners_[i].code(listeners_[i].data, owner_);
 }
 

@@ -60,7 +60,7 @@ struct TLayerEventArgs {
 // The subscriptions of one map's events, in subscription order.
 class TEventRegistry {
 public:
-    explicit TEventRegistry(TPMap &owner) : owner_(owner) {}
+    explicit TEventRegistry(TPMap &owner) : owner_(owner) { numbers_.SetAllowDuplicates(true); }
     // Refused (false) when the same code is already subscribed to the number,
     // whatever its object.
     bool Subscribe(int number, TMapListenerCode code, void *data);
@@ -77,7 +77,7 @@ private:
         void *data;
     };
     TPMap &owner_;
-    std::vector<int> numbers_;
+    TIntList numbers_; // in step with listeners_
     std::vector<Listener> listeners_;
 };
 

@@ -3,6 +3,7 @@
 // copies, so every change below is written back through the object.
 #include "editor/shell/map/tpmap.h"
 
+#include "editor/shell/support/paths.h"
 #include "platform/registry.h"
 
 #include <QFileInfo>
@@ -23,20 +24,6 @@ std::string Trimmed(const std::string &s)
         return {};
     const size_t last = s.find_last_not_of(" \t\r\n");
     return s.substr(first, last - first + 1);
-}
-
-// The parts of a stored path, split at '\' and at '/'; an absolute path
-// keeps its empty first part.
-std::vector<std::string> SplitStoredPath(const std::string &path)
-{
-    std::vector<std::string> parts(1);
-    for (char c : path) {
-        if (c == '\\' || c == '/')
-            parts.emplace_back();
-        else
-            parts.back() += c;
-    }
-    return parts;
 }
 
 // Calls f for each object of a collection until it returns false.
@@ -187,9 +174,7 @@ IKrtObject TPMap::AddRaster(const IKrtRaster &raster)
     // The control decides whether the file matches a format: the first one
     // it accepts wins; TIFF is tried only for ".tif" files.
     std::vector<int32_t> formats = {0, 3, 1};
-    const std::string suffix =
-        QFileInfo(QString::fromLocal8Bit(raster.FileName().c_str())).suffix().toLower().toStdString();
-    if (suffix == "tif")
+    if (SameTextIgnoringCase(ExtractFileExt(raster.FileName()), ".tif"))
         formats.insert(formats.begin(), 2);
     const IKrtObjects objects = control_.MapObjects();
     for (int32_t format : formats) {
@@ -828,12 +813,11 @@ void TPMap::SetLinkPath(const std::string &path)
     ClearSector(kLinkSector);
     std::vector<std::string> parts;
     if (!path.empty() && QFileInfo(QString::fromLocal8Bit(path.c_str())).isFile())
-        parts = SplitStoredPath(path);
+        parts = SplitPath(path);
     // Thirteen slots: a deeper path keeps its remaining parts in the last one,
     // so that no part spills into the next sector.
     if (parts.size() > size_t(kLinkSlots)) {
-        for (size_t i = kLinkSlots; i < parts.size(); ++i)
-            parts[kLinkSlots - 1] += "/" + parts[i];
+        parts[kLinkSlots - 1] = JoinPath({parts.begin() + (kLinkSlots - 1), parts.end()});
         parts.resize(kLinkSlots);
     }
     for (size_t i = 0; i < parts.size(); ++i)
@@ -854,8 +838,8 @@ std::string TPMap::GetLinkPath() const
         count = 0;
     }
     count = std::min(count, kLinkSlots); // a damaged count never reads past the sector
-    std::string path;
+    std::vector<std::string> parts;
     for (int i = 0; i < count; ++i)
-        path += (i ? "/" : "") + GetSectorValue(kLinkSector, kLinkFirstSlot + i);
-    return path;
+        parts.push_back(GetSectorValue(kLinkSector, kLinkFirstSlot + i));
+    return JoinPath(parts);
 }

@@ -83,7 +83,7 @@ TEST_P(Lists, RegroupMakesOneNewGroupPerOldGroup)
     EXPECT_EQ(target.GetObject(ga.hObject()).ObjectType(), otGroup) << "made in the target map";
     EXPECT_FALSE(regroup.GroupFor(loose));
     EXPECT_FALSE(regroup.GroupFor(IKrtObject()));
-    EXPECT_EQ(regroup.OldHandles(), (std::vector<int32_t>{old.hObject()}));
+    EXPECT_EQ(regroup.OldHandles().Items(), (std::vector<int32_t>{old.hObject()}));
     regroup.CopyGroupIDs(map.get());
     EXPECT_EQ(ga.PrimaryID(), "G7");
     EXPECT_EQ(ga.SecondaryID(), "Hedge");
