@@ -191,11 +191,16 @@ bool TPMap::DeleteLayer(const IKrtObject &layer)
         FireEvent(meLayerDeleteRefused);
     } else if (!layer.IsNone() && layer.ObjectType() == otLayer) {
         // The object collection's Remove answers 0 whatever happened: the
-        // layer went only when its handle reads as no object afterwards.
+        // layer went only when its handle reads as no object afterwards. A
+        // control whose object collection keeps layers is asked through its
+        // layer collection.
         const int32_t handle = layer.hObject();
         if (handle > 0) {
-            control_.MapObjects().Remove(handle);
-            deleted = control_.MapObjects().Item(handle).ObjectType() == otNone;
+            const IKrtObjects objects = control_.MapObjects();
+            objects.Remove(handle);
+            if (objects.Item(handle).ObjectType() == otLayer)
+                control_.MapLayers().Remove(handle);
+            deleted = objects.Item(handle).ObjectType() == otNone;
         }
         if (deleted)
             FireEvent(meObjectsRemoved);
