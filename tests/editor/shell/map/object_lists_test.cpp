@@ -195,6 +195,8 @@ TEST_P(Helpers, WalksGiveNoneWithoutAMapAndBeforeTheyStart)
 
 TEST_P(Helpers, WalksVisitEveryObjectLayerAndMember)
 {
+    SKIP_WHERE_REAL_DIFFERS(
+        "the enumerator of its object collection gives layers and objects of type 0 beyond its Count");
     const IMap &c = map->Control();
     Poly({{0, 0}, {1, 1}}, true);
     const IKrtObject text = map->NewText("Find me", 3, 4, nullptr, IKrtObject());
@@ -262,6 +264,7 @@ TEST_P(Helpers, ShowMapObjectSelectsOnlyThatObject)
 
 TEST_P(Helpers, InternalAndPrivateLayersAndObjects)
 {
+    SKIP_WHERE_REAL_DIFFERS("the Layer of a map object answers no Number or Name");
     const IKrtObject sector = map->NewLayer("_Sector00", 65536);
     const IKrtObject user = map->NewLayer("Fields", 0);
     const IKrtObject onSector = Poly({{0, 0}, {1, 1}}, true, sector);

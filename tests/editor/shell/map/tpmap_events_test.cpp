@@ -110,6 +110,7 @@ TEST_P(Wrapper, ACommandThatAddsALayerFiresFifteenThenThree)
 
 TEST_P(Wrapper, ThePageOutlineAndPenParkingLayersAreNeverDeleted)
 {
+    SKIP_WHERE_REAL_DIFFERS("a layer does not keep the number 2147483647");
     const IKrtObject outline = map->NewLayer("Page", kPageOutlineLayer);
     ASSERT_TRUE(outline);
     ASSERT_TRUE(map->IsPageOutlineLayer(outline));
@@ -148,6 +149,7 @@ TEST_P(Wrapper, AListenerOfEventFourMayRefuseTheDeletion)
 
 TEST_P(Wrapper, AHeldSixStaysSilentUntilReleased)
 {
+    SKIP_WHERE_REAL_DIFFERS("neither the object nor the layer collection removes a layer");
     const IKrtObject a = map->NewLayer("A", 0);
     const IKrtObject b = map->NewLayer("B", 0);
     EventLog log;
@@ -164,6 +166,7 @@ TEST_P(Wrapper, AHeldSixStaysSilentUntilReleased)
 
 TEST_P(Wrapper, DeletingALayerThatIsGoneAlreadyFailsWithoutEventSix)
 {
+    SKIP_WHERE_REAL_DIFFERS("neither the object nor the layer collection removes a layer");
     const IKrtObject layer = map->NewLayer("Once", 0);
     ASSERT_TRUE(map->DeleteLayer(layer));
     EventLog log;
