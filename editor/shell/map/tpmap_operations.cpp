@@ -627,8 +627,11 @@ void TPMap::StoreIdentifierFont()
         const IKrtText t = o.Text();
         if (!t.IsDerivedFromID())
             return true;
-        face = t.FontName();
-        size = t.Size();
+        // A label without a face or size leaves the default for them.
+        if (const std::string f = t.FontName(); !f.empty())
+            face = f;
+        if (const int32_t s = t.Size(); s > 0)
+            size = s;
         return false;
     });
     // Where the engine takes the font of new identifier labels.
