@@ -402,10 +402,13 @@ int32_t CMapCtrl::BeginObjectMove(WPARAM keys, POINT point)
         return 1;
     const MAP_COORDPT s = SnappedPoint(point);
     const OBJHANDLE list = GetRootOBJect(m_hWnd, CLASS_SELLIST);
-    int hit = CheckPointInRoot(m_hWnd, list, uint32_t(keys), point);
-    if (hit == 0)
-        hit = SelectAtPoint(keys, point);
-    if (hit != 1 || !m_MovePreview.MovePreviewStart(m_hWnd, s)) {
+    // A press off the selection selects what lies there first; a press on
+    // nothing moves nothing.
+    bool hit = CheckPointInRoot(m_hWnd, list, uint32_t(keys), point) != 0;
+    if (!hit)
+        hit = SelectAtPoint(keys, point) >= 1 &&
+              CheckPointInRoot(m_hWnd, GetRootOBJect(m_hWnd, CLASS_SELLIST), uint32_t(keys), point) != 0;
+    if (!hit || !m_MovePreview.MovePreviewStart(m_hWnd, s)) {
         m_nOperationState = 0;
         EndTool(0);
         return 1;
@@ -490,7 +493,7 @@ int32_t CMapCtrl::EndObjectMove(WPARAM, POINT point)
             DoNailOperations(m_hWnd, 1);
             Undo_SetNewStep(m_hWnd, kernel, UNDO_OP_NAIL_OPERATIONS);
         } else {
-            ObjectMove(kernel, list, m_MovePreview.moveX, m_MovePreview.moveY, 0, 1);
+            TransformSelection(m_hWnd, 0, 0, m_MovePreview.moveX, m_MovePreview.moveY, 1.0, 1.0, 0.0, 1);
             Undo_SetNewStep(m_hWnd, kernel, UNDO_OP_MOVING);
         }
         m_pWndRes->flags |= WNDRES_MODIFIED;

@@ -738,14 +738,11 @@ void CMapCtrl::FinishPolyline()
         // A figure that starts on the selected end point of the selected
         // polyline continues that polyline.
         const OBJHANDLE list = GetRootOBJect(m_hWnd, CLASS_SELLIST);
-        _COORDPT selectedPoint{};
-        OBJHANDLE set = list;
+        int32_t count = 0;
         OBJHANDLE selected = 0;
-        uint16_t cls = 0;
-        if (list && SendOBJectMessage(kernel, 0, list, 0, GRM_GETSELECTED, 0, LPARAM(&selectedPoint)) != -1 &&
-            selectedPoint.x == pts.front().x && selectedPoint.y == pts.front().y &&
-            SetOfObjectsGetSelected(kernel, &set, &cls, nullptr, &selected, nullptr, nullptr) &&
-            cls == CLASS_POLYLINE) {
+        map_selection_Get(m_hWnd, &count, &selected, 1, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                          nullptr, nullptr, 0);
+        if (count == 1 && selected && GetOBJectClassID(kernel, selected) == CLASS_POLYLINE) {
             int32_t total = 0;
             map_polyline_Get(m_hWnd, selected, &total, nullptr, 0);
             std::vector<MAP_COORDPT> old(size_t(std::max(total, 0)));
