@@ -270,6 +270,9 @@ private:
 
     // The mouse tools' side of the window (control/tools/).
     void OnMouseMessage(UINT msg, WPARAM keys, POINT point);
+    // Sets the engine's cursor n unless it is shown already (a cursor is
+    // made from its image each time it is set).
+    void ShowEngineCursor(int n);
     void OnMouseWheel(WPARAM wParam, LPARAM lParam);
     void OnRestTimer();
     void FinishOperationOnFocusLoss();
@@ -349,4 +352,5 @@ private:
     // The release step runs for a lost focus: the figure's own points stand
     // in for the cursor's.
     bool m_bFocusLossRelease = false;
+    int m_shownCursor = -1;
 };

@@ -148,8 +148,7 @@ void CMapCtrl::SetToolCursor()
     default:
         return;
     }
-    if (const HCURSOR cursor = GetGDIObject(n))
-        setCursor(CursorFromHandle(cursor));
+    ShowEngineCursor(n);
 }
 
 int32_t CMapCtrl::SelectionCount()

@@ -51,6 +51,8 @@ void EditFigure::Clear()
     rectangle = joinsFirst = neighboursOnly = wholePolyline = changed = 0;
     xLock = yLock = 0;
     points.clear();
+    chainLength = 0.0;
+    chainCount = 0;
 }
 
 void EditFigure::UpdateAxisLocks(const MAP_COORDPT &point)
@@ -83,8 +85,15 @@ int EditFigure::ToolFigureLength(HWND window)
             sum += SetOfLineLength(window, first, current);
         sum += SetOfLineLength(window, last, current);
     } else {
-        for (size_t i = 0; i + 1 < points.size(); ++i)
-            sum += SetOfLineLength(window, points[i], points[i + 1]);
+        // The rectangle tool replaces its first point: no kept sum there.
+        if (rectangle || chainCount == 0 || chainCount > points.size()) {
+            chainLength = 0.0;
+            chainCount = 1;
+        }
+        for (size_t i = chainCount; i < points.size(); ++i)
+            chainLength += SetOfLineLength(window, points[i - 1], points[i]);
+        chainCount = points.size();
+        sum += chainLength;
         sum += SetOfLineLength(window, last, current);
         if (closed || rectangle)
             sum += SetOfLineLength(window, current, first);

@@ -62,6 +62,11 @@ struct EditFigure {
     // other closes the area windows); the engine's answer.
     int ToolPolygonCutStep(HWND window, int state);
 
+    // The length of the chain of fixed points, kept as points are appended
+    // (a figure of many clicks is not summed again at every step).
+    double chainLength = 0.0;
+    size_t chainCount = 0;
+
     // Axis locks at one step: a lock begins (recording the point's
     // coordinate) while its key is down and ends when it is up.
     void UpdateAxisLocks(const MAP_COORDPT &point);

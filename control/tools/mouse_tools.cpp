@@ -162,8 +162,7 @@ void CMapCtrl::FireMouseEvent(POINT point, UINT message, WPARAM keys)
     POINT seek = point;
     _COORDPT at{};
     if (DisplayPointSeek(m_hWnd, &seek, &at)) {
-        if (const HCURSOR cross = GetGDIObject(0))
-            setCursor(CursorFromHandle(cross));
+        ShowEngineCursor(0);
     } else {
         SetToolCursor();
     }
@@ -189,6 +188,16 @@ void CMapCtrl::OnMouseWheel(WPARAM wParam, LPARAM lParam)
 }
 
 // --- Helpers of the steps ----------------------------------------------------------
+
+void CMapCtrl::ShowEngineCursor(int n)
+{
+    if (n == m_shownCursor)
+        return;
+    if (const HCURSOR cursor = GetGDIObject(n)) {
+        setCursor(CursorFromHandle(cursor));
+        m_shownCursor = n;
+    }
+}
 
 MAP_COORDPT CMapCtrl::PlainMapPoint(POINT point) const
 {
@@ -278,18 +287,24 @@ void CMapCtrl::StopDrawingForOperation()
 {
     // A drawing pass still running would paint over the rubber lines: it
     // is stopped, and the area it leaves pending is drawn by the
-    // operation's first paint, synchronously.
-    if (DrawingThreadRunning()) {
-        StopDrawingThread();
-        RECT pending{};
-        {
-            std::lock_guard lock(m_pendingLock);
-            pending = m_pView ? m_pView->erasedRect : RECT{};
-        }
-        InvalidateRect(m_hWnd, &pending, FALSE);
-    } else {
-        StopDrawingThread();
+    // operation's first paint, synchronously. So is what waits to be
+    // painted now: the operation's paints draw only their overlay unless the
+    // map is pending.
+    const bool wasRunning = DrawingThreadRunning();
+    StopDrawingThread();
+    if (!m_pView)
+        return;
+    RECT invalid{};
+    const bool haveInvalid = GetUpdateRect(m_hWnd, &invalid, FALSE);
+    RECT pending{};
+    {
+        std::lock_guard lock(m_pendingLock);
+        if (haveInvalid)
+            PM_UnionErasedRect(m_pView, &invalid);
+        pending = m_pView->erasedRect;
     }
+    if (wasRunning || haveInvalid)
+        InvalidateRect(m_hWnd, &pending, FALSE);
 }
 
 void CMapCtrl::EndDialogTool(int undoBefore)
@@ -327,6 +342,15 @@ int32_t CMapCtrl::SelectInRect(WPARAM keys, const MAP_COORDRECT &rect)
 {
     StopDrawingThread();
     const int result = OnSelectByRect(m_hWnd, uint32_t(keys), &rect);
+    if (result > 0) {
+        // The new selection's marks are drawn.
+        MAP_COORDRECT chosen{};
+        int32_t count = 0;
+        map_selection_Get(m_hWnd, &count, nullptr, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                          nullptr, &chosen, 0);
+        if (count > 0)
+            InvalidateGraphRect(m_hWnd, &chosen, 1);
+    }
     if (result != -1) {
         if (m_pWndRes)
             m_pWndRes->flags |= WNDRES_MODIFIED;
@@ -756,7 +780,15 @@ void CMapCtrl::FinishPolyline()
                         std::reverse(joined.begin(), joined.end());
                     joined.insert(joined.end(), pts.begin() + 1, pts.end());
                     Undo_ChangeObject(kernel, selected);
+                    MAP_COORDRECT before{};
+                    SendOBJectMessage(kernel, 0, selected, 0, GRM_GETBOUNDRECT, 0, LPARAM(&before));
                     if (map_polyline_Set(m_hWnd, selected, joined.data(), int32_t(joined.size()), 0)) {
+                        // Its marks move (the end, the selected point): the
+                        // whole line is drawn again.
+                        MAP_COORDRECT after{};
+                        SendOBJectMessage(kernel, 0, selected, 0, GRM_GETBOUNDRECT, 0, LPARAM(&after));
+                        SumBoundRect(&after, &before);
+                        InvalidateGraphRect(m_hWnd, &after, 1);
                         Undo_SetNewStep(m_hWnd, kernel, 330);
                         handle = selected;
                     }

@@ -69,7 +69,7 @@ TEST_F(ToolsTest, PolygonClickCounts)
     }
 }
 
-TEST_F(ToolsTest, DISABLED_APolylineStartedOnTheEndOfTheLastOneExtendsIt)
+TEST_F(ToolsTest, APolylineStartedOnTheEndOfTheLastOneExtendsIt)
 {
     ASSERT_EQ(ctl->Command(mCmdPolyline), 1);
     Click(W(100, 100));
@@ -189,12 +189,12 @@ TEST_F(ToolsTest, AxisKeysGiveVerticalAndHorizontalSegments)
     }
 }
 
-TEST_F(ToolsTest, DISABLED_ClicksSnapToDrawnVertices)
+TEST_F(ToolsTest, ClicksSnapToDrawnVertices)
 {
     const OBJHANDLE target = Polygon({{600, 600}, {800, 600}, {700, 700}});
     // Its vertices are drawn while it is selected.
-    map_selection_Set(hwnd(), &target, 1, 0, 0, 0, 0, 1, 0, 0, 1, 0);
-    Settle();
+    map_selection_Set(hwnd(), &target, 1, 0, COLORREF(-1), -1, -1, 1, 0, -1, 1, 0);
+    Show();
     ASSERT_EQ(ctl->Command(mCmdPolyline), 1);
     const QPoint near = W(800, 600) + QPoint(2, 1);
     Click(W(100, 100));
@@ -212,7 +212,7 @@ TEST_F(ToolsTest, CtrlClicksTraceAlongBoundaries)
     const OBJHANDLE ring = Polygon({{200, 200}, {400, 150}, {600, 200}, {600, 500}, {400, 550}, {200, 500}});
     // A polyline: followed in point order whatever the distance.
     const OBJHANDLE line = Polyline({{100, 650}, {300, 700}, {500, 650}, {700, 700}});
-    Settle();
+    Show();
     struct Case {
         MAP_COORDPT from, to;
         size_t points;
@@ -220,7 +220,7 @@ TEST_F(ToolsTest, CtrlClicksTraceAlongBoundaries)
     const Case cases[] = {{{200, 200}, {200, 500}, 2}, {{100, 650}, {700, 700}, 4}};
     for (const Case &c : cases) {
         const OBJHANDLE both[] = {ring, line};
-        map_selection_Set(hwnd(), both, 2, 0, 0, 0, 0, 1, 0, 0, 1, 0);
+        map_selection_Set(hwnd(), both, 2, 0, COLORREF(-1), -1, -1, 1, 0, -1, 1, 0);
         Settle();
         ASSERT_EQ(ctl->Command(mCmdPolyline), 1);
         Click(W(c.from.x, c.from.y));

@@ -126,6 +126,12 @@ protected:
             QTest::keyRelease(ctl, key);
     }
 
+    // Objects made by the test are shown: the whole map painted again.
+    void Show()
+    {
+        ctl->FullRepaint();
+        Settle();
+    }
     void Settle()
     {
         UpdateWindow(hwnd());
@@ -159,10 +165,19 @@ protected:
         const QImage s = Surface();
         const QImage r = Reference();
         int differ = 0;
+        QRect where;
         for (int y = 0; y < std::min(s.height(), r.height()); ++y)
             for (int x = 0; x < std::min(s.width(), r.width()); ++x)
-                differ += s.pixel(x, y) != r.pixel(x, y);
-        EXPECT_EQ(differ, 0) << "pixels that differ from a fresh paint";
+                if (s.pixel(x, y) != r.pixel(x, y)) {
+                    ++differ;
+                    where |= QRect(x, y, 1, 1);
+                }
+        if (differ && qEnvironmentVariableIsSet("TOOLS_DUMP")) {
+            s.save(QString("/tmp/surface_%1.png").arg(dumps));
+            r.save(QString("/tmp/reference_%1.png").arg(dumps++));
+        }
+        EXPECT_EQ(differ, 0) << "pixels that differ from a fresh paint, within (" << where.left() << ", "
+                             << where.top() << ") - (" << where.right() << ", " << where.bottom() << ")";
     }
 
     std::vector<RecordedEvent> Without(DISPID id) const
@@ -175,4 +190,5 @@ protected:
     }
 
     OBJHANDLE frame = 0;
+    int dumps = 0;
 };

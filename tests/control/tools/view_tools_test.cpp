@@ -8,10 +8,10 @@ namespace {
 
 using Events = std::vector<RecordedEvent>;
 
-TEST_F(ToolsTest, DISABLED_ASelectionClickOrRubberBand)
+TEST_F(ToolsTest, ASelectionClickOrRubberBand)
 {
     const OBJHANDLE box = Polygon({{300, 300}, {400, 300}, {400, 400}, {300, 400}});
-    Settle();
+    Show();
     struct Case {
         int drag; // pixels
         bool byRect;
@@ -105,6 +105,7 @@ TEST_F(ToolsTest, PanningFiresNoMouseEventAndHoldsTheCapture)
 TEST_F(ToolsTest, TheRightButtonOverEachKindOfTool)
 {
     const OBJHANDLE box = Polygon({{300, 300}, {400, 300}, {400, 400}});
+    Show();
     struct Case {
         int32_t tool;
         bool drawing;
@@ -133,7 +134,7 @@ TEST_F(ToolsTest, TheRightButtonOverEachKindOfTool)
          {{EVENT_COMMANDSTATECHANGED, {425, 2}}, {EVENT_COMMANDSTATECHANGED, {472, 2}}}},
     };
     for (const Case &c : cases) {
-        map_selection_Set(hwnd(), &box, 1, 0, 0, 0, 0, 1, 0, 0, 1, 0);
+        map_selection_Set(hwnd(), &box, 1, 0, COLORREF(-1), -1, -1, 1, 0, -1, 1, 0);
         ASSERT_EQ(ctl->Command(c.tool), 1);
         Settle();
         const int32_t before = Steps();
