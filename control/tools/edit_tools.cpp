@@ -97,9 +97,20 @@ int32_t CMapCtrl::BeginNodeDrag(WPARAM, POINT point)
         // A midpoint mark: the selected object's edge next to its selected
         // vertex.
         vertex = drawn;
-        OBJHANDLE selSet = list;
-        SetOfObjectsGetSelected(kernel, &selSet, nullptr, nullptr, &object, nullptr, nullptr);
+        int32_t count = 0;
+        map_selection_Get(m_hWnd, &count, &object, 1, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                          nullptr, nullptr, 0);
+        if (count < 1)
+            object = 0;
         SelListPointsGet(m_hWnd, &hint1, &hint2);
+        // The mark's pixel reads back a unit or so off the midpoint it
+        // stands for: the midpoint itself is taken.
+        for (const MAP_COORDPT &hint : {hint1, hint2}) {
+            POINT at{};
+            if (PM_MapToWindow(m_pView, &hint, &at, 1) == 1 && std::abs(at.x - seek.x) <= 1 &&
+                std::abs(at.y - seek.y) <= 1)
+                vertex = hint;
+        }
     }
     if (!object)
         return 0;
@@ -189,8 +200,9 @@ void CMapCtrl::ResizeMoveStep(POINT point)
     const MAP_COORDPT p = SnappedPoint(point);
     OBJHANDLE object = m_EditFigure.editedObject;
     if (!object) {
-        OBJHANDLE set = GetRootOBJect(m_hWnd, CLASS_SELLIST);
-        SetOfObjectsGetSelected(kernel, &set, nullptr, nullptr, &object, nullptr, nullptr);
+        int32_t count = 0;
+        map_selection_Get(m_hWnd, &count, &object, 1, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                          nullptr, nullptr, 0);
     }
     const MAP_COORDRECT bound = Normalised(BoundOf(kernel, object));
     const double width = double(int64_t(bound.x2) - bound.x1);

@@ -89,10 +89,12 @@ void CMapCtrl::OnMouseMessage(UINT msg, WPARAM keys, POINT point)
     case WM_LBUTTONDBLCLK:
         FireMouseEvent(point, msg, keys);
         if (m_nOperationState == 0) {
-            OBJHANDLE set = GetRootOBJect(m_hWnd, CLASS_SELLIST);
-            uint16_t cls = 0;
-            if (m_pWndRes && m_pWndRes->kernel && set &&
-                SetOfObjectsGetSelected(m_pWndRes->kernel, &set, &cls, nullptr, nullptr, nullptr, nullptr)) {
+            int32_t count = 0;
+            OBJHANDLE first = 0;
+            map_selection_Get(m_hWnd, &count, &first, 1, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                              nullptr, nullptr, 0);
+            if (m_pWndRes && m_pWndRes->kernel && count > 0 && first) {
+                const uint16_t cls = GetOBJectClassID(m_pWndRes->kernel, first);
                 if (cls == CLASS_TEXT || cls == CLASS_LEGEND) {
                     StopDrawingThread();
                     if (cls == CLASS_TEXT)

@@ -18,7 +18,8 @@ struct Feed {
     void operator()(QEvent::Type type, uint64_t time, QPoint at = QPoint(10, 10),
                     Qt::MouseButton button = Qt::LeftButton)
     {
-        QMouseEvent e(type, at, at, button, type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button),
+        QMouseEvent e(type, at, at, button,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button),
                       Qt::NoModifier);
         e.setTimestamp(time);
         if (const auto m = translator.Translate(e))
@@ -39,7 +40,8 @@ TEST(MouseMessages, DoubleClicksComeInTheWindowsOrder)
     // A third quick click is a plain one.
     qt(QEvent::MouseButtonPress, 1250);
     qt(QEvent::MouseButtonRelease, 1300);
-    EXPECT_EQ(qt.sent, (V{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP, WM_LBUTTONDOWN, WM_LBUTTONUP}));
+    EXPECT_EQ(qt.sent, (V{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP, WM_LBUTTONDOWN,
+                          WM_LBUTTONUP}));
 
     // A synthetic double click without its press; slow clicks and clicks
     // apart are no double clicks; the right button has its own messages.
@@ -56,9 +58,9 @@ TEST(MouseMessages, DoubleClicksComeInTheWindowsOrder)
     other(QEvent::MouseButtonRelease, 9010, QPoint(10, 10), Qt::RightButton);
     other(QEvent::MouseButtonPress, 9020, QPoint(10, 10), Qt::RightButton);
     other(QEvent::MouseButtonPress, 9030, QPoint(10, 10), Qt::BackButton);
-    EXPECT_EQ(other.sent, (V{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP, WM_LBUTTONDOWN,
-                             WM_LBUTTONUP, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONUP,
-                             WM_RBUTTONDBLCLK}));
+    EXPECT_EQ(other.sent,
+              (V{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP, WM_LBUTTONDOWN, WM_LBUTTONUP,
+                 WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_RBUTTONDBLCLK}));
 }
 
 TEST(MouseMessages, OneWheelMessagePerEventWithTheTurnKeptInSixteenBits)
@@ -70,8 +72,8 @@ TEST(MouseMessages, OneWheelMessagePerEventWithTheTurnKeptInSixteenBits)
     };
     for (const Case c : {Case{120, true, 120}, Case{-120, true, -120}, Case{1000000, true, 32767},
                          Case{-1000000, true, -32768}, Case{0, false, 0}}) {
-        QWheelEvent e(QPointF(5, 6), QPointF(50, 60), QPoint(), QPoint(0, c.delta), Qt::NoButton, Qt::NoModifier,
-                      Qt::NoScrollPhase, false);
+        QWheelEvent e(QPointF(5, 6), QPointF(50, 60), QPoint(), QPoint(0, c.delta), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
         const auto m = MouseMessageTranslator::TranslateWheel(e);
         ASSERT_EQ(m.has_value(), c.sent) << c.delta;
         if (!m)

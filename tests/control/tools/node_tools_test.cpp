@@ -1,0 +1,80 @@
+// The node tools at a click: a vertex inserted by dragging an edge's
+// midpoint mark, a polyline cut at a vertex, a vertex planed away.
+#include "tools_fixture.h"
+
+namespace {
+
+class NodeTools : public ToolsTest {
+protected:
+    void SetUp() override
+    {
+        ToolsTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        square = Polygon({{200, 200}, {500, 200}, {500, 500}, {200, 500}});
+        line = Polyline({{600, 100}, {700, 300}, {800, 100}, {900, 300}});
+        Show();
+    }
+    void Choose(OBJHANDLE h)
+    {
+        map_selection_Set(hwnd(), &h, 1, 0, COLORREF(-1), -1, -1, 1, 0, -1, 1, 0);
+        Show();
+    }
+    OBJHANDLE square = 0;
+    OBJHANDLE line = 0;
+};
+
+TEST_F(NodeTools, AnEdgesMidpointDraggedInsertsOneVertex)
+{
+    struct Case {
+        bool polygon;
+        MAP_COORDPT vertex, midpoint;
+        uint16_t step;
+    };
+    const Case cases[] = {{true, {500, 500}, {500, 350}, 221}, {false, {700, 300}, {650, 200}, 223}};
+    for (const Case &c : cases) {
+        const OBJHANDLE h = c.polygon ? square : line;
+        Choose(h);
+        ASSERT_EQ(ctl->Command(mCmdNodeDrag), 1);
+        // A click on the vertex picks it; its edges show their midpoints.
+        Move(W(c.vertex.x, c.vertex.y));
+        Press(W(c.vertex.x, c.vertex.y));
+        Release(W(c.vertex.x, c.vertex.y));
+        Settle();
+        const size_t before = PointsOf(h).size();
+        const QPoint mid = W(c.midpoint.x, c.midpoint.y);
+        Move(mid);
+        Press(mid);
+        ASSERT_EQ(ctl->OperationState(), 9) << c.step;
+        Move(mid + QPoint(40, 10), Qt::LeftButton);
+        Release(mid + QPoint(40, 10));
+        EXPECT_EQ(LastStep(), c.step);
+        EXPECT_EQ(PointsOf(h).size(), before + 1);
+        ExpectCleanSurface();
+    }
+}
+
+TEST_F(NodeTools, ACutAtAVertexIsOneStepAndEndsTheTool)
+{
+    Choose(line);
+    ASSERT_EQ(ctl->Command(mCmdNodeCut), 1);
+    ASSERT_EQ(ctl->CurrentTool(), mCmdNodeCut);
+    const int32_t before = Steps();
+    Click(W(700, 300));
+    EXPECT_EQ(Steps(), before + 1);
+    EXPECT_EQ(LastStep(), 215);
+    EXPECT_EQ(ctl->CurrentTool(), mCmdDeselect);
+    ExpectCleanSurface();
+}
+
+TEST_F(NodeTools, APlanedVertexGoesAndTheToolStays)
+{
+    Choose(line);
+    ASSERT_EQ(ctl->Command(mCmdNodePlane), 1);
+    Click(W(800, 100));
+    EXPECT_EQ(PointsOf(line).size(), 3u);
+    EXPECT_EQ(ctl->CurrentTool(), mCmdNodePlane);
+    ExpectCleanSurface();
+}
+
+} // namespace
