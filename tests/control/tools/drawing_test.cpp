@@ -14,7 +14,13 @@ TEST_F(ToolsTest, APolygonByClicksAndADoubleClick)
     ASSERT_EQ(ctl->Command(mCmdPolygon), 1);
     sink->events.clear();
     const int32_t before = Steps();
+    // A drawing pass is under way when the first press comes: it is stopped
+    // first and its area drawn under the rubber lines.
+    ctl->FullRepaint();
+    UpdateWindow(hwnd());
+    sink->events.clear();
     Click(W(100, 100));
+    EXPECT_FALSE(ctl->DrawingThreadRunning());
     Click(W(400, 100));
     Move(W(300, 300));
     EXPECT_EQ(ctl->OperationState(), 2);

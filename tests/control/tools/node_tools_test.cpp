@@ -2,6 +2,8 @@
 // midpoint mark, a polyline cut at a vertex, a vertex planed away.
 #include "tools_fixture.h"
 
+#include "engine/window/page.h"
+
 namespace {
 
 class NodeTools : public ToolsTest {
@@ -74,6 +76,37 @@ TEST_F(NodeTools, APlanedVertexGoesAndTheToolStays)
     Click(W(800, 100));
     EXPECT_EQ(PointsOf(line).size(), 3u);
     EXPECT_EQ(ctl->CurrentTool(), mCmdNodePlane);
+    ExpectCleanSurface();
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ToolsTest, APageCornerDraggedNarrowLeavesAPageFiveUnitsWide)
+{
+    const OBJHANDLE page = PageGetFromWindow(hwnd());
+    ASSERT_NE(page, 0u);
+    ASSERT_EQ(ctl->Command(mCmdViewPage), 1);
+    map_selection_Set(hwnd(), &page, 1, 0, COLORREF(-1), -1, -1, 1, 0, -1, 1, 0);
+    Show();
+    PageRecord before{};
+    ASSERT_TRUE(PageRead(kernel(), page, &before));
+    const MAP_COORDRECT b = before.bound;
+    ASSERT_EQ(ctl->Command(mCmdNodeDrag), 1);
+    const QPoint corner = W(b.x2, b.y2);
+    Move(corner);
+    Press(corner);
+    ASSERT_EQ(ctl->OperationState(), 10);
+    // Two units from the fixed corner.
+    const QPoint narrow = W(b.x1 + 2, b.y1 + 3);
+    Move(narrow, Qt::LeftButton);
+    Release(narrow);
+    EXPECT_EQ(LastStep(), 225);
+    PageRecord after{};
+    ASSERT_TRUE(PageRead(kernel(), page, &after));
+    EXPECT_EQ(after.extension.x, 5);
+    EXPECT_GE(after.extension.y, 5);
     ExpectCleanSurface();
 }
 
