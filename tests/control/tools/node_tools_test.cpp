@@ -2,7 +2,9 @@
 // midpoint mark, a polyline cut at a vertex, a vertex planed away.
 #include "tools_fixture.h"
 
+#include "engine/kernel/settings.h"
 #include "engine/window/page.h"
+#include "platform/window_timer.h"
 
 namespace {
 
@@ -107,6 +109,44 @@ TEST_F(ToolsTest, APageCornerDraggedNarrowLeavesAPageFiveUnitsWide)
     ASSERT_TRUE(PageRead(kernel(), page, &after));
     EXPECT_EQ(after.extension.x, 5);
     EXPECT_GE(after.extension.y, 5);
+    ExpectCleanSurface();
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ToolsTest, APolylineMoveShowsThePartsAfterARestAndTheReleaseClosesThem)
+{
+    uint32_t on = 1;
+    ASSERT_TRUE(
+        ctl->wndRes()->settingsKey->SetValue("Settings", "Calculate Parts of Dividing Polygon Area", &on, 0));
+    Polygon({{200, 200}, {500, 200}, {500, 500}, {200, 500}});
+    const OBJHANDLE cutter = Polyline({{100, 300}, {600, 300}});
+    map_selection_Set(hwnd(), &cutter, 1, 0, COLORREF(-1), -1, -1, 1, 0, -1, 1, 0);
+    Show();
+    ASSERT_EQ(ctl->Command(mCmdObjectMove), 1);
+    Move(W(100, 300));
+    Press(W(100, 300));
+    ASSERT_EQ(ctl->OperationState(), 13);
+    const EditFigure &f = ctl->EditFigureRecord();
+    ASSERT_NE(f.areaWindows[0], HWND(0)) << "the line cuts the square in two";
+    ASSERT_TRUE(GetTimerInterval(hwnd(), 999, nullptr));
+
+    // Moved, then at rest for two ticks: the parts are computed again for
+    // the new place.
+    Move(W(100, 400), Qt::LeftButton);
+    SendMessageA(hwnd(), WM_TIMER, 999, 0);
+    EXPECT_EQ(f.movedSinceTick, 1);
+    SendMessageA(hwnd(), WM_TIMER, 999, 0);
+    EXPECT_EQ(f.movedSinceTick, 0);
+    EXPECT_TRUE(f.areaWindows[0] && IsWindow(f.areaWindows[0]));
+
+    Release(W(100, 400));
+    EXPECT_EQ(LastStep(), UNDO_OP_MOVING);
+    for (HWND label : f.areaWindows)
+        EXPECT_FALSE(label && IsWindow(label)) << "the release closes the area windows";
+    EXPECT_FALSE(GetTimerInterval(hwnd(), 999, nullptr));
     ExpectCleanSurface();
 }
 
