@@ -8,12 +8,15 @@
 #include "engine/kernel/graph_object.h"
 #include "engine/kernel/map_notify_codes.h"
 #include "engine/kernel/object_classes.h"
+#include "engine/kernel/layers.h"
 #include "engine/kernel/object_store.h"
+#include "engine/kernel/undo.h"
 #include "engine/kernel/window_record.h"
 #include "engine/polygon/buffer/buffering_dialog.h"
 #include "platform/message_box.h"
 #include "platform/window.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -25,14 +28,59 @@ void SendSelectionCount(HWND window)
     SendMessageA(window, MAPN_SELCOUNT, WPARAM(SelectedObjects(window).size()), 0);
 }
 
+OBJHANDLE LayersRoot(_WNDRES *rec) { return GetRootOBJKern(rec->kernel, rec->rootObject, CLASS_LAYERS); }
+
+// Taking the selection away before the first zone is made: the selection
+// list, the layers and the selected objects are recorded first, so that
+// undoing the run gives the selection back as it was. A run that makes
+// nothing takes the selection away without an undo record.
+class RunSelection {
+public:
+    explicit RunSelection(HWND window) : window_(window), rec_(GetWndRes(window)) {}
+    void open()
+    {
+        if (opened_ || !rec_ || !rec_->kernel)
+            return;
+        opened_ = true;
+        OBJectKernel *kernel = rec_->kernel;
+        std::vector<OBJHANDLE> containers{LayersRoot(rec_),
+                                          GetRootOBJKern(kernel, rec_->rootObject, CLASS_SELLIST)};
+        for (OBJHANDLE item : SelectedObjects(window_))
+            containers.push_back(item);
+        for (OBJHANDLE leaf : SelectedLeaves(window_)) {
+            containers.push_back(leaf);
+            containers.push_back(GetOBJectLayer(kernel, leaf));
+        }
+        std::sort(containers.begin(), containers.end());
+        containers.erase(std::unique(containers.begin(), containers.end()), containers.end());
+        for (OBJHANDLE container : containers)
+            if (container)
+                Undo_ChangeObject(kernel, container);
+        SetOfObjectsUnSelect(window_, LayersRoot(rec_));
+    }
+    void finish()
+    {
+        if (!opened_ && rec_ && rec_->kernel)
+            SetOfObjectsUnSelect(window_, LayersRoot(rec_));
+        opened_ = true;
+    }
+
+private:
+    HWND window_;
+    _WNDRES *rec_;
+    bool opened_ = false;
+};
+
 // Hands a zone to the polygon creation (new polygons of the active layer,
 // recorded as added and selected), which frees it.
-void CreateZone(HWND window, PlgOpResult *set)
+void CreateZone(HWND window, RunSelection &selection, PlgOpResult *set)
 {
-    if (set && set->numPolygons > 0)
+    if (set && set->numPolygons > 0) {
+        selection.open();
         DisplaySelectAndDelPolygonStruct(window, set, nullptr, 1, 1);
-    else
+    } else {
         DeletePlgOpResult(set);
+    }
 }
 
 std::vector<MAP_COORDPT> ReadPoints(OBJectKernel *kernel, OBJHANDLE object)
@@ -47,15 +95,14 @@ std::vector<MAP_COORDPT> ReadPoints(OBJectKernel *kernel, OBJHANDLE object)
     return points;
 }
 
-OBJHANDLE LayersRoot(_WNDRES *rec) { return GetRootOBJKern(rec->kernel, rec->rootObject, CLASS_LAYERS); }
-
-void TextBuffer(HWND window, OBJectKernel *kernel, OBJHANDLE text, int64_t size, int32_t segments)
+void TextBuffer(HWND window, RunSelection &selection, OBJectKernel *kernel, OBJHANDLE text, int64_t size,
+                int32_t segments)
 {
     int32_t anchor[2] = {0, 0};
     SendOBJectMessage(kernel, text, text, 0, GRM_GETANCHOR, 0, LPARAM(anchor));
     const BufferResult zone = TextBufferOutline({anchor[0], anchor[1]}, size, segments);
     if (zone.outcome == BufferOutcome::Made)
-        CreateZone(window, zone.set);
+        CreateZone(window, selection, zone.set);
 }
 
 // Steps 10 and 11 of every run: the undo step closed when something was
@@ -79,7 +126,10 @@ bool ValidEnums(int32_t endings, int32_t corners, int32_t type, int32_t calculat
 
 } // namespace
 
-BufferOutcome BufferObject(HWND window, OBJHANDLE object, const BufferParameters &parameters, int calculation)
+namespace {
+
+BufferOutcome BufferOne(HWND window, RunSelection &selection, OBJHANDLE object,
+                        const BufferParameters &parameters, int calculation)
 {
     _WNDRES *rec = GetWndRes(window);
     if (!rec || !rec->kernel)
@@ -102,11 +152,21 @@ BufferOutcome BufferObject(HWND window, OBJHANDLE object, const BufferParameters
                                   ? ExtendedBufferOutline(points, polygon, parameters, progress)
                                   : DefaultBufferOutline(points, polygon, parameters, progress);
     if (zone.outcome == BufferOutcome::Made)
-        CreateZone(window, zone.set);
+        CreateZone(window, selection, zone.set);
     // Every object's run ends its progress, whatever became of it.
     Progress(window, MAPN_KIND_RUNNING, MAPN_PROGRESS_END);
     SendSelectionCount(window);
     return zone.outcome;
+}
+
+} // namespace
+
+BufferOutcome BufferObject(HWND window, OBJHANDLE object, const BufferParameters &parameters, int calculation)
+{
+    RunSelection selection(window);
+    const BufferOutcome outcome = BufferOne(window, selection, object, parameters, calculation);
+    selection.finish();
+    return outcome;
 }
 
 int map_create_buffer2(HWND window, int32_t size, int32_t segments, int32_t endings, int32_t corners,
@@ -146,12 +206,14 @@ int map_create_buffer2(HWND window, int32_t size, int32_t segments, int32_t endi
         else if (classId == CLASS_TEXT && type != mc_BufferInner && !DoesTextContainId(kernel, h))
             texts.push_back(h);
     }
-    SetOfObjectsUnSelect(window, LayersRoot(rec));
-    if (polygons == 0 && type == mc_BufferInner)
+    RunSelection selection(window);
+    if (polygons == 0 && type == mc_BufferInner) {
+        selection.finish();
         return 0;
+    }
 
     for (OBJHANDLE text : texts)
-        TextBuffer(window, kernel, text, s, segments - 1);
+        TextBuffer(window, selection, kernel, text, s, segments - 1);
     BufferParameters parameters;
     parameters.size = s;
     parameters.segments = segments - 1;
@@ -160,7 +222,8 @@ int map_create_buffer2(HWND window, int32_t size, int32_t segments, int32_t endi
     parameters.times = parallelLength;
     parameters.type = type;
     for (OBJHANDLE h : lines)
-        BufferObject(window, h, parameters, calculation);
+        BufferOne(window, selection, h, parameters, calculation);
+    selection.finish();
     FinishRun(window, step, haveBefore ? &before : nullptr);
     return 1;
 }
@@ -233,7 +296,7 @@ int map_create_buffer_single(HWND window)
     UndoStepScope step(window);
     MAP_COORDRECT before{};
     const bool haveBefore = SelectionBounds(window, before);
-    SetOfObjectsUnSelect(window, LayersRoot(rec));
+    RunSelection selection(window);
     BufferParameters parameters;
     parameters.size = size;
     parameters.segments = dialog.circleSegments - 1;
@@ -242,7 +305,8 @@ int map_create_buffer_single(HWND window)
     parameters.times = dialog.times;
     // The type matters only for polygons.
     parameters.type = classId == CLASS_POLYLINE ? mc_BufferInner : type;
-    BufferObject(window, object, parameters, dialog.calculationType);
+    BufferOne(window, selection, object, parameters, dialog.calculationType);
+    selection.finish();
     FinishRun(window, step, haveBefore ? &before : nullptr);
     return 1;
 }
