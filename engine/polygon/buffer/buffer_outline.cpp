@@ -158,7 +158,21 @@ int32_t RoundAway(double v) { return int32_t(v > 0 ? std::trunc(v + 0.5) : std::
 // The chains of the extended calculation.
 struct Chains {
     BufferPath right, left;
+    // Every corner turned by a plain join: no turn back, no parallel edge
+    // lines, every inner corner the crossing of the two inner edges within
+    // both of them.
+    bool regular = true;
 };
+
+// Whether x lies within the stretch of the segment a-b (its projection).
+bool WithinSegment(BufferPoint a, BufferPoint b, BufferPoint x)
+{
+    const double dx = b.x - a.x, dy = b.y - a.y, len2 = dx * dx + dy * dy;
+    if (len2 == 0)
+        return false;
+    const double t = ((x.x - a.x) * dx + (x.y - a.y) * dy) / len2;
+    return t >= 0 && t <= 1;
+}
 
 // The join at v of the extended calculation.
 void ExtendedJoin(Chains &chains, BufferPoint r, BufferPoint v, BufferPoint t, const SegmentOffsets &prev,
@@ -175,6 +189,7 @@ void ExtendedJoin(Chains &chains, BufferPoint r, BufferPoint v, BufferPoint t, c
         straight();
         return;
     case BufferTurn::Back:
+        chains.regular = false;
         chains.left.push_back(cur.a);
         if (rounded)
             AppendArcPoints(chains.left, cur.a, v, cur.b, r, s, p.segments);
@@ -189,6 +204,7 @@ void ExtendedJoin(Chains &chains, BufferPoint r, BufferPoint v, BufferPoint t, c
     BufferPoint right, left;
     if (!LinesIntersection(cur.a, cur.d, prev.a, prev.d, &right) ||
         !LinesIntersection(cur.b, cur.c, prev.b, prev.c, &left)) {
+        chains.regular = false;
         straight();
         return;
     }
@@ -209,8 +225,13 @@ void ExtendedJoin(Chains &chains, BufferPoint r, BufferPoint v, BufferPoint t, c
     // and t meet far enough out on the right side of v.
     if (BufferSideOfLine(r, t, innerPoint) == BufferSideOfLine(r, t, v)) {
         inner.push_back(innerPoint);
+        const bool leftInner = outerRight;
+        if (!WithinSegment(leftInner ? prev.b : prev.a, leftInner ? prev.c : prev.d, innerPoint) ||
+            !WithinSegment(leftInner ? cur.b : cur.a, leftInner ? cur.c : cur.d, innerPoint))
+            chains.regular = false;
         return;
     }
+    chains.regular = false;
     BufferPoint y;
     if (LinesIntersection(t, cur.c, r, prev.b, &y) && Distance(r, y) > s) {
         const int sideT = BufferSideOfLine(v, y, t), sideR = BufferSideOfLine(v, y, r);
@@ -219,84 +240,100 @@ void ExtendedJoin(Chains &chains, BufferPoint r, BufferPoint v, BufferPoint t, c
     }
 }
 
-} // namespace
+using Wide = __int128;
 
-BufferResult DefaultBufferOutline(const std::vector<MAP_COORDPT> &points, bool polygon,
-                                  const BufferParameters &p, const BufferProgress &progress)
+// The sign of the turn a -> b -> c (exact).
+int Orientation(const PlgList &a, const PlgList &b, const PlgList &c)
 {
-    if (p.size < 1 || p.segments < 0)
-        return {BufferOutcome::BadParams, nullptr};
-    std::vector<MAP_COORDPT> thinned = points;
-    if (points.size() >= 3) {
-        std::vector<MAP_COORDPT> out(points.size());
-        const unsigned long n = map_Reduce(points.data(), out.data(), points.size(), 0, 1.0);
-        if (n < points.size() && n > (polygon ? 2u : 1u))
-            thinned.assign(out.begin(), out.begin() + long(n));
-    }
-    const BufferPath path = DistinctPath(thinned, polygon);
-    if (path.size() < (polygon ? 3u : 2u))
-        return {BufferOutcome::TooFew, nullptr};
-    const double step = 100.0 / double(thinned.size());
-    double percent = 0;
-
-    PieceList pieces;
-    const double s = double(p.size);
-    const auto rectangle = [&](BufferPoint a, BufferPoint b, bool first) {
-        const SegmentOffsets o = OffsetsOf(a, b, s);
-        pieces.add({o.a, o.b, o.c, o.d}, first);
-        return o;
-    };
-    const size_t m = path.size();
-    SegmentOffsets prev = rectangle(path[0], path[1], true);
-    for (size_t i = 1; i + 1 < m; ++i) {
-        const SegmentOffsets cur = rectangle(path[i], path[i + 1], false);
-        DefaultJoin(pieces, path[i - 1], path[i], path[i + 1], prev, cur, p);
-        prev = cur;
-        percent += step;
-        if (progress)
-            progress(percent);
-    }
-    if (polygon) {
-        const SegmentOffsets closing = rectangle(path[m - 1], path[0], false);
-        DefaultJoin(pieces, path[m - 2], path[m - 1], path[0], prev, closing, p);
-        const SegmentOffsets first = rectangle(path[0], path[1], false);
-        DefaultJoin(pieces, path[m - 1], path[0], path[1], closing, first, p);
-    } else if (p.endings == mc_EndingsSquared) {
-        pieces.add(SquareEnd(path[0], path[1], s), false);
-        pieces.add(SquareEnd(path[m - 1], path[m - 2], s), false);
-    } else if (p.endings == mc_EndingsRounded) {
-        pieces.add(RoundedEnd(path[0], path[1], s, p.segments), false);
-        pieces.add(RoundedEnd(path[m - 1], path[m - 2], s, p.segments), false);
-    }
-    if (pieces.offPlane())
-        return {BufferOutcome::OffPlane, nullptr};
-
-    BufferResult band = UniteList(pieces.list());
-    if (band.outcome != BufferOutcome::Made || !polygon || p.type == mc_BufferBoth)
-        return band;
-    // The band combined with the polygon: grown, or shrunk by the band.
-    SetPtr bandSet(band.set, DeletePlgOpResult);
-    const RingSet own(path);
-    PlgOpStatus status = PLG_OP_OK;
-    PlgOpResult *combined = p.type == mc_BufferInner
-                                ? main_polygon_logical(&own.set, bandSet.get(), PLG_A_MINUS_B, &status)
-                                : main_polygon_logical(bandSet.get(), &own.set, PLG_UNION, &status);
-    if (status != PLG_OP_OK) {
-        DeletePlgOpResult(combined);
-        return {BufferOutcome::Failed, nullptr};
-    }
-    return {BufferOutcome::Made, combined};
+    const Wide cross =
+        Wide(int64_t(b.x) - a.x) * (int64_t(c.y) - a.y) - Wide(int64_t(b.y) - a.y) * (int64_t(c.x) - a.x);
+    return cross > 0 ? 1 : cross < 0 ? -1 : 0;
 }
 
-BufferResult ExtendedBufferOutline(const std::vector<MAP_COORDPT> &points, bool polygon,
-                                   const BufferParameters &p, const BufferProgress &progress)
+bool OnSegment(const PlgList &a, const PlgList &b, const PlgList &p)
 {
-    if (p.size < 1 || p.segments < 0)
-        return {BufferOutcome::BadParams, nullptr};
-    const BufferPath path = DistinctPath(points, polygon);
-    if (path.size() < (polygon ? 3u : 2u))
-        return {BufferOutcome::TooFew, nullptr};
-    const double step = 90.0 / double(points.size());
+    return std::min(a.x, b.x) <= p.x && p.x <= std::max(a.x, b.x) && std::min(a.y, b.y) <= p.y &&
+           p.y <= std::max(a.y, b.y);
+}
+
+// Whether the segments a-b and c-d share any point.
+bool SegmentsMeet(const PlgList &a, const PlgList &b, const PlgList &c, const PlgList &d)
+{
+    const int o1 = Orientation(a, b, c), o2 = Orientation(a, b, d), o3 = Orientation(c, d, a),
+              o4 = Orientation(c, d, b);
+    if (o1 != o2 && o3 != o4 && o1 * o2 <= 0 && o3 * o4 <= 0 && (o1 != 0 || o2 != 0))
+        return true;
+    return (o1 == 0 && OnSegment(a, b, c)) || (o2 == 0 && OnSegment(a, b, d)) ||
+           (o3 == 0 && OnSegment(c, d, a)) || (o4 == 0 && OnSegment(c, d, b));
+}
+
+// Whether a closed ring neither crosses nor touches itself (neighbouring
+// edges meet at their common corner only). The edges are swept in the order
+// of their left ends; each is tested against those whose x range overlaps.
+bool RingIsSimple(const std::vector<PlgList> &ring)
+{
+    const size_t n = ring.size();
+    if (n < 3)
+        return false;
+    for (size_t i = 0; i < n; ++i) {
+        const PlgList &a = ring[i], &b = ring[(i + 1) % n], &c = ring[(i + 2) % n];
+        // A repeated point or an edge folding back onto the one before.
+        if ((a.x == b.x && a.y == b.y) ||
+            (Orientation(a, b, c) == 0 &&
+             (int64_t(b.x) - a.x) * (int64_t(c.x) - b.x) + (int64_t(b.y) - a.y) * (int64_t(c.y) - b.y) <= 0))
+            return false;
+    }
+    std::vector<uint32_t> order(n);
+    for (size_t i = 0; i < n; ++i)
+        order[i] = uint32_t(i);
+    const auto left = [&](uint32_t i) { return std::min(ring[i].x, ring[(i + 1) % n].x); };
+    std::sort(order.begin(), order.end(), [&](uint32_t p, uint32_t q) { return left(p) < left(q); });
+    for (size_t k = 0; k < n; ++k) {
+        const uint32_t i = order[k];
+        const PlgList &a = ring[i], &b = ring[(i + 1) % n];
+        const int32_t right = std::max(a.x, b.x);
+        for (size_t m = k + 1; m < n && left(order[m]) <= right; ++m) {
+            const uint32_t j = order[m];
+            const PlgList &c = ring[j], &d = ring[(j + 1) % n];
+            if (std::max(std::min(a.y, b.y), std::min(c.y, d.y)) >
+                std::min(std::max(a.y, b.y), std::max(c.y, d.y)))
+                continue;
+            const bool next = (i + 1) % n == j, previous = (j + 1) % n == i;
+            if (next || previous) {
+                // Neighbours share one corner: anything more is a fold,
+                // caught above.
+                continue;
+            }
+            if (SegmentsMeet(a, b, c, d))
+                return false;
+        }
+    }
+    return true;
+}
+
+// A simple ring as the union gives it: one clockwise ring.
+PlgOpResult *SingleRingSet(std::vector<PlgList> ring)
+{
+    double area2 = 0;
+    for (size_t i = 0; i < ring.size(); ++i) {
+        const PlgList &a = ring[i], &b = ring[(i + 1) % ring.size()];
+        area2 += double(int64_t(a.x) - ring[0].x) * double(int64_t(b.y) - ring[0].y) -
+                 double(int64_t(b.x) - ring[0].x) * double(int64_t(a.y) - ring[0].y);
+    }
+    if (area2 > 0)
+        std::reverse(ring.begin(), ring.end());
+    auto *set = new PlgOpResult{new PlgListWithNumPoints[1]{{0, int32_t(ring.size())}},
+                                new PlgList[ring.size()], int32_t(ring.size()), 1};
+    std::copy(ring.begin(), ring.end(), set->points);
+    return set;
+}
+
+// The ring of the extended calculation: the right chain and the left chain
+// backwards, rounded, without consecutive repeats. OffPlane when a point
+// leaves the plane; *regular tells whether every corner was a plain join.
+BufferOutcome ChainRing(const BufferPath &path, bool polygon, const BufferParameters &p, double step,
+                        const BufferProgress &progress, std::vector<PlgList> *ring, bool *regular)
+{
     const double s = double(p.size);
     double percent = 0;
 
@@ -370,18 +407,127 @@ BufferResult ExtendedBufferOutline(const std::vector<MAP_COORDPT> &points, bool 
                             arc.end());
     }
 
-    std::vector<PlgList> ring;
-    ring.reserve(chains.right.size() + chains.left.size());
+    *regular = chains.regular;
+    ring->reserve(chains.right.size() + chains.left.size());
     for (const BufferPoint &q : chains.right) {
         if (!InPlane(q))
-            return {BufferOutcome::OffPlane, nullptr};
-        ring.push_back({RoundAway(q.x), RoundAway(q.y)});
+            return BufferOutcome::OffPlane;
+        ring->push_back({RoundAway(q.x), RoundAway(q.y)});
     }
     for (auto it = chains.left.rbegin(); it != chains.left.rend(); ++it) {
         if (!InPlane(*it))
-            return {BufferOutcome::OffPlane, nullptr};
-        ring.push_back({RoundAway(it->x), RoundAway(it->y)});
+            return BufferOutcome::OffPlane;
+        ring->push_back({RoundAway(it->x), RoundAway(it->y)});
     }
+    // Consecutive repeats that the rounding made are dropped.
+    ring->erase(std::unique(ring->begin(), ring->end(),
+                            [](const PlgList &a, const PlgList &b) { return a.x == b.x && a.y == b.y; }),
+                ring->end());
+    while (ring->size() > 1 && ring->front().x == ring->back().x && ring->front().y == ring->back().y)
+        ring->pop_back();
+    return BufferOutcome::Made;
+}
+
+} // namespace
+
+BufferResult DefaultBufferOutline(const std::vector<MAP_COORDPT> &points, bool polygon,
+                                  const BufferParameters &p, const BufferProgress &progress)
+{
+    if (p.size < 1 || p.segments < 0)
+        return {BufferOutcome::BadParams, nullptr};
+    std::vector<MAP_COORDPT> thinned = points;
+    if (points.size() >= 3) {
+        std::vector<MAP_COORDPT> out(points.size());
+        const unsigned long n = map_Reduce(points.data(), out.data(), points.size(), 0, 1.0);
+        if (n < points.size() && n > (polygon ? 2u : 1u))
+            thinned.assign(out.begin(), out.begin() + long(n));
+    }
+    const BufferPath path = DistinctPath(thinned, polygon);
+    if (path.size() < (polygon ? 3u : 2u))
+        return {BufferOutcome::TooFew, nullptr};
+    const double step = 100.0 / double(thinned.size());
+    double percent = 0;
+
+    // A polyline whose outline ring turns every corner plainly and neither
+    // crosses nor touches itself bounds the union of the pieces exactly:
+    // the ring is the zone, without the union.
+    if (!polygon) {
+        std::vector<PlgList> ring;
+        bool regular = false;
+        if (ChainRing(path, false, p, step, {}, &ring, &regular) == BufferOutcome::OffPlane)
+            return {BufferOutcome::OffPlane, nullptr};
+        if (regular && RingIsSimple(ring)) {
+            for (size_t i = 1; progress && i < path.size(); ++i)
+                progress(step * double(i));
+            return {BufferOutcome::Made, SingleRingSet(std::move(ring))};
+        }
+    }
+
+    PieceList pieces;
+    const double s = double(p.size);
+    const auto rectangle = [&](BufferPoint a, BufferPoint b, bool first) {
+        const SegmentOffsets o = OffsetsOf(a, b, s);
+        pieces.add({o.a, o.b, o.c, o.d}, first);
+        return o;
+    };
+    const size_t m = path.size();
+    SegmentOffsets prev = rectangle(path[0], path[1], true);
+    for (size_t i = 1; i + 1 < m; ++i) {
+        const SegmentOffsets cur = rectangle(path[i], path[i + 1], false);
+        DefaultJoin(pieces, path[i - 1], path[i], path[i + 1], prev, cur, p);
+        prev = cur;
+        percent += step;
+        if (progress)
+            progress(percent);
+    }
+    if (polygon) {
+        const SegmentOffsets closing = rectangle(path[m - 1], path[0], false);
+        DefaultJoin(pieces, path[m - 2], path[m - 1], path[0], prev, closing, p);
+        const SegmentOffsets first = rectangle(path[0], path[1], false);
+        DefaultJoin(pieces, path[m - 1], path[0], path[1], closing, first, p);
+    } else if (p.endings == mc_EndingsSquared) {
+        pieces.add(SquareEnd(path[0], path[1], s), false);
+        pieces.add(SquareEnd(path[m - 1], path[m - 2], s), false);
+    } else if (p.endings == mc_EndingsRounded) {
+        pieces.add(RoundedEnd(path[0], path[1], s, p.segments), false);
+        pieces.add(RoundedEnd(path[m - 1], path[m - 2], s, p.segments), false);
+    }
+    if (pieces.offPlane())
+        return {BufferOutcome::OffPlane, nullptr};
+
+    BufferResult band = UniteList(pieces.list());
+    if (band.outcome != BufferOutcome::Made || !polygon || p.type == mc_BufferBoth)
+        return band;
+    // The band combined with the polygon: grown, or shrunk by the band.
+    SetPtr bandSet(band.set, DeletePlgOpResult);
+    const RingSet own(path);
+    PlgOpStatus status = PLG_OP_OK;
+    PlgOpResult *combined = p.type == mc_BufferInner
+                                ? main_polygon_logical(&own.set, bandSet.get(), PLG_A_MINUS_B, &status)
+                                : main_polygon_logical(bandSet.get(), &own.set, PLG_UNION, &status);
+    if (status != PLG_OP_OK) {
+        DeletePlgOpResult(combined);
+        return {BufferOutcome::Failed, nullptr};
+    }
+    return {BufferOutcome::Made, combined};
+}
+
+BufferResult ExtendedBufferOutline(const std::vector<MAP_COORDPT> &points, bool polygon,
+                                   const BufferParameters &p, const BufferProgress &progress)
+{
+    if (p.size < 1 || p.segments < 0)
+        return {BufferOutcome::BadParams, nullptr};
+    const BufferPath path = DistinctPath(points, polygon);
+    if (path.size() < (polygon ? 3u : 2u))
+        return {BufferOutcome::TooFew, nullptr};
+    std::vector<PlgList> ring;
+    bool regular = false;
+    if (ChainRing(path, polygon, p, 90.0 / double(points.size()), progress, &ring, &regular) !=
+        BufferOutcome::Made)
+        return {BufferOutcome::OffPlane, nullptr};
+    // A ring that neither crosses nor touches itself is its own union.
+    if (!polygon && RingIsSimple(ring))
+        return {BufferOutcome::Made, SingleRingSet(std::move(ring))};
     PlgOpStatus status = PLG_OP_OK;
     PlgOpResult *united = main_polygon_logical(ring.data(), int32_t(ring.size()), ring.data(),
                                                int32_t(ring.size()), PLG_UNION, &status);
