@@ -223,21 +223,21 @@ void ExtendedJoin(Chains &chains, BufferPoint r, BufferPoint v, BufferPoint t, c
     // The inner edge lines meet on the near side of the chord r-t: their
     // crossing is the inner corner. Beyond it, only when the normals at r
     // and t meet far enough out on the right side of v.
-    if (BufferSideOfLine(r, t, innerPoint) == BufferSideOfLine(r, t, v)) {
-        inner.push_back(innerPoint);
-        const bool leftInner = outerRight;
-        if (!WithinSegment(leftInner ? prev.b : prev.a, leftInner ? prev.c : prev.d, innerPoint) ||
-            !WithinSegment(leftInner ? cur.b : cur.a, leftInner ? cur.c : cur.d, innerPoint))
-            chains.regular = false;
+    bool take = BufferSideOfLine(r, t, innerPoint) == BufferSideOfLine(r, t, v);
+    BufferPoint y;
+    if (!take && LinesIntersection(t, cur.c, r, prev.b, &y) && Distance(r, y) > s) {
+        const int sideT = BufferSideOfLine(v, y, t), sideR = BufferSideOfLine(v, y, r);
+        take = sideT != 0 && sideR != 0 && sideT != sideR;
+    }
+    if (!take) {
+        chains.regular = false;
         return;
     }
-    chains.regular = false;
-    BufferPoint y;
-    if (LinesIntersection(t, cur.c, r, prev.b, &y) && Distance(r, y) > s) {
-        const int sideT = BufferSideOfLine(v, y, t), sideR = BufferSideOfLine(v, y, r);
-        if (sideT != 0 && sideR != 0 && sideT != sideR)
-            inner.push_back(innerPoint);
-    }
+    inner.push_back(innerPoint);
+    const bool leftInner = outerRight;
+    if (!WithinSegment(leftInner ? prev.b : prev.a, leftInner ? prev.c : prev.d, innerPoint) ||
+        !WithinSegment(leftInner ? cur.b : cur.a, leftInner ? cur.c : cur.d, innerPoint))
+        chains.regular = false;
 }
 
 using Wide = __int128;
