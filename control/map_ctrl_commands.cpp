@@ -3,6 +3,8 @@
 // the view and selection helpers the commands share.
 #include "control/map_ctrl.h"
 #include "control/pending_engine.h"
+#include "engine/polygon/arcs/circle_dialog.h"
+#include "engine/polygon/buffer/buffer_commands.h"
 #include "engine/polygon/cutting/cutting_tools.h"
 #include "engine/view/raster/raster_object.h"
 #include "engine/window/dialogs/layers_dialog.h"
@@ -317,7 +319,7 @@ int32_t CMapCtrl::Command(int32_t id)
         return 1;
     case mCmdCircle:
         StopDrawingThread();
-        if (pending::ReDefCircle(m_hWnd))
+        if (::ReDefCircle(m_hWnd))
             return 1;
         tool(true);
         return 1;
@@ -450,7 +452,7 @@ int32_t CMapCtrl::Command(int32_t id)
     case mCmdBuffering:
         oneShot([&] {
             StopDrawingThread();
-            pending::map_create_buffer(m_hWnd);
+            ::map_create_buffer(m_hWnd);
         });
         return 1;
     case mCmdTestDataSheet:

@@ -3,6 +3,7 @@
 #include "control/krt_geometry.h"
 #include "control/map_ctrl.h"
 #include "control/pending_engine.h"
+#include "engine/polygon/buffer/buffer_commands.h"
 #include "engine/window/converters/converter_service.h"
 #include "control/variant_values.h"
 
@@ -576,8 +577,8 @@ bool CMapCtrl::Buffering(int32_t size, int32_t segments, int32_t endings, int32_
                          int32_t parallelLength, int32_t calculation)
 {
     StopDrawingThread();
-    return pending::map_create_buffer2(m_hWnd, size, segments, endings, corners, type, parallelLength,
-                                       calculation) != 0;
+    return ::map_create_buffer2(m_hWnd, size, segments, endings, corners, type, parallelLength,
+                                calculation) != 0;
 }
 
 // --- Close ---------------------------------------------------------------------------

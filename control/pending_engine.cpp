@@ -47,29 +47,9 @@ int PastePage(HWND)
     return 0;
 }
 
-int map_create_buffer2(HWND, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t)
-{
-    ReportUnimplemented(
-        "int map_create_buffer2(HWND window, int32_t size, int32_t segments, int32_t endings, int32_t "
-        "corners, int32_t type, int32_t parallelLength, int32_t calculation)");
-    return 0;
-}
-
-int map_create_buffer(HWND)
-{
-    ReportUnimplemented("int map_create_buffer(HWND window)");
-    return 0;
-}
-
 int ReDefLegend(HWND)
 {
     ReportUnimplemented("int ReDefLegend(HWND window)");
-    return 0;
-}
-
-int ReDefCircle(HWND)
-{
-    ReportUnimplemented("int ReDefCircle(HWND window)");
     return 0;
 }
 

@@ -1,9 +1,9 @@
 // Engine operations the control calls that the engine does not offer yet
-// (clipboard and image export, buffer zones, the legend and circle dialogs,
-// presentations). Each stand-in has the engine function's name and
-// arguments, reports itself to the debug viewer and gives the answer the
-// control treats as "not done": when the engine function lands, its call
-// replaces the stand-in here and nothing else in the control changes.
+// (clipboard and image export, the legend dialog, presentations). Each
+// stand-in has the engine function's name and arguments, reports itself to
+// the debug viewer and gives the answer the control treats as "not done":
+// when the engine function lands, its call replaces the stand-in here and
+// nothing else in the control changes.
 #pragma once
 
 #include "engine/kernel/coords.h"
@@ -24,14 +24,9 @@ int DstrEditRenderCopy(HWND window, UINT format, int flag);
 // The paste-special choice: 0, nothing applies.
 int DstrEditPasteSpecial(HWND window);
 int PastePage(HWND window);
-// Buffer zones: 0, none made.
-int map_create_buffer2(HWND window, int32_t size, int32_t segments, int32_t endings, int32_t corners,
-                       int32_t type, int32_t parallelLength, int32_t calculation);
-int map_create_buffer(HWND window);
 // Dialogs and their re-definition of selected objects: 0 (cancelled, or
 // nothing selected to re-define).
 int ReDefLegend(HWND window);
-int ReDefCircle(HWND window);
 int PresentationWizard(HWND window);
 int genCSVfile(HWND window);
 // Presentations following their data sheets.

@@ -37,6 +37,14 @@ bool CircleFits(const ArcCircle &c)
 
 int32_t Round(double value) { return int32_t(std::floor(value + 0.5)); }
 
+// Remembers the centre in the record of a new circle or arc.
+void SetCircleCentre(HWND window, OBJHANDLE object, MAP_COORDPT centre)
+{
+    PointSetAccess access;
+    if (const _WNDRES *rec = GetWndRes(window); rec && LockPointSet(rec->kernel, object, access))
+        access.setCircleCentre(centre);
+}
+
 // Brings an angle into (-180, 180].
 double Normalised(double degrees)
 {
@@ -205,12 +213,12 @@ uint32_t ArcPoints(const ArcCircle &circle, double from, double to, void *out, u
     return written;
 }
 
-OBJHANDLE CirclePolygonCreate(HWND window, int32_t cx, int32_t cy, int32_t radius, uint32_t n)
+std::vector<MAP_COORDPT> CirclePolygonVertices(int32_t cx, int32_t cy, int32_t radius, uint32_t n)
 {
     const ArcCircle circle{double(cx), double(cy), double(radius)};
-    if (!GetWndRes(window) || n < 3 || radius <= 0 || !CircleFits(circle) ||
+    if (n < 3 || radius <= 0 || !CircleFits(circle) ||
         uint64_t(n) * sizeof(MAP_COORDPT) > uint64_t(INT32_MAX))
-        return 0;
+        return {};
     const double step = kArcFullTurn / n;
     std::vector<MAP_COORDPT> points{{Round(circle.cx + circle.r), Round(circle.cy)}};
     double a = 0;
@@ -224,9 +232,20 @@ OBJHANDLE CirclePolygonCreate(HWND window, int32_t cx, int32_t cy, int32_t radiu
     // The ring closes by itself: a last vertex on the first is one too many.
     if (points.size() > 1 && points.back().x == points.front().x && points.back().y == points.front().y)
         points.pop_back();
-    OBJHANDLE h = 0;
-    if (points.size() < 3 || !map_polygon_Create(window, &h, points.data(), int32_t(points.size()), 0))
+    if (points.size() < 3)
+        points.clear();
+    return points;
+}
+
+OBJHANDLE CirclePolygonCreate(HWND window, int32_t cx, int32_t cy, int32_t radius, uint32_t n)
+{
+    if (!GetWndRes(window))
         return 0;
+    const std::vector<MAP_COORDPT> points = CirclePolygonVertices(cx, cy, radius, n);
+    OBJHANDLE h = 0;
+    if (points.empty() || !map_polygon_Create(window, &h, points.data(), int32_t(points.size()), 0))
+        return 0;
+    SetCircleCentre(window, h, {cx, cy});
     return h;
 }
 
@@ -251,6 +270,7 @@ OBJHANDLE m_ArcCreate(HWND window, int32_t cx, int32_t cy, int32_t radius, doubl
     OBJHANDLE h = 0;
     if (points.size() < 2 || !map_polyline_Create(window, &h, points.data(), int32_t(points.size()), 0))
         return 0;
+    SetCircleCentre(window, h, {cx, cy});
     return h;
 }
 

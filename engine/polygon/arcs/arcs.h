@@ -12,6 +12,7 @@
 #include "platform/types.h"
 
 #include <cstdint>
+#include <vector>
 
 inline constexpr double kArcPi = 3.1415926;
 inline constexpr double kArcFullTurn = 6.2831852;
@@ -37,6 +38,9 @@ struct ArcCircle {
 // vertices left out); 0 when it would have fewer than 3 distinct vertices,
 // the radius is not positive or the circle leaves the 32-bit plane.
 OBJHANDLE CirclePolygonCreate(HWND window, int32_t cx, int32_t cy, int32_t radius, uint32_t n);
+// The vertices CirclePolygonCreate would give the polygon; empty when it
+// would make none.
+std::vector<MAP_COORDPT> CirclePolygonVertices(int32_t cx, int32_t cy, int32_t radius, uint32_t n);
 
 // The circle through three points; false when they lie on one line or the
 // radius comes out 0.

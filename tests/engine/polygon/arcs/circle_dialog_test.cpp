@@ -1,0 +1,293 @@
+#include "engine/polygon/arcs/circle_dialog.h"
+
+#include "engine/editing/point_set.h"
+#include "engine/kernel/map_file.h"
+#include "engine/kernel/object_classes.h"
+#include "engine/kernel/object_store.h"
+#include "engine/kernel/selection_list.h"
+#include "engine/kernel/settings.h"
+#include "engine/kernel/undo.h"
+#include "engine/kernel/window_record.h"
+#include "engine/polygon/arcs/arcs.h"
+#include "engine/window/undo_window.h"
+#include "engine/window/window_objects.h"
+#include "engine/window/window_selection.h"
+#include "platform/message_box.h"
+#include "platform/modal_dialog.h"
+#include "tests/engine/editing/editing_fixture.h"
+
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <vector>
+
+namespace {
+
+class CircleDialogTest : public EditingTest {
+protected:
+    void SetUp() override
+    {
+        EditingTest::SetUp();
+        rec.undoEnabled = 1;
+    }
+    void TearDown() override
+    {
+        SetModalDialogHook({});
+        EditingTest::TearDown();
+    }
+    std::vector<OBJHANDLE> selected()
+    {
+        int32_t count = 0;
+        map_selection_Get(window, &count, nullptr, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                          nullptr, nullptr, 1);
+        std::vector<OBJHANDLE> out(size_t(std::max(count, 0)));
+        if (count > 0)
+            map_selection_Get(window, &count, out.data(), count, nullptr, nullptr, nullptr, nullptr, nullptr,
+                              nullptr, nullptr, nullptr, 1);
+        return out;
+    }
+    void select(OBJHANDLE h) { ASSERT_EQ(SetSelection(window, &h, 1, 0, 0), 1u); }
+    std::vector<char> saved(const char *name = "doc.mpd")
+    {
+        const std::string path = folders.path().toStdString() + "/" + name;
+        EXPECT_EQ(MapSave(window, path.c_str()), 1);
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    int32_t setting(const char *name)
+    {
+        uint32_t value = 0;
+        EXPECT_EQ(rec.settingsKey->GetValue("Settings", name, &value, 0), 1) << name;
+        return int32_t(value);
+    }
+    MAP_COORDPT centreOf(OBJHANDLE h)
+    {
+        PointSetAccess a;
+        return LockPointSet(kernel(), h, a) ? a.circleCentre() : MAP_COORDPT{-1, -1};
+    }
+    // Answers the dialog with the given field texts and OK.
+    void answer(std::map<int, QString> fields, std::map<int, QString> *shown = nullptr)
+    {
+        SetModalDialogHook([fields, shown](QDialog &dialog, int id) {
+            EXPECT_EQ(id, kCircleDialogTemplate);
+            for (int field : {kCircleCentreXId, kCircleCentreYId, kCircleRadiusId, kCircleSegmentsId}) {
+                auto *edit = DialogItemAs<QLineEdit>(&dialog, field);
+                EXPECT_NE(edit, nullptr);
+                if (!edit)
+                    return IDCANCEL;
+                if (shown)
+                    (*shown)[field] = edit->text();
+                if (auto it = fields.find(field); it != fields.end())
+                    edit->setText(it->second);
+            }
+            DialogItemAs<QPushButton>(&dialog, IDOK)->click();
+            return dialog.result();
+        });
+    }
+};
+
+TEST_F(CircleDialogTest, FirstUseShowsTheDefaultsAndStoresThem)
+{
+    std::map<int, QString> shown;
+    answer({}, &shown);
+    const int steps = Undo_UndoStepsCount(window);
+    EXPECT_EQ(DlgCircle(window, 0, {500, 700}), 1);
+    EXPECT_EQ(shown[kCircleCentreXId], "500");
+    EXPECT_EQ(shown[kCircleCentreYId], "700");
+    EXPECT_EQ(shown[kCircleRadiusId], "100");
+    EXPECT_EQ(shown[kCircleSegmentsId], "10");
+    EXPECT_EQ(setting(kCircleRadiusSetting), 100);
+    EXPECT_EQ(setting(kCircleSegmentsSetting), 10);
+    const std::vector<OBJHANDLE> made = selected();
+    ASSERT_EQ(made.size(), 1u);
+    EXPECT_EQ(points(made[0]).size(), 10u);
+    EXPECT_EQ(centreOf(made[0]), (MAP_COORDPT{500, 700}));
+    EXPECT_EQ(Undo_UndoStepsCount(window), steps + 1);
+    EXPECT_EQ(Undo_GetStepWithIndex(window, 0, 1), UNDO_CODE_CIRCLE);
+}
+
+TEST_F(CircleDialogTest, RedefiningReplacesTheCircleInOneUndoStep)
+{
+    const OBJHANDLE old = CirclePolygonCreate(window, 1000, 2000, 300, 10);
+    ASSERT_NE(old, 0u);
+    select(old);
+    const std::vector<char> before = saved();
+    const int steps = Undo_UndoStepsCount(window);
+    std::map<int, QString> shown;
+    answer({{kCircleSegmentsId, "36"}}, &shown);
+    ASSERT_EQ(ReDefCircle(window), 1);
+    EXPECT_EQ(shown[kCircleRadiusId], "300");
+    EXPECT_EQ(shown[kCircleSegmentsId], "10");
+    const std::vector<OBJHANDLE> made = selected();
+    ASSERT_EQ(made.size(), 1u);
+    EXPECT_NE(made[0], old);
+    const std::vector<MAP_COORDPT> ring = points(made[0]);
+    ASSERT_EQ(ring.size(), 36u);
+    for (const MAP_COORDPT &p : ring)
+        EXPECT_NEAR(std::hypot(p.x - 1000.0, p.y - 2000.0), 300, 1);
+    EXPECT_EQ(Undo_UndoStepsCount(window), steps + 1);
+    EXPECT_EQ(Undo_GetStepWithIndex(window, 0, 1), UNDO_CODE_CIRCLE);
+    // Undo brings the old circle back, selected, as it was.
+    ASSERT_EQ(map_Undo(window), 1);
+    EXPECT_EQ(saved(), before);
+}
+
+TEST_F(CircleDialogTest, OnlyCirclesAboutAStoredCentreCanBeRedefined)
+{
+    int dialogs = 0;
+    SetModalDialogHook([&](QDialog &, int) {
+        ++dialogs;
+        return IDCANCEL;
+    });
+    struct Case {
+        const char *name;
+        OBJHANDLE object;
+    } cases[] = {
+        {"a plain polygon", polygon({{0, 0}, {100, 0}, {100, 100}})},
+        {"a centre with x = 0", CirclePolygonCreate(window, 0, 500, 100, 12)},
+        {"a centre with y = 0", CirclePolygonCreate(window, 500, 0, 100, 12)},
+        {"an arc", m_ArcCreate(window, 500, 500, 100, 0, 90, 8)},
+        {"nothing selected", 0},
+    };
+    for (const Case &c : cases) {
+        SetSelection(window, nullptr, 0, 0, 0);
+        if (c.object)
+            select(c.object);
+        EXPECT_EQ(ReDefCircle(window), 0) << c.name;
+    }
+    // A circle whose vertex was dragged away is no longer one.
+    const OBJHANDLE circle = CirclePolygonCreate(window, 500, 500, 100, 12);
+    MAP_COORDPT far{900, 900};
+    ASSERT_EQ(SetOfLinesegmentSetPoint(kernel(), circle, &far, 3), 1);
+    select(circle);
+    EXPECT_EQ(ReDefCircle(window), 0);
+    EXPECT_EQ(dialogs, 0);
+    // Cancel on a real circle changes nothing.
+    const OBJHANDLE real = CirclePolygonCreate(window, 800, 800, 100, 12);
+    select(real);
+    const int steps = Undo_UndoStepsCount(window);
+    EXPECT_EQ(ReDefCircle(window), 1);
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_EQ(Undo_UndoStepsCount(window), steps);
+    EXPECT_EQ(selected(), std::vector<OBJHANDLE>{real});
+}
+
+TEST_F(CircleDialogTest, NoCircleMeansNoUndoStepAndTheOldCircleStays)
+{
+    const OBJHANDLE old = CirclePolygonCreate(window, 1000, 2000, 300, 10);
+    struct Case {
+        const char *name;
+        QString radius, segments;
+    } cases[] = {
+        {"two segments", "300", "2"}, {"no segments", "300", "0"},     {"text segments", "300", "many"},
+        {"radius 0", "0", "12"},      {"negative radius", "-5", "12"}, {"huge segments", "300", "9999999"},
+    };
+    for (const Case &c : cases) {
+        select(old);
+        const std::vector<char> before = saved();
+        const int steps = Undo_UndoStepsCount(window);
+        answer({{kCircleRadiusId, c.radius}, {kCircleSegmentsId, c.segments}});
+        EXPECT_EQ(ReDefCircle(window), 1) << c.name;
+        EXPECT_EQ(Undo_UndoStepsCount(window), steps) << c.name;
+        EXPECT_EQ(selected(), std::vector<OBJHANDLE>{old}) << c.name;
+        // Only the stored radius and segments differ; restore them.
+        uint32_t r = 300, s = 10;
+        rec.settingsKey->SetValue("Settings", kCircleRadiusSetting, &r, 0);
+        rec.settingsKey->SetValue("Settings", kCircleSegmentsSetting, &s, 0);
+        EXPECT_EQ(saved(), before) << c.name;
+    }
+}
+
+TEST_F(CircleDialogTest, NonNumericTextReadsAsZero)
+{
+    CircleDialogModel model;
+    model.Load(window, 0, {1, 2});
+    model.setText(kCircleCentreXId, "abc");
+    model.setText(kCircleRadiusId, "42xyz");
+    EXPECT_EQ(model.centreX, 0);
+    EXPECT_EQ(model.radius, 42);
+    EXPECT_EQ(model.text(kCircleCentreYId), "2");
+}
+
+TEST_F(CircleDialogTest, CircularSelectionKeepsTheRecordOnly)
+{
+    CCircularSelection a(&rec, {1, 2}, 30, 4, 5);
+    CCircularSelection b(nullptr, {0, 0}, 0, 0, 0);
+    b = a;
+    EXPECT_EQ(b.record(), &rec);
+}
+
+// A document saved before point sets carried the circle centre: every
+// polygon and polyline block is 8 bytes shorter in its fixed part. Reading
+// brings them to the current record with the centre 0 and the points and
+// references as they were.
+TEST_F(CircleDialogTest, DocumentsWithoutTheCentreFieldsAreStillRead)
+{
+    const std::vector<MAP_COORDPT> ring{{0, 0}, {100, 0}, {100, 100}, {0, 100}};
+    polygon(ring);
+    polyline({{5, 5}, {50, 60}});
+    std::vector<char> bytes = saved();
+    // Every object record of the two classes loses the centre fields.
+    uint32_t polygonIndex = 0, polylineIndex = 0;
+    for (int i = 0; i < GetNumberOfClasses(); ++i) {
+        const OBJectClassDescr *d = ClassDescrByIndex(uint32_t(i));
+        if (d && d->classId == CLASS_POLYGON)
+            polygonIndex = uint32_t(i);
+        if (d && d->classId == CLASS_POLYLINE)
+            polylineIndex = uint32_t(i);
+    }
+    std::vector<char> older(bytes.begin(), bytes.begin() + 120);
+    size_t at = 120;
+    int converted = 0;
+    while (at + sizeof(MapRecordHead) <= bytes.size()) {
+        MapRecordHead head;
+        std::memcpy(&head, bytes.data() + at, sizeof head);
+        const size_t length = head.length;
+        ASSERT_LE(at + sizeof head + length, bytes.size());
+        std::vector<char> body(bytes.begin() + long(at + sizeof head),
+                               bytes.begin() + long(at + sizeof head + length));
+        at += sizeof head + length;
+        OBJectHead object{};
+        if (head.kind == MAPREC_OBJECT && body.size() >= sizeof object) {
+            std::memcpy(&object, body.data(), sizeof object);
+            if ((object.classIndex == polygonIndex || object.classIndex == polylineIndex) &&
+                object.refOffset == OBJ_HEAD_SIZE + PS_FIXED_SIZE) {
+                body.erase(body.begin() + OBJ_HEAD_SIZE + PS_FIXED_SIZE_NO_CENTRE,
+                           body.begin() + OBJ_HEAD_SIZE + PS_FIXED_SIZE);
+                object.size -= 8;
+                object.refOffset -= 8;
+                object.dataOffset -= 8;
+                std::memcpy(body.data(), &object, sizeof object);
+                head.length -= 8;
+                ++converted;
+            }
+        }
+        older.insert(older.end(), reinterpret_cast<char *>(&head),
+                     reinterpret_cast<char *>(&head) + sizeof head);
+        older.insert(older.end(), body.begin(), body.end());
+    }
+    ASSERT_EQ(converted, 2);
+    const std::string path = folders.path().toStdString() + "/older.mpd";
+    {
+        std::ofstream out(path, std::ios::binary);
+        out.write(older.data(), std::streamsize(older.size()));
+    }
+    KernelDelete(rec.kernel);
+    rec.kernel = nullptr;
+    OBJHANDLE root = 0;
+    OBJectKernel *k = nullptr;
+    ASSERT_EQ(ReadMapToKern(window, path.c_str(), &root, &k, 0), 1) << MapFileLastError();
+    rec.rootObject = root;
+    // The document reads back whole: saved again, it is the one saved first.
+    EXPECT_EQ(saved("again.mpd"), bytes);
+}
+
+} // namespace
