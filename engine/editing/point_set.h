@@ -20,8 +20,7 @@
 
 // Offsets in the fixed data (after the graphical head).
 inline constexpr size_t PS_CAPACITY = 28; // u32: points the data space holds
-static_assert(PS_COUNT == 32 && PS_ZFLAGS == 36 && PS_ZRANGE == 40 && PS_CENTRE_Y == 52 &&
-              PS_CENTRE_X == 56 && PS_FIXED_SIZE == 60);
+static_assert(PS_COUNT == 32 && PS_ZFLAGS == 36 && PS_ZRANGE == 40 && PS_FIXED_SIZE == 52);
 
 // Change notice sent with GRM_REMOVED after points were added: the byte
 // offset and byte count of the changed points.
@@ -53,17 +52,6 @@ struct PointSetAccess {
             StoreField(data, size_t(i) * 12 + 8, v);
     }
     MAP_COORDRECT bound() const { return LoadField<MAP_COORDRECT>(fixed, GOH_BOUND); }
-    // The centre of the circle or arc the object was made as; (0, 0) for
-    // other objects.
-    MAP_COORDPT circleCentre() const
-    {
-        return {LoadField<int32_t>(fixed, PS_CENTRE_X), LoadField<int32_t>(fixed, PS_CENTRE_Y)};
-    }
-    void setCircleCentre(MAP_COORDPT centre) const
-    {
-        StoreField(fixed, PS_CENTRE_Y, centre.y);
-        StoreField(fixed, PS_CENTRE_X, centre.x);
-    }
     void setBound(const MAP_COORDRECT &r) const { StoreField(fixed, GOH_BOUND, r); }
     // Writes the count (and the capacity) back to the record.
     void setCount(uint32_t n);

@@ -89,20 +89,13 @@ inline constexpr uint16_t GF_NOBRIDGE = 0x2000;
 inline constexpr uint16_t GF_INITIAL = GF_SHOWN | GF_CREATED2 | GF_CREATED4;
 
 // ---------------------------------------------------------------------------
-// Point-set record of Polygon and Polyline (fixed data 60 bytes): the head,
-// the point count, the height bit, the height range and the centre of a
-// circle or arc the object was made as (both 0 for other objects). The data
-// space holds the points: 8 bytes (x, y) each, or 12 (x, y, z) with the
-// height bit.
-inline constexpr size_t PS_COUNT = 32;    // u32
-inline constexpr size_t PS_ZFLAGS = 36;   // u16, bit 0: points carry heights
-inline constexpr size_t PS_ZRANGE = 40;   // Z_BOUNDS
-inline constexpr size_t PS_CENTRE_Y = 52; // i32
-inline constexpr size_t PS_CENTRE_X = 56; // i32
-inline constexpr uint32_t PS_FIXED_SIZE = 60;
-// The record before the centre fields; documents saved with it are brought
-// to the current record when they are read.
-inline constexpr uint32_t PS_FIXED_SIZE_NO_CENTRE = 52;
+// Point-set record of Polygon and Polyline (fixed data 52 bytes): the head,
+// the point count, the height bit and the height range. The data space holds
+// the points: 8 bytes (x, y) each, or 12 (x, y, z) with the height bit.
+inline constexpr size_t PS_COUNT = 32;  // u32
+inline constexpr size_t PS_ZFLAGS = 36; // u16, bit 0: points carry heights
+inline constexpr size_t PS_ZRANGE = 40; // Z_BOUNDS
+inline constexpr uint32_t PS_FIXED_SIZE = 52;
 
 // AllOBJects record (fixed data 100 bytes).
 inline constexpr size_t ALL_WORD0 = 0;  // u32, 0 at creation

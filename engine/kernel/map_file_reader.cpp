@@ -5,7 +5,6 @@
 #include "engine/kernel/map_file.h"
 #include "engine/kernel/map_file_image.h"
 #include "engine/kernel/map_notify_codes.h"
-#include "engine/kernel/object_copy.h"
 #include "engine/kernel/selection_list.h"
 #include "engine/kernel/object_classes.h"
 #include "engine/kernel/object_store.h"
@@ -89,7 +88,6 @@ private:
     bool checkObject(OBJHANDLE slot, char *block, uint32_t length, uint64_t at);
     void noteReferences(OBJHANDLE slot, const char *block, ClassInfo &cls);
     bool checkTargets();
-    bool repairOlderRecords();
     void dropMissingReferences();
     void finishCounts();
     bool fill(size_t need);
@@ -133,7 +131,6 @@ private:
     bool nullTarget_ = false;        // some reference names slot 0
     bool uncounted_ = false;         // some reference went uncounted
     OBJHANDLE root_ = 0;             // the lowest slot of the root class
-    std::vector<OBJHANDLE> older_;   // point sets saved without the circle centre
     std::string error_;
 };
 
@@ -225,19 +222,11 @@ bool MapReader::checkObject(OBJHANDLE slot, char *block, uint32_t length, uint64
         return fail("object %u has the unknown class number %u", slot, head.classIndex);
     if (!(head.flags & OBJF_CURRENTHEAD))
         return fail("object %u has a head of an unknown form", slot);
-    // Polygons and polylines saved before their record had the circle
-    // centre are brought to the current record once the file is read.
-    const bool pointSet = cls->classId == CLASS_POLYGON || cls->classId == CLASS_POLYLINE;
-    const bool older = pointSet && head.refOffset < cls->fixedEnd &&
-                       head.refOffset >= OBJ_HEAD_SIZE + PS_FIXED_SIZE_NO_CENTRE;
-    if ((head.refOffset < cls->fixedEnd && !older) || head.refOffset > head.dataOffset ||
-        head.dataOffset > head.size)
+    if (head.refOffset < cls->fixedEnd || head.refOffset > head.dataOffset || head.dataOffset > head.size)
         return fail("the reference and data offsets of object %u lie outside its block or out of order",
                     slot);
     if (uint64_t(head.refOffset) + 8 * uint64_t(head.refsHeld) > head.dataOffset)
         return fail("object %u holds more references than its block has room for", slot);
-    if (older)
-        older_.push_back(slot);
     // Stored texts end inside their fields, whatever the file says.
     if (cls->classId == CLASS_LAYER)
         block[OBJ_HEAD_SIZE + offsetof(Layer, name) + LAYER_NAME_SIZE - 1] = '\0';
@@ -467,16 +456,6 @@ void MapReader::dropMissingReferences()
 }
 
 // Every incoming count and the kernel's counters come from what was read.
-bool MapReader::repairOlderRecords()
-{
-    for (OBJHANDLE slot : older_)
-        if (!RepairOBJect(kernel_, slot, 0)) {
-            error_ = "There is not enough memory to read the map document.";
-            return false;
-        }
-    return true;
-}
-
 void MapReader::finishCounts()
 {
     BankDesc *bank = kernel_->bank;
@@ -544,7 +523,6 @@ int MapReader::run(OBJHANDLE *rootOut, OBJectKernel **kernelOut)
         kernel_->bank->firstFree = highest_ + 1; // no bank record: what was read counts
     // Every object lies below first free, so a target at or past it was seen.
     ok = ok && (maxTarget_ < kernel_->bank->firstFree || checkTargets());
-    ok = ok && repairOlderRecords();
     if (!ok) {
         progress(MAPN_PROGRESS_END);
         return 0;

@@ -37,14 +37,6 @@ bool CircleFits(const ArcCircle &c)
 
 int32_t Round(double value) { return int32_t(std::floor(value + 0.5)); }
 
-// Remembers the centre in the record of a new circle or arc.
-void SetCircleCentre(HWND window, OBJHANDLE object, MAP_COORDPT centre)
-{
-    PointSetAccess access;
-    if (const _WNDRES *rec = GetWndRes(window); rec && LockPointSet(rec->kernel, object, access))
-        access.setCircleCentre(centre);
-}
-
 // Brings an angle into (-180, 180].
 double Normalised(double degrees)
 {
@@ -245,7 +237,6 @@ OBJHANDLE CirclePolygonCreate(HWND window, int32_t cx, int32_t cy, int32_t radiu
     OBJHANDLE h = 0;
     if (points.empty() || !map_polygon_Create(window, &h, points.data(), int32_t(points.size()), 0))
         return 0;
-    SetCircleCentre(window, h, {cx, cy});
     return h;
 }
 
@@ -270,7 +261,6 @@ OBJHANDLE m_ArcCreate(HWND window, int32_t cx, int32_t cy, int32_t radius, doubl
     OBJHANDLE h = 0;
     if (points.size() < 2 || !map_polyline_Create(window, &h, points.data(), int32_t(points.size()), 0))
         return 0;
-    SetCircleCentre(window, h, {cx, cy});
     return h;
 }
 

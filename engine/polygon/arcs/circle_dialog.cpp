@@ -249,14 +249,23 @@ int ReDefCircle(HWND window)
     PointSetAccess access;
     if (!LockPointSet(rec->kernel, selected.front(), access) || access.count < 3)
         return 0;
-    const MAP_COORDPT centre = access.circleCentre();
+    // The map file keeps no centre: a circle is a polygon whose vertices
+    // all lie at one distance from their mean, which is its centre. One
+    // whose vertices were moved off the circle since is no longer one.
+    uint32_t n = access.count;
+    if (access.at(n - 1).x == access.at(0).x && access.at(n - 1).y == access.at(0).y)
+        --n; // a closing vertex repeated counts once
+    double sx = 0, sy = 0;
+    for (uint32_t i = 0; i < n; ++i) {
+        sx += access.at(i).x;
+        sy += access.at(i).y;
+    }
+    const MAP_COORDPT centre{int32_t(std::lround(sx / n)), int32_t(std::lround(sy / n))};
     if (centre.x == 0 || centre.y == 0)
         return 0;
-    // A circle whose vertices were moved off its centre since (or whose
-    // whole polygon was moved) is no longer one.
     const MAP_COORDPT first = access.at(0);
     const double r = std::hypot(double(first.x) - centre.x, double(first.y) - centre.y);
-    const double tolerance = std::max(2.0, r * 1e-6);
+    const double tolerance = std::max(3.0, r * 1e-6);
     for (uint32_t i = 0; i < access.count; ++i) {
         const MAP_COORDPT p = access.at(i);
         if (std::fabs(std::hypot(double(p.x) - centre.x, double(p.y) - centre.y) - r) > tolerance)

@@ -536,18 +536,18 @@ TEST_F(CopyTest, RepairConvertsAnOldHeadAndKeepsLinksAndData)
     setData(polygon, points);
 
     const OBJectHead cur = *HeadLock(kernel, polygon);
-    ASSERT_EQ(cur.refOffset, 88);
+    ASSERT_EQ(cur.refOffset, 80);
     const char *fixed = OBJectLock(kernel, polygon);
-    const std::vector<char> fixedNow(fixed, fixed + 54);
+    const std::vector<char> fixedNow(fixed, fixed + 46);
     const uint32_t capacity = (cur.dataOffset - cur.refOffset) / 8;
     const uint32_t dataSize = cur.size - cur.dataOffset;
-    const uint16_t oldRefs = 80, oldData = uint16_t(80 + 8 * capacity);
+    const uint16_t oldRefs = 72, oldData = uint16_t(72 + 8 * capacity);
     const uint32_t oldSize = oldData + dataSize;
 
     std::vector<char> old(oldSize, 0);
     const char *block = (const char *)HeadLock(kernel, polygon);
     std::memcpy(old.data(), block, 24);
-    std::memcpy(old.data() + 26, fixed, 54);
+    std::memcpy(old.data() + 26, fixed, 46);
     std::memcpy(old.data() + oldRefs, block + cur.refOffset, 8 * cur.refsHeld);
     std::memcpy(old.data() + oldData, block + cur.dataOffset, dataSize);
     auto *oh = reinterpret_cast<OBJectHead *>(old.data());
@@ -562,10 +562,10 @@ TEST_F(CopyTest, RepairConvertsAnOldHeadAndKeepsLinksAndData)
     ASSERT_EQ(RepairOBJect(kernel, polygon, 3), polygon);
     const OBJectHead *h = HeadLock(kernel, polygon);
     EXPECT_NE(h->flags & OBJF_CURRENTHEAD, 0);
-    EXPECT_EQ(h->refOffset, 88);
+    EXPECT_EQ(h->refOffset, 80);
     EXPECT_EQ(h->dataOffset, oldData + 8u);
     EXPECT_EQ(h->size, oldSize + 8);
-    EXPECT_EQ(std::vector<char>(OBJectLock(kernel, polygon), OBJectLock(kernel, polygon) + 54), fixedNow);
+    EXPECT_EQ(std::vector<char>(OBJectLock(kernel, polygon), OBJectLock(kernel, polygon) + 46), fixedNow);
     EXPECT_EQ(data(polygon, points.size()), points);
     EXPECT_EQ(targets(polygon, 0), (std::vector<OBJHANDLE>{layer0, extra}));
     const auto repaired = ProcSpy::of(OBJM_REPAIRED);

@@ -68,11 +68,6 @@ protected:
         EXPECT_EQ(rec.settingsKey->GetValue("Settings", name, &value, 0), 1) << name;
         return int32_t(value);
     }
-    MAP_COORDPT centreOf(OBJHANDLE h)
-    {
-        PointSetAccess a;
-        return LockPointSet(kernel(), h, a) ? a.circleCentre() : MAP_COORDPT{-1, -1};
-    }
     // Answers the dialog with the given field texts and OK.
     void answer(std::map<int, QString> fields, std::map<int, QString> *shown = nullptr)
     {
@@ -109,7 +104,6 @@ TEST_F(CircleDialogTest, FirstUseShowsTheDefaultsAndStoresThem)
     const std::vector<OBJHANDLE> made = selected();
     ASSERT_EQ(made.size(), 1u);
     EXPECT_EQ(points(made[0]).size(), 10u);
-    EXPECT_EQ(centreOf(made[0]), (MAP_COORDPT{500, 700}));
     EXPECT_EQ(Undo_UndoStepsCount(window), steps + 1);
     EXPECT_EQ(Undo_GetStepWithIndex(window, 0, 1), UNDO_CODE_CIRCLE);
 }
@@ -140,7 +134,7 @@ TEST_F(CircleDialogTest, RedefiningReplacesTheCircleInOneUndoStep)
     EXPECT_EQ(saved(), before);
 }
 
-TEST_F(CircleDialogTest, OnlyCirclesAboutAStoredCentreCanBeRedefined)
+TEST_F(CircleDialogTest, OnlyPolygonsWithVerticesRoundOneCentreCanBeRedefined)
 {
     int dialogs = 0;
     SetModalDialogHook([&](QDialog &, int) {
@@ -223,71 +217,6 @@ TEST_F(CircleDialogTest, CircularSelectionKeepsTheRecordOnly)
     CCircularSelection b(nullptr, {0, 0}, 0, 0, 0);
     b = a;
     EXPECT_EQ(b.record(), &rec);
-}
-
-// A document saved before point sets carried the circle centre: every
-// polygon and polyline block is 8 bytes shorter in its fixed part. Reading
-// brings them to the current record with the centre 0 and the points and
-// references as they were.
-TEST_F(CircleDialogTest, DocumentsWithoutTheCentreFieldsAreStillRead)
-{
-    const std::vector<MAP_COORDPT> ring{{0, 0}, {100, 0}, {100, 100}, {0, 100}};
-    polygon(ring);
-    polyline({{5, 5}, {50, 60}});
-    std::vector<char> bytes = saved();
-    // Every object record of the two classes loses the centre fields.
-    uint32_t polygonIndex = 0, polylineIndex = 0;
-    for (int i = 0; i < GetNumberOfClasses(); ++i) {
-        const OBJectClassDescr *d = ClassDescrByIndex(uint32_t(i));
-        if (d && d->classId == CLASS_POLYGON)
-            polygonIndex = uint32_t(i);
-        if (d && d->classId == CLASS_POLYLINE)
-            polylineIndex = uint32_t(i);
-    }
-    std::vector<char> older(bytes.begin(), bytes.begin() + 120);
-    size_t at = 120;
-    int converted = 0;
-    while (at + sizeof(MapRecordHead) <= bytes.size()) {
-        MapRecordHead head;
-        std::memcpy(&head, bytes.data() + at, sizeof head);
-        const size_t length = head.length;
-        ASSERT_LE(at + sizeof head + length, bytes.size());
-        std::vector<char> body(bytes.begin() + long(at + sizeof head),
-                               bytes.begin() + long(at + sizeof head + length));
-        at += sizeof head + length;
-        OBJectHead object{};
-        if (head.kind == MAPREC_OBJECT && body.size() >= sizeof object) {
-            std::memcpy(&object, body.data(), sizeof object);
-            if ((object.classIndex == polygonIndex || object.classIndex == polylineIndex) &&
-                object.refOffset == OBJ_HEAD_SIZE + PS_FIXED_SIZE) {
-                body.erase(body.begin() + OBJ_HEAD_SIZE + PS_FIXED_SIZE_NO_CENTRE,
-                           body.begin() + OBJ_HEAD_SIZE + PS_FIXED_SIZE);
-                object.size -= 8;
-                object.refOffset -= 8;
-                object.dataOffset -= 8;
-                std::memcpy(body.data(), &object, sizeof object);
-                head.length -= 8;
-                ++converted;
-            }
-        }
-        older.insert(older.end(), reinterpret_cast<char *>(&head),
-                     reinterpret_cast<char *>(&head) + sizeof head);
-        older.insert(older.end(), body.begin(), body.end());
-    }
-    ASSERT_EQ(converted, 2);
-    const std::string path = folders.path().toStdString() + "/older.mpd";
-    {
-        std::ofstream out(path, std::ios::binary);
-        out.write(older.data(), std::streamsize(older.size()));
-    }
-    KernelDelete(rec.kernel);
-    rec.kernel = nullptr;
-    OBJHANDLE root = 0;
-    OBJectKernel *k = nullptr;
-    ASSERT_EQ(ReadMapToKern(window, path.c_str(), &root, &k, 0), 1) << MapFileLastError();
-    rec.rootObject = root;
-    // The document reads back whole: saved again, it is the one saved first.
-    EXPECT_EQ(saved("again.mpd"), bytes);
 }
 
 } // namespace
