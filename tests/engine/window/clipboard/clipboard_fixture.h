@@ -89,13 +89,14 @@ protected:
             map_polyline_Create(window, &h, points.data(), int32_t(points.size()), 0);
         EXPECT_NE(h, 0u);
         Undo_AddNew(kernel, h);
-        Undo_SetNewStep(window, kernel, cls == CLASS_POLYGON ? UNDO_OP_CREATE_POLYGON : UNDO_OP_CREATE_POLYLINE);
+        Undo_SetNewStep(window, kernel,
+                        cls == CLASS_POLYGON ? UNDO_OP_CREATE_POLYGON : UNDO_OP_CREATE_POLYLINE);
         return h;
     }
     void select(std::vector<OBJHANDLE> objects)
     {
-        map_selection_Set(window, objects.data(), int32_t(objects.size()), 0, COLORREF(-1), -1, -1, 0, 0, -1, 1,
-                          0);
+        map_selection_Set(window, objects.data(), int32_t(objects.size()), 0, COLORREF(-1), -1, -1, 0, 0, -1,
+                          1, 0);
     }
 
     static void putText(HWND by, const std::string &text)

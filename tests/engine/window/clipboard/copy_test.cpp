@@ -21,8 +21,8 @@ std::string boundOf(OBJectKernel *kernel, OBJHANDLE h)
     _COORDRECT r{};
     SendOBJectMessage(kernel, 0, h, 0, GRM_GETBOUNDRECT, 0, LPARAM(&r));
     char text[128];
-    std::snprintf(text, sizeof text, "Bounding Rect: %" PRId32 ":%" PRId32 ":%" PRId64 ":%" PRId64 ";", r.x1, r.y1,
-                  int64_t(r.x2) - r.x1, int64_t(r.y2) - r.y1);
+    std::snprintf(text, sizeof text, "Bounding Rect: %" PRId32 ":%" PRId32 ":%" PRId64 ":%" PRId64 ";", r.x1,
+                  r.y1, int64_t(r.x2) - r.x1, int64_t(r.y2) - r.y1);
     return text;
 }
 
@@ -36,8 +36,8 @@ TEST_F(ClipboardCopy, ACopyAnnouncesFourFormatsAndRendersOnlyWhatIsAsked)
     for (UINT format : {native, CF_TEXT, CF_BITMAP, CF_ENHMETAFILE})
         EXPECT_TRUE(IsClipboardFormatAvailable(format)) << format;
     const QStringList types = QGuiApplication::clipboard()->mimeData()->formats();
-    for (const char *type : {"application/x-map-format-KRT%20Gorm%205.0", "text/plain", "application/x-qt-image",
-                             "image/svg+xml"})
+    for (const char *type : {"application/x-map-format-KRT%20Gorm%205.0", "text/plain",
+                             "application/x-qt-image", "image/svg+xml"})
         EXPECT_TRUE(types.contains(type)) << type;
     EXPECT_EQ(rendered(), 0);
     ASSERT_FALSE(pasteStates.empty());
@@ -45,7 +45,8 @@ TEST_F(ClipboardCopy, ACopyAnnouncesFourFormatsAndRendersOnlyWhatIsAsked)
     EXPECT_EQ(rec.copyCommand, 202);
 
     EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(),
-              "ObjClass:Polygon;Id:;" + layerLabel() + "Bounding Rect: 0:0:100:50;Number of Points: 3 Points: 0:0,100:0,100:50");
+              "ObjClass:Polygon;Id:;" + layerLabel() +
+                  "Bounding Rect: 0:0:100:50;Number of Points: 3 Points: 0:0,100:0,100:50");
     EXPECT_EQ(rendered(), 1);
     EXPECT_EQ(renders[CF_TEXT], 1);
     EXPECT_FALSE(read(native).empty());
@@ -82,16 +83,26 @@ TEST_F(ClipboardCopy, TheTextDescribesEachKindOfCopy)
         std::string text;
     };
     const std::vector<Case> cases = {
-        {"polygon", {polygon}, COPY_SELECTION,
-         "ObjClass:Polygon;" + inLayer + "Bounding Rect: 0:0:100:50;Number of Points: 3 Points: 0:0,100:0,100:50"},
-        {"polyline", {polyline}, COPY_SELECTION,
-         "ObjClass:Polyline;" + inLayer + "Bounding Rect: -10:5:30:20;Number of Points: 2 Points: -10:5,20:25"},
+        {"polygon",
+         {polygon},
+         COPY_SELECTION,
+         "ObjClass:Polygon;" + inLayer +
+             "Bounding Rect: 0:0:100:50;Number of Points: 3 Points: 0:0,100:0,100:50"},
+        {"polyline",
+         {polyline},
+         COPY_SELECTION,
+         "ObjClass:Polyline;" + inLayer +
+             "Bounding Rect: -10:5:30:20;Number of Points: 2 Points: -10:5,20:25"},
         {"text", {text}, COPY_SELECTION, "ObjClass:Text;" + inLayer + boundOf(kernel, text) + "Text:North"},
-        {"raster", {raster}, COPY_SELECTION,
+        {"raster",
+         {raster},
+         COPY_SELECTION,
          "ObjClass:Raster;" + inLayer + boundOf(kernel, raster) +
              "The raster file format: DIB;The source file name: /maps/scan.bmp"},
         {"group", {group}, COPY_SELECTION, "ObjClass:Group;Id:;" + boundOf(kernel, group) + "Group:;;"},
-        {"multi-selection", {polygon, polyline}, COPY_SELECTION,
+        {"multi-selection",
+         {polygon, polyline},
+         COPY_SELECTION,
          "ObjClass:MultiSelection;Bounding Rect: -10:0:110:50;MultiSelection:;;"},
         {"whole map", {}, COPY_MAP, "ObjClass:Unknown;Id:;" + boundOf(kernel, layers)},
     };
