@@ -1,6 +1,8 @@
 #include "control/pending_engine.h"
 
 #include "engine/kernel/unimplemented.h"
+#include "engine/window/clipboard/clipboard_copy.h"
+#include "engine/window/clipboard/clipboard_paste.h"
 
 namespace pending {
 
@@ -17,29 +19,16 @@ int DIBFileExportRect(HWND, const char *, const MAP_COORDRECT *, int, int, const
     return 0;
 }
 
-int DstrEditCopy(HWND, int)
+int DstrEditCopy(HWND window, int mode) { return int(::DstrEditCopy(window, unsigned(mode))); }
+
+int DstrEditPaste(HWND window) { return int(::DstrEditPaste(window)); }
+
+int DstrEditRenderCopy(HWND window, UINT format, int flag)
 {
-    ReportUnimplemented("int DstrEditCopy(HWND window, int mode)");
-    return 0;
+    return int(::DstrEditRenderCopy(window, format, flag));
 }
 
-int DstrEditPaste(HWND)
-{
-    ReportUnimplemented("int DstrEditPaste(HWND window)");
-    return 0;
-}
-
-int DstrEditRenderCopy(HWND, UINT, int)
-{
-    ReportUnimplemented("int DstrEditRenderCopy(HWND window, UINT format, int flag)");
-    return 0;
-}
-
-int DstrEditPasteSpecial(HWND)
-{
-    ReportUnimplemented("int DstrEditPasteSpecial(HWND window)");
-    return 0;
-}
+int DstrEditPasteSpecial(HWND window) { return int(::DstrEditPasteSpecial(window)); }
 
 int PastePage(HWND)
 {
