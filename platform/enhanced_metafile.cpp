@@ -3,7 +3,7 @@
 #include "platform/dc.h"
 #include "platform/device_limit.h"
 #include "platform/global_memory.h"
-#include "platform/window_dc.h"
+#include "platform/screen_metrics.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -61,16 +61,7 @@ struct PictureDevice : gdi::Device {
 std::mutex openLock;
 std::map<HDC, PictureDevice *> openPictures;
 
-int caps(HDC dc, int index)
-{
-    if (dc)
-        return GetDeviceCaps(dc, index);
-    const HDC screen = GetDC(0);
-    const int v = screen ? GetDeviceCaps(screen, index) : 0;
-    if (screen)
-        ReleaseDC(0, screen);
-    return v;
-}
+int caps(HDC dc, int index) { return dc ? GetDeviceCaps(dc, index) : ScreenMetric(index); }
 
 QString text(const std::string &s) { return QString::fromLocal8Bit(s.c_str()); }
 
