@@ -20,6 +20,10 @@
 
 namespace {
 
+// A recording larger than this would make an SVG document of hundreds of
+// megabytes; past it the resolution drops.
+constexpr int64_t kMaxPicturePixels = int64_t(1) << 24;
+
 // The device behind a picture context: the recording and what it answers.
 struct PictureDevice : gdi::Device {
     QImage recording;
@@ -84,7 +88,7 @@ HDC CreateEnhMetaFileA(HDC reference, const char *fileName, const RECT *frame, c
     // axes when the frame's recording would not fit the device.
     double px = double(horzRes) / (d.horzSize * 100.0), py = double(vertRes) / (d.vertSize * 100.0);
     const double pixels = std::ceil(fw * px) * std::ceil(fh * py);
-    const auto limit = double(DeviceBitmapLimit());
+    const auto limit = double(std::min(DeviceBitmapLimit(), kMaxPicturePixels));
     if (pixels > limit) {
         const double f = std::sqrt(limit / pixels) * 0.999;
         px *= f;

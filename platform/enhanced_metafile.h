@@ -16,8 +16,8 @@
 // size in millimetres (HORZSIZE, VERTSIZE) and the resolution it records
 // at (HORZRES, VERTRES, LOGPIXELSX, LOGPIXELSY): the reference device's,
 // unless the frame at that resolution would pass the device's bitmap limit
-// (device_limit.h), in which case both axes are scaled down alike until it
-// fits. TECHNOLOGY answers DT_METAFILE. Its logical mapping (map_mode.h) is
+// (device_limit.h) or 16 M pixels, in which case both axes are scaled down
+// alike until it fits. TECHNOLOGY answers DT_METAFILE. Its logical mapping (map_mode.h) is
 // kept as set: the caller draws at LPtoDP of its logical coordinates.
 #pragma once
 
