@@ -3,20 +3,24 @@
 #include "engine/kernel/unimplemented.h"
 #include "engine/window/clipboard/clipboard_copy.h"
 #include "engine/window/clipboard/clipboard_paste.h"
+#include "engine/window/image_export/image_export.h"
+#include "engine/window/image_export/map_image_render.h"
 
 namespace pending {
 
-int ExClipBitmapPgon(HWND, const MAP_COORDRECT *, int)
+int ExClipBitmapPgon(HWND window, const MAP_COORDRECT *rect, int size)
 {
-    ReportUnimplemented("int ExClipBitmapPgon(HWND window, const MAP_COORDRECT *rect, int size)");
-    return 0;
+    return ::ExClipBitmapPgon(window, rect, size);
 }
 
-int DIBFileExportRect(HWND, const char *, const MAP_COORDRECT *, int, int, const int16_t *)
+int DIBFileExportRect(HWND window, const char *file, const MAP_COORDRECT *rect, int size, int format,
+                      const int16_t parameters[4])
 {
-    ReportUnimplemented("int DIBFileExportRect(HWND window, const char *file, const MAP_COORDRECT *rect, int "
-                        "size, int format, const int16_t parameters[4])");
-    return 0;
+    if (!parameters)
+        return ::DIBFileExportRect(window, file, rect, size, format, nullptr);
+    const _EXPORTPARAMS p{uint16_t(parameters[0]), uint16_t(parameters[1]), uint16_t(parameters[2]),
+                          uint16_t(parameters[3])};
+    return ::DIBFileExportRect(window, file, rect, size, format, &p);
 }
 
 int DstrEditCopy(HWND window, int mode) { return int(::DstrEditCopy(window, unsigned(mode))); }

@@ -14,7 +14,9 @@
 
 namespace pending {
 
-// Clipboard and image export of a map area: nothing is written.
+// Image export of a map area: these call the engine's functions
+// (engine/window/image_export); parameters are the four export settings in
+// the engine's order, or null.
 int ExClipBitmapPgon(HWND window, const MAP_COORDRECT *rect, int size);
 int DIBFileExportRect(HWND window, const char *file, const MAP_COORDRECT *rect, int size, int format,
                       const int16_t parameters[4]);
