@@ -28,8 +28,7 @@ protected:
         ClipboardWindowTest::SetUp();
         previousFile_ = SetFileDialogHook([this](const FileDialogRequest &r) {
             ++fileDialogs;
-            EXPECT_TRUE(r.save);
-            EXPECT_EQ(r.defaultExtension, "bmp");
+            EXPECT_TRUE(r.flags & OFN_SAVE_FORM);
             return saveAs;
         });
     }
