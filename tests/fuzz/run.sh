@@ -21,11 +21,14 @@ cmake --build "$build" --target map platform -j"$jobs"
 libmap=$(find "$build" -name 'libmap.so' | head -n 1)
 libplatform=$(find "$build" -name 'libplatform.so' | head -n 1)
 
+qt=$(pkg-config --cflags --libs Qt6Gui)
+
 # fuzz <folder> <target> <seed variable> <largest input>
 fuzz() {
+  # shellcheck disable=SC2086 # the Qt flags are several words
   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer $sanitize -I"$src" \
     "$src/tests/fuzz/$1/$2.cpp" \
-    "$libmap" "$libplatform" -Wl,-rpath,"$(dirname "$libmap")":"$(dirname "$libplatform")" \
+    "$libmap" "$libplatform" $qt -Wl,-rpath,"$(dirname "$libmap")":"$(dirname "$libplatform")" \
     -o "$build/$2"
   corpus="$build/corpus/$1"
   mkdir -p "$corpus"

@@ -87,9 +87,10 @@ std::vector<char> MapClipWrite(OBJectKernel *kernel, const std::vector<OBJHANDLE
     return out;
 }
 
-bool MapClipRead(const void *data, size_t size, std::vector<MapClipRecord> *records, std::string *error)
+namespace {
+
+bool readRecords(const void *data, size_t size, std::vector<MapClipRecord> *records, std::string *error)
 {
-    records->clear();
     const char *bytes = static_cast<const char *>(data);
     if (!bytes || size < 4)
         return refuse(error, "The data is too short to hold a count of objects.");
@@ -121,11 +122,20 @@ bool MapClipRead(const void *data, size_t size, std::vector<MapClipRecord> *reco
         records->push_back({head.key, head.classId, at, head.size});
         at += head.size;
     }
-    if (at != size) {
-        records->clear();
+    if (at != size)
         return refuse(error, "The data goes on past its last object.");
-    }
     return true;
+}
+
+} // namespace
+
+bool MapClipRead(const void *data, size_t size, std::vector<MapClipRecord> *records, std::string *error)
+{
+    records->clear();
+    if (readRecords(data, size, records, error))
+        return true;
+    records->clear(); // all or nothing
+    return false;
 }
 
 std::vector<OBJHANDLE> MapClipCreate(OBJectKernel *kernel, OBJHANDLE layer, const void *data,

@@ -22,6 +22,8 @@
 #include "platform/message_box.h"
 #include "platform/window.h"
 
+#include <QGuiApplication>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -60,6 +62,14 @@ void makeDocument()
     d.layers = GetRootOBJect(d.window, CLASS_LAYERS);
     d.layer = GetActiveLayer(d.kernel, d.layers);
     check(d.layer != 0);
+}
+
+// At exit, before the leak check: the document goes with its window.
+void closeDocument()
+{
+    Document &d = document();
+    DestroyWindow(d.window);
+    WndRes_Destructor(&d.record);
 }
 
 void writeSeeds(const std::string &dir)
@@ -114,10 +124,16 @@ void readObject(OBJectKernel *kernel, OBJHANDLE h, uint16_t cls)
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
+    // Texts measure themselves with the application's fonts.
+    static int argc = 1;
+    static char name[] = "map_paste_fuzz";
+    static char *argv[] = {name, nullptr};
+    static QGuiApplication app(argc, argv);
     SetInternalErrorSink([](std::string_view) {});
     SetMessageBoxHook([](const MessageBoxRequest &) { return IDOK; });
     InitGraphClasses(0);
     makeDocument();
+    std::atexit(closeDocument);
     if (const char *dir = std::getenv("MAPPASTE_FUZZ_SEEDS")) {
         writeSeeds(dir);
         std::exit(0);

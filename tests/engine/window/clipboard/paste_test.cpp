@@ -357,6 +357,11 @@ TEST_F(ClipboardPaste, DamagedMapDataIsRefusedWithTheMapUnchanged)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
+        std::vector<MapClipRecord> records;
+        std::string why;
+        EXPECT_FALSE(MapClipRead(c.bytes.data(), c.bytes.size(), &records, &why));
+        EXPECT_TRUE(records.empty()) << "all or nothing";
+        EXPECT_FALSE(why.empty());
         putMapData(c.bytes);
         messages.clear();
         EXPECT_EQ(map_edit_Paste(window, 1), 0);
