@@ -1,45 +1,38 @@
 #include "control/pending_engine.h"
 
 #include "engine/kernel/unimplemented.h"
+#include "engine/window/clipboard/clipboard_copy.h"
+#include "engine/window/clipboard/clipboard_paste.h"
+#include "engine/window/image_export/image_export.h"
+#include "engine/window/image_export/map_image_render.h"
 
 namespace pending {
 
-int ExClipBitmapPgon(HWND, const MAP_COORDRECT *, int)
+int ExClipBitmapPgon(HWND window, const MAP_COORDRECT *rect, int size)
 {
-    ReportUnimplemented("int ExClipBitmapPgon(HWND window, const MAP_COORDRECT *rect, int size)");
-    return 0;
+    return ::ExClipBitmapPgon(window, rect, size);
 }
 
-int DIBFileExportRect(HWND, const char *, const MAP_COORDRECT *, int, int, const int16_t *)
+int DIBFileExportRect(HWND window, const char *file, const MAP_COORDRECT *rect, int size, int format,
+                      const int16_t parameters[4])
 {
-    ReportUnimplemented("int DIBFileExportRect(HWND window, const char *file, const MAP_COORDRECT *rect, int "
-                        "size, int format, const int16_t parameters[4])");
-    return 0;
+    if (!parameters)
+        return ::DIBFileExportRect(window, file, rect, size, format, nullptr);
+    const _EXPORTPARAMS p{uint16_t(parameters[0]), uint16_t(parameters[1]), uint16_t(parameters[2]),
+                          uint16_t(parameters[3])};
+    return ::DIBFileExportRect(window, file, rect, size, format, &p);
 }
 
-int DstrEditCopy(HWND, int)
+int DstrEditCopy(HWND window, int mode) { return int(::DstrEditCopy(window, unsigned(mode))); }
+
+int DstrEditPaste(HWND window) { return int(::DstrEditPaste(window)); }
+
+int DstrEditRenderCopy(HWND window, UINT format, int flag)
 {
-    ReportUnimplemented("int DstrEditCopy(HWND window, int mode)");
-    return 0;
+    return int(::DstrEditRenderCopy(window, format, flag));
 }
 
-int DstrEditPaste(HWND)
-{
-    ReportUnimplemented("int DstrEditPaste(HWND window)");
-    return 0;
-}
-
-int DstrEditRenderCopy(HWND, UINT, int)
-{
-    ReportUnimplemented("int DstrEditRenderCopy(HWND window, UINT format, int flag)");
-    return 0;
-}
-
-int DstrEditPasteSpecial(HWND)
-{
-    ReportUnimplemented("int DstrEditPasteSpecial(HWND window)");
-    return 0;
-}
+int DstrEditPasteSpecial(HWND window) { return int(::DstrEditPasteSpecial(window)); }
 
 int PastePage(HWND)
 {

@@ -14,14 +14,18 @@
 
 namespace pending {
 
-// Clipboard and image export of a map area: nothing is written.
+// Image export of a map area: these call the engine's functions
+// (engine/window/image_export); parameters are the four export settings in
+// the engine's order, or null.
 int ExClipBitmapPgon(HWND window, const MAP_COORDRECT *rect, int size);
 int DIBFileExportRect(HWND window, const char *file, const MAP_COORDRECT *rect, int size, int format,
                       const int16_t parameters[4]);
+// The clipboard's copy, delayed rendering and paste: the engine's own.
 int DstrEditCopy(HWND window, int mode);
 int DstrEditPaste(HWND window);
 int DstrEditRenderCopy(HWND window, UINT format, int flag);
-// The paste-special choice: 0, nothing applies.
+// The paste-special choice: 0 done or cancelled, 1 to 3 what the next
+// click pastes.
 int DstrEditPasteSpecial(HWND window);
 int PastePage(HWND window);
 // Dialogs and their re-definition of selected objects: 0 (cancelled, or

@@ -164,6 +164,13 @@ struct DeviceContext : Object {
     // with the window's paint (window_dc.h); null for other contexts.
     std::mutex *surfaceLock = nullptr;
     int64_t penPhase = 0; // dash phase of a styled one-pixel pen
+    // The logical mapping (map_mode.h); the raster drawing works in device
+    // pixels whatever it says.
+    int mapMode = 1; // MM_TEXT
+    POINT windowOrg{0, 0};
+    POINT viewportOrg{0, 0};
+    SIZE windowExt{1, 1};
+    SIZE viewportExt{1, 1};
 
     // The pixels of the target, valid after Begin() until the next call
     // that may touch the image from outside.

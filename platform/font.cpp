@@ -1,6 +1,7 @@
 #include "platform/font_object.h"
 
 #include "platform/dc.h"
+#include "platform/dib_bits.h"
 #include "platform/text_codec.h"
 
 #include <QFont>
@@ -94,6 +95,8 @@ HFONT CreateFontIndirectA(const LOGFONTA *description)
 
 int GetObjectA(HGDIOBJ object, int size, void *buffer)
 {
+    if (GetObjectType(object) == OBJ_BITMAP)
+        return GetBitmapObject(object, size, static_cast<BITMAP *>(buffer));
     const auto *font = gdi::FindAs<gdi::Font>(object, gdi::Kind::Font);
     if (!font)
         return 0;

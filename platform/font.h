@@ -50,8 +50,8 @@ static_assert(offsetof(LOGFONTA, lfFaceName) == 28);
 // LF_FACESIZE bytes is cut to LF_FACESIZE - 1 characters.
 HFONT CreateFontIndirectA(const LOGFONTA *description);
 // For a font: copies its description (at most size bytes) and answers the
-// bytes copied, or the size of the description when buffer is null. 0 for
-// a handle that is not a font.
+// bytes copied, or the size of the description when buffer is null. For a
+// bitmap: its BITMAP (GetBitmapObject, dib_bits.h). 0 for other handles.
 int GetObjectA(HGDIOBJ object, int size, void *buffer);
 
 // The size of the text in the context's selected font: the advance width

@@ -47,6 +47,30 @@ TEST(FileDialog, HookAnswersAndExistenceIsChecked)
     SetFileDialogHook(previous);
 }
 
+TEST(FileDialog, TheSaveFormAddsItsExtensionAndChecksTheFolder)
+{
+    QTemporaryDir dir;
+    std::optional<std::string> answer = dir.path().toStdString() + "/picture";
+    bool sawSave = false;
+    auto previous = SetFileDialogHook([&](const FileDialogRequest &r) {
+        sawSave = (r.flags & OFN_SAVE_FORM) != 0;
+        return answer;
+    });
+    FileDialogRequest r;
+    r.flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+    EXPECT_EQ(ShowSaveFileDialog(r, "bmp"), *answer + ".bmp") << "a file to be made need not exist";
+    EXPECT_TRUE(sawSave);
+    EXPECT_EQ(ShowOpenFileDialog(r), std::nullopt) << "the open form: it must exist";
+    EXPECT_FALSE(sawSave);
+    answer = dir.path().toStdString() + "/picture.dib";
+    EXPECT_EQ(ShowSaveFileDialog(r, "bmp"), answer) << "a name with its own extension keeps it";
+    answer = "/no/such/folder/picture";
+    EXPECT_EQ(ShowSaveFileDialog(r, "bmp"), std::nullopt);
+    answer.reset();
+    EXPECT_EQ(ShowSaveFileDialog(r, "bmp"), std::nullopt);
+    SetFileDialogHook(previous);
+}
+
 TEST(FileDialog, WithoutHookOrScreenItIsCancelled)
 {
     auto previous = SetFileDialogHook({});
