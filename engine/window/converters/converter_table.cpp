@@ -87,6 +87,10 @@ constexpr BuiltIn kBuiltIns[] = {
     {ConverterKind::Import, "MPD5", "Map documents (*.mpd),*.mpd,mpd5.cnv", "mpd5.cnv"},
     {ConverterKind::Import, "MIFF", "Interchange files (*.mif),*.mif,miff.cnv", "miff.cnv"},
     {ConverterKind::Export, "MIFF", "Interchange files (*.mif),*.mif,miff.cnv", "miff.cnv"},
+    {ConverterKind::Export, "DIB", "BMP files (*.bmp),*.bmp,dibexp.cnv", "dibexp.cnv"},
+    {ConverterKind::Export, "TIFF", "TIFF files (*.tif),*.tif,tiffexp.cnv", "tiffexp.cnv"},
+    {ConverterKind::Export, "PNG", "PNG files (*.png),*.png,pngexp.cnv", "pngexp.cnv"},
+    {ConverterKind::Export, "JPG", "JPEG files (*.jpg),*.jpg,jpgexp.cnv", "jpgexp.cnv"},
 };
 
 } // namespace
