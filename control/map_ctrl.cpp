@@ -1,6 +1,7 @@
 #include "control/map_ctrl.h"
 
 #include "control/gdi_thread.h"
+#include "control/pending_engine.h"
 #include "engine/editing/polyline_queue.h"
 #include "engine/editing/tools/nail.h"
 #include "engine/kernel/settings.h"
@@ -258,6 +259,11 @@ LRESULT CMapCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
             break;
         }
         return 0;
+    case WM_RENDERFORMAT:
+        // The rendering moves the history and swaps the selection: the
+        // drawing thread must not be reading them.
+        StopDrawingThread();
+        return pending::DstrEditRenderCopy(m_hWnd, UINT(wParam), 0);
     case WM_DISPLAYCHANGE:
         if (m_pView)
             PM_ScaleWordToDisplayUpdate(m_pView, m_hWnd);

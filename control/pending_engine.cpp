@@ -1,6 +1,8 @@
 #include "control/pending_engine.h"
 
 #include "engine/kernel/unimplemented.h"
+#include "engine/window/clipboard/clipboard_copy.h"
+#include "engine/window/clipboard/clipboard_paste.h"
 #include "engine/window/image_export/image_export.h"
 #include "engine/window/image_export/map_image_render.h"
 
@@ -21,29 +23,16 @@ int DIBFileExportRect(HWND window, const char *file, const MAP_COORDRECT *rect, 
     return ::DIBFileExportRect(window, file, rect, size, format, &p);
 }
 
-int DstrEditCopy(HWND, int)
+int DstrEditCopy(HWND window, int mode) { return int(::DstrEditCopy(window, unsigned(mode))); }
+
+int DstrEditPaste(HWND window) { return int(::DstrEditPaste(window)); }
+
+int DstrEditRenderCopy(HWND window, UINT format, int flag)
 {
-    ReportUnimplemented("int DstrEditCopy(HWND window, int mode)");
-    return 0;
+    return int(::DstrEditRenderCopy(window, format, flag));
 }
 
-int DstrEditPaste(HWND)
-{
-    ReportUnimplemented("int DstrEditPaste(HWND window)");
-    return 0;
-}
-
-int DstrEditRenderCopy(HWND, UINT, int)
-{
-    ReportUnimplemented("int DstrEditRenderCopy(HWND window, UINT format, int flag)");
-    return 0;
-}
-
-int DstrEditPasteSpecial(HWND)
-{
-    ReportUnimplemented("int DstrEditPasteSpecial(HWND window)");
-    return 0;
-}
+int DstrEditPasteSpecial(HWND window) { return int(::DstrEditPasteSpecial(window)); }
 
 int PastePage(HWND)
 {

@@ -20,10 +20,12 @@ namespace pending {
 int ExClipBitmapPgon(HWND window, const MAP_COORDRECT *rect, int size);
 int DIBFileExportRect(HWND window, const char *file, const MAP_COORDRECT *rect, int size, int format,
                       const int16_t parameters[4]);
+// The clipboard's copy, delayed rendering and paste: the engine's own.
 int DstrEditCopy(HWND window, int mode);
 int DstrEditPaste(HWND window);
 int DstrEditRenderCopy(HWND window, UINT format, int flag);
-// The paste-special choice: 0, nothing applies.
+// The paste-special choice: 0 done or cancelled, 1 to 3 what the next
+// click pastes.
 int DstrEditPasteSpecial(HWND window);
 int PastePage(HWND window);
 // Buffer zones: 0, none made.

@@ -40,7 +40,9 @@ std::optional<std::string> showQtDialog(const FileDialogRequest &r)
         filters << FromWindows1252(description) + QStringLiteral(" (") + p + u')';
     }
     QFileDialog dialog(nullptr, FromWindows1252(r.title));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setAcceptMode(r.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    if (r.save && !r.defaultExtension.empty())
+        dialog.setDefaultSuffix(QString::fromStdString(r.defaultExtension));
     dialog.setFileMode((r.flags & OFN_FILEMUSTEXIST) ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setNameFilters(filters);
     if (!r.initialPath.empty())
@@ -99,5 +101,18 @@ std::optional<std::string> ShowOpenFileDialog(const FileDialogRequest &request)
     if ((request.flags & OFN_PATHMUSTEXIST) && path.has_parent_path() &&
         !std::filesystem::is_directory(path.parent_path(), ec))
         return std::nullopt;
+    return chosen;
+}
+
+std::optional<std::string> ShowSaveFileDialog(FileDialogRequest request)
+{
+    request.save = true;
+    request.flags &= ~OFN_FILEMUSTEXIST;
+    std::optional<std::string> chosen = ShowOpenFileDialog(request);
+    if (!chosen)
+        return std::nullopt;
+    const std::filesystem::path path(*chosen);
+    if (!request.defaultExtension.empty() && !path.has_extension())
+        *chosen += "." + request.defaultExtension;
     return chosen;
 }

@@ -1,4 +1,4 @@
-// The open-file dialog, behind one hook that tests set to answer it without
+// The open-file and save-file dialogs, behind one hook that tests set to answer it without
 // a person. Without a hook it is a QFileDialog when a screen is there, and
 // otherwise it is cancelled.
 #pragma once
@@ -12,9 +12,11 @@
 #include <vector>
 
 inline constexpr DWORD OFN_READONLY = 0x00000001;
+inline constexpr DWORD OFN_OVERWRITEPROMPT = 0x00000002;
 inline constexpr DWORD OFN_HIDEREADONLY = 0x00000004;
 inline constexpr DWORD OFN_PATHMUSTEXIST = 0x00000800;
 inline constexpr DWORD OFN_FILEMUSTEXIST = 0x00001000;
+inline constexpr DWORD OFN_EXPLORER = 0x00080000;
 
 struct FileDialogRequest {
     HWND owner = 0;
@@ -23,6 +25,8 @@ struct FileDialogRequest {
     // (description, patterns separated by ';'), in order.
     std::vector<std::pair<std::string, std::string>> filters;
     DWORD flags = 0;
+    bool save = false;            // a save dialog: the hook tells the two apart by it
+    std::string defaultExtension; // save: added to a chosen name without one
 };
 
 // The chosen path, or nothing when cancelled.
@@ -37,3 +41,9 @@ std::vector<std::pair<std::string, std::string>> ParseFileFilter(const std::stri
 // The chosen path, or nothing when cancelled. With OFN_FILEMUSTEXIST or
 // OFN_PATHMUSTEXIST a choice that does not exist counts as cancelled.
 std::optional<std::string> ShowOpenFileDialog(const FileDialogRequest &request);
+
+// The save form: the chosen path (with the default extension added when the
+// name has none), or nothing when cancelled. The request's save flag is set
+// for the hook. With OFN_PATHMUSTEXIST a folder that does not exist counts
+// as cancelled; the Qt dialog asks before overwriting a file.
+std::optional<std::string> ShowSaveFileDialog(FileDialogRequest request);

@@ -1,5 +1,6 @@
 #include "platform/modal_dialog.h"
 
+#include "platform/clipboard.h"
 #include "platform/message_box.h"
 
 #include <QApplication>
@@ -47,6 +48,8 @@ int RunModalDialog(QDialog &dialog, int templateId)
         hook = currentHook();
     }
     int result = IDCANCEL;
+    // Nothing renders clipboard data behind the dialog's back.
+    const ClipboardRenderBlock block;
     if (hook)
         result = hook(dialog, templateId);
     else if (CanShowDialogs())

@@ -1,5 +1,7 @@
 #include "platform/window.h"
 
+#include "platform/clipboard.h"
+
 #include <QCoreApplication>
 #include <QObject>
 #include <QPointer>
@@ -83,6 +85,8 @@ BOOL DestroyWindow(HWND hwnd)
     auto rec = t.find(hwnd);
     if (!rec)
         return FALSE;
+    // A clipboard owner leaves its announced formats rendered.
+    ClipboardOwnerDestroying(hwnd);
     if (rec->handler)
         rec->handler(hwnd, WM_DESTROY, 0, 0);
     {
@@ -321,8 +325,12 @@ void SetWindowPaintHook(HWND hwnd, PaintHook hook)
 
 void DispatchPendingMessages()
 {
-    if (QCoreApplication::instance())
+    if (QCoreApplication::instance()) {
+        // A long job pumps here: a clipboard request must not render
+        // from the middle of it.
+        const ClipboardRenderBlock block;
         QCoreApplication::processEvents();
+    }
 }
 
 BOOL PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)

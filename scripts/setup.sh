@@ -16,6 +16,7 @@ packages=(
   poppler-utils # pdfinfo and pdftoppm check the printed PDF files
   qt6-serialport-dev # the GPS port monitor
   xvfb xauth # the map control's host test on a real X display
+  xclip # a second program reads the clipboard in the clipboard test
 )
 
 missing=()

@@ -47,6 +47,29 @@ TEST(FileDialog, HookAnswersAndExistenceIsChecked)
     SetFileDialogHook(previous);
 }
 
+TEST(FileDialog, TheSaveFormAddsItsExtensionAndChecksTheFolder)
+{
+    QTemporaryDir dir;
+    std::optional<std::string> answer = dir.path().toStdString() + "/picture";
+    bool sawSave = false;
+    auto previous = SetFileDialogHook([&](const FileDialogRequest &r) {
+        sawSave = r.save;
+        return answer;
+    });
+    FileDialogRequest r;
+    r.defaultExtension = "bmp";
+    r.flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+    EXPECT_EQ(ShowSaveFileDialog(r), *answer + ".bmp") << "a file to be made need not exist";
+    EXPECT_TRUE(sawSave);
+    answer = dir.path().toStdString() + "/picture.dib";
+    EXPECT_EQ(ShowSaveFileDialog(r), answer) << "a name with its own extension keeps it";
+    answer = "/no/such/folder/picture";
+    EXPECT_EQ(ShowSaveFileDialog(r), std::nullopt);
+    answer.reset();
+    EXPECT_EQ(ShowSaveFileDialog(r), std::nullopt);
+    SetFileDialogHook(previous);
+}
+
 TEST(FileDialog, WithoutHookOrScreenItIsCancelled)
 {
     auto previous = SetFileDialogHook({});
