@@ -44,7 +44,9 @@ constexpr const char *kCaption = "Gorm Export";
 
 enum Items { kAllObjects = 0, kSelectedObjects = 1, kPageArea = 2 };
 
-thread_local std::string lastError;
+// Not thread-local: the module is unloaded after each call, and the leak
+// checker cannot walk the thread-local block of an unloaded module.
+std::string lastError;
 
 int fail(HWND map, const std::string &text)
 {
