@@ -19,6 +19,7 @@
 #include "platform/dc.h"
 #include "platform/window.h"
 
+#include <QGuiApplication>
 #include <QImage>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -201,4 +202,19 @@ BENCHMARK(BM_ExportPng)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DisplayPassAndQtSave)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExportToQtRatio)->Iterations(7)->Unit(benchmark::kMillisecond);
 
-BENCHMARK_MAIN();
+int main(int argc, char **argv)
+{
+    // The image's caption is measured with Qt's fonts, which need a GUI
+    // application; no screen is needed.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("MAP_MODULES_DIR"))
+        qputenv("MAP_MODULES_DIR", BENCH_MODULES_DIR);
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
