@@ -1,5 +1,6 @@
 #include "control/krt_geometry.h"
 
+#include "control/automation/library_objects.h"
 #include "control/control_ids.h"
 #include "control/krtmap_module.h"
 
@@ -19,7 +20,7 @@ MemberInfo LongField(const char *name)
 
 std::shared_ptr<const MemberTable> KrtPoint::Table()
 {
-    static const auto table = std::make_shared<const MemberTable>(ClassInfo{
+    static const auto table = LibraryTable(ClassInfo{
         .className = "KrtPoint",
         .progId = "KrtLib.KrtPoint",
         .clsid = kKrtPointClsid,
@@ -35,7 +36,7 @@ KrtPoint::~KrtPoint() = default;
 
 std::shared_ptr<const MemberTable> KrtRect::Table()
 {
-    static const auto table = std::make_shared<const MemberTable>(ClassInfo{
+    static const auto table = LibraryTable(ClassInfo{
         .className = "KrtRect",
         .progId = "KrtLib.KrtRect",
         .clsid = kKrtRectClsid,

@@ -1,6 +1,7 @@
 // The library's module object and its exported entry points.
 #include "control/krtmap_module.h"
 
+#include "control/automation/geometry_classes.h"
 #include "control/control_ids.h"
 #include "control/krt_geometry.h"
 #include "control/map_control_object.h"
@@ -12,11 +13,15 @@ namespace {
 
 const bool kClassesAdded = [] {
     ServerModule &m = KrtMapModule();
+    std::vector<const MemberTable *> described = {MapControl::Table().get(), KrtPoint::Table().get(),
+                                                  KrtRect::Table().get()};
+    for (const MemberTable *t : GeometryClassTables())
+        described.push_back(t);
     m.SetTypeLib({.libid = kKrtMapLibId,
                   .version = "2.8",
                   .helpString = "KrtMap ActiveX Control",
                   .helpFile = "KrtMap.hlp",
-                  .classes = {MapControl::Table().get(), KrtPoint::Table().get(), KrtRect::Table().get()}});
+                  .classes = described});
     m.AddClass({.table = MapControl::Table().get(),
                 .control = true,
                 .insertable = true,
@@ -31,6 +36,7 @@ const bool kClassesAdded = [] {
                [] { return static_cast<IDispatch *>(new PropertyPageObject(CPropPageAbout::Table())); });
     m.AddClass({.table = KrtPoint::Table().get()}, [] { return static_cast<IDispatch *>(new KrtPoint); });
     m.AddClass({.table = KrtRect::Table().get()}, [] { return static_cast<IDispatch *>(new KrtRect); });
+    AddGeometryClasses(m);
     return true;
 }();
 

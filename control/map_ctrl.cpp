@@ -136,6 +136,7 @@ int CMapCtrl::DestroyWndRes()
     delete m_pWndRes;
     m_pWndRes = nullptr;
     m_pView = nullptr;
+    ++m_recordGeneration;
     return 1;
 }
 

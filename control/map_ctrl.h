@@ -60,6 +60,9 @@ public:
 
     HWND hwnd() const { return m_hWnd; }
     _WNDRES *wndRes() const { return m_pWndRes; }
+    // Counts the records this control has let go (Close, destruction), so
+    // that an automation object can tell its map from a later one.
+    uint64_t RecordGeneration() const { return m_recordGeneration; }
     PresentationManager *view() const { return m_pView; }
     void SetEventTarget(ControlEventTarget *target) { m_events = target; }
 
@@ -262,6 +265,7 @@ private:
     int32_t m_lOriginY = 0;
     int16_t m_nOriginAlignment = 0;
     _WNDRES *m_pWndRes = nullptr;
+    uint64_t m_recordGeneration = 0;
     PresentationManager *m_pView = nullptr;
     int32_t m_nOperationState = 0;
     int32_t m_nCurrentTool = mCmdDeselect;

@@ -55,6 +55,7 @@
 #include "engine/view/dialogs/coordinate_system_dialog.h"
 #include "engine/view/dialogs/projections_dialog.h"
 #include "engine/view/dialogs/projection_wizard.h"
+#include "engine/view/dialogs/raster_dialog_model.h"
 // Map window, commands and output
 #include "engine/window/map_commands.h"
 #include "engine/window/map_notifications.h"

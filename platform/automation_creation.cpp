@@ -1,6 +1,7 @@
 #include "platform/automation_creation.h"
 
 #include "platform/registry.h"
+#include "platform/system_classes.h"
 
 #include <dlfcn.h>
 #include <map>
@@ -75,6 +76,8 @@ HRESULT CLSIDFromProgID(std::string_view progId, CLSID *out)
 {
     if (!out)
         return E_POINTER;
+    if (SystemClassFromProgId(progId, out))
+        return S_OK;
     std::string text;
     if (progId.empty() || progId.find('\\') != std::string_view::npos ||
         !ReadDefault(std::string(progId) + "\\CLSID", &text))
@@ -91,6 +94,8 @@ HRESULT CoGetClassObject(const CLSID &clsid, const IID &iid, void **out)
     if (!out)
         return E_POINTER;
     *out = nullptr;
+    if (HRESULT hr = SystemClassObject(clsid, iid, out); hr != CLASS_E_CLASSNOTAVAILABLE)
+        return hr;
     std::string path;
     if (!ReadDefault("CLSID\\" + GuidToString(clsid) + "\\InprocServer32", &path) || path.empty())
         return REGDB_E_CLASSNOTREG;

@@ -727,6 +727,19 @@ void *Redo_One(OBJectKernel *kernel)
     return record;
 }
 
+void Undo_DropSince(OBJectKernel *kernel, int position)
+{
+    BankDesc *bank = bankOf(kernel);
+    if (!bank)
+        return;
+    StepWork work;
+    while (Undo_GetPositionCurStep(kernel) > position && kindAt(bank, bank->undoPosition - 1) != UNDO_STEP)
+        if (!undoOne(kernel, work))
+            break;
+    finishStep(kernel, work, nullptr);
+    Undo_FreeFromCur(kernel);
+}
+
 // A step is undone as a whole; then the links of its exchanged blocks are
 // made whole and the lists get back the fields they had before it, which
 // its first record keeps.

@@ -116,6 +116,12 @@ int Undo_Undo(OBJectKernel *kernel);
 int Undo_Redo(OBJectKernel *kernel);
 void *Undo_One(OBJectKernel *kernel);
 void *Redo_One(OBJectKernel *kernel);
+// Takes back the records after the position (Undo_GetPositionCurStep taken
+// before the first of them) as one, within the open step, and frees them:
+// for an operation that recorded its objects and then found that it cannot
+// go on. The lists' derived fields are made whole once, after all records,
+// so a selection recorded with its objects comes back whole.
+void Undo_DropSince(OBJectKernel *kernel, int position);
 // Frees the whole history; deletions in effect become final.
 int Undo_Reset(OBJectKernel *kernel);
 // Frees the redo branch.

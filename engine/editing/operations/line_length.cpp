@@ -3,6 +3,7 @@
 #include "engine/editing/operations/operation_support.h"
 #include "engine/editing/point_set.h"
 #include "engine/editing/set_geometry.h"
+#include "engine/editing/tools/undo_helpers.h"
 #include "engine/kernel/graph_object.h"
 #include "engine/kernel/map_notify_codes.h"
 #include "engine/kernel/references.h"
@@ -171,7 +172,8 @@ public:
     {
     }
 
-    void Run()
+    // The number of objects made.
+    int Run()
     {
         for (size_t i = 0; i < t_.size(); ++i) {
             if (t_[i].used)
@@ -186,6 +188,7 @@ public:
                 break;
             }
         }
+        return made_;
     }
 
 private:
@@ -212,6 +215,7 @@ private:
         OBJHANDLE h = 0;
         if (!map_polygon_Create(window_, &h, p.data(), int32_t(p.size()), 0) || !h)
             return;
+        ++made_;
         AddJoinedObject(window_, doc_, h);
         DeleteJoined(window_, doc_, line);
     }
@@ -284,6 +288,7 @@ private:
                                  : map_polyline_Create(window_, &h, merged.data(), int32_t(merged.size()), 0);
         if (!made || !h)
             return;
+        ++made_;
         // Recorded as added before the polylines go, so that undo takes it
         // out of the layer before the layer's own copy comes back.
         AddJoinedObject(window_, doc_, h);
@@ -294,6 +299,7 @@ private:
     HWND window_;
     const MapDoc &doc_;
     std::vector<EndEntry> &t_;
+    int made_ = 0;
 };
 
 std::vector<OBJHANDLE> SelectedPolylines(HWND window, const MapDoc &doc)
@@ -330,11 +336,17 @@ int Join(HWND window, UndoStepScope &step)
         table.push_back({h, first.x, first.y, 0, 1});
         table.push_back({h, last.x, last.y, 0, 0});
     }
+    const int position = Undo_GetPositionCurStep(doc.kernel);
+    UndoRecordSelection(window);
     SetOfObjectsUnSelect(window, doc.root(CLASS_LAYERS));
     // Largest x first; equal x keep their selection order.
     std::stable_sort(table.begin(), table.end(),
                      [](const EndEntry &a, const EndEntry &b) { return a.x > b.x; });
-    Joiner(window, doc, table).Run();
+    if (Joiner(window, doc, table).Run() == 0) {
+        // Nothing joined: the selection comes back as it was, and no step.
+        UndoDropRecordsSince(doc.kernel, position);
+        return 1;
+    }
 
     step.Close(kUndoJoiningPolylines);
     InvalidateMapArea(window, before);

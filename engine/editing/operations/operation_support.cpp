@@ -10,9 +10,6 @@
 #include "engine/window/window_selection.h"
 #include "engine/window/window_view.h"
 
-#include <QCursor>
-#include <QGuiApplication>
-
 #include <unordered_set>
 
 std::vector<OBJHANDLE> SelectedObjects(HWND window)
@@ -94,20 +91,6 @@ void SetMapModified(HWND window)
 {
     if (_WNDRES *rec = window ? GetWndRes(window) : nullptr)
         rec->flags |= WNDRES_MODIFIED;
-}
-
-WaitCursorScope::WaitCursorScope()
-{
-    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
-        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-        shown_ = true;
-    }
-}
-
-WaitCursorScope::~WaitCursorScope()
-{
-    if (shown_)
-        QGuiApplication::restoreOverrideCursor();
 }
 
 void SendProgress(HWND window, WPARAM kind, LPARAM value)

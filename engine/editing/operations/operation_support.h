@@ -6,6 +6,7 @@
 #include "engine/kernel/coords.h"
 #include "engine/kernel/kernel_types.h"
 #include "platform/types.h"
+#include "platform/wait_cursor.h"
 
 #include <cstdint>
 #include <vector>
@@ -47,16 +48,7 @@ private:
 void SetMapModified(HWND window);
 
 // Shows the wait cursor for a scope.
-class WaitCursorScope {
-public:
-    WaitCursorScope();
-    ~WaitCursorScope();
-    WaitCursorScope(const WaitCursorScope &) = delete;
-    WaitCursorScope &operator=(const WaitCursorScope &) = delete;
-
-private:
-    bool shown_ = false;
-};
+using WaitCursorScope = WaitCursor;
 
 // Sends a progress notification of the kind to the window.
 void SendProgress(HWND window, WPARAM kind, LPARAM value);

@@ -3,6 +3,7 @@
 #include "engine/editing/beep.h"
 #include "engine/editing/hit_tests.h"
 #include "engine/editing/operations/operation_support.h"
+#include "engine/editing/tools/undo_helpers.h"
 #include "engine/editing/point_set.h"
 #include "engine/editing/set_geometry.h"
 #include "engine/kernel/graph_classes.h"
@@ -214,6 +215,7 @@ void UnionOrIntersection(HWND window, const MapDoc &doc, int operation)
         accumulated = Combine(accumulated.get(), set.get(), operation, complete);
         progress.add(step);
     }
+    UndoRecordSelection(window);
     // Inputs go only when the result is whole: a partial answer must not
     // cost the user the polygons it came from.
     if (complete)
@@ -255,6 +257,7 @@ void ExclusiveOr(HWND window, const MapDoc &doc)
                 rest = Combine(rest.get(), sets[j].get(), PLG_A_MINUS_B, complete);
         pieces.push_back(std::move(rest));
     }
+    UndoRecordSelection(window);
     if (complete)
         DeleteSelectionInputs(window, doc, PLG_EXCLUSIVE_OR, 1);
     progress.add(5);
@@ -340,6 +343,8 @@ int PairOperation(HWND window, OBJHANDLE first, OBJHANDLE second, int operation,
     } else {
         result = Combine(a.get(), b.get(), operation, complete);
     }
+    if (undo)
+        UndoRecordSelection(window);
     if (bySettings && complete) {
         DeleteBySettings(window, doc, first, operation, undo);
         if (operation != PLG_A_MINUS_B)
@@ -585,6 +590,8 @@ int PolygonBooleanOperation(HWND window, OBJHANDLE first, OBJHANDLE second, CMap
     SetPtr b(OperandSet(doc, second, false));
     if (!a || !b)
         return 0;
+    if (undo && select)
+        UndoRecordSelection(window);
     bool complete = true;
     std::vector<PlgOpResult *> made;
     SetPtr formed;

@@ -1,6 +1,7 @@
 #include "engine/editing/operations/polygon_building.h"
 
 #include "engine/editing/operations/operation_support.h"
+#include "engine/editing/tools/undo_helpers.h"
 #include "engine/editing/point_set.h"
 #include "engine/editing/set_geometry.h"
 #include "engine/kernel/graph_object.h"
@@ -609,25 +610,31 @@ void ClosePolygons(HWND window)
         ReadPoints(window, h, CLASS_POLYLINE, points);
         edges.Add(points, h);
     }
+    const int position = Undo_GetPositionCurStep(doc.kernel);
+    UndoRecordSelection(window);
     SetOfObjectsUnSelect(window, doc.root(CLASS_LAYERS));
 
     CMapObjArr made;
     FindRings(window, edges, &made, 1, 1);
-    if (made.GetSize() > 0) {
-        const int limit = EngineSettingInt("Delete PolyLine After Polygon", 2);
-        for (size_t i = 0; i < edges.size(); ++i) {
-            const OBJHANDLE source = edges[i].source;
-            if (edges[i].useCount < limit || !doc.is(source, CLASS_POLYLINE))
-                continue;
-            // A polyline alone in its group takes the group with it.
-            int32_t pos = -1;
-            const OBJHANDLE group = GetReference(doc.kernel, source, REF_GROUP_PARENT, &pos);
-            int32_t probe = -1;
-            const bool alone = doc.is(group, CLASS_GROUP) &&
-                               GetReference(doc.kernel, group, REF_GROUP_MEMBER, &probe) == source &&
-                               !GetReference(doc.kernel, group, REF_GROUP_MEMBER, &probe);
-            Undo_DeleteTree(doc.kernel, alone ? group : source);
-        }
+    if (made.GetSize() == 0) {
+        // Nothing closed: the selection comes back as it was, and no step.
+        UndoDropRecordsSince(doc.kernel, position);
+        return;
+    }
+    // Polylines used often enough go.
+    const int limit = EngineSettingInt("Delete PolyLine After Polygon", 2);
+    for (size_t i = 0; i < edges.size(); ++i) {
+        const OBJHANDLE source = edges[i].source;
+        if (edges[i].useCount < limit || !doc.is(source, CLASS_POLYLINE))
+            continue;
+        // A polyline alone in its group takes the group with it.
+        int32_t pos = -1;
+        const OBJHANDLE group = GetReference(doc.kernel, source, REF_GROUP_PARENT, &pos);
+        int32_t probe = -1;
+        const bool alone = doc.is(group, CLASS_GROUP) &&
+                           GetReference(doc.kernel, group, REF_GROUP_MEMBER, &probe) == source &&
+                           !GetReference(doc.kernel, group, REF_GROUP_MEMBER, &probe);
+        Undo_DeleteTree(doc.kernel, alone ? group : source);
     }
     step.Close(kUndoConvertingToPolygons);
     InvalidateMapArea(window, before);

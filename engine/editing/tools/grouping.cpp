@@ -116,6 +116,7 @@ int Tool_Group(HWND window, int undo)
     // they were, so that undo gives them back byte for byte.
     const int position = Undo_GetPositionCurStep(rec->kernel);
     if (undo) {
+        UndoRecordSelection(window);
         for (const OBJHANDLE h : chosen)
             Undo_ChangeObject(rec->kernel, h);
         const OBJHANDLE groups = GetRootOBJKern(rec->kernel, rec->rootObject, CLASS_GROUPS);
@@ -155,6 +156,7 @@ int Tool_UnGroup(HWND window, int undo)
         return GROUP_DONE;
     }
     if (undo) {
+        UndoRecordSelection(window);
         if (const OBJHANDLE id = GetID(kernel, group))
             Undo_DeleteTree(kernel, id);
         Undo_DeleteOBJect(kernel, group);

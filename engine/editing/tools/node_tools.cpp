@@ -242,8 +242,10 @@ int ToolNodeJoin(HWND window, POINT windowPoint, int undo)
     std::vector<OBJHANDLE> gone;
     // The first polyline is recorded as it is before it goes.
     const int position = Undo_GetPositionCurStep(kernel);
-    if (undo)
+    if (undo) {
+        UndoRecordSelection(window);
         Undo_ChangeObject(kernel, first);
+    }
     if (second != first) {
         MAP_COORDPT picked{};
         SendOBJectMessage(kernel, list, list, 0, GRM_GETSELECTED, 0, LPARAM(&picked));
@@ -339,6 +341,7 @@ int ToolNodeCut(HWND window, POINT windowPoint)
         // The layer gains the pieces' links: its block is recorded as it
         // was, so that undo gives it back whole.
         const int position = Undo_GetPositionCurStep(kernel);
+        UndoRecordSelection(window);
         Undo_ChangeObject(kernel, layer);
         const int done =
             CutObjectsByCutter(window, 0, &cut, &cutter, &pieces, &count, &others, &otherCount, 0);
@@ -367,10 +370,13 @@ int ToolNodeCut(HWND window, POINT windowPoint)
     if (cls == CLASS_POLYLINE) {
         if (!PolylineSplitAtVertex(kernel, object, &vertex, &piece, &rest))
             return 0;
-        InsertLayerRef(kernel, rest, layer);
-        Undo_AddNew(kernel, rest);
     } else if (!PolygonOpenAtVertex(kernel, object, &vertex, &piece)) {
         return 0;
+    }
+    UndoRecordSelection(window);
+    if (rest) {
+        InsertLayerRef(kernel, rest, layer);
+        Undo_AddNew(kernel, rest);
     }
     Undo_ChangeObject(kernel, object);
     InsertLayerRef(kernel, piece, layer);

@@ -22,3 +22,11 @@ void RecomputeSelectionMeasures(HWND window);
 // undoing or redoing them cannot touch the freed handle or an object that
 // takes the handle later. The object's other records (changes) are left.
 void UndoForgetObject(OBJectKernel *kernel, OBJHANDLE object);
+
+// Records in the open undo step what selecting and unselecting change: the
+// selection list, the layers root, the selected objects and the members of
+// selected groups (their selection marks and picked points), the layers
+// that hold them and the active layer, which gets new objects. Undo then
+// gives the selection back with the objects. An operation that selects or
+// unselects calls it first.
+void UndoRecordSelection(HWND window);

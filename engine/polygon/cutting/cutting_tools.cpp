@@ -1,5 +1,7 @@
 #include "engine/polygon/cutting/cutting_tools.h"
 
+#include "engine/editing/tools/undo_helpers.h"
+
 #include "engine/editing/handle_list.h"
 #include "engine/editing/operations/polygon_building.h"
 #include "engine/editing/point_set.h"
@@ -239,22 +241,14 @@ int RunCut(HWND window, OBJHANDLE cutter)
     }
     const OBJHANDLE layers = GetRootOBJKern(kernel, rec->rootObject, CLASS_LAYERS);
     // Unselecting and the new selection change the selection list, the
-    // selected objects and the selected element of the layers root and of
-    // the layers: undo gives them back as they were.
-    std::vector<OBJHANDLE> containers{layers, GetRootOBJKern(kernel, rec->rootObject, CLASS_SELLIST)};
+    // selected objects and their layers: undo gives them back as they were.
     const std::vector<OBJHANDLE> selectedBefore = SelectedItems(window);
-    for (OBJHANDLE item : selectedBefore)
-        containers.push_back(item);
+    UndoRecordSelection(window);
     for (const CutEntry &entry : set)
         for (OBJHANDLE member : entry.members) {
-            containers.push_back(member);
-            containers.push_back(GetOBJectLayer(kernel, member));
+            Undo_ChangeObject(kernel, member);
+            Undo_ChangeObject(kernel, GetOBJectLayer(kernel, member));
         }
-    std::sort(containers.begin(), containers.end());
-    containers.erase(std::unique(containers.begin(), containers.end()), containers.end());
-    for (OBJHANDLE container : containers)
-        if (container)
-            Undo_ChangeObject(kernel, container);
     SetOfObjectsUnSelect(window, layers);
     for (CutEntry &entry : set)
         for (OBJHANDLE member : entry.members)
@@ -276,7 +270,7 @@ int RunCut(HWND window, OBJHANDLE cutter)
     // A piece that could not be made keeps the map as it was, the cut
     // objects selected again.
     if (!FinishPieces(window, kernel, set)) {
-        const std::vector<OBJHANDLE> items = selectedBefore;
+        std::vector<OBJHANDLE> items = selectedBefore;
         SetSelection(window, items.data(), uint32_t(items.size()), 0, 0);
     } else if (DeleteAfterCutting(rec)) {
         DeleteCutObjects(window, kernel, set);

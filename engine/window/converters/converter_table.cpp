@@ -87,6 +87,14 @@ constexpr BuiltIn kBuiltIns[] = {
     {ConverterKind::Import, "MPD5", "Map documents (*.mpd),*.mpd,mpd5.cnv", "mpd5.cnv"},
     {ConverterKind::Import, "MIFF", "Interchange files (*.mif),*.mif,miff.cnv", "miff.cnv"},
     {ConverterKind::Export, "MIFF", "Interchange files (*.mif),*.mif,miff.cnv", "miff.cnv"},
+    // Raster images, read through GormRasterBody (placing rasters, browsing).
+    // The value's fields are split at "," "|" and ";": one pattern each.
+    {ConverterKind::Import, "PNG", "PNG images (*.png),*.png,png.cnv", "png.cnv"},
+    {ConverterKind::Import, "JPG", "JPEG images (*.jpg),*.jpg,jpg.cnv", "jpg.cnv"},
+    {ConverterKind::Import, "TIFF", "TIFF images (*.tif),*.tif,tiff.cnv", "tiff.cnv"},
+    {ConverterKind::Import, "GIF", "GIF images (*.gif),*.gif,gif.cnv", "gif.cnv"},
+    {ConverterKind::Import, "DIB", "Bitmaps (*.bmp),*.bmp,dib.cnv", "dib.cnv"},
+    // The image export converters, writing the map through the image export.
     {ConverterKind::Export, "DIB", "BMP files (*.bmp),*.bmp,dibexp.cnv", "dibexp.cnv"},
     {ConverterKind::Export, "TIFF", "TIFF files (*.tif),*.tif,tiffexp.cnv", "tiffexp.cnv"},
     {ConverterKind::Export, "PNG", "PNG files (*.png),*.png,pngexp.cnv", "pngexp.cnv"},
@@ -169,8 +177,9 @@ void RegisterBuiltInConverters()
     }
 }
 
-bool BuildConverterTable(ConverterKind kind, ConverterTable *table)
+bool BuildConverterTable(ConverterKind kind, ConverterTable *table, const char *entryPoint)
 {
+    const char *wanted = entryPoint ? entryPoint : ConverterMainEntry(kind);
     table->entries.clear();
     table->current = 0;
     RegisterBuiltInConverters();
@@ -198,7 +207,7 @@ bool BuildConverterTable(ConverterKind kind, ConverterTable *table)
         const HMODULE module = LoadLibraryA(entry.modulePath.c_str());
         if (!module)
             continue;
-        const bool hasMain = GetProcAddress(module, ConverterMainEntry(kind)) != nullptr;
+        const bool hasMain = GetProcAddress(module, wanted) != nullptr;
         entry.hasOptions = GetProcAddress(module, ConverterOptionsEntry(kind)) != nullptr;
         FreeLibrary(module);
         if (!hasMain)

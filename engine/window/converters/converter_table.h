@@ -53,8 +53,9 @@ void RegisterBuiltInConverters();
 
 // Builds the table: false when the key cannot be opened. A value with fewer
 // than three fields, a module that is not found or does not load, or one
-// without its main entry is left out.
-bool BuildConverterTable(ConverterKind kind, ConverterTable *table);
+// without the entry point is left out. The entry point is the kind's main
+// entry unless another is named (raster converters: "GormRasterBody").
+bool BuildConverterTable(ConverterKind kind, ConverterTable *table, const char *entryPoint = nullptr);
 // The filter text of the file dialog: "description|pattern|" per entry and
 // one more "|".
 std::string ConverterFilterText(const ConverterTable &table);

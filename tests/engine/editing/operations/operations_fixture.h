@@ -44,35 +44,11 @@ protected:
         EditingTest::TearDown();
     }
 
-    // The document as the file writer stores it, without the selection (the
-    // selection list and the selected element of each list): a view state
-    // that undo does not keep, put aside for the save and restored
-    // afterwards.
+    // The document as the file writer stores it, selection included.
     std::vector<char> saved()
     {
-        const std::vector<OBJHANDLE> selection = SelectedObjects(window);
-        // The points the user picked on the selected objects stay picked.
-        std::vector<std::pair<OBJHANDLE, MAP_COORDPT>> picked;
-        for (OBJHANDLE h : selection) {
-            PointSetAccess a;
-            if (LockPointSet(kernel(), h, a))
-                picked.emplace_back(h, LoadField<MAP_COORDPT>(a.fixed, GOH_SELPOINT));
-        }
-        SetOfObjectsUnSelect(window, GetRootOBJect(window, CLASS_LAYERS));
-        SetSelection(window, nullptr, 0, 0, 0);
-        CMapObjArr objects;
-        GetObjectsType(&rec, 0, &objects);
-        for (int32_t i = 0; i < objects.GetSize(); ++i)
-            if (IsListClass(GetOBJectClassID(kernel(), objects[i])))
-                SendOBJectMessage(kernel(), objects[i], objects[i], 0, GRM_CLEARSELECTED, 0, 0);
         const std::string file = (folders.path() + "/doc.mpd").toStdString();
         EXPECT_EQ(MapSave(window, file.c_str()), 1);
-        SetSelection(window, selection.data(), uint32_t(selection.size()), 0, 0);
-        for (const auto &[h, point] : picked) {
-            PointSetAccess a;
-            if (LockPointSet(kernel(), h, a))
-                StoreField(a.fixed, GOH_SELPOINT, point);
-        }
         std::ifstream in(file, std::ios::binary);
         return std::vector<char>(std::istreambuf_iterator<char>(in), {});
     }

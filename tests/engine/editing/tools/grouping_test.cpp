@@ -31,12 +31,13 @@ protected:
     }
 };
 
-// The selection list stays outside the history (undo does not give back
-// what was selected), so the steps are checked by the groups they leave.
+// Grouping and ungrouping are steps; undo gives back the groups and the
+// selection with them, byte for byte.
 TEST_F(GroupingTest, GroupingAndUngroupingAreStepsThatUndo)
 {
     const OBJHANDLE a = line(0), b = line(100);
     select({a, b});
+    const std::vector<char> ungrouped = saved();
     ASSERT_EQ(Tool_Group(window, 1), GROUP_DONE);
     EXPECT_EQ(lastStepCode(), UNDO_OP_GROUPING);
     const OBJHANDLE g = map_object_group_Get(window, a);
@@ -44,6 +45,7 @@ TEST_F(GroupingTest, GroupingAndUngroupingAreStepsThatUndo)
     EXPECT_EQ(map_object_group_Get(window, b), g);
     EXPECT_EQ(selection(), std::vector<OBJHANDLE>{g});
     EXPECT_TRUE(modified());
+    const std::vector<char> grouped = saved();
 
     ASSERT_EQ(Tool_UnGroup(window, 1), GROUP_DONE);
     EXPECT_EQ(lastStepCode(), UNDO_OP_UNGROUPING);
@@ -53,9 +55,11 @@ TEST_F(GroupingTest, GroupingAndUngroupingAreStepsThatUndo)
     ASSERT_EQ(Undo_Undo(kernel()), 1);
     EXPECT_EQ(map_object_group_Get(window, a), g);
     EXPECT_EQ(map_object_group_Get(window, b), g);
+    EXPECT_EQ(firstDifference(saved(), grouped), "");
     ASSERT_EQ(Undo_Undo(kernel()), 1);
     EXPECT_EQ(map_object_group_Get(window, a), 0u);
     EXPECT_TRUE(IsOBJectUndoDeleted(kernel(), g));
+    EXPECT_EQ(firstDifference(saved(), ungrouped), "");
     ASSERT_EQ(Undo_Redo(kernel()), 1);
     EXPECT_EQ(map_object_group_Get(window, a), g);
     ASSERT_EQ(Undo_Redo(kernel()), 1);

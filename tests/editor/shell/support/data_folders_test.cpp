@@ -1,0 +1,100 @@
+#include "editor/shell/support/data_folders.h"
+
+#include "support_fixture.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+namespace {
+
+bool IsFolder(const std::string &path) { return QFileInfo(QString::fromStdString(path)).isDir(); }
+
+// Sets or clears an environment variable for one scope.
+class ScopedVariable {
+public:
+    ScopedVariable(const char *name, const char *value) : name_(name)
+    {
+        if (const char *old = std::getenv(name))
+            old_ = old;
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+    ~ScopedVariable()
+    {
+        if (old_)
+            setenv(name_, old_->c_str(), 1);
+        else
+            unsetenv(name_);
+    }
+
+private:
+    const char *name_;
+    std::optional<std::string> old_;
+};
+
+using DataFoldersTest = SupportTest;
+
+TEST_F(DataFoldersTest, OneVariableMovesAllFour)
+{
+    struct Case {
+        int csidl;
+        const char *sub;
+        bool created;
+    };
+    const Case cases[] = {{CSIDL_COMMON_APPDATA, "common", false},
+                          {CSIDL_APPDATA, "data", true},
+                          {CSIDL_LOCAL_APPDATA, "state", true},
+                          {CSIDL_PERSONAL, "documents", true}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.sub);
+        std::string base;
+        ASSERT_TRUE(GetSpecialFolder(c.csidl, base));
+        EXPECT_EQ(base, root() + "/" + c.sub);
+        const std::string folder = EditorDataFolder(c.csidl);
+        EXPECT_EQ(folder, root() + "/" + c.sub + "/Vorn Technology/Orvane/");
+        EXPECT_EQ(IsFolder(folder), c.created);
+    }
+}
+
+TEST_F(DataFoldersTest, UnknownFolderNumberIsEmpty)
+{
+    std::string path = "stale";
+    EXPECT_FALSE(GetSpecialFolder(38, path));
+    EXPECT_EQ(path, "");
+    EXPECT_EQ(EditorDataFolder(38), "");
+}
+
+TEST_F(DataFoldersTest, XdgFoldersWhenNotMoved)
+{
+    ScopedVariable moved(kEditorFoldersVariable, nullptr);
+    ScopedVariable data("XDG_DATA_HOME", (root() + "/xdata/").c_str());
+    ScopedVariable state("XDG_STATE_HOME", (root() + "/xstate").c_str());
+    ScopedVariable documents("XDG_DOCUMENTS_DIR", (root() + "/xdocs").c_str());
+
+    EXPECT_EQ(EditorDataFolder(CSIDL_APPDATA), root() + "/xdata/Vorn Technology/Orvane/");
+    EXPECT_EQ(EditorDataFolder(CSIDL_LOCAL_APPDATA), root() + "/xstate/Vorn Technology/Orvane/");
+    EXPECT_EQ(EditorDataFolder(CSIDL_PERSONAL), root() + "/xdocs/Vorn Technology/Orvane/");
+
+    // A relative XDG path does not count: the default below home is used.
+    ScopedVariable relative("XDG_STATE_HOME", "relative/state");
+    std::string base;
+    ASSERT_TRUE(GetSpecialFolder(CSIDL_LOCAL_APPDATA, base));
+    EXPECT_EQ(base, QDir::homePath().toStdString() + "/.local/state");
+}
+
+TEST_F(DataFoldersTest, CommonDataOfABuildIsTheResourcesFolder)
+{
+    ScopedVariable moved(kEditorFoldersVariable, nullptr);
+    std::string base;
+    ASSERT_TRUE(GetSpecialFolder(CSIDL_COMMON_APPDATA, base));
+    EXPECT_TRUE(IsFolder(base + "/map")) << base; // the resources folder of this tree
+    EXPECT_EQ(EditorDataFolder(CSIDL_COMMON_APPDATA), base + "/Vorn Technology/Orvane/");
+}
+
+} // namespace
