@@ -10,6 +10,7 @@
 #include "engine/view/viewrecord/view_transforms.h"
 #include "engine/window/map_painting.h"
 #include "platform/bitblt.h"
+#include "platform/clipboard.h"
 #include "platform/dc.h"
 #include "platform/event.h"
 #include "platform/focus_rect.h"
@@ -230,6 +231,8 @@ void CMapCtrl::WaitForDrawing()
 {
     // The thread's progress messages and widget update are queued here; a
     // paint they let run may start the next thread, which is waited for too.
+    // A clipboard request does not render while the thread still draws.
+    const ClipboardRenderBlock block;
     do {
         if (m_pDrawingThread)
             m_pDrawingThread->Wait();

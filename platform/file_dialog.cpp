@@ -31,7 +31,7 @@ bool canShowWidgets()
     return name != QLatin1String("offscreen") && name != QLatin1String("minimal");
 }
 
-std::optional<std::string> showQtDialog(const FileDialogRequest &r)
+std::optional<std::string> showQtDialog(const FileDialogRequest &r, const std::string &defaultExtension)
 {
     QStringList filters;
     for (const auto &[description, patterns] : r.filters) {
@@ -40,9 +40,10 @@ std::optional<std::string> showQtDialog(const FileDialogRequest &r)
         filters << FromWindows1252(description) + QStringLiteral(" (") + p + u')';
     }
     QFileDialog dialog(nullptr, FromWindows1252(r.title));
-    dialog.setAcceptMode(r.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    if (r.save && !r.defaultExtension.empty())
-        dialog.setDefaultSuffix(QString::fromStdString(r.defaultExtension));
+    const bool save = (r.flags & OFN_SAVE_FORM) != 0;
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    if (save && !defaultExtension.empty())
+        dialog.setDefaultSuffix(QString::fromStdString(defaultExtension));
     dialog.setFileMode((r.flags & OFN_FILEMUSTEXIST) ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setNameFilters(filters);
     if (!r.initialPath.empty())
@@ -80,7 +81,9 @@ std::vector<std::pair<std::string, std::string>> ParseFileFilter(const std::stri
     return out;
 }
 
-std::optional<std::string> ShowOpenFileDialog(const FileDialogRequest &request)
+namespace {
+
+std::optional<std::string> showDialog(const FileDialogRequest &request, const std::string &defaultExtension)
 {
     FileDialogHook hook;
     {
@@ -91,7 +94,7 @@ std::optional<std::string> ShowOpenFileDialog(const FileDialogRequest &request)
     if (hook)
         chosen = hook(request);
     else if (canShowWidgets())
-        chosen = showQtDialog(request);
+        chosen = showQtDialog(request, defaultExtension);
     if (!chosen || chosen->empty())
         return std::nullopt;
     std::error_code ec;
@@ -104,15 +107,23 @@ std::optional<std::string> ShowOpenFileDialog(const FileDialogRequest &request)
     return chosen;
 }
 
-std::optional<std::string> ShowSaveFileDialog(FileDialogRequest request)
+} // namespace
+
+std::optional<std::string> ShowOpenFileDialog(const FileDialogRequest &request)
 {
-    request.save = true;
-    request.flags &= ~OFN_FILEMUSTEXIST;
-    std::optional<std::string> chosen = ShowOpenFileDialog(request);
+    FileDialogRequest open = request;
+    open.flags &= ~OFN_SAVE_FORM;
+    return showDialog(open, {});
+}
+
+std::optional<std::string> ShowSaveFileDialog(FileDialogRequest request, const std::string &defaultExtension)
+{
+    request.flags = (request.flags | OFN_SAVE_FORM) & ~OFN_FILEMUSTEXIST;
+    std::optional<std::string> chosen = showDialog(request, defaultExtension);
     if (!chosen)
         return std::nullopt;
     const std::filesystem::path path(*chosen);
-    if (!request.defaultExtension.empty() && !path.has_extension())
-        *chosen += "." + request.defaultExtension;
+    if (!defaultExtension.empty() && !path.has_extension())
+        *chosen += "." + defaultExtension;
     return chosen;
 }

@@ -17,6 +17,9 @@ inline constexpr DWORD OFN_HIDEREADONLY = 0x00000004;
 inline constexpr DWORD OFN_PATHMUSTEXIST = 0x00000800;
 inline constexpr DWORD OFN_FILEMUSTEXIST = 0x00001000;
 inline constexpr DWORD OFN_EXPLORER = 0x00080000;
+// Not one of the system's flags: set by ShowSaveFileDialog, so that the hook
+// tells the save form from the open form.
+inline constexpr DWORD OFN_SAVE_FORM = 0x40000000;
 
 struct FileDialogRequest {
     HWND owner = 0;
@@ -25,8 +28,6 @@ struct FileDialogRequest {
     // (description, patterns separated by ';'), in order.
     std::vector<std::pair<std::string, std::string>> filters;
     DWORD flags = 0;
-    bool save = false;            // a save dialog: the hook tells the two apart by it
-    std::string defaultExtension; // save: added to a chosen name without one
 };
 
 // The chosen path, or nothing when cancelled.
@@ -42,8 +43,9 @@ std::vector<std::pair<std::string, std::string>> ParseFileFilter(const std::stri
 // OFN_PATHMUSTEXIST a choice that does not exist counts as cancelled.
 std::optional<std::string> ShowOpenFileDialog(const FileDialogRequest &request);
 
-// The save form: the chosen path (with the default extension added when the
-// name has none), or nothing when cancelled. The request's save flag is set
-// for the hook. With OFN_PATHMUSTEXIST a folder that does not exist counts
-// as cancelled; the Qt dialog asks before overwriting a file.
-std::optional<std::string> ShowSaveFileDialog(FileDialogRequest request);
+// The save form: the chosen path (with the default extension, given without
+// its dot, added when the name has none), or nothing when cancelled. The
+// hook sees the request with OFN_SAVE_FORM set. With OFN_PATHMUSTEXIST a
+// folder that does not exist counts as cancelled; the Qt dialog asks before
+// overwriting a file.
+std::optional<std::string> ShowSaveFileDialog(FileDialogRequest request, const std::string &defaultExtension);

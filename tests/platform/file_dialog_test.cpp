@@ -53,20 +53,21 @@ TEST(FileDialog, TheSaveFormAddsItsExtensionAndChecksTheFolder)
     std::optional<std::string> answer = dir.path().toStdString() + "/picture";
     bool sawSave = false;
     auto previous = SetFileDialogHook([&](const FileDialogRequest &r) {
-        sawSave = r.save;
+        sawSave = (r.flags & OFN_SAVE_FORM) != 0;
         return answer;
     });
     FileDialogRequest r;
-    r.defaultExtension = "bmp";
     r.flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
-    EXPECT_EQ(ShowSaveFileDialog(r), *answer + ".bmp") << "a file to be made need not exist";
+    EXPECT_EQ(ShowSaveFileDialog(r, "bmp"), *answer + ".bmp") << "a file to be made need not exist";
     EXPECT_TRUE(sawSave);
+    EXPECT_EQ(ShowOpenFileDialog(r), std::nullopt) << "the open form: it must exist";
+    EXPECT_FALSE(sawSave);
     answer = dir.path().toStdString() + "/picture.dib";
-    EXPECT_EQ(ShowSaveFileDialog(r), answer) << "a name with its own extension keeps it";
+    EXPECT_EQ(ShowSaveFileDialog(r, "bmp"), answer) << "a name with its own extension keeps it";
     answer = "/no/such/folder/picture";
-    EXPECT_EQ(ShowSaveFileDialog(r), std::nullopt);
+    EXPECT_EQ(ShowSaveFileDialog(r, "bmp"), std::nullopt);
     answer.reset();
-    EXPECT_EQ(ShowSaveFileDialog(r), std::nullopt);
+    EXPECT_EQ(ShowSaveFileDialog(r, "bmp"), std::nullopt);
     SetFileDialogHook(previous);
 }
 

@@ -1,6 +1,7 @@
 #include "engine/kernel/dialogs/processing_dlg.h"
 
 #include "engine/kernel/module_startup.h"
+#include "platform/clipboard.h"
 #include "platform/modal_dialog.h"
 #include "platform/text_codec.h"
 
@@ -129,8 +130,12 @@ void CProcessingDlg::OnCancelClicked() { model_.Cancel(); }
 
 void CProcessingDlg::PumpMessages()
 {
-    if (window_)
+    if (window_) {
+        // An operation is running: a clipboard request must not render
+        // from its middle.
+        const ClipboardRenderBlock block;
         QCoreApplication::processEvents();
+    }
 }
 
 void CProcessingDlg::DestroyWindow()

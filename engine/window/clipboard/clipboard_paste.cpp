@@ -283,10 +283,9 @@ long Bitmap_Paste(HWND window, int clipboardOpen, MAP_COORDPT point)
     FileDialogRequest request;
     request.owner = window;
     request.initialPath = "GormBitmap";
-    request.defaultExtension = "bmp";
     request.filters = ParseFileFilter("Bitmap Files (*.bmp)|*.bmp||");
     request.flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
-    const std::optional<std::string> file = ShowSaveFileDialog(request);
+    const std::optional<std::string> file = ShowSaveFileDialog(request, "bmp");
     if (!file)
         return 1; // cancelled: nothing made
     const HBITMAP bitmap = GetClipboardData(CF_BITMAP);

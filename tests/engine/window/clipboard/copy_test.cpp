@@ -5,11 +5,15 @@
 #include "engine/window/window_groups.h"
 #include "engine/window/window_rasters.h"
 #include "engine/window/window_text.h"
+#include "engine/kernel/settings.h"
+#include "platform/device_limit.h"
 #include "platform/file.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QImage>
 #include <QMimeData>
+#include <QSvgRenderer>
 
 #include <cinttypes>
 #include <cstdio>
@@ -112,6 +116,41 @@ TEST_F(ClipboardCopy, TheTextDescribesEachKindOfCopy)
         ASSERT_EQ(DstrEditCopy(window, c.command), 1);
         EXPECT_EQ(readText(), c.text);
     }
+}
+
+TEST_F(ClipboardCopy, ThePicturesFollowTheWidthSettings)
+{
+    const OBJHANDLE wide = make(CLASS_POLYGON, {{0, 0}, {4000, 0}, {4000, 1000}, {0, 1000}});
+    select({wide});
+    struct BitmapCase {
+        const char *stored;
+        int side;
+    };
+    for (const BitmapCase c : {BitmapCase{"99", 1000}, BitmapCase{"100", 100}}) {
+        SCOPED_TRACE(c.stored);
+        SettingsStringSet(rec.settingsKey, "Settings", "Copied Bitmap Width", c.stored);
+        ASSERT_EQ(DstrEditCopy(window, COPY_SELECTION), 1);
+        const QImage image = QGuiApplication::clipboard()->image();
+        EXPECT_NEAR(image.width(), c.side, 1) << "fitted into the square, the longer side across";
+        EXPECT_LT(image.height(), image.width() / 2);
+    }
+    SetDeviceBitmapLimit(200 * 200); // the frame does not depend on the resolution: keep it quick
+    struct PictureCase {
+        const char *stored;
+        const char *size;
+    };
+    for (const PictureCase c : {PictureCase{"400", "4000mm"}, PictureCase{"400.5", "100mm"}}) {
+        SCOPED_TRACE(c.stored);
+        SettingsStringSet(rec.settingsKey, "Settings", "Copied Metafile Width", c.stored);
+        ASSERT_EQ(DstrEditCopy(window, COPY_SELECTION), 1);
+        const QByteArray svg = QGuiApplication::clipboard()->mimeData()->data("image/svg+xml");
+        EXPECT_TRUE(svg.contains(QByteArray("width=\"") + c.size)) << svg.left(400).toStdString();
+        EXPECT_TRUE(QSvgRenderer(svg).isValid());
+    }
+    SetDeviceBitmapLimit(0);
+    EXPECT_EQ(renders[CF_BITMAP], 2);
+    EXPECT_EQ(renders[CF_ENHMETAFILE], 2);
+    EXPECT_EQ(renders[CF_TEXT], 0);
 }
 
 TEST_F(ClipboardCopy, ACutDeliversTheCutObjectsWithTheHistoryWhereItWas)

@@ -28,8 +28,7 @@ protected:
         ClipboardWindowTest::SetUp();
         previousFile_ = SetFileDialogHook([this](const FileDialogRequest &r) {
             ++fileDialogs;
-            EXPECT_TRUE(r.save);
-            EXPECT_EQ(r.defaultExtension, "bmp");
+            EXPECT_TRUE(r.flags & OFN_SAVE_FORM);
             return saveAs;
         });
     }
@@ -114,6 +113,31 @@ TEST_F(ClipboardPaste, WithoutNativeDataOrWithTheClipboardHeldNothingIsPasted)
         "Another window has the clipboard open.!\n"};
     EXPECT_EQ(messages, expected);
     EXPECT_TRUE(objectsOf(CLASS_TEXT).empty());
+}
+
+TEST_F(ClipboardPaste, DamagedNativeDataOrAMissingReaderPastesNothing)
+{
+    make(CLASS_POLYGON, {{0, 0}, {10, 0}, {10, 10}});
+    ASSERT_TRUE(OpenClipboard(other));
+    EmptyClipboard();
+    const std::string junk = "O\x01\x00\x00not a map stream at all";
+    const HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, junk.size());
+    std::memcpy(GlobalLock(h), junk.data(), junk.size());
+    GlobalUnlock(h);
+    SetClipboardData(native, h);
+    CloseClipboard();
+    EXPECT_EQ(DstrEditPaste(window), 1) << "native data was there";
+    EXPECT_EQ(objectsOf(CLASS_POLYGON).size(), 1u);
+    ASSERT_FALSE(messages.empty());
+    EXPECT_NE(messages.back().find("Nothing was pasted."), std::string::npos) << messages.back();
+
+    QTemporaryDir empty;
+    setenv("MAP_MODULES_DIR", empty.path().toLocal8Bit().constData(), 1);
+    EXPECT_EQ(GormObjects_Paste(window, 0, MAP_COORDPT{5, 5}), 0);
+    unsetenv("MAP_MODULES_DIR");
+    EXPECT_EQ(messages.back().rfind("No converter library loaded: ", 0), 0u) << messages.back();
+    EXPECT_EQ(messages.back().substr(messages.back().size() - 8), "mpd5.cnv");
+    EXPECT_EQ(objectsOf(CLASS_POLYGON).size(), 1u);
 }
 
 TEST_F(ClipboardPaste, PasteHereAnswersWhatTheNextClickPastes)
