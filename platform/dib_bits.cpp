@@ -147,7 +147,10 @@ int GetDIBits(HDC hdc, HBITMAP bitmap, UINT start, UINT lines, void *bits, BITMA
         const int y = bottomUp ? height - 1 - scan : scan;
         const auto *src = reinterpret_cast<const uint32_t *>(image.constScanLine(y));
         uint8_t *row = out + int64_t(line) * stride;
-        std::memset(row, 0, size_t(stride));
+        // Indexed rows are built by OR-ing bits into zeros; the others only
+        // need their padding cleared.
+        const int64_t used = bitCount >= 24 ? int64_t(width) * (bitCount / 8) : 0;
+        std::memset(row + used, 0, size_t(stride - used));
         switch (bitCount) {
         case 32:
             for (int x = 0; x < width; ++x) {
