@@ -158,14 +158,19 @@ int GetDIBits(HDC hdc, HBITMAP bitmap, UINT start, UINT lines, void *bits, BITMA
                 std::memcpy(row + 4 * x, &p, 4); // blue, green, red, 0
             }
             break;
-        case 24:
-            for (int x = 0; x < width; ++x) {
-                const uint32_t p = src[x];
-                row[3 * x] = uint8_t(p);
-                row[3 * x + 1] = uint8_t(p >> 8);
-                row[3 * x + 2] = uint8_t(p >> 16);
-            }
+        case 24: {
+            // Four bytes stored per pixel, the fourth overwritten by the next
+            // pixel (blue, green, red: a little-endian pixel's memory order);
+            // the last one by bytes.
+            for (int x = 0; x + 1 < width; ++x)
+                std::memcpy(row + 3 * x, &src[x], 4);
+            const uint32_t p = src[width - 1];
+            uint8_t *last = row + 3 * (width - 1);
+            last[0] = uint8_t(p);
+            last[1] = uint8_t(p >> 8);
+            last[2] = uint8_t(p >> 16);
             break;
+        }
         case 8:
             for (int x = 0; x < width; ++x)
                 row[x] = uint8_t(nearest8(src[x] & 0xFFFFFF, table));
