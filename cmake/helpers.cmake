@@ -29,7 +29,7 @@ function(map_add_test)
   # definitions, so that a clone in another folder still hits the compiler
   # cache for every file that does not ask for them.
   target_include_directories(${T_NAME} PRIVATE ${CMAKE_BINARY_DIR}/generated)
-  add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+  add_test(NAME ${T_NAME} COMMAND ${CMAKE_SOURCE_DIR}/tests/support/run_test.sh $<TARGET_FILE:${T_NAME}>)
   set_tests_properties(${T_NAME} PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;MAP_SYSTEM_PRINTERS=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1;ASAN_OPTIONS=detect_leaks=1")
 endfunction()

@@ -27,7 +27,6 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
-#include <QTimer>
 
 namespace {
 
@@ -102,8 +101,6 @@ CMapCtrl::CMapCtrl(QWidget *parent) : QWidget(parent)
         connect(bar, &QScrollBar::actionTriggered, this,
                 [this, bar](int action) { OnScrollBarAction(bar == m_hScroll ? SB_HORZ : SB_VERT, action); });
     }
-    m_restTimer = new QTimer(this);
-    connect(m_restTimer, &QTimer::timeout, this, [this] { SendMessageA(m_hWnd, WM_TIMER, kRestTimer, 0); });
 
     const QRect client = ClientArea();
     SetClientSize(m_hWnd, client.width(), client.height());
@@ -115,6 +112,7 @@ CMapCtrl::~CMapCtrl()
     // The window goes first (its WM_DESTROY stops the drawing thread), then
     // the record it drew from.
     const HWND window = m_hWnd;
+    ShutdownTools();
     SetWindowPaintHook(window, nullptr);
     SetWindowScrollHook(window, nullptr);
     DestroyWindow(window);
@@ -237,9 +235,14 @@ LRESULT CMapCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_RBUTTONDBLCLK:
     case WM_MBUTTONDOWN:
     case WM_MBUTTONUP:
+    case WM_MBUTTONDBLCLK:
         // The point of the last mouse message finishes an operation that
-        // loses the focus; the tools themselves come with the mouse input.
+        // loses the focus.
         m_lastMousePoint = POINT{PointLParamX(lParam), PointLParamY(lParam)};
+        OnMouseMessage(msg, wParam, m_lastMousePoint);
+        return 0;
+    case WM_MOUSEWHEEL:
+        OnMouseWheel(wParam, lParam);
         return 0;
     case WM_COMMAND:
         // The items of the nail's popup menu.
@@ -376,16 +379,16 @@ void CMapCtrl::OnTimer(uintptr_t id)
     // tools that use it come with the mouse input.
     if (id != kRestTimer)
         return;
-    if (m_nOperationState != 13 && m_nOperationState != 8 && m_nOperationState != 9)
-        m_restTimer->stop();
+    if (m_nOperationState == 13 || m_nOperationState == 8 || m_nOperationState == 9)
+        OnRestTimer();
 }
 
 void CMapCtrl::OnKillFocus()
 {
     // An operation in progress ends as if the button were released where the
-    // mouse last was (not at (0, 0), which would make a pan jump).
+    // operation last showed the cursor.
     if (m_nOperationState != 0)
-        SendMessageA(m_hWnd, WM_LBUTTONUP, 0, MakePointLParam(m_lastMousePoint.x, m_lastMousePoint.y));
+        FinishOperationOnFocusLoss();
 }
 
 void CMapCtrl::OnActivate(bool active)
@@ -492,57 +495,18 @@ void CMapCtrl::keyPressEvent(QKeyEvent *event)
     QWidget::keyPressEvent(event);
 }
 
-void CMapCtrl::SendMouseMessage(QMouseEvent *event, UINT left, UINT right, UINT middle)
-{
-    UINT msg = 0;
-    switch (event->button()) {
-    case Qt::LeftButton:
-        msg = left;
-        break;
-    case Qt::RightButton:
-        msg = right;
-        break;
-    case Qt::MiddleButton:
-        msg = middle;
-        break;
-    default:
-        return;
-    }
-    const QPoint p = event->position().toPoint();
-    SendMessageA(m_hWnd, msg, MouseKeyFlagsFromQt(event->buttons(), event->modifiers()),
-                 MakePointLParam(p.x(), p.y()));
-}
+void CMapCtrl::mousePressEvent(QMouseEvent *event) { SendQtMouseEvent(event); }
 
-void CMapCtrl::mousePressEvent(QMouseEvent *event)
-{
-    SendMouseMessage(event, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN);
-}
+void CMapCtrl::mouseReleaseEvent(QMouseEvent *event) { SendQtMouseEvent(event); }
 
-void CMapCtrl::mouseReleaseEvent(QMouseEvent *event)
-{
-    SendMouseMessage(event, WM_LBUTTONUP, WM_RBUTTONUP, WM_MBUTTONUP);
-}
+void CMapCtrl::mouseDoubleClickEvent(QMouseEvent *event) { SendQtMouseEvent(event); }
 
-void CMapCtrl::mouseDoubleClickEvent(QMouseEvent *event)
-{
-    SendMouseMessage(event, WM_LBUTTONDBLCLK, WM_RBUTTONDBLCLK, WM_MBUTTONDOWN);
-}
-
-void CMapCtrl::mouseMoveEvent(QMouseEvent *event)
-{
-    const QPoint p = event->position().toPoint();
-    SendMessageA(m_hWnd, WM_MOUSEMOVE, MouseKeyFlagsFromQt(event->buttons(), event->modifiers()),
-                 MakePointLParam(p.x(), p.y()));
-}
+void CMapCtrl::mouseMoveEvent(QMouseEvent *event) { SendQtMouseEvent(event); }
 
 void CMapCtrl::wheelEvent(QWheelEvent *event)
 {
-    // WM_MOUSEWHEEL: the keys in the low word, the turn in the high word, the
-    // point in screen coordinates.
-    const QPoint g = event->globalPosition().toPoint();
-    const WPARAM keys = MouseKeyFlagsFromQt(event->buttons(), event->modifiers());
-    SendMessageA(m_hWnd, WM_MOUSEWHEEL, keys | (WPARAM(uint16_t(int16_t(event->angleDelta().y()))) << 16),
-                 MakePointLParam(g.x(), g.y()));
+    if (const std::optional<MouseMessage> m = MouseMessageTranslator::TranslateWheel(*event))
+        SendMessageA(m_hWnd, m->message, m->wParam, m->lParam);
 }
 
 void CMapCtrl::focusOutEvent(QFocusEvent *event)

@@ -8,10 +8,13 @@
 #pragma once
 
 #include "control/control_ids.h"
+#include "control/tools/edit_figure.h"
+#include "control/tools/move_preview.h"
 #include "engine/kernel/coords.h"
 #include "engine/kernel/kernel_types.h"
 #include "platform/automation_dispatch.h"
 #include "platform/automation_variant.h"
+#include "platform/mouse_messages.h"
 #include "platform/types.h"
 
 #include <QWidget>
@@ -25,7 +28,7 @@ class ConnectionPoint;
 class CGDIThread;
 class PropExchange;
 class QScrollBar;
-class QTimer;
+class QMouseEvent;
 class KrtPoint;
 class KrtRect;
 class IDispatch;
@@ -40,6 +43,10 @@ struct RubberBand {
     RECT windowRect{0, 0, 0, 0};
     MAP_COORDRECT previous{2147483647, 2147483647, -2147483647, -2147483647};
     MAP_COORDRECT current{2147483647, 2147483647, -2147483647, -2147483647};
+    MAP_COORDPT startMap{0, 0};
+    MAP_COORDPT currentMap{0, 0};
+    POINT startWindow{0, 0};
+    POINT currentWindow{0, 0};
 };
 
 // What the control raises: its events through the event connection point,
@@ -207,6 +214,25 @@ public:
     void UngroupSelection();
     void MoveSelectionToLayer();
 
+    // --- Mouse input and the tools (control/tools/) ---------------------------
+    void FireMouseEvent(POINT point, UINT message, WPARAM keys);
+    int32_t OnToolLButtonDown(WPARAM keys, POINT point);
+    void OnToolMouseMove(WPARAM keys, POINT point);
+    void OnToolLButtonUp(WPARAM keys, POINT point);
+    int32_t SelectAtPoint(WPARAM keys, POINT point);
+    int32_t SelectInRect(WPARAM keys, const MAP_COORDRECT &rect);
+    int32_t ToolTraceAlongObject(const MAP_COORDPT &from, const MAP_COORDPT &to);
+    void InvalidateEditFigure(HWND window, int erase, int margin);
+    int32_t BeginNodeDrag(WPARAM keys, POINT point);
+    void EndNodeDrag(WPARAM keys, POINT point);
+    int32_t NodePlaneClick(WPARAM keys, POINT point);
+    int32_t NodeCutClick(WPARAM keys, POINT point);
+    int32_t NodeJoinClick(WPARAM keys, POINT point);
+    int32_t BeginObjectMove(WPARAM keys, POINT point);
+    int32_t EndObjectMove(WPARAM keys, POINT point);
+    const EditFigure &EditFigureRecord() const { return m_EditFigure; }
+    const MovePreview &MovePreviewRecord() const { return m_MovePreview; }
+
     // The running length and area of the figure being drawn (kept by the
     // mouse tools).
     double figureLength = 0;
@@ -232,8 +258,6 @@ private:
     // The client area: the widget less the visible scroll bars.
     QRect ClientArea() const;
     void SyncScrollBars();
-    // A Qt mouse event as the window message of its button.
-    void SendMouseMessage(QMouseEvent *event, UINT left, UINT right, UINT middle);
     void OnScrollBarAction(int bar, int action);
     void SchedulePaint();
     void FillBackground(HDC dc, const RECT &rect) const;
@@ -243,6 +267,44 @@ private:
     void DrawRubberBand(HDC dc, bool repaintAll);
     bool SameView(PresentationManager *view) const { return view == m_pView; }
     void SetWaitCursor(bool on);
+
+    // The mouse tools' side of the window (control/tools/).
+    void OnMouseMessage(UINT msg, WPARAM keys, POINT point);
+    // Sets the engine's cursor n unless it is shown already (a cursor is
+    // made from its image each time it is set).
+    void ShowEngineCursor(int n);
+    void OnMouseWheel(WPARAM wParam, LPARAM lParam);
+    void OnRestTimer();
+    void FinishOperationOnFocusLoss();
+    void CancelToolOperation();
+    void ShutdownTools();
+    void SendQtMouseEvent(QMouseEvent *event);
+    MAP_COORDPT SnappedPoint(POINT point, bool *snapped = nullptr);
+    MAP_COORDPT PlainMapPoint(POINT point) const;
+    void CaptureMouse();
+    void ReleaseMouse();
+    // The tool repaints: incremental (only the pending rectangle set, the
+    // overlay drawn over what the last paint drew) or with the whole map
+    // drawn again under it.
+    void RepaintOverlay();
+    void RepaintWhole();
+    void ResetRubberBand();
+    void ClearRubberBand();
+    void StopDrawingForOperation();
+    void StartRestTimer();
+    void StopRestTimer();
+    void DrawingMoveStep(WPARAM keys, POINT point);
+    void RectangleStep(POINT point);
+    void FinishPolyline();
+    void FinishPolygon(bool created);
+    void FinishArrow(POINT point);
+    void FinishFigureCleanup();
+    void NodeDragMoveStep(POINT point);
+    void ResizeMoveStep(POINT point);
+    void ObjectMoveStep(POINT point);
+    void PolylineMoveStep(POINT point);
+    void EndDialogTool(int undoBefore);
+    bool OnVertex(POINT point) const;
     // The record replaced by a new one read from the file; false when the
     // file could not be read (the current record untouched).
     bool ReadDocument(const std::string &name);
@@ -284,5 +346,11 @@ private:
     ControlEventTarget *m_events = nullptr;
     QScrollBar *m_hScroll = nullptr;
     QScrollBar *m_vScroll = nullptr;
-    QTimer *m_restTimer = nullptr;
+    EditFigure m_EditFigure;
+    MovePreview m_MovePreview;
+    MouseMessageTranslator m_mouseMessages;
+    // The release step runs for a lost focus: the figure's own points stand
+    // in for the cursor's.
+    bool m_bFocusLossRelease = false;
+    int m_shownCursor = -1;
 };

@@ -80,18 +80,9 @@ int32_t CMapCtrl::EndTool(int32_t force)
 
 int32_t CMapCtrl::CancelOperation(WPARAM, POINT)
 {
-    // The tools' own records (edit figure, move preview) come with the mouse
-    // input; what is left here is the window's state.
-    if (m_nOperationState != 0) {
-        m_RubberBand.previous = m_RubberBand.current;
-        WorldRectInit(&m_RubberBand.current);
-        FullRepaint();
-        UpdateWindow(m_hWnd);
-        m_RubberBand.windowRect = RECT{0, 0, 0, 0};
-        WorldRectInit(&m_RubberBand.previous);
-        m_RubberBand.window = m_hWnd;
-        m_RubberBand.view = m_pView;
-    }
+    // The tool's own part (control/tools/) erases what the operation drew
+    // and lets the mouse go.
+    CancelToolOperation();
     m_nOperationState = 0;
     EndTool(0);
     return 0;
@@ -157,8 +148,7 @@ void CMapCtrl::SetToolCursor()
     default:
         return;
     }
-    if (const HCURSOR cursor = GetGDIObject(n))
-        setCursor(CursorFromHandle(cursor));
+    ShowEngineCursor(n);
 }
 
 int32_t CMapCtrl::SelectionCount()

@@ -106,13 +106,24 @@ void CMapCtrl::OnDraw(HDC dc, const RECT &bounds, const RECT &invalid)
             RenderMap(dc, r, 1);
         DrawRubberBand(dc, repaintAll);
         break;
-    case 14:
-        break;
-    default:
-        // Drawing a figure, dragging, moving: the map under the tool's own
-        // overlay, which the tool draws.
+    case 2:
+    case 8:
+    case 9:
+    case 13:
+        // Drawing a figure, dragging a vertex or an edge, moving a polyline:
+        // the figure over the map (only what changed unless the map was
+        // drawn again).
         if (repaintAll)
             RenderMap(dc, r, 1);
+        m_EditFigure.ToolDisplaySegments(m_hWnd, dc, repaintAll ? 1 : 0);
+        break;
+    case 6:
+        if (repaintAll)
+            RenderMap(dc, r, 1);
+        m_MovePreview.ToolDrawRubberBand(dc);
+        break;
+    default:
+        // Panning: the view draws itself.
         break;
     }
 

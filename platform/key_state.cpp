@@ -47,23 +47,64 @@ int virtualKeyOf(int qtKey)
     }
 }
 
-void setLocked(KeyTable &t, int vk, bool down)
+void setOne(KeyTable &t, int vk, bool down)
 {
     if (down && !t.down[size_t(vk)])
         t.toggled[size_t(vk)] = !t.toggled[size_t(vk)];
     t.down[size_t(vk)] = down;
 }
 
+// A key of a left and right pair moves the pair's own code too: it is down
+// while either side is.
+void setLocked(KeyTable &t, int vk, bool down)
+{
+    setOne(t, vk, down);
+    auto pair = [&](int left, int right, int both) {
+        if (vk == left || vk == right)
+            setOne(t, both, t.down[size_t(left)] || t.down[size_t(right)]);
+        else if (vk == both && !down) {
+            setOne(t, left, false);
+            setOne(t, right, false);
+        }
+    };
+    pair(VK_LSHIFT, VK_RSHIFT, VK_SHIFT);
+    pair(VK_LCONTROL, VK_RCONTROL, VK_CONTROL);
+}
+
+// X11's key symbols of the right-hand Shift and Ctrl keys.
+constexpr quint32 kXkShiftR = 0xFFE2;
+constexpr quint32 kXkControlR = 0xFFE4;
+
+// The side key of a Shift or Ctrl event (left unless the event says right).
+int sideKeyOf(const QKeyEvent &key)
+{
+    const bool right = key.nativeVirtualKey() == kXkShiftR || key.nativeVirtualKey() == kXkControlR;
+    if (key.key() == Qt::Key_Shift)
+        return right ? VK_RSHIFT : VK_LSHIFT;
+    if (key.key() == Qt::Key_Control)
+        return right ? VK_RCONTROL : VK_LCONTROL;
+    return -1;
+}
+
+void releaseAll(KeyTable &t) { t.down.fill(false); }
+
 class KeyStateTracker : public QObject {
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         const QEvent::Type type = event->type();
-        if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
+        if (type == QEvent::FocusOut || type == QEvent::ApplicationDeactivate) {
+            // The releases of keys held now go to whoever has the focus next.
+            KeyTable &t = keys();
+            std::lock_guard lock(t.mutex);
+            releaseAll(t);
+        } else if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
             const auto *key = static_cast<QKeyEvent *>(event);
             KeyTable &t = keys();
             std::lock_guard lock(t.mutex);
-            if (const int vk = virtualKeyOf(key->key()); vk >= 0)
+            if (const int side = sideKeyOf(*key); side >= 0)
+                setLocked(t, side, type == QEvent::KeyPress);
+            else if (const int vk = virtualKeyOf(key->key()); vk >= 0)
                 setLocked(t, vk, type == QEvent::KeyPress);
             // The modifiers an event carries are the truth: a key released
             // while another window had the focus is corrected here.
@@ -105,6 +146,13 @@ int16_t GetKeyState(int virtualKey)
     KeyTable &t = keys();
     std::lock_guard lock(t.mutex);
     return int16_t((t.down[size_t(virtualKey)] ? 0x8000 : 0) | (t.toggled[size_t(virtualKey)] ? 1 : 0));
+}
+
+void ReleaseAllKeys()
+{
+    KeyTable &t = keys();
+    std::lock_guard lock(t.mutex);
+    releaseAll(t);
 }
 
 void SetKeyState(int virtualKey, bool down)

@@ -11,6 +11,12 @@ inline constexpr int VK_CONTROL = 0x11;
 inline constexpr int VK_MENU = 0x12; // Alt
 inline constexpr int VK_ESCAPE = 0x1B;
 inline constexpr int VK_SPACE = 0x20;
+// The left and right keys of a pair; the pair's own code is down while
+// either is.
+inline constexpr int VK_LSHIFT = 0xA0;
+inline constexpr int VK_RSHIFT = 0xA1;
+inline constexpr int VK_LCONTROL = 0xA2;
+inline constexpr int VK_RCONTROL = 0xA3;
 // Letters and digits are their upper-case characters: 'A' .. 'Z', '0' .. '9'.
 
 // Negative while the key is down; bit 0 toggles with each press. 0 for a
@@ -21,7 +27,12 @@ int16_t GetKeyState(int virtualKey);
 // events of its own). Pressing toggles bit 0.
 void SetKeyState(int virtualKey, bool down);
 
-// Starts watching the application's key events (once; later calls do
-// nothing). Called on the application's thread after the application
-// object exists; GetKeyState calls it there by itself.
+// Every key up, as when the application loses the focus: the releases of
+// keys held then never arrive (toggles stay).
+void ReleaseAllKeys();
+
+// Starts watching the application's key events (and its focus: keys held
+// when a widget or the application loses the focus count as released),
+// once; later calls do nothing. Called on the application's thread after
+// the application object exists; GetKeyState calls it there by itself.
 void InstallKeyStateTracker();

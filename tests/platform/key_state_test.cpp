@@ -3,6 +3,7 @@
 #include "platform/key_state.h"
 
 #include <QCoreApplication>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QObject>
 #include <gtest/gtest.h>
@@ -70,6 +71,33 @@ TEST(KeyState, TestsSetKeysAndBadCodesAnswerNothing)
     EXPECT_EQ(GetKeyState(256), 0);
     SetKeyState(1000, true); // ignored
     EXPECT_EQ(GetKeyState(1000), 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST(KeyState, TheSidesOfShiftAndCtrlAndALostFocus)
+{
+    InstallKeyStateTracker();
+    // The right Ctrl as X11 names it; the left one by default.
+    QKeyEvent right(QEvent::KeyPress, Qt::Key_Control, Qt::ControlModifier, 0, 0xFFE4, 0);
+    QObject target;
+    QCoreApplication::sendEvent(&target, &right);
+    EXPECT_TRUE(down(VK_RCONTROL));
+    EXPECT_FALSE(down(VK_LCONTROL));
+    EXPECT_TRUE(down(VK_CONTROL));
+    send(QEvent::KeyPress, Qt::Key_Shift, Qt::ShiftModifier | Qt::ControlModifier);
+    EXPECT_TRUE(down(VK_LSHIFT));
+    send(QEvent::KeyPress, Qt::Key_X, Qt::ShiftModifier | Qt::ControlModifier);
+    EXPECT_TRUE(down('X'));
+
+    // Keys held when the focus goes never see their release: they count as
+    // released.
+    QFocusEvent out(QEvent::FocusOut);
+    QCoreApplication::sendEvent(&target, &out);
+    for (int vk : {VK_RCONTROL, VK_CONTROL, VK_LSHIFT, VK_SHIFT, int('X')})
+        EXPECT_FALSE(down(vk)) << vk;
 }
 
 } // namespace
