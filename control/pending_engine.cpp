@@ -5,6 +5,7 @@
 #include "engine/window/clipboard/clipboard_paste.h"
 #include "engine/window/image_export/image_export.h"
 #include "engine/window/image_export/map_image_render.h"
+#include "engine/window/page_copy.h"
 
 namespace pending {
 
@@ -34,11 +35,7 @@ int DstrEditRenderCopy(HWND window, UINT format, int flag)
 
 int DstrEditPasteSpecial(HWND window) { return int(::DstrEditPasteSpecial(window)); }
 
-int PastePage(HWND)
-{
-    ReportUnimplemented("int PastePage(HWND window)");
-    return 0;
-}
+int PastePage(HWND window) { return ::PastePage(window); }
 
 int ReDefLegend(HWND)
 {

@@ -147,28 +147,42 @@ int GetDIBits(HDC hdc, HBITMAP bitmap, UINT start, UINT lines, void *bits, BITMA
         const int y = bottomUp ? height - 1 - scan : scan;
         const auto *src = reinterpret_cast<const uint32_t *>(image.constScanLine(y));
         uint8_t *row = out + int64_t(line) * stride;
-        std::memset(row, 0, size_t(stride));
-        for (int x = 0; x < width; ++x) {
-            const uint32_t p = src[x] & 0xFFFFFF;
-            switch (bitCount) {
-            case 32:
+        // Indexed rows are built by OR-ing bits into zeros; the others only
+        // need their padding cleared.
+        const int64_t used = bitCount >= 24 ? int64_t(width) * (bitCount / 8) : 0;
+        std::memset(row + used, 0, size_t(stride - used));
+        switch (bitCount) {
+        case 32:
+            for (int x = 0; x < width; ++x) {
+                const uint32_t p = src[x] & 0xFFFFFF;
                 std::memcpy(row + 4 * x, &p, 4); // blue, green, red, 0
-                break;
-            case 24:
-                row[3 * x] = uint8_t(p);
-                row[3 * x + 1] = uint8_t(p >> 8);
-                row[3 * x + 2] = uint8_t(p >> 16);
-                break;
-            case 8:
-                row[x] = uint8_t(nearest8(p, table));
-                break;
-            case 4:
-                row[x / 2] |= uint8_t(nearestIn(p, table, 16) << (x % 2 ? 0 : 4));
-                break;
-            case 1:
-                row[x / 8] |= uint8_t(nearestIn(p, table, 2) << (7 - x % 8));
-                break;
             }
+            break;
+        case 24: {
+            // Four bytes stored per pixel, the fourth overwritten by the next
+            // pixel (blue, green, red: a little-endian pixel's memory order);
+            // the last one by bytes.
+            for (int x = 0; x + 1 < width; ++x)
+                std::memcpy(row + 3 * x, &src[x], 4);
+            const uint32_t p = src[width - 1];
+            uint8_t *last = row + 3 * (width - 1);
+            last[0] = uint8_t(p);
+            last[1] = uint8_t(p >> 8);
+            last[2] = uint8_t(p >> 16);
+            break;
+        }
+        case 8:
+            for (int x = 0; x < width; ++x)
+                row[x] = uint8_t(nearest8(src[x] & 0xFFFFFF, table));
+            break;
+        case 4:
+            for (int x = 0; x < width; ++x)
+                row[x / 2] |= uint8_t(nearestIn(src[x] & 0xFFFFFF, table, 16) << (x % 2 ? 0 : 4));
+            break;
+        default: // 1
+            for (int x = 0; x < width; ++x)
+                row[x / 8] |= uint8_t(nearestIn(src[x] & 0xFFFFFF, table, 2) << (7 - x % 8));
+            break;
         }
     }
     return count;

@@ -40,7 +40,9 @@ namespace {
 constexpr const char *kSettingsKey = "Converters\\Imports\\MIF";
 constexpr const char *kMultiplierValue = "Multiplier";
 
-thread_local std::string lastError;
+// Not thread-local: the module is unloaded after each call, and the leak
+// checker cannot walk the thread-local block of an unloaded module.
+std::string lastError;
 
 int fail(HWND map, const char *caption, const std::string &text)
 {

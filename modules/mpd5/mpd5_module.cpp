@@ -11,7 +11,9 @@
 
 namespace {
 
-thread_local std::string lastError;
+// Not thread-local: the module is unloaded after each call, and the leak
+// checker cannot walk the thread-local block of an unloaded module.
+std::string lastError;
 
 int refuse(HWND map, const std::string &text)
 {

@@ -14,7 +14,11 @@
 
 namespace {
 
-thread_local std::string lastError;
+// Not thread-local: the module is unloaded after each call, and the leak
+// checker cannot walk the thread-local block of an unloaded module. One
+// thread calls a window's converters at a time (the window stops its
+// drawing thread before it reads rasters itself).
+std::string lastError;
 
 int fail(const std::string &text)
 {

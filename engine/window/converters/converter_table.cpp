@@ -94,6 +94,11 @@ constexpr BuiltIn kBuiltIns[] = {
     {ConverterKind::Import, "TIFF", "TIFF images (*.tif),*.tif,tiff.cnv", "tiff.cnv"},
     {ConverterKind::Import, "GIF", "GIF images (*.gif),*.gif,gif.cnv", "gif.cnv"},
     {ConverterKind::Import, "DIB", "Bitmaps (*.bmp),*.bmp,dib.cnv", "dib.cnv"},
+    // The image export converters, writing the map through the image export.
+    {ConverterKind::Export, "DIB", "BMP files (*.bmp),*.bmp,dibexp.cnv", "dibexp.cnv"},
+    {ConverterKind::Export, "TIFF", "TIFF files (*.tif),*.tif,tiffexp.cnv", "tiffexp.cnv"},
+    {ConverterKind::Export, "PNG", "PNG files (*.png),*.png,pngexp.cnv", "pngexp.cnv"},
+    {ConverterKind::Export, "JPG", "JPEG files (*.jpg),*.jpg,jpgexp.cnv", "jpgexp.cnv"},
 };
 
 } // namespace

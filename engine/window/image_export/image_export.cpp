@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <cstring>
 #include <limits>
+#include <new>
 
 namespace {
 
@@ -194,7 +195,7 @@ int WriteBitmapFile(HWND window, const char *fileName, const BITMAPINFO *info, H
     return written ? 1 : 0;
 }
 
-std::vector<uint8_t> BitmapRgbRows(HWND window, HBITMAP bitmap, int *width, int *height, int *stride)
+RgbRows BitmapRgbRows(HWND window, HBITMAP bitmap)
 {
     BITMAP bm{};
     if (GetBitmapObject(bitmap, int(sizeof bm), &bm) != int(sizeof bm) || bm.bmWidth <= 0 || bm.bmHeight <= 0)
@@ -202,27 +203,27 @@ std::vector<uint8_t> BitmapRgbRows(HWND window, HBITMAP bitmap, int *width, int 
     const int64_t rowBytes = DibRowBytes(bm.bmWidth, 24);
     if (rowBytes > std::numeric_limits<int>::max())
         return {};
-    std::vector<uint8_t> rows;
-    try {
-        rows.resize(size_t(rowBytes * bm.bmHeight));
-    } catch (const std::bad_alloc &) {
+    // GetDIBits writes every byte: the rows need no clearing first.
+    RgbRows out;
+    out.data.reset(new (std::nothrow) uint8_t[size_t(rowBytes * bm.bmHeight)]);
+    if (!out.data)
         return {};
-    }
     BITMAPINFO info{};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), bm.bmWidth, bm.bmHeight, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
     const WindowDc dc(window);
-    if (GetDIBits(dc.get(), bitmap, 0, UINT(bm.bmHeight), rows.data(), &info, DIB_RGB_COLORS) != bm.bmHeight)
+    if (GetDIBits(dc.get(), bitmap, 0, UINT(bm.bmHeight), out.data.get(), &info, DIB_RGB_COLORS) !=
+        bm.bmHeight)
         return {};
     // Blue-green-red becomes red-green-blue.
     for (int64_t y = 0; y < bm.bmHeight; ++y) {
-        uint8_t *p = rows.data() + y * rowBytes;
+        uint8_t *p = out.data.get() + y * rowBytes;
         for (int x = 0; x < bm.bmWidth; ++x, p += 3)
             std::swap(p[0], p[2]);
     }
-    *width = bm.bmWidth;
-    *height = bm.bmHeight;
-    *stride = int(rowBytes);
-    return rows;
+    out.width = bm.bmWidth;
+    out.height = bm.bmHeight;
+    out.stride = int(rowBytes);
+    return out;
 }
 
 int DIBFileExportRect(HWND window, const char *fileName, const MAP_COORDRECT *rect, int size, int type,
@@ -256,14 +257,13 @@ int DIBFileExportRect(HWND window, const char *fileName, const MAP_COORDRECT *re
         return write && write(fileName, bitmap.get()) ? 1 : 0;
     }
     default: {
-        int width = 0, height = 0, stride = 0;
-        const std::vector<uint8_t> rows = BitmapRgbRows(window, bitmap.get(), &width, &height, &stride);
-        if (rows.empty())
+        const RgbRows rows = BitmapRgbRows(window, bitmap.get());
+        if (!rows.data)
             return 0;
         const WriterModule module("png.cnv");
         const auto write = module.entry<PNGConvertAndSaveFn>("PNGConvertAndSave");
-        return write && write(fileName, width, height, stride, 8, rows.data(), int16_t(p.PNGExportMode),
-                              int16_t(p.PngCompressionLevel))
+        return write && write(fileName, rows.width, rows.height, rows.stride, 8, rows.data.get(),
+                              int16_t(p.PNGExportMode), int16_t(p.PngCompressionLevel))
                    ? 1
                    : 0;
     }
@@ -276,16 +276,16 @@ extern "C" int PNGExportRectToMemory(HWND window, void *value1, void *value2, co
     const OwnedBitmap bitmap(RenderMapRectToBitmap(window, rect, size, details != 0));
     if (!bitmap.get())
         return 0;
-    int width = 0, height = 0, stride = 0;
-    const std::vector<uint8_t> rows = BitmapRgbRows(window, bitmap.get(), &width, &height, &stride);
-    if (rows.empty())
+    const RgbRows rows = BitmapRgbRows(window, bitmap.get());
+    if (!rows.data)
         return 0;
     const WriterModule module("png.cnv");
     const auto convert = module.entry<PNGConvertAndAllocFn>("PNGConvertAndAlloc");
     if (!convert)
         return 0;
     try {
-        return convert(value1, value2, width, height, stride, 8, rows.data(), value5, value6);
+        return convert(value1, value2, rows.width, rows.height, rows.stride, 8, rows.data.get(), value5,
+                       value6);
     } catch (...) {
         return 0; // a module that fails during the call gives no data
     }

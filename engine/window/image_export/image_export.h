@@ -9,6 +9,7 @@
 #include "platform/types.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -61,5 +62,9 @@ extern "C" int PNGExportRectToMemory(HWND window, void *value1, void *value2, co
                                      int size, int value5, int value6, uint16_t details);
 
 // The bitmap's pixels as 24-bit red-green-blue rows, bottom row first, each
-// stride bytes long; empty when they cannot be read.
-std::vector<uint8_t> BitmapRgbRows(HWND window, HBITMAP bitmap, int *width, int *height, int *stride);
+// stride bytes long; no data when they cannot be read.
+struct RgbRows {
+    std::unique_ptr<uint8_t[]> data;
+    int width = 0, height = 0, stride = 0;
+};
+RgbRows BitmapRgbRows(HWND window, HBITMAP bitmap);

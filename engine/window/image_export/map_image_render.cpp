@@ -388,11 +388,12 @@ HENHMETAFILE RenderSetToClipboardMetafile(HWND window, OBJHANDLE set, int comman
     const int vy =
         int(float(GetDeviceCaps(picture, VERTRES)) * inches * mm / float(GetDeviceCaps(picture, VERTSIZE)));
 
-    // The set's window rectangle in the frame's units; the picture's window
-    // is 0.8 of it from its top-left corner, grown to the frame's proportions.
+    // The set's window rectangle in the frame's units, grown to the frame's
+    // proportions, is the picture's window: the whole set shows, centred.
+    // (A window of 0.8 of the set's size from its top-left corner would cut
+    // off the set's right and bottom fifth.)
     const RECT r = fitIntoSquare(view, window, side, area);
-    const MAP_COORDRECT a{r.left, r.top, int32_t(0.8 * (int64_t(r.right) - r.left)),
-                          int32_t(0.8 * (int64_t(r.bottom) - r.top))};
+    const MAP_COORDRECT a{r.left, r.top, r.right, r.bottom};
     const MAP_COORDRECT frameRect{0, 0, side, side};
     MAP_COORDRECT grown = a;
     WorldRectBestFit(&frameRect, &a, &grown);

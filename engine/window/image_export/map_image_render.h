@@ -61,7 +61,8 @@ HBITMAP RenderSetToClipboardBitmap(HWND window, OBJHANDLE set, int command);
 
 // The same set as a vector picture (enhanced_metafile.h: an SVG document in
 // a movable block) of "Copied Metafile Width" centimetres square (1 to 400,
-// else 10), with no background. Its reference device is the window's
+// else 10), with no background, the whole set shown in the middle. Its
+// reference device is the window's
 // default printer, else the built-in PDF printer, else the screen. 0 when
 // the picture cannot be made. The caller owns the block.
 HENHMETAFILE RenderSetToClipboardMetafile(HWND window, OBJHANDLE set, int command);

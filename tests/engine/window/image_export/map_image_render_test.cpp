@@ -243,14 +243,26 @@ TEST_F(MapImageTest, TheMetafileShowsTheSetOnNoBackground)
         ASSERT_NE(picture, 0u);
         QSvgRenderer renderer(svgOf(picture));
         DeleteEnhMetaFile(picture);
-        QImage image(300, 300, QImage::Format_ARGB32);
+        // About the recording's own resolution, so that thin lines stay whole.
+        QImage image(1200, 1200, QImage::Format_ARGB32);
         image.fill(Qt::transparent);
         QPainter painter(&image);
         renderer.render(&painter);
         painter.end();
         EXPECT_GT(count(image, kRed), 100);
-        EXPECT_EQ(count(image, kBlue) > 0, command == kCopyWholeMap);
-        EXPECT_EQ(qAlpha(image.pixel(299, 0)), 0); // no background
+        EXPECT_EQ(count(image, kBlue) > 1000, command == kCopyWholeMap);
+        EXPECT_EQ(qAlpha(image.pixel(1199, 0)), 0); // no background
+        if (command == kCopyWholeMap) {
+            // The set is 64 units wide and fills the picture's width: the
+            // square's right side (x = 30) lies at 30/64 of it, not cut off
+            // or moved by a smaller window.
+            int right = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    if ((image.pixel(x, y) & 0xFFFFFF) == (kRed & 0xFFFFFF))
+                        right = std::max(right, x);
+            EXPECT_NEAR(right, 1200 * 30 / 64, 8);
+        }
     }
 }
 
