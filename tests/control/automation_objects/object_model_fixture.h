@@ -34,6 +34,18 @@ protected:
     {
         return PutByName(o, name, value, info);
     }
+    // Item(key) = value.
+    static HRESULT PutItem(IDispatch *o, const Variant &key, const Variant &value, EXCEPINFO *info = nullptr)
+    {
+        DISPID id = 0;
+        const std::string name = "Item";
+        if (FAILED(o->GetIDsOfNames({&name, 1}, {&id, 1})))
+            return DISP_E_UNKNOWNNAME;
+        VARIANT args[2] = {value, key}; // last first
+        DISPID named = DISPID_PROPERTYPUT;
+        DISPPARAMS params{args, &named, 2, 1};
+        return o->Invoke(id, DISPATCH_PROPERTYPUT, params, nullptr, info, nullptr);
+    }
     // The object a variant holds, with a reference of its own.
     static ComPtr<IDispatch> Obj(const Variant &v)
     {
