@@ -12,6 +12,12 @@ extern "C" HRESULT DllCanUnloadNow();
 
 namespace {
 
+std::string Dump(IDispatch *c)
+{
+    const Variant v = CallByName(c, "ToString", DISPATCH_METHOD);
+    return v.vt == VT_BSTR ? BstrToWindows1252(v.bstrVal) : "<null>";
+}
+
 ComPtr<KrtPoly> NewPolygon(std::initializer_list<MAP_COORDPT> points)
 {
     auto poly = ComPtr<KrtPoly>::Adopt(new KrtPoly);
@@ -150,6 +156,44 @@ TEST_F(ObjectModelTest, ObjectsOutlivingTheirMapAnswerEmpty)
     objects = selection = page = undo = ComPtr<IDispatch>();
     walk = ComPtr<IEnumVARIANT>();
     EXPECT_EQ(DllCanUnloadNow(), S_OK);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ObjectModelTest, AGroupsCollectionLinksAndUnlinksMembers)
+{
+    const OBJHANDLE a = Polygon({{0, 0}, {10, 0}, {10, 10}});
+    const OBJHANDLE b = Polyline({{20, 20}, {30, 30}});
+    OBJHANDLE group = 0;
+    ASSERT_EQ(map_group_Create(hwnd(), &group, &a, 1, 0), 1);
+    auto groupCopy = Obj(
+        On(Obj(On(Property("MapObjects").get(), "Item", {VariantFromLong(int32_t(group))})).get(), "Group"));
+    ASSERT_TRUE(groupCopy);
+    auto members = Obj(On(groupCopy.get(), "Objects"));
+    ASSERT_TRUE(members);
+    EXPECT_EQ(Long(On(members.get(), "Count")), 1);
+    auto poly =
+        Obj(On(Obj(On(Property("MapObjects").get(), "Item", {VariantFromLong(int32_t(b))})).get(), "Poly"));
+    EXPECT_EQ(Long(On(members.get(), "Add", {VariantFromDispatch(poly.get())})), int32_t(group));
+    EXPECT_EQ(map_object_group_Get(hwnd(), b), group);
+    EXPECT_EQ(Long(On(members.get(), "Count")), 2);
+    // A point is no member; a raster cannot be linked this way.
+    EXPECT_EQ(Long(On(members.get(), "Add", {VariantFromDispatch(Point(1, 1).get())})), 0);
+    EXPECT_EQ(Long(On(members.get(), "Remove", {VariantFromLong(int32_t(b))})), 0);
+    EXPECT_EQ(map_object_group_Get(hwnd(), b), 0u);
+    EXPECT_EQ(Dump(members.get()), "<xml>\r\n</xml>\r\n");
+}
+
+TEST_F(ObjectModelTest, LengthIsSetInTheViewsUnit)
+{
+    const OBJHANDLE h = Polyline({{0, 0}, {1000, 0}});
+    auto o = Obj(On(Property("MapObjects").get(), "Item", {VariantFromLong(int32_t(h))}));
+    const double before = On(o.get(), "Length").dblVal;
+    ASSERT_GT(before, 0.0);
+    ASSERT_EQ(PutOn(o.get(), "Length", VariantFromDouble(before / 2)), S_OK);
+    EXPECT_NEAR(On(o.get(), "Length").dblVal, before / 2, before * 1e-3);
 }
 
 } // namespace
