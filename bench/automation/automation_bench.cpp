@@ -72,8 +72,7 @@ void BM_AddPolygonsByDispatch(benchmark::State &state)
         for (int i = 0; i < kPolygons; ++i) {
             auto p = ComPtr<KrtPoly>::Adopt(new KrtPoly);
             p->isPolyline = false;
-            for (const MAP_COORDPT &pt : Ring(i))
-                p->points().Add(pt.x, pt.y);
+            p->points().Assign(Ring(i));
             polys.push_back(std::move(p));
         }
         Variant collection = CallByName(c.object.get(), "MapObjects", DISPATCH_PROPERTYGET);

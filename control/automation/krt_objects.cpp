@@ -29,6 +29,7 @@
 #include <algorithm>
 #include <memory>
 #include <new>
+#include <string_view>
 #include <unordered_set>
 
 using namespace model;
@@ -106,16 +107,36 @@ void AppendEscaped(std::string &out, const char *text)
 // One element line: <tag><child>value</child>...</tag>, CR LF.
 class Line {
 public:
-    explicit Line(const char *tag) : tag_(tag) { text_ = "<" + tag_ + ">"; }
+    explicit Line(const char *tag) : tag_(tag) { Open(text_, tag_); }
     Line &Child(const char *name, const std::string &value)
     {
-        text_ += "<" + std::string(name) + ">" + value + "</" + name + ">";
+        Open(text_, name);
+        text_.append(value);
+        Close(text_, name);
         return *this;
     }
     Line &Number(const char *name, int64_t value) { return Child(name, std::to_string(value)); }
-    std::string Done() const { return text_ + "</" + tag_ + ">\r\n"; }
+    std::string Done() const
+    {
+        std::string line = text_;
+        Close(line, tag_);
+        line.append("\r\n");
+        return line;
+    }
 
 private:
+    static void Open(std::string &out, std::string_view tag)
+    {
+        out.push_back('<');
+        out.append(tag);
+        out.push_back('>');
+    }
+    static void Close(std::string &out, std::string_view tag)
+    {
+        out.append("</");
+        out.append(tag);
+        out.push_back('>');
+    }
     std::string tag_;
     std::string text_;
 };
