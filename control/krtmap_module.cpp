@@ -2,6 +2,7 @@
 #include "control/krtmap_module.h"
 
 #include "control/automation/geometry_classes.h"
+#include "control/automation/krt_objects.h"
 #include "control/control_ids.h"
 #include "control/krt_geometry.h"
 #include "control/map_control_object.h"
@@ -17,6 +18,7 @@ const bool kClassesAdded = [] {
                                                   KrtRect::Table().get()};
     for (const MemberTable *t : GeometryClassTables())
         described.push_back(t);
+    AddObjectModelClasses(m, described);
     m.SetTypeLib({.libid = kKrtMapLibId,
                   .version = "2.8",
                   .helpString = "KrtMap ActiveX Control",

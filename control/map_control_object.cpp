@@ -1,5 +1,6 @@
 #include "control/map_control_object.h"
 
+#include "control/automation/map_object_getters.h"
 #include "control/control_ids.h"
 #include "control/krtmap_module.h"
 
@@ -40,8 +41,8 @@ std::shared_ptr<const MemberTable> MapControl::Table()
     using O = DispatchObject;
     using C = MemberCall;
     // The object getters (MapObjects, MapLayers, Selection, Page, UndoRedo,
-    // MapIDs, MapTexts, MapPolygons, MapPolylines: ids 1-4 and 13-17) come
-    // with the automation object model.
+    // MapIDs, MapTexts, MapPolygons, MapPolylines: ids 1-4 and 13-17) are
+    // the object model's.
     static const auto table = std::make_shared<const MemberTable>(ClassInfo{
         .className = "Map",
         .progId = kMapCtrlProgId,
@@ -49,7 +50,7 @@ std::shared_ptr<const MemberTable> MapControl::Table()
         .clsid = kMapCtrlClsid,
         .dispatchIid = kIMapIid,
         .interfaceName = "IMap",
-        .members = {
+        .members = WithMapObjectGetters({
             Property(
                 "Name", DISPID_MAP_NAME, VT_BSTR, [](O &, C &c) { c.SetString(""); },
                 [](O &o, C &) { Ctl(o).SetModifiedFlag(); }),
@@ -148,7 +149,7 @@ std::shared_ptr<const MemberTable> MapControl::Table()
             Method("ImportEx", DISPID_MAP_IMPORTEX, VT_I4, {VT_BSTR, VT_BSTR, VT_BOOL},
                    [](O &o, C &c) { c.SetLong(Ctl(o).ImportEx(c.String(0), c.String(1), c.Bool(2))); }),
             Method("AboutBox", DISPID_ABOUTBOX, VT_EMPTY, {}, [](O &o, C &) { Ctl(o).AboutBox(); }),
-        },
+        }),
     });
     return table;
 }

@@ -1,5 +1,6 @@
 // The members of IMap that the control runs itself: opening and saving,
 // properties, coordinate conversion, units, zoom, import and export.
+#include "control/automation/krt_projection.h"
 #include "control/krt_geometry.h"
 #include "control/map_ctrl.h"
 #include "control/pending_engine.h"
@@ -562,15 +563,18 @@ void CMapCtrl::CopyToClipboard(IDispatch *copyRect, int16_t pixelsX, int16_t pix
 void CMapCtrl::ExportRasterRect(IDispatch *exportRect, const std::string &fileName, int16_t pixelsY,
                                 int16_t pixelsX, int16_t type, IDispatch *parameters)
 {
-    // Only a KrtExportParameters object carries the export's four settings;
-    // that class comes with the selection and projection automation objects,
-    // so no object passed here is one yet and nothing is exported.
-    (void)exportRect;
-    (void)fileName;
-    (void)pixelsY;
-    (void)pixelsX;
-    (void)type;
-    (void)parameters;
+    KrtRect *r = AsKrtRect(exportRect);
+    KrtExportParameters *options = AsKrtExportParameters(parameters);
+    if (fileName.empty() || !r || !options)
+        return;
+    int16_t values[4];
+    options->ToEngine(values);
+    const int size = std::max(pixelsY, pixelsX);
+    StopDrawingThread();
+    SetWaitCursor(true);
+    const MAP_COORDRECT area = MapRectOf(*r);
+    pending::DIBFileExportRect(m_hWnd, fileName.c_str(), &area, size, type, values);
+    SetWaitCursor(false);
 }
 
 bool CMapCtrl::Buffering(int32_t size, int32_t segments, int32_t endings, int32_t corners, int32_t type,
