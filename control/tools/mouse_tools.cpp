@@ -21,11 +21,13 @@
 #include "engine/kernel/object_store.h"
 #include "engine/kernel/selection_list.h"
 #include "engine/kernel/undo.h"
+#include "engine/polygon/arcs/circle_dialog.h"
 #include "engine/view/dialogs/text_dialogs.h"
 #include "engine/view/viewrecord/presentation_manager.h"
 #include "engine/view/viewrecord/vertex_bitmap.h"
 #include "engine/view/viewrecord/view_transforms.h"
 #include "engine/view/viewrecord/view_zoom.h"
+#include "engine/window/clipboard/clipboard_paste.h"
 #include "engine/window/map_painting.h"
 #include "engine/window/window_points.h"
 #include "engine/window/window_selection.h"
@@ -451,7 +453,7 @@ int32_t CMapCtrl::OnToolLButtonDown(WPARAM keys, POINT point)
     case mCmdCircle: {
         const int before = kernel ? Undo_GetPositionCurStep(kernel) : 0;
         const MAP_COORDPT p = SnappedPoint(point);
-        pending::DlgCircle(m_hWnd, 0, &p);
+        DlgCircle(m_hWnd, 0, p);
         EndDialogTool(before);
         return 1;
     }
@@ -467,11 +469,11 @@ int32_t CMapCtrl::OnToolLButtonDown(WPARAM keys, POINT point)
     case mCmdPasteHere: {
         const MAP_COORDPT p = PlainMapPoint(point);
         if (m_nCurrentTool == mCmdPasteText)
-            pending::Text_Paste(m_hWnd, 0, &p);
+            Text_Paste(m_hWnd, 0, p);
         else if (m_nCurrentTool == mCmdPasteBitmap)
-            pending::Bitmap_Paste(m_hWnd, 0, &p);
+            Bitmap_Paste(m_hWnd, 0, p);
         else
-            pending::GormObjects_Paste(m_hWnd, 0, &p);
+            GormObjects_Paste(m_hWnd, 0, p);
         m_nOperationState = 0;
         EndTool(0);
         return 1;
