@@ -3,16 +3,19 @@
 #include "engine/editing/tools/nail.h"
 
 #include "engine/editing/display_pass.h"
+#include "engine/editing/hit_tests.h"
 #include "engine/kernel/graph_classes.h"
 #include "engine/kernel/graph_object.h"
 #include "engine/kernel/graph_rect.h"
 #include "engine/kernel/graph_services.h"
 #include "engine/kernel/layers.h"
 #include "engine/kernel/object_classes.h"
+#include "engine/view/dialogs/raster_dialog_model.h"
 #include "engine/view/viewrecord/presentation_manager.h"
 #include "engine/view/viewrecord/vertex_bitmap.h"
 #include "engine/view/viewrecord/view_transforms.h"
 #include "engine/window/view_display.h"
+#include "engine/window/window_children.h"
 #include "platform/dc.h"
 #include "platform/window.h"
 
@@ -94,8 +97,22 @@ long OnDstrRBD(HWND window, POINT point)
 {
     // A click on the nail shows its popup menu and does nothing else.
     const _WNDRES *rec = GetWndRes(window);
+    if (!rec || !rec->kernel || !rec->displayView)
+        return 1;
     const OBJHANDLE nail = GetNailOBJFromPage(window);
-    if (rec && nail && NailHitTest(window, nail, rec->displayView, point))
+    if (nail && NailHitTest(window, nail, rec->displayView, point)) {
         NailPopupMenu(window, nail, point);
+        return 1;
+    }
+    // A selected raster (also inside a selected group) under the point opens
+    // its dialog.
+    MAP_COORDPT map{};
+    PM_WindowToMap(rec->displayView, &point, &map, 1);
+    OBJHANDLE set = GetRootOBJect(window, CLASS_SELLIST);
+    OBJHANDLE object = 0;
+    int32_t index = -1;
+    if (set && SetOfObjectsFindInsidePoint(rec->kernel, &set, &map, &object, &index, 1) && object &&
+        map_object_type_Get(window, object) == MOT_RASTER)
+        EditRasterObject(window, object);
     return 1;
 }

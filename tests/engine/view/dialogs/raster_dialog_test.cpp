@@ -6,9 +6,13 @@
 #include "tests/engine/window/window_functions_fixture.h"
 
 #include "engine/kernel/raster_images.h"
+#include "engine/kernel/selection_list.h"
 #include "engine/view/raster/raster_object.h"
 #include "engine/view/viewrecord/unit_text.h"
 #include "engine/view/dialogs/raster_dialog.h"
+#include "engine/view/viewrecord/view_transforms.h"
+#include "engine/view/viewrecord/view_zoom.h"
+#include "engine/window/map_painting.h"
 #include "engine/window/window_rasters.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
@@ -292,6 +296,28 @@ TEST_F(EditRasterObjectTest, VisibilityAloneRepaintsWithoutModifying)
               1);
     EXPECT_EQ(data(raster).imageVisible, 0);
     EXPECT_EQ(RasterObjectPixelBlock(kernel, raster), 0u);
+}
+
+TEST_F(EditRasterObjectTest, TheRightButtonOnASelectedRasterOpensIt)
+{
+    int opened = 0;
+    SetModalDialogHook([&](QDialog &dialog, int) {
+        EXPECT_EQ(dialog.objectName(), "RASTERDLG");
+        ++opened;
+        return IDCANCEL;
+    });
+    SetClientSize(window, 400, 300);
+    PM_OnWndSize(rec.displayView, window, 0, nullptr);
+    MAP_COORDRECT world{0, 0, 2032, 1016};
+    ASSERT_NE(PM_SetWorldRect(rec.displayView, window, &world, 0), 0);
+    POINT inside{};
+    const MAP_COORDPT middle{1016, 508};
+    PM_MapToWindow(rec.displayView, &middle, &inside, 1);
+    EXPECT_EQ(OnDstrRBD(window, inside), 1);
+    EXPECT_EQ(opened, 0) << "not selected";
+    SetSelection(window, &raster, 1, 0, 0);
+    EXPECT_EQ(OnDstrRBD(window, inside), 1);
+    EXPECT_EQ(opened, 1);
 }
 
 TEST_F(EditRasterObjectTest, RefusesWhatIsNoRasterOfALiveWindow)
