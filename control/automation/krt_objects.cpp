@@ -300,15 +300,18 @@ void KrtObjects::BuildSnapshot(HandleSnapshot &out) const
     const HWND window = map_.window();
     CMapObjArr found;
     auto takeFound = [&] { out.assign(found.GetData(), found.GetData() + found.GetSize()); };
+    // The same walk as the count, so that an enumeration gives what Count
+    // says.
+    auto walk = [&](ObjTypeMask mask) {
+        for (OBJHANDLE h = GetNextHandle(rec, 0, mask); h; h = GetNextHandle(rec, h, mask))
+            out.push_back(h);
+    };
     switch (kind_) {
     case kAllObjects:
-        GetObjectsType(rec, 0, &found);
-        takeFound();
+        walk(OTM_ANY);
         break;
     case kSelection:
-        for (OBJHANDLE h = GetNextHandle(rec, 0, OTM_ANY | OTM_SELECTED); h;
-             h = GetNextHandle(rec, h, OTM_ANY | OTM_SELECTED))
-            out.push_back(h);
+        walk(OTM_ANY | OTM_SELECTED);
         break;
     case kLayers:
         for (OBJHANDLE h = GetNextLayer(rec, 0); h; h = GetNextLayer(rec, h))
@@ -345,16 +348,13 @@ void KrtObjects::BuildSnapshot(HandleSnapshot &out) const
         break;
     }
     case kTexts:
-        GetObjectsType(rec, CLASS_TEXT, &found);
-        takeFound();
+        walk(OTM_TEXT);
         break;
     case kPolygons:
-        GetObjectsType(rec, CLASS_POLYGON, &found);
-        takeFound();
+        walk(OTM_POLYGON);
         break;
     case kPolylines:
-        GetObjectsType(rec, CLASS_POLYLINE, &found);
-        takeFound();
+        walk(OTM_POLYLINE);
         break;
     default:
         break;

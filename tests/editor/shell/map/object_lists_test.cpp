@@ -195,8 +195,6 @@ TEST_P(Helpers, WalksGiveNoneWithoutAMapAndBeforeTheyStart)
 
 TEST_P(Helpers, WalksVisitEveryObjectLayerAndMember)
 {
-    SKIP_WHERE_REAL_DIFFERS(
-        "the enumerator of its object collection gives layers and objects of type 0 beyond its Count");
     const IMap &c = map->Control();
     Poly({{0, 0}, {1, 1}}, true);
     const IKrtObject text = map->NewText("Find me", 3, 4, nullptr, IKrtObject());
