@@ -231,6 +231,11 @@ public:
     int32_t BeginObjectMove(WPARAM keys, POINT point);
     int32_t EndObjectMove(WPARAM keys, POINT point);
     const EditFigure &EditFigureRecord() const { return m_EditFigure; }
+    // The segment being drawn (from the last fixed point to the cursor) or
+    // dragged (between the figure's first point and the cursor, towards the
+    // edited vertex), in map coordinates; false in any other state or before
+    // a first point.
+    bool SelectionSegment(double *dx, double *dy) const;
     const MovePreview &MovePreviewRecord() const { return m_MovePreview; }
 
     // The running length and area of the figure being drawn (kept by the

@@ -246,13 +246,11 @@ int32_t KrtSelection::AngleOf(double dx, double dy)
 
 int32_t KrtSelection::Angle() const
 {
-    CMapCtrl *ctl = control();
-    if (!ctl)
+    const CMapCtrl *ctl = control();
+    double dx = 0, dy = 0;
+    if (!ctl || !ctl->SelectionSegment(&dx, &dy))
         return -1;
-    // The segment being drawn or dragged belongs to the mouse tools' edit
-    // figure, which the selection cannot reach yet: no segment is known.
-    (void)ctl;
-    return -1;
+    return AngleOf(dx, dy);
 }
 
 // --- KrtUndoRedo -----------------------------------------------------------------

@@ -135,6 +135,26 @@ void CMapCtrl::InvalidateEditFigure(HWND window, int erase, int margin)
 
 // --- The rest timer ---------------------------------------------------------------------
 
+bool CMapCtrl::SelectionSegment(double *dx, double *dy) const
+{
+    const EditFigure &f = m_EditFigure;
+    if (f.points.empty())
+        return false;
+    MAP_COORDPT from{}, to{};
+    if (m_nOperationState == 2) {
+        from = f.points.back();
+        to = f.current;
+    } else if (m_nOperationState == 8 || m_nOperationState == 9) {
+        from = f.vertexIndex != 0 ? f.points.front() : f.current;
+        to = f.vertexIndex != 0 ? f.current : f.points.front();
+    } else {
+        return false;
+    }
+    *dx = double(to.x) - from.x;
+    *dy = double(to.y) - from.y;
+    return true;
+}
+
 void CMapCtrl::StartRestTimer()
 {
     uint32_t timeout = 200;

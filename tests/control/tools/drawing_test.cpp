@@ -50,6 +50,26 @@ TEST_F(ToolsTest, APolygonByClicksAndADoubleClick)
     ExpectCleanSurface();
 }
 
+TEST_F(ToolsTest, TheSegmentBeingDrawnGivesTheSelectionItsDirection)
+{
+    double dx = 0, dy = 0;
+    EXPECT_FALSE(ctl->SelectionSegment(&dx, &dy)) << "no operation";
+    ASSERT_EQ(ctl->Command(mCmdPolyline), 1);
+    Click(W(100, 100));
+    Move(W(300, 100));
+    ASSERT_EQ(ctl->OperationState(), 2);
+    ASSERT_TRUE(ctl->SelectionSegment(&dx, &dy));
+    EXPECT_GT(dx, 0);
+    EXPECT_EQ(dy, 0);
+    Move(W(100, 300));
+    ASSERT_TRUE(ctl->SelectionSegment(&dx, &dy));
+    EXPECT_EQ(dx, 0);
+    EXPECT_GT(dy, 0) << "map y grows upward";
+    DoubleClick(W(100, 300));
+    EXPECT_NE(ctl->OperationState(), 2);
+    EXPECT_FALSE(ctl->SelectionSegment(&dx, &dy));
+}
+
 TEST_F(ToolsTest, PolygonClickCounts)
 {
     struct Case {
