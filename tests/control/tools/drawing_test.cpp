@@ -4,6 +4,10 @@
 #include "tools_fixture.h"
 
 #include "engine/view/projection/unit_table.h"
+#include "platform/mouse_capture.h"
+
+#include <QApplication>
+#include <QFocusEvent>
 
 namespace {
 
@@ -286,6 +290,73 @@ TEST_F(ToolsTest, TheRunningLengthAndAreaThroughTheServices)
     ctl->view()->projection.baseKind = kept.baseKind;
     ctl->view()->projection.baseUnit = kept.baseUnit;
     ASSERT_EQ(ctl->Command(mCmdDeselect), 1);
+    ExpectCleanSurface();
+}
+
+} // namespace
+
+namespace {
+
+// Tracing over a very long boundary takes its first 10,000 points, and over
+// a stack of equal objects follows one of them: no hang, a sane figure.
+TEST_F(ToolsTest, TracingOverHugeOrStackedObjectsStaysBounded)
+{
+    std::vector<MAP_COORDPT> zigzag;
+    for (int32_t i = 0; i < 20000; ++i)
+        zigzag.push_back({100 + i * 800 / 20000, i % 2 ? 120 : 100});
+    // A polygon, so that starting on its vertex cannot continue it.
+    OBJHANDLE huge = 0;
+    ASSERT_EQ(map_polygon_Create(hwnd(), &huge, zigzag.data(), int32_t(zigzag.size()), 0), 1);
+    std::vector<OBJHANDLE> stack;
+    for (int i = 0; i < 20; ++i)
+        stack.push_back(Polygon({{200, 400}, {500, 400}, {500, 600}, {200, 600}}));
+    Show();
+
+    struct Case {
+        const char *what;
+        std::vector<OBJHANDLE> selected;
+        MAP_COORDPT from, to;
+        size_t most;
+    };
+    const Case cases[] = {
+        {"a polygon of 2 x 10^4 points", {huge}, zigzag.front(), zigzag.back(), 10002},
+        {"20 stacked squares", stack, {200, 400}, {500, 600}, 5},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        map_selection_Set(hwnd(), c.selected.data(), int32_t(c.selected.size()), 0, COLORREF(-1), -1, -1, 1,
+                          0, -1, 1, 0);
+        Settle();
+        const int32_t before = Steps();
+        ASSERT_EQ(ctl->Command(mCmdPolyline), 1);
+        Click(W(c.from.x, c.from.y));
+        Key(Qt::Key_Control, true);
+        Click(W(c.to.x, c.to.y));
+        Key(Qt::Key_Control, false);
+        DoubleClick(W(c.to.x, c.to.y));
+        EXPECT_EQ(Steps(), before + 1);
+        const std::vector<MAP_COORDPT> p = PointsOf(FirstSelected());
+        EXPECT_GE(p.size(), 3u);
+        EXPECT_LE(p.size(), c.most);
+        ExpectCleanSurface();
+    }
+}
+
+TEST_F(ToolsTest, LosingTheFocusWhilePanningDoesNotJump)
+{
+    ASSERT_EQ(ctl->Command(mCmdPan), 1);
+    Settle();
+    const MAP_COORDPT before = M(QPoint(200, 150));
+    Move(QPoint(200, 150));
+    Press(QPoint(200, 150));
+    Move(QPoint(240, 170), Qt::LeftButton);
+    QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(ctl, &out);
+    EXPECT_EQ(GetCapture(), HWND(0));
+    // The view moved as far as it was shown, not to a corner.
+    const MAP_COORDPT after = M(QPoint(240, 170));
+    EXPECT_NEAR(after.x, before.x, 3);
+    EXPECT_NEAR(after.y, before.y, 3);
     ExpectCleanSurface();
 }
 
