@@ -20,12 +20,6 @@ constexpr UINT kIniTitleString = 798;
 constexpr const char *kIniFilter = "Initialization files (*.ini)|*.ini|All (*.*)|*.*";
 constexpr const char *kIniTitle = "Browsing the initialization file";
 
-std::string libraryString(UINT id, const char *fallback)
-{
-    char text[256];
-    return LoadStringMap(id, text, sizeof text) > 0 ? std::string(text) : std::string(fallback);
-}
-
 // Clipboard checks run while another program may hold the clipboard: try a
 // few times, then give up rather than wait for it.
 constexpr int kClipboardAttempts = 5;
@@ -49,9 +43,9 @@ int BrowseIniFile(HWND owner, int controlId, const char *initialPath, const char
     (void)controlId;
     FileDialogRequest request;
     request.owner = owner;
-    request.title = title && *title ? std::string(title) : libraryString(kIniTitleString, kIniTitle);
+    request.title = title && *title ? std::string(title) : LoadStringMapOr(kIniTitleString, kIniTitle);
     request.filters = ParseFileFilter(filter && *filter ? std::string(filter)
-                                                        : libraryString(kIniFilterString, kIniFilter));
+                                                        : LoadStringMapOr(kIniFilterString, kIniFilter));
     request.initialPath = initialPath ? initialPath : "";
     request.flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
 

@@ -154,6 +154,12 @@ int LoadStringMap(unsigned id, char *buffer, int size)
     return LoadStringA(MapInstance(), id, buffer, size);
 }
 
+std::string LoadStringMapOr(unsigned id, const char *fallback)
+{
+    char text[512];
+    return LoadStringMap(id, text, sizeof text) > 0 ? std::string(text) : std::string(fallback);
+}
+
 HCURSOR GetGDIObject(int number)
 {
     if (number < 0 || number >= GDI_OBJECT_COUNT)

@@ -10,6 +10,7 @@
 #include "platform/types.h"
 
 #include <exception>
+#include <string>
 
 struct _WNDRES;
 
@@ -33,6 +34,9 @@ HINSTANCE MapInstance();
 // String id of the library's string table, cut to size - 1 characters with
 // a terminating zero; the characters copied, 0 when there is no such string.
 int LoadStringMap(unsigned id, char *buffer, int size);
+// The string of that id (at most 511 characters), or the fallback when the
+// table has none.
+std::string LoadStringMapOr(unsigned id, const char *fallback);
 
 // Cursor or icon number 0 to 22 (GDI_OBJECT_COUNT); 0 outside, for 7 and
 // for a resource that could not be loaded.

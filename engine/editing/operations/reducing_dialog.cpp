@@ -33,12 +33,6 @@ namespace {
 
 constexpr const char *kReducingKey = "Settings\\Reducing";
 
-std::string LoadText(unsigned id, const char *fallback)
-{
-    char buffer[256];
-    return LoadStringMap(id, buffer, int(sizeof buffer)) > 0 ? std::string(buffer) : fallback;
-}
-
 // Reduces one object; 1 changed, 0 unchanged, -1 too small a result.
 int ReduceObject(HWND window, OBJectKernel *kernel, OBJHANDLE object, uint16_t classId, bool linear,
                  double threshold)
@@ -149,8 +143,8 @@ ReducingPointsModel::Outcome ReducingPointsModel::Apply(HWND window) const
     step.Close(kUndoReducing);
 
     if (outcome.notReduced)
-        MessageBoxA(window, LoadText(795, "Some (small) objects were not reduced!").c_str(),
-                    LoadText(796, "Reducing warning").c_str(), MB_OK);
+        MessageBoxA(window, LoadStringMapOr(795, "Some (small) objects were not reduced!").c_str(),
+                    LoadStringMapOr(796, "Reducing warning").c_str(), MB_OK);
     return outcome;
 }
 

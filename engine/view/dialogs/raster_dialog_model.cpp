@@ -22,12 +22,6 @@ namespace {
 
 constexpr size_t kFieldMax = 47; // characters read from a placement field
 
-std::string loadString(unsigned id, const char *fallback)
-{
-    char text[256] = {};
-    return LoadStringMap(id, text, sizeof text) > 0 ? std::string(text) : std::string(fallback);
-}
-
 std::string unitText(int unit, int64_t value)
 {
     char text[200] = {};
@@ -233,7 +227,7 @@ int RasterDialogModel::Browse(const RasterFileChooser &chooser)
     ConverterTable table;
     if (!BuildConverterTable(ConverterKind::Import, &table, "GormRasterBody"))
         return 0;
-    const std::string title = loadString(IDS_RASTERDLG_BROWSE_TITLE, "Browse raster file");
+    const std::string title = LoadStringMapOr(IDS_RASTERDLG_BROWSE_TITLE, "Browse raster file");
     RasterBrowseRequest request{owner_, title, text(IDC_RASTERDLG_FILE), ConverterFilterText(table)};
     std::optional<std::string> chosen;
     if (chooser) {
@@ -247,7 +241,8 @@ int RasterDialogModel::Browse(const RasterFileChooser &chooser)
         return 0;
     const std::string path = *chosen;
     const auto fail = [&] {
-        MessageBoxA(owner_, loadString(IDS_RASTERDLG_BROWSE_FAILED, "Could not open browsed file.").c_str(),
+        MessageBoxA(owner_,
+                    LoadStringMapOr(IDS_RASTERDLG_BROWSE_FAILED, "Could not open browsed file.").c_str(),
                     "Browse raster file", MB_OK);
         return 0;
     };

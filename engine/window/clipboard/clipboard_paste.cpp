@@ -15,7 +15,7 @@
 #include "engine/window/clipboard/clipboard_copy.h"
 #include "engine/window/clipboard/clipboard_images.h"
 #include "engine/window/clipboard/map_clip_data.h"
-#include "engine/window/clipboard/paste_special_dialog.h"
+#include "engine/window/clipboard/paste_choice_dialog.h"
 #include "engine/window/converters/converter_entries.h"
 #include "engine/window/map_painting.h"
 #include "engine/window/undo_window.h"
@@ -120,16 +120,10 @@ private:
     size_t position_ = 0;
 };
 
-std::string engineString(unsigned id, const char *otherwise)
-{
-    char text[256] = {};
-    return LoadStringMap(id, text, int(sizeof text)) > 0 ? std::string(text) : std::string(otherwise);
-}
-
 void nativeModuleMissing(HWND window)
 {
-    const std::string text = engineString(856, "No converter library loaded: ") + kNativeReaderModule;
-    MessageBoxA(window, text.c_str(), engineString(711, "Gorm Import").c_str(), MB_OK);
+    const std::string text = LoadStringMapOr(856, "No converter library loaded: ") + kNativeReaderModule;
+    MessageBoxA(window, text.c_str(), LoadStringMapOr(711, "Gorm Import").c_str(), MB_OK);
 }
 
 } // namespace

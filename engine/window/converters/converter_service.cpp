@@ -25,30 +25,24 @@ namespace {
 constexpr unsigned kImportCaption = 711;
 constexpr unsigned kExportCaption = 712;
 
-std::string engineText(unsigned id, const char *fallback)
-{
-    char text[512];
-    return LoadStringMap(id, text, sizeof text) > 0 ? std::string(text) : std::string(fallback);
-}
-
 std::string caption(ConverterKind kind)
 {
-    return kind == ConverterKind::Import ? engineText(kImportCaption, "Gorm Import")
-                                         : engineText(kExportCaption, "Gorm Export");
+    return kind == ConverterKind::Import ? LoadStringMapOr(kImportCaption, "Gorm Import")
+                                         : LoadStringMapOr(kExportCaption, "Gorm Export");
 }
 
 void noConvertersMessage(ConverterKind kind)
 {
     const std::string text =
         kind == ConverterKind::Import
-            ? engineText(713, "No imports registered\nUpdate your registry,\nor update your cnv files.")
-            : engineText(714, "No exports registered\nUpdate your registry,\nor update your cnv files.");
+            ? LoadStringMapOr(713, "No imports registered\nUpdate your registry,\nor update your cnv files.")
+            : LoadStringMapOr(714, "No exports registered\nUpdate your registry,\nor update your cnv files.");
     MessageBoxA(GetActiveWindow(), text.c_str(), caption(kind).c_str(), MB_OK);
 }
 
 void notLoadedMessage(HWND map, ConverterKind kind, const std::string &library)
 {
-    const std::string text = engineText(856, "No converter library loaded: ") + library;
+    const std::string text = LoadStringMapOr(856, "No converter library loaded: ") + library;
     MessageBoxA(map, text.c_str(), caption(kind).c_str(), MB_OK);
 }
 

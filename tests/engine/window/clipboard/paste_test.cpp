@@ -4,7 +4,7 @@
 #include "engine/view/viewrecord/presentation_manager.h"
 #include "engine/view/text/text_object.h"
 #include "engine/window/clipboard/map_clip_data.h"
-#include "engine/window/clipboard/paste_special_dialog.h"
+#include "engine/window/clipboard/paste_choice_dialog.h"
 #include "engine/window/window_view.h"
 #include "platform/file_dialog.h"
 #include "platform/gdi_objects.h"

@@ -1,4 +1,4 @@
-#include "engine/window/clipboard/paste_special_dialog.h"
+#include "engine/window/clipboard/paste_choice_dialog.h"
 
 #include "engine/kernel/module_startup.h"
 #include "platform/message_box.h"
@@ -13,19 +13,9 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-namespace {
-
-std::string engineString(unsigned id, const char *otherwise)
-{
-    char text[256] = {};
-    return LoadStringMap(id, text, int(sizeof text)) > 0 ? std::string(text) : std::string(otherwise);
-}
-
-} // namespace
-
 PasteSpecialModel::PasteSpecialModel()
-    : captions{engineString(756, "Bitmap"), engineString(757, "Enhaced Metafile"),
-               engineString(758, "GORM Object"), engineString(759, "Text")}
+    : captions{LoadStringMapOr(756, "Bitmap"), LoadStringMapOr(757, "Enhaced Metafile"),
+               LoadStringMapOr(758, "GORM Object"), LoadStringMapOr(759, "Text")}
 {
 }
 
