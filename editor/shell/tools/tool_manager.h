@@ -42,8 +42,8 @@ struct TToolEntry {
 // The tools every manager creates, in the order they are asked.
 std::span<const TToolEntry> ToolCreationOrder();
 
-// The manager must go after every map it was given: each of them calls it
-// from its events.
+// Every map given to the manager must be destroyed before the manager: each
+// of them calls it from its events.
 class TToolMgr {
 public:
     explicit TToolMgr(TfrmButtons &buttons);
