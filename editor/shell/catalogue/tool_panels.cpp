@@ -71,7 +71,9 @@ QWidget *TToolPanel::MakeControl(uint8_t id)
     auto *button = new TToolBtn(this);
     const TToolData &entry = catalogue_.ToolData(id);
     button->Id = entry.Id;
-    button->setToolTip(QString::fromStdString(entry.Hint));
+    // The spacer has a hint only while customising.
+    if (button->Id != 1)
+        button->setToolTip(QString::fromStdString(entry.Hint));
     SetButtonGlyph(*button, TfrmButtons::MakeButtonGlyph(entry.Glyph));
     button->setFixedSize(ButtonStep, ButtonStep - 2);
     QObject::connect(button, &QToolButton::clicked, this, [this, button] {
