@@ -91,6 +91,9 @@ TEST(UITools, TabsAttachOnlyToToolsWithControls)
     EXPECT_EQ(undoTab.Id, 0) << "untouched";
     EXPECT_EQ(m.mgr.FindTab(50), nullptr);
 
+    EXPECT_EQ(m.mgr.AttachTab(75, nullptr), nullptr) << "no tab";
+    EXPECT_EQ(m.text->Tab(), nullptr);
+
     TToolTab first;
     first.Order = 2;
     EXPECT_EQ(m.mgr.AttachTab(75, &first), &first);
