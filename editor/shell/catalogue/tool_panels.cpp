@@ -2,6 +2,7 @@
 
 #include "editor/shell/catalogue/tool_button.h"
 #include "editor/shell/catalogue/tool_catalogue.h"
+#include "editor/shell/support/global.h"
 #include "editor/shell/support/reg_link.h"
 
 #include <QApplication>
@@ -284,6 +285,8 @@ TToolPanelMgr::TToolPanelMgr(const TRegLink &toolbars, TfrmButtons *catalogue)
     }
 }
 
+TToolPanelMgr::TToolPanelMgr(TfrmButtons *catalogue) : TToolPanelMgr(Global().ToolbarsKey(), catalogue) {}
+
 TToolPanelMgr::~TToolPanelMgr()
 {
     if (catalogue_)
@@ -345,6 +348,11 @@ TToolPanelLite::TToolPanelLite(const TfrmButtons &catalogue, const TRegLink &too
 {
     setFrameStyle(QFrame::NoFrame);
     hide();
+}
+
+TToolPanelLite::TToolPanelLite(const TfrmButtons &catalogue, QWidget *owner)
+    : TToolPanelLite(catalogue, Global().ToolbarsKey(), owner)
+{
 }
 
 void TToolPanelLite::Place(QWidget *parent, TPanelAlign alignment)

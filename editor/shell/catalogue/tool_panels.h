@@ -118,6 +118,8 @@ public:
     // (or not a string). The catalogue form, when given, is shown while
     // customising.
     explicit TToolPanelMgr(const TRegLink &toolbars, TfrmButtons *catalogue = nullptr);
+    // The same over the settings object's Toolbars key.
+    explicit TToolPanelMgr(TfrmButtons *catalogue = nullptr);
     ~TToolPanelMgr();
 
     TClickTarget ClickTarget;
@@ -144,6 +146,8 @@ class TToolPanelLite : public QFrame {
 public:
     // Hidden until placed; reads "Toolbar0" of the given key.
     TToolPanelLite(const TfrmButtons &catalogue, const TRegLink &toolbars, QWidget *owner = nullptr);
+    // The same over the settings object's Toolbars key.
+    explicit TToolPanelLite(const TfrmButtons &catalogue, QWidget *owner = nullptr);
 
     TClickTarget ClickTarget;
 
