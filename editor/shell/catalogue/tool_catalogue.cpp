@@ -459,7 +459,7 @@ void TfrmButtons::BuildGlyphPages()
             ++row;
             glyphNumbers_.AddObject(number, button);
         }
-        sheet->resize(560, 8 + row * 30);
+        sheet->resize(184, 8 + row * 30);
     }
 }
 
@@ -489,8 +489,11 @@ void TfrmButtons::ShowCatalogueEntries()
         button->setToolTip(QString::fromStdString(entry->Hint));
         auto *caption = new QLabel(QString::fromStdString(entry->Caption), sheet);
         caption->move(8 + 40, top + 4);
+        caption->setFixedWidth(184 - 48 - 4); // a long caption stops short of the hint
         auto *hint = new QLabel(QString::fromStdString(entry->Hint), sheet);
         hint->move(184, top + 4);
+        hint->adjustSize();
+        sheet->resize(std::max(sheet->width(), hint->x() + hint->width() + 8), 8 + row * 30);
     }
 }
 
