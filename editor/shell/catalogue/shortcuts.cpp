@@ -20,6 +20,13 @@ int HexValue(char c)
     return -1;
 }
 
+// A catalogue position that names a tool: not the divider, not the unused
+// position, not past the table.
+bool IsToolPosition(int32_t position)
+{
+    return position > 0 && position < kCatalogueIndexCount && position != kUnusedCataloguePosition;
+}
+
 bool IsDigitKey(int32_t key) { return key >= '0' && key <= '9'; }
 bool IsLetterKey(int32_t key) { return key >= 'A' && key <= 'Z'; }
 
@@ -185,7 +192,7 @@ void TShortcuts::Load()
         // Data of another type, or past the catalogue index table, names no
         // tool.
         const int32_t position = key_.GetInteger(name, 0);
-        shortcut->Position = position > 0 && position < kCatalogueIndexCount ? position : 0;
+        shortcut->Position = IsToolPosition(position) ? position : 0;
         items_.push_back(std::move(shortcut));
     }
 }
@@ -210,8 +217,7 @@ bool TShortcuts::Assign(const TShortcut &shortcut)
 {
     if (Find(shortcut.ValueName()))
         return false;
-    if (shortcut.ValueName().size() != 4 || shortcut.Position <= 0 ||
-        shortcut.Position >= kCatalogueIndexCount)
+    if (shortcut.ValueName().size() != 4 || !IsToolPosition(shortcut.Position))
         return false;
     if (const TShortcut *previous = FindByTool(shortcut.Position))
         Remove(*previous);

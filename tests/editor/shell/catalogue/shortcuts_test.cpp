@@ -91,17 +91,19 @@ TEST_F(ShortcutTest, LoadTakesShortcutValuesAndDistrustsTheirData)
     toolbars.WriteString("K243", "28"); // wrong type
     toolbars.WriteInteger("K256", 200); // past the table
     toolbars.WriteInteger("K258", -3);
+    toolbars.WriteInteger("K254", 4); // the unused position
     toolbars.WriteInteger("K24", 2);
     toolbars.WriteInteger("K2440", 2);
     toolbars.WriteString("Toolbar0", "00");
     toolbars.WriteInteger("KXYZ", 2);
     TShortcuts shortcuts(toolbars);
     shortcuts.Load();
-    ASSERT_EQ(shortcuts.Count(), 4);
+    ASSERT_EQ(shortcuts.Count(), 5);
     std::map<std::string, int32_t> loaded;
     for (int i = 0; i < shortcuts.Count(); ++i)
         loaded[shortcuts.Item(i).ValueName()] = shortcuts.Item(i).Position;
-    EXPECT_EQ(loaded, (std::map<std::string, int32_t>{{"K244", 2}, {"K243", 0}, {"K256", 0}, {"K258", 0}}));
+    EXPECT_EQ(loaded, (std::map<std::string, int32_t>{
+                          {"K244", 2}, {"K243", 0}, {"K256", 0}, {"K258", 0}, {"K254", 0}}));
     EXPECT_FALSE(shortcuts.Find("K256")->IsValid());
     EXPECT_EQ(shortcuts.FindByTool(2)->ValueName(), "K244");
     EXPECT_EQ(shortcuts.FindByTool(99), nullptr);
@@ -123,6 +125,7 @@ TEST_F(ShortcutTest, AssignRefusesATakenKeyAndReplacesTheToolsOldOne)
         {"K244", 25, false},  // Ctrl+D is taken
         {"K241", 0, false},   // no tool
         {"K241", 108, false}, // past the table
+        {"K241", 4, false},   // the unused position
     };
     for (const Case &c : cases) {
         EXPECT_EQ(shortcuts.Assign(TShortcut(c.name, c.position)), c.result) << c.name;
