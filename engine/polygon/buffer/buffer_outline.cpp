@@ -2,6 +2,7 @@
 
 #include "engine/editing/operations/map_reduction.h"
 #include "engine/polygon/buffer/buffer_geometry.h"
+#include "engine/polygon/buffer/winding_union.h"
 #include "engine/polygon/engine_polygon.h"
 
 #include <algorithm>
@@ -36,6 +37,9 @@ BufferPath DistinctPath(const std::vector<MAP_COORDPT> &points, bool polygon)
 
 double Distance(BufferPoint a, BufferPoint b) { return std::hypot(a.x - b.x, a.y - b.y); }
 
+// Rounds half away from zero.
+int32_t RoundAway(double v) { return int32_t(v > 0 ? std::trunc(v + 0.5) : std::trunc(v - 0.5)); }
+
 // Collects the pieces of the default calculation in a working list. Each
 // piece is kept clockwise, so that overlapping pieces add up in the union
 // whatever way their corners were listed.
@@ -65,19 +69,30 @@ public:
         if (area2 > 0)
             std::reverse(points.begin(), points.end());
         (groupA ? AppendGroupAPolygon : AppendGroupBPolygon)(&list_, points.data(), int32_t(points.size()));
+        WindingRing rounded;
+        for (const LPoint &q : points)
+            rounded.push_back({RoundAway(q.GetX()), RoundAway(q.GetY())});
+        rings_.push_back(std::move(rounded));
     }
+    // The pieces rounded to map units, all clockwise.
+    const std::vector<WindingRing> &rings() const { return rings_; }
     bool offPlane() const { return offPlane_; }
     EnginePolygonList &list() { return list_; }
 
 private:
     EnginePolygonList list_;
+    std::vector<WindingRing> rings_;
     bool offPlane_ = false;
 };
 
-// The union of the working list as a set; Failed when the engine did not
+// The union of the pieces as a set: by their winding numbers, or by the
+// Boolean engine when those do not settle; Failed when the engine did not
 // finish it.
-BufferResult UniteList(EnginePolygonList &list)
+BufferResult UniteList(PieceList &pieces)
 {
+    if (PlgOpResult *united = WindingUnion(pieces.rings()))
+        return {BufferOutcome::Made, united};
+    EnginePolygonList &list = pieces.list();
     if (list.empty())
         return {BufferOutcome::Made, new PlgOpResult{nullptr, nullptr, 0, 0}};
     const PlgOpStatus status = RunPolygonListOperation(&list, PLG_UNION);
@@ -152,9 +167,6 @@ struct RingSet {
     }
 };
 
-// Rounds half away from zero.
-int32_t RoundAway(double v) { return int32_t(v > 0 ? std::trunc(v + 0.5) : std::trunc(v - 0.5)); }
-
 // The chains of the extended calculation.
 struct Chains {
     BufferPath right, left;
@@ -162,6 +174,12 @@ struct Chains {
     // lines, every inner corner the crossing of the two inner edges within
     // both of them.
     bool regular = true;
+    // The outline of the default calculation's pieces instead: the outer
+    // side of a corner keeps both offsets around its arc or mitre, the inner
+    // side runs from the one offset through the vertex to the other. Its
+    // winding number counts the pieces over each point. A turn back or
+    // parallel edge lines make it irregular.
+    bool throughVertex = false;
 };
 
 // Whether x lies within the stretch of the segment a-b (its projection).
@@ -213,6 +231,26 @@ void ExtendedJoin(Chains &chains, BufferPoint r, BufferPoint v, BufferPoint t, c
     BufferPath &inner = outerRight ? chains.left : chains.right;
     const BufferPoint f = outerRight ? prev.d : prev.c, g = outerRight ? cur.a : cur.b;
     const BufferPoint outerPoint = outerRight ? right : left, innerPoint = outerRight ? left : right;
+    if (chains.throughVertex) {
+        outer.push_back(f);
+        if (rounded)
+            AppendArcPoints(outer, f, v, g, r, s, p.segments);
+        else
+            AppendMitre(outer, v, outerPoint, f, g, p.size, p.times);
+        outer.push_back(g);
+        // Inner edges crossing within both segments: the corner between
+        // them lies in both rectangles, and their crossing will do.
+        const bool leftInner = outerRight;
+        if (WithinSegment(leftInner ? prev.b : prev.a, leftInner ? prev.c : prev.d, innerPoint) &&
+            WithinSegment(leftInner ? cur.b : cur.a, leftInner ? cur.c : cur.d, innerPoint)) {
+            inner.push_back(innerPoint);
+        } else {
+            inner.push_back(leftInner ? prev.c : prev.d);
+            inner.push_back(v);
+            inner.push_back(leftInner ? cur.b : cur.a);
+        }
+        return;
+    }
     if (rounded) {
         outer.push_back(f);
         AppendArcPoints(outer, f, v, g, r, s, p.segments);
@@ -332,12 +370,14 @@ PlgOpResult *SingleRingSet(std::vector<PlgList> ring)
 // backwards, rounded, without consecutive repeats. OffPlane when a point
 // leaves the plane; *regular tells whether every corner was a plain join.
 BufferOutcome ChainRing(const BufferPath &path, bool polygon, const BufferParameters &p, double step,
-                        const BufferProgress &progress, std::vector<PlgList> *ring, bool *regular)
+                        const BufferProgress &progress, std::vector<PlgList> *ring, bool *regular,
+                        bool throughVertex = false)
 {
     const double s = double(p.size);
     double percent = 0;
 
     Chains chains;
+    chains.throughVertex = throughVertex;
     const size_t m = path.size();
     SegmentOffsets prev{};
     for (size_t i = 0; i + 1 < m; ++i) {
@@ -461,6 +501,14 @@ BufferResult DefaultBufferOutline(const std::vector<MAP_COORDPT> &points, bool p
                 progress(step * double(i));
             return {BufferOutcome::Made, SingleRingSet(std::move(ring))};
         }
+        // Otherwise the outline of the pieces, by its winding numbers.
+        ring.clear();
+        if (ChainRing(path, false, p, step, {}, &ring, &regular, true) == BufferOutcome::Made && regular)
+            if (PlgOpResult *united = WindingUnion({ring})) {
+                for (size_t i = 1; progress && i < path.size(); ++i)
+                    progress(step * double(i));
+                return {BufferOutcome::Made, united};
+            }
     }
 
     PieceList pieces;
@@ -495,7 +543,7 @@ BufferResult DefaultBufferOutline(const std::vector<MAP_COORDPT> &points, bool p
     if (pieces.offPlane())
         return {BufferOutcome::OffPlane, nullptr};
 
-    BufferResult band = UniteList(pieces.list());
+    BufferResult band = UniteList(pieces);
     if (band.outcome != BufferOutcome::Made || !polygon || p.type == mc_BufferBoth)
         return band;
     // The band combined with the polygon: grown, or shrunk by the band.
@@ -528,6 +576,8 @@ BufferResult ExtendedBufferOutline(const std::vector<MAP_COORDPT> &points, bool 
     // A ring that neither crosses nor touches itself is its own union.
     if (!polygon && RingIsSimple(ring))
         return {BufferOutcome::Made, SingleRingSet(std::move(ring))};
+    if (PlgOpResult *united = WindingUnion({ring}))
+        return {BufferOutcome::Made, united};
     PlgOpStatus status = PLG_OP_OK;
     PlgOpResult *united = main_polygon_logical(ring.data(), int32_t(ring.size()), ring.data(),
                                                int32_t(ring.size()), PLG_UNION, &status);
@@ -550,5 +600,5 @@ BufferResult TextBufferOutline(MAP_COORDPT anchor, int64_t size, int32_t segment
     pieces.add(RoundedEnd(a, {a.x - 10, a.y}, s, segments), false);
     if (pieces.offPlane())
         return {BufferOutcome::OffPlane, nullptr};
-    return UniteList(pieces.list());
+    return UniteList(pieces);
 }

@@ -1,0 +1,629 @@
+#include "engine/polygon/buffer/winding_union.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <numeric>
+#include <cstdio>
+#include <cstdlib>
+
+size_t g_pairs, g_tests;
+namespace {
+
+using Wide = __int128;
+
+struct Pt {
+    int64_t x, y;
+};
+
+bool operator==(const Pt &a, const Pt &b) { return a.x == b.x && a.y == b.y; }
+bool operator<(const Pt &a, const Pt &b) { return a.x < b.x || (a.x == b.x && a.y < b.y); }
+
+// The turn a -> b -> c: positive counterclockwise (exact).
+Wide Cross(const Pt &a, const Pt &b, const Pt &c)
+{
+    return Wide(b.x - a.x) * (c.y - a.y) - Wide(b.y - a.y) * (c.x - a.x);
+}
+
+int Sign(Wide v) { return v > 0 ? 1 : v < 0 ? -1 : 0; }
+
+// Whether p, known to be on the line a-b, lies strictly between a and b.
+bool StrictlyWithin(const Pt &a, const Pt &b, const Pt &p)
+{
+    if (p == a || p == b)
+        return false;
+    return std::min(a.x, b.x) <= p.x && p.x <= std::max(a.x, b.x) && std::min(a.y, b.y) <= p.y &&
+           p.y <= std::max(a.y, b.y);
+}
+
+// A scratch vector kept by the thread between calls, empty: outlines come
+// one after another, and fresh memory for each costs more than its work.
+// Very large ones are let go.
+template <class T, int Slot>
+std::vector<T> &Scratch()
+{
+    thread_local std::vector<T> v;
+    if (v.capacity() > (size_t(1) << 22))
+        std::vector<T>().swap(v);
+    v.clear();
+    return v;
+}
+
+struct Segment {
+    Pt a, b;
+    int32_t weight; // +1 per ring edge from a to b, -1 per edge from b to a
+    bool fresh;     // made by the last round of cuts
+};
+
+// A point where a segment must be cut.
+struct Cut {
+    uint32_t segment;
+    Pt at;
+};
+
+// The crossing of the segments a-b and c-d that cross properly, rounded.
+Pt CrossingPoint(const Pt &a, const Pt &b, const Pt &c, const Pt &d)
+{
+    const Wide num = Wide(c.x - a.x) * (d.y - c.y) - Wide(c.y - a.y) * (d.x - c.x);
+    const Wide den = Wide(b.x - a.x) * (d.y - c.y) - Wide(b.y - a.y) * (d.x - c.x);
+    const long double t = static_cast<long double>(num) / static_cast<long double>(den);
+    Pt p{int64_t(std::llround(static_cast<long double>(a.x) + t * static_cast<long double>(b.x - a.x))),
+         int64_t(std::llround(static_cast<long double>(a.y) + t * static_cast<long double>(b.y - a.y)))};
+    // Rounding stays within the box both segments share.
+    p.x = std::clamp(p.x, std::max(std::min(a.x, b.x), std::min(c.x, d.x)),
+                     std::min(std::max(a.x, b.x), std::max(c.x, d.x)));
+    p.y = std::clamp(p.y, std::max(std::min(a.y, b.y), std::min(c.y, d.y)),
+                     std::min(std::max(a.y, b.y), std::max(c.y, d.y)));
+    return p;
+}
+
+// The cuts one pair of segments needs.
+void CutPair(const std::vector<Segment> &segments, uint32_t i, uint32_t j, std::vector<Cut> &cuts)
+{
+    const Pt &a = segments[i].a, &b = segments[i].b, &c = segments[j].a, &d = segments[j].b;
+    const int o1 = Sign(Cross(a, b, c)), o2 = Sign(Cross(a, b, d)), o3 = Sign(Cross(c, d, a)),
+              o4 = Sign(Cross(c, d, b));
+    if (o1 * o2 < 0 && o3 * o4 < 0) {
+        const Pt p = CrossingPoint(a, b, c, d);
+        if (!(p == a) && !(p == b))
+            cuts.push_back({i, p});
+        if (!(p == c) && !(p == d))
+            cuts.push_back({j, p});
+        return;
+    }
+    // Touching or overlapping: an end of one lies on the other.
+    if (o1 == 0 && StrictlyWithin(a, b, c))
+        cuts.push_back({i, c});
+    if (o2 == 0 && StrictlyWithin(a, b, d))
+        cuts.push_back({i, d});
+    if (o3 == 0 && StrictlyWithin(c, d, a))
+        cuts.push_back({j, a});
+    if (o4 == 0 && StrictlyWithin(c, d, b))
+        cuts.push_back({j, b});
+}
+
+// Every cut the segments need, found through a grid of cells about as large
+// as the segments.
+void FindCuts(const std::vector<Segment> &segments, std::vector<Cut> &cuts)
+{
+    const size_t n = segments.size();
+    if (n < 2)
+        return;
+    int64_t minX = INT64_MAX, minY = INT64_MAX, maxX = INT64_MIN, maxY = INT64_MIN;
+    double extent = 0;
+    for (const Segment &s : segments) {
+        minX = std::min({minX, s.a.x, s.b.x});
+        maxX = std::max({maxX, s.a.x, s.b.x});
+        minY = std::min({minY, s.a.y, s.b.y});
+        maxY = std::max({maxY, s.a.y, s.b.y});
+        extent += double(std::max(std::abs(s.a.x - s.b.x), std::abs(s.a.y - s.b.y)));
+    }
+    // Cells of the mean segment extent, at most about 4 per segment.
+    double cell = std::max(1.0, extent / double(n));
+    const double width = double(maxX - minX) + 1, height = double(maxY - minY) + 1;
+    while ((width / cell + 1) * (height / cell + 1) > 4.0 * double(n) + 16)
+        cell *= 1.5;
+    const int64_t columns = int64_t(width / cell) + 1, rows = int64_t(height / cell) + 1;
+    const auto column = [&](int64_t x) { return std::min(columns - 1, int64_t(double(x - minX) / cell)); };
+    const auto row = [&](int64_t y) { return std::min(rows - 1, int64_t(double(y - minY) / cell)); };
+
+    std::vector<uint32_t> &start = Scratch<uint32_t, 0>();
+    start.assign(size_t(columns * rows) + 1, 0);
+    const auto forCells = [&](const Segment &s, auto visit) {
+        const int64_t c0 = column(std::min(s.a.x, s.b.x)), c1 = column(std::max(s.a.x, s.b.x));
+        const int64_t r0 = row(std::min(s.a.y, s.b.y)), r1 = row(std::max(s.a.y, s.b.y));
+        for (int64_t r = r0; r <= r1; ++r)
+            for (int64_t c = c0; c <= c1; ++c)
+                visit(size_t(r * columns + c));
+    };
+    for (const Segment &s : segments)
+        forCells(s, [&](size_t k) { ++start[k + 1]; });
+    std::partial_sum(start.begin(), start.end(), start.begin());
+    std::vector<uint32_t> &members = Scratch<uint32_t, 1>(), &fill = Scratch<uint32_t, 2>();
+    members.resize(start.back());
+    fill.assign(start.begin(), start.end() - 1);
+    for (uint32_t i = 0; i < n; ++i)
+        forCells(segments[i], [&](size_t k) { members[fill[k]++] = i; });
+
+    for (int64_t r = 0; r < rows; ++r)
+        for (int64_t c = 0; c < columns; ++c) {
+            const size_t k = size_t(r * columns + c);
+            for (uint32_t p = start[k]; p < start[k + 1]; ++p) {
+                const Segment &s = segments[members[p]];
+                const int64_t sx0 = std::min(s.a.x, s.b.x), sx1 = std::max(s.a.x, s.b.x);
+                const int64_t sy0 = std::min(s.a.y, s.b.y), sy1 = std::max(s.a.y, s.b.y);
+                for (uint32_t q = p + 1; q < start[k + 1]; ++q) {
+                    ++g_tests;
+                    const Segment &t = segments[members[q]];
+                    // Segments that were not cut last time have been
+                    // checked against each other.
+                    if (!s.fresh && !t.fresh)
+                        continue;
+                    const int64_t x0 = std::max(sx0, std::min(t.a.x, t.b.x)),
+                                  x1 = std::min(sx1, std::max(t.a.x, t.b.x));
+                    const int64_t y0 = std::max(sy0, std::min(t.a.y, t.b.y)),
+                                  y1 = std::min(sy1, std::max(t.a.y, t.b.y));
+                    // Each pair once: in the cell of the low corner of the
+                    // boxes' overlap.
+                    if (x0 > x1 || y0 > y1 || column(x0) != c || row(y0) != r)
+                        continue;
+                    ++g_pairs;
+                    CutPair(segments, members[p], members[q], cuts);
+                }
+            }
+        }
+}
+
+// The segments cut at their cut points.
+void Split(const std::vector<Segment> &segments, std::vector<Cut> &cuts, std::vector<Segment> &out)
+{
+    std::sort(cuts.begin(), cuts.end(), [&](const Cut &u, const Cut &v) {
+        if (u.segment != v.segment)
+            return u.segment < v.segment;
+        const Segment &s = segments[u.segment];
+        const Wide du = Wide(u.at.x - s.a.x) * (s.b.x - s.a.x) + Wide(u.at.y - s.a.y) * (s.b.y - s.a.y);
+        const Wide dv = Wide(v.at.x - s.a.x) * (s.b.x - s.a.x) + Wide(v.at.y - s.a.y) * (s.b.y - s.a.y);
+        return du < dv || (du == dv && u.at < v.at);
+    });
+    out.clear();
+    out.reserve(segments.size() + cuts.size());
+    size_t k = 0;
+    for (uint32_t i = 0; i < segments.size(); ++i) {
+        const Segment &s = segments[i];
+        Pt from = s.a;
+        const bool cut = k < cuts.size() && cuts[k].segment == i;
+        for (; k < cuts.size() && cuts[k].segment == i; ++k)
+            if (!(cuts[k].at == from)) {
+                out.push_back({from, cuts[k].at, s.weight, true});
+                from = cuts[k].at;
+            }
+        if (!(from == s.b))
+            out.push_back({from, s.b, s.weight, cut});
+    }
+}
+
+// Half-edge h runs from node tail[h]; its twin is h ^ 1.
+struct Graph {
+    std::vector<Pt> nodes;
+    std::vector<uint32_t> tail;
+    std::vector<int32_t> weight;
+    std::vector<uint32_t> outStart, out; // outgoing half-edges by node, counterclockwise
+    std::vector<uint32_t> position;      // of each half-edge in out
+    uint32_t head(uint32_t h) const { return tail[h ^ 1]; }
+    // The half-edge leaving the same node just clockwise of h.
+    uint32_t clockwise(uint32_t h) const
+    {
+        const uint32_t v = tail[h], p = position[h];
+        return out[p == outStart[v] ? outStart[v + 1] - 1 : p - 1];
+    }
+};
+
+// Upper half-plane first, then counterclockwise.
+bool AngleLess(const Pt &d1, const Pt &d2)
+{
+    const bool upper1 = d1.y > 0 || (d1.y == 0 && d1.x > 0), upper2 = d2.y > 0 || (d2.y == 0 && d2.x > 0);
+    if (upper1 != upper2)
+        return upper1;
+    return Wide(d1.x) * d2.y - Wide(d1.y) * d2.x > 0;
+}
+
+// An edge of the graph from node u to node v (u < v) of weight w.
+struct Edge {
+    uint32_t u, v;
+    int32_t w;
+};
+
+void BuildGraph(const std::vector<Segment> &segments, Graph &g)
+{
+    g.nodes.clear();
+    g.tail.clear();
+    g.weight.clear();
+    g.nodes.reserve(segments.size() * 2);
+    for (const Segment &s : segments) {
+        g.nodes.push_back(s.a);
+        g.nodes.push_back(s.b);
+    }
+    std::sort(g.nodes.begin(), g.nodes.end());
+    g.nodes.erase(std::unique(g.nodes.begin(), g.nodes.end()), g.nodes.end());
+    const auto id = [&](const Pt &p) {
+        return uint32_t(std::lower_bound(g.nodes.begin(), g.nodes.end(), p) - g.nodes.begin());
+    };
+    // Equal edges merged, their weights summed; edges of no weight dropped.
+    std::vector<Edge> &edges = Scratch<Edge, 0>();
+    edges.reserve(segments.size());
+    for (const Segment &s : segments) {
+        const uint32_t u = id(s.a), v = id(s.b);
+        edges.push_back(u < v ? Edge{u, v, s.weight} : Edge{v, u, -s.weight});
+    }
+    std::sort(edges.begin(), edges.end(),
+              [](const Edge &a, const Edge &b) { return a.u < b.u || (a.u == b.u && a.v < b.v); });
+    for (size_t i = 0; i < edges.size();) {
+        Edge e = edges[i];
+        for (++i; i < edges.size() && edges[i].u == e.u && edges[i].v == e.v; ++i)
+            e.w += edges[i].w;
+        if (e.w == 0)
+            continue;
+        g.tail.push_back(e.u);
+        g.weight.push_back(e.w);
+        g.tail.push_back(e.v);
+        g.weight.push_back(-e.w);
+    }
+    const size_t halves = g.tail.size();
+    g.outStart.assign(g.nodes.size() + 1, 0);
+    for (uint32_t t : g.tail)
+        ++g.outStart[t + 1];
+    std::partial_sum(g.outStart.begin(), g.outStart.end(), g.outStart.begin());
+    g.out.resize(halves);
+    std::vector<uint32_t> &fill = Scratch<uint32_t, 0>();
+    fill.assign(g.outStart.begin(), g.outStart.end() - 1);
+    for (uint32_t h = 0; h < halves; ++h)
+        g.out[fill[g.tail[h]]++] = h;
+    g.position.resize(halves);
+    for (uint32_t v = 0; v + 1 < g.outStart.size(); ++v) {
+        const auto first = g.out.begin() + g.outStart[v], last = g.out.begin() + g.outStart[v + 1];
+        const Pt &o = g.nodes[v];
+        std::sort(first, last, [&](uint32_t a, uint32_t b) {
+            const Pt &pa = g.nodes[g.head(a)], &pb = g.nodes[g.head(b)];
+            return AngleLess({pa.x - o.x, pa.y - o.y}, {pb.x - o.x, pb.y - o.y});
+        });
+        for (uint32_t p = g.outStart[v]; p < g.outStart[v + 1]; ++p)
+            g.position[g.out[p]] = p;
+    }
+}
+
+// The winding number of point p by the half-edges whose component is not
+// skip (each edge counted once, by its even half).
+int64_t WindingAt(const Graph &g, const std::vector<uint32_t> &component, uint32_t skip, const Pt &p)
+{
+    int64_t winding = 0;
+    for (uint32_t h = 0; h < g.tail.size(); h += 2) {
+        if (component[g.tail[h]] == skip)
+            continue;
+        const Pt &a = g.nodes[g.tail[h]], &b = g.nodes[g.head(h)];
+        if (a.y <= p.y) {
+            if (b.y > p.y && Cross(a, b, p) > 0)
+                winding += g.weight[h];
+        } else if (b.y <= p.y && Cross(a, b, p) < 0) {
+            winding -= g.weight[h];
+        }
+    }
+    return winding;
+}
+
+// The winding number of the face left of every half-edge.
+void FaceWindings(const Graph &g, std::vector<uint32_t> &faceOf, std::vector<int64_t> &winding)
+{
+    const uint32_t halves = uint32_t(g.tail.size());
+    // Faces: the cycles of "next": the half-edge leaving the head just
+    // clockwise of the way back.
+    faceOf.assign(halves, UINT32_MAX);
+    std::vector<Wide> &area = Scratch<Wide, 0>();
+    std::vector<uint32_t> &firstHalf = Scratch<uint32_t, 0>();
+    for (uint32_t h = 0; h < halves; ++h) {
+        if (faceOf[h] != UINT32_MAX)
+            continue;
+        const uint32_t f = uint32_t(area.size());
+        Wide twice = 0;
+        for (uint32_t e = h; faceOf[e] == UINT32_MAX; e = g.clockwise(e ^ 1)) {
+            faceOf[e] = f;
+            const Pt &a = g.nodes[g.tail[e]], &b = g.nodes[g.head(e)];
+            twice += Wide(a.x) * b.y - Wide(b.x) * a.y;
+        }
+        area.push_back(twice);
+        firstHalf.push_back(h);
+    }
+    // Connected components of nodes.
+    std::vector<uint32_t> &component = Scratch<uint32_t, 1>(), &stack = Scratch<uint32_t, 2>();
+    component.assign(g.nodes.size(), UINT32_MAX);
+    uint32_t components = 0;
+    for (uint32_t v = 0; v < g.nodes.size(); ++v) {
+        if (component[v] != UINT32_MAX || g.outStart[v] == g.outStart[v + 1])
+            continue;
+        component[v] = components;
+        stack.push_back(v);
+        while (!stack.empty()) {
+            const uint32_t u = stack.back();
+            stack.pop_back();
+            for (uint32_t p = g.outStart[u]; p < g.outStart[u + 1]; ++p) {
+                const uint32_t w = g.head(g.out[p]);
+                if (component[w] == UINT32_MAX) {
+                    component[w] = components;
+                    stack.push_back(w);
+                }
+            }
+        }
+        ++components;
+    }
+    // Each component's outer face (its one face of negative area) gets
+    // the winding of the point where the component lies; the others follow
+    // across the edges.
+    const size_t faces = area.size();
+    winding.assign(faces, 0);
+    std::vector<char> &known = Scratch<char, 0>();
+    known.assign(faces, 0);
+    std::vector<uint32_t> &outer = Scratch<uint32_t, 3>();
+    outer.assign(components, UINT32_MAX);
+    for (uint32_t f = 0; f < faces; ++f) {
+        const uint32_t c = component[g.tail[firstHalf[f]]];
+        if (outer[c] == UINT32_MAX || area[f] < area[outer[c]])
+            outer[c] = f;
+    }
+    std::vector<uint32_t> &queue = Scratch<uint32_t, 4>();
+    for (uint32_t c = 0; c < components; ++c) {
+        const uint32_t f = outer[c];
+        winding[f] = components == 1 ? 0 : WindingAt(g, component, c, g.nodes[g.tail[firstHalf[f]]]);
+        known[f] = 1;
+        queue.push_back(f);
+    }
+    for (size_t q = 0; q < queue.size(); ++q) {
+        const uint32_t f = queue[q];
+        uint32_t e = firstHalf[f];
+        do {
+            const uint32_t other = faceOf[e ^ 1];
+            if (!known[other]) {
+                // Left minus right is the edge's weight.
+                winding[other] = winding[f] - g.weight[e];
+                known[other] = 1;
+                queue.push_back(other);
+            }
+            e = g.clockwise(e ^ 1);
+        } while (e != firstHalf[f]);
+    }
+}
+
+// The sign of the winding just inside the topmost (then leftmost) point of
+// the rings: the rings turn counterclockwise there for +1.
+int InsideSign(const std::vector<WindingRing> &rings)
+{
+    const WindingRing *best = nullptr;
+    size_t at = 0;
+    for (const WindingRing &ring : rings)
+        for (size_t i = 0; i < ring.size(); ++i)
+            if (!best || ring[i].y > (*best)[at].y ||
+                (ring[i].y == (*best)[at].y && ring[i].x < (*best)[at].x)) {
+                best = &ring;
+                at = i;
+            }
+    if (!best)
+        return 1;
+    const WindingRing &ring = *best;
+    const size_t n = ring.size();
+    const Pt top{ring[at].x, ring[at].y};
+    Pt before = top, after = top;
+    for (size_t k = 1; k < n && before == top; ++k)
+        before = {ring[(at + n - k) % n].x, ring[(at + n - k) % n].y};
+    for (size_t k = 1; k < n && after == top; ++k)
+        after = {ring[(at + k) % n].x, ring[(at + k) % n].y};
+    return Cross(before, top, after) < 0 ? -1 : 1;
+}
+
+} // namespace
+
+PlgOpResult *WindingUnion(const std::vector<WindingRing> &rings)
+{
+    std::vector<Segment> &segments = Scratch<Segment, 0>(), &spare = Scratch<Segment, 1>();
+    size_t total = 0;
+    for (const WindingRing &ring : rings)
+        total += ring.size();
+    segments.reserve(total);
+    for (const WindingRing &ring : rings)
+        for (size_t i = 0; i < ring.size(); ++i) {
+            const PlgList &a = ring[i], &b = ring[(i + 1) % ring.size()];
+            if (a.x != b.x || a.y != b.y)
+                segments.push_back({{a.x, a.y}, {b.x, b.y}, 1, true});
+        }
+    // Cut until no two segments cross or touch but at their ends; the
+    // rounded cut points may make new crossings nearby, rarely more than
+    // once.
+    bool settled = false;
+    for (int round = 0; round < 8 && !settled; ++round) {
+        std::vector<Cut> &cuts = Scratch<Cut, 0>();
+        FindCuts(segments, cuts);
+        if (getenv("WU_DEBUG"))
+            fprintf(stderr, "round %d segs %zu cuts %zu pairs %zu tests %zu\n", round, segments.size(),
+                    cuts.size(), g_pairs, g_tests);
+        settled = cuts.empty();
+        if (!settled) {
+            Split(segments, cuts, spare);
+            segments.swap(spare);
+        }
+    }
+    if (getenv("WU_DEBUG"))
+        fprintf(stderr, "rings %zu segs %zu\n", rings.size(), segments.size());
+    if (!settled)
+        return nullptr;
+
+    thread_local Graph g;
+    BuildGraph(segments, g);
+    std::vector<uint32_t> &faceOf = Scratch<uint32_t, 10>();
+    std::vector<int64_t> &winding = Scratch<int64_t, 0>();
+    FaceWindings(g, faceOf, winding);
+    const int sign = InsideSign(rings);
+    const auto inside = [&](uint32_t h) { return winding[faceOf[h]] * sign > 0; };
+    const uint32_t halves = uint32_t(g.tail.size());
+    std::vector<char> &boundary = Scratch<char, 1>();
+    boundary.resize(halves);
+    for (uint32_t h = 0; h < halves; ++h)
+        boundary[h] = inside(h) && !inside(h ^ 1);
+
+    // The boundary rings, the region on their left: from each boundary
+    // half-edge on to the first boundary half-edge clockwise of the way
+    // back, which keeps rings that touch at a point apart.
+    std::vector<Pt> &point = Scratch<Pt, 0>();               // a ring corner
+    std::vector<uint32_t> &next = Scratch<uint32_t, 11>();   // the next corner of its ring
+    std::vector<uint32_t> &ringOf = Scratch<uint32_t, 12>(); // the ring a corner was made in
+    std::vector<uint32_t> &ringStart = Scratch<uint32_t, 13>();
+    std::vector<char> &used = Scratch<char, 2>();
+    used.assign(halves, 0);
+    for (uint32_t h = 0; h < halves; ++h) {
+        if (!boundary[h] || used[h])
+            continue;
+        const uint32_t ring = uint32_t(ringStart.size());
+        const uint32_t first = uint32_t(point.size());
+        ringStart.push_back(first);
+        for (uint32_t e = h; !used[e];) {
+            used[e] = 1;
+            point.push_back(g.nodes[g.tail[e]]);
+            ringOf.push_back(ring);
+            next.push_back(uint32_t(point.size()));
+            uint32_t f = g.clockwise(e ^ 1);
+            while (!boundary[f])
+                f = g.clockwise(f);
+            e = f;
+            if (used[e] && e != h)
+                return nullptr; // not a cycle: the graph is not planar after all
+        }
+        next.back() = first;
+    }
+    // Drop corners on a straight run.
+    const size_t corners = point.size();
+    std::vector<char> &gone = Scratch<char, 3>();
+    gone.assign(corners, 0);
+    std::vector<uint32_t> &previous = Scratch<uint32_t, 14>();
+    previous.resize(corners);
+    for (uint32_t c = 0; c < corners; ++c)
+        previous[next[c]] = c;
+    for (uint32_t c = 0; c < corners; ++c) {
+        const Pt &a = point[previous[c]], &b = point[c], &d = point[next[c]];
+        if (next[c] != c && previous[c] != next[c] && Cross(a, b, d) == 0 &&
+            Wide(b.x - a.x) * (d.x - b.x) + Wide(b.y - a.y) * (d.y - b.y) > 0) {
+            next[previous[c]] = next[c];
+            previous[next[c]] = previous[c];
+            gone[c] = 1;
+            if (ringStart[ringOf[c]] == c)
+                ringStart[ringOf[c]] = next[c];
+        }
+    }
+    // Ring areas: positive rings are outer, negative ones holes.
+    std::vector<Wide> &ringArea = Scratch<Wide, 1>();
+    ringArea.assign(ringStart.size(), 0);
+    for (uint32_t c = 0; c < corners; ++c)
+        if (!gone[c]) {
+            const Pt &a = point[c], &b = point[next[c]];
+            ringArea[ringOf[c]] += Wide(a.x) * b.y - Wide(b.x) * a.y;
+        }
+
+    // Holes, from the highest top down, joined to the edge straight above
+    // their top point; an edge of a higher hole is already in its outer ring.
+    struct Hole {
+        uint32_t ring, top;
+    };
+    std::vector<Hole> holes;
+    for (uint32_t r = 0; r < ringStart.size(); ++r) {
+        if (ringArea[r] >= 0)
+            continue;
+        uint32_t top = ringStart[r], c = top;
+        do {
+            if (point[c].y > point[top].y || (point[c].y == point[top].y && point[c].x < point[top].x))
+                top = c;
+            c = next[c];
+        } while (c != ringStart[r]);
+        holes.push_back({r, top});
+    }
+    std::sort(holes.begin(), holes.end(), [&](const Hole &a, const Hole &b) {
+        return point[a.top].y > point[b.top].y ||
+               (point[a.top].y == point[b.top].y && point[a.top].x < point[b.top].x);
+    });
+    for (const Hole &hole : holes) {
+        const Pt c = point[hole.top];
+        uint32_t edge = UINT32_MAX;
+        long double nearest = 0;
+        bool leftward = false;
+        for (uint32_t k = 0; k < corners; ++k) {
+            if (gone[k] || ringOf[k] == hole.ring)
+                continue;
+            const Pt &a = point[k], &b = point[next[k]];
+            if (a.x == b.x || c.x < std::min(a.x, b.x) || c.x > std::max(a.x, b.x))
+                continue;
+            const long double y = static_cast<long double>(a.y) + static_cast<long double>(b.y - a.y) *
+                                                                      static_cast<long double>(c.x - a.x) /
+                                                                      static_cast<long double>(b.x - a.x);
+            if (y < static_cast<long double>(c.y))
+                continue;
+            const bool goesLeft = a.x > b.x;
+            if (edge == UINT32_MAX || y < nearest || (y == nearest && goesLeft && !leftward)) {
+                edge = k;
+                nearest = y;
+                leftward = goesLeft;
+            }
+        }
+        if (edge == UINT32_MAX || !leftward)
+            return nullptr;
+        // edge -> q -> hole top ... around the hole ... -> top again -> q -> on.
+        const Pt q{c.x, int64_t(std::llround(nearest))};
+        const uint32_t q1 = uint32_t(point.size()), q2 = q1 + 1, top2 = q1 + 2, after = next[edge],
+                       beforeTop = previous[hole.top];
+        const uint32_t ringOfEdge = ringOf[edge];
+        point.insert(point.end(), {q, q, c});
+        gone.insert(gone.end(), 3, 0);
+        next.insert(next.end(), {hole.top, after, q2});
+        previous.insert(previous.end(), {edge, top2, beforeTop});
+        ringOf.insert(ringOf.end(), 3, ringOfEdge);
+        next[edge] = q1;
+        previous[hole.top] = q1;
+        next[beforeTop] = top2;
+        previous[after] = q2;
+        // The hole's corners now belong to the ring it joined.
+        uint32_t k = hole.top;
+        do {
+            ringOf[k] = ringOfEdge;
+            k = next[k];
+        } while (k != q2);
+    }
+
+    // The outer rings with their holes, clockwise, without repeated points.
+    std::vector<PlgListWithNumPoints> &polygons = Scratch<PlgListWithNumPoints, 0>();
+    std::vector<PlgList> &points = Scratch<PlgList, 0>();
+    size_t walked = 0;
+    for (uint32_t r = 0; r < ringStart.size(); ++r) {
+        if (ringArea[r] <= 0)
+            continue;
+        const size_t first = points.size();
+        uint32_t c = ringStart[r];
+        do {
+            const PlgList p{int32_t(point[c].x), int32_t(point[c].y)};
+            if (points.size() == first || points.back().x != p.x || points.back().y != p.y)
+                points.push_back(p);
+            c = next[c];
+            if (++walked > point.size())
+                return nullptr;
+        } while (c != ringStart[r]);
+        while (points.size() > first + 1 && points.back().x == points[first].x &&
+               points.back().y == points[first].y)
+            points.pop_back();
+        if (points.size() - first < 3) {
+            points.resize(first);
+            continue;
+        }
+        std::reverse(points.begin() + long(first), points.end());
+        polygons.push_back({int32_t(first), int32_t(points.size() - first)});
+    }
+    auto *set = new PlgOpResult{nullptr, nullptr, int32_t(points.size()), int32_t(polygons.size())};
+    if (!polygons.empty()) {
+        set->polygons = new PlgListWithNumPoints[polygons.size()];
+        std::copy(polygons.begin(), polygons.end(), set->polygons);
+        set->points = new PlgList[points.size()];
+        std::copy(points.begin(), points.end(), set->points);
+    }
+    return set;
+}
