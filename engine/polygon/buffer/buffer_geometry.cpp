@@ -9,7 +9,8 @@ BufferPoint Add(BufferPoint a, BufferPoint b) { return {a.x + b.x, a.y + b.y}; }
 BufferPoint Sub(BufferPoint a, BufferPoint b) { return {a.x - b.x, a.y - b.y}; }
 BufferPoint Scale(BufferPoint a, double f) { return {a.x * f, a.y * f}; }
 double Dot(BufferPoint a, BufferPoint b) { return a.x * b.x + a.y * b.y; }
-double Length(BufferPoint a) { return std::hypot(a.x, a.y); }
+// Map coordinates stay far from the range where the squares would overflow.
+double Length(BufferPoint a) { return std::sqrt(a.x * a.x + a.y * a.y); }
 
 // The point at distance d from v in the direction of dir (v itself for a
 // direction of no length).

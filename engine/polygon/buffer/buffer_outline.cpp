@@ -35,7 +35,11 @@ BufferPath DistinctPath(const std::vector<MAP_COORDPT> &points, bool polygon)
     return path;
 }
 
-double Distance(BufferPoint a, BufferPoint b) { return std::hypot(a.x - b.x, a.y - b.y); }
+double Distance(BufferPoint a, BufferPoint b)
+{
+    const double dx = a.x - b.x, dy = a.y - b.y;
+    return std::sqrt(dx * dx + dy * dy);
+}
 
 // Rounds half away from zero.
 int32_t RoundAway(double v) { return int32_t(v > 0 ? std::trunc(v + 0.5) : std::trunc(v - 0.5)); }
@@ -232,12 +236,14 @@ void ExtendedJoin(Chains &chains, BufferPoint r, BufferPoint v, BufferPoint t, c
     const BufferPoint f = outerRight ? prev.d : prev.c, g = outerRight ? cur.a : cur.b;
     const BufferPoint outerPoint = outerRight ? right : left, innerPoint = outerRight ? left : right;
     if (chains.throughVertex) {
-        outer.push_back(f);
-        if (rounded)
+        // A mitre runs along the offsets: without them it bounds the same.
+        if (rounded) {
+            outer.push_back(f);
             AppendArcPoints(outer, f, v, g, r, s, p.segments);
-        else
+            outer.push_back(g);
+        } else {
             AppendMitre(outer, v, outerPoint, f, g, p.size, p.times);
-        outer.push_back(g);
+        }
         // Inner edges crossing within both segments: the corner between
         // them lies in both rectangles, and their crossing will do.
         const bool leftInner = outerRight;
@@ -276,94 +282,6 @@ void ExtendedJoin(Chains &chains, BufferPoint r, BufferPoint v, BufferPoint t, c
     if (!WithinSegment(leftInner ? prev.b : prev.a, leftInner ? prev.c : prev.d, innerPoint) ||
         !WithinSegment(leftInner ? cur.b : cur.a, leftInner ? cur.c : cur.d, innerPoint))
         chains.regular = false;
-}
-
-using Wide = __int128;
-
-// The sign of the turn a -> b -> c (exact).
-int Orientation(const PlgList &a, const PlgList &b, const PlgList &c)
-{
-    const Wide cross =
-        Wide(int64_t(b.x) - a.x) * (int64_t(c.y) - a.y) - Wide(int64_t(b.y) - a.y) * (int64_t(c.x) - a.x);
-    return cross > 0 ? 1 : cross < 0 ? -1 : 0;
-}
-
-bool OnSegment(const PlgList &a, const PlgList &b, const PlgList &p)
-{
-    return std::min(a.x, b.x) <= p.x && p.x <= std::max(a.x, b.x) && std::min(a.y, b.y) <= p.y &&
-           p.y <= std::max(a.y, b.y);
-}
-
-// Whether the segments a-b and c-d share any point.
-bool SegmentsMeet(const PlgList &a, const PlgList &b, const PlgList &c, const PlgList &d)
-{
-    const int o1 = Orientation(a, b, c), o2 = Orientation(a, b, d), o3 = Orientation(c, d, a),
-              o4 = Orientation(c, d, b);
-    if (o1 != o2 && o3 != o4 && o1 * o2 <= 0 && o3 * o4 <= 0 && (o1 != 0 || o2 != 0))
-        return true;
-    return (o1 == 0 && OnSegment(a, b, c)) || (o2 == 0 && OnSegment(a, b, d)) ||
-           (o3 == 0 && OnSegment(c, d, a)) || (o4 == 0 && OnSegment(c, d, b));
-}
-
-// Whether a closed ring neither crosses nor touches itself (neighbouring
-// edges meet at their common corner only). The edges are swept in the order
-// of their left ends; each is tested against those whose x range overlaps.
-bool RingIsSimple(const std::vector<PlgList> &ring)
-{
-    const size_t n = ring.size();
-    if (n < 3)
-        return false;
-    for (size_t i = 0; i < n; ++i) {
-        const PlgList &a = ring[i], &b = ring[(i + 1) % n], &c = ring[(i + 2) % n];
-        // A repeated point or an edge folding back onto the one before.
-        if ((a.x == b.x && a.y == b.y) ||
-            (Orientation(a, b, c) == 0 &&
-             (int64_t(b.x) - a.x) * (int64_t(c.x) - b.x) + (int64_t(b.y) - a.y) * (int64_t(c.y) - b.y) <= 0))
-            return false;
-    }
-    std::vector<uint32_t> order(n);
-    for (size_t i = 0; i < n; ++i)
-        order[i] = uint32_t(i);
-    const auto left = [&](uint32_t i) { return std::min(ring[i].x, ring[(i + 1) % n].x); };
-    std::sort(order.begin(), order.end(), [&](uint32_t p, uint32_t q) { return left(p) < left(q); });
-    for (size_t k = 0; k < n; ++k) {
-        const uint32_t i = order[k];
-        const PlgList &a = ring[i], &b = ring[(i + 1) % n];
-        const int32_t right = std::max(a.x, b.x);
-        for (size_t m = k + 1; m < n && left(order[m]) <= right; ++m) {
-            const uint32_t j = order[m];
-            const PlgList &c = ring[j], &d = ring[(j + 1) % n];
-            if (std::max(std::min(a.y, b.y), std::min(c.y, d.y)) >
-                std::min(std::max(a.y, b.y), std::max(c.y, d.y)))
-                continue;
-            const bool next = (i + 1) % n == j, previous = (j + 1) % n == i;
-            if (next || previous) {
-                // Neighbours share one corner: anything more is a fold,
-                // caught above.
-                continue;
-            }
-            if (SegmentsMeet(a, b, c, d))
-                return false;
-        }
-    }
-    return true;
-}
-
-// A simple ring as the union gives it: one clockwise ring.
-PlgOpResult *SingleRingSet(std::vector<PlgList> ring)
-{
-    double area2 = 0;
-    for (size_t i = 0; i < ring.size(); ++i) {
-        const PlgList &a = ring[i], &b = ring[(i + 1) % ring.size()];
-        area2 += double(int64_t(a.x) - ring[0].x) * double(int64_t(b.y) - ring[0].y) -
-                 double(int64_t(b.x) - ring[0].x) * double(int64_t(a.y) - ring[0].y);
-    }
-    if (area2 > 0)
-        std::reverse(ring.begin(), ring.end());
-    auto *set = new PlgOpResult{new PlgListWithNumPoints[1]{{0, int32_t(ring.size())}},
-                                new PlgList[ring.size()], int32_t(ring.size()), 1};
-    std::copy(ring.begin(), ring.end(), set->points);
-    return set;
 }
 
 // The ring of the extended calculation: the right chain and the left chain
@@ -488,22 +406,15 @@ BufferResult DefaultBufferOutline(const std::vector<MAP_COORDPT> &points, bool p
     const double step = 100.0 / double(thinned.size());
     double percent = 0;
 
-    // A polyline whose outline ring turns every corner plainly and neither
-    // crosses nor touches itself bounds the union of the pieces exactly:
-    // the ring is the zone, without the union.
+    // A polyline's zone is the region of the pieces' outline, by its
+    // winding numbers; a turn back or parallel edge lines take the pieces
+    // themselves.
     if (!polygon) {
         std::vector<PlgList> ring;
         bool regular = false;
-        if (ChainRing(path, false, p, step, {}, &ring, &regular) == BufferOutcome::OffPlane)
+        if (ChainRing(path, false, p, step, {}, &ring, &regular, true) == BufferOutcome::OffPlane)
             return {BufferOutcome::OffPlane, nullptr};
-        if (regular && RingIsSimple(ring)) {
-            for (size_t i = 1; progress && i < path.size(); ++i)
-                progress(step * double(i));
-            return {BufferOutcome::Made, SingleRingSet(std::move(ring))};
-        }
-        // Otherwise the outline of the pieces, by its winding numbers.
-        ring.clear();
-        if (ChainRing(path, false, p, step, {}, &ring, &regular, true) == BufferOutcome::Made && regular)
+        if (regular)
             if (PlgOpResult *united = WindingUnion({ring})) {
                 for (size_t i = 1; progress && i < path.size(); ++i)
                     progress(step * double(i));
@@ -573,9 +484,6 @@ BufferResult ExtendedBufferOutline(const std::vector<MAP_COORDPT> &points, bool 
     if (ChainRing(path, polygon, p, 90.0 / double(points.size()), progress, &ring, &regular) !=
         BufferOutcome::Made)
         return {BufferOutcome::OffPlane, nullptr};
-    // A ring that neither crosses nor touches itself is its own union.
-    if (!polygon && RingIsSimple(ring))
-        return {BufferOutcome::Made, SingleRingSet(std::move(ring))};
     if (PlgOpResult *united = WindingUnion({ring}))
         return {BufferOutcome::Made, united};
     PlgOpStatus status = PLG_OP_OK;

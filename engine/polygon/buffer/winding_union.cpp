@@ -4,10 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <numeric>
-#include <cstdio>
-#include <cstdlib>
 
-size_t g_pairs, g_tests;
 namespace {
 
 using Wide = __int128;
@@ -26,6 +23,19 @@ Wide Cross(const Pt &a, const Pt &b, const Pt &c)
 }
 
 int Sign(Wide v) { return v > 0 ? 1 : v < 0 ? -1 : 0; }
+
+// The sign of Cross(a, b, c): in doubles when their rounding cannot flip
+// it, else exactly.
+int Orientation(const Pt &a, const Pt &b, const Pt &c)
+{
+    const double l = double(b.x - a.x) * double(c.y - a.y), r = double(b.y - a.y) * double(c.x - a.x);
+    const double det = l - r, bound = (std::fabs(l) + std::fabs(r)) * 1e-14;
+    if (det > bound)
+        return 1;
+    if (det < -bound)
+        return -1;
+    return Sign(Cross(a, b, c));
+}
 
 // Whether p, known to be on the line a-b, lies strictly between a and b.
 bool StrictlyWithin(const Pt &a, const Pt &b, const Pt &p)
@@ -81,8 +91,20 @@ Pt CrossingPoint(const Pt &a, const Pt &b, const Pt &c, const Pt &d)
 void CutPair(const std::vector<Segment> &segments, uint32_t i, uint32_t j, std::vector<Cut> &cuts)
 {
     const Pt &a = segments[i].a, &b = segments[i].b, &c = segments[j].a, &d = segments[j].b;
-    const int o1 = Sign(Cross(a, b, c)), o2 = Sign(Cross(a, b, d)), o3 = Sign(Cross(c, d, a)),
-              o4 = Sign(Cross(c, d, b));
+    // Neighbours along a ring share an end: only an overlap needs a cut.
+    if (b == c || a == d || a == c || b == d) {
+        const Pt &shared = b == c || b == d ? b : a, &far = shared == c ? d : c;
+        if (Orientation(a, b, far) != 0)
+            return;
+        if (StrictlyWithin(a, b, far))
+            cuts.push_back({i, far});
+        const Pt &own = shared == a ? b : a;
+        if (StrictlyWithin(c, d, own))
+            cuts.push_back({j, own});
+        return;
+    }
+    const int o1 = Orientation(a, b, c), o2 = Orientation(a, b, d), o3 = Orientation(c, d, a),
+              o4 = Orientation(c, d, b);
     if (o1 * o2 < 0 && o3 * o4 < 0) {
         const Pt p = CrossingPoint(a, b, c, d);
         if (!(p == a) && !(p == b))
@@ -102,76 +124,146 @@ void CutPair(const std::vector<Segment> &segments, uint32_t i, uint32_t j, std::
         cuts.push_back({j, b});
 }
 
-// Every cut the segments need, found through a grid of cells about as large
-// as the segments.
+// A run of consecutive segments that never turns back in x or in y: no two
+// of its segments meet but neighbours at their common end, and the box of
+// any part of it is the box of that part's two ends.
+struct Chain {
+    uint32_t first, last; // segments [first, last)
+    int64_t x0, y0, x1, y1;
+    bool fresh;
+};
+
+int SignOf(int64_t v) { return v > 0 ? 1 : v < 0 ? -1 : 0; }
+
+void MakeChains(const std::vector<Segment> &segments, std::vector<Chain> &chains)
+{
+    int dx = 0, dy = 0;
+    for (uint32_t i = 0; i < segments.size(); ++i) {
+        const Segment &s = segments[i];
+        const int sx = SignOf(s.b.x - s.a.x), sy = SignOf(s.b.y - s.a.y);
+        const bool goesOn = !chains.empty() && segments[i - 1].b == s.a && (sx == 0 || dx == 0 || sx == dx) &&
+                            (sy == 0 || dy == 0 || sy == dy);
+        if (!goesOn) {
+            chains.push_back({i, i, 0, 0, 0, 0, false});
+            dx = dy = 0;
+        }
+        Chain &c = chains.back();
+        c.last = i + 1;
+        c.fresh = c.fresh || s.fresh;
+        dx = dx ? dx : sx;
+        dy = dy ? dy : sy;
+    }
+    for (Chain &c : chains) {
+        const Pt &a = segments[c.first].a, &b = segments[c.last - 1].b;
+        c.x0 = std::min(a.x, b.x);
+        c.x1 = std::max(a.x, b.x);
+        c.y0 = std::min(a.y, b.y);
+        c.y1 = std::max(a.y, b.y);
+    }
+}
+
+// The cuts between the parts [i0, i1) and [j0, j1) of two chains: halving
+// the longer part while the boxes of the parts overlap.
+void CutChains(const std::vector<Segment> &segments, uint32_t i0, uint32_t i1, uint32_t j0, uint32_t j1,
+               std::vector<Cut> &cuts)
+{
+    const Pt &a = segments[i0].a, &b = segments[i1 - 1].b, &c = segments[j0].a, &d = segments[j1 - 1].b;
+    if (std::max(a.x, b.x) < std::min(c.x, d.x) || std::max(c.x, d.x) < std::min(a.x, b.x) ||
+        std::max(a.y, b.y) < std::min(c.y, d.y) || std::max(c.y, d.y) < std::min(a.y, b.y))
+        return;
+    if (i1 - i0 == 1 && j1 - j0 == 1) {
+        CutPair(segments, i0, j0, cuts);
+        return;
+    }
+    if (i1 - i0 >= j1 - j0) {
+        const uint32_t m = i0 + (i1 - i0) / 2;
+        CutChains(segments, i0, m, j0, j1, cuts);
+        CutChains(segments, m, i1, j0, j1, cuts);
+    } else {
+        const uint32_t m = j0 + (j1 - j0) / 2;
+        CutChains(segments, i0, i1, j0, m, cuts);
+        CutChains(segments, i0, i1, m, j1, cuts);
+    }
+}
+
+// Every cut the segments (in ring order) need: the monotone chains whose
+// boxes overlap, found through a grid of cells about as large as the
+// chains, are compared part by part.
 void FindCuts(const std::vector<Segment> &segments, std::vector<Cut> &cuts)
 {
-    const size_t n = segments.size();
+    std::vector<Chain> &chains = Scratch<Chain, 0>();
+    MakeChains(segments, chains);
+    const size_t n = chains.size();
     if (n < 2)
         return;
     int64_t minX = INT64_MAX, minY = INT64_MAX, maxX = INT64_MIN, maxY = INT64_MIN;
     double extent = 0;
-    for (const Segment &s : segments) {
-        minX = std::min({minX, s.a.x, s.b.x});
-        maxX = std::max({maxX, s.a.x, s.b.x});
-        minY = std::min({minY, s.a.y, s.b.y});
-        maxY = std::max({maxY, s.a.y, s.b.y});
-        extent += double(std::max(std::abs(s.a.x - s.b.x), std::abs(s.a.y - s.b.y)));
+    for (const Chain &c : chains) {
+        minX = std::min(minX, c.x0);
+        maxX = std::max(maxX, c.x1);
+        minY = std::min(minY, c.y0);
+        maxY = std::max(maxY, c.y1);
+        extent += double(std::max(c.x1 - c.x0, c.y1 - c.y0));
     }
-    // Cells of the mean segment extent, at most about 4 per segment.
+    // Cells of the mean chain extent, at most about 4 per chain.
     double cell = std::max(1.0, extent / double(n));
     const double width = double(maxX - minX) + 1, height = double(maxY - minY) + 1;
     while ((width / cell + 1) * (height / cell + 1) > 4.0 * double(n) + 16)
         cell *= 1.5;
-    const int64_t columns = int64_t(width / cell) + 1, rows = int64_t(height / cell) + 1;
-    const auto column = [&](int64_t x) { return std::min(columns - 1, int64_t(double(x - minX) / cell)); };
-    const auto row = [&](int64_t y) { return std::min(rows - 1, int64_t(double(y - minY) / cell)); };
+    const double perCell = 1.0 / cell;
+    const int64_t columns = int64_t(width * perCell) + 1, rows = int64_t(height * perCell) + 1;
+    const auto column = [&](int64_t x) { return std::min(columns - 1, int64_t(double(x - minX) * perCell)); };
+    const auto row = [&](int64_t y) { return std::min(rows - 1, int64_t(double(y - minY) * perCell)); };
 
     std::vector<uint32_t> &start = Scratch<uint32_t, 0>();
     start.assign(size_t(columns * rows) + 1, 0);
-    const auto forCells = [&](const Segment &s, auto visit) {
-        const int64_t c0 = column(std::min(s.a.x, s.b.x)), c1 = column(std::max(s.a.x, s.b.x));
-        const int64_t r0 = row(std::min(s.a.y, s.b.y)), r1 = row(std::max(s.a.y, s.b.y));
+    const auto forCells = [&](const Chain &c, auto visit) {
+        const int64_t c0 = column(c.x0), c1 = column(c.x1), r0 = row(c.y0), r1 = row(c.y1);
         for (int64_t r = r0; r <= r1; ++r)
-            for (int64_t c = c0; c <= c1; ++c)
-                visit(size_t(r * columns + c));
+            for (int64_t k = c0; k <= c1; ++k)
+                visit(size_t(r * columns + k));
     };
-    for (const Segment &s : segments)
-        forCells(s, [&](size_t k) { ++start[k + 1]; });
+    for (const Chain &c : chains)
+        forCells(c, [&](size_t k) { ++start[k + 1]; });
     std::partial_sum(start.begin(), start.end(), start.begin());
     std::vector<uint32_t> &members = Scratch<uint32_t, 1>(), &fill = Scratch<uint32_t, 2>();
     members.resize(start.back());
     fill.assign(start.begin(), start.end() - 1);
     for (uint32_t i = 0; i < n; ++i)
-        forCells(segments[i], [&](size_t k) { members[fill[k]++] = i; });
+        forCells(chains[i], [&](size_t k) { members[fill[k]++] = i; });
 
-    for (int64_t r = 0; r < rows; ++r)
-        for (int64_t c = 0; c < columns; ++c) {
-            const size_t k = size_t(r * columns + c);
-            for (uint32_t p = start[k]; p < start[k + 1]; ++p) {
-                const Segment &s = segments[members[p]];
-                const int64_t sx0 = std::min(s.a.x, s.b.x), sx1 = std::max(s.a.x, s.b.x);
-                const int64_t sy0 = std::min(s.a.y, s.b.y), sy1 = std::max(s.a.y, s.b.y);
-                for (uint32_t q = p + 1; q < start[k + 1]; ++q) {
-                    ++g_tests;
-                    const Segment &t = segments[members[q]];
-                    // Segments that were not cut last time have been
-                    // checked against each other.
-                    if (!s.fresh && !t.fresh)
-                        continue;
-                    const int64_t x0 = std::max(sx0, std::min(t.a.x, t.b.x)),
-                                  x1 = std::min(sx1, std::max(t.a.x, t.b.x));
-                    const int64_t y0 = std::max(sy0, std::min(t.a.y, t.b.y)),
-                                  y1 = std::min(sy1, std::max(t.a.y, t.b.y));
-                    // Each pair once: in the cell of the low corner of the
-                    // boxes' overlap.
-                    if (x0 > x1 || y0 > y1 || column(x0) != c || row(y0) != r)
-                        continue;
-                    ++g_pairs;
-                    CutPair(segments, members[p], members[q], cuts);
+    // Each pair once: in the cell of the low corner of the boxes' overlap.
+    const auto test = [&](uint32_t i, uint32_t j, size_t k) {
+        const Chain &s = chains[i], &t = chains[j];
+        const int64_t x0 = std::max(s.x0, t.x0), x1 = std::min(s.x1, t.x1);
+        const int64_t y0 = std::max(s.y0, t.y0), y1 = std::min(s.y1, t.y1);
+        if (x0 > x1 || y0 > y1 || size_t(row(y0) * columns + column(x0)) != k)
+            return;
+        CutChains(segments, s.first, s.last, t.first, t.last, cuts);
+    };
+    size_t fresh = 0;
+    for (const Chain &c : chains)
+        fresh += c.fresh;
+    if (fresh * 2 > n) {
+        for (size_t k = 0; k + 1 < start.size(); ++k)
+            for (uint32_t p = start[k]; p < start[k + 1]; ++p)
+                for (uint32_t q = p + 1; q < start[k + 1]; ++q)
+                    // Chains that were not cut last time have been checked
+                    // against each other.
+                    if (chains[members[p]].fresh || chains[members[q]].fresh)
+                        test(members[p], members[q], k);
+        return;
+    }
+    // Few new chains: only their cells.
+    for (uint32_t i = 0; i < n; ++i)
+        if (chains[i].fresh)
+            forCells(chains[i], [&](size_t k) {
+                for (uint32_t p = start[k]; p < start[k + 1]; ++p) {
+                    const uint32_t j = members[p];
+                    if (j != i && !(chains[j].fresh && j < i))
+                        test(i, j, k);
                 }
-            }
-        }
+            });
 }
 
 // The segments cut at their cut points.
@@ -238,29 +330,48 @@ void BuildGraph(const std::vector<Segment> &segments, Graph &g)
     g.nodes.clear();
     g.tail.clear();
     g.weight.clear();
-    g.nodes.reserve(segments.size() * 2);
-    for (const Segment &s : segments) {
-        g.nodes.push_back(s.a);
-        g.nodes.push_back(s.b);
-    }
-    std::sort(g.nodes.begin(), g.nodes.end());
-    g.nodes.erase(std::unique(g.nodes.begin(), g.nodes.end()), g.nodes.end());
+    // The nodes by an open hash table of their points.
+    std::vector<uint32_t> &table = Scratch<uint32_t, 1>();
+    size_t size = 16;
+    while (size < segments.size() * 4)
+        size <<= 1;
+    table.assign(size, UINT32_MAX);
     const auto id = [&](const Pt &p) {
-        return uint32_t(std::lower_bound(g.nodes.begin(), g.nodes.end(), p) - g.nodes.begin());
+        uint64_t h = uint64_t(p.x) * 0x9E3779B97F4A7C15ull ^ uint64_t(p.y) * 0xC2B2AE3D27D4EB4Full;
+        h ^= h >> 31;
+        for (size_t slot = h & (size - 1);; slot = (slot + 1) & (size - 1)) {
+            if (table[slot] == UINT32_MAX) {
+                table[slot] = uint32_t(g.nodes.size());
+                g.nodes.push_back(p);
+                return table[slot];
+            }
+            if (g.nodes[table[slot]] == p)
+                return table[slot];
+        }
     };
     // Equal edges merged, their weights summed; edges of no weight dropped.
     std::vector<Edge> &edges = Scratch<Edge, 0>();
-    edges.reserve(segments.size());
+    std::vector<uint32_t> &edgeTable = Scratch<uint32_t, 2>();
+    edgeTable.assign(size, UINT32_MAX);
     for (const Segment &s : segments) {
-        const uint32_t u = id(s.a), v = id(s.b);
-        edges.push_back(u < v ? Edge{u, v, s.weight} : Edge{v, u, -s.weight});
+        const uint32_t a = id(s.a), b = id(s.b);
+        const Edge e = a < b ? Edge{a, b, s.weight} : Edge{b, a, -s.weight};
+        uint64_t h = (uint64_t(e.u) << 32 | e.v) * 0x9E3779B97F4A7C15ull;
+        h ^= h >> 31;
+        for (size_t slot = h & (size - 1);; slot = (slot + 1) & (size - 1)) {
+            if (edgeTable[slot] == UINT32_MAX) {
+                edgeTable[slot] = uint32_t(edges.size());
+                edges.push_back(e);
+                break;
+            }
+            Edge &f = edges[edgeTable[slot]];
+            if (f.u == e.u && f.v == e.v) {
+                f.w += e.w;
+                break;
+            }
+        }
     }
-    std::sort(edges.begin(), edges.end(),
-              [](const Edge &a, const Edge &b) { return a.u < b.u || (a.u == b.u && a.v < b.v); });
-    for (size_t i = 0; i < edges.size();) {
-        Edge e = edges[i];
-        for (++i; i < edges.size() && edges[i].u == e.u && edges[i].v == e.v; ++i)
-            e.w += edges[i].w;
+    for (const Edge &e : edges) {
         if (e.w == 0)
             continue;
         g.tail.push_back(e.u);
@@ -417,6 +528,21 @@ int InsideSign(const std::vector<WindingRing> &rings)
     return Cross(before, top, after) < 0 ? -1 : 1;
 }
 
+// The ring of the segments in their order, clockwise.
+PlgOpResult *SimpleRingSet(const std::vector<Segment> &segments)
+{
+    const size_t n = segments.size();
+    Wide twice = 0;
+    for (const Segment &s : segments)
+        twice += Wide(s.a.x) * s.b.y - Wide(s.b.x) * s.a.y;
+    auto *set = new PlgOpResult{new PlgListWithNumPoints[1]{{0, int32_t(n)}}, new PlgList[n], int32_t(n), 1};
+    for (size_t i = 0; i < n; ++i) {
+        const Pt &p = segments[twice > 0 ? n - 1 - i : i].a;
+        set->points[i] = {int32_t(p.x), int32_t(p.y)};
+    }
+    return set;
+}
+
 } // namespace
 
 PlgOpResult *WindingUnion(const std::vector<WindingRing> &rings)
@@ -435,26 +561,26 @@ PlgOpResult *WindingUnion(const std::vector<WindingRing> &rings)
     // Cut until no two segments cross or touch but at their ends; the
     // rounded cut points may make new crossings nearby, rarely more than
     // once.
-    bool settled = false;
+    bool settled = false, uncut = true;
     for (int round = 0; round < 8 && !settled; ++round) {
         std::vector<Cut> &cuts = Scratch<Cut, 0>();
         FindCuts(segments, cuts);
-        if (getenv("WU_DEBUG"))
-            fprintf(stderr, "round %d segs %zu cuts %zu pairs %zu tests %zu\n", round, segments.size(),
-                    cuts.size(), g_pairs, g_tests);
         settled = cuts.empty();
+        uncut = uncut && settled;
         if (!settled) {
             Split(segments, cuts, spare);
             segments.swap(spare);
         }
     }
-    if (getenv("WU_DEBUG"))
-        fprintf(stderr, "rings %zu segs %zu\n", rings.size(), segments.size());
     if (!settled)
         return nullptr;
 
     thread_local Graph g;
     BuildGraph(segments, g);
+    // One ring that neither crosses nor touches itself is its own region.
+    if (rings.size() == 1 && uncut && segments.size() >= 3 && g.nodes.size() == segments.size() &&
+        g.tail.size() == 2 * segments.size())
+        return SimpleRingSet(segments);
     std::vector<uint32_t> &faceOf = Scratch<uint32_t, 10>();
     std::vector<int64_t> &winding = Scratch<int64_t, 0>();
     FaceWindings(g, faceOf, winding);
