@@ -502,8 +502,9 @@ void FaceWindings(const Graph &g, std::vector<uint32_t> &faceOf, std::vector<int
     }
 }
 
-// The sign of the winding just inside the topmost (then leftmost) point of
-// the rings: the rings turn counterclockwise there for +1.
+// The sign of the winding just inside the topmost (then rightmost) point of
+// the rings, as the Boolean engine orients rings: the rings turn
+// counterclockwise there for +1.
 int InsideSign(const std::vector<WindingRing> &rings)
 {
     const WindingRing *best = nullptr;
@@ -511,7 +512,7 @@ int InsideSign(const std::vector<WindingRing> &rings)
     for (const WindingRing &ring : rings)
         for (size_t i = 0; i < ring.size(); ++i)
             if (!best || ring[i].y > (*best)[at].y ||
-                (ring[i].y == (*best)[at].y && ring[i].x < (*best)[at].x)) {
+                (ring[i].y == (*best)[at].y && ring[i].x > (*best)[at].x)) {
                 best = &ring;
                 at = i;
             }
@@ -675,7 +676,8 @@ PlgOpResult *WindingUnion(const std::vector<WindingRing> &rings)
         uint32_t edge = UINT32_MAX;
         long double nearest = 0;
         bool leftward = false;
-        for (uint32_t k = 0; k < corners; ++k) {
+        // Bridges made so far split edges: their new corners count too.
+        for (uint32_t k = 0; k < point.size(); ++k) {
             if (gone[k] || ringOf[k] == hole.ring)
                 continue;
             const Pt &a = point[k], &b = point[next[k]];

@@ -3,8 +3,9 @@
 // repeated until no crossing is left), the faces of the planar graph they
 // make get their winding numbers, and the boundary between the faces inside
 // and outside is walked into rings. A face is inside when its winding
-// number has the sign of the rings just below their topmost point (the
-// outermost turn decides what inside means, as in the Boolean engine).
+// number has the sign of the rings just below their topmost (then
+// rightmost) point: the outermost turn decides what inside means, as in the
+// Boolean engine.
 //
 // Buffer outlines have many crossings of short edges close together; the
 // general Boolean engine handles them slowly, this specialised pass in time
