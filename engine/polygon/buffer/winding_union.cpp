@@ -319,6 +319,32 @@ bool AngleLess(const Pt &d1, const Pt &d2)
     return Wide(d1.x) * d2.y - Wide(d1.y) * d2.x > 0;
 }
 
+uint64_t PointHash(const Pt &p)
+{
+    const uint64_t h = uint64_t(p.x) * 0x9E3779B97F4A7C15ull ^ uint64_t(p.y) * 0xC2B2AE3D27D4EB4Full;
+    return h ^ h >> 31;
+}
+
+// Whether the segments (one ring in order) start at distinct points.
+bool DistinctCorners(const std::vector<Segment> &segments)
+{
+    std::vector<uint32_t> &table = Scratch<uint32_t, 1>();
+    size_t size = 16;
+    while (size < segments.size() * 4)
+        size <<= 1;
+    table.assign(size, UINT32_MAX);
+    for (uint32_t i = 0; i < segments.size(); ++i)
+        for (size_t slot = PointHash(segments[i].a) & (size - 1);; slot = (slot + 1) & (size - 1)) {
+            if (table[slot] == UINT32_MAX) {
+                table[slot] = i;
+                break;
+            }
+            if (segments[table[slot]].a == segments[i].a)
+                return false;
+        }
+    return true;
+}
+
 // An edge of the graph from node u to node v (u < v) of weight w.
 struct Edge {
     uint32_t u, v;
@@ -337,9 +363,7 @@ void BuildGraph(const std::vector<Segment> &segments, Graph &g)
         size <<= 1;
     table.assign(size, UINT32_MAX);
     const auto id = [&](const Pt &p) {
-        uint64_t h = uint64_t(p.x) * 0x9E3779B97F4A7C15ull ^ uint64_t(p.y) * 0xC2B2AE3D27D4EB4Full;
-        h ^= h >> 31;
-        for (size_t slot = h & (size - 1);; slot = (slot + 1) & (size - 1)) {
+        for (size_t slot = PointHash(p) & (size - 1);; slot = (slot + 1) & (size - 1)) {
             if (table[slot] == UINT32_MAX) {
                 table[slot] = uint32_t(g.nodes.size());
                 g.nodes.push_back(p);
@@ -576,12 +600,11 @@ PlgOpResult *WindingUnion(const std::vector<WindingRing> &rings)
     if (!settled)
         return nullptr;
 
+    // One ring that neither crosses nor touches itself is its own region.
+    if (rings.size() == 1 && uncut && segments.size() >= 3 && DistinctCorners(segments))
+        return SimpleRingSet(segments);
     thread_local Graph g;
     BuildGraph(segments, g);
-    // One ring that neither crosses nor touches itself is its own region.
-    if (rings.size() == 1 && uncut && segments.size() >= 3 && g.nodes.size() == segments.size() &&
-        g.tail.size() == 2 * segments.size())
-        return SimpleRingSet(segments);
     std::vector<uint32_t> &faceOf = Scratch<uint32_t, 10>();
     std::vector<int64_t> &winding = Scratch<int64_t, 0>();
     FaceWindings(g, faceOf, winding);

@@ -46,27 +46,36 @@ Wide Area2(const PointRing &ring)
     return sum;
 }
 
-// Where a point lies against the ring, the point given in doubled
+// Where points lie against the ring, the points given in doubled
 // coordinates (so that the midpoint of two map points is exact): 1 inside,
-// 0 outside, -1 on the outline. Even-odd rule.
-int Classify2(const PointRing &ring, Wide px, Wide py)
+// 0 outside, -1 on the outline. Even-odd rule. Each edge is tried only
+// against the points within its height, found among the points sorted by y.
+std::vector<int> ClassifyAll2(const PointRing &ring, const std::vector<std::pair<Wide, Wide>> &points)
 {
-    bool inside = false;
+    std::vector<size_t> byY(points.size());
+    for (size_t i = 0; i < byY.size(); ++i)
+        byY[i] = i;
+    std::sort(byY.begin(), byY.end(),
+              [&](size_t p, size_t q) { return points[p].second < points[q].second; });
+    std::vector<char> inside(points.size(), 0), onOutline(points.size(), 0);
     for (size_t i = 0, j = ring.size() - 1; i < ring.size(); j = i++) {
         const Wide ax = Wide(ring[j].x) * 2, ay = Wide(ring[j].y) * 2;
         const Wide bx = Wide(ring[i].x) * 2, by = Wide(ring[i].y) * 2;
-        const Wide cross = (bx - ax) * (py - ay) - (by - ay) * (px - ax);
-        if (cross == 0 && std::min(ax, bx) <= px && px <= std::max(ax, bx) && std::min(ay, by) <= py &&
-            py <= std::max(ay, by))
-            return -1;
-        if ((ay > py) != (by > py)) {
-            // The edge crosses the horizontal through p: right of p?
-            const bool right = by > ay ? cross > 0 : cross < 0;
-            if (right)
-                inside = !inside;
+        const auto low = std::lower_bound(byY.begin(), byY.end(), std::min(ay, by),
+                                          [&](size_t k, Wide y) { return points[k].second < y; });
+        for (auto it = low; it != byY.end() && points[*it].second <= std::max(ay, by); ++it) {
+            const auto [px, py] = points[*it];
+            const Wide cross = (bx - ax) * (py - ay) - (by - ay) * (px - ax);
+            if (cross == 0 && std::min(ax, bx) <= px && px <= std::max(ax, bx))
+                onOutline[*it] = 1;
+            if ((ay > py) != (by > py) && (by > ay ? cross > 0 : cross < 0))
+                inside[*it] ^= 1;
         }
     }
-    return inside ? 1 : 0;
+    std::vector<int> out(points.size());
+    for (size_t k = 0; k < points.size(); ++k)
+        out[k] = onOutline[k] ? -1 : inside[k] ? 1 : 0;
+    return out;
 }
 
 struct Segment {
@@ -151,8 +160,16 @@ std::vector<PointRing> SplitRingByPolyline(const PointRing &polygonIn, const Poi
     std::set<std::pair<Key, Key>> edges;
     std::set<Key> outline;
     bool cutterInside = false;
-    for (const Segment &s : Noded(segments)) {
-        if (s.cutter && Classify2(polygon, Wide(s.a.x) + s.b.x, Wide(s.a.y) + s.b.y) != 1)
+    const std::vector<Segment> noded = Noded(segments);
+    // Where the middle of every piece of the line lies.
+    std::vector<std::pair<Wide, Wide>> middles;
+    for (const Segment &s : noded)
+        if (s.cutter)
+            middles.push_back({Wide(s.a.x) + s.b.x, Wide(s.a.y) + s.b.y});
+    const std::vector<int> where = ClassifyAll2(polygon, middles);
+    size_t piece = 0;
+    for (const Segment &s : noded) {
+        if (s.cutter && where[piece++] != 1)
             continue;
         cutterInside |= s.cutter;
         if (!s.cutter) {
