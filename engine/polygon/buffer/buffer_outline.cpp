@@ -386,6 +386,14 @@ BufferOutcome ChainRing(const BufferPath &path, bool polygon, const BufferParame
     return BufferOutcome::Made;
 }
 
+// The winding union of one ring, which it takes over.
+PlgOpResult *UniteRing(std::vector<PlgList> ring)
+{
+    std::vector<WindingRing> rings(1);
+    rings[0].swap(ring);
+    return WindingUnion(rings);
+}
+
 } // namespace
 
 BufferResult DefaultBufferOutline(const std::vector<MAP_COORDPT> &points, bool polygon,
@@ -415,7 +423,7 @@ BufferResult DefaultBufferOutline(const std::vector<MAP_COORDPT> &points, bool p
         if (ChainRing(path, false, p, step, {}, &ring, &regular, true) == BufferOutcome::OffPlane)
             return {BufferOutcome::OffPlane, nullptr};
         if (regular)
-            if (PlgOpResult *united = WindingUnion({ring})) {
+            if (PlgOpResult *united = UniteRing(std::move(ring))) {
                 for (size_t i = 1; progress && i < path.size(); ++i)
                     progress(step * double(i));
                 return {BufferOutcome::Made, united};
@@ -484,7 +492,7 @@ BufferResult ExtendedBufferOutline(const std::vector<MAP_COORDPT> &points, bool 
     if (ChainRing(path, polygon, p, 90.0 / double(points.size()), progress, &ring, &regular) !=
         BufferOutcome::Made)
         return {BufferOutcome::OffPlane, nullptr};
-    if (PlgOpResult *united = WindingUnion({ring}))
+    if (PlgOpResult *united = UniteRing(ring))
         return {BufferOutcome::Made, united};
     PlgOpStatus status = PLG_OP_OK;
     PlgOpResult *united = main_polygon_logical(ring.data(), int32_t(ring.size()), ring.data(),

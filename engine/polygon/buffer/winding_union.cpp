@@ -694,13 +694,51 @@ PlgOpResult *WindingUnion(const std::vector<WindingRing> &rings)
         return point[a.top].y > point[b.top].y ||
                (point[a.top].y == point[b.top].y && point[a.top].x < point[b.top].x);
     });
+    // The edges by columns of x, so that a hole looks only at those over its
+    // top; the edges that bridges split off are looked at one by one.
+    std::vector<uint32_t> &columnStart = Scratch<uint32_t, 15>(), &columnEdges = Scratch<uint32_t, 16>(),
+                          &splitOff = Scratch<uint32_t, 17>();
+    int64_t minX = INT64_MAX, maxX = INT64_MIN;
+    for (uint32_t k = 0; k < corners && !holes.empty(); ++k)
+        if (!gone[k]) {
+            minX = std::min(minX, point[k].x);
+            maxX = std::max(maxX, point[k].x);
+        }
+    const int64_t columns = holes.empty() ? 1 : std::clamp<int64_t>(int64_t(corners / 16), 1, 4096);
+    const double perColumn = holes.empty() ? 0 : double(columns) / (double(maxX - minX) + 1);
+    const auto columnOf = [&](int64_t x) {
+        return std::clamp<int64_t>(int64_t(double(x - minX) * perColumn), 0, columns - 1);
+    };
+    columnStart.assign(size_t(columns) + 1, 0);
+    for (int pass = 0; pass < 2 && !holes.empty(); ++pass) {
+        std::vector<uint32_t> &fill = Scratch<uint32_t, 18>();
+        if (pass == 1) {
+            std::partial_sum(columnStart.begin(), columnStart.end(), columnStart.begin());
+            columnEdges.resize(columnStart.back());
+            fill.assign(columnStart.begin(), columnStart.end() - 1);
+        }
+        for (uint32_t k = 0; k < corners; ++k) {
+            if (gone[k])
+                continue;
+            const int64_t c0 = columnOf(std::min(point[k].x, point[next[k]].x)),
+                          c1 = columnOf(std::max(point[k].x, point[next[k]].x));
+            for (int64_t c = c0; c <= c1; ++c) {
+                if (pass == 0)
+                    ++columnStart[size_t(c) + 1];
+                else
+                    columnEdges[fill[size_t(c)]++] = k;
+            }
+        }
+    }
     for (const Hole &hole : holes) {
         const Pt c = point[hole.top];
         uint32_t edge = UINT32_MAX;
         long double nearest = 0;
         bool leftward = false;
-        // Bridges made so far split edges: their new corners count too.
-        for (uint32_t k = 0; k < point.size(); ++k) {
+        const size_t column = size_t(columnOf(c.x));
+        const size_t fromColumn = columnStart[column], toColumn = columnStart[column + 1];
+        for (size_t e = fromColumn; e < toColumn + splitOff.size(); ++e) {
+            const uint32_t k = e < toColumn ? columnEdges[e] : splitOff[e - toColumn];
             if (gone[k] || ringOf[k] == hole.ring)
                 continue;
             const Pt &a = point[k], &b = point[next[k]];
@@ -726,6 +764,7 @@ PlgOpResult *WindingUnion(const std::vector<WindingRing> &rings)
                        beforeTop = previous[hole.top];
         const uint32_t ringOfEdge = ringOf[edge];
         point.insert(point.end(), {q, q, c});
+        splitOff.push_back(q2);
         gone.insert(gone.end(), 3, 0);
         next.insert(next.end(), {hole.top, after, q2});
         previous.insert(previous.end(), {edge, top2, beforeTop});
