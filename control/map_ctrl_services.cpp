@@ -8,6 +8,8 @@
 #include "engine/kernel/graph_object.h"
 #include "engine/kernel/layers.h"
 #include "engine/kernel/object_classes.h"
+#include "engine/kernel/object_store.h"
+#include "engine/kernel/undo.h"
 #include "engine/view/projection/unit_table.h"
 #include "engine/view/viewrecord/presentation_manager.h"
 #include "engine/view/viewrecord/view_zoom.h"
@@ -37,7 +39,14 @@ int CMapCtrl::SetObjectID(OBJHANDLE object, bool primary, const std::string &tex
     return map_object_id_Set(m_hWnd, object, nullptr, text.c_str(), 0, visible, 0);
 }
 
-int CMapCtrl::GetObjectType(OBJHANDLE object) { return map_object_type_Get(m_hWnd, object); }
+int CMapCtrl::GetObjectType(OBJHANDLE object)
+{
+    // An object deleted with an undo record stays in the store, hidden, until
+    // the history lets it go: to a host it is gone.
+    if (object && m_pWndRes && m_pWndRes->kernel && GetOBJectFlag(m_pWndRes->kernel, object, UNDO_HIDDEN_FLAGS))
+        return 0;
+    return map_object_type_Get(m_hWnd, object);
+}
 
 OBJHANDLE CMapCtrl::GetObjectLayer(OBJHANDLE object)
 {

@@ -127,6 +127,27 @@ TEST_F(CollectionsTest, RemoveAnswersZeroAndDeletes)
     EXPECT_EQ(map_object_type_Get(hwnd(), polygon), 2);
 }
 
+TEST_F(CollectionsTest, RemoveDeletesALayerWithItsObjects)
+{
+    for (const char *collection : {"MapObjects", "MapLayers"}) {
+        SCOPED_TRACE(collection);
+        const OBJHANDLE layer = AddLayer(-1, "Gone");
+        ASSERT_NE(layer, 0u);
+        const OBJHANDLE line = Polyline({{10, 10}, {20, 20}});
+        OBJHANDLE members[1] = {line};
+        map_layer_Set(hwnd(), layer, members, 1, -1, nullptr, COLORREF(-1), -1, -1, -1, 0x800, 0xFFFF, 0, 0);
+        ASSERT_EQ(map_object_layer_Get(hwnd(), line), layer);
+        EXPECT_EQ(Long(On(Collection(collection).get(), "Remove", {VariantFromLong(int32_t(layer))})), 0);
+        // Deleted with an undo record: the object reads as none.
+        auto object = Obj(On(Collection("MapObjects").get(), "Item", {VariantFromLong(int32_t(layer))}));
+        ASSERT_TRUE(object);
+        EXPECT_EQ(Long(On(object.get(), "ObjectType")), 0);
+        auto member = Obj(On(Collection("MapObjects").get(), "Item", {VariantFromLong(int32_t(line))}));
+        EXPECT_EQ(Long(On(member.get(), "ObjectType")), 0) << "its objects go with it";
+        EXPECT_EQ(map_object_type_Get(hwnd(), polygon), 2) << "others stay";
+    }
+}
+
 TEST_F(CollectionsTest, QueriesNarrowTheSameCollection)
 {
     auto objects = Collection("MapPolygons");
