@@ -192,6 +192,22 @@ void IKrtObject::SetSecondaryIDEx(std::string_view id, bool visible) const
 
 void IKrtObject::Move(int32_t x, int32_t y) const { Call("Move", {VariantFromLong(x), VariantFromLong(y)}); }
 
+IKrtLayer ObjectLayer(const IKrtObject &object, const IMap &map)
+{
+    if (object.IsNone())
+        return {};
+    const int32_t type = object.ObjectType();
+    if (type == otLayer)
+        return object.Layer();
+    if (type == otNone)
+        return {};
+    const int32_t handle = object.hLayer();
+    if (handle <= 0)
+        return {};
+    const IKrtObject layer = map.MapLayers().Item(handle);
+    return layer && layer.ObjectType() == otLayer ? layer.Layer() : IKrtLayer();
+}
+
 IKrtObject IKrtObjects::Item(int32_t handle) const
 {
     return IKrtObject(VariantObject(Get("Item", {VariantFromLong(handle)})));

@@ -392,6 +392,11 @@ public:
     void PutOffscreenDrawing(bool v) const { PutBool("OffscreenDrawing", v); }
 };
 
+// The layer values of an object's layer: a layer object's own, any other
+// object's through its hLayer in the map's layer collection (an object's
+// Layer property is a copy of the object itself). None without a layer.
+IKrtLayer ObjectLayer(const IKrtObject &object, const IMap &map);
+
 // The control's events, as a host hears them. Each does nothing unless
 // overridden.
 class IMapEvents {

@@ -187,15 +187,15 @@ void ShowMapObject(int32_t handle, const IMap &map, int steps)
         map.Zoom(current, false);
 }
 
-bool IsInternalLayer(const IKrtObject &object)
+bool IsInternalLayer(const IKrtObject &object, const IMap &map)
 {
-    const IKrtLayer l = object.IsNone() ? IKrtLayer() : object.Layer();
+    const IKrtLayer l = ObjectLayer(object, map);
     return l && l.Number() > 65535;
 }
 
-bool IsPrivateLayer(const IKrtObject &object)
+bool IsPrivateLayer(const IKrtObject &object, const IMap &map)
 {
-    const IKrtLayer l = object.IsNone() ? IKrtLayer() : object.Layer();
+    const IKrtLayer l = ObjectLayer(object, map);
     if (l.IsNone())
         return false;
     const std::string name = l.Name();

@@ -42,6 +42,9 @@ IKrtText MakeObjectLabel(const IKrtObject &object);
 IKrtObject FindMapText(const std::string &text, const IMap *map);
 // Selects only the object, views the selection and zooms out `steps` times.
 void ShowMapObject(int32_t handle, const IMap &map, int steps);
-bool IsInternalLayer(const IKrtObject &object);
-bool IsPrivateLayer(const IKrtObject &object);
+// Whether the object's layer (the layer itself for a layer object) is an
+// internal one (number above 65535) or a private one (name beginning with
+// "_").
+bool IsInternalLayer(const IKrtObject &object, const IMap &map);
+bool IsPrivateLayer(const IKrtObject &object, const IMap &map);
 bool IsPrivateObject(const IKrtObject &object);

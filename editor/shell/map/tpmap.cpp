@@ -101,6 +101,8 @@ void TPMap::SetLayerArgs(const IKrtObject &layer)
     if (layer.IsNone())
         return;
     LayerArgs.Layer = layer;
+    if (layer.ObjectType() != otLayer)
+        return;
     if (const IKrtLayer l = layer.Layer()) {
         LayerArgs.Number = l.Number();
         LayerArgs.Name = l.Name();
@@ -191,15 +193,11 @@ bool TPMap::DeleteLayer(const IKrtObject &layer)
         FireEvent(meLayerDeleteRefused);
     } else if (!layer.IsNone() && layer.ObjectType() == otLayer) {
         // The object collection's Remove answers 0 whatever happened: the
-        // layer went only when its handle reads as no object afterwards. A
-        // control whose object collection keeps layers is asked through its
-        // layer collection.
+        // layer went only when its handle reads as no object afterwards.
         const int32_t handle = layer.hObject();
         if (handle > 0) {
             const IKrtObjects objects = control_.MapObjects();
             objects.Remove(handle);
-            if (objects.Item(handle).ObjectType() == otLayer)
-                control_.MapLayers().Remove(handle);
             deleted = objects.Item(handle).ObjectType() == otNone;
         }
         if (deleted)

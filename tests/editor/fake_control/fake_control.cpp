@@ -657,8 +657,10 @@ std::shared_ptr<const MemberTable> FakeObject::Table()
                  "Layer", VT_DISPATCH,
                  [](O &o, C &c) {
                      auto &f = S<FakeObject>(o);
+                     // A layer object's own values; other objects reach
+                     // their layer through hLayer, as on the real control.
                      const Obj *x = f.Find();
-                     const int32_t lh = !x ? 0 : x->type == 17 ? f.handle : x->layer;
+                     const int32_t lh = x && x->type == 17 ? f.handle : 0;
                      const Obj *l = f.doc->Find(lh);
                      if (!l || l->type != 17) {
                          c.SetDispatch(nullptr);
@@ -677,9 +679,18 @@ std::shared_ptr<const MemberTable> FakeObject::Table()
                      auto *v = As<FakeLayer>(c.value().pdispVal);
                      if (!v)
                          Fail(1005, "Not a layer");
-                     const int32_t lh = x.type == 17 ? f.handle : x.layer;
-                     Obj &l = Live(f.doc, lh);
-                     const LayerData d = v->Data();
+                     if (x.type != 17)
+                         Fail(1005, "Not a layer");
+                     Obj &l = Live(f.doc, f.handle);
+                     LayerData d = v->Data();
+                     // The page layer keeps its number and name; a number
+                     // another layer holds, or the page layer's, is not taken.
+                     if (f.handle == f.doc->pageLayer) {
+                         d.number = l.layerData.number;
+                         d.name = l.layerData.name;
+                     } else if (f.doc->LayerNumberFor(d.number, f.handle) != d.number) {
+                         d.number = l.layerData.number;
+                     }
                      Changed(*f.doc, [&] {
                          if (d.active)
                              for (auto &[h, other] : f.doc->state.objects)
@@ -810,6 +821,7 @@ int32_t FakeObjects::Add(IDispatch *object)
         o.type = 17;
         o.layerData = l->Data();
         o.layerData.active = false;
+        o.layerData.number = doc->LayerNumberFor(o.layerData.number, 0);
     } else if (auto *r = As<FakeRaster>(object)) {
         doc->rasterTries += (doc->rasterTries.empty() ? "" : ",") + std::to_string(r->d.fileFormat);
         if (!QFileInfo::exists(QString::fromLocal8Bit(r->d.fileName.c_str())))

@@ -100,10 +100,44 @@ Document::Document()
     Obj first;
     first.type = 17;
     first.group = root;
-    first.layerData.name = "Layer 1";
-    first.layerData.number = 1;
+    first.layerData.name = "";
+    first.layerData.number = 0;
     first.layerData.active = true;
     state.objects[NewHandle()] = first;
+    // Every map has its page on a hidden layer of its own.
+    Obj pageHolder;
+    pageHolder.type = 17;
+    pageHolder.group = root;
+    pageHolder.layerData.name = "\t__PAGE__";
+    pageHolder.layerData.number = kPageLayerNumber;
+    pageLayer = NewHandle();
+    state.objects[pageLayer] = pageHolder;
+    Obj pageOnLayer;
+    pageOnLayer.type = 6;
+    pageOnLayer.layer = pageLayer;
+    pageObject = NewHandle();
+    state.objects[pageObject] = pageOnLayer;
+}
+
+int32_t Document::LayerNumberFor(int32_t asked, int32_t layer) const
+{
+    bool taken = asked < 0 || asked == kPageLayerNumber;
+    int64_t highest = -1;
+    for (const auto &[h, o] : state.objects) {
+        if (o.type != 17 || h == layer || o.layerData.number == kPageLayerNumber)
+            continue;
+        taken |= o.layerData.number == asked;
+        highest = std::max<int64_t>(highest, o.layerData.number);
+    }
+    if (!taken)
+        return asked;
+    int64_t next = highest + 1;
+    if (next >= kPageLayerNumber) {
+        next = 0;
+        while (LayerNumberFor(int32_t(next), layer) != next)
+            ++next;
+    }
+    return int32_t(next);
 }
 
 void Document::Fire(DISPID id, std::vector<Variant> args)
@@ -253,7 +287,7 @@ int32_t Document::Add(Obj obj)
 bool Document::Remove(int32_t handle)
 {
     Obj *o = Find(handle);
-    if (!o || handle == root)
+    if (!o || handle == root || handle == pageLayer || handle == pageObject)
         return false;
     BeginChange();
     std::vector<int32_t> gone = {handle};
@@ -304,8 +338,10 @@ std::vector<int32_t> Document::Layers() const
 {
     std::vector<int32_t> r;
     for (const auto &[h, o] : state.objects)
-        if (o.type == 17)
+        if (o.type == 17 && h != pageLayer)
             r.push_back(h);
+    if (Find(pageLayer))
+        r.push_back(pageLayer);
     return r;
 }
 
@@ -336,6 +372,10 @@ Rect Document::Bounds(int32_t handle) const
     case 5:
         r.Add(Pt{o->raster.originX, o->raster.originY});
         r.Add(Pt{o->raster.originX + o->raster.width, o->raster.originY + o->raster.height});
+        break;
+    case 6:
+        r.Add(Pt{page.originX, page.originY});
+        r.Add(Pt{page.originX + page.width, page.originY + page.height});
         break;
     case 17:
         for (int32_t m : LayerMembers(handle))

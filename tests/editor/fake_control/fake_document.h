@@ -28,9 +28,12 @@ struct LineStyleData {
     int32_t style = 0;
 };
 
+// The page layer's number, reserved for it.
+constexpr int32_t kPageLayerNumber = 2147483647;
+
 struct LayerData {
-    std::string name;
-    int32_t number = 0;
+    std::string name = "NoName";
+    int32_t number = -1;
     bool visible = true;
     bool selectable = true;
     bool active = false;
@@ -143,6 +146,9 @@ public:
     int32_t viewLeft = 0;
     int32_t viewTop = 10000;
     int32_t root = 0;
+    // The hidden layer that holds the page object, and the page object.
+    int32_t pageLayer = 0;
+    int32_t pageObject = 0;
     // What the raster adds tried, as "2,0,3".
     std::string rasterTries;
     // The next call of the control throws this error (0: none).
@@ -178,7 +184,12 @@ public:
     // layers of a theme).
     std::vector<int32_t> LayerMembers(int32_t layer) const;
     std::vector<int32_t> GroupMembers(int32_t group) const;
+    // The layers, the page layer last.
     std::vector<int32_t> Layers() const;
+    // The number a layer gets when it asks for `asked`: layer numbers are
+    // unique in a map and the page layer's is its own, so a negative, taken
+    // or reserved number becomes one above the largest ordinary number.
+    int32_t LayerNumberFor(int32_t asked, int32_t layer) const;
     std::vector<int32_t> MapObjects() const;
     Rect Bounds(int32_t handle) const;
     double Area(int32_t handle) const;
