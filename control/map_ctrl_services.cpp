@@ -43,7 +43,8 @@ int CMapCtrl::GetObjectType(OBJHANDLE object)
 {
     // An object deleted with an undo record stays in the store, hidden, until
     // the history lets it go: to a host it is gone.
-    if (object && m_pWndRes && m_pWndRes->kernel && GetOBJectFlag(m_pWndRes->kernel, object, UNDO_HIDDEN_FLAGS))
+    if (object && m_pWndRes && m_pWndRes->kernel &&
+        GetOBJectFlag(m_pWndRes->kernel, object, UNDO_HIDDEN_FLAGS))
         return 0;
     return map_object_type_Get(m_hWnd, object);
 }

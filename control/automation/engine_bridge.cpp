@@ -428,6 +428,11 @@ IDispatch *ReadText(CMapCtrl &control, OBJHANDLE h)
     text->y = anchor.y;
     text->size = size;
     text->font = {size, face, uint16_t(style), int16_t(charSet)};
+    // The individual font fields read what the engine keeps too: a host
+    // that reads FontName of a text in the map gets its face, not "".
+    text->faceName = face;
+    text->fontStyle = uint16_t(style);
+    text->charSet = int16_t(charSet);
     text->color = colour;
     text->escapement = angle;
     text->rotation = 0;

@@ -163,6 +163,34 @@ IKrtText IKrtText::New() { return IKrtText(Create("KRTLib.KRTText")); }
 IKrtRaster IKrtRaster::New() { return IKrtRaster(Create("KRTLib.KRTRaster")); }
 IKrtGroup IKrtGroup::New() { return IKrtGroup(Create("KRTLib.KRTGroup")); }
 
+IStdFont IStdFont::New() { return IStdFont(Create("StdFont")); }
+
+IStdFont IStdFont::Of(std::string_view name, int32_t points)
+{
+    const IStdFont font = New();
+    font.PutName(name);
+    font.PutSize(points);
+    font.PutBold(false);
+    return font;
+}
+
+int32_t IStdFont::Size() const
+{
+    Variant v = Get("Size");
+    Variant cy;
+    if (FAILED(VariantChangeType(&cy, &v, VARIANT_NOVALUEPROP, VT_CY)))
+        throw ControlException(DISP_E_TYPEMISMATCH, "not a font size");
+    return int32_t((cy.cyVal.int64 + 2000) / 10000);
+}
+
+void IStdFont::PutSize(int32_t points) const
+{
+    Variant v;
+    v.vt = VT_CY;
+    v.cyVal.int64 = int64_t(points) * 10000;
+    Put("Size", v);
+}
+
 IKrtPoint IKrtPoints::Item(int32_t index) const
 {
     return IKrtPoint(VariantObject(Get("Item", {VariantFromLong(index)})));

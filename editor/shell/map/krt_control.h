@@ -153,6 +153,24 @@ public:
     void PutStyle(int32_t v) const { PutLong("Style", v); }
 };
 
+// The platform's standard font object ("StdFont"): face, size in points
+// (a currency value), style and character set.
+class IStdFont : public KrtDispatch {
+public:
+    using KrtDispatch::KrtDispatch;
+    static IStdFont New(); // "StdFont"
+    // A font of that face and size (whole points), plain.
+    static IStdFont Of(std::string_view name, int32_t points);
+    std::string Name() const { return GetString("Name"); }
+    // The size in points, as the control reads a font: fractions from .8 up
+    // count as the next point.
+    int32_t Size() const;
+    bool Bold() const { return GetBool("Bold"); }
+    void PutName(std::string_view v) const { PutString("Name", v); }
+    void PutSize(int32_t points) const;
+    void PutBold(bool v) const { PutBool("Bold", v); }
+};
+
 class IKrtObjects;
 class IKrtGroup;
 
@@ -198,6 +216,7 @@ public:
     static IKrtText New(); // "KRTLib.KRTText"
     std::string Text() const { return GetString("Text"); }
     IKrtPoint Position() const { return IKrtPoint(GetObject("Position")); }
+    IStdFont Font() const { return IStdFont(GetObject("Font")); }
     std::string FontName() const { return GetString("FontName"); }
     int32_t Size() const { return GetLong("Size"); }
     int32_t Color() const { return GetLong("Color"); }
@@ -209,6 +228,7 @@ public:
     bool IsDerivedFromID() const { return GetBool("IsDerivedFromID"); }
     void PutText(std::string_view v) const { PutString("Text", v); }
     void PutPosition(const IKrtPoint &v) const { PutObject("Position", v); }
+    void PutFont(const IStdFont &v) const { PutObject("Font", v); }
     void PutFontName(std::string_view v) const { PutString("FontName", v); }
     void PutSize(int32_t v) const { PutLong("Size", v); }
     void PutColor(int32_t v) const { PutLong("Color", v); }

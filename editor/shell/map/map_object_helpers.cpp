@@ -134,7 +134,7 @@ void MakeKrtText(const std::string &text, int32_t x, int32_t y, const TFontSpec 
     result.PutVerticalAlignment(vertical);
     result.PutLockTo(1);
     if (font) {
-        result.PutFontName(font->Name);
+        result.PutFont(IStdFont::Of(font->Name, font->Size));
         result.PutSize(font->Size);
         result.PutColor(font->Color);
     } else {

@@ -37,6 +37,8 @@ void ForEach(const IKrtObjects &collection, F f)
 }
 
 constexpr int kSectorBase = 65536;
+// The face of symbol texts.
+constexpr std::string_view kSymbolFont = "Wingdings";
 constexpr int kLinkSector = 1;
 constexpr int kLinkFirstSlot = 3;
 constexpr int kLinkSlots = 13; // slots 3 to 15
@@ -92,7 +94,7 @@ IKrtObject TPMap::NewText(const std::string &text, int32_t x, int32_t y, const T
     t.PutPosition(at);
     t.PutLockTo(1);
     if (font) {
-        t.PutFontName(font->Name);
+        t.PutFont(IStdFont::Of(font->Name, font->Size));
         t.PutSize(font->Size);
         t.PutColor(font->Color);
     } else {
@@ -111,7 +113,7 @@ IKrtObject TPMap::NewSymbol(char character, int32_t x, int32_t y, int32_t size, 
     at.Puty(y);
     t.PutPosition(at);
     t.PutLockTo(1);
-    t.PutFontName("Wingdings");
+    t.PutFont(IStdFont::Of(kSymbolFont, std::max(size, 1)));
     t.PutSize(std::max(size, 1));
     t.PutHorizontalAlignment(1);
     t.PutVerticalAlignment(1);
@@ -124,7 +126,7 @@ bool TPMap::IsSymbolText(const IKrtObject &object) const
     if (object.IsNone() || object.ObjectType() != otText)
         return false;
     const IKrtText t = object.Text();
-    return t.Text().size() == 1 && t.FontName() == "Wingdings";
+    return t.Text().size() == 1 && t.Font().Name() == kSymbolFont;
 }
 
 IKrtObject TPMap::NewGroup() { return AddObject(IKrtGroup::New()); }
@@ -610,7 +612,8 @@ TPMap::TFontSpec TPMap::GetTextFont(const IKrtObject &text) const
     TFontSpec font{"Arial", 8, 0};
     try {
         const IKrtText t = text.Text();
-        font = {t.FontName(), t.Size(), t.Color()};
+        const IStdFont f = t.Font();
+        font = {f.Name(), f.Size(), t.Color()};
     } catch (const ControlException &) {
         // a failing read leaves the default font
     }

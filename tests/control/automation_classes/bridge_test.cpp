@@ -207,7 +207,8 @@ TEST_F(Bridge, FontNameWinsAtCreationTheFontDescriptionAtUpdate)
     EXPECT_EQ(back->size, 12);
     EXPECT_EQ(back->font.size, 12);
     EXPECT_EQ(back->font.face, "Times New Roman");
-    EXPECT_EQ(back->faceName, "");
+    EXPECT_EQ(back->faceName, "Times New Roman");
+    EXPECT_EQ(GetText(read.get(), "FontName"), "Times New Roman");
     EXPECT_EQ(back->escapement, 450);
     EXPECT_EQ(back->rotation, 0);
     EXPECT_EQ(GetLong(read.get(), "HorizontalAlignment"), 1);

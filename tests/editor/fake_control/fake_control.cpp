@@ -9,6 +9,7 @@
 #include "fake_document.h"
 
 #include "platform/automation_control.h"
+#include "platform/automation_creation.h"
 #include "platform/automation_enum.h"
 #include "platform/automation_server.h"
 #include "platform/module.h"
@@ -223,6 +224,35 @@ public:
 
 // --- Texts and rasters -------------------------------------------------------------
 
+// A standard font object of the text's face and size.
+IDispatch *NewFont(const TextData &d)
+{
+    IDispatch *font = nullptr;
+    if (FAILED(CreateObject("StdFont", IDispatch::kIid, reinterpret_cast<void **>(&font))) || !font)
+        Fail(1008, "No standard font object");
+    PutByName(font, "Name", VariantFromString(d.fontName), nullptr);
+    Variant size;
+    size.vt = VT_CY;
+    size.cyVal.int64 = int64_t(d.size) * 10000;
+    PutByName(font, "Size", size, nullptr);
+    return font;
+}
+
+// Face and size (whole points, .8 and up rounding up) from a font object.
+void ReadFont(IDispatch *font, TextData &d)
+{
+    if (!font)
+        Fail(1008, "Not a font");
+    HRESULT hr = S_OK;
+    Variant name = CallByName(font, "Name", DISPATCH_PROPERTYGET, {}, &hr, nullptr);
+    Variant size = CallByName(font, "Size", DISPATCH_PROPERTYGET, {}, &hr, nullptr);
+    Variant cy;
+    if (FAILED(hr) || name.vt != VT_BSTR || FAILED(VariantChangeType(&cy, &size, 0, VT_CY)))
+        Fail(1008, "Not a font");
+    d.fontName = BstrToWindows1252(name.bstrVal);
+    d.size = int32_t((cy.cyVal.int64 + 2000) / 10000);
+}
+
 class FakeText : public DispatchObject {
 public:
     static std::shared_ptr<const MemberTable> Table()
@@ -244,6 +274,10 @@ public:
                                      Fail(1003, "Not a point");
                                  S<FakeText>(o).d.position = p->p;
                              }),
+                         P(
+                             "Font", VT_DISPATCH,
+                             [](O &o, C &c) { c.SetDispatch(NewFont(S<FakeText>(o).d)); },
+                             [](O &o, C &c) { ReadFont(c.value().pdispVal, S<FakeText>(o).d); }),
                          P(
                              "FontName", VT_BSTR, [](O &o, C &c) { c.SetString(S<FakeText>(o).d.fontName); },
                              [](O &o, C &c) { S<FakeText>(o).d.fontName = Str(c); }),
@@ -1408,17 +1442,17 @@ std::shared_ptr<const MemberTable> FakeMap::Table()
              M("ImportEx", VT_I4, {VT_BSTR, VT_BSTR, VT_BOOL}, [](O &, C &c) { c.SetLong(1); }),
              M("UnitsGet", VT_I4, {VT_I4},
                [](O &o, C &c) {
-                   const int32_t which = c.Long(0);
-                   if (which != 3 && which != 4)
+                   int32_t *unit = S<FakeMap>(o).doc->Unit(c.Long(0));
+                   if (!unit)
                        Fail(1011, "Unknown kind of unit");
-                   c.SetLong(which == 3 ? S<FakeMap>(o).doc->lengthUnit : S<FakeMap>(o).doc->areaUnit);
+                   c.SetLong(*unit);
                }),
              M("UnitsSet", VT_EMPTY, {VT_I4, VT_I4},
                [](O &o, C &c) {
-                   const int32_t which = c.Long(0);
-                   if (which != 3 && which != 4)
+                   int32_t *unit = S<FakeMap>(o).doc->Unit(c.Long(0));
+                   if (!unit)
                        Fail(1011, "Unknown kind of unit");
-                   (which == 3 ? S<FakeMap>(o).doc->lengthUnit : S<FakeMap>(o).doc->areaUnit) = c.Long(1);
+                   *unit = c.Long(1);
                }),
              M("UnitStringGet", VT_BSTR, {VT_I4, VT_I4},
                [](O &, C &c) { c.SetString(UnitName(c.Long(0), c.Long(1) != 0)); }),

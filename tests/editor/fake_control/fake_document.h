@@ -135,8 +135,17 @@ public:
 
     State state;
     PageData page;
+    // Map base unit, transformed unit (both metres in a new map), length
+    // and area unit, by the control's kinds 1 to 4; null for another kind.
+    int32_t baseUnit = 4;
+    int32_t transformedUnit = 4;
     int32_t lengthUnit = 5;
     int32_t areaUnit = 30;
+    int32_t *Unit(int32_t kind)
+    {
+        int32_t *units[] = {&baseUnit, &transformedUnit, &lengthUnit, &areaUnit};
+        return kind >= 1 && kind <= 4 ? units[kind - 1] : nullptr;
+    }
     bool modified = false;
     int32_t command = 0;
     bool pasteHerePending = false;

@@ -240,7 +240,8 @@ TEST_P(Helpers, TextsAndLabels)
     EXPECT_EQ(label.Text(), "P-1");
     EXPECT_EQ(label.Position().x(), -1) << "halves truncated towards zero";
     EXPECT_EQ(label.Position().y(), -3);
-    EXPECT_EQ(label.FontName(), "Arial");
+    EXPECT_EQ(label.Font().Name(), "Arial");
+    EXPECT_EQ(label.Font().Size(), 6);
     EXPECT_EQ(label.Size(), 6);
     if (IsFake()) { // what the control keeps of an alignment outside 0 to 2 is its own
         EXPECT_EQ(label.HorizontalAlignment(), -1);

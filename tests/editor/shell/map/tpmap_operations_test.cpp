@@ -322,7 +322,6 @@ TEST_P(Operations, DeletingAnObjectTheControlKeepsIsNoSuccess)
 
 TEST_P(Operations, SymbolsAreOneWingdingsCharacter)
 {
-    SKIP_WHERE_REAL_DIFFERS("text sizes read back otherwise than put (1 gives 0, 12 gives 11)");
     const IKrtObject symbol = map->NewSymbol('J', 10, 20, 0, IKrtObject());
     ASSERT_TRUE(symbol);
     EXPECT_TRUE(map->IsSymbolText(symbol));
@@ -361,7 +360,6 @@ TEST_P(Operations, IdentifierFontIsStoredForTheEngine)
 
 TEST_P(Operations, IdentifierLabelsAreFoundAndGiveTheirFont)
 {
-    SKIP_WHERE_REAL_DIFFERS("a text's FontName reads empty and is not kept when put");
     const IKrtObject field = Poly({{0, 0}, {400, 0}, {400, 300}}, false);
     EXPECT_FALSE(map->GetIdentifierTexts(field).first);
     HKEY key = 0;
