@@ -269,6 +269,11 @@ IKrtPaper IKrtPapers::Item(int32_t index) const
     return IKrtPaper(VariantObject(Get("Item", {VariantFromLong(index)})));
 }
 
+IKrtPaper IKrtPapers::Item(std::string_view name) const
+{
+    return IKrtPaper(VariantObject(Get("Item", {VariantFromString(name)})));
+}
+
 void IKrtPage::FitToObjects(bool selected, bool printable, int32_t horizontal, int32_t vertical) const
 {
     Call("FitToObjects", {VariantFromBool(selected), VariantFromBool(printable), VariantFromLong(horizontal),

@@ -339,7 +339,10 @@ class IKrtPapers : public KrtDispatch {
 public:
     using KrtDispatch::KrtDispatch;
     int32_t Count() const { return GetLong("Count"); }
+    // By index from 0, or the first paper whose name holds the text; none
+    // when nothing is found.
     IKrtPaper Item(int32_t index) const;
+    IKrtPaper Item(std::string_view name) const;
 };
 
 class IKrtPage : public KrtDispatch {

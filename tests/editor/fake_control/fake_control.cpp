@@ -1042,13 +1042,27 @@ public:
                                    {.name = "Item",
                                     .kind = MemberKind::Property,
                                     .type = VT_DISPATCH,
-                                    .params = {VT_I4},
+                                    .params = {VT_VARIANT},
                                     .get =
                                         [](O &, C &c) {
-                                            const int32_t i = c.Long(0);
-                                            if (i < 0 || size_t(i) >= Papers().size())
-                                                Fail(1002, "Index out of range");
-                                            c.SetDispatch(new FakePaper(Papers()[size_t(i)]));
+                                            // An index from 0, or a text the paper's name
+                                            // holds; null when nothing is found.
+                                            Variant key;
+                                            VariantCopyInd(&key, &c.arg(0));
+                                            int64_t i = -1;
+                                            Variant n;
+                                            if (key.vt == VT_BSTR) {
+                                                const std::string text = BstrToWindows1252(key.bstrVal);
+                                                for (size_t k = 0; k < Papers().size() && i < 0; ++k)
+                                                    if (!text.empty() &&
+                                                        Papers()[k].name.find(text) != std::string::npos)
+                                                        i = int64_t(k);
+                                            } else if (SUCCEEDED(VariantChangeType(&n, &key, 0, VT_I4))) {
+                                                i = n.lVal;
+                                            }
+                                            c.SetDispatch(i >= 0 && size_t(i) < Papers().size()
+                                                              ? new FakePaper(Papers()[size_t(i)])
+                                                              : nullptr);
                                         },
                                     .isDefault = true}}});
         return t;
@@ -1101,9 +1115,10 @@ public:
                      [](O &o, C &c) {
                          auto &p = S<FakePage>(o).d;
                          auto *paper = As<FakePaper>(c.value().pdispVal);
-                         p.hasPaper = paper != nullptr;
-                         if (paper)
-                             p.paper = paper->d;
+                         if (!paper)
+                             Fail(1000, "Bad OLE type");
+                         p.hasPaper = true;
+                         p.paper = paper->d;
                          p.FollowPaper();
                      }),
                  P("Papers", VT_DISPATCH, [](O &, C &c) { c.SetDispatch(new FakePapers); }),
