@@ -1,6 +1,9 @@
 #include "editor/shell/map/tpmap.h"
+#include "editor/shell/map/trace_scope.h"
 
+#include <QEvent>
 #include <QLayout>
+#include <QPointer>
 
 // --- TEventRegistry ----------------------------------------------------------------
 
@@ -40,6 +43,7 @@ void TEventRegistry::Unsubscribe(void *data)
 
 TPMap::TPMap(QWidget *tab, const CLSID &controlClass) : control_(IMap::Create(controlClass))
 {
+    const TTraceScope trace("TPMap.Create()");
     if (QWidget *w = control_.Widget(); w && tab) {
         w->setParent(tab);
         if (tab->layout())
@@ -72,6 +76,7 @@ TPMap::TPMap(QWidget *tab, const CLSID &controlClass) : control_(IMap::Create(co
 
 TPMap::~TPMap()
 {
+    aligner_.reset();
     events_.Disconnect();
     // The tab owns the widget's place; the control goes with its last reference.
     if (QWidget *w = control_.Widget())
@@ -80,6 +85,7 @@ TPMap::~TPMap()
 
 int32_t TPMap::SetCommand(int32_t command)
 {
+    const TTraceScope trace("TPMap.SetCommand()");
     const int32_t before = control_.MapLayers().Count();
     const int32_t result = control_.Command(command);
     Command = command;
@@ -111,6 +117,7 @@ void TPMap::SetLayerArgs(const IKrtObject &layer)
 
 bool TPMap::Open(const std::string &fileName)
 {
+    const TTraceScope trace("TPMap.Open()");
     if (control_.Open(fileName) != 1)
         return false;
     FileName = fileName;
@@ -119,6 +126,7 @@ bool TPMap::Open(const std::string &fileName)
 
 bool TPMap::Save(const std::string &fileName)
 {
+    const TTraceScope trace("TPMap.Save()");
     FireEvent(meSaving);
     if (control_.Save(fileName) == 0)
         return false;
@@ -181,8 +189,81 @@ void TPMap::ObjectAdd()
 
 void TPMap::ObjectAddEvent(int32_t) { ObjectAdd(); }
 
+namespace {
+
+// Keeps a widget aligned in its parent: placed again whenever the parent
+// resizes.
+class TAligner : public QObject {
+public:
+    TAligner(QWidget *widget, TPMap::TAlign align) : widget_(widget), align_(align)
+    {
+        widget->parentWidget()->installEventFilter(this);
+        Place();
+    }
+    ~TAligner() override
+    {
+        if (widget_ && widget_->parentWidget())
+            widget_->parentWidget()->removeEventFilter(this);
+    }
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (widget_ && watched == widget_->parentWidget() && event->type() == QEvent::Resize)
+            Place();
+        return false;
+    }
+
+private:
+    void Place()
+    {
+        if (!widget_ || !widget_->parentWidget())
+            return;
+        const QRect area = widget_->parentWidget()->rect();
+        QRect r = widget_->geometry();
+        switch (align_) {
+        case TPMap::alTop:
+            r = {area.left(), area.top(), area.width(), r.height()};
+            break;
+        case TPMap::alBottom:
+            r = {area.left(), area.bottom() + 1 - r.height(), area.width(), r.height()};
+            break;
+        case TPMap::alLeft:
+            r = {area.left(), area.top(), r.width(), area.height()};
+            break;
+        case TPMap::alRight:
+            r = {area.right() + 1 - r.width(), area.top(), r.width(), area.height()};
+            break;
+        case TPMap::alClient:
+            r = area;
+            break;
+        case TPMap::alNone:
+            return;
+        }
+        widget_->setGeometry(r);
+    }
+
+    QPointer<QWidget> widget_;
+    TPMap::TAlign align_;
+};
+
+} // namespace
+
+void TPMap::SetAlign(TAlign align)
+{
+    const TTraceScope trace("TPMap.SetAlign()");
+    aligner_.reset();
+    QWidget *w = control_.Widget();
+    if (!w || !w->parentWidget())
+        return;
+    // A layout of the tab would place the control its own way.
+    if (QLayout *layout = w->parentWidget()->layout())
+        layout->removeWidget(w);
+    if (align != alNone)
+        aligner_ = std::make_unique<TAligner>(w, align);
+}
+
 bool TPMap::DeleteLayer(const IKrtObject &layer)
 {
+    const TTraceScope trace("TPMap.DeleteLayer()");
     SetLayerArgs(layer);
     const bool refused = LayerArgs.Number == kPageOutlineLayer || LayerArgs.Number == kPenParkingLayer;
     LayerDeleteRefused = refused;

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -230,7 +231,15 @@ public:
     double GetPageScale() const;
     int32_t PageRelativeSize(double value) const;
     int PageASize() const;
+    // Moves the page so that its centre (origin + extent div 2) is the point.
+    void CentrePage(int32_t x, int32_t y);
+    // The page's centre, extents halved with div.
+    std::pair<int32_t, int32_t> PageCentre() const;
     double MapUnitsPerPixel();
+    // Where the control sits in its tab: nowhere in particular, along one
+    // edge (keeping its other extent) or filling it; kept as the tab resizes.
+    enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+    void SetAlign(TAlign align);
     bool MapFocused() const;
     void SetOffscreenDrawing(bool on) { control_.PutOffscreenDrawing(on); }
     bool IsModified() const { return control_.IsModified(); }
@@ -266,6 +275,7 @@ private:
 
     IMap control_;
     MapEventConnection events_;
+    std::unique_ptr<QObject> aligner_;
     IKrtPoint scratchA_;
     IKrtPoint scratchB_;
 };

@@ -2,6 +2,7 @@
 // members. Views read from a map object (Layer, Text, Raster, Group) are
 // copies, so every change below is written back through the object.
 #include "editor/shell/map/tpmap.h"
+#include "editor/shell/map/trace_scope.h"
 
 #include "editor/shell/support/paths.h"
 #include "platform/registry.h"
@@ -62,6 +63,7 @@ IKrtObject TPMap::FirstLayer(const std::function<bool(const IKrtLayer &)> &match
 
 IKrtObject TPMap::AddObject(const KrtDispatch &object)
 {
+    const TTraceScope trace("TPMap.AddObject()");
     const IKrtObjects objects = control_.MapObjects();
     const int32_t handle = objects.Add(object);
     return handle > 0 ? objects.Item(handle) : IKrtObject();
@@ -69,6 +71,7 @@ IKrtObject TPMap::AddObject(const KrtDispatch &object)
 
 IKrtObject TPMap::AddPoly(const IKrtPoly &poly, const IKrtObject &layer)
 {
+    const TTraceScope trace("TPMap.AddPoly()");
     IKrtObject o = AddObject(poly);
     if (o && layer)
         o.PuthLayer(layer.hObject());
@@ -77,6 +80,7 @@ IKrtObject TPMap::AddPoly(const IKrtPoly &poly, const IKrtObject &layer)
 
 IKrtObject TPMap::AddText(const IKrtText &text, const IKrtObject &layer)
 {
+    const TTraceScope trace("TPMap.AddText()");
     IKrtObject o = AddObject(text);
     if (o && layer)
         o.PuthLayer(layer.hObject());
@@ -86,6 +90,7 @@ IKrtObject TPMap::AddText(const IKrtText &text, const IKrtObject &layer)
 IKrtObject TPMap::NewText(const std::string &text, int32_t x, int32_t y, const TFontSpec *font,
                           const IKrtObject &layer)
 {
+    const TTraceScope trace("TPMap.NewText()");
     const IKrtText t = IKrtText::New();
     t.PutText(text);
     const IKrtPoint at = IKrtPoint::New();
@@ -106,6 +111,7 @@ IKrtObject TPMap::NewText(const std::string &text, int32_t x, int32_t y, const T
 
 IKrtObject TPMap::NewSymbol(char character, int32_t x, int32_t y, int32_t size, const IKrtObject &layer)
 {
+    const TTraceScope trace("TPMap.NewSymbol()");
     const IKrtText t = IKrtText::New();
     t.PutText(std::string(1, character));
     const IKrtPoint at = IKrtPoint::New();
@@ -123,6 +129,7 @@ IKrtObject TPMap::NewSymbol(char character, int32_t x, int32_t y, int32_t size, 
 
 bool TPMap::IsSymbolText(const IKrtObject &object) const
 {
+    const TTraceScope trace("TPMap.IsSymbolText()");
     if (object.IsNone() || object.ObjectType() != otText)
         return false;
     const IKrtText t = object.Text();
@@ -133,6 +140,7 @@ IKrtObject TPMap::NewGroup() { return AddObject(IKrtGroup::New()); }
 
 IKrtObject TPMap::CopyObject(const IKrtObject &object)
 {
+    const TTraceScope trace("TPMap.CopyObject()");
     if (object.IsNone())
         return {};
     IKrtObject copy;
@@ -154,6 +162,7 @@ IKrtObject TPMap::CopyObject(const IKrtObject &object)
 
 IKrtObject TPMap::CopyRaster(const IKrtObject &raster)
 {
+    const TTraceScope trace("TPMap.CopyRaster()");
     if (raster.IsNone() || raster.ObjectType() != otRaster)
         return {};
     const IKrtRaster source = raster.Raster();
@@ -173,6 +182,7 @@ IKrtObject TPMap::CopyRaster(const IKrtObject &raster)
 
 IKrtObject TPMap::AddRaster(const IKrtRaster &raster)
 {
+    const TTraceScope trace("TPMap.AddRaster()");
     // The control decides whether the file matches a format: the first one
     // it accepts wins; TIFF is tried only for ".tif" files.
     std::vector<int32_t> formats = {0, 3, 1};
@@ -197,6 +207,7 @@ IKrtObject TPMap::AddRaster(const IKrtRaster &raster)
 
 IKrtObject TPMap::AddRasterOnLayer(const IKrtRaster &raster, const IKrtObject &layer)
 {
+    const TTraceScope trace("TPMap.AddRasterOnLayer()");
     IKrtObject o = AddRaster(raster);
     if (o && layer)
         o.PuthLayer(layer.hObject());
@@ -205,6 +216,7 @@ IKrtObject TPMap::AddRasterOnLayer(const IKrtRaster &raster, const IKrtObject &l
 
 bool TPMap::DeleteObject(const IKrtObject &object)
 {
+    const TTraceScope trace("TPMap.DeleteObject()");
     if (object.IsNone())
         return false;
     const int32_t type = object.ObjectType();
@@ -222,17 +234,20 @@ bool TPMap::DeleteObject(const IKrtObject &object)
 
 IKrtObject TPMap::GetObject(int32_t handle) const
 {
+    const TTraceScope trace("TPMap.GetObject()");
     return handle > 0 ? control_.MapObjects().Item(handle) : IKrtObject();
 }
 
 IKrtObject TPMap::FindObject(const std::string &identifier) const
 {
+    const TTraceScope trace("TPMap.FindObject()");
     IKrtObject o = control_.MapObjects().Item(identifier);
     return o && o.ObjectType() != otNone ? o : IKrtObject();
 }
 
 void TPMap::ZoomToObject(const IKrtObject &object, int steps)
 {
+    const TTraceScope trace("TPMap.ZoomToObject()");
     const IKrtRect r = object.BoundingRectangle();
     control_.Zoom(r, true);
     for (int i = 0; i < steps; ++i)
@@ -241,6 +256,7 @@ void TPMap::ZoomToObject(const IKrtObject &object, int steps)
 
 bool TPMap::IsBlank() const
 {
+    const TTraceScope trace("TPMap.IsBlank()");
     bool blank = true;
     ForEach(control_.MapObjects(), [&](const IKrtObject &o) {
         const int32_t t = o.ObjectType();
@@ -252,6 +268,7 @@ bool TPMap::IsBlank() const
 
 bool TPMap::InMapBounds(int32_t x, int32_t y) const
 {
+    const TTraceScope trace("TPMap.InMapBounds()");
     const IKrtRect r = control_.MapObjects().BoundingRectangle();
     return r.left() <= x && x <= r.right() && r.top() <= y && y <= r.bottom();
 }
@@ -260,6 +277,7 @@ bool TPMap::InMapBounds(int32_t x, int32_t y) const
 
 int32_t TPMap::NextLayerNumber() const
 {
+    const TTraceScope trace("TPMap.NextLayerNumber()");
     // R is the smallest number from 100 not seen yet; numbers above it wait
     // in a sorted set until R reaches them.
     int64_t r = 100;
@@ -280,6 +298,7 @@ int32_t TPMap::NextLayerNumber() const
 
 IKrtObject TPMap::DoAddLayer(const IKrtLayer &layer, int32_t number)
 {
+    const TTraceScope trace("TPMap.DoAddLayer()");
     if (number < 1 || (number > 1 && GetLayerByNumber(number)))
         number = NextLayerNumber();
     IKrtObject o = AddObject(layer);
@@ -295,6 +314,7 @@ IKrtObject TPMap::DoAddLayer(const IKrtLayer &layer, int32_t number)
 
 IKrtObject TPMap::NewLayer(const std::string &name, int32_t number)
 {
+    const TTraceScope trace("TPMap.NewLayer()");
     const IKrtLayer l = IKrtLayer::New();
     l.PutName(name);
     return DoAddLayer(l, number);
@@ -302,6 +322,7 @@ IKrtObject TPMap::NewLayer(const std::string &name, int32_t number)
 
 IKrtObject TPMap::NewLayerAt(const std::string &name, int32_t order)
 {
+    const TTraceScope trace("TPMap.NewLayerAt()");
     const IKrtLayer l = IKrtLayer::New();
     l.PutName(name);
     l.PutOrder(order);
@@ -310,6 +331,7 @@ IKrtObject TPMap::NewLayerAt(const std::string &name, int32_t order)
 
 int32_t TPMap::RenumberLayer(const IKrtObject &object)
 {
+    const TTraceScope trace("TPMap.RenumberLayer()");
     if (object.IsNone() || object.ObjectType() != otLayer)
         return -1;
     const int32_t number = NextLayerNumber();
@@ -321,6 +343,7 @@ int32_t TPMap::RenumberLayer(const IKrtObject &object)
 
 int32_t TPMap::SetLayerOrder(const IKrtObject &object, int32_t order)
 {
+    const TTraceScope trace("TPMap.SetLayerOrder()");
     if (object.IsNone() || object.ObjectType() != otLayer)
         return -1;
     const IKrtLayer l = object.Layer();
@@ -331,11 +354,13 @@ int32_t TPMap::SetLayerOrder(const IKrtObject &object, int32_t order)
 
 IKrtObject TPMap::GetActiveLayer() const
 {
+    const TTraceScope trace("TPMap.GetActiveLayer()");
     return FirstLayer([](const IKrtLayer &l) { return l && l.Active(); });
 }
 
 void TPMap::SetActiveLayer(const IKrtObject &layer)
 {
+    const TTraceScope trace("TPMap.SetActiveLayer()");
     if (layer.IsNone() || IsPageOutlineLayer(layer))
         return;
     const IKrtLayer l = layer.Layer();
@@ -355,16 +380,19 @@ void TPMap::SetActiveLayer(const IKrtObject &layer)
 
 IKrtObject TPMap::GetLayerByNumber(int32_t number) const
 {
+    const TTraceScope trace("TPMap.GetLayerByNumber()");
     return FirstLayer([number](const IKrtLayer &l) { return l && l.Number() == number; });
 }
 
 IKrtObject TPMap::GetLayerByName(const std::string &name) const
 {
+    const TTraceScope trace("TPMap.GetLayerByName()");
     return FirstLayer([&name](const IKrtLayer &l) { return l && l.Name() == name; });
 }
 
 std::string TPMap::LayerName(int32_t layerHandle) const
 {
+    const TTraceScope trace("TPMap.LayerName()");
     const IKrtObject o = control_.MapLayers().Item(layerHandle);
     return o && o.ObjectType() == otLayer ? o.Layer().Name() : std::string();
 }
@@ -373,6 +401,7 @@ IKrtObjects TPMap::GetLayerObjects(const IKrtObject &layer) const { return layer
 
 void TPMap::SetLayerSelectable(const IKrtObject &layer, bool selectable)
 {
+    const TTraceScope trace("TPMap.SetLayerSelectable()");
     const IKrtLayer l = layer.Layer();
     l.PutSelectable(selectable);
     layer.PutLayer(l);
@@ -381,6 +410,7 @@ void TPMap::SetLayerSelectable(const IKrtObject &layer, bool selectable)
 void TPMap::SetLayerLineStyle(const IKrtObject &layer, int32_t style, int32_t width, int32_t colour,
                               int32_t unitFlag)
 {
+    const TTraceScope trace("TPMap.SetLayerLineStyle()");
     const IKrtLayer l = layer.Layer();
     const IKrtLineStyle s = l.LineStyle();
     s.PutStyle(style);
@@ -393,6 +423,7 @@ void TPMap::SetLayerLineStyle(const IKrtObject &layer, int32_t style, int32_t wi
 
 void TPMap::SetLayerFill(const IKrtObject &layer, uint32_t colourWithAlpha, int32_t hatch, int32_t fillFlag)
 {
+    const TTraceScope trace("TPMap.SetLayerFill()");
     const IKrtLayer l = layer.Layer();
     l.PutFillColor(int32_t(colourWithAlpha & 0xFFFFFF));
     l.PutTransparency(RoundEven((colourWithAlpha >> 24) * 0.39216)); // the alpha byte as a percentage
@@ -403,16 +434,19 @@ void TPMap::SetLayerFill(const IKrtObject &layer, uint32_t colourWithAlpha, int3
 
 bool TPMap::IsPageOutlineLayer(const IKrtObject &object) const
 {
+    const TTraceScope trace("TPMap.IsPageOutlineLayer()");
     return object && object.ObjectType() == otLayer && object.Layer().Number() == kPageOutlineLayer;
 }
 
 bool TPMap::IsPenParkingLayer(const IKrtObject &object) const
 {
+    const TTraceScope trace("TPMap.IsPenParkingLayer()");
     return object && object.ObjectType() == otLayer && object.Layer().Number() == kPenParkingLayer;
 }
 
 int TPMap::PurgeEmptyLayers(bool remove)
 {
+    const TTraceScope trace("TPMap.PurgeEmptyLayers()");
     std::vector<IKrtObject> empty;
     ForEach(control_.MapLayers(), [&](const IKrtObject &o) {
         const IKrtLayer l = o.Layer();
@@ -441,6 +475,7 @@ int TPMap::PurgeEmptyLayers(bool remove)
 
 int32_t TPMap::GridSystem() const
 {
+    const TTraceScope trace("TPMap.GridSystem()");
     int32_t grid = 255;
     ForEach(control_.MapLayers(), [&](const IKrtObject &o) {
         const int32_t n = o.Layer().Number();
@@ -453,6 +488,7 @@ int32_t TPMap::GridSystem() const
 
 void TPMap::SetGridSystem(int32_t gridId)
 {
+    const TTraceScope trace("TPMap.SetGridSystem()");
     if ((GridSystem() & 0xFF) != 255)
         return;
     if (const IKrtObject layer = NewLayer("_Grid ID", 130560 + gridId))
@@ -461,6 +497,7 @@ void TPMap::SetGridSystem(int32_t gridId)
 
 bool TPMap::AddLayerToTheme(const IKrtObject &theme, const IKrtObject &layer)
 {
+    const TTraceScope trace("TPMap.AddLayerToTheme()");
     const IKrtGroup group = theme.Group();
     group.Objects().Add(layer.Layer());
     theme.PutGroup(group);
@@ -474,6 +511,7 @@ bool TPMap::AddLayerToTheme(const IKrtObject &theme, const IKrtObject &layer)
 
 IKrtObject TPMap::GetRootGroup() const
 {
+    const TTraceScope trace("TPMap.GetRootGroup()");
     IKrtObject root;
     ForEach(control_.MapObjects(), [&](const IKrtObject &o) {
         if (o.ObjectType() == otGroup && o.Group().Name() == "Root")
@@ -485,6 +523,7 @@ IKrtObject TPMap::GetRootGroup() const
 
 IKrtObject TPMap::FindGroup(const std::string &name) const
 {
+    const TTraceScope trace("TPMap.FindGroup()");
     const IKrtObject root = GetRootGroup();
     if (name == "Root" || root.IsNone())
         return root;
@@ -501,6 +540,7 @@ IKrtObjects TPMap::GetGroupObjects(const IKrtObject &group) const { return group
 
 void TPMap::AddToGroup(const IKrtObject &object, const IKrtObject &group)
 {
+    const TTraceScope trace("TPMap.AddToGroup()");
     KrtDispatch view;
     switch (object.ObjectType()) {
     case otPolyline:
@@ -524,11 +564,13 @@ void TPMap::AddToGroup(const IKrtObject &object, const IKrtObject &group)
 
 void TPMap::AddToGroupHandle(int32_t groupHandle, const IKrtObject &object)
 {
+    const TTraceScope trace("TPMap.AddToGroupHandle()");
     AddToGroup(object, GetObject(groupHandle));
 }
 
 int TPMap::PurgeEmptyGroups(bool remove)
 {
+    const TTraceScope trace("TPMap.PurgeEmptyGroups()");
     std::vector<IKrtObject> empty;
     ForEach(control_.MapObjects(), [&](const IKrtObject &o) {
         if (o.ObjectType() == otGroup && o.Group().Objects().Count() == 0)
@@ -550,6 +592,7 @@ double TPMap::SelectionArea() const { return control_.Selection().Area(); }
 
 std::string TPMap::SelectionLayerName() const
 {
+    const TTraceScope trace("TPMap.SelectionLayerName()");
     std::string name;
     bool first = true;
     ForEach(GetSelected(), [&](const IKrtObject &o) {
@@ -570,6 +613,7 @@ std::string TPMap::SelectionLayerName() const
 
 void TPMap::UpdateSelectionTypes()
 {
+    const TTraceScope trace("TPMap.UpdateSelectionTypes()");
     SelectionTypes.fill(false);
     ForEach(GetSelected(), [&](const IKrtObject &o) {
         const int32_t t = o.ObjectType();
@@ -581,11 +625,13 @@ void TPMap::UpdateSelectionTypes()
 
 bool TPMap::SelectionHasType(int32_t type) const
 {
+    const TTraceScope trace("TPMap.SelectionHasType()");
     return type >= 0 && size_t(type) < SelectionTypes.size() && SelectionTypes[size_t(type)];
 }
 
 std::string TPMap::SelectionIDText() const
 {
+    const TTraceScope trace("TPMap.SelectionIDText()");
     std::string text;
     ForEach(GetSelected(), [&](const IKrtObject &o) {
         text = o.PrimaryID() + " : " + o.SecondaryID();
@@ -599,6 +645,7 @@ std::string TPMap::SelectionIDText() const
 void TPMap::SetTextStyle(const IKrtObject &text, int32_t colour, int32_t horizontal, int32_t vertical,
                          double degrees)
 {
+    const TTraceScope trace("TPMap.SetTextStyle()");
     const IKrtText t = text.Text();
     t.PutColor(colour);
     t.PutHorizontalAlignment(horizontal);
@@ -609,6 +656,7 @@ void TPMap::SetTextStyle(const IKrtObject &text, int32_t colour, int32_t horizon
 
 TPMap::TFontSpec TPMap::GetTextFont(const IKrtObject &text) const
 {
+    const TTraceScope trace("TPMap.GetTextFont()");
     TFontSpec font{"Arial", 8, 0};
     try {
         const IKrtText t = text.Text();
@@ -622,6 +670,7 @@ TPMap::TFontSpec TPMap::GetTextFont(const IKrtObject &text) const
 
 void TPMap::StoreIdentifierFont()
 {
+    const TTraceScope trace("TPMap.StoreIdentifierFont()");
     std::string face = "Arial";
     int32_t size = 8;
     ForEach(control_.MapObjects(), [&](const IKrtObject &o) {
@@ -651,11 +700,13 @@ void TPMap::StoreIdentifierFont()
 
 bool TPMap::IsIdentifierText(const IKrtObject &object) const
 {
+    const TTraceScope trace("TPMap.IsIdentifierText()");
     return object && object.ObjectType() == otText && object.Text().IsDerivedFromID();
 }
 
 std::pair<IKrtObject, IKrtObject> TPMap::GetIdentifierTexts(const IKrtObject &object) const
 {
+    const TTraceScope trace("TPMap.GetIdentifierTexts()");
     auto textOf = [this](int32_t handle) {
         const IKrtObject o = GetObject(handle);
         return o && o.ObjectType() == otText ? o : IKrtObject();
@@ -669,6 +720,7 @@ IKrtPage TPMap::GetPage() const { return control_.Page(); }
 
 void TPMap::SetPage(const IKrtPage &page)
 {
+    const TTraceScope trace("TPMap.SetPage()");
     auto paperId = [](const IKrtPage &p) {
         const IKrtPaper paper = p.Paper();
         return paper ? paper.Identifier() : -1;
@@ -686,6 +738,7 @@ void TPMap::SetPage(const IKrtPage &page)
 
 void TPMap::SetPageScale(double scale)
 {
+    const TTraceScope trace("TPMap.SetPageScale()");
     const IKrtPage page = control_.Page();
     page.PutScale(scale);
     SetPage(page);
@@ -695,6 +748,7 @@ double TPMap::GetPageScale() const { return control_.Page().Scale(); }
 
 int32_t TPMap::PageRelativeSize(double value) const
 {
+    const TTraceScope trace("TPMap.PageRelativeSize()");
     const IKrtPage page = control_.Page();
     const double scale = page.Scale();
     if (!(scale > 0))
@@ -704,6 +758,7 @@ int32_t TPMap::PageRelativeSize(double value) const
 
 int TPMap::PageASize() const
 {
+    const TTraceScope trace("TPMap.PageASize()");
     const IKrtPage page = control_.Page();
     const double scale = page.Scale();
     if (!(scale > 0))
@@ -719,8 +774,26 @@ int TPMap::PageASize() const
     return size;
 }
 
+void TPMap::CentrePage(int32_t x, int32_t y)
+{
+    const TTraceScope trace("TPMap.CentrePage()");
+    const IKrtPage page = control_.Page();
+    // In 64 bits: a centre near the coordinate limits must not wrap.
+    page.PutOriginX(int32_t(std::clamp<int64_t>(int64_t(x) - page.Width() / 2, INT32_MIN, INT32_MAX)));
+    page.PutOriginY(int32_t(std::clamp<int64_t>(int64_t(y) - page.Height() / 2, INT32_MIN, INT32_MAX)));
+    control_.PutPage(page);
+}
+
+std::pair<int32_t, int32_t> TPMap::PageCentre() const
+{
+    const IKrtPage page = control_.Page();
+    return {int32_t(std::clamp<int64_t>(int64_t(page.OriginX()) + page.Width() / 2, INT32_MIN, INT32_MAX)),
+            int32_t(std::clamp<int64_t>(int64_t(page.OriginY()) + page.Height() / 2, INT32_MIN, INT32_MAX))};
+}
+
 double TPMap::MapUnitsPerPixel()
 {
+    const TTraceScope trace("TPMap.MapUnitsPerPixel()");
     const IKrtPoint top = IKrtPoint::New();
     scratchA_.Putx(50);
     scratchA_.Puty(0);
@@ -732,6 +805,7 @@ double TPMap::MapUnitsPerPixel()
 
 bool TPMap::MapFocused() const
 {
+    const TTraceScope trace("TPMap.MapFocused()");
     const QWidget *w = control_.Widget();
     return w && w->hasFocus();
 }
@@ -742,11 +816,13 @@ void TPMap::SetUnits(int32_t code) { control_.UnitsSet(code > 15 ? 4 : 3, code);
 
 std::string TPMap::LengthUnitName() const
 {
+    const TTraceScope trace("TPMap.LengthUnitName()");
     return Trimmed(control_.UnitStringGet(control_.UnitsGet(3), true));
 }
 
 std::string TPMap::AreaUnitName() const
 {
+    const TTraceScope trace("TPMap.AreaUnitName()");
     return Trimmed(control_.UnitStringGet(control_.UnitsGet(4), true));
 }
 
@@ -756,6 +832,7 @@ void TPMap::EndUndoStep(int32_t actionCode) { control_.UndoRedo().EndStep(action
 
 int32_t TPMap::ImportFile(const std::string &file, const std::string &formatKey)
 {
+    const TTraceScope trace("TPMap.ImportFile()");
     int32_t result = -1;
     try {
         result = control_.ImportEx(formatKey, file, false);
@@ -768,6 +845,7 @@ int32_t TPMap::ImportFile(const std::string &file, const std::string &formatKey)
 
 int32_t TPMap::ExportFile(const std::string &file, const std::string &formatKey)
 {
+    const TTraceScope trace("TPMap.ExportFile()");
     return control_.ExportEx(formatKey, file, false);
 }
 
@@ -775,6 +853,7 @@ int32_t TPMap::Export() { return control_.Export(0); }
 
 void TPMap::CopyProgress(int32_t percent)
 {
+    const TTraceScope trace("TPMap.CopyProgress()");
     if (OnProgress)
         OnProgress(*this, 2, percent);
 }
@@ -783,6 +862,7 @@ void TPMap::CopyProgress(int32_t percent)
 
 void TPMap::SetSectorValue(int sector, int slot, const std::string &text)
 {
+    const TTraceScope trace("TPMap.SetSectorValue()");
     const int32_t number = SectorLayerNumber(sector, slot);
     IKrtObject layer = GetLayerByNumber(number);
     if (layer.IsNone()) {
@@ -796,12 +876,14 @@ void TPMap::SetSectorValue(int sector, int slot, const std::string &text)
 
 std::string TPMap::GetSectorValue(int sector, int slot) const
 {
+    const TTraceScope trace("TPMap.GetSectorValue()");
     const IKrtObject layer = GetLayerByNumber(SectorLayerNumber(sector, slot));
     return layer ? layer.SecondaryID() : std::string();
 }
 
 void TPMap::ClearSector(int sector)
 {
+    const TTraceScope trace("TPMap.ClearSector()");
     HoldEvent(meObjectsRemoved);
     try {
         for (int slot = 0; slot < 16; ++slot)
@@ -816,6 +898,7 @@ void TPMap::ClearSector(int sector)
 
 void TPMap::SetLinkPath(const std::string &path)
 {
+    const TTraceScope trace("TPMap.SetLinkPath()");
     ClearSector(kLinkSector);
     std::vector<std::string> parts;
     if (!path.empty() && QFileInfo(QString::fromLocal8Bit(path.c_str())).isFile())
@@ -833,6 +916,7 @@ void TPMap::SetLinkPath(const std::string &path)
 
 std::string TPMap::GetLinkPath() const
 {
+    const TTraceScope trace("TPMap.GetLinkPath()");
     const std::string stored = GetSectorValue(kLinkSector, 0);
     int count = 0;
     try {

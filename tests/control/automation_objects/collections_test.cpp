@@ -23,6 +23,40 @@ protected:
     OBJHANDLE polygon = 0, polyline = 0, text = 0;
 };
 
+// The dump's name of an object type.
+std::string TypeName(int type)
+{
+    switch (type) {
+    case 1:
+        return "Polyline";
+    case 2:
+        return "Polygon";
+    case 3:
+        return "Text";
+    case 4:
+        return "Legend";
+    case 5:
+        return "Raster";
+    case 6:
+        return "Page";
+    case 7:
+        return "Nail";
+    case 17:
+        return "Layer";
+    default:
+        return "";
+    }
+}
+
+ComPtr<IEnumVARIANT> EnumOf(IDispatch *collection)
+{
+    const Variant v = CallByName(collection, "_NewEnum", DISPATCH_PROPERTYGET);
+    ComPtr<IEnumVARIANT> e;
+    if (v.vt == VT_UNKNOWN && v.punkVal)
+        v.punkVal->QueryInterface(IEnumVARIANT::kIid, e.putVoid());
+    return e;
+}
+
 std::string Dump(IDispatch *c)
 {
     const Variant v = CallByName(c, "ToString", DISPATCH_METHOD);
@@ -228,27 +262,68 @@ TEST_F(CollectionsTest, TheDumpOfEachKind)
               "<xml>\r\n<ID><hObj>" + p +
                   "</hObj><Type>Polygon</Type><Primary>P1</Primary><Secondary>"
                   "first</Secondary></ID>\r\n</xml>\r\n");
-    // All objects: among the store's entries the polygon with its layer and
-    // identifier.
-    const std::string all = Dump(Collection("MapObjects").get());
-    EXPECT_EQ(all.rfind("<xml>\r\n", 0), 0u);
-    EXPECT_NE(all.find("<Object><hObj>" + p + "</hObj><Type>Polygon</Type><Layer>" + layer +
-                       "</Layer><ID1>P1</ID1><ID2>first</ID2></Object>\r\n"),
-              std::string::npos);
-    EXPECT_EQ(all.substr(all.size() - 8), "</xml>\r\n");
-    // The layers: number, name, handle; a layer's own objects without layer.
+    // All objects, the layers and a layer's objects, whole: one line per
+    // entry of the collection's snapshot, which its enumerator walks too.
     const OBJHANDLE roads = AddLayer(7, "Roads");
-    EXPECT_NE(Dump(Collection("MapLayers").get())
-                  .find("<Layer><Number>7</Number><Name>Roads</Name><hObj>" + std::to_string(int32_t(roads)) +
-                        "</hObj></Layer>\r\n"),
-              std::string::npos);
+    auto exact = [&](IDispatch *collection, auto line) {
+        const std::string dump = Dump(collection);
+        std::string expected = "<xml>\r\n";
+        ComPtr<IEnumVARIANT> e = EnumOf(collection);
+        VARIANT item{};
+        ULONG got = 0;
+        while (e->Next(1, &item, &got) == S_OK && got == 1) {
+            expected += line(OBJHANDLE(Long(On(item.pdispVal, "hObject"))));
+            VariantClear(&item);
+        }
+        return std::pair{dump, expected + "</xml>\r\n"};
+    };
+    auto ids = [&](OBJHANDLE h) {
+        char code[64] = {}, name[64] = {};
+        if (!map_object_id_Get(hwnd(), h, code, sizeof code, name, sizeof name, nullptr, nullptr))
+            return std::string();
+        return "<ID1>" + std::string(code) + "</ID1><ID2>" + name + "</ID2>";
+    };
+    auto object = [&](OBJHANDLE h, bool withLayer) {
+        std::string line = "<Object><hObj>" + std::to_string(int32_t(h)) + "</hObj><Type>" +
+                           TypeName(map_object_type_Get(hwnd(), h)) + "</Type>";
+        if (withLayer)
+            line += "<Layer>" + std::to_string(int32_t(map_object_layer_Get(hwnd(), h))) + "</Layer>";
+        return line + ids(h) + "</Object>\r\n";
+    };
+    {
+        auto all = Collection("MapObjects");
+        const auto [dump, expected] = exact(all.get(), [&](OBJHANDLE h) { return object(h, true); });
+        EXPECT_EQ(dump, expected);
+        EXPECT_NE(dump.find("<Object><hObj>" + p + "</hObj><Type>Polygon</Type><Layer>" + layer +
+                            "</Layer><ID1>P1</ID1><ID2>first</ID2></Object>\r\n"),
+                  std::string::npos);
+    }
+    {
+        auto layers = Collection("MapLayers");
+        const auto [dump, expected] = exact(layers.get(), [&](OBJHANDLE h) {
+            int32_t number = 0;
+            char name[64] = {};
+            map_layer_Get(hwnd(), h, nullptr, nullptr, 0, &number, name, sizeof name, nullptr, nullptr,
+                          nullptr, nullptr, nullptr, nullptr);
+            return "<Layer><Number>" + std::to_string(number) + "</Number><Name>" + name + "</Name><hObj>" +
+                   std::to_string(int32_t(h)) + "</hObj></Layer>\r\n";
+        });
+        EXPECT_EQ(dump, expected);
+        EXPECT_NE(dump.find("<Layer><Number>7</Number><Name>Roads</Name><hObj>" +
+                            std::to_string(int32_t(roads)) + "</hObj></Layer>\r\n"),
+                  std::string::npos);
+    }
     auto layerObjects = Obj(On(
         Obj(On(Collection("MapObjects").get(), "Item", {VariantFromLong(std::stoi(layer))})).get(), "Layer"));
     ASSERT_TRUE(layerObjects);
     auto members = Obj(On(layerObjects.get(), "Objects"));
     ASSERT_TRUE(members);
-    EXPECT_NE(Dump(members.get()).find("<Object><hObj>" + l + "</hObj><Type>Polyline</Type></Object>\r\n"),
-              std::string::npos);
+    {
+        const auto [dump, expected] = exact(members.get(), [&](OBJHANDLE h) { return object(h, false); });
+        EXPECT_EQ(dump, expected);
+        EXPECT_NE(dump.find("<Object><hObj>" + l + "</hObj><Type>Polyline</Type></Object>\r\n"),
+                  std::string::npos);
+    }
     // The selection and a group's members: only the framing lines.
     EXPECT_EQ(Dump(Obj(On(Property("Selection").get(), "Objects")).get()), "<xml>\r\n</xml>\r\n");
     // A face with an accented letter is "unknown"; its text goes through

@@ -217,7 +217,7 @@ public:
     }
     FakePoly() : DispatchObject(Table()) {}
     PointList points = std::make_shared<std::vector<Pt>>();
-    bool isPolyline = false;
+    bool isPolyline = true; // a new poly is an open polyline, as on the control
     DocPtr sourceDoc;
     int32_t source = 0;
 };
@@ -563,6 +563,13 @@ void Changed(Document &doc, const std::function<void()> &change)
     doc.EndChange(1);
 }
 
+// What the map keeps of an identifier: 12 characters of the identifier,
+// 32 of its description, as the engine's identifier record holds them.
+std::string IdentifierText(const std::string &text, bool primary)
+{
+    return text.substr(0, primary ? 12 : 32);
+}
+
 std::shared_ptr<const MemberTable> FakeObject::Table()
 {
     auto ids = [](bool primary) {
@@ -575,7 +582,7 @@ std::shared_ptr<const MemberTable> FakeObject::Table()
             [primary](O &o, C &c) {
                 auto &f = S<FakeObject>(o);
                 Obj &x = f.Need();
-                const std::string v = Str(c);
+                const std::string v = IdentifierText(Str(c), primary);
                 Changed(*f.doc, [&] { (primary ? x.primaryId : x.secondaryId) = v; });
             });
     };
@@ -584,7 +591,7 @@ std::shared_ptr<const MemberTable> FakeObject::Table()
                  [primary](O &o, C &c) {
                      auto &f = S<FakeObject>(o);
                      f.Need();
-                     const std::string v = c.String(0);
+                     const std::string v = IdentifierText(c.String(0), primary);
                      const bool visible = c.Bool(1);
                      f.doc->BeginStep();
                      Changed(*f.doc, [&] { (primary ? f.Need().primaryId : f.Need().secondaryId) = v; });
@@ -1485,9 +1492,20 @@ std::shared_ptr<const MemberTable> FakeMap::Table()
                        d.viewScale = std::max(1.0, std::max((double(r->r.right) - r->r.left) / 400,
                                                             (double(r->r.bottom) - r->r.top) / 300));
                    } else if (!c.Bool(1)) {
-                       d.viewLeft -= int32_t(std::lround(200 * d.viewScale));
-                       d.viewTop += int32_t(std::lround(150 * d.viewScale));
-                       d.viewScale *= 2;
+                       // Out about the view's centre, as the engine zooms: the
+                       // view grows by half its ratio to the target fitted to
+                       // its proportions (four zeros: its middle half, so it
+                       // doubles).
+                       double ratio = 2;
+                       if (!current) {
+                           const double fitted = std::max((double(r->r.right) - r->r.left) / 400,
+                                                          (double(r->r.bottom) - r->r.top) / 300);
+                           ratio = fitted > 0 ? d.viewScale / fitted : 2;
+                       }
+                       const double grow = ratio * 0.5;
+                       d.viewLeft -= int32_t(std::lround(200 * d.viewScale * grow));
+                       d.viewTop += int32_t(std::lround(150 * d.viewScale * grow));
+                       d.viewScale *= 1 + grow;
                    }
                    c.SetLong(1);
                }),

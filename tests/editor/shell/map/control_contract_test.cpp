@@ -180,6 +180,27 @@ TEST_P(Contract, UndoStepsAreReportedWithTheirCode)
               sink.captions.end());
 }
 
+TEST_P(Contract, IdentifiersKeepTheLengthsOfTheEnginesRecord)
+{
+    const IMap map = IMap::Create(ClassOf(GetParam()));
+    const IKrtPoly poly = IKrtPoly::New();
+    poly.Points().AddXY(0, 0);
+    poly.Points().AddXY(10, 10);
+    const IKrtObject o = map.MapObjects().Item(map.MapObjects().Add(poly));
+    ASSERT_EQ(o.ObjectType(), otPolyline);
+    // The engine keeps 12 characters of an identifier and 32 of its
+    // description; longer texts are cut, shorter ones kept whole.
+    const std::string longText(40, 'x');
+    o.PutPrimaryID(longText);
+    o.PutSecondaryID(longText);
+    EXPECT_EQ(o.PrimaryID(), longText.substr(0, 12));
+    EXPECT_EQ(o.SecondaryID(), longText.substr(0, 32));
+    o.PutPrimaryID("A1");
+    o.PutSecondaryID("Oak");
+    EXPECT_EQ(o.PrimaryID(), "A1");
+    EXPECT_EQ(o.SecondaryID(), "Oak");
+}
+
 INSTANTIATE_TEST_SUITE_P(Controls, Contract, ::testing::ValuesIn(ControlKinds()), KindName);
 
 } // namespace

@@ -85,7 +85,8 @@ TEST_P(Wrapper, AfterPasteHereTheFirstReleaseFiresOneThenSixteen)
 TEST_P(Wrapper, ACommandThatAddsALayerFiresFifteenThenThree)
 {
     if (!IsFake())
-        GTEST_SKIP() << "needs a second document and the control's paste";
+        GTEST_SKIP() << "on the real control the case passes, but rendering the copied objects "
+                        "for the clipboard when the source control goes leaks its global memory";
     QWidget otherTab;
     TPMap source(&otherTab, ClassOf(GetParam()));
     const IKrtObject roads = source.NewLayer("Roads", 0);
