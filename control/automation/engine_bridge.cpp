@@ -645,6 +645,10 @@ int KrtObjectDeleteEngine(CMapCtrl &control, OBJHANDLE object)
     if (type == kObjectTypeNone)
         return 0;
     OBJectKernel *kernel = control.wndRes()->kernel;
+    // The layer groups' root holds every layer: deleting it would empty the
+    // map, so it stays.
+    if (type == kObjectTypeGroup && LG_RootGet(kernel, object) == object)
+        return 0;
     control.StopDrawingThread();
     const MAP_COORDRECT old = BoundOf(kernel, object);
     if (type == kObjectTypeLayer) {

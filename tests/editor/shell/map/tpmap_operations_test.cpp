@@ -428,13 +428,16 @@ TEST_P(Operations, ObjectsAreMadeFoundCopiedAndDeleted)
 
 TEST_P(Operations, DeletingAnObjectTheControlKeepsIsNoSuccess)
 {
-    if (!IsFake())
-        GTEST_SKIP() << "the fake control keeps its root group";
     const IKrtObject root = map->GetRootGroup();
     ASSERT_TRUE(root);
     EXPECT_EQ(root.Group().Name(), "Root");
+    const IKrtObject layer = map->NewLayer("Kept", 0);
+    const int32_t layers = map->Control().MapLayers().Count();
     EXPECT_FALSE(map->DeleteObject(root));
     EXPECT_EQ(root.ObjectType(), otGroup);
+    // The themes' root holds every layer: deleting it would take them all.
+    EXPECT_EQ(map->Control().MapLayers().Count(), layers);
+    EXPECT_EQ(layer.ObjectType(), otLayer);
 }
 
 TEST_P(Operations, SymbolsAreOneWingdingsCharacter)
