@@ -167,6 +167,9 @@ void TMapDocuments::InstallMap(const std::string &fileName)
             const std::string page = PathJoin(folder, landscape ? "L.mpd" : "P.mpd");
             if (!map.Open(page))
                 Global().TraceProblem("Page template not read : " + page);
+            // The template is no document of the user's: nothing may be
+            // saved or locked under its name.
+            map.FileName.clear();
             const IKrtObject parking = map.NewLayer("Pen\xA0Parking", kPenParkingLayer);
             if (parking)
                 map.SetActiveLayer(parking);
@@ -193,6 +196,13 @@ void TMapDocuments::InstallMap(const std::string &fileName)
                 map.FileName.clear();
                 map.ReadOnly = false;
                 SetTabFile(*tab, {});
+                host_.RecentFiles().Remove(fileName);
+                // Unless its backup was offered (and refused), say why the
+                // tab is a new map.
+                if (!FileExists(ChangeFileExt(fileName, ".bak"))) {
+                    scope.WaitCursor(false);
+                    ErrorMessage("Map file " + fileName + " could not be opened.");
+                }
             }
         }
 
@@ -457,12 +467,14 @@ bool TMapDocuments::SaveMap(bool saveAs)
 
     bool saved = false;
     if (!file.empty()) {
-        if (const IKrtObject parking = map->GetLayerByNumber(kPenParkingLayer))
-            parking.PutSecondaryID(TimeText() + " : " + kSaveStamp);
-        Global().TraceNote("Saving : " + file);
         const std::string wrapperName = map->FileName;
+        bool wasModified = true;
         host_.SetProgressMode(true);
         try {
+            wasModified = map->IsModified();
+            if (const IKrtObject parking = map->GetLayerByNumber(kPenParkingLayer))
+                parking.PutSecondaryID(TimeText() + " : " + kSaveStamp);
+            Global().TraceNote("Saving : " + file);
             saved = IsNetworkFolderOf(ExtractFilePath(file)) ? SaveViaScratch(file)
                                                              : SaveThroughTemporary(*map, file);
         } catch (const ControlException &e) {
@@ -471,10 +483,19 @@ bool TMapDocuments::SaveMap(bool saveAs)
         host_.SetProgressMode(false);
         // The wrapper names the document, not the file the control wrote.
         map->FileName = saved ? file : wrapperName;
-        if (saved)
+        if (saved) {
             Global().TraceNote("Save successful");
-        else
+        } else {
             Global().TraceError("** ERROR during Save **");
+            // The control may have written the scratch file: the document
+            // itself is not saved.
+            if (wasModified) {
+                try {
+                    map->SetModified(true);
+                } catch (const ControlException &) {
+                }
+            }
+        }
 
         if (saved && asNew) {
             // The lock follows the document to its new name.
