@@ -16,6 +16,8 @@ packages=(
   poppler-utils # pdfinfo and pdftoppm check the printed PDF files
   qt6-serialport-dev # the GPS port monitor
   xvfb xauth # the map control's host test on a real X display
+  imagemagick # import takes the screenshots of the editor on its X display
+  openbox # the window manager on that display, which maximises the editor
   xclip # a second program reads the clipboard in the clipboard test
 )
 

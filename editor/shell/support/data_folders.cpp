@@ -35,15 +35,18 @@ std::string DocumentsBase()
 std::string CommonDataBase()
 {
     // An installed program lies in <prefix>/bin and its data in
-    // <prefix>/share.
+    // <prefix>/share; a build puts its programs in <build>/bin and its
+    // common data in <build>/share.
     const QString exe = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
     if (!exe.isEmpty()) {
         const QString share = QFileInfo(exe).absolutePath() + QStringLiteral("/../share");
         if (QDir(share + "/" + kEditorFolderTail).exists())
             return QFile::encodeName(QDir(share).canonicalPath()).toStdString();
     }
-    if (QDir(QStringLiteral(EDITOR_SOURCE_RESOURCES_DIR)).exists())
-        return EDITOR_SOURCE_RESOURCES_DIR;
+    // A program of a build that is not installed, wherever it lies: the
+    // build's own share folder.
+    if (QDir(QStringLiteral(EDITOR_BUILD_SHARE_DIR)).exists())
+        return EDITOR_BUILD_SHARE_DIR;
     return {};
 }
 

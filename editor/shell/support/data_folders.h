@@ -1,7 +1,7 @@
 // The folders of the editor's data. Each is a base folder followed by
 // "Vorn Technology/Orvane/":
-//   common data   the installed share folder (read-only), or the source
-//                 tree's resources folder in a build that is not installed
+//   common data   the installed share folder (read-only); in a build that
+//                 is not installed <build>/share, which the build fills
 //   user data     XDG_DATA_HOME (~/.local/share)
 //   local data    XDG_STATE_HOME (~/.local/state), where the logs go
 //   documents     XDG_DOCUMENTS_DIR (the user's documents folder)

@@ -2,6 +2,8 @@
 
 #include "support_fixture.h"
 
+#include "editor_build_folders.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -88,13 +90,17 @@ TEST_F(DataFoldersTest, XdgFoldersWhenNotMoved)
     EXPECT_EQ(base, QDir::homePath().toStdString() + "/.local/state");
 }
 
-TEST_F(DataFoldersTest, CommonDataOfABuildIsTheResourcesFolder)
+TEST_F(DataFoldersTest, CommonDataOfABuildIsItsShareFolder)
 {
     ScopedVariable moved(kEditorFoldersVariable, nullptr);
     std::string base;
     ASSERT_TRUE(GetSpecialFolder(CSIDL_COMMON_APPDATA, base));
-    EXPECT_TRUE(IsFolder(base + "/map")) << base; // the resources folder of this tree
-    EXPECT_EQ(EditorDataFolder(CSIDL_COMMON_APPDATA), base + "/Vorn Technology/Orvane/");
+    EXPECT_EQ(base, EDITOR_BUILD_SHARE_DIR);
+    const std::string folder = EditorDataFolder(CSIDL_COMMON_APPDATA);
+    EXPECT_EQ(folder, base + "/Vorn Technology/Orvane/");
+    // The build made the page templates there, not in the source tree.
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(folder + "P.mpd")).isFile());
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(folder + "L.mpd")).isFile());
 }
 
 } // namespace
