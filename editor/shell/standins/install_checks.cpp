@@ -1,0 +1,3 @@
+#include "editor/shell/standins/install_checks.h"
+
+void RunInstallationChecks(TPMap &) {}
