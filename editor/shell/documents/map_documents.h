@@ -7,6 +7,7 @@
 // owner-drawn tabs with their close glyph.
 #pragma once
 
+#include "editor/shell/documents/document_files.h"
 #include "editor/shell/documents/document_host.h"
 #include "editor/shell/map/krt_control.h"
 
@@ -54,13 +55,14 @@ private:
 // One tab of the map page control. It owns its TMapInfo and so the
 // document's wrapper and control.
 class TMapTab : public QWidget {
-    Q_OBJECT
 public:
     explicit TMapTab(QWidget *parent = nullptr);
     ~TMapTab() override;
 
     TMapInfo &Info() { return *info_; }
     const TMapInfo &Info() const { return *info_; }
+    // Places the document's control so that it fills the tab.
+    void PlaceControl(QWidget *control);
 
 private:
     std::unique_ptr<TMapInfo> info_;
@@ -70,7 +72,6 @@ private:
 // the left when more than one tab exists, the caption after it) and turns a
 // press on the active tab's glyph into a close request.
 class TMapTabBar : public QTabBar {
-    Q_OBJECT
 public:
     explicit TMapTabBar(QWidget *parent = nullptr);
 
@@ -96,7 +97,6 @@ protected:
 
 // The map page control: one TMapTab per open document.
 class TMapPageControl : public QTabWidget {
-    Q_OBJECT
 public:
     explicit TMapPageControl(QWidget *parent = nullptr);
 
@@ -113,7 +113,6 @@ private:
 
 // The document operations of the main window.
 class TMapDocuments : public QObject {
-    Q_OBJECT
 public:
     // pages: the map page control; parentWindow: the owner of the dialogs.
     TMapDocuments(TDocumentHost &host, TMapPageControl &pages, QWidget *parentWindow = nullptr);
@@ -121,6 +120,9 @@ public:
 
     // The class of the control each tab creates.
     CLSID ControlClass = kMapControlClsid;
+    // Whether a folder lies on a network file system (saves there go
+    // through the local scratch file).
+    std::function<bool(const std::string &)> IsNetworkFolderOf = IsNetworkFolder;
 
     // Installs a document (empty: a new map from the page template) on a
     // new tab that becomes the active one.

@@ -1,0 +1,80 @@
+#include "editor/shell/documents/document_files.h"
+
+#include <QDateTime>
+
+#include <sys/vfs.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+double DayCountNow()
+{
+    // Local time, as the editors that share a document read their clocks.
+    const QDateTime now = QDateTime::currentDateTime();
+    const QDateTime epoch(QDate(1899, 12, 30), QTime(0, 0), Qt::UTC);
+    const QDateTime asUtc(now.date(), now.time(), Qt::UTC);
+    return double(epoch.msecsTo(asUtc)) / 86400000.0;
+}
+
+std::string LockText(double dayCount)
+{
+    char buffer[64];
+    const auto [end, ec] =
+        std::to_chars(buffer, buffer + sizeof buffer, dayCount, std::chars_format::general, 15);
+    if (ec != std::errc())
+        return "0\r\n";
+    return std::string(buffer, end) + "\r\n";
+}
+
+std::optional<double> ParseLockText(const std::string &text)
+{
+    std::string line = text.substr(0, text.find_first_of("\r\n"));
+    const size_t first = line.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return std::nullopt;
+    line = line.substr(first, line.find_last_not_of(" \t") + 1 - first);
+    for (char &c : line)
+        if (c == ',')
+            c = '.';
+    double value = 0;
+    const char *begin = line.data();
+    const char *end = begin + line.size();
+    if (*begin == '+')
+        ++begin;
+    const auto [stop, ec] = std::from_chars(begin, end, value);
+    if (ec != std::errc() || stop != end || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+bool LockIsFresh(double lockTime, double now)
+{
+    const double age = now - lockTime;
+    return age < kLockLifetimeDays && -age <= kLockLifetimeDays;
+}
+
+bool IsNetworkFileSystemType(int64_t type)
+{
+    switch (uint32_t(type)) {
+    case 0x6969u:     // NFS
+    case 0x517Bu:     // SMB
+    case 0xFF534D42u: // CIFS
+    case 0xFE534D42u: // SMB2
+    case 0x564Cu:     // NCP
+    case 0x00C36400u: // Ceph
+    case 0x5346414Fu: // AFS
+    case 0x65735546u: // FUSE (sshfs and other remote mounts)
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsNetworkFolder(const std::string &folder)
+{
+    struct statfs fs {};
+    if (folder.empty() || ::statfs(folder.c_str(), &fs) != 0)
+        return false;
+    return IsNetworkFileSystemType(int64_t(fs.f_type));
+}
