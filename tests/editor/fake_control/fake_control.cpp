@@ -1,10 +1,11 @@
 // A fake map control for the editor's tests: an in-process automation server
 // that answers the members the editor calls (the map, its objects, layers,
 // groups, selection, page, units and undo steps) and raises the control's
-// events in their order, also from inside a call. Two members exist only
+// events in their order, also from inside a call. Three members exist only
 // here: FakeFailNext (code, text) makes the next call of the document throw
-// that error, and FakeRasterTries lists the file formats that raster adds
-// tried ("2,0,3").
+// that error, FakeSaveFails (property) makes saves leave a half-written file
+// and fail, and FakeRasterTries lists the file formats that raster adds
+// tried ("2,0,3"). Open and Save read and write a small file of its own.
 #include "fake_control_ids.h"
 #include "fake_document.h"
 
@@ -13,6 +14,7 @@
 #include "platform/automation_server.h"
 #include "platform/module.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QMouseEvent>
 #include <QPointer>
@@ -1166,6 +1168,34 @@ void Paste(Document &doc, int32_t dx, int32_t dy)
 
 // --- The control and its widget ----------------------------------------------------
 
+// The fake's document file: a first line that names it, then the number of
+// objects. A file with another first line cannot be read.
+constexpr const char *kFakeDocumentHeader = "FakeKrt map document";
+
+bool ReadFakeDocument(const std::string &name)
+{
+    QFile file(QString::fromStdString(name));
+    if (name.empty() || !file.open(QIODevice::ReadOnly))
+        return false;
+    return file.readLine(256).trimmed() == kFakeDocumentHeader;
+}
+
+// With saveFails set, the file is left half written and the save fails, as
+// a full disk or a broken connection leaves it.
+bool WriteFakeDocument(const std::string &name, const Document &doc)
+{
+    QFile file(QString::fromStdString(name));
+    if (name.empty() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    const QByteArray text = QByteArray(kFakeDocumentHeader) + "\nobjects " +
+                            QByteArray::number(qsizetype(doc.state.objects.size())) + "\n";
+    if (doc.saveFails) {
+        file.write(text.left(text.size() / 2));
+        return false;
+    }
+    return file.write(text) == text.size();
+}
+
 class FakeMapWidget : public QWidget {
 public:
     explicit FakeMapWidget(DocPtr doc) : doc_(std::move(doc)) { resize(400, 300); }
@@ -1378,15 +1408,24 @@ std::shared_ptr<const MemberTable> FakeMap::Table()
              P(
                  "IsModified", VT_BOOL, [](O &o, C &c) { c.SetBool(S<FakeMap>(o).doc->modified); },
                  [](O &o, C &c) { S<FakeMap>(o).doc->modified = c.value().boolVal != 0; }),
-             M("Open", VT_I4, {VT_VARIANT}, [](O &, C &c) { c.SetLong(0); }),
-             M("Save", VT_I4, {VT_VARIANT},
+             M("Open", VT_I4, {VT_VARIANT},
                [](O &o, C &c) {
-                   const std::string name = c.String(0);
-                   const bool ok = !name.empty();
+                   const bool ok = ReadFakeDocument(c.String(0));
                    if (ok)
                        S<FakeMap>(o).doc->modified = false;
                    c.SetLong(ok ? 1 : 0);
                }),
+             M("Save", VT_I4, {VT_VARIANT},
+               [](O &o, C &c) {
+                   Document &doc = *S<FakeMap>(o).doc;
+                   const bool ok = WriteFakeDocument(c.String(0), doc);
+                   if (ok)
+                       doc.modified = false;
+                   c.SetLong(ok ? 1 : 0);
+               }),
+             P(
+                 "FakeSaveFails", VT_BOOL, [](O &o, C &c) { c.SetBool(S<FakeMap>(o).doc->saveFails); },
+                 [](O &o, C &c) { S<FakeMap>(o).doc->saveFails = c.value().boolVal != 0; }),
              M("Command", VT_I4, {VT_I4}, [](O &o, C &c) { c.SetLong(S<FakeMap>(o).Command(c.Long(0))); }),
              M("Export", VT_I4, {VT_I4}, [](O &, C &c) { c.SetLong(0); }),
              M("ExportEx", VT_I4, {VT_BSTR, VT_BSTR, VT_BOOL},

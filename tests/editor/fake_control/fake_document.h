@@ -148,6 +148,8 @@ public:
     // The next call of the control throws this error (0: none).
     int32_t failNextCode = 0;
     std::string failNextText;
+    // Saves write half a file and fail.
+    bool saveFails = false;
 
     // Events go out through this while the control lives.
     std::function<void(DISPID, std::vector<Variant>)> fire;
