@@ -1,0 +1,630 @@
+// The main window over a map control: start-up order, the first document,
+// the settings upgrade, status panels, units, enabled states, shortcuts and
+// the keypad, tool tabs, closing, drops, launchers and stored values of the
+// wrong kind.
+#include "editor/shell/catalogue/shortcuts.h"
+#include "editor/shell/catalogue/tool_button.h"
+#include "editor/shell/catalogue/tool_catalogue.h"
+#include "editor/shell/catalogue/tool_panels.h"
+#include "editor/shell/main/main_form.h"
+#include "editor/shell/main/main_rules.h"
+#include "editor/shell/map/tpmap.h"
+#include "editor/shell/standins/layer_list.h"
+#include "editor/shell/support/data_folders.h"
+#include "editor/shell/support/global.h"
+#include "editor/shell/support/recent_file_menu.h"
+#include "editor/shell/support/save_dialog.h"
+#include "editor/shell/support/shell_routines.h"
+#include "editor/shell/tools/tool_framework.h"
+#include "tests/editor/shell/map/map_fixture.h"
+
+#include "platform/file_dialog.h"
+#include "platform/message_box.h"
+#include "platform/text_codec.h"
+
+#include <QApplication>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+namespace {
+
+class MainWindowTest : public ::testing::TestWithParam<ControlKind> {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        setenv("MAP_REGISTRY_DIR", Path("registry").c_str(), 1);
+        setenv("MAP_PROFILE_DIR", Path("profiles").c_str(), 1);
+        setenv(kEditorFoldersVariable, Path("folders").c_str(), 1);
+        const std::string why = RegisterControl(GetParam());
+        if (!why.empty())
+            GTEST_SKIP() << why;
+        previousBox = SetMessageBoxHook([this](const MessageBoxRequest &r) {
+            boxes.push_back(r.text);
+            return boxAnswer;
+        });
+        previousDialog = SetFileDialogHook([this](const FileDialogRequest &) -> std::optional<std::string> {
+            ++fileDialogs;
+            return std::nullopt;
+        });
+        previousSave = SetSaveDialogHook([this](const SaveDialogRequest &) -> std::optional<std::string> {
+            ++saveDialogs;
+            return std::nullopt;
+        });
+        previousLaunch = SetShellLaunchHook([this](const ShellLaunch &l) {
+            launches.push_back(l);
+            return true;
+        });
+        // The page template new maps open.
+        const std::string common = Path("folders/common/") + kEditorFolderTail;
+        std::filesystem::create_directories(common);
+        MakeDocument("folders/common/" + std::string(kEditorFolderTail) + "P.mpd");
+    }
+    void TearDown() override
+    {
+        if (IsSkipped())
+            return;
+        main.reset();
+        SetMessageBoxHook(previousBox);
+        SetFileDialogHook(previousDialog);
+        SetShellLaunchHook(previousLaunch);
+        SetSaveDialogHook(previousSave);
+        Global().SetOfficeMode(false);
+        unsetenv(kEditorFoldersVariable);
+        unsetenv("MAP_PROFILE_DIR");
+        unsetenv("MAP_REGISTRY_DIR");
+    }
+
+    std::string Path(const std::string &name) const
+    {
+        return (dir.path() + "/" + name.c_str()).toStdString();
+    }
+
+    // The frame only, as the program body makes it.
+    TfrmMain &Create(std::vector<std::string> arguments = {})
+    {
+        main = std::make_unique<TfrmMain>(std::move(arguments));
+        main->CreateForms();
+        main->Documents().ControlClass = ClassOf(GetParam());
+        main->CtrlHeld = [this] { return ctrlHeld; };
+        return *main;
+    }
+    // The frame and the start-up timer's work.
+    TfrmMain &Start(std::vector<std::string> arguments = {})
+    {
+        Create(std::move(arguments));
+        main->DelayedInit();
+        return *main;
+    }
+
+    // A document of the control, written by the control.
+    std::string MakeDocument(const std::string &name)
+    {
+        QWidget tab;
+        TPMap map(&tab, ClassOf(GetParam()));
+        const std::string file = Path(name);
+        EXPECT_TRUE(map.Save(file)) << file;
+        return file;
+    }
+    std::string ActiveDocument() const
+    {
+        TMapTab *tab = main->MapPages().ActiveTab();
+        return tab ? tab->Info().FullName : "<no tab>";
+    }
+    std::string Boxes() const
+    {
+        std::string all;
+        for (const std::string &b : boxes)
+            all += "[" + b + "] ";
+        return all;
+    }
+    std::string Panel(int index) const { return ToWindows1252(main->StatusPanel(index)->text()); }
+    QStringList MenuTitles() const
+    {
+        QStringList titles;
+        for (QAction *a : main->menuBar()->actions())
+            titles << a->text();
+        return titles;
+    }
+    QMenu *MenuNamed(const QString &title) const
+    {
+        for (QAction *a : main->menuBar()->actions())
+            if (a->text() == title)
+                return a->menu();
+        return nullptr;
+    }
+    std::vector<uint8_t> ItemIds(QMenu *menu) const
+    {
+        std::vector<uint8_t> ids;
+        for (QAction *a : menu->actions())
+            ids.push_back(a->isSeparator() ? 0 : ToolIdOf(a));
+        return ids;
+    }
+    TToolItem *Item(QMenu *menu, uint8_t id) const
+    {
+        for (QAction *a : menu->actions())
+            if (auto *item = dynamic_cast<TToolItem *>(a); item && item->Id == id)
+                return item;
+        return nullptr;
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<TfrmMain> main;
+    bool ctrlHeld = false;
+    int boxAnswer = IDNO;
+    std::vector<std::string> boxes;
+    int fileDialogs = 0;
+    std::vector<ShellLaunch> launches;
+    int saveDialogs = 0;
+    SaveDialogHook previousSave;
+    MessageBoxHook previousBox;
+    FileDialogHook previousDialog;
+    ShellLaunchHook previousLaunch;
+};
+
+// Where the real control adds nothing to what is tested.
+class MainWindowFakeTest : public MainWindowTest {};
+
+// --- Start-up ---
+
+TEST_P(MainWindowTest, FrameFirstThenTheTimersWork)
+{
+    TfrmMain &m = Create();
+    // The frame: busy, no menus, no document, nothing written yet.
+    EXPECT_TRUE(m.IsBusy());
+    EXPECT_TRUE(MenuTitles().isEmpty());
+    EXPECT_EQ(m.MapPages().TabCount(), 0);
+    ASSERT_NE(m.StartupTimer(), nullptr);
+    EXPECT_TRUE(m.StartupTimer()->isActive());
+    EXPECT_TRUE(m.StartupTimer()->isSingleShot());
+    EXPECT_EQ(m.StartupTimer()->interval(), 1000);
+    EXPECT_EQ(Global().ToolbarsKey().GetString("Toolbar0", "<none>"), "<none>");
+    EXPECT_EQ(Global().EngineSettingsKey().GetInteger("Calculate Parts of Dividing Polygon Area", -1), -1);
+    EXPECT_LT(m.StartupPauseMs(), 0);
+
+    Global().SetOption(kOptionDeleteAfterCombine, true);
+    Global().SetOption(kOptionDeleteAfterOverlap, false);
+    m.DelayedInit();
+
+    EXPECT_FALSE(m.IsBusy());
+    EXPECT_EQ(m.StartupTimer(), nullptr);
+    EXPECT_GE(m.StartupPauseMs(), 0);
+    EXPECT_EQ(MenuTitles(), QStringList({"File", "Edit", "View", "Tasks", "Objects", "Draw", "Tools", "Units",
+                                         "Options", "Office", "Help"}));
+    EXPECT_FALSE(MenuNamed("Office")->menuAction()->isVisible());
+    // The Edit and Tasks menus from the catalogue strings written at start.
+    std::vector<uint8_t> edit;
+    for (int p : CataloguePositionsOfString("191A001B1E001C1D2223", 0))
+        edit.push_back(TfrmButtons::ToolOfIndex(p));
+    EXPECT_EQ(ItemIds(MenuNamed("Edit")), edit);
+    std::vector<uint8_t> tasks;
+    for (int p : CataloguePositionsOfString("292A302C2B24", 0))
+        tasks.push_back(TfrmButtons::ToolOfIndex(p));
+    EXPECT_EQ(ItemIds(MenuNamed("Tasks")), tasks);
+    EXPECT_EQ(ItemIds(MenuNamed("Objects")).front(), 166);
+
+    const std::string toolbar0 = Global().ToolbarsKey().GetString("Toolbar0", "");
+    EXPECT_EQ(toolbar0.substr(0, 2), "01");
+    ASSERT_NE(m.MainLitePanel(), nullptr);
+    EXPECT_TRUE(m.MainLitePanel()->isVisibleTo(&m));
+    const std::vector<int> positions = CataloguePositionsOfString(toolbar0, 2);
+    EXPECT_EQ(m.MainLitePanel()->findChildren<TToolBtnLite *>().size(),
+              qsizetype(std::count_if(positions.begin(), positions.end(), [](int p) { return p > 0; })));
+    EXPECT_EQ(Global().MenusKey().GetString("Import", ""), "0E1011141569121367");
+    EXPECT_EQ(Global().AppKey().GetInteger("Variant", 0), 9);
+
+    const TRegLink &engine = Global().EngineSettingsKey();
+    EXPECT_EQ(engine.GetInteger("Calculate Parts of Dividing Polygon Area", -1), 1);
+    EXPECT_EQ(engine.GetInteger("Delete First Polygon After Complement", -1), 0);
+    EXPECT_EQ(engine.GetInteger("Delete Polygons After Xor", -1), 0);
+    EXPECT_EQ(engine.GetInteger("Delete Polygons After Union", -1), 1);
+    EXPECT_EQ(engine.GetInteger("Delete Polygons After Intersection", -1), 0);
+
+    // A new map, untitled, in one tab; the caption names no file.
+    EXPECT_EQ(m.MapPages().TabCount(), 1);
+    EXPECT_NE(m.CurrentMap(), nullptr);
+    EXPECT_EQ(ActiveDocument(), "");
+    EXPECT_EQ(m.windowTitle(), "Orvane Standard   ");
+    EXPECT_EQ(m.TakeStartupIdentifier(), "");
+}
+
+TEST_P(MainWindowTest, TheCommandLineNamesTheFirstDocument)
+{
+    const std::string one = MakeDocument("one.mpd");
+    const std::string two = MakeDocument("two.mpd");
+    struct Case {
+        const char *name;
+        std::vector<std::string> arguments;
+        std::string opened;
+    };
+    const Case cases[] = {
+        {"laterWins", {one, "id=Plot 7", two}, two},
+        {"mpdEarlierNotTaken", {one, two + ".mpd"}, one},
+        {"missingFile", {Path("gone.mpd")}, ""},
+        {"folderNamed", {Path("") + "folder.mpd"}, ""},
+    };
+    std::filesystem::create_directory(Path("folder.mpd"));
+    for (const Case &c : cases) {
+        Start(c.arguments);
+        EXPECT_EQ(main->MapPages().TabCount(), 1) << c.name;
+        EXPECT_EQ(ActiveDocument(), c.opened) << c.name;
+        main.reset();
+    }
+}
+
+TEST_P(MainWindowTest, ReloadingTheLastMapGivesWayToCtrl)
+{
+    const std::string last = MakeDocument("last.mpd");
+    const std::string named = MakeDocument("named.mpd");
+    struct Case {
+        const char *name;
+        bool reload;
+        bool ctrl;
+        std::vector<std::string> arguments;
+        std::string opened;
+    };
+    const Case cases[] = {
+        {"reload", true, false, {}, last},
+        {"ctrlHeld", true, true, {}, ""},
+        {"noReload", false, false, {}, ""},
+        {"commandLineWithCtrl", true, true, {named}, named},
+    };
+    for (const Case &c : cases) {
+        TRegLink(HKEY_CURRENT_USER, "\\Software\\Vorn Technology\\ORVPro\\Recent").WriteString("File0", last);
+        Global().SetOption(kOptionReloadLastMap, c.reload);
+        ctrlHeld = c.ctrl;
+        Start(c.arguments);
+        EXPECT_EQ(ActiveDocument(), c.opened) << c.name;
+        main.reset();
+    }
+}
+
+TEST_P(MainWindowTest, OldToolbarsAreDroppedByVersion)
+{
+    struct Case {
+        const char *name;
+        std::function<void()> store;
+        bool kept;
+    };
+    const Case cases[] = {
+        {"5.45", [] { Global().AppKey().WriteString("Version", "Version 5.45"); }, false},
+        {"5.46", [] { Global().AppKey().WriteString("Version", "Version 5.46"); }, true},
+        {"missing", [] { Global().AppKey().DeleteValue("Version"); }, false},
+        {"notText", [] { Global().AppKey().WriteInteger("Version", 561); }, false},
+        {"garbage", [] { Global().AppKey().WriteString("Version", "Version x"); }, false},
+    };
+    for (const Case &c : cases) {
+        c.store();
+        Global().ToolbarsKey().WriteString("Toolbar1", "00191A");
+        Start();
+        EXPECT_EQ(Global().ToolbarsKey().GetString("Toolbar1", "") == "00191A", c.kept) << c.name;
+        EXPECT_EQ(Global().AppKey().GetString("Version", ""), "Version 5.61") << c.name;
+        main.reset();
+    }
+}
+
+// --- Status bar ---
+
+TEST_P(MainWindowTest, DistanceAndBearingFromTheLastPress)
+{
+    TfrmMain &m = Start();
+    TPMap *map = m.CurrentMap();
+    ASSERT_NE(map, nullptr);
+    auto mouse = [&](int32_t x, int32_t y, int32_t event) {
+        map->SetMouseArgs(x, y, event, 0);
+        map->FireEvent(meMouse);
+    };
+    mouse(5000, 7000, 513);
+    EXPECT_EQ(Panel(6), "");
+    EXPECT_EQ(Panel(3), " 50.00 : 70.00");
+    mouse(5300, 7000, 512);
+    EXPECT_EQ(Panel(6), "3.0 m : 90\xB0");
+    mouse(5000, 7300, 512);
+    EXPECT_EQ(Panel(6), "3.0 m : 0\xB0");
+    mouse(5000, 7000 + 1000000, 512);
+    EXPECT_EQ(Panel(6), "");
+    // A new press moves the reference.
+    mouse(6000, 7000, 513);
+    mouse(5700, 7000, 512);
+    EXPECT_EQ(Panel(6), "3.0 m : 270\xB0");
+}
+
+TEST_P(MainWindowFakeTest, UnitsFromTheSettingsAndTheMenu)
+{
+    TfrmMain &m = Start();
+    TPMap *map = m.CurrentMap();
+    ASSERT_NE(map, nullptr);
+    EXPECT_EQ(map->GetUnits(kLengthUnitKind), 4);
+    EXPECT_EQ(map->GetUnits(kAreaUnitKind), 29);
+    EXPECT_TRUE(Item(m.UnitsMenu(), 40)->isChecked());
+    EXPECT_TRUE(Item(m.UnitsMenu(), 47)->isChecked());
+    EXPECT_FALSE(Item(m.UnitsMenu(), 38)->isChecked());
+
+    m.InvokeTool(38); // feet
+    m.InvokeTool(43); // square feet
+    EXPECT_EQ(Global().SettingsKey().GetInteger("Units", 0), 12 + 24 * 256);
+    EXPECT_TRUE(Item(m.UnitsMenu(), 38)->isChecked());
+    EXPECT_TRUE(Item(m.UnitsMenu(), 43)->isChecked());
+    EXPECT_FALSE(Item(m.UnitsMenu(), 40)->isChecked());
+}
+
+// --- Enabled states ---
+
+TEST_P(MainWindowFakeTest, EnabledStatesFollowTheMap)
+{
+    TfrmMain &m = Start();
+    TPMap *map = m.CurrentMap();
+    ASSERT_NE(map, nullptr);
+    for (uint8_t id : {10, 11, 12, 13, 15, 37, 160})
+        EXPECT_TRUE(m.IsCommandEnabled(id)) << int(id);
+    EXPECT_FALSE(m.IsCommandEnabled(0));
+
+    // Read-only: save is off, save as stays on; the menu item follows.
+    map->ReadOnly = true;
+    m.SetButtonStates();
+    EXPECT_FALSE(m.IsCommandEnabled(12));
+    EXPECT_TRUE(m.IsCommandEnabled(13));
+    EXPECT_FALSE(Item(MenuNamed("File"), 12)->isEnabled());
+    EXPECT_TRUE(Item(MenuNamed("File"), 13)->isEnabled());
+    map->ReadOnly = false;
+
+    // 159 waits for saved layer states; all invisible saves them.
+    EXPECT_FALSE(m.IsCommandEnabled(159));
+    m.InvokeTool(155);
+    EXPECT_TRUE(m.IsCommandEnabled(159));
+
+    // Without a map.
+    ASSERT_TRUE(m.Documents().CloseMap(""));
+    EXPECT_EQ(m.CurrentMap(), nullptr);
+    for (uint8_t id : {12, 13, 15, 28, 48, 59, 159, 160, 202, 216})
+        EXPECT_FALSE(m.IsCommandEnabled(id)) << int(id);
+    for (uint8_t id : {2, 10, 11, 37, 64, 65, 147})
+        EXPECT_TRUE(m.IsCommandEnabled(id)) << int(id);
+    m.SetButtonStates();
+    EXPECT_FALSE(Item(MenuNamed("File"), 13)->isEnabled());
+    EXPECT_TRUE(Item(MenuNamed("File"), 10)->isEnabled());
+}
+
+// --- Keyboard ---
+
+TEST_P(MainWindowFakeTest, ShortcutsReachEnabledCommandsAndAreConsumed)
+{
+    TfrmMain &m = Start();
+    TPMap *map = m.CurrentMap();
+    ASSERT_NE(map, nullptr);
+    TShortcut save;
+    save.Flags = kShortcutCtrl;
+    save.Key = 'Q';
+    Global().ToolbarsKey().WriteInteger(save.ValueName(), TfrmButtons::IndexOfTool(12));
+
+    // Disabled (read-only): consumed, nothing runs.
+    map->ReadOnly = true;
+    EXPECT_EQ(m.FormKeyDown('Q', Qt::ControlModifier), 0);
+    EXPECT_EQ(saveDialogs, 0);
+    // Enabled: the untitled map's save asks for a file.
+    map->ReadOnly = false;
+    EXPECT_EQ(m.FormKeyDown('Q', Qt::ControlModifier), 0);
+    EXPECT_EQ(saveDialogs, 1) << Boxes();
+
+    // Stored values past the table or of the wrong kind.
+    TShortcut far;
+    far.Flags = kShortcutCtrl;
+    far.Key = 'W';
+    Global().ToolbarsKey().WriteInteger(far.ValueName(), 200);
+    EXPECT_EQ(m.FormKeyDown('W', Qt::ControlModifier), 0);
+    TShortcut text;
+    text.Flags = kShortcutCtrl;
+    text.Key = 'E';
+    Global().ToolbarsKey().WriteString(text.ValueName(), "0C");
+    EXPECT_EQ(m.FormKeyDown('E', Qt::ControlModifier), 'E');
+    EXPECT_EQ(saveDialogs, 1) << Boxes();
+    EXPECT_TRUE(boxes.empty()) << Boxes();
+
+    // While busy every key passes untouched.
+    m.SetProgressMode(true);
+    m.ShowProgress(10);
+    ASSERT_TRUE(m.IsBusy());
+    EXPECT_EQ(m.FormKeyDown('Q', Qt::ControlModifier), 'Q');
+    EXPECT_EQ(saveDialogs, 1) << Boxes();
+    m.SetProgressMode(false);
+}
+
+TEST_P(MainWindowFakeTest, TheKeypadMovesTheViewOnlyWithTheMapFocused)
+{
+    TfrmMain &m = Start();
+    TPMap *map = m.CurrentMap();
+    ASSERT_NE(map, nullptr);
+    EXPECT_EQ(m.FormKeyDown(98, Qt::KeypadModifier), 98);
+    m.show();
+    QApplication::setActiveWindow(&m);
+    map->Widget()->setFocus();
+    QApplication::processEvents();
+    if (!map->MapFocused())
+        GTEST_SKIP() << "the platform gives no focus to the map";
+    const std::pair<int, int> cases[] = {{98, 40}, {100, 37}, {102, 39}, {104, 38}, {99, 99}};
+    for (const auto &[keypad, result] : cases)
+        EXPECT_EQ(m.FormKeyDown(keypad, Qt::KeypadModifier), result) << keypad;
+    map->Command = 0;
+    EXPECT_EQ(m.FormKeyDown(101, Qt::KeypadModifier), 0);
+    EXPECT_EQ(map->Command, ToolIdToCommand(198));
+}
+
+// --- Tool tabs ---
+
+TEST_P(MainWindowFakeTest, ToolTabsInMostRecentOrderUnderMaxTabs)
+{
+    TfrmMain &m = Start();
+    QTabWidget &pages = m.ToolPages();
+    Global().SettingsKey().WriteInteger("MaxTabs", 4);
+    std::vector<TToolTab *> tabs;
+    for (int i = 0; i < 4; ++i) {
+        auto *tab = new TToolTab(&m);
+        tab->Order = kNewTabOrder;
+        pages.addTab(tab, QString::number(i));
+        tabs.push_back(tab);
+        m.ShowToolTab(kNewTabOrder);
+        EXPECT_EQ(pages.currentWidget(), tab);
+    }
+    EXPECT_EQ(tabs[0]->Order, 4);
+    EXPECT_FALSE(pages.isTabVisible(pages.indexOf(tabs[0])));
+    EXPECT_TRUE(pages.isTabVisible(pages.indexOf(tabs[1])));
+    m.ShowToolTab(4);
+    EXPECT_EQ(pages.currentWidget(), tabs[0]);
+    EXPECT_TRUE(pages.isTabVisible(pages.indexOf(tabs[0])));
+    EXPECT_FALSE(pages.isTabVisible(pages.indexOf(tabs[1])));
+
+    // Four pages present: a preset tab is refused.
+    ASSERT_EQ(pages.count(), 5);
+    m.PresetTab(142, false);
+    EXPECT_EQ(pages.count(), 5);
+    // A "MaxTabs" of the wrong kind counts as 4.
+    Global().SettingsKey().WriteString("MaxTabs", "7");
+    EXPECT_EQ(m.MaxTabs(), 4);
+}
+
+// --- Closing and drops ---
+
+TEST_P(MainWindowFakeTest, NoCloseWhileBusyAndAQuestionOnlyWhenModified)
+{
+    TfrmMain &m = Start();
+    TPMap *map = m.CurrentMap();
+    ASSERT_NE(map, nullptr);
+    map->SetModified(true);
+    m.SetProgressMode(true);
+    m.ShowProgress(20);
+    ASSERT_TRUE(m.IsBusy());
+    EXPECT_FALSE(m.FormCloseQuery());
+    EXPECT_TRUE(boxes.empty()) << Boxes();
+    EXPECT_EQ(m.MapPages().TabCount(), 1);
+
+    m.SetProgressMode(false);
+    boxAnswer = IDCANCEL;
+    EXPECT_FALSE(m.FormCloseQuery());
+    EXPECT_EQ(boxes.size(), 1u) << Boxes();
+    EXPECT_EQ(m.MapPages().TabCount(), 1);
+
+    map->SetModified(false);
+    boxes.clear();
+    EXPECT_TRUE(m.FormCloseQuery());
+    EXPECT_TRUE(boxes.empty()) << Boxes();
+    EXPECT_EQ(m.MapPages().TabCount(), 0);
+}
+
+TEST_P(MainWindowFakeTest, DroppedDocumentsOpenUnlessBusy)
+{
+    const std::string file = MakeDocument("dropped.mpd");
+    TfrmMain &m = Start();
+    auto drop = [&] {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(file)), QUrl("https://example.org/x.mpd")});
+        return m.FilesDropped(data);
+    };
+    m.SetProgressMode(true);
+    m.ShowProgress(0);
+    EXPECT_FALSE(drop());
+    EXPECT_EQ(m.MapPages().TabCount(), 1);
+    m.SetProgressMode(false);
+    EXPECT_TRUE(drop());
+    EXPECT_EQ(m.MapPages().TabCount(), 2) << Boxes();
+    EXPECT_EQ(ActiveDocument(), file);
+}
+
+// --- Launchers and commands ---
+
+TEST_P(MainWindowFakeTest, LaunchersRunTheirRegistryCommandElseSayWhy)
+{
+    TfrmMain &m = Start();
+    m.InvokeTool(36);
+    ASSERT_EQ(launches.size(), 1u);
+    const ShellLaunch &open = launches[0];
+    EXPECT_TRUE(open.program == Global().LocalDataFolder() ||
+                std::find(open.arguments.begin(), open.arguments.end(), Global().LocalDataFolder()) !=
+                    open.arguments.end());
+
+    launches.clear();
+    m.CheckUpdates();
+    ASSERT_EQ(boxes.size(), 1u) << Boxes();
+    EXPECT_EQ(boxes[0], "Unable to launch Update Checker ().");
+    EXPECT_TRUE(launches.empty());
+
+    boxes.clear();
+    Global().AppKey().WriteString("Update Program", "/bin/true");
+    m.CheckUpdates();
+    EXPECT_TRUE(boxes.empty()) << Boxes();
+    ASSERT_EQ(launches.size(), 1u);
+    EXPECT_EQ(launches[0].program, "/bin/true");
+
+    // The support form answers Cancel: nothing starts.
+    launches.clear();
+    m.VornSupport();
+    EXPECT_TRUE(launches.empty());
+    EXPECT_TRUE(boxes.empty()) << Boxes();
+
+    m.UserManual();
+    ASSERT_EQ(boxes.size(), 1u) << Boxes();
+    EXPECT_EQ(boxes[0].rfind("Unable to open User Manual (", 0), 0u);
+}
+
+TEST_P(MainWindowFakeTest, ImportsAndExportsThatAreCancelledChangeNothing)
+{
+    TfrmMain &m = Start();
+    const int32_t before = m.CurrentMap()->Control().MapObjects().Count();
+    EXPECT_FALSE(m.Import("DXFLib"));
+    EXPECT_EQ(fileDialogs, 1) << Boxes();
+    EXPECT_FALSE(m.ImportKRT("MPD5"));
+    EXPECT_EQ(fileDialogs, 2);
+    EXPECT_FALSE(m.Export("SHPLib"));
+    EXPECT_FALSE(m.Import("NoSuchLib"));
+    EXPECT_EQ(m.CurrentMap()->Control().MapObjects().Count(), before);
+    EXPECT_EQ(Global().ConvertersKey().GetString("Current Export", ""), "");
+    EXPECT_FALSE(m.ExportKRT("DXF"));
+    EXPECT_EQ(Global().ConvertersKey().GetString("Current Export", ""), "DXF");
+}
+
+// --- Stored strings of the wrong form ---
+
+TEST_P(MainWindowFakeTest, BadStoredMenuAndToolbarStringsAreSkipped)
+{
+    TfrmMain &m = Create();
+    Global().MenusKey().WriteString("Tasks", "ZZ29047F2");
+    Global().MenusKey().WriteString("Edit", "1");
+    Global().MenusKey().WriteString("Import", "G1");
+    Global().ToolbarsKey().WriteString("Toolbar0", "01ZZ0708XY");
+    m.BuildMenus();
+    m.BuildToolBars();
+    EXPECT_EQ(ItemIds(MenuNamed("Tasks")), (std::vector<uint8_t>{TfrmButtons::ToolOfIndex(0x29)}));
+    EXPECT_TRUE(MenuNamed("Edit")->actions().isEmpty());
+    ASSERT_NE(m.MainLitePanel(), nullptr);
+    std::vector<uint8_t> ids;
+    for (TToolBtnLite *b : m.MainLitePanel()->findChildren<TToolBtnLite *>())
+        ids.push_back(b->Id);
+    std::sort(ids.begin(), ids.end());
+    std::vector<uint8_t> expected = {TfrmButtons::ToolOfIndex(7), TfrmButtons::ToolOfIndex(8)};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(ids, expected);
+}
+
+TEST_P(MainWindowFakeTest, StoredValuesOfTheWrongKindGiveTheDefaults)
+{
+    Global().SettingsKey().WriteString("Units", "7428");
+    Global().SettingsKey().WriteString("Tabs", "96");
+    Global().SettingsKey().WriteString("PanelWidth", "wide");
+    TfrmMain &m = Start();
+    ASSERT_NE(m.CurrentMap(), nullptr);
+    EXPECT_EQ(m.CurrentMap()->GetUnits(kLengthUnitKind), 4);
+    EXPECT_EQ(m.CurrentMap()->GetUnits(kAreaUnitKind), 29);
+    EXPECT_EQ(m.ToolPages().count(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Controls, MainWindowTest, ::testing::ValuesIn(ControlKinds()), KindName);
+INSTANTIATE_TEST_SUITE_P(Controls, MainWindowFakeTest, ::testing::Values(ControlKind::Fake), KindName);
+
+} // namespace
