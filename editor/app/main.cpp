@@ -7,7 +7,8 @@
 //                             painted, after printing one line on standard
 //                             output: "startup-pause-ms <milliseconds>", the
 //                             time the main window's start-up timer waited
-//                             before its work began.
+//                             before its work began. The window then closes
+//                             as it would for the user (locks cleared).
 //   --help                    print the switches and exit.
 // Any other argument is handed to the main window (a map document, "id=...").
 #include "editor/shell/main/first_run.h"
@@ -100,7 +101,10 @@ int main(int argc, char **argv)
         frmMain.OnFirstMapPainted = [&frmMain] {
             std::printf("startup-pause-ms %.1f\n", frmMain.StartupPauseMs());
             std::fflush(stdout);
-            QApplication::exit(0);
+            // Closing as the user would clears the document's lock and keeps
+            // the recent files; the loop ends with the last window.
+            if (!frmMain.close())
+                QApplication::exit(0);
         };
     frmMain.showMaximized();
     const int code = app.exec();

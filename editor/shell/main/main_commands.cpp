@@ -411,8 +411,7 @@ bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
         !firstPaintSeen_) {
         firstPaintSeen_ = true;
         watched->removeEventFilter(this);
-        if (OnFirstMapPainted)
-            QTimer::singleShot(0, this, [this] { OnFirstMapPainted(); });
+        ReportFirstPaint();
         return false;
     }
     if (event->type() != QEvent::KeyPress)
@@ -431,6 +430,16 @@ bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
         QApplication::sendEvent(currentMap_->Widget(), &arrow);
     }
     return true;
+}
+
+void TfrmMain::ReportFirstPaint()
+{
+    // A paint inside the start-up work waits for its end: until then the
+    // window is busy and refuses to close.
+    if (!firstPaintSeen_ || firstPaintReported_ || IsBusy() || !OnFirstMapPainted)
+        return;
+    firstPaintReported_ = true;
+    QTimer::singleShot(0, this, [this] { OnFirstMapPainted(); });
 }
 
 // --- Files and maintenance ---

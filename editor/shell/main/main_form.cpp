@@ -346,6 +346,7 @@ void TfrmMain::DelayedInit()
     documents_->StartLockTimer();
     WriteEngineOptions(true);
     busyMark_ = -1;
+    ReportFirstPaint();
     Global().TraceExit("DelayedInit()");
 }
 

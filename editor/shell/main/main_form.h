@@ -177,12 +177,14 @@ private:
     void RunMainCommand(uint8_t id);
     void WriteEngineOptions(bool all);
     void WatchFirstPaint();
+    void ReportFirstPaint();
     std::vector<TToolTab *> ToolTabs() const;
 
     std::vector<std::string> arguments_;
     int busyMark_ = 1;
     bool progressMode_ = false;
     bool firstPaintSeen_ = false;
+    bool firstPaintReported_ = false;
     double startupPauseMs_ = -1;
     qint64 startupTimerStarted_ = 0;
     std::string startupIdentifier_;

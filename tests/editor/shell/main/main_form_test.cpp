@@ -393,6 +393,47 @@ TEST_P(MainWindowFakeTest, EnabledStatesFollowTheMap)
     EXPECT_TRUE(Item(MenuNamed("File"), 10)->isEnabled());
 }
 
+TEST_P(MainWindowFakeTest, LayerCommandsReachTheLayerList)
+{
+    TfrmMain &m = Start();
+    TPMap *map = m.CurrentMap();
+    ASSERT_NE(map, nullptr);
+    auto visibleLayers = [&] {
+        int visible = 0;
+        TMapEnumerator layers(map->Control().MapLayers());
+        for (IKrtObject o = layers.Next(); o; o = layers.Next())
+            visible += o.Layer().Visible() ? 1 : 0;
+        return visible;
+    };
+    const int rows = m.LayerList().count();
+    const int visible = visibleLayers();
+    m.InvokeTool(160);
+    EXPECT_EQ(m.LayerList().count(), rows + 1);
+    EXPECT_FALSE(m.LayerList().findItems("New Layer", Qt::MatchExactly).isEmpty());
+    m.InvokeTool(155);
+    EXPECT_EQ(visibleLayers(), 0);
+    m.InvokeTool(159);
+    EXPECT_EQ(visibleLayers(), visible + 1);
+
+    // Purging the empty layers asks first, and No keeps them.
+    const int empty = map->PurgeEmptyLayers(false);
+    ASSERT_GE(empty, 1);
+    const std::string question = empty == 1 ? std::string("One layer will be removed.")
+                                            : std::to_string(empty) + " layers will be removed.";
+    boxAnswer = IDNO;
+    m.InvokeTool(163);
+    ASSERT_EQ(boxes.size(), 1u) << Boxes();
+    EXPECT_EQ(boxes[0], question);
+    EXPECT_EQ(map->PurgeEmptyLayers(false), empty);
+    boxAnswer = IDYES;
+    m.InvokeTool(163);
+    EXPECT_EQ(map->PurgeEmptyLayers(false), 0);
+    boxes.clear();
+    m.InvokeTool(163);
+    ASSERT_EQ(boxes.size(), 1u) << Boxes();
+    EXPECT_EQ(boxes[0], "There are no removable empty layers.");
+}
+
 // --- Keyboard ---
 
 TEST_P(MainWindowFakeTest, ShortcutsReachEnabledCommandsAndAreConsumed)
