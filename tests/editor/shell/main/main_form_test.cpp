@@ -24,6 +24,7 @@
 
 #include <QApplication>
 #include <QDropEvent>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -246,12 +247,16 @@ TEST_P(MainWindowTest, TheCommandLineNamesTheFirstDocument)
         std::string opened;
     };
     const Case cases[] = {
-        {"laterWins", {one, "id=Plot 7", two}, two},
-        {"mpdEarlierNotTaken", {one, two + ".mpd"}, one},
-        {"missingFile", {Path("gone.mpd")}, ""},
-        {"folderNamed", {Path("") + "folder.mpd"}, ""},
+        {"laterWins", {one, "id=Plot 7", two}, two}, {"mpdEarlierNotTaken", {one, two + ".mpd"}, one},
+        {"missingFile", {Path("gone.mpd")}, ""},     {"folderNamed", {Path("") + "folder.mpd"}, ""},
+        {"damaged", {Path("damaged.mpd")}, ""},
     };
     std::filesystem::create_directory(Path("folder.mpd"));
+    {
+        QFile damaged(QString::fromStdString(Path("damaged.mpd")));
+        ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+        damaged.write("MPD\0\x01 this is no map document");
+    }
     for (const Case &c : cases) {
         Start(c.arguments);
         EXPECT_EQ(main->MapPages().TabCount(), 1) << c.name;
