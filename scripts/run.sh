@@ -7,5 +7,5 @@ cd "$root"
 scripts/setup.sh
 build=$root/build/release
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMAP_BUILD_TESTS=OFF
-cmake --build "$build" --target Velkast
+cmake --build "$build"
 exec "$build/bin/Velkast" "$@"

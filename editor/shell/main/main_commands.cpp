@@ -417,8 +417,10 @@ bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
     if (event->type() != QEvent::KeyPress)
         return false;
     auto *widget = qobject_cast<QWidget *>(watched);
-    // Key preview: once per key, at the widget that has it first.
-    if (!widget || widget->window() != this || widget != QApplication::focusWidget())
+    // Key preview: once per key, at the widget that receives it first (the
+    // focused one, or the window when nothing has the focus).
+    QWidget *receiver = QApplication::focusWidget() ? QApplication::focusWidget() : this;
+    if (!widget || widget != receiver || widget->window() != this)
         return false;
     auto *key = static_cast<QKeyEvent *>(event);
     const int virtualKey = VirtualKeyOfQtKey(key->key(), key->modifiers());

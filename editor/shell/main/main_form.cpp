@@ -533,8 +533,16 @@ void TfrmMain::CheckUserFolders()
 
 void TfrmMain::WatchFirstPaint()
 {
-    if (currentMap_ && currentMap_->Widget())
-        currentMap_->Widget()->installEventFilter(this);
+    QWidget *view = currentMap_ ? currentMap_->Widget() : nullptr;
+    if (!view) {
+        // No map to paint (its control could not be made): the start-up
+        // counts as done, so that a caller waiting for it is not kept.
+        firstPaintSeen_ = true;
+        return;
+    }
+    view->installEventFilter(this);
+    // It may have painted already, inside the installation.
+    view->update();
 }
 
 // --- Busy state and progress ---
