@@ -27,6 +27,12 @@ COLORREF GetSysColor(int index)
             return RGB(255, 255, 255);
         case COLOR_BTNFACE:
             return RGB(240, 240, 240);
+        case COLOR_BTNSHADOW:
+            return RGB(160, 160, 160);
+        case COLOR_BTNTEXT:
+            return RGB(0, 0, 0);
+        case COLOR_BTNHIGHLIGHT:
+            return RGB(255, 255, 255);
         case COLOR_INFOTEXT:
             return RGB(0, 0, 0);
         case COLOR_INFOBK:
@@ -47,6 +53,12 @@ COLORREF GetSysColor(int index)
         return fromQt(p.color(QPalette::HighlightedText));
     case COLOR_BTNFACE:
         return fromQt(p.color(QPalette::Button));
+    case COLOR_BTNSHADOW:
+        return fromQt(p.color(QPalette::Dark));
+    case COLOR_BTNTEXT:
+        return fromQt(p.color(QPalette::ButtonText));
+    case COLOR_BTNHIGHLIGHT:
+        return fromQt(p.color(QPalette::Light));
     case COLOR_INFOTEXT:
         return fromQt(p.color(QPalette::ToolTipText));
     case COLOR_INFOBK:

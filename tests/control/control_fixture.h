@@ -128,8 +128,12 @@ protected:
     }
     static Variant Obj(IDispatch *d) { return VariantFromDispatch(d); }
 
+    // The helpers change the map behind the control's back, as a host's own
+    // engine calls would: the drawing thread, which reads the store, is
+    // stopped first, as the control does before each change of its own.
     OBJHANDLE Polygon(std::initializer_list<MAP_COORDPT> points)
     {
+        ctl->StopDrawingThread();
         OBJHANDLE h = 0;
         const std::vector<MAP_COORDPT> p(points);
         EXPECT_EQ(map_polygon_Create(hwnd(), &h, p.data(), int32_t(p.size()), 0), 1);
@@ -137,6 +141,7 @@ protected:
     }
     OBJHANDLE Polyline(std::initializer_list<MAP_COORDPT> points)
     {
+        ctl->StopDrawingThread();
         OBJHANDLE h = 0;
         const std::vector<MAP_COORDPT> p(points);
         EXPECT_EQ(map_polyline_Create(hwnd(), &h, p.data(), int32_t(p.size()), 0), 1);

@@ -6,9 +6,12 @@
 
 #include "engine/kernel/map_notify_codes.h"
 #include "engine/view/dialogs/line_style_picker.h"
+#include "engine/view/linestyle/line_style.h"
 #include "engine/window/map_notifications.h"
 #include "platform/message_box.h"
+#include "platform/dc.h"
 #include "platform/modal_dialog.h"
+#include "platform/system_colors.h"
 #include "platform/text_codec.h"
 #include "platform/window.h"
 
@@ -28,6 +31,8 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
+
+#include <QPaintEvent>
 
 #include <algorithm>
 #include <cstdio>
@@ -136,6 +141,22 @@ void paintEnding(QPainter &p, const QRect &sq, const Layer &l)
     p.drawLine(QPoint(sq.left(), c.y()), QPoint(c.x() + 1, c.y()));
 }
 
+// A rectangle of the image outlined by the engine's line renderer in the
+// colour, style and width (the line's middle inside the rectangle by half
+// the width); the ends and corners follow the flags byte.
+void outlineByRenderer(QImage &image, const QRect &r, COLORREF colour, int style, int width, uint8_t flags)
+{
+    const HDC dc = CreateImageDC(&image);
+    if (!dc)
+        return;
+    LineStyleContext ctx;
+    LineStyleContextInit(&ctx, style, dc, colour, width, flags & (LAYER_ROUND_CORNERS | LAYER_SQUARE_ENDS));
+    const int half = width / 2;
+    LineStyleDrawRect(&ctx, dc, r.left() + half, r.top() + half, r.right() - half, r.bottom() - half);
+    LineStyleContextRelease(&ctx);
+    DeleteDC(dc);
+}
+
 // The window redraws the layers after a new root was installed.
 void RedrawMapWindow(HWND window) { InvalidateRect(window, nullptr, TRUE); }
 
@@ -155,9 +176,16 @@ void PaintLayerLine(QPainter &painter, const QRect &row, const std::array<int, 7
     paintEnding(painter, sampleSquare(row, columns[4], columns[5]), layer);
     const QRect sample =
         QRect(QPoint(columns[5], row.top()), QPoint(columns[6], row.bottom())).adjusted(2, 2, -2, -2);
-    painter.setBrush(fillColour(layer.fill));
-    painter.setPen(QPen(toQColor(layer.lineColor), 1));
-    painter.drawRect(sample);
+    if (sample.width() > 0 && sample.height() > 0) {
+        // The layer's own line: a wide line is narrowed to a quarter of the
+        // sample's height, so that the fill still shows.
+        QImage image(sample.size(), QImage::Format_RGB32);
+        image.fill(fillColour(layer.fill));
+        const int width =
+            int(std::clamp<uint32_t>(layer.lineWidth, 1, uint32_t(std::max(sample.height() / 4, 1))));
+        outlineByRenderer(image, image.rect(), layer.lineColor, layer.lineStyle, width, layer.lineOptions);
+        painter.drawImage(sample.topLeft(), image);
+    }
     if (selected) {
         // Inverted up to the colour sample, which keeps its colours.
         painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
@@ -166,6 +194,108 @@ void PaintLayerLine(QPainter &painter, const QRect &row, const std::array<int, 7
     }
     painter.restore();
 }
+
+void PaintColourButton(QPainter &painter, const QRect &face, std::optional<COLORREF> colour)
+{
+    painter.save();
+    painter.setPen(toQColor(GetSysColor(COLOR_BTNTEXT)));
+    painter.setBrush(colour ? toQColor(*colour & 0xFFFFFF) : QColor(Qt::white));
+    const QRect r = face.adjusted(0, 0, -1, -1);
+    painter.drawRect(r);
+    if (!colour) {
+        painter.drawLine(r.topLeft(), r.bottomRight());
+        painter.drawLine(r.topRight(), r.bottomLeft());
+    }
+    painter.restore();
+}
+
+void PaintFillButton(QPainter &painter, const QRect &face, uint32_t fill, COLORREF lineColour, int style,
+                     bool pressed)
+{
+    if (face.width() <= 0 || face.height() <= 0)
+        return;
+    QImage image(face.size(), QImage::Format_RGB32);
+    image.fill(pressed ? QColor(Qt::lightGray) : QColor(Qt::white));
+    const QRect all = image.rect();
+    const QRect sample = all.adjusted(5, 5, -5, -5);
+    {
+        QPainter p(&image);
+        p.setPen(Qt::black);
+        const QRect cross = all.adjusted(10, 10, -10, -10);
+        if (cross.width() > 0 && cross.height() > 0) {
+            p.drawLine(cross.topLeft(), cross.bottomRight());
+            p.drawLine(cross.topRight(), cross.bottomLeft());
+        }
+        if (fill != LAYER_NO_FILL && sample.width() > 0 && sample.height() > 0)
+            p.fillRect(sample, toQColor(fill & 0xFFFFFF));
+    }
+    if (sample.width() > 0 && sample.height() > 0)
+        outlineByRenderer(image, sample, lineColour, style, LineStyleSampleWidth(style, 1), 0);
+    painter.drawImage(face.topLeft(), image);
+}
+
+void PaintWidthButton(QPainter &painter, const QRect &face, bool up, bool pressed)
+{
+    painter.save();
+    painter.fillRect(face, toQColor(GetSysColor(COLOR_BTNFACE)));
+    const QColor text = toQColor(GetSysColor(COLOR_BTNTEXT));
+    const QRect frame = face.adjusted(0, 0, -1, -1);
+    painter.setPen(text);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(frame);
+    const QRect inner = frame.adjusted(1, 1, -1, -1);
+    if (pressed) {
+        painter.setPen(toQColor(GetSysColor(COLOR_BTNSHADOW)));
+        painter.drawLine(inner.topLeft(), inner.topRight());
+        painter.drawLine(inner.topLeft(), inner.bottomLeft());
+    } else {
+        painter.setPen(toQColor(GetSysColor(COLOR_BTNHIGHLIGHT)));
+        painter.drawLine(inner.topLeft(), inner.topRight());
+        painter.drawLine(inner.topLeft(), inner.bottomLeft());
+        painter.setPen(toQColor(GetSysColor(COLOR_BTNSHADOW)));
+        painter.drawLine(inner.bottomLeft(), inner.bottomRight());
+        painter.drawLine(inner.topRight(), inner.bottomRight());
+    }
+    const int w = face.width() - 6, h = face.height() - 6;
+    if (w > 0 && h > 0) {
+        int rows = w >= 2 * h - 1 ? (w - 1) / 2 : h - 1;
+        rows = std::max(rows, 1);
+        rows += rows % 2;
+        const int shift = pressed ? 1 : 0;
+        const int centre = face.left() + face.width() / 2 + shift;
+        const int top = face.top() + (face.height() - rows) / 2 + shift;
+        for (int i = 0; i < rows; ++i) {
+            // One pixel at the tip, two more on each further row.
+            const int y = up ? top + i : top + rows - 1 - i;
+            painter.fillRect(QRect(centre - i, y, 2 * i + 1, 1), text);
+        }
+    }
+    painter.restore();
+}
+
+namespace {
+
+// The owner-drawn buttons of the dialog: each paints its face itself.
+class OwnerDrawnButton : public QPushButton {
+public:
+    OwnerDrawnButton(std::function<void(QPainter &, const QRect &, bool)> paint, QWidget *parent)
+        : QPushButton(parent), paint_(std::move(paint))
+    {
+        setMinimumSize(24, 20);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        paint_(painter, rect(), isDown());
+    }
+
+private:
+    std::function<void(QPainter &, const QRect &, bool)> paint_;
+};
+
+} // namespace
 
 // Paints the list rows with PaintLayerLine, in columns taken from the
 // header labels' positions.
@@ -240,8 +370,14 @@ CLayersDlg::CLayersDlg(LayersDialogModel &model, QWidget *parent) : QDialog(pare
     auto *line = new QGroupBox(QStringLiteral("&Line"), this);
     auto *lineGrid = new QGridLayout(line);
     width_ = item(new QLineEdit(line), IDC_LAYERS_WIDTH);
-    auto *up = item(new QPushButton(QStringLiteral("\u25B2"), line), IDC_LAYERS_WIDTH_UP);
-    auto *down = item(new QPushButton(QStringLiteral("\u25BC"), line), IDC_LAYERS_WIDTH_DOWN);
+    auto *up = item(
+        new OwnerDrawnButton(
+            [](QPainter &p, const QRect &r, bool pressed) { PaintWidthButton(p, r, true, pressed); }, line),
+        IDC_LAYERS_WIDTH_UP);
+    auto *down = item(
+        new OwnerDrawnButton(
+            [](QPainter &p, const QRect &r, bool pressed) { PaintWidthButton(p, r, false, pressed); }, line),
+        IDC_LAYERS_WIDTH_DOWN);
     // Held down, the width buttons step every 70 ms; a shorter click steps once.
     for (QPushButton *b : {up, down}) {
         b->setAutoRepeat(true);
@@ -257,7 +393,12 @@ CLayersDlg::CLayersDlg(LayersDialogModel &model, QWidget *parent) : QDialog(pare
     style_->Initialize();
     auto *styleLabel = new QLabel(QStringLiteral("&Style:"), line);
     styleLabel->setBuddy(style_);
-    colour_ = item(new QPushButton(QStringLiteral("&Color:"), line), IDC_LAYERS_COLOUR);
+    colour_ = item(new OwnerDrawnButton([this](QPainter &p, const QRect &r,
+                                               bool) { PaintColourButton(p, r, model_.fields().lineColour); },
+                                        line),
+                   IDC_LAYERS_COLOUR);
+    auto *colourLabel = new QLabel(QStringLiteral("&Color:"), line);
+    colourLabel->setBuddy(colour_);
     lineGrid->addWidget(width_, 0, 0);
     lineGrid->addWidget(up, 0, 1);
     lineGrid->addWidget(down, 0, 2);
@@ -265,12 +406,20 @@ CLayersDlg::CLayersDlg(LayersDialogModel &model, QWidget *parent) : QDialog(pare
     lineGrid->addWidget(units_, 1, 1, 1, 2);
     lineGrid->addWidget(styleLabel, 2, 0);
     lineGrid->addWidget(style_, 2, 1, 1, 2);
-    lineGrid->addWidget(colour_, 3, 0, 1, 3);
+    lineGrid->addWidget(colourLabel, 3, 0);
+    lineGrid->addWidget(colour_, 3, 1, 1, 2);
     grid->addWidget(line, 2, 1);
 
     auto *fillBox = new QGroupBox(QStringLiteral("&Fill"), this);
     auto *fillRow = new QHBoxLayout(fillBox);
-    fill_ = item(new QPushButton(fillBox), IDC_LAYERS_FILL);
+    fill_ = item(new OwnerDrawnButton(
+                     [this](QPainter &p, const QRect &r, bool pressed) {
+                         PaintFillButton(p, r, model_.currentFill(), model_.currentLineColour(),
+                                         std::max(model_.fields().style, 0), pressed);
+                     },
+                     fillBox),
+                 IDC_LAYERS_FILL);
+    fill_->setMinimumSize(48, 32);
     noFill_ = item(new QCheckBox(QStringLiteral("<non&e>"), fillBox), IDC_LAYERS_NO_FILL);
     fillRow->addWidget(fill_);
     fillRow->addWidget(noFill_);
@@ -340,7 +489,16 @@ CLayersDlg::CLayersDlg(LayersDialogModel &model, QWidget *parent) : QDialog(pare
     connect(delete_, &QPushButton::clicked, this, [this] { model_.Delete(), showState(); });
     connect(options, &QPushButton::clicked, this, [this] { runOptions(); });
     connect(help, &QPushButton::clicked, this, [this] { GormF1Help(model_.window(), LAYERSDLG_HELP_TOPIC); });
-    connect(ok, &QPushButton::clicked, this, [this] { done(IDOK); });
+    connect(ok, &QPushButton::clicked, this, [this] {
+        // OK while the number or the name is being edited only applies that
+        // field (as its focus moving away would); the dialog stays open.
+        QWidget *editing = focusWidget();
+        if (editing == number_ || editing == name_) {
+            Q_EMIT static_cast<QLineEdit *>(editing)->editingFinished();
+            return;
+        }
+        done(IDOK);
+    });
     connect(cancel, &QPushButton::clicked, this, [this] { done(IDCANCEL); });
     showState();
 }

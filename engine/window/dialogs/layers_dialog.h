@@ -8,6 +8,7 @@
 #include <QDialog>
 
 #include <array>
+#include <optional>
 
 class QCheckBox;
 class QLineEdit;
@@ -25,6 +26,19 @@ class QRect;
 // end).
 void PaintLayerLine(QPainter &painter, const QRect &row, const std::array<int, 7> &columns,
                     const Layer &layer, bool active, bool selected);
+
+// The colour button: a rectangle outlined in the button-text colour and
+// filled with the line colour, or white and crossed when there is none.
+void PaintColourButton(QPainter &painter, const QRect &face, std::optional<COLORREF> colour);
+// The fill button: on white (light grey while pressed) a black cross inset
+// by 10 pixels, covered by the fill inset by 5 when there is one, outlined
+// by the line renderer in the line colour and style.
+void PaintFillButton(QPainter &painter, const QRect &face, uint32_t fill, COLORREF lineColour, int style,
+                     bool pressed);
+// A width button: the face with its raised (or, pressed, sunken) edges, a
+// frame and a solid triangle pointing up or down, moved a pixel right and
+// down while pressed; no triangle on a face of 6 pixels or less.
+void PaintWidthButton(QPainter &painter, const QRect &face, bool up, bool pressed);
 
 class CLayersDlg : public QDialog {
 public:

@@ -602,3 +602,142 @@ TEST(LayerListDropPositionTest, FollowsTheRowBoundaries)
 }
 
 } // namespace
+
+namespace {
+
+// The colour sample of a row is drawn by the line renderer: a solid line
+// closes the outline, a dashed style (1) leaves gaps in it showing the fill,
+// and a wider line reaches further in; the inside keeps the fill.
+TEST(PaintLayerLineTest, TheColourSampleIsTheLayersOwnLine)
+{
+    const std::array<int, 7> columns{0, 100, 130, 160, 190, 220, 319};
+    const QRect row(0, 0, 320, 32);
+    // The sample: columns[5] to columns[6], two pixels in on every side.
+    const QRect sample = QRect(QPoint(220, 0), QPoint(319, 31)).adjusted(2, 2, -2, -2);
+    const QColor fill(0, 255, 0), line(0, 0, 255);
+    struct Case {
+        const char *what;
+        uint8_t style;
+        uint32_t width;
+        bool gaps;   // the top edge shows the fill somewhere
+        int deepest; // rows below the top edge still in the line colour at the middle
+    };
+    const Case cases[] = {{"solid", 0, 1, false, 0}, {"dashed", 1, 1, true, 0}, {"wide", 0, 5, false, 4}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        Layer layer;
+        LayerInit(&layer);
+        layer.lineColor = RGB(0, 0, 255);
+        layer.fill = RGB(0, 255, 0);
+        layer.lineStyle = c.style;
+        layer.lineWidth = c.width;
+        QImage image(row.size(), QImage::Format_RGB32);
+        image.fill(Qt::magenta);
+        {
+            QPainter painter(&image);
+            PaintLayerLine(painter, row, columns, layer, false, false);
+        }
+        int lineOnTop = 0, fillOnTop = 0;
+        for (int x = sample.left() + 8; x <= sample.right() - 8; ++x) {
+            const QColor at = image.pixelColor(x, sample.top());
+            lineOnTop += at == line;
+            fillOnTop += at == fill;
+        }
+        EXPECT_GT(lineOnTop, 0);
+        EXPECT_EQ(fillOnTop > 0, c.gaps) << lineOnTop << " line, " << fillOnTop << " fill";
+        if (!c.gaps) {
+            const int middle = sample.center().x();
+            for (int d = 0; d <= c.deepest; ++d)
+                EXPECT_EQ(image.pixelColor(middle, sample.top() + d), line) << d;
+            EXPECT_EQ(image.pixelColor(middle, sample.top() + c.deepest + 1), fill);
+        }
+        EXPECT_EQ(image.pixelColor(sample.center()), fill);
+    }
+}
+
+// The owner-drawn buttons: the colour swatch (crossed white without a
+// colour), the fill button's sample over its cross, and the width buttons'
+// triangles, which point their way and move with the press.
+TEST(LayersButtonsTest, PaintTheirFaces)
+{
+    const QRect face(0, 0, 40, 24);
+    auto paint = [&](const std::function<void(QPainter &)> &draw) {
+        QImage image(face.size(), QImage::Format_RGB32);
+        image.fill(Qt::magenta);
+        QPainter painter(&image);
+        draw(painter);
+        painter.end();
+        return image;
+    };
+    const QImage red = paint([&](QPainter &p) { PaintColourButton(p, face, RGB(255, 0, 0)); });
+    EXPECT_EQ(red.pixelColor(20, 12), QColor(255, 0, 0));
+    EXPECT_EQ(red.pixelColor(0, 12), QColor(Qt::black));
+    const QImage none = paint([&](QPainter &p) { PaintColourButton(p, face, std::nullopt); });
+    EXPECT_EQ(none.pixelColor(20, 5), QColor(Qt::white));
+    // The diagonal of a 40 x 24 face passes near (20, 12).
+    int crossed = 0;
+    for (int y = 10; y <= 14; ++y)
+        crossed += none.pixelColor(20, y) == QColor(Qt::black);
+    EXPECT_GT(crossed, 0);
+
+    const QRect big(0, 0, 60, 40);
+    auto fillButton = [&](uint32_t fill, bool pressed) {
+        QImage image(big.size(), QImage::Format_RGB32);
+        QPainter painter(&image);
+        PaintFillButton(painter, big, fill, RGB(0, 0, 255), 0, pressed);
+        return image;
+    };
+    const QImage filled = fillButton(RGB(0, 255, 0), false);
+    EXPECT_EQ(filled.pixelColor(2, 2), QColor(Qt::white));
+    EXPECT_EQ(filled.pixelColor(30, 20), QColor(0, 255, 0)) << "the fill covers the cross";
+    EXPECT_EQ(filled.pixelColor(30, 5), QColor(0, 0, 255)) << "outlined in the line colour";
+    const QImage empty = fillButton(LAYER_NO_FILL, true);
+    EXPECT_EQ(empty.pixelColor(2, 2), QColor(Qt::lightGray));
+    EXPECT_EQ(empty.pixelColor(10, 10), QColor(Qt::black)) << "the cross starts 10 pixels in";
+    EXPECT_EQ(empty.pixelColor(30, 5), QColor(0, 0, 255));
+
+    // Width buttons of 16 x 12: w = 10, h = 6, so 5 rows, rounded up to 6.
+    const QRect small(0, 0, 16, 12);
+    auto widthButton = [&](bool up, bool pressed) {
+        QImage image(small.size(), QImage::Format_RGB32);
+        QPainter painter(&image);
+        PaintWidthButton(painter, small, up, pressed);
+        painter.end();
+        // The triangle's rows: the width in black of each row inside the frame.
+        std::vector<int> widths;
+        for (int y = 2; y < small.height() - 2; ++y) {
+            int n = 0;
+            for (int x = 2; x < small.width() - 2; ++x)
+                n += image.pixelColor(x, y) == QColor(Qt::black);
+            widths.push_back(n);
+        }
+        return std::make_pair(widths, image);
+    };
+    const auto [upRows, upImage] = widthButton(true, false);
+    std::vector<int> drawn;
+    for (int n : upRows)
+        if (n)
+            drawn.push_back(n);
+    EXPECT_EQ(drawn, (std::vector<int>{1, 3, 5, 7, 9, 11}));
+    EXPECT_EQ(upImage.pixelColor(1, 1), QColor(255, 255, 255)) << "raised: highlight at the top left";
+    const auto [downRows, downImage] = widthButton(false, false);
+    std::vector<int> reversed(downRows.rbegin(), downRows.rend());
+    EXPECT_EQ(reversed, upRows);
+    const auto [pressedRows, pressedImage] = widthButton(true, true);
+    EXPECT_EQ(pressedImage.pixelColor(1, 1), QColor(160, 160, 160)) << "sunken: shadow at the top left";
+    EXPECT_EQ(std::find_if(pressedRows.begin(), pressedRows.end(), [](int n) { return n > 0; }) -
+                  pressedRows.begin(),
+              std::find_if(upRows.begin(), upRows.end(), [](int n) { return n > 0; }) - upRows.begin() + 1)
+        << "pressed, the triangle moves down a pixel";
+    const auto [tinyRows, tinyImage] = [&] {
+        QImage image(6, 6, QImage::Format_RGB32);
+        QPainter painter(&image);
+        PaintWidthButton(painter, QRect(0, 0, 6, 6), true, false);
+        painter.end();
+        return std::make_pair(0, image);
+    }();
+    (void)tinyRows;
+    EXPECT_NE(tinyImage.pixelColor(3, 3), QColor(Qt::black)) << "no triangle on a face of 6 pixels";
+}
+
+} // namespace
