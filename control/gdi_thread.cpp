@@ -1,5 +1,6 @@
 #include "control/gdi_thread.h"
 
+#include "control/drawing_worker.h"
 #include "control/map_ctrl.h"
 #include "engine/kernel/map_notify_codes.h"
 #include "engine/view/viewrecord/presentation_manager.h"
@@ -11,32 +12,29 @@ CGDIThread::CGDIThread(CMapCtrl *control, HDC dc, const RECT &rect) : control_(c
 {
 }
 
-CGDIThread::~CGDIThread()
-{
-    Wait();
-    delete thread_;
-}
+CGDIThread::~CGDIThread() { Wait(); }
 
-bool CGDIThread::Start()
+bool CGDIThread::Start(DrawingWorker *worker)
 {
-    thread_ = QThread::create([this] { InitInstance(); });
-    if (!thread_)
+    // Set before the job can run: the body draws into the worker's scratch.
+    worker_ = worker;
+    if (!worker || !worker->Run([this] { InitInstance(); })) {
+        worker_ = nullptr;
         return false;
-    thread_->setStackSize(kStackSize);
-    thread_->start(QThread::NormalPriority);
+    }
     return true;
 }
 
 void CGDIThread::Wait()
 {
-    if (thread_)
-        thread_->wait();
+    if (worker_)
+        worker_->Wait();
 }
 
 void CGDIThread::SetPriority(QThread::Priority priority)
 {
-    if (thread_ && thread_->isRunning())
-        thread_->setPriority(priority);
+    if (worker_ && !finished_)
+        worker_->SetPriority(priority);
 }
 
 void CGDIThread::InitInstance()
@@ -53,7 +51,7 @@ void CGDIThread::InitInstance()
     }
     drawn_ = area;
     const HDC target = GetDC(window);
-    const long result = target ? control_->DrawClipped(target, area, false) : -1;
+    const long result = target ? control_->DrawClipped(target, area, false, &worker_->Scratch()) : -1;
     if (result == -1) {
         std::lock_guard lock(control_->m_pendingLock);
         PM_UnionErasedRect(view, &area);

@@ -1,7 +1,8 @@
-// The control's drawing thread: one paint of the map on a thread of its own,
-// over the union of the view's pending rectangle and the area it was made
-// for. It draws into a scratch image of its own and copies the finished area
-// into the window's retained surface, posts the engine's progress message
+// The control's drawing thread: one paint of the map off the user-interface
+// thread, over the union of the view's pending rectangle and the area it
+// was made for. It runs on the control's drawing worker (drawing_worker.h),
+// draws into the worker's scratch image and copies the finished area into
+// the window's retained surface, posts the engine's progress message
 // (kind 6) at its start and at its finish, and stops between two objects
 // when the window's stop event is set.
 #pragma once
@@ -12,6 +13,7 @@
 #include <atomic>
 
 class CMapCtrl;
+class DrawingWorker;
 
 class CGDIThread {
 public:
@@ -19,13 +21,14 @@ public:
     static constexpr uint kStackSize = 8u << 20;
 
     CGDIThread(CMapCtrl *control, HDC dc, const RECT &rect);
-    // Waits for the thread (the control stops it first).
+    // Waits for the paint (the control stops it first).
     ~CGDIThread();
     CGDIThread(const CGDIThread &) = delete;
     CGDIThread &operator=(const CGDIThread &) = delete;
 
-    // Starts the thread at normal priority; false when it cannot be made.
-    bool Start();
+    // Hands the paint to the worker at normal priority; false when the
+    // worker's thread cannot be had.
+    bool Start(DrawingWorker *worker);
     bool Finished() const { return finished_; }
     void Wait();
     void SetPriority(QThread::Priority priority);
@@ -42,6 +45,6 @@ private:
     RECT rect_;
     RECT drawn_{0, 0, 0, 0};
     int exitCode_ = 0;
-    QThread *thread_ = nullptr;
+    DrawingWorker *worker_ = nullptr;
     std::atomic<bool> finished_{false};
 };

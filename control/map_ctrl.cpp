@@ -1,5 +1,6 @@
 #include "control/map_ctrl.h"
 
+#include "control/drawing_worker.h"
 #include "control/gdi_thread.h"
 #include "control/pending_engine.h"
 #include "engine/editing/polyline_queue.h"

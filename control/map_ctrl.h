@@ -26,6 +26,8 @@
 
 class ConnectionPoint;
 class CGDIThread;
+class DrawingWorker;
+class QImage;
 class PropExchange;
 class QScrollBar;
 class QMouseEvent;
@@ -267,8 +269,9 @@ private:
     void SchedulePaint();
     void FillBackground(HDC dc, const RECT &rect) const;
     // Draws rect of the map into dc through an image of the client size, so
-    // that nothing outside rect changes; the engine's result.
-    long DrawClipped(HDC dc, const RECT &rect, bool copyWhenStopped);
+    // that nothing outside rect changes; the engine's result. scratch, when
+    // given, is that image, kept from one call to the next.
+    long DrawClipped(HDC dc, const RECT &rect, bool copyWhenStopped, QImage *scratch = nullptr);
     void DrawRubberBand(HDC dc, bool repaintAll);
     bool SameView(PresentationManager *view) const { return view == m_pView; }
     void SetWaitCursor(bool on);
@@ -322,6 +325,8 @@ private:
 
     HWND m_hWnd = 0;
     CGDIThread *m_pDrawingThread = nullptr;
+    // The thread the drawing threads run on, made by the first of them.
+    std::unique_ptr<DrawingWorker> m_drawingWorker;
     int32_t m_bUseThreads = 1;
     int32_t m_bOffscreenDrawing = 0;
     std::string m_strFileName;

@@ -1,6 +1,7 @@
 // Painting: which road draws the map (synchronous, off-screen, or the
 // drawing thread), the view's pending area, and stopping the thread before
 // anything changes the map or the view.
+#include "control/drawing_worker.h"
 #include "control/gdi_thread.h"
 #include "control/map_ctrl.h"
 
@@ -165,7 +166,7 @@ void CMapCtrl::FillBackground(HDC dc, const RECT &rect) const
     SelectObject(dc, oldBrush);
 }
 
-long CMapCtrl::DrawClipped(HDC dc, const RECT &rect, bool copyWhenStopped)
+long CMapCtrl::DrawClipped(HDC dc, const RECT &rect, bool copyWhenStopped, QImage *scratch)
 {
     // The contexts here have no clip region: the map is drawn into a scratch
     // image of the client's size and only `rect` of it is copied, so that
@@ -177,10 +178,14 @@ long CMapCtrl::DrawClipped(HDC dc, const RECT &rect, bool copyWhenStopped)
                     std::min(rect.right, client.right), std::min(rect.bottom, client.bottom)};
     if (IsEmpty(area))
         return 1;
-    QImage scratch(client.right - client.left, client.bottom - client.top, QImage::Format_RGB32);
-    if (scratch.isNull())
+    QImage own;
+    QImage &image = scratch ? *scratch : own;
+    const QSize size(client.right - client.left, client.bottom - client.top);
+    if (image.size() != size || image.format() != QImage::Format_RGB32)
+        image = QImage(size, QImage::Format_RGB32);
+    if (image.isNull())
         return 0;
-    const HDC memory = CreateImageDC(&scratch);
+    const HDC memory = CreateImageDC(&image);
     if (!memory)
         return 0;
     FillBackground(memory, area);
@@ -208,8 +213,10 @@ void CMapCtrl::RenderMap(HDC dc, const RECT &rect, int synchronous)
     }
     if (m_bUseThreads && !synchronous) {
         StopDrawingThread();
+        if (!m_drawingWorker)
+            m_drawingWorker = std::make_unique<DrawingWorker>(CGDIThread::kStackSize);
         m_pDrawingThread = new CGDIThread(this, dc, rect);
-        if (!m_pDrawingThread->Start()) {
+        if (!m_pDrawingThread->Start(m_drawingWorker.get())) {
             delete m_pDrawingThread;
             m_pDrawingThread = nullptr;
         }

@@ -187,3 +187,32 @@ int GetDIBits(HDC hdc, HBITMAP bitmap, UINT start, UINT lines, void *bits, BITMA
     }
     return count;
 }
+
+int GetBitmapRgbRows(HBITMAP bitmap, uint8_t *rows, int64_t stride)
+{
+    const gdi::Bitmap *b = findBitmap(bitmap);
+    if (!b || !rows || b->image.isNull())
+        return 0;
+    const QImage &image = b->image;
+    const int width = image.width(), height = image.height();
+    if (stride < 3 * int64_t(width))
+        return 0;
+    for (int64_t line = 0; line < height; ++line) {
+        const auto *src = reinterpret_cast<const uint32_t *>(image.constScanLine(int(height - 1 - line)));
+        uint8_t *row = rows + line * stride;
+        // Four bytes stored per pixel (red, green, blue, 0), the fourth
+        // overwritten by the next pixel; the last one by bytes.
+        for (int x = 0; x + 1 < width; ++x) {
+            const uint32_t p = src[x];
+            const uint32_t rgb = ((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16);
+            std::memcpy(row + 3 * x, &rgb, 4);
+        }
+        const uint32_t p = src[width - 1];
+        uint8_t *last = row + 3 * (width - 1);
+        last[0] = uint8_t(p >> 16);
+        last[1] = uint8_t(p >> 8);
+        last[2] = uint8_t(p);
+        std::memset(row + 3 * int64_t(width), 0, size_t(stride - 3 * int64_t(width)));
+    }
+    return 1;
+}

@@ -50,6 +50,14 @@ int GetBitmapObject(HBITMAP bitmap, int size, BITMAP *buffer);
 // or a start past the last row.
 int GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, void *bits, BITMAPINFO *info, UINT usage);
 
+// The bitmap's pixels as rows of 24-bit red, green, blue (the byte order of
+// image files, where a DIB has blue first), bottom row first, each row
+// stride bytes from the previous one; the bytes of a row past its pixels are
+// cleared. The rows must hold height x stride bytes and stride at least 3 x
+// width. 1, or 0 (nothing written) for a bad bitmap, null rows or a short
+// stride.
+int GetBitmapRgbRows(HBITMAP bitmap, uint8_t *rows, int64_t stride);
+
 // The fixed colour table used for a bit count below 24 (1, 4 or 8); its
 // number of entries, 0 for other counts.
 int DibDefaultColorTable(int bitCount, RGBQUAD *table /* room for 256 */);

@@ -1,6 +1,7 @@
 #include "platform/gdi_objects.h"
 
 #include "platform/font_object.h"
+#include "platform/large_image.h"
 
 #include <memory>
 #include <mutex>
@@ -146,7 +147,8 @@ HBITMAP CreateBitmapOfSize(int width, int height)
     if (width <= 0 || height <= 0 || int64_t(width) * height > (int64_t(1) << 28))
         return 0;
     auto *b = new gdi::Bitmap;
-    b->image = QImage(width, height, QImage::Format_RGB32);
+    // Large bitmaps (exported pictures) are filled at once: see large_block.h.
+    b->image = LargeImage(width, height, QImage::Format_RGB32);
     if (b->image.isNull()) {
         delete b;
         return 0;

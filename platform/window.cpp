@@ -333,6 +333,26 @@ void DispatchPendingMessages()
     }
 }
 
+BOOL RunOnWindowThread(HWND hwnd, std::function<void()> call)
+{
+    auto rec = table().find(hwnd);
+    if (!rec || !call)
+        return FALSE;
+    QObject *home = rec->postTarget.data();
+    if (!home || home->thread() == QThread::currentThread()) {
+        call();
+        return TRUE;
+    }
+    QMetaObject::invokeMethod(
+        home,
+        [hwnd, call = std::move(call)] {
+            if (table().find(hwnd))
+                call();
+        },
+        Qt::QueuedConnection);
+    return TRUE;
+}
+
 BOOL PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     auto rec = table().find(hwnd);

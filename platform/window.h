@@ -81,6 +81,12 @@ inline BOOL PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     return PostMessageA(hwnd, msg, wParam, lParam);
 }
 
+// Runs the call on the thread that made the window: at once when that is
+// the calling thread (or the window has no event loop), else queued there
+// after what was posted before it, and dropped when the window is destroyed
+// first. FALSE, and the call not run, for a bad handle or an empty call.
+BOOL RunOnWindowThread(HWND hwnd, std::function<void()> call);
+
 // Runs the messages posted to windows of the calling thread so far (and
 // whatever else waits in its event loop), as a modal loop would between
 // steps of a long job.

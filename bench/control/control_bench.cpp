@@ -16,7 +16,11 @@
 #include <QImage>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <functional>
+#include <vector>
 
 namespace {
 
@@ -72,51 +76,101 @@ void Fill(HWND window)
     }
 }
 
+// The control with the map, showing it all.
+struct FilledControl : Control {
+    FilledControl()
+    {
+        Fill(ctl->hwnd());
+        ctl->Command(mCmdViewAllObjects);
+        ctl->WaitForDrawing();
+    }
+    // One zoom (in and out by turns, so the view stays where it was) and
+    // the paint that follows it, to its end.
+    void ZoomAndPaint()
+    {
+        ctl->Zoom(nullptr, zoomIn);
+        zoomIn = !zoomIn;
+        UpdateWindow(ctl->hwnd());
+        ctl->WaitForDrawing();
+    }
+    // The same zoom; the control's own paint is called off and the engine
+    // paints the view into an image of the client's size.
+    void ZoomAndEnginePaint(QImage &image)
+    {
+        ctl->Zoom(nullptr, zoomIn);
+        zoomIn = !zoomIn;
+        ValidateRect(ctl->hwnd(), nullptr);
+        RECT client{};
+        GetClientRect(ctl->hwnd(), &client);
+        image.fill(Qt::white);
+        const HDC dc = CreateImageDC(&image);
+        benchmark::DoNotOptimize(OnDstrPaint(ctl->wndRes(), dc, &client, 0));
+        DeleteDC(dc);
+    }
+    QImage ClientImage() const
+    {
+        RECT client{};
+        GetClientRect(ctl->hwnd(), &client);
+        return QImage(client.right, client.bottom, QImage::Format_RGB32);
+    }
+    bool zoomIn = true;
+};
+
 void ZoomToFinishedPaint(benchmark::State &state, bool threads)
 {
-    Control c;
-    Fill(c.ctl->hwnd());
+    FilledControl c;
     c.ctl->SetUseThreads(threads);
     c.ctl->SetOffscreenDrawing(false);
-    c.ctl->Command(mCmdViewAllObjects);
-    c.ctl->WaitForDrawing();
-    bool in = true;
-    for (auto _ : state) {
-        // One zoom (in and out by turns, so the view stays where it was)
-        // and the paint that follows it, to its end.
-        c.ctl->Zoom(nullptr, in);
-        in = !in;
-        UpdateWindow(c.ctl->hwnd());
-        c.ctl->WaitForDrawing();
-    }
+    for (auto _ : state)
+        c.ZoomAndPaint();
 }
 void BM_ZoomToFinishedThreadedPaint(benchmark::State &state) { ZoomToFinishedPaint(state, true); }
-BENCHMARK(BM_ZoomToFinishedThreadedPaint)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ZoomToFinishedThreadedPaint)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BM_ZoomToFinishedSynchronousPaint(benchmark::State &state) { ZoomToFinishedPaint(state, false); }
-BENCHMARK(BM_ZoomToFinishedSynchronousPaint)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ZoomToFinishedSynchronousPaint)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_EnginePaintOfTheView(benchmark::State &state)
 {
-    Control c;
-    Fill(c.ctl->hwnd());
-    c.ctl->Command(mCmdViewAllObjects);
-    c.ctl->WaitForDrawing();
-    RECT client{};
-    GetClientRect(c.ctl->hwnd(), &client);
-    QImage image(client.right, client.bottom, QImage::Format_RGB32);
-    bool in = true;
-    for (auto _ : state) {
-        // The same zooms; the control's own paint is called off.
-        c.ctl->Zoom(nullptr, in);
-        in = !in;
-        ValidateRect(c.ctl->hwnd(), nullptr);
-        image.fill(Qt::white);
-        const HDC dc = CreateImageDC(&image);
-        benchmark::DoNotOptimize(OnDstrPaint(c.ctl->wndRes(), dc, &client, 0));
-        DeleteDC(dc);
-    }
+    FilledControl c;
+    QImage image = c.ClientImage();
+    for (auto _ : state)
+        c.ZoomAndEnginePaint(image);
 }
-BENCHMARK(BM_EnginePaintOfTheView)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EnginePaintOfTheView)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+double seconds(const std::function<void()> &f)
+{
+    const auto start = std::chrono::steady_clock::now();
+    f();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The threaded zooms and the engine's paints in turn, on one control, so
+// that a load on the machine weighs on both; each side zooms in and out
+// again (the views differ in cost). The median of the ratios (target: at
+// most 1.2).
+void BM_ThreadedToEngineRatio(benchmark::State &state)
+{
+    FilledControl c;
+    c.ctl->SetUseThreads(true);
+    c.ctl->SetOffscreenDrawing(false);
+    QImage image = c.ClientImage();
+    std::vector<double> ratios;
+    for (auto _ : state) {
+        const double threaded = seconds([&c] {
+            c.ZoomAndPaint();
+            c.ZoomAndPaint();
+        });
+        const double engine = seconds([&c, &image] {
+            c.ZoomAndEnginePaint(image);
+            c.ZoomAndEnginePaint(image);
+        });
+        ratios.push_back(threaded / engine);
+    }
+    std::nth_element(ratios.begin(), ratios.begin() + long(ratios.size() / 2), ratios.end());
+    state.counters["threaded / engine"] = ratios[ratios.size() / 2];
+}
+BENCHMARK(BM_ThreadedToEngineRatio)->Iterations(20)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 

@@ -2,6 +2,7 @@
 
 #include "modules/raster_io/raster_body.h"
 #include "platform/gdi_objects.h"
+#include "platform/large_image.h"
 
 #include <QFileInfo>
 #include <QImageWriter>
@@ -57,7 +58,8 @@ QImage PictureFromRgbRows(int width, int height, int stride, int bitsPerChannel,
         SetRasterLastError("The rows to write do not describe a picture");
         return QImage();
     }
-    QImage picture(width, height, QImage::Format_RGB888);
+    // Written whole at once: a large block (see large_block.h).
+    QImage picture = LargeImage(width, height, QImage::Format_RGB888);
     if (picture.isNull()) {
         SetRasterLastError("Not enough memory for the picture to write");
         return picture;

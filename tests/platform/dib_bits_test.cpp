@@ -173,4 +173,42 @@ TEST_F(DibBitsTest, BadArgumentsReadNothing)
     EXPECT_EQ(GetDIBits(dc, bitmap, 0, 3, rows.data(), nullptr, DIB_RGB_COLORS), 0);
 }
 
+TEST_F(DibBitsTest, RgbRowsAreTheTwentyFourBitDibWithRedAndBlueSwapped)
+{
+    // The DIB's own rows, each pixel turned from blue-green-red into
+    // red-green-blue; the padding (of a stride wider than the DIB's too) is
+    // cleared.
+    InfoWithTable b{};
+    const std::vector<uint8_t> dib = read(24, 3, &b.info);
+    for (const int64_t stride : {int64_t(15), int64_t(16), int64_t(21)}) {
+        SCOPED_TRACE(stride);
+        std::vector<uint8_t> rows(size_t(stride * 3), 0xEE);
+        ASSERT_EQ(GetBitmapRgbRows(bitmap, rows.data(), stride), 1);
+        for (int line = 0; line < 3; ++line)
+            for (int x = 0; x < 5; ++x)
+                for (int c = 0; c < 3; ++c)
+                    EXPECT_EQ(rows[size_t(line * stride + 3 * x + c)], dib[size_t(line * 16 + 3 * x + 2 - c)])
+                        << "line " << line << " pixel " << x;
+        for (int line = 0; line < 3; ++line)
+            for (int64_t at = 15; at < stride; ++at)
+                EXPECT_EQ(rows[size_t(line * stride + at)], 0);
+    }
+    // The top row (stored last) reads red, green, blue, white, black.
+    std::vector<uint8_t> rows(48);
+    ASSERT_EQ(GetBitmapRgbRows(bitmap, rows.data(), 16), 1);
+    EXPECT_EQ(std::vector<uint8_t>(rows.begin() + 32, rows.begin() + 47),
+              (std::vector<uint8_t>{255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255, 0, 0, 0}));
+}
+
+TEST_F(DibBitsTest, RgbRowsOfABadBitmapOrIntoTooLittleRoomWriteNothing)
+{
+    std::vector<uint8_t> rows(64, 0xEE);
+    EXPECT_EQ(GetBitmapRgbRows(0xDEAD, rows.data(), 16), 0);
+    EXPECT_EQ(GetBitmapRgbRows(0, rows.data(), 16), 0);
+    EXPECT_EQ(GetBitmapRgbRows(bitmap, rows.data(), 14), 0); // under 3 bytes a pixel
+    EXPECT_EQ(GetBitmapRgbRows(bitmap, nullptr, 16), 0);
+    EXPECT_EQ(GetBitmapRgbRows(HBITMAP(GetStockObject(WHITE_BRUSH)), rows.data(), 16), 0);
+    EXPECT_EQ(rows, std::vector<uint8_t>(64, 0xEE));
+}
+
 } // namespace

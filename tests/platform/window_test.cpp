@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <gtest/gtest.h>
 
+#include <thread>
 #include <vector>
 
 namespace {
@@ -135,3 +136,52 @@ TEST(Window, HandlerCanBeReplacedAndChained)
     EXPECT_FALSE(SetWindowHandler(0, nullptr));
     DestroyWindow(w);
 }
+
+namespace {
+
+TEST(Window, CallsFromAnotherThreadRunOnTheWindowsThreadInOrder)
+{
+    std::vector<UINT> seen;
+    HWND h = CreateHeadlessWindow([&](HWND, UINT m, WPARAM, LPARAM) -> LRESULT {
+        seen.push_back(m);
+        return 0;
+    });
+    const std::thread::id home = std::this_thread::get_id();
+    std::vector<std::thread::id> ranOn;
+    // On the window's own thread: at once.
+    EXPECT_TRUE(RunOnWindowThread(h, [&] { ranOn.push_back(std::this_thread::get_id()); }));
+    EXPECT_EQ(ranOn, (std::vector<std::thread::id>{home}));
+    // From another thread: queued behind a message posted before it.
+    bool accepted = false;
+    std::thread other([&] {
+        PostMessage(h, WM_USER + 1, 0, 0);
+        accepted = RunOnWindowThread(h, [&] {
+            ranOn.push_back(std::this_thread::get_id());
+            seen.push_back(WM_USER + 2);
+        });
+    });
+    other.join();
+    EXPECT_TRUE(accepted);
+    EXPECT_EQ(ranOn.size(), 1u);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ranOn, (std::vector<std::thread::id>{home, home}));
+    EXPECT_EQ(seen, (std::vector<UINT>{WM_USER + 1, WM_USER + 2}));
+
+    // A window destroyed before the call runs does not get it; bad handles
+    // and empty calls are refused.
+    std::thread late([&] { accepted = RunOnWindowThread(h, [&] { ranOn.push_back({}); }); });
+    late.join();
+    EXPECT_TRUE(accepted);
+    DestroyWindow(h);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ranOn.size(), 2u);
+    bool ran = false;
+    EXPECT_FALSE(RunOnWindowThread(h, [&] { ran = true; }));
+    EXPECT_FALSE(RunOnWindowThread(0, [&] { ran = true; }));
+    EXPECT_FALSE(ran);
+    HWND live = CreateHeadlessWindow(nullptr);
+    EXPECT_FALSE(RunOnWindowThread(live, {}));
+    DestroyWindow(live);
+}
+
+} // namespace

@@ -205,9 +205,19 @@ void loadImage(int offScreen, HWND window, _WNDRES *rec, OBJHANDLE raster, MAP_C
         const int64_t w = int64_t(p.right) - p.left;
         const int64_t across = int64_t(v.x2) - v.x1;
         const int64_t h = across > 0 ? (int64_t(v.y2) - v.y1) * w / across : 0;
-        _COORDRECT placed = v;
-        SendOBJectMessage(kernel, 0, raster, 0, GRM_SETBOUNDRECT, 0, LPARAM(&placed));
-        SendOBJectMessage(kernel, 0, raster, 0, GRM_INVALIDATE, 0, 0);
+        // The raster's bounds become the view. That changes the store and
+        // tells the window's owner, which only the window's own thread may
+        // do: a pass on another thread (the control's drawing thread) leaves
+        // it to that thread, queued.
+        RunOnWindowThread(window, [window, kernel, raster, placed = _COORDRECT(v)] {
+            const _WNDRES *now = GetWndRes(window);
+            if (!now || now->kernel != kernel || IsOBJectDeleted(kernel, raster) ||
+                GetOBJectClassID(kernel, raster) != CLASS_BITMAP)
+                return; // the document or the raster went meanwhile
+            _COORDRECT bound = placed;
+            SendOBJectMessage(kernel, 0, raster, 0, GRM_SETBOUNDRECT, 0, LPARAM(&bound));
+            SendOBJectMessage(kernel, 0, raster, 0, GRM_INVALIDATE, 0, 0);
+        });
         *r = v;
         if (const std::optional<RasterBodyParams> bounds = wmsBounds(view, v); bounds && w > 0 && h > 0) {
             request = *bounds;

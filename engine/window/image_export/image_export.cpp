@@ -16,7 +16,6 @@
 #include <cerrno>
 #include <cstring>
 #include <limits>
-#include <new>
 
 namespace {
 
@@ -93,6 +92,12 @@ public:
     OwnedBitmap(const OwnedBitmap &) = delete;
     OwnedBitmap &operator=(const OwnedBitmap &) = delete;
     HBITMAP get() const { return bitmap_; }
+    void reset()
+    {
+        if (bitmap_)
+            DeleteObject(bitmap_);
+        bitmap_ = 0;
+    }
 
 private:
     HBITMAP bitmap_;
@@ -162,13 +167,9 @@ int WriteBitmapFile(HWND window, const char *fileName, const BITMAPINFO *info, H
                                 0);
     std::memcpy(header.data(), &h, sizeof h);
     auto *copy = reinterpret_cast<BITMAPINFO *>(header.data());
-    std::vector<uint8_t> bits;
-    try {
-        bits.resize(h.biSizeImage);
-    } catch (const std::bad_alloc &) {
-        return 0;
-    }
-    if (h.biHeight <= 0 ||
+    // GetDIBits writes every byte of the rows, padding included.
+    const LargeBlock bits(h.biSizeImage);
+    if (h.biHeight <= 0 || !bits.data() ||
         GetDIBits(dc, bitmap, 0, UINT(h.biHeight), bits.data(), copy, DIB_RGB_COLORS) != h.biHeight)
         return 0;
     const DWORD offset = 14 + 40 + 4 * colours;
@@ -188,14 +189,15 @@ int WriteBitmapFile(HWND window, const char *fileName, const BITMAPINFO *info, H
     }
     const bool written = writeAll(fd, fileHeader.data(), fileHeader.size()) &&
                          writeAll(fd, header.data(), sizeof(BITMAPINFOHEADER) + 4 * size_t(colours)) &&
-                         writeAll(fd, bits.data(), bits.size()) && CommitReplacementFile(fd, fileName, &temp);
+                         writeAll(fd, bits.data(), h.biSizeImage) &&
+                         CommitReplacementFile(fd, fileName, &temp);
     ::close(fd);
     if (!written && !temp.empty())
         ::unlink(temp.c_str());
     return written ? 1 : 0;
 }
 
-RgbRows BitmapRgbRows(HWND window, HBITMAP bitmap)
+RgbRows BitmapRgbRows(HWND, HBITMAP bitmap)
 {
     BITMAP bm{};
     if (GetBitmapObject(bitmap, int(sizeof bm), &bm) != int(sizeof bm) || bm.bmWidth <= 0 || bm.bmHeight <= 0)
@@ -203,23 +205,11 @@ RgbRows BitmapRgbRows(HWND window, HBITMAP bitmap)
     const int64_t rowBytes = DibRowBytes(bm.bmWidth, 24);
     if (rowBytes > std::numeric_limits<int>::max())
         return {};
-    // GetDIBits writes every byte: the rows need no clearing first.
+    // Written whole at once: a large block (see large_block.h), not cleared.
     RgbRows out;
-    out.data.reset(new (std::nothrow) uint8_t[size_t(rowBytes * bm.bmHeight)]);
-    if (!out.data)
+    out.block = LargeBlock(size_t(rowBytes * bm.bmHeight));
+    if (!out.block.data() || !GetBitmapRgbRows(bitmap, out.block.data(), rowBytes))
         return {};
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), bm.bmWidth, bm.bmHeight, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    const WindowDc dc(window);
-    if (GetDIBits(dc.get(), bitmap, 0, UINT(bm.bmHeight), out.data.get(), &info, DIB_RGB_COLORS) !=
-        bm.bmHeight)
-        return {};
-    // Blue-green-red becomes red-green-blue.
-    for (int64_t y = 0; y < bm.bmHeight; ++y) {
-        uint8_t *p = out.data.get() + y * rowBytes;
-        for (int x = 0; x < bm.bmWidth; ++x, p += 3)
-            std::swap(p[0], p[2]);
-    }
     out.width = bm.bmWidth;
     out.height = bm.bmHeight;
     out.stride = int(rowBytes);
@@ -232,7 +222,7 @@ int DIBFileExportRect(HWND window, const char *fileName, const MAP_COORDRECT *re
     if (type < kExportBmp || type > kExportGif || !fileName || !*fileName)
         return 0;
     const _EXPORTPARAMS p = parameters ? *parameters : _EXPORTPARAMS{kDefaultJpegQuality, uint16_t(-1), 0, 0};
-    const OwnedBitmap bitmap(RenderMapRectToBitmap(window, rect, size, p.DetailsLikeInOcxWindow != 0));
+    OwnedBitmap bitmap(RenderMapRectToBitmap(window, rect, size, p.DetailsLikeInOcxWindow != 0));
     if (!bitmap.get())
         return 0;
     switch (type) {
@@ -258,11 +248,12 @@ int DIBFileExportRect(HWND window, const char *fileName, const MAP_COORDRECT *re
     }
     default: {
         const RgbRows rows = BitmapRgbRows(window, bitmap.get());
-        if (!rows.data)
+        bitmap.reset(); // the rows hold the picture now
+        if (!rows.data())
             return 0;
         const WriterModule module("png.cnv");
         const auto write = module.entry<PNGConvertAndSaveFn>("PNGConvertAndSave");
-        return write && write(fileName, rows.width, rows.height, rows.stride, 8, rows.data.get(),
+        return write && write(fileName, rows.width, rows.height, rows.stride, 8, rows.data(),
                               int16_t(p.PNGExportMode), int16_t(p.PngCompressionLevel))
                    ? 1
                    : 0;
@@ -273,19 +264,19 @@ int DIBFileExportRect(HWND window, const char *fileName, const MAP_COORDRECT *re
 extern "C" int PNGExportRectToMemory(HWND window, void *value1, void *value2, const MAP_COORDRECT *rect,
                                      int size, int value5, int value6, uint16_t details)
 {
-    const OwnedBitmap bitmap(RenderMapRectToBitmap(window, rect, size, details != 0));
+    OwnedBitmap bitmap(RenderMapRectToBitmap(window, rect, size, details != 0));
     if (!bitmap.get())
         return 0;
     const RgbRows rows = BitmapRgbRows(window, bitmap.get());
-    if (!rows.data)
+    bitmap.reset(); // the rows hold the picture now
+    if (!rows.data())
         return 0;
     const WriterModule module("png.cnv");
     const auto convert = module.entry<PNGConvertAndAllocFn>("PNGConvertAndAlloc");
     if (!convert)
         return 0;
     try {
-        return convert(value1, value2, rows.width, rows.height, rows.stride, 8, rows.data.get(), value5,
-                       value6);
+        return convert(value1, value2, rows.width, rows.height, rows.stride, 8, rows.data(), value5, value6);
     } catch (...) {
         return 0; // a module that fails during the call gives no data
     }

@@ -6,6 +6,7 @@
 
 #include "engine/kernel/coords.h"
 #include "platform/dib_bits.h"
+#include "platform/large_block.h"
 #include "platform/types.h"
 
 #include <cstdint>
@@ -64,7 +65,8 @@ extern "C" int PNGExportRectToMemory(HWND window, void *value1, void *value2, co
 // The bitmap's pixels as 24-bit red-green-blue rows, bottom row first, each
 // stride bytes long; no data when they cannot be read.
 struct RgbRows {
-    std::unique_ptr<uint8_t[]> data;
+    LargeBlock block;
     int width = 0, height = 0, stride = 0;
+    const uint8_t *data() const { return block.data(); }
 };
 RgbRows BitmapRgbRows(HWND window, HBITMAP bitmap);

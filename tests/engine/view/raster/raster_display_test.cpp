@@ -9,6 +9,9 @@
 #include "engine/view/viewrecord/vertex_bitmap.h"
 #include "tests/engine/view/raster/picture_server.h"
 
+#include <QCoreApplication>
+
+#include <thread>
 #include <vector>
 
 namespace {
@@ -285,6 +288,24 @@ TEST_F(PictureServerRasterTest, AMapWithoutGeographicMeaningFetchesNothing)
     ASSERT_EQ(draw(h), 1);
     EXPECT_FALSE(loaded(h));
     EXPECT_TRUE(server.requests().empty());
+    EXPECT_EQ(bound(h), clientMap());
+}
+
+// A drawing thread does not change the store nor tell the window's owner:
+// the raster's new bounds wait for the window's own thread.
+TEST_F(PictureServerRasterTest, BoundsSetByADrawingOnAnotherThreadAreQueuedForTheWindowsThread)
+{
+    rec.displayView->projection.baseKind = CS_CARTESIAN; // nothing is fetched
+    rec.displayView->projection.baseUnit = 4;
+    const OBJHANDLE h = makeRaster(server.base(), "WMS", {0, 0, 1, 1});
+    const MAP_COORDRECT before = bound(h);
+    ASSERT_NE(before, clientMap());
+    int result = 0;
+    std::thread drawing([&] { result = draw(h); });
+    drawing.join();
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(bound(h), before);
+    QCoreApplication::processEvents();
     EXPECT_EQ(bound(h), clientMap());
 }
 

@@ -1,6 +1,7 @@
 #include "tests/engine/window/image_export/image_fixture.h"
 
 #include "engine/window/image_export/image_export.h"
+#include "engine/window/image_export/map_image_render.h"
 #include "platform/global_memory.h"
 #include "platform/message_box.h"
 
@@ -124,6 +125,34 @@ TEST_F(ImageExportTest, APureBlueLineStaysBlueInThePng)
     EXPECT_GT(count(image, 0xFF0000FF), 256);
     EXPECT_GT(count(image, 0xFFFF0000), 0); // the red square stays red
     EXPECT_EQ(image.pixel(128, 32), 0xFF0000FFu);
+}
+
+TEST_F(ImageExportTest, PngAndBmpFilesAndPngDataHoldTheRenderedPixelsExactly)
+{
+    // An odd width, so that the 24-bit rows are padded; the bitmap as the
+    // renderer makes it for the same rectangle, size and scale.
+    const HBITMAP bitmap = RenderMapRectToBitmap(window, &wide, 301, params.DetailsLikeInOcxWindow);
+    ASSERT_NE(bitmap, 0u);
+    const QImage rendered = GetBitmapImage(bitmap).convertToFormat(QImage::Format_RGB32);
+    DeleteObject(bitmap);
+    ASSERT_EQ(rendered.width(), 301);
+    ASSERT_GT(count(rendered, 0xFF0000FF), 0);
+
+    for (const int type : {kExportPng, kExportBmp}) {
+        SCOPED_TRACE(type);
+        const std::string name = file(type == kExportPng ? "exact.png" : "exact.bmp");
+        ASSERT_EQ(DIBFileExportRect(window, name.c_str(), &wide, 301, type, &params), 1);
+        EXPECT_EQ(QImage(QString::fromStdString(name)).convertToFormat(QImage::Format_RGB32), rendered);
+    }
+    HGLOBAL block = 0;
+    uint32_t size = 0;
+    ASSERT_EQ(PNGExportRectToMemory(window, &block, &size, &wide, 301, 0, 0, params.DetailsLikeInOcxWindow),
+              1);
+    const QImage fromMemory =
+        QImage::fromData(static_cast<const uchar *>(GlobalLock(block)), int(size), "PNG");
+    GlobalUnlock(block);
+    GlobalFree(block);
+    EXPECT_EQ(fromMemory.convertToFormat(QImage::Format_RGB32), rendered);
 }
 
 TEST_F(ImageExportTest, ATypeOutsideZeroToFourLeavesNoFile)

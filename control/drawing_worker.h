@@ -1,0 +1,45 @@
+// The thread that runs the control's drawing thread bodies, one at a time,
+// for the life of the control. Kept from one paint to the next, it keeps
+// what the drawing holds per thread (its scratch image of the client's
+// size, the painters' buffers) and saves starting a thread for every paint.
+#pragma once
+
+#include <QImage>
+#include <QThread>
+
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+
+class DrawingWorker {
+public:
+    explicit DrawingWorker(uint stackSize);
+    // Waits for the job in hand, then ends the thread.
+    ~DrawingWorker();
+    DrawingWorker(const DrawingWorker &) = delete;
+    DrawingWorker &operator=(const DrawingWorker &) = delete;
+
+    // Hands the job to the thread (started on the first job) at normal
+    // priority. False when the thread cannot be started or still runs a
+    // job: the caller waits for each job before it hands over the next.
+    bool Run(std::function<void()> job);
+    // Returns once no job is in hand.
+    void Wait();
+    bool Busy() const;
+    // The priority of the thread while it runs the job in hand.
+    void SetPriority(QThread::Priority priority);
+    // The thread's own scratch image, for the jobs alone.
+    QImage &Scratch() { return scratch_; }
+
+private:
+    void Loop();
+
+    const uint stackSize_;
+    QThread *thread_ = nullptr;
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::function<void()> job_;
+    bool busy_ = false;
+    bool quit_ = false;
+    QImage scratch_;
+};
