@@ -121,9 +121,10 @@ TEST_F(Painting, AnEmptyInvalidAreaDrawsNothingAndClearsThePendingArea)
 
 TEST_F(Painting, TwoQuickPaintsDrawTheUnionOnce)
 {
-    // Enough objects that the first thread is still drawing when the second
-    // paint comes.
-    for (int i = 0; i < 20000; ++i)
+    // Enough objects that the first pass is still drawing when the second
+    // paint comes, also on a loaded machine (the drawing thread is kept from
+    // one paint to the next, so the first pass starts at once).
+    for (int i = 0; i < 200000; ++i)
         Polyline({{i % 300, (i / 300) % 200}, {i % 300 + 5, (i / 300) % 200 + 3}});
     ctl->SetUseThreads(true);
     Settle();
