@@ -150,7 +150,8 @@ TEST_F(Painting, TwoQuickPaintsDrawTheUnionOnce)
 
 TEST_F(Painting, AStoppedThreadKeepsItsAreaPending)
 {
-    for (int i = 0; i < 20000; ++i)
+    // Enough objects that the pass is still drawing when the stop comes.
+    for (int i = 0; i < 200000; ++i)
         Polyline({{i % 300, (i / 300) % 200}, {i % 300 + 5, (i / 300) % 200 + 3}});
     ctl->SetUseThreads(true);
     Settle();
