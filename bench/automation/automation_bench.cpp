@@ -5,9 +5,9 @@
 // - enumerating 100 000 objects with _NewEnum and reading each ObjectType
 //   by dispatch against the engine's walk over the same objects (reported).
 // Run: build/<config>/bench/automation/automation
+#include "bench/support/bench_control.h"
 #include "control/automation/krt_objects.h"
 #include "control/automation/krt_poly.h"
-#include "control/map_control_object.h"
 #include "engine/kernel/graph_classes.h"
 #include "engine/kernel/undo.h"
 #include "engine/kernel/window_record.h"
@@ -15,10 +15,7 @@
 #include "engine/window/window_points.h"
 #include "engine/window/window_queries.h"
 
-#include <QApplication>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
-#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -26,19 +23,6 @@ namespace {
 constexpr int kPolygons = 10000;
 constexpr int kPoints = 100;
 constexpr int kEnumerated = 100000;
-
-struct Control {
-    Control()
-    {
-        object = ComPtr<MapControl>::Adopt(new MapControl);
-        ctl = object->control();
-        ctl->resize(640, 480);
-        ctl->show();
-        QApplication::processEvents();
-    }
-    ComPtr<MapControl> object;
-    CMapCtrl *ctl = nullptr;
-};
 
 std::vector<MAP_COORDPT> Ring(int i)
 {
@@ -63,7 +47,7 @@ DISPID IdOf(IDispatch *d, const std::string &name)
 
 void BM_AddPolygonsByDispatch(benchmark::State &state)
 {
-    Control c;
+    BenchControl c;
     for (auto _ : state) {
         state.PauseTiming();
         c.ctl->Close();
@@ -93,7 +77,7 @@ BENCHMARK(BM_AddPolygonsByDispatch)->Unit(benchmark::kMillisecond);
 
 void BM_AddPolygonsToTheEngine(benchmark::State &state)
 {
-    Control c;
+    BenchControl c;
     std::vector<std::vector<MAP_COORDPT>> rings;
     for (int i = 0; i < kPolygons; ++i)
         rings.push_back(Ring(i));
@@ -116,7 +100,7 @@ void BM_AddPolygonsToTheEngine(benchmark::State &state)
 BENCHMARK(BM_AddPolygonsToTheEngine)->Unit(benchmark::kMillisecond);
 
 // A map of 100 000 small polygons.
-struct FilledControl : Control {
+struct FilledControl : BenchControl {
     FilledControl()
     {
         for (int i = 0; i < kEnumerated; ++i) {
@@ -170,16 +154,4 @@ BENCHMARK(BM_EnumerateInTheEngine)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char **argv)
-{
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QTemporaryDir settings; // the control reads and writes its registry values here
-    setenv("MAP_REGISTRY_DIR", (settings.path() + "/registry").toLocal8Bit().constData(), 1);
-    setenv("MAP_PROFILE_DIR", (settings.path() + "/profiles").toLocal8Bit().constData(), 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return RunControlBenchmarks(argc, argv); }

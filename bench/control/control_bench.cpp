@@ -5,41 +5,23 @@
 //   100 000 objects against the engine's paint of that view into an image
 //   (target: at most 1.2 times).
 // Run: build/<config>/bench/control/control
-#include "control/map_control_object.h"
+#include "bench/support/bench_control.h"
+#include "bench/support/bench_timing.h"
 #include "engine/kernel/graph_classes.h"
 #include "engine/window/map_painting.h"
 #include "engine/window/window_points.h"
 #include "platform/dc.h"
 #include "platform/window.h"
 
-#include <QApplication>
 #include <QImage>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
-#include <algorithm>
-#include <chrono>
-#include <cstdlib>
-#include <functional>
 #include <vector>
 
 namespace {
 
-struct Control {
-    Control()
-    {
-        object = ComPtr<MapControl>::Adopt(new MapControl);
-        ctl = object->control();
-        ctl->resize(640, 480);
-        ctl->show();
-        QApplication::processEvents();
-    }
-    ComPtr<MapControl> object;
-    CMapCtrl *ctl = nullptr;
-};
-
 void BM_UnitsGetDirect(benchmark::State &state)
 {
-    Control c;
+    BenchControl c;
     for (auto _ : state)
         benchmark::DoNotOptimize(c.ctl->UnitsGet(3));
 }
@@ -47,7 +29,7 @@ BENCHMARK(BM_UnitsGetDirect);
 
 void BM_UnitsGetThroughInvoke(benchmark::State &state)
 {
-    Control c;
+    BenchControl c;
     IDispatch *d = c.object.get();
     Variant which = VariantFromLong(3);
     DISPPARAMS params{&which, nullptr, 1, 0};
@@ -77,7 +59,7 @@ void Fill(HWND window)
 }
 
 // The control with the map, showing it all.
-struct FilledControl : Control {
+struct FilledControl : BenchControl {
     FilledControl()
     {
         Fill(ctl->hwnd());
@@ -138,13 +120,6 @@ void BM_EnginePaintOfTheView(benchmark::State &state)
 }
 BENCHMARK(BM_EnginePaintOfTheView)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-double seconds(const std::function<void()> &f)
-{
-    const auto start = std::chrono::steady_clock::now();
-    f();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 // The threaded zooms and the engine's paints in turn, on one control, so
 // that a load on the machine weighs on both; each side zooms in and out
 // again (the views differ in cost). The median of the ratios (target: at
@@ -157,33 +132,20 @@ void BM_ThreadedToEngineRatio(benchmark::State &state)
     QImage image = c.ClientImage();
     std::vector<double> ratios;
     for (auto _ : state) {
-        const double threaded = seconds([&c] {
+        const double threaded = SecondsOf([&c] {
             c.ZoomAndPaint();
             c.ZoomAndPaint();
         });
-        const double engine = seconds([&c, &image] {
+        const double engine = SecondsOf([&c, &image] {
             c.ZoomAndEnginePaint(image);
             c.ZoomAndEnginePaint(image);
         });
         ratios.push_back(threaded / engine);
     }
-    std::nth_element(ratios.begin(), ratios.begin() + long(ratios.size() / 2), ratios.end());
-    state.counters["threaded / engine"] = ratios[ratios.size() / 2];
+    state.counters["threaded / engine"] = MedianOf(ratios);
 }
 BENCHMARK(BM_ThreadedToEngineRatio)->Iterations(20)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 
-int main(int argc, char **argv)
-{
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QTemporaryDir settings; // the control reads and writes its registry values here
-    setenv("MAP_REGISTRY_DIR", (settings.path() + "/registry").toLocal8Bit().constData(), 1);
-    setenv("MAP_PROFILE_DIR", (settings.path() + "/profiles").toLocal8Bit().constData(), 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return RunControlBenchmarks(argc, argv); }

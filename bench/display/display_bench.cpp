@@ -6,15 +6,11 @@
 // time at 10^4, 10^5 and 10^6 objects of the same mix, and of a view zoomed
 // to 1 % of the map's area, which the clip rectangle and the objects'
 // bounds keep to a small part of the full redraw.
+#include "bench/support/bench_maps.h"
+#include "bench/support/bench_timing.h"
 #include "engine/editing/display_pass.h"
-#include "engine/kernel/graph_classes.h"
 #include "engine/kernel/graph_object.h"
 #include "engine/kernel/layers.h"
-#include "engine/kernel/module_startup.h"
-#include "engine/kernel/object_classes.h"
-#include "engine/kernel/object_store.h"
-#include "engine/view/viewrecord/presentation_manager.h"
-#include "engine/view/viewrecord/vertex_bitmap.h"
 #include "engine/window/map_painting.h"
 #include "engine/window/wndres.h"
 #include "platform/dc.h"
@@ -24,9 +20,6 @@
 #include <QPainter>
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
-#include <chrono>
-#include <cmath>
 #include <map>
 #include <memory>
 #include <random>
@@ -36,12 +29,7 @@ namespace {
 
 constexpr int kWidth = 1920, kHeight = 1080;
 
-struct Look {
-    COLORREF line;
-    int style, width;
-    uint32_t fill; // LAYER_NO_FILL, colour, or colour with hatch index + 1 on top
-    int transparency;
-};
+using Look = BenchLayerLook;
 
 // Polylines: plain pens (styles 0-4, wide solid pens) and renderer styles.
 const Look kLineLooks[] = {
@@ -74,24 +62,12 @@ struct Scene {
 
     Scene(int polylines, int polygons, bool keepShapes)
     {
-        MapLibraryStartup();
-        ClearClassTable();
-        InitGraphClasses(0);
-        WndRes_Constructor(&rec);
-        window = CreateHeadlessWindow(nullptr);
-        SetClientSize(window, kWidth, kHeight);
-        WndRes_AttachToWindow(&rec, window, 0);
+        window = OpenBenchMapWindow(&rec, kWidth, kHeight, 0);
         showWhole();
         dc = CreateImageDC(&image);
 
         OBJectKernel *k = rec.kernel;
-        const OBJHANDLE root = GetRootOBJKern(k, rec.rootObject, CLASS_LAYERS);
-        std::vector<OBJHANDLE> lineLayers, areaLayers;
-        int number = 0;
-        for (const Look &l : kLineLooks)
-            lineLayers.push_back(makeLayer(k, root, ++number, l));
-        for (const Look &l : kAreaLooks)
-            areaLayers.push_back(makeLayer(k, root, ++number, l));
+        const BenchLayers layers = AddBenchLayers(&rec, kLineLooks, kAreaLooks);
 
         std::mt19937 rng(1234);
         std::uniform_int_distribution<int> x(0, kWidth - 1), y(0, kHeight - 1), step(-40, 40), radius(8, 30),
@@ -99,26 +75,16 @@ struct Scene {
         std::uniform_real_distribution<double> jitter(0.7, 1.0);
         std::vector<MAP_COORDPT> pts;
         for (int i = 0; i < polylines; ++i) {
-            pts.clear();
-            MAP_COORDPT p{x(rng), y(rng)};
-            pts.push_back(p);
-            for (int s = 0; s < 4; ++s) {
-                p = {p.x + step(rng), p.y + step(rng)};
-                pts.push_back(p);
-            }
+            const MAP_COORDPT start{x(rng), y(rng)};
+            RandomWalk(pts, start, 4, [&] { return step(rng); });
             const size_t look = size_t(i) % std::size(kLineLooks);
-            add(k, CLASS_POLYLINE, pts, lineLayers[look], keepShapes ? &kLineLooks[look] : nullptr, false);
+            add(k, CLASS_POLYLINE, pts, layers.lines[look], keepShapes ? &kLineLooks[look] : nullptr, false);
         }
         for (int i = 0; i < polygons; ++i) {
-            pts.clear();
             const int cx = x(rng), cy = y(rng), r = radius(rng), n = corners(rng);
-            for (int c = 0; c < n; ++c) {
-                const double a = 6.283185307179586 * c / n;
-                pts.push_back({int32_t(cx + r * jitter(rng) * std::cos(a)),
-                               int32_t(cy + r * jitter(rng) * std::sin(a))});
-            }
+            RingAround(pts, cx, cy, r, n, [&] { return jitter(rng); });
             const size_t look = size_t(i) % std::size(kAreaLooks);
-            add(k, CLASS_POLYGON, pts, areaLayers[look], keepShapes ? &kAreaLooks[look] : nullptr, true);
+            add(k, CLASS_POLYGON, pts, layers.areas[look], keepShapes ? &kAreaLooks[look] : nullptr, true);
         }
     }
     ~Scene()
@@ -131,17 +97,7 @@ struct Scene {
     // The whole map, one map unit a pixel; or the middle tenth of each side.
     void showWhole() { show(MAP_COORDRECT{0, 0, kWidth, kHeight}); }
     void showZoomed() { show(MAP_COORDRECT{864, 486, 864 + 192, 486 + 108}); }
-    void show(const MAP_COORDRECT &world)
-    {
-        PresentationManager *v = rec.displayView;
-        v->scale = double(kWidth) / (world.x2 - world.x1);
-        v->inverseScale = 1.0 / v->scale;
-        v->worldRect = world;
-        v->displayRect = RECT{0, 0, kWidth, kHeight};
-        v->clipFlag = 0;
-        v->scaleDenominator = 5000;
-        VertexBitmapResize(&rec, RECT{0, 0, kWidth, kHeight});
-    }
+    void show(const MAP_COORDRECT &world) { ShowBenchWorld(&rec, world, kWidth, kHeight); }
 
     long redraw()
     {
@@ -151,31 +107,10 @@ struct Scene {
     }
 
 private:
-    static OBJHANDLE makeLayer(OBJectKernel *k, OBJHANDLE root, int number, const Look &look)
-    {
-        const OBJHANDLE l = CreateLayerOBJect(k, root, number, "bench");
-        char *p = OBJectLock(k, l);
-        StoreField<COLORREF>(p, offsetof(Layer, lineColor), look.line);
-        StoreField<uint8_t>(p, offsetof(Layer, lineStyle), uint8_t(look.style));
-        StoreField<uint32_t>(p, offsetof(Layer, lineWidth), uint32_t(look.width));
-        StoreField<uint32_t>(p, offsetof(Layer, fill), look.fill);
-        StoreField<uint16_t>(p, offsetof(Layer, attrMask), uint16_t(0x1F));
-        LayerTrnsparencySet(k, l, look.transparency);
-        return l;
-    }
-
     void add(OBJectKernel *k, uint16_t cls, std::vector<MAP_COORDPT> &pts, OBJHANDLE layer, const Look *look,
              bool area)
     {
-        const OBJHANDLE h = CreateOBJect(k, cls);
-        TransferOBJectData(k, h, pts.data(), uint32_t(pts.size() * sizeof(MAP_COORDPT)), 1);
-        char *p = OBJectLock(k, h);
-        StoreField<uint32_t>(p, PS_COUNT, uint32_t(pts.size()));
-        _COORDRECT r{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
-        for (const MAP_COORDPT &q : pts)
-            r = {std::min(r.x1, q.x), std::min(r.y1, q.y), std::max(r.x2, q.x), std::max(r.y2, q.y)};
-        SendOBJectMessage(k, 0, h, 0, GRM_SETBOUNDRECT, 0, LPARAM(&r));
-        InsertLayerRef(k, h, layer);
+        AddBenchObject(k, cls, pts, layer);
         if (look) {
             Shape s{look, area, {}};
             for (const MAP_COORDPT &q : pts) // the window point of the whole view
@@ -273,15 +208,7 @@ void BM_DisplayPassZoomed1Percent(benchmark::State &state)
 void BM_ZoomedShareOfFullRedraw(benchmark::State &state)
 {
     Scene &s = scene(100000 - 100000 / 11, 100000 / 11);
-    const auto timed = [&s] {
-        const auto start = std::chrono::steady_clock::now();
-        benchmark::DoNotOptimize(s.redraw());
-        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    };
-    const auto median = [](std::vector<double> v) {
-        std::nth_element(v.begin(), v.begin() + long(v.size() / 2), v.end());
-        return v[v.size() / 2];
-    };
+    const auto timed = [&s] { return SecondsOf([&s] { benchmark::DoNotOptimize(s.redraw()); }); };
     std::vector<double> shares;
     for (auto _ : state) {
         s.showWhole();
@@ -290,10 +217,10 @@ void BM_ZoomedShareOfFullRedraw(benchmark::State &state)
         std::vector<double> zoomed;
         for (int i = 0; i < 10; ++i)
             zoomed.push_back(timed());
-        shares.push_back(median(zoomed) / full);
+        shares.push_back(MedianOf(zoomed) / full);
     }
     s.showWhole();
-    state.counters["zoomed % of full"] = 100 * median(shares);
+    state.counters["zoomed % of full"] = 100 * MedianOf(shares);
 }
 
 } // namespace

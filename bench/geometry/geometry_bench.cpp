@@ -76,14 +76,27 @@ struct GeosRing {
         GEOSGeom_destroy_r(h, polygon);
         GEOS_finish_r(h);
     }
-    GEOSGeometry *point(MAP_COORDPT p) const
-    {
-        GEOSCoordSequence *s = GEOSCoordSeq_create_r(h, 1, 2);
-        GEOSCoordSeq_setXY_r(h, s, 0, p.x, p.y);
-        return GEOSGeom_createPoint_r(h, s);
-    }
     GEOSContextHandle_t h;
     GEOSGeometry *polygon;
+};
+
+// Query points as GEOS points in a ring's context, destroyed with this.
+struct GeosPoints {
+    GeosPoints(const GeosRing &ring, const std::vector<MAP_COORDPT> &points) : h(ring.h)
+    {
+        for (const MAP_COORDPT &p : points) {
+            GEOSCoordSequence *s = GEOSCoordSeq_create_r(h, 1, 2);
+            GEOSCoordSeq_setXY_r(h, s, 0, p.x, p.y);
+            all.push_back(GEOSGeom_createPoint_r(h, s));
+        }
+    }
+    ~GeosPoints()
+    {
+        for (GEOSGeometry *p : all)
+            GEOSGeom_destroy_r(h, p);
+    }
+    GEOSContextHandle_t h;
+    std::vector<GEOSGeometry *> all;
 };
 
 // Mean seconds per iteration by case name, for the table at the end.
@@ -107,10 +120,11 @@ public:
 
 constexpr int kQueries = 4; // points per ring in the one-query cases, to average the answer's position
 
-void OursContains(benchmark::State &state)
+// The engine's point-in-polygon for the given number of query points.
+void OursQueries(benchmark::State &state, int queries)
 {
     const auto ring = Star(int(state.range(0)), 1);
-    const auto points = Queries(kQueries);
+    const auto points = Queries(queries);
     EngineRing e(ring);
     int inside = 0;
     for (auto _ : state)
@@ -119,21 +133,19 @@ void OursContains(benchmark::State &state)
     benchmark::DoNotOptimize(inside);
 }
 
+void OursContains(benchmark::State &state) { OursQueries(state, kQueries); }
+
 void GeosContains(benchmark::State &state)
 {
     const auto ring = Star(int(state.range(0)), 1);
     const auto points = Queries(kQueries);
     GeosRing g(ring);
-    std::vector<GEOSGeometry *> pts;
-    for (const MAP_COORDPT &p : points)
-        pts.push_back(g.point(p));
+    const GeosPoints pts(g, points);
     int inside = 0;
     for (auto _ : state)
-        for (GEOSGeometry *p : pts)
+        for (GEOSGeometry *p : pts.all)
             inside += GEOSContains_r(g.h, g.polygon, p);
     benchmark::DoNotOptimize(inside);
-    for (GEOSGeometry *p : pts)
-        GEOSGeom_destroy_r(g.h, p);
 }
 
 // Preparation and one query, for each of the query points.
@@ -142,53 +154,35 @@ void GeosPreparedContains(benchmark::State &state)
     const auto ring = Star(int(state.range(0)), 1);
     const auto points = Queries(kQueries);
     GeosRing g(ring);
-    std::vector<GEOSGeometry *> pts;
-    for (const MAP_COORDPT &p : points)
-        pts.push_back(g.point(p));
+    const GeosPoints pts(g, points);
     int inside = 0;
     for (auto _ : state)
-        for (GEOSGeometry *p : pts) {
+        for (GEOSGeometry *p : pts.all) {
             const GEOSPreparedGeometry *prepared = GEOSPrepare_r(g.h, g.polygon);
             inside += GEOSPreparedContains_r(g.h, prepared, p);
             GEOSPreparedGeom_destroy_r(g.h, prepared);
         }
     benchmark::DoNotOptimize(inside);
-    for (GEOSGeometry *p : pts)
-        GEOSGeom_destroy_r(g.h, p);
 }
 
 // No target: many queries on one prepared ring against as many plain scans.
 constexpr int kManyQueries = 1000;
 
-void OursManyQueries(benchmark::State &state)
-{
-    const auto ring = Star(int(state.range(0)), 1);
-    const auto points = Queries(kManyQueries);
-    EngineRing e(ring);
-    int inside = 0;
-    for (auto _ : state)
-        for (const MAP_COORDPT &p : points)
-            inside += PolygonContainsPoint(e.kernel, e.object, &p);
-    benchmark::DoNotOptimize(inside);
-}
+void OursManyQueries(benchmark::State &state) { OursQueries(state, kManyQueries); }
 
 void GeosPreparedManyQueries(benchmark::State &state)
 {
     const auto ring = Star(int(state.range(0)), 1);
     const auto points = Queries(kManyQueries);
     GeosRing g(ring);
-    std::vector<GEOSGeometry *> pts;
-    for (const MAP_COORDPT &p : points)
-        pts.push_back(g.point(p));
+    const GeosPoints pts(g, points);
     const GEOSPreparedGeometry *prepared = GEOSPrepare_r(g.h, g.polygon);
     int inside = 0;
     for (auto _ : state)
-        for (GEOSGeometry *p : pts)
+        for (GEOSGeometry *p : pts.all)
             inside += GEOSPreparedContains_r(g.h, prepared, p);
     benchmark::DoNotOptimize(inside);
     GEOSPreparedGeom_destroy_r(g.h, prepared);
-    for (GEOSGeometry *p : pts)
-        GEOSGeom_destroy_r(g.h, p);
 }
 
 void OursLength(benchmark::State &state)

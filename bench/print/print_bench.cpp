@@ -3,14 +3,10 @@
 // writes a PDF file, against OnDstrPaint of the same map into a 1920 x 1080
 // image; BM_PrintAgainstDisplay times both in each iteration and reports
 // their ratio (print / display).
-#include "engine/kernel/graph_classes.h"
+#include "bench/support/bench_maps.h"
+#include "bench/support/bench_timing.h"
 #include "engine/kernel/graph_object.h"
 #include "engine/kernel/layers.h"
-#include "engine/kernel/module_startup.h"
-#include "engine/kernel/object_classes.h"
-#include "engine/kernel/object_store.h"
-#include "engine/view/viewrecord/presentation_manager.h"
-#include "engine/view/viewrecord/vertex_bitmap.h"
 #include "engine/window/map_painting.h"
 #include "engine/window/page.h"
 #include "engine/window/printing/print_map.h"
@@ -25,10 +21,7 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
-#include <chrono>
-#include <cmath>
 #include <cstring>
-#include <memory>
 #include <random>
 #include <vector>
 
@@ -37,19 +30,13 @@ namespace {
 constexpr int kWidth = 1920, kHeight = 1080;
 constexpr int kObjects = 100000;
 
-struct Look {
-    COLORREF line;
-    int style, width;
-    uint32_t fill;
-};
-
-const Look kLineLooks[] = {
+const BenchLayerLook kLineLooks[] = {
     {RGB(0, 0, 0), 0, 1, LAYER_NO_FILL},    {RGB(200, 0, 0), 1, 1, LAYER_NO_FILL},
     {RGB(0, 120, 0), 2, 1, LAYER_NO_FILL},  {RGB(0, 90, 90), 0, 2, LAYER_NO_FILL},
     {RGB(40, 40, 40), 0, 4, LAYER_NO_FILL}, {RGB(160, 80, 0), 5, 3, LAYER_NO_FILL},
     {RGB(0, 80, 160), 7, 8, LAYER_NO_FILL},
 };
-const Look kAreaLooks[] = {
+const BenchLayerLook kAreaLooks[] = {
     {RGB(0, 0, 0), 0, 1, 0x60A0FF},
     {RGB(0, 0, 0), 0, 1, 0x008000 | (uint32_t(4 + 1) << 24)},
 };
@@ -74,13 +61,7 @@ struct Scene {
         printer.printable = {1754, 1240};
         SetFakePrinters(std::vector<FakePrinter>{printer});
 
-        MapLibraryStartup();
-        ClearClassTable();
-        InitGraphClasses(0);
-        WndRes_Constructor(&rec);
-        window = CreateHeadlessWindow(nullptr);
-        SetClientSize(window, kWidth, kHeight);
-        WndRes_AttachToWindow(&rec, window, 1);
+        window = OpenBenchMapWindow(&rec, kWidth, kHeight, 1);
         GlobalFree(rec.devNames);
         GlobalFree(rec.devMode);
         rec.devNames = CreateDevNamesBlock("fake", "Bench", printer.port.c_str(), false);
@@ -97,14 +78,7 @@ struct Scene {
         PageSetOrgExtInWindow(window, &origin, &extension);
         PageUpdateInWindow(window);
 
-        PresentationManager *view = rec.displayView;
-        view->scale = 1.0;
-        view->inverseScale = 1.0;
-        view->worldRect = MAP_COORDRECT{0, 0, kWidth, kHeight};
-        view->displayRect = RECT{0, 0, kWidth, kHeight};
-        view->clipFlag = 0;
-        view->scaleDenominator = 5000;
-        VertexBitmapResize(&rec, RECT{0, 0, kWidth, kHeight});
+        ShowBenchWorld(&rec, MAP_COORDRECT{0, 0, kWidth, kHeight}, kWidth, kHeight);
         dc = CreateImageDC(&image);
         fill();
     }
@@ -128,59 +102,21 @@ private:
     void fill()
     {
         OBJectKernel *k = rec.kernel;
-        const OBJHANDLE root = GetRootOBJKern(k, rec.rootObject, CLASS_LAYERS);
-        std::vector<OBJHANDLE> lineLayers, areaLayers;
-        int number = 0;
-        for (const Look &l : kLineLooks)
-            lineLayers.push_back(makeLayer(k, root, ++number, l));
-        for (const Look &l : kAreaLooks)
-            areaLayers.push_back(makeLayer(k, root, ++number, l));
+        const BenchLayers layers = AddBenchLayers(&rec, kLineLooks, kAreaLooks);
         std::mt19937 rng(1234);
         std::uniform_int_distribution<int> x(0, kWidth - 1), y(0, kHeight - 1), step(-40, 40), radius(8, 30);
         std::vector<MAP_COORDPT> pts;
         const int polygons = kObjects / 11;
         for (int i = 0; i < kObjects - polygons; ++i) {
-            pts.clear();
-            MAP_COORDPT p{x(rng), y(rng)};
-            pts.push_back(p);
-            for (int s = 0; s < 4; ++s) {
-                p = {p.x + step(rng), p.y + step(rng)};
-                pts.push_back(p);
-            }
-            add(k, CLASS_POLYLINE, pts, lineLayers[size_t(i) % lineLayers.size()]);
+            const MAP_COORDPT start{x(rng), y(rng)};
+            RandomWalk(pts, start, 4, [&] { return step(rng); });
+            AddBenchObject(k, CLASS_POLYLINE, pts, layers.lines[size_t(i) % layers.lines.size()]);
         }
         for (int i = 0; i < polygons; ++i) {
-            pts.clear();
             const int cx = x(rng), cy = y(rng), r = radius(rng);
-            for (int c = 0; c < 6; ++c) {
-                const double a = 6.283185307179586 * c / 6;
-                pts.push_back({int32_t(cx + r * std::cos(a)), int32_t(cy + r * std::sin(a))});
-            }
-            add(k, CLASS_POLYGON, pts, areaLayers[size_t(i) % areaLayers.size()]);
+            RingAround(pts, cx, cy, r, 6);
+            AddBenchObject(k, CLASS_POLYGON, pts, layers.areas[size_t(i) % layers.areas.size()]);
         }
-    }
-    static OBJHANDLE makeLayer(OBJectKernel *k, OBJHANDLE root, int number, const Look &look)
-    {
-        const OBJHANDLE l = CreateLayerOBJect(k, root, number, "bench");
-        char *p = OBJectLock(k, l);
-        StoreField<COLORREF>(p, offsetof(Layer, lineColor), look.line);
-        StoreField<uint8_t>(p, offsetof(Layer, lineStyle), uint8_t(look.style));
-        StoreField<uint32_t>(p, offsetof(Layer, lineWidth), uint32_t(look.width));
-        StoreField<uint32_t>(p, offsetof(Layer, fill), look.fill);
-        StoreField<uint16_t>(p, offsetof(Layer, attrMask), uint16_t(0x1F));
-        return l;
-    }
-    static void add(OBJectKernel *k, uint16_t cls, std::vector<MAP_COORDPT> &pts, OBJHANDLE layer)
-    {
-        const OBJHANDLE h = CreateOBJect(k, cls);
-        TransferOBJectData(k, h, pts.data(), uint32_t(pts.size() * sizeof(MAP_COORDPT)), 1);
-        char *p = OBJectLock(k, h);
-        StoreField<uint32_t>(p, PS_COUNT, uint32_t(pts.size()));
-        _COORDRECT r{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
-        for (const MAP_COORDPT &q : pts)
-            r = {std::min(r.x1, q.x), std::min(r.y1, q.y), std::max(r.x2, q.x), std::max(r.y2, q.y)};
-        SendOBJectMessage(k, 0, h, 0, GRM_SETBOUNDRECT, 0, LPARAM(&r));
-        InsertLayerRef(k, h, layer);
     }
 };
 
@@ -214,13 +150,8 @@ void BM_PrintAgainstDisplay(benchmark::State &state)
     Scene &s = scene();
     double printSeconds = 0, displaySeconds = 0;
     for (auto _ : state) {
-        const auto t0 = std::chrono::steady_clock::now();
-        s.print();
-        const auto t1 = std::chrono::steady_clock::now();
-        benchmark::DoNotOptimize(s.display());
-        const auto t2 = std::chrono::steady_clock::now();
-        printSeconds += std::chrono::duration<double>(t1 - t0).count();
-        displaySeconds += std::chrono::duration<double>(t2 - t1).count();
+        printSeconds += SecondsOf([&s] { s.print(); });
+        displaySeconds += SecondsOf([&s] { benchmark::DoNotOptimize(s.display()); });
     }
     state.counters["ratio"] = displaySeconds > 0 ? printSeconds / displaySeconds : 0;
 }
