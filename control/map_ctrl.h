@@ -19,6 +19,7 @@
 
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <span>
@@ -289,6 +290,8 @@ private:
     void SendQtMouseEvent(QMouseEvent *event);
     MAP_COORDPT SnappedPoint(POINT point, bool *snapped = nullptr);
     MAP_COORDPT PlainMapPoint(POINT point) const;
+    // The edited figure's length and area, measured again and published.
+    void MeasureEditFigure();
     void CaptureMouse();
     void ReleaseMouse();
     // The tool repaints: incremental (only the pending rectangle set, the
@@ -311,7 +314,9 @@ private:
     void ResizeMoveStep(POINT point);
     void ObjectMoveStep(POINT point);
     void PolylineMoveStep(POINT point);
-    void EndDialogTool(int undoBefore);
+    // Runs a tool's dialog, then ends the tool; the host hears of the object
+    // the dialog made, if any. Returns 1 (the click was used).
+    int32_t RunDialogTool(const std::function<void()> &dialog);
     bool OnVertex(POINT point) const;
     // The record replaced by a new one read from the file; false when the
     // file could not be read (the current record untouched).

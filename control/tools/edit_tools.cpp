@@ -185,10 +185,7 @@ void CMapCtrl::NodeDragMoveStep(POINT point)
         p.y = f.lockedY;
     f.previous = f.current;
     f.current = p;
-    f.ToolFigureLength(m_hWnd);
-    f.ToolFigureArea(m_hWnd);
-    figureLength = f.length;
-    figureArea = f.area;
+    MeasureEditFigure();
     RepaintOverlay();
 }
 

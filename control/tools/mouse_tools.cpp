@@ -221,6 +221,14 @@ MAP_COORDPT CMapCtrl::SnappedPoint(POINT point, bool *snapped)
     return found ? map : PlainMapPoint(point);
 }
 
+void CMapCtrl::MeasureEditFigure()
+{
+    m_EditFigure.ToolFigureLength(m_hWnd);
+    m_EditFigure.ToolFigureArea(m_hWnd);
+    figureLength = m_EditFigure.length;
+    figureArea = m_EditFigure.area;
+}
+
 void CMapCtrl::CaptureMouse()
 {
     SetWindowCaptureHook(m_hWnd, [this](HWND, bool captured) {
@@ -311,8 +319,11 @@ void CMapCtrl::StopDrawingForOperation()
         InvalidateRect(m_hWnd, &pending, FALSE);
 }
 
-void CMapCtrl::EndDialogTool(int undoBefore)
+int32_t CMapCtrl::RunDialogTool(const std::function<void()> &dialog)
 {
+    OBJectKernel *kernel = m_pWndRes ? m_pWndRes->kernel : nullptr;
+    const int undoBefore = kernel ? Undo_GetPositionCurStep(kernel) : 0;
+    dialog();
     // The host hears of a new object only when the dialog made one.
     m_nOperationState = 0;
     if (m_pWndRes && m_pWndRes->kernel && Undo_GetPositionCurStep(m_pWndRes->kernel) != undoBefore) {
@@ -327,6 +338,7 @@ void CMapCtrl::EndDialogTool(int undoBefore)
         }
     }
     EndTool(0);
+    return 1;
 }
 
 int32_t CMapCtrl::SelectAtPoint(WPARAM keys, POINT point)
@@ -371,7 +383,6 @@ int32_t CMapCtrl::OnToolLButtonDown(WPARAM keys, POINT point)
     if (!m_pView || !m_pWndRes)
         return 0;
     StopDrawingForOperation();
-    OBJectKernel *kernel = m_pWndRes->kernel;
     switch (m_nCurrentTool) {
     case mCmdDeselect:
     case mCmdZoomIn:
@@ -401,10 +412,7 @@ int32_t CMapCtrl::OnToolLButtonDown(WPARAM keys, POINT point)
         m_EditFigure.changed = 1;
         if (!arrow)
             m_EditFigure.UpdateAxisLocks(p);
-        m_EditFigure.ToolFigureLength(m_hWnd);
-        m_EditFigure.ToolFigureArea(m_hWnd);
-        figureLength = m_EditFigure.length;
-        figureArea = m_EditFigure.area;
+        MeasureEditFigure();
         SetToolCursor();
         return 0;
     }
@@ -433,30 +441,18 @@ int32_t CMapCtrl::OnToolLButtonDown(WPARAM keys, POINT point)
         CaptureMouse();
         SetToolCursor();
         return 0;
-    case mCmdText: {
-        const int before = kernel ? Undo_GetPositionCurStep(kernel) : 0;
-        const MAP_COORDPT p = SnappedPoint(point);
-        DlgText(m_hWnd, 0, p);
-        EndDialogTool(before);
-        return 1;
-    }
-    case mCmdLegend: {
-        const int before = kernel ? Undo_GetPositionCurStep(kernel) : 0;
-        const MAP_COORDPT p = PlainMapPoint(point);
-        m_nCurrentTool = mCmdDeselect;
-        SetToolCursor();
-        pending::LegendWizard(m_hWnd, 0, &p);
-        m_nCurrentTool = mCmdLegend;
-        EndDialogTool(before);
-        return 1;
-    }
-    case mCmdCircle: {
-        const int before = kernel ? Undo_GetPositionCurStep(kernel) : 0;
-        const MAP_COORDPT p = SnappedPoint(point);
-        DlgCircle(m_hWnd, 0, p);
-        EndDialogTool(before);
-        return 1;
-    }
+    case mCmdText:
+        return RunDialogTool([&] { DlgText(m_hWnd, 0, SnappedPoint(point)); });
+    case mCmdLegend:
+        return RunDialogTool([&] {
+            const MAP_COORDPT p = PlainMapPoint(point);
+            m_nCurrentTool = mCmdDeselect;
+            SetToolCursor();
+            pending::LegendWizard(m_hWnd, 0, &p);
+            m_nCurrentTool = mCmdLegend;
+        });
+    case mCmdCircle:
+        return RunDialogTool([&] { DlgCircle(m_hWnd, 0, SnappedPoint(point)); });
     case mCmdNail: {
         const MAP_COORDPT p = PlainMapPoint(point);
         SetNailObj2(m_hWnd, &p);
@@ -561,10 +557,7 @@ void CMapCtrl::DrawingMoveStep(WPARAM, POINT point)
     }
     f.previous = f.current;
     f.current = p;
-    f.ToolFigureLength(m_hWnd);
-    f.ToolFigureArea(m_hWnd);
-    figureLength = f.length;
-    figureArea = f.area;
+    MeasureEditFigure();
     RepaintOverlay();
 }
 
@@ -621,10 +614,7 @@ void CMapCtrl::RectangleStep(POINT point)
         f.previous = f.current;
         f.current = p;
     }
-    f.ToolFigureLength(m_hWnd);
-    f.ToolFigureArea(m_hWnd);
-    figureLength = f.length;
-    figureArea = f.area;
+    MeasureEditFigure();
     RepaintOverlay();
     if (appended)
         OnToolLButtonUp(0, point);
