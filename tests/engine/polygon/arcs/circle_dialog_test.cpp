@@ -14,7 +14,7 @@
 #include "engine/window/window_selection.h"
 #include "platform/message_box.h"
 #include "platform/modal_dialog.h"
-#include "tests/engine/editing/editing_fixture.h"
+#include "tests/engine/polygon/polygon_command_fixture.h"
 
 #include <QDialog>
 #include <QLineEdit>
@@ -24,44 +24,15 @@
 
 #include <cmath>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <vector>
 
 namespace {
 
-class CircleDialogTest : public EditingTest {
+class CircleDialogTest : public PolygonCommandTest {
 protected:
-    void SetUp() override
-    {
-        EditingTest::SetUp();
-        rec.undoEnabled = 1;
-    }
-    void TearDown() override
-    {
-        SetModalDialogHook({});
-        EditingTest::TearDown();
-    }
-    std::vector<OBJHANDLE> selected()
-    {
-        int32_t count = 0;
-        map_selection_Get(window, &count, nullptr, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                          nullptr, nullptr, 1);
-        std::vector<OBJHANDLE> out(size_t(std::max(count, 0)));
-        if (count > 0)
-            map_selection_Get(window, &count, out.data(), count, nullptr, nullptr, nullptr, nullptr, nullptr,
-                              nullptr, nullptr, nullptr, 1);
-        return out;
-    }
-    void select(OBJHANDLE h) { ASSERT_EQ(SetSelection(window, &h, 1, 0, 0), 1u); }
-    std::vector<char> saved(const char *name = "doc.mpd")
-    {
-        const std::string path = folders.path().toStdString() + "/" + name;
-        EXPECT_EQ(MapSave(window, path.c_str()), 1);
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
+    using PolygonCommandTest::select;
+    void select(OBJHANDLE h) { select(std::vector<OBJHANDLE>{h}); }
     int32_t setting(const char *name)
     {
         uint32_t value = 0;

@@ -16,7 +16,7 @@
 #include "platform/message_box.h"
 #include "platform/modal_dialog.h"
 #include "platform/wait_cursor.h"
-#include "tests/engine/editing/editing_fixture.h"
+#include "tests/engine/polygon/polygon_command_fixture.h"
 
 #include <QDialog>
 #include <QLineEdit>
@@ -26,59 +26,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
-#include <iterator>
-#include <utility>
 #include <vector>
 
 namespace {
 
-using Ring = std::vector<MAP_COORDPT>;
-using Progress = std::vector<std::pair<WPARAM, LPARAM>>;
-
-class BufferCommandsTest : public EditingTest {
+class BufferCommandsTest : public PolygonCommandTest {
 protected:
-    void SetUp() override
-    {
-        EditingTest::SetUp();
-        rec.undoEnabled = 1;
-    }
-    void TearDown() override
-    {
-        SetModalDialogHook({});
-        SetMessageBoxHook({});
-        EditingTest::TearDown();
-    }
-    std::vector<OBJHANDLE> selected()
-    {
-        int32_t count = 0;
-        map_selection_Get(window, &count, nullptr, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                          nullptr, nullptr, 1);
-        std::vector<OBJHANDLE> out(size_t(std::max(count, 0)));
-        if (count > 0)
-            map_selection_Get(window, &count, out.data(), count, nullptr, nullptr, nullptr, nullptr, nullptr,
-                              nullptr, nullptr, nullptr, 1);
-        return out;
-    }
-    void select(const std::vector<OBJHANDLE> &objects)
-    {
-        ASSERT_EQ(SetSelection(window, objects.data(), uint32_t(objects.size()), 0, 0), objects.size());
-    }
-    std::vector<char> saved()
-    {
-        const std::string path = folders.path().toStdString() + "/doc.mpd";
-        EXPECT_EQ(MapSave(window, path.c_str()), 1);
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-    Progress progress() const
-    {
-        Progress out;
-        for (const ReceivedMessage &m : received)
-            if (m.msg == MAPN_PROGRESS)
-                out.push_back({m.wParam, m.lParam});
-        return out;
-    }
     // The runs of the progress: each must go from (9, -1) to (1, -2).
     int progressRuns() const
     {
@@ -99,11 +52,6 @@ protected:
         }
         EXPECT_FALSE(open);
         return runs;
-    }
-    double area(OBJHANDLE polygon)
-    {
-        const Ring ring = points(polygon);
-        return std::fabs(SetOfLinesegmentArea(uint32_t(ring.size()), ring.data()));
     }
     OBJHANDLE text(MAP_COORDPT anchor)
     {

@@ -14,42 +14,18 @@
 #include "engine/window/window_objects.h"
 #include "engine/window/window_selection.h"
 #include "platform/wait_cursor.h"
-#include "tests/engine/editing/editing_fixture.h"
+#include "tests/engine/polygon/polygon_command_fixture.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <utility>
 #include <vector>
 
 namespace {
 
-using Ring = std::vector<MAP_COORDPT>;
-
-class CuttingToolsTest : public EditingTest {
+class CuttingToolsTest : public PolygonCommandTest {
 protected:
-    void SetUp() override
-    {
-        EditingTest::SetUp();
-        rec.undoEnabled = 1;
-    }
-    std::vector<OBJHANDLE> selected()
-    {
-        int32_t count = 0;
-        map_selection_Get(window, &count, nullptr, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                          nullptr, nullptr, 1);
-        std::vector<OBJHANDLE> out(size_t(std::max(count, 0)));
-        if (count > 0)
-            map_selection_Get(window, &count, out.data(), count, nullptr, nullptr, nullptr, nullptr, nullptr,
-                              nullptr, nullptr, nullptr, 1);
-        return out;
-    }
-    void select(const std::vector<OBJHANDLE> &objects)
-    {
-        ASSERT_EQ(SetSelection(window, objects.data(), uint32_t(objects.size()), 0, 0), objects.size());
-    }
     // The objects of a layer that undo has not hidden.
     std::vector<OBJHANDLE> layerObjects(OBJHANDLE layer)
     {
@@ -64,30 +40,10 @@ protected:
     {
         return GetActiveLayer(kernel(), GetRootOBJKern(kernel(), rec.rootObject, CLASS_LAYERS));
     }
-    std::vector<char> saved()
-    {
-        const std::string path = folders.path().toStdString() + "/doc.mpd";
-        EXPECT_EQ(MapSave(window, path.c_str()), 1);
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-    std::vector<std::pair<WPARAM, LPARAM>> progress() const
-    {
-        std::vector<std::pair<WPARAM, LPARAM>> out;
-        for (const ReceivedMessage &m : received)
-            if (m.msg == MAPN_PROGRESS)
-                out.push_back({m.wParam, m.lParam});
-        return out;
-    }
     void setDeleteAfterCutting(uint32_t value)
     {
         ASSERT_NE(rec.settingsKey, nullptr);
         ASSERT_EQ(rec.settingsKey->SetValue("Settings", "Delete Objects After Cliping", &value, 0), 1);
-    }
-    double area(OBJHANDLE polygon)
-    {
-        const Ring ring = points(polygon);
-        return std::fabs(SetOfLinesegmentArea(uint32_t(ring.size()), ring.data()));
     }
 };
 
