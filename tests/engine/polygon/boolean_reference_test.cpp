@@ -76,7 +76,9 @@ std::vector<Fixture> Fixtures()
     };
 }
 
-enum class Reference { Union, Intersection, SymDifference, AMinusB, BMinusA, Buffer, Input, Band };
+// What GEOS answers for an operation: the same Boolean operation, or the
+// input (smoothing), its buffer (correction), or its outlines' band (ring).
+enum class Reference { Boolean, Buffer, Input, Band };
 
 struct OperationCase {
     int code;
@@ -84,14 +86,10 @@ struct OperationCase {
 };
 
 const OperationCase kOperations[] = {
-    {PLG_UNION, Reference::Union},
-    {PLG_INTERSECTION, Reference::Intersection},
-    {PLG_EXCLUSIVE_OR, Reference::SymDifference},
-    {PLG_A_MINUS_B, Reference::AMinusB},
-    {PLG_B_MINUS_A, Reference::BMinusA},
-    {PLG_CORRECTION, Reference::Buffer},
-    {PLG_SMOOTHEN, Reference::Input},
-    {PLG_MAKE_RING, Reference::Band},
+    {PLG_UNION, Reference::Boolean},        {PLG_INTERSECTION, Reference::Boolean},
+    {PLG_EXCLUSIVE_OR, Reference::Boolean}, {PLG_A_MINUS_B, Reference::Boolean},
+    {PLG_B_MINUS_A, Reference::Boolean},    {PLG_CORRECTION, Reference::Buffer},
+    {PLG_SMOOTHEN, Reference::Input},       {PLG_MAKE_RING, Reference::Band},
 };
 
 // Correction distance and arc deviation for the table: small enough for
@@ -99,19 +97,6 @@ const OperationCase kOperations[] = {
 // table's tolerance.
 constexpr double kDistance = 10;
 constexpr double kDeviation = 0.1;
-
-class ParametersForTable {
-public:
-    ParametersForTable() : _saved(GetEngineParameters())
-    {
-        GetEngineParameters().correctionDistance = kDistance;
-        GetEngineParameters().correctionDeviation = kDeviation;
-    }
-    ~ParametersForTable() { GetEngineParameters() = _saved; }
-
-private:
-    EngineParameters _saved;
-};
 
 GEOSGeometry *Buffered(const Geos &geos, const GEOSGeometry *g, double distance)
 {
@@ -124,24 +109,16 @@ GEOSGeometry *Buffered(const Geos &geos, const GEOSGeometry *g, double distance)
     return result;
 }
 
-GEOSGeometry *ReferenceOf(const Geos &geos, Reference reference, const RingSet &a, const RingSet &b,
-                          IntPoint origin)
+GEOSGeometry *ReferenceOf(const Geos &geos, const OperationCase &operation, const RingSet &a,
+                          const RingSet &b, IntPoint origin)
 {
     GeosGeometry ga(geos, geos.Region(a, origin)), gb(geos, geos.Region(b, origin));
     GEOSContextHandle_t ctx = geos.ctx();
     RingSet all = a;
     all.insert(all.end(), b.begin(), b.end());
-    switch (reference) {
-    case Reference::Union:
-        return GEOSUnion_r(ctx, ga.g, gb.g);
-    case Reference::Intersection:
-        return GEOSIntersection_r(ctx, ga.g, gb.g);
-    case Reference::SymDifference:
-        return GEOSSymDifference_r(ctx, ga.g, gb.g);
-    case Reference::AMinusB:
-        return GEOSDifference_r(ctx, ga.g, gb.g);
-    case Reference::BMinusA:
-        return GEOSDifference_r(ctx, gb.g, ga.g);
+    switch (operation.reference) {
+    case Reference::Boolean:
+        return geos.Boolean(operation.code, ga.g, gb.g);
     case Reference::Input:
         return geos.Region(all, origin);
     case Reference::Buffer: {
@@ -156,11 +133,7 @@ GEOSGeometry *ReferenceOf(const Geos &geos, Reference reference, const RingSet &
             GeosGeometry outline(geos, GEOSBoundary_r(ctx, region.g));
             bands.push_back(Buffered(geos, outline.g, kDistance));
         }
-        GEOSGeometry *collection =
-            GEOSGeom_createCollection_r(ctx, GEOS_GEOMETRYCOLLECTION, bands.data(), uint32_t(bands.size()));
-        GEOSGeometry *united = GEOSUnaryUnion_r(ctx, collection);
-        GEOSGeom_destroy_r(ctx, collection);
-        return united;
+        return geos.UnionOf(bands);
     }
     }
     return nullptr;
@@ -173,7 +146,7 @@ class BooleanReferenceTest : public ::testing::TestWithParam<Fixture> {};
 TEST_P(BooleanReferenceTest, EveryOperationAgreesWithGeos)
 {
     const Fixture &fixture = GetParam();
-    ParametersForTable parameters;
+    CorrectionParametersScope parameters(kDistance, kDeviation);
     Geos geos;
     PlgSet a(fixture.a), b(fixture.b);
     const IntPoint origin = fixture.a[0][0];
@@ -188,7 +161,7 @@ TEST_P(BooleanReferenceTest, EveryOperationAgreesWithGeos)
             ExpectWellFormedRings(ours, context);
         }
 
-        GeosGeometry expected(geos, ReferenceOf(geos, operation.reference, fixture.a, fixture.b, origin));
+        GeosGeometry expected(geos, ReferenceOf(geos, operation, fixture.a, fixture.b, origin));
         GeosGeometry actual(geos, geos.Region(ours, origin));
         const double tolerance = geos.Perimeter(expected.g) * 0.1 + 1.0;
         EXPECT_NEAR(geos.Area(actual.g), geos.Area(expected.g), tolerance) << context;

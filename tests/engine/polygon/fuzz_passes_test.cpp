@@ -118,6 +118,25 @@ FlagCheck CheckFlags(Graph *graph)
     return check;
 }
 
+// The number of segment pairs that share no node and whose ends lie on
+// opposite sides of each other, as side(segment, x, y) tells: -1, 0 (on the
+// line) or 1.
+template <class Side>
+int PairsCrossing(const std::vector<Segment> &segments, Side side)
+{
+    int pairs = 0;
+    for (size_t i = 0; i < segments.size(); i++)
+        for (size_t j = i + 1; j < segments.size(); j++) {
+            const Segment &a = segments[i], &b = segments[j];
+            if (a.b == b.b || a.b == b.e || a.e == b.b || a.e == b.e)
+                continue;
+            if (side(a, b.x0, b.y0) * side(a, b.x1, b.y1) < 0 &&
+                side(b, a.x0, a.y0) * side(b, a.x1, a.y1) < 0)
+                pairs++;
+        }
+    return pairs;
+}
+
 // The number of link pairs that cross anywhere but at a node they share.
 // A node within the engine's point tolerance of another link's line counts
 // as lying on it, whichever side rounding put it: near it the engine sees
@@ -132,17 +151,7 @@ int CrossingPairs(Graph *graph)
         const double distance = cross / std::hypot(s.x1 - s.x0, s.y1 - s.y0);
         return distance > tolerance ? 1 : (distance < -tolerance ? -1 : 0);
     };
-    int pairs = 0;
-    for (size_t i = 0; i < segments.size(); i++)
-        for (size_t j = i + 1; j < segments.size(); j++) {
-            const Segment &a = segments[i], &b = segments[j];
-            if (a.b == b.b || a.b == b.e || a.e == b.b || a.e == b.e)
-                continue;
-            if (side(a, b.x0, b.y0) * side(a, b.x1, b.y1) < 0 &&
-                side(b, a.x0, a.y0) * side(b, a.x1, a.y1) < 0)
-                pairs++;
-        }
-    return pairs;
+    return PairsCrossing(segments, side);
 }
 
 struct PassOutcome {
@@ -303,17 +312,7 @@ int ExactCrossingPairs(Graph *graph)
         const double cross = (s.x1 - s.x0) * (py - s.y0) - (px - s.x0) * (s.y1 - s.y0);
         return cross > 0 ? 1 : (cross < 0 ? -1 : 0);
     };
-    int pairs = 0;
-    for (size_t i = 0; i < segments.size(); i++)
-        for (size_t j = i + 1; j < segments.size(); j++) {
-            const Segment &a = segments[i], &b = segments[j];
-            if (a.b == b.b || a.b == b.e || a.e == b.b || a.e == b.e)
-                continue;
-            if (side(a, b.x0, b.y0) * side(a, b.x1, b.y1) < 0 &&
-                side(b, a.x0, a.y0) * side(b, a.x1, a.y1) < 0)
-                pairs++;
-        }
-    return pairs;
+    return PairsCrossing(segments, side);
 }
 
 // A ring pair the random check once failed on, in grid steps as it drew

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/polygon/engine_parameters.h"
 #include "engine/polygon/polygon_logical.h"
 
 struct IntPoint {
@@ -102,11 +103,37 @@ public:
             parts.push_back(GEOSMakeValid_r(_ctx, polygon));
             GEOSGeom_destroy_r(_ctx, polygon);
         }
+        return UnionOf(parts);
+    }
+
+    // The union of the parts, which it takes and destroys.
+    GEOSGeometry *UnionOf(std::vector<GEOSGeometry *> parts) const
+    {
         GEOSGeometry *collection =
             GEOSGeom_createCollection_r(_ctx, GEOS_GEOMETRYCOLLECTION, parts.data(), uint32_t(parts.size()));
-        GEOSGeometry *region = GEOSUnaryUnion_r(_ctx, collection);
+        GEOSGeometry *united = GEOSUnaryUnion_r(_ctx, collection);
         GEOSGeom_destroy_r(_ctx, collection);
-        return region;
+        return united;
+    }
+
+    // GEOS's answer to a Boolean operation (PLG_UNION .. PLG_B_MINUS_A) on
+    // two regions; null for any other operation.
+    GEOSGeometry *Boolean(int code, const GEOSGeometry *a, const GEOSGeometry *b) const
+    {
+        switch (code) {
+        case PLG_UNION:
+            return GEOSUnion_r(_ctx, a, b);
+        case PLG_INTERSECTION:
+            return GEOSIntersection_r(_ctx, a, b);
+        case PLG_EXCLUSIVE_OR:
+            return GEOSSymDifference_r(_ctx, a, b);
+        case PLG_A_MINUS_B:
+            return GEOSDifference_r(_ctx, a, b);
+        case PLG_B_MINUS_A:
+            return GEOSDifference_r(_ctx, b, a);
+        default:
+            return nullptr;
+        }
     }
 
     double Area(const GEOSGeometry *g) const
@@ -151,4 +178,21 @@ struct GeosGeometry {
     }
     GeosGeometry(const GeosGeometry &) = delete;
     GeosGeometry &operator=(const GeosGeometry &) = delete;
+};
+
+// The correction distance and arc deviation set for a scope; the engine's
+// parameters are restored after it.
+class CorrectionParametersScope {
+public:
+    CorrectionParametersScope(double distance, double deviation) : _saved(GetEngineParameters())
+    {
+        GetEngineParameters().correctionDistance = distance;
+        GetEngineParameters().correctionDeviation = deviation;
+    }
+    ~CorrectionParametersScope() { GetEngineParameters() = _saved; }
+    CorrectionParametersScope(const CorrectionParametersScope &) = delete;
+    CorrectionParametersScope &operator=(const CorrectionParametersScope &) = delete;
+
+private:
+    EngineParameters _saved;
 };

@@ -18,61 +18,32 @@ namespace {
 constexpr double kDistance = 3;
 constexpr double kDeviation = 0.1;
 
-class CorrectionParameters {
-public:
-    CorrectionParameters() : _saved(GetEngineParameters())
-    {
-        GetEngineParameters().correctionDistance = kDistance;
-        GetEngineParameters().correctionDeviation = kDeviation;
-    }
-    ~CorrectionParameters() { GetEngineParameters() = _saved; }
-
-private:
-    EngineParameters _saved;
-};
-
 GEOSGeometry *Reference(const Geos &geos, int code, const RingSet &a, const RingSet &b, IntPoint origin)
 {
     GeosGeometry ga(geos, geos.Region(a, origin)), gb(geos, geos.Region(b, origin));
     GEOSContextHandle_t ctx = geos.ctx();
-    switch (code) {
-    case PLG_UNION:
-        return GEOSUnion_r(ctx, ga.g, gb.g);
-    case PLG_INTERSECTION:
-        return GEOSIntersection_r(ctx, ga.g, gb.g);
-    case PLG_EXCLUSIVE_OR:
-        return GEOSSymDifference_r(ctx, ga.g, gb.g);
-    case PLG_A_MINUS_B:
-        return GEOSDifference_r(ctx, ga.g, gb.g);
-    case PLG_B_MINUS_A:
-        return GEOSDifference_r(ctx, gb.g, ga.g);
-    default: {
-        // Correction: every ring grown, all of them united.
-        RingSet all = a;
-        all.insert(all.end(), b.begin(), b.end());
-        std::vector<GEOSGeometry *> grown;
-        for (const IntRing &ring : all) {
-            GeosGeometry region(geos, geos.Region({ring}, origin));
-            // Only the ring's area grows: a spike that made-valid leaves as a
-            // line beside the polygon is no part of it.
-            std::vector<GEOSGeometry *> areas;
-            for (int i = 0; i < GEOSGetNumGeometries_r(ctx, region.g); i++) {
-                const GEOSGeometry *part = GEOSGetGeometryN_r(ctx, region.g, i);
-                if (GEOSGeomTypeId_r(ctx, part) == GEOS_POLYGON ||
-                    GEOSGeomTypeId_r(ctx, part) == GEOS_MULTIPOLYGON)
-                    areas.push_back(GEOSGeom_clone_r(ctx, part));
-            }
-            GeosGeometry polygons(geos, GEOSGeom_createCollection_r(ctx, GEOS_GEOMETRYCOLLECTION,
-                                                                    areas.data(), uint32_t(areas.size())));
-            grown.push_back(GEOSBuffer_r(ctx, polygons.g, kDistance, 64));
+    if (code != PLG_CORRECTION)
+        return geos.Boolean(code, ga.g, gb.g);
+    // Correction: every ring grown, all of them united.
+    RingSet all = a;
+    all.insert(all.end(), b.begin(), b.end());
+    std::vector<GEOSGeometry *> grown;
+    for (const IntRing &ring : all) {
+        GeosGeometry region(geos, geos.Region({ring}, origin));
+        // Only the ring's area grows: a spike that made-valid leaves as a
+        // line beside the polygon is no part of it.
+        std::vector<GEOSGeometry *> areas;
+        for (int i = 0; i < GEOSGetNumGeometries_r(ctx, region.g); i++) {
+            const GEOSGeometry *part = GEOSGetGeometryN_r(ctx, region.g, i);
+            if (GEOSGeomTypeId_r(ctx, part) == GEOS_POLYGON ||
+                GEOSGeomTypeId_r(ctx, part) == GEOS_MULTIPOLYGON)
+                areas.push_back(GEOSGeom_clone_r(ctx, part));
         }
-        GEOSGeometry *collection =
-            GEOSGeom_createCollection_r(ctx, GEOS_GEOMETRYCOLLECTION, grown.data(), uint32_t(grown.size()));
-        GEOSGeometry *united = GEOSUnaryUnion_r(ctx, collection);
-        GEOSGeom_destroy_r(ctx, collection);
-        return united;
+        GeosGeometry polygons(geos, GEOSGeom_createCollection_r(ctx, GEOS_GEOMETRYCOLLECTION, areas.data(),
+                                                                uint32_t(areas.size())));
+        grown.push_back(GEOSBuffer_r(ctx, polygons.g, kDistance, 64));
     }
-    }
+    return geos.UnionOf(grown);
 }
 
 const int kBooleans[] = {PLG_UNION, PLG_INTERSECTION, PLG_EXCLUSIVE_OR, PLG_A_MINUS_B, PLG_B_MINUS_A};
@@ -302,7 +273,7 @@ TEST(ResultValidityTest, RandomFamiliesGiveValidResultsWithTheReferenceArea)
 {
     polygon_validity::Checker checker;
     Geos geos;
-    CorrectionParameters parameters;
+    CorrectionParametersScope parameters(kDistance, kDeviation);
     std::mt19937 random(20261211);
     int failures = 0;
     for (const NamedFamily &family : kFamilies)
