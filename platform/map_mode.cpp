@@ -32,6 +32,38 @@ LONG saturate(double v)
     return LONG(std::clamp(r, -2147483648.0, 2147483647.0));
 }
 
+// Sets one of dc's origins or extents, handing back the one it replaces.
+template <class T>
+BOOL replace(HDC hdc, T gdi::DeviceContext::*field, T value, T *previous)
+{
+    gdi::DeviceContext *dc = find(hdc);
+    if (!dc)
+        return FALSE;
+    if (previous)
+        *previous = dc->*field;
+    dc->*field = value;
+    return TRUE;
+}
+
+BOOL readOrigin(HDC hdc, POINT gdi::DeviceContext::*field, POINT *out)
+{
+    const gdi::DeviceContext *dc = find(hdc);
+    if (!dc || !out)
+        return FALSE;
+    *out = dc->*field;
+    return TRUE;
+}
+
+// In MM_TEXT an extent reads 1 x 1, whatever was set.
+BOOL readExtent(HDC hdc, SIZE gdi::DeviceContext::*field, SIZE *out)
+{
+    const gdi::DeviceContext *dc = find(hdc);
+    if (!dc || !out)
+        return FALSE;
+    *out = dc->mapMode == MM_TEXT ? SIZE{1, 1} : dc->*field;
+    return TRUE;
+}
+
 } // namespace
 
 int SetMapMode(HDC hdc, int mode)
@@ -52,82 +84,40 @@ int GetMapMode(HDC hdc)
 
 BOOL SetWindowOrgEx(HDC hdc, int x, int y, POINT *previous)
 {
-    gdi::DeviceContext *dc = find(hdc);
-    if (!dc)
-        return FALSE;
-    if (previous)
-        *previous = dc->windowOrg;
-    dc->windowOrg = POINT{x, y};
-    return TRUE;
+    return replace(hdc, &gdi::DeviceContext::windowOrg, POINT{x, y}, previous);
 }
 
 BOOL SetViewportOrgEx(HDC hdc, int x, int y, POINT *previous)
 {
-    gdi::DeviceContext *dc = find(hdc);
-    if (!dc)
-        return FALSE;
-    if (previous)
-        *previous = dc->viewportOrg;
-    dc->viewportOrg = POINT{x, y};
-    return TRUE;
+    return replace(hdc, &gdi::DeviceContext::viewportOrg, POINT{x, y}, previous);
 }
 
+// A zero extent would make the scales infinite.
 BOOL SetWindowExtEx(HDC hdc, int x, int y, SIZE *previous)
 {
-    gdi::DeviceContext *dc = find(hdc);
-    if (!dc || x == 0 || y == 0)
-        return FALSE;
-    if (previous)
-        *previous = dc->windowExt;
-    dc->windowExt = SIZE{x, y};
-    return TRUE;
+    return x != 0 && y != 0 && replace(hdc, &gdi::DeviceContext::windowExt, SIZE{x, y}, previous);
 }
 
 BOOL SetViewportExtEx(HDC hdc, int x, int y, SIZE *previous)
 {
-    gdi::DeviceContext *dc = find(hdc);
-    if (!dc || x == 0 || y == 0)
-        return FALSE;
-    if (previous)
-        *previous = dc->viewportExt;
-    dc->viewportExt = SIZE{x, y};
-    return TRUE;
+    return x != 0 && y != 0 && replace(hdc, &gdi::DeviceContext::viewportExt, SIZE{x, y}, previous);
 }
 
 BOOL GetWindowOrgEx(HDC hdc, POINT *origin)
 {
-    const gdi::DeviceContext *dc = find(hdc);
-    if (!dc || !origin)
-        return FALSE;
-    *origin = dc->windowOrg;
-    return TRUE;
+    return readOrigin(hdc, &gdi::DeviceContext::windowOrg, origin);
 }
 
 BOOL GetViewportOrgEx(HDC hdc, POINT *origin)
 {
-    const gdi::DeviceContext *dc = find(hdc);
-    if (!dc || !origin)
-        return FALSE;
-    *origin = dc->viewportOrg;
-    return TRUE;
+    return readOrigin(hdc, &gdi::DeviceContext::viewportOrg, origin);
 }
 
-BOOL GetWindowExtEx(HDC hdc, SIZE *extent)
-{
-    const gdi::DeviceContext *dc = find(hdc);
-    if (!dc || !extent)
-        return FALSE;
-    *extent = dc->mapMode == MM_TEXT ? SIZE{1, 1} : dc->windowExt;
-    return TRUE;
-}
+BOOL GetWindowExtEx(HDC hdc, SIZE *extent) { return readExtent(hdc, &gdi::DeviceContext::windowExt, extent); }
 
 BOOL GetViewportExtEx(HDC hdc, SIZE *extent)
 {
-    const gdi::DeviceContext *dc = find(hdc);
-    if (!dc || !extent)
-        return FALSE;
-    *extent = dc->mapMode == MM_TEXT ? SIZE{1, 1} : dc->viewportExt;
-    return TRUE;
+    return readExtent(hdc, &gdi::DeviceContext::viewportExt, extent);
 }
 
 BOOL LPtoDP(HDC hdc, POINT *points, int count)
