@@ -91,6 +91,17 @@ void invalidateLayers(const MapDoc &doc)
     InvalidateGraphRect(doc.window, &bound, 1);
 }
 
+// The pasted object as one undo step of the given code, the document
+// marked changed and its layers redrawn. Returns 1.
+long finishPaste(const MapDoc &doc, OBJHANDLE made, int undoCode)
+{
+    Undo_AddNew(doc.kernel, made);
+    Undo_SetNewStep(doc.window, doc.kernel, undoCode);
+    doc.rec->flags |= WNDRES_MODIFIED;
+    invalidateLayers(doc);
+    return 1;
+}
+
 int32_t selectedCount(HWND window)
 {
     int32_t count = 0;
@@ -255,11 +266,7 @@ long Text_Paste(HWND window, int clipboardOpen, MAP_COORDPT point)
     map_text_Create(window, &made, text.c_str(), &at, "Arial", 36, 0, 0, 0, 0, 0, 0);
     if (!made)
         return 0;
-    Undo_AddNew(doc.kernel, made);
-    Undo_SetNewStep(window, doc.kernel, 301);
-    doc.rec->flags |= WNDRES_MODIFIED;
-    invalidateLayers(doc);
-    return 1;
+    return finishPaste(doc, made, 301);
 }
 
 long Bitmap_Paste(HWND window, int clipboardOpen, MAP_COORDPT point)
@@ -303,11 +310,7 @@ long Bitmap_Paste(HWND window, int clipboardOpen, MAP_COORDPT point)
                           0) ||
         !raster)
         return 0;
-    Undo_AddNew(doc.kernel, raster);
-    Undo_SetNewStep(window, doc.kernel, 302);
-    doc.rec->flags |= WNDRES_MODIFIED;
-    invalidateLayers(doc);
-    return 1;
+    return finishPaste(doc, raster, 302);
 }
 
 long DstrEditPasteSpecial(HWND window)
