@@ -7,6 +7,7 @@
 #include "engine/kernel/object_store.h"
 #include "engine/kernel/selection_list.h"
 #include "engine/kernel/window_record.h"
+#include "engine/polygon/cutting/polyline_cut.h"
 #include "platform/global_memory.h"
 
 #include <algorithm>
@@ -275,21 +276,6 @@ OBJHANDLE CutPieceCreate(HWND window, const PointRing &points)
     return piece;
 }
 
-namespace {
-
-bool ReadPoints(OBJectKernel *kernel, OBJHANDLE object, uint16_t classId, PointRing &out)
-{
-    PointSetAccess access;
-    if (!object || GetOBJectClassID(kernel, object) != classId || !LockPointSet(kernel, object, access))
-        return false;
-    out.clear();
-    for (uint32_t i = 0; i < access.count; ++i)
-        out.push_back(access.at(i));
-    return true;
-}
-
-} // namespace
-
 int CutPolygonByPolyline(HWND window, OBJHANDLE *polygon, int, OBJHANDLE *cutter, int, HGLOBAL *list1,
                          uint32_t *count1, HGLOBAL *list2, uint32_t *count2)
 {
@@ -298,8 +284,8 @@ int CutPolygonByPolyline(HWND window, OBJHANDLE *polygon, int, OBJHANDLE *cutter
         return 0;
     OBJectKernel *kernel = rec->kernel;
     PointRing ring, line;
-    if (!ReadPoints(kernel, *polygon, CLASS_POLYGON, ring) ||
-        !ReadPoints(kernel, *cutter, CLASS_POLYLINE, line))
+    if (!ReadPointSet(kernel, *polygon, CLASS_POLYGON, ring) ||
+        !ReadPointSet(kernel, *cutter, CLASS_POLYLINE, line))
         return 0;
     if (list2 && count2) {
         *list2 = 0;
