@@ -91,13 +91,7 @@ struct Scene {
     }
 };
 
-Scene &scene()
-{
-    // Kept for the life of the process: the engine's tables are gone by the
-    // time static objects are destroyed.
-    static Scene *s = new Scene;
-    return *s;
-}
+Scene &scene() { return KeptForTheProcess<Scene>(); }
 
 void BM_ExportPng(benchmark::State &state)
 {

@@ -80,11 +80,12 @@ struct GeosRing {
     GEOSGeometry *polygon;
 };
 
-// Query points as GEOS points in a ring's context, destroyed with this.
+// The query points (Queries) as GEOS points in a ring's context, destroyed
+// with this.
 struct GeosPoints {
-    GeosPoints(const GeosRing &ring, const std::vector<MAP_COORDPT> &points) : h(ring.h)
+    GeosPoints(const GeosRing &ring, int queries) : h(ring.h)
     {
-        for (const MAP_COORDPT &p : points) {
+        for (const MAP_COORDPT &p : Queries(queries)) {
             GEOSCoordSequence *s = GEOSCoordSeq_create_r(h, 1, 2);
             GEOSCoordSeq_setXY_r(h, s, 0, p.x, p.y);
             all.push_back(GEOSGeom_createPoint_r(h, s));
@@ -137,10 +138,8 @@ void OursContains(benchmark::State &state) { OursQueries(state, kQueries); }
 
 void GeosContains(benchmark::State &state)
 {
-    const auto ring = Star(int(state.range(0)), 1);
-    const auto points = Queries(kQueries);
-    GeosRing g(ring);
-    const GeosPoints pts(g, points);
+    const GeosRing g(Star(int(state.range(0)), 1));
+    const GeosPoints pts(g, kQueries);
     int inside = 0;
     for (auto _ : state)
         for (GEOSGeometry *p : pts.all)
@@ -151,10 +150,8 @@ void GeosContains(benchmark::State &state)
 // Preparation and one query, for each of the query points.
 void GeosPreparedContains(benchmark::State &state)
 {
-    const auto ring = Star(int(state.range(0)), 1);
-    const auto points = Queries(kQueries);
-    GeosRing g(ring);
-    const GeosPoints pts(g, points);
+    const GeosRing g(Star(int(state.range(0)), 1));
+    const GeosPoints pts(g, kQueries);
     int inside = 0;
     for (auto _ : state)
         for (GEOSGeometry *p : pts.all) {
@@ -172,10 +169,8 @@ void OursManyQueries(benchmark::State &state) { OursQueries(state, kManyQueries)
 
 void GeosPreparedManyQueries(benchmark::State &state)
 {
-    const auto ring = Star(int(state.range(0)), 1);
-    const auto points = Queries(kManyQueries);
-    GeosRing g(ring);
-    const GeosPoints pts(g, points);
+    const GeosRing g(Star(int(state.range(0)), 1));
+    const GeosPoints pts(g, kManyQueries);
     const GEOSPreparedGeometry *prepared = GEOSPrepare_r(g.h, g.polygon);
     int inside = 0;
     for (auto _ : state)

@@ -120,13 +120,7 @@ private:
     }
 };
 
-Scene &scene()
-{
-    // Kept for the life of the process: the engine's tables are gone by the
-    // time static objects are destroyed.
-    static Scene *s = new Scene;
-    return *s;
-}
+Scene &scene() { return KeptForTheProcess<Scene>(); }
 
 void BM_DisplayInto1920x1080(benchmark::State &state)
 {

@@ -12,6 +12,15 @@
 #include <span>
 #include <vector>
 
+// The one T of the process, made on first use and never destroyed: the
+// engine's tables are gone by the time static objects are destroyed.
+template <class T>
+T &KeptForTheProcess()
+{
+    static T *kept = new T;
+    return *kept;
+}
+
 // How a layer draws its objects.
 struct BenchLayerLook {
     COLORREF line;
