@@ -70,6 +70,23 @@ private:
     bool ok_ = false;
 };
 
+// The native format's id when the held clipboard has objects in it; 0,
+// after telling the user the given reason, when the format cannot be
+// registered or the clipboard has none.
+UINT nativeObjectsFormat(const char *unregistered, const char *absent)
+{
+    const UINT native = RegisterClipboardFormatA(kNativeClipboardFormat);
+    if (!native) {
+        inform(unregistered);
+        return 0;
+    }
+    if (!IsClipboardFormatAvailable(native)) {
+        inform(absent);
+        return 0;
+    }
+    return native;
+}
+
 // The point a paste at the view goes to: the top-left corner of the
 // display view's visible world rectangle.
 MAP_COORDPT viewCorner(const MapDoc &doc)
@@ -179,15 +196,9 @@ long DstrEditPaste(HWND window)
     const ClipboardHold hold(window, false);
     if (!hold)
         return 0;
-    const UINT native = RegisterClipboardFormatA(kNativeClipboardFormat);
-    if (!native) {
-        inform("No registered clipboard format.!\n");
+    if (!nativeObjectsFormat("No registered clipboard format.!\n",
+                             "There are no any GORM Objects in clipboard!\n"))
         return 0;
-    }
-    if (!IsClipboardFormatAvailable(native)) {
-        inform("There are no any GORM Objects in clipboard!\n");
-        return 0;
-    }
     GormObjects_Paste(window, 1, MAP_COORDPT{1, 1});
     return 1;
 }
@@ -200,15 +211,11 @@ long GormObjects_Paste(HWND window, int clipboardOpen, MAP_COORDPT point)
     const ClipboardHold hold(window, clipboardOpen != 0);
     if (!hold)
         return 0;
-    const UINT native = RegisterClipboardFormatA(kNativeClipboardFormat);
-    if (!native) {
-        inform("GORM clipboard format is not registered.!\n");
+    const UINT native =
+        nativeObjectsFormat("GORM clipboard format is not registered.!\n",
+                            "Clipboard was changed.\nThere are no any GORM Objects in clipboard!\n");
+    if (!native)
         return 0;
-    }
-    if (!IsClipboardFormatAvailable(native)) {
-        inform("Clipboard was changed.\nThere are no any GORM Objects in clipboard!\n");
-        return 0;
-    }
     const WaitCursor wait;
     const HGLOBAL block = GetClipboardData(native);
     if (!block)
