@@ -181,22 +181,6 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, BooleanReferenceTest, ::testing::ValuesIn(Fix
 
 namespace {
 
-// A star-shaped ring around a centre: simple by construction, with
-// concave corners wherever the radius drops.
-IntRing RandomStar(std::mt19937 &random, int64_t cx, int64_t cy, int vertices, int64_t radius)
-{
-    std::uniform_int_distribution<int64_t> r(radius / 4, radius);
-    IntRing ring;
-    for (int i = 0; i < vertices; i++) {
-        // Clockwise or not does not matter to the engine; take both.
-        const double angle = 2 * M_PI * i / vertices;
-        const int64_t length = r(random);
-        ring.push_back({cx + int64_t(std::lround(length * std::cos(angle))),
-                        cy + int64_t(std::lround(length * std::sin(angle)))});
-    }
-    return ring;
-}
-
 double Perimeter(const RingSet &rings)
 {
     double length = 0;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <random>
 #include <vector>
 
 #include "engine/polygon/engine_parameters.h"
@@ -179,6 +180,22 @@ struct GeosGeometry {
     GeosGeometry(const GeosGeometry &) = delete;
     GeosGeometry &operator=(const GeosGeometry &) = delete;
 };
+
+// A random star-shaped ring around a centre, its corners at radius/4 to
+// radius: simple by construction, with concave corners wherever the radius
+// drops.
+inline IntRing RandomStar(std::mt19937 &random, int64_t cx, int64_t cy, int vertices, int64_t radius)
+{
+    std::uniform_int_distribution<int64_t> r(radius / 4, radius);
+    IntRing ring;
+    for (int i = 0; i < vertices; i++) {
+        const double angle = 2 * M_PI * i / vertices;
+        const int64_t length = r(random);
+        ring.push_back({cx + int64_t(std::lround(length * std::cos(angle))),
+                        cy + int64_t(std::lround(length * std::sin(angle)))});
+    }
+    return ring;
+}
 
 // The correction distance and arc deviation set for a scope; the engine's
 // parameters are restored after it.

@@ -77,19 +77,6 @@ IntRing Rect(int64_t x0, int64_t y0, int64_t x1, int64_t y1)
     return {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}};
 }
 
-IntRing RandomStar(std::mt19937 &random, int64_t cx, int64_t cy, int vertices, int64_t radius)
-{
-    std::uniform_int_distribution<int64_t> r(radius / 4, radius);
-    IntRing ring;
-    for (int i = 0; i < vertices; i++) {
-        const double angle = 2 * M_PI * i / vertices;
-        const int64_t length = r(random);
-        ring.push_back({cx + int64_t(std::lround(length * std::cos(angle))),
-                        cy + int64_t(std::lround(length * std::sin(angle)))});
-    }
-    return ring;
-}
-
 RingSet Shifted(RingSet rings, int64_t dx, int64_t dy)
 {
     for (IntRing &ring : rings)
