@@ -454,22 +454,11 @@ CLayersDlg::CLayersDlg(LayersDialogModel &model, QWidget *parent) : QDialog(pare
         showState();
     });
     connect(number_, &QLineEdit::editingFinished, this, [this] {
-        if (number_->isModified() && !model_.SetNumberText(number_->text().toStdString()))
-            number_->setFocus();
-        else
+        if (applyNumber())
             showState();
     });
-    connect(name_, &QLineEdit::editingFinished, this, [this] {
-        if (name_->isModified()) {
-            model_.SetName(ToWindows1252(name_->text()));
-            showState();
-        }
-    });
-    connect(width_, &QLineEdit::editingFinished, this, [this] {
-        if (width_->isModified())
-            model_.SetWidthText(width_->text().toStdString());
-        showState();
-    });
+    connect(name_, &QLineEdit::editingFinished, this, [this] { applyName(); });
+    connect(width_, &QLineEdit::editingFinished, this, [this] { applyWidth(); });
     connect(up, &QPushButton::clicked, this, [this] { model_.StepWidth(true), showState(); });
     connect(down, &QPushButton::clicked, this, [this] { model_.StepWidth(false), showState(); });
     connect(pixels_, &QRadioButton::clicked, this, [this] { model_.SetUnit(false), showState(); });
@@ -491,15 +480,55 @@ CLayersDlg::CLayersDlg(LayersDialogModel &model, QWidget *parent) : QDialog(pare
     connect(help, &QPushButton::clicked, this, [this] { GormF1Help(model_.window(), LAYERSDLG_HELP_TOPIC); });
     connect(ok, &QPushButton::clicked, this, [this] {
         // OK while the number or the name is being edited only applies that
-        // field (as its focus moving away would); the dialog stays open.
+        // field (as its focus moving away would); the dialog stays open. A
+        // number refused by the Enter key that pressed OK is not refused
+        // twice.
         QWidget *editing = focusWidget();
         if (editing == number_ || editing == name_) {
-            Q_EMIT static_cast<QLineEdit *>(editing)->editingFinished();
+            if (editing == name_)
+                applyName();
+            else if (number_->text() != refusedNumber_ && applyNumber())
+                showState();
             return;
         }
+        // A field typed in whose focus left without notice is applied now;
+        // a refused number keeps the dialog open with the focus there.
+        if (!applyNumber())
+            return;
+        applyName();
+        applyWidth();
         done(IDOK);
     });
     connect(cancel, &QPushButton::clicked, this, [this] { done(IDCANCEL); });
+    showState();
+}
+
+bool CLayersDlg::applyNumber()
+{
+    if (!number_->isModified())
+        return true;
+    if (!model_.SetNumberText(number_->text().toStdString())) {
+        refusedNumber_ = number_->text();
+        number_->setFocus();
+        return false;
+    }
+    refusedNumber_.clear();
+    showState();
+    return true;
+}
+
+void CLayersDlg::applyName()
+{
+    if (!name_->isModified())
+        return;
+    model_.SetName(ToWindows1252(name_->text()));
+    showState();
+}
+
+void CLayersDlg::applyWidth()
+{
+    if (width_->isModified())
+        model_.SetWidthText(width_->text().toStdString());
     showState();
 }
 

@@ -6,6 +6,7 @@
 #include "engine/window/dialogs/layers_dialog_model.h"
 
 #include <QDialog>
+#include <QString>
 
 #include <array>
 #include <optional>
@@ -60,6 +61,12 @@ protected:
 
 private:
     int dropPosition(const QPoint &at) const;
+    // The edits of the number, name and width fields, applied to the
+    // selected lines when modified. false for a refused number, which keeps
+    // its text and gets the focus.
+    bool applyNumber();
+    void applyName();
+    void applyWidth();
     void showState();
     void chooseColour(bool fill);
     void runOptions();
@@ -72,6 +79,7 @@ private:
     QPushButton *colour_, *fill_, *delete_;
     QCheckBox *noFill_, *visible_, *selectable_, *active_;
     bool swallowRelease_ = false;
+    QString refusedNumber_; // the number text refused last
     std::array<QWidget *, 6> headers_{};
     friend class LayerLineDelegate;
 };

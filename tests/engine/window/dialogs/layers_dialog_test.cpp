@@ -21,6 +21,7 @@
 #include <QPainter>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTest>
 
 #include <array>
 #include <cstring>
@@ -483,6 +484,102 @@ TEST_F(LayersDialogTest, DialogRunsThroughTheHookAndOkInstallsTheLayers)
     SetModalDialogHook([](QDialog &, int) { return IDCANCEL; });
     EXPECT_EQ(SetLayers(window), 0);
     EXPECT_EQ(GetRootOBJect(window, CLASS_LAYERS), r);
+}
+
+// OK pressed while the number or the name is being edited (Enter in the
+// field, or the OK command sent with the focus still there) applies that
+// field to the selected line and leaves the dialog open with the focus in
+// the field; a click on OK then closes it and writes the layer.
+TEST_F(LayersDialogTest, OkWhileTheNumberOrNameIsEditedAppliesItAndStaysOpen)
+{
+    struct Case {
+        const char *what;
+        int field;
+        const char *typed;
+        bool enterKey;     // else the OK button's command with the focus in the field
+        const char *shown; // line 2 of the list afterwards
+        int32_t number;
+        const char *name;
+    };
+    const Case cases[] = {
+        {"name, Enter", IDC_LAYERS_NAME, "lakes", true, "   5   lakes", 5, "lakes"},
+        {"name, OK command", IDC_LAYERS_NAME, "lakes", false, "   5   lakes", 5, "lakes"},
+        {"number, Enter", IDC_LAYERS_NUMBER, "9", true, "   9   rivers", 9, "rivers"},
+        {"number, OK command", IDC_LAYERS_NUMBER, "9", false, "   9   rivers", 9, "rivers"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const OBJHANDLE before = GetRootOBJect(window, CLASS_LAYERS);
+        SetModalDialogHook([&](QDialog &d, int) {
+            d.show();
+            QApplication::setActiveWindow(&d);
+            auto *list = DialogItemAs<QListWidget>(&d, IDC_LAYERS_LIST);
+            list->clearSelection();
+            list->item(2)->setSelected(true);
+            auto *field = DialogItemAs<QLineEdit>(&d, c.field);
+            auto *ok = DialogItemAs<QPushButton>(&d, IDOK);
+            field->setFocus();
+            field->selectAll();
+            QTest::keyClicks(field, c.typed);
+            if (c.enterKey)
+                QTest::keyClick(field, Qt::Key_Return);
+            else
+                ok->click();
+            EXPECT_TRUE(d.isVisible());
+            EXPECT_EQ(d.result(), 0);
+            EXPECT_EQ(d.focusWidget(), field);
+            EXPECT_EQ(list->item(2)->text(), c.shown);
+            EXPECT_TRUE(list->item(2)->isSelected());
+            // Nothing is written while the dialog is open.
+            char name[LAYER_NAME_SIZE] = {};
+            EXPECT_EQ(LayerNumberNameGet(kernel, five, name), 5);
+            EXPECT_STREQ(name, "rivers");
+            QTest::mouseClick(ok, Qt::LeftButton);
+            EXPECT_FALSE(d.isVisible());
+            return d.result();
+        });
+        EXPECT_EQ(SetLayers(window), 1);
+        EXPECT_NE(GetRootOBJect(window, CLASS_LAYERS), before);
+        char name[LAYER_NAME_SIZE] = {};
+        EXPECT_EQ(LayerNumberNameGet(kernel, five, name), c.number);
+        EXPECT_STREQ(name, c.name);
+        expectReferencesPaired(kernel);
+        // Back to layer 5 "rivers" for the next case.
+        ASSERT_EQ(LayerNumberNameSet(kernel, five, 5, "rivers"), 0);
+    }
+
+    // A refused number: one message for each press of Enter or OK, and the
+    // dialog stays open with the focus in the field; Cancel leaves the map.
+    const OBJHANDLE before = GetRootOBJect(window, CLASS_LAYERS);
+    SetModalDialogHook([&](QDialog &d, int) {
+        d.show();
+        QApplication::setActiveWindow(&d);
+        auto *list = DialogItemAs<QListWidget>(&d, IDC_LAYERS_LIST);
+        list->clearSelection();
+        list->item(2)->setSelected(true);
+        auto *number = DialogItemAs<QLineEdit>(&d, IDC_LAYERS_NUMBER);
+        number->setFocus();
+        number->selectAll();
+        QTest::keyClicks(number, "x1");
+        boxes = 0;
+        QTest::keyClick(number, Qt::Key_Return);
+        EXPECT_EQ(boxes, 1);
+        EXPECT_EQ(lastBox, LAYERSDLG_BAD_NUMBER_TEXT);
+        EXPECT_TRUE(d.isVisible());
+        QTest::mouseClick(DialogItemAs<QPushButton>(&d, IDOK), Qt::LeftButton);
+        EXPECT_EQ(boxes, 2);
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_EQ(d.focusWidget(), number);
+        EXPECT_EQ(number->text(), "x1");
+        EXPECT_EQ(list->item(2)->text(), "   5   rivers");
+        QTest::mouseClick(DialogItemAs<QPushButton>(&d, IDCANCEL), Qt::LeftButton);
+        EXPECT_FALSE(d.isVisible());
+        return d.result();
+    });
+    EXPECT_EQ(SetLayers(window), 0);
+    EXPECT_EQ(GetRootOBJect(window, CLASS_LAYERS), before);
+    char name[LAYER_NAME_SIZE] = {};
+    EXPECT_EQ(LayerNumberNameGet(kernel, five, name), 5);
 }
 
 TEST_F(LayersDialogTest, UndoAfterOkKeepsTheStoreSound)
