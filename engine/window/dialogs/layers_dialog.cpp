@@ -17,6 +17,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QColorDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -487,8 +488,8 @@ CLayersDlg::CLayersDlg(LayersDialogModel &model, QWidget *parent) : QDialog(pare
         if (editing == number_ || editing == name_) {
             if (editing == name_)
                 applyName();
-            else if (number_->text() != refusedNumber_ && applyNumber())
-                showState();
+            else if (number_->text() != refusedNumber_)
+                applyNumber();
             return;
         }
         // A field typed in whose focus left without notice is applied now;
@@ -679,9 +680,19 @@ void CLayersDlg::runOptions()
     showState();
 }
 
+// The window's close command ends the dialog with its own result, which
+// installs nothing either.
+void CLayersDlg::closeEvent(QCloseEvent *event)
+{
+    done(kClosed);
+    event->accept();
+}
+
 OBJHANDLE CLayersDlg::DoModal()
 {
     const int result = RunModalDialog(*this, kTemplateId);
+    if (result == kClosed)
+        return 0;
     return result == IDOK ? model_.Ok() : model_.Cancel();
 }
 

@@ -50,14 +50,17 @@ public:
     // under these object names and identifiers.
     static constexpr int kColourTemplateId = -1;
     static constexpr int kOptionsTemplateId = -2;
+    // The dialog's result after the window's close command.
+    static constexpr int kClosed = 8;
 
     CLayersDlg(LayersDialogModel &model, QWidget *parent = nullptr);
-    // Runs the dialog: the new Layers root after OK, else the root it was
-    // given.
+    // Runs the dialog: the new Layers root after OK, 0 after the window's
+    // close command, else the root it was given.
     OBJHANDLE DoModal();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     int dropPosition(const QPoint &at) const;
@@ -84,8 +87,9 @@ private:
     friend class LayerLineDelegate;
 };
 
-// Runs the dialog on the window's Layers root (0: the window's own). The
-// handle of the new root after OK, the given root after Cancel.
+// Runs the dialog on the window's Layers root (0: the window's own; a
+// document without one gets its first root at OK). The handle of the new
+// root after OK, the given root after Cancel, 0 after the close command.
 OBJHANDLE LayersDlg(HWND window, OBJHANDLE root);
 // Edits the window's layers: runs the dialog and installs a new root it
 // returns. 1 when the layers changed.

@@ -82,13 +82,22 @@ LayersDialogModel::LayersDialogModel(HWND window, OBJHANDLE root) : window_(wind
     const _WNDRES *record = GetWndRes(window);
     if (!record || !record->kernel)
         return;
-    kernel_ = record->kernel;
     root_ = root ? root : GetRootOBJect(window, CLASS_LAYERS);
-    const char *p = IsClass(kernel_, root_, CLASS_LAYERS) ? OBJectLock(kernel_, root_) : nullptr;
-    if (!p) {
-        root_ = 0;
+    if (!root_) {
+        // A document without layers yet: the list starts with layer 0 alone,
+        // and only OK makes the Layers root.
+        kernel_ = record->kernel;
+        keepFirstLineLayerZero();
+        selectFirstLine();
         return;
     }
+    const char *p =
+        IsClass(record->kernel, root_, CLASS_LAYERS) ? OBJectLock(record->kernel, root_) : nullptr;
+    if (!p) {
+        root_ = 0; // not a Layers root: nothing to edit
+        return;
+    }
+    kernel_ = record->kernel;
     for (size_t i = 0; i < custom_.size(); ++i)
         custom_[i] = LoadField<COLORREF>(p, offsetof(Layers, customColours) + i * sizeof(COLORREF));
 
@@ -103,12 +112,6 @@ LayersDialogModel::LayersDialogModel(HWND window, OBJHANDLE root) : window_(wind
             active_ = int(i);
     keepFirstLineLayerZero();
 
-    const LayerLine &a = lines_[size_t(active_)];
-    flags_ = a.record.lineOptions;
-    width_ = std::max<uint32_t>(a.record.lineWidth, 1);
-    lineColour_ = a.record.lineColor;
-    fill_ = a.record.fill;
-
     // The lines remembered at the last OK.
     std::set<int> remembered;
     const uint32_t size = DataSpaceSize(kernel_, root_);
@@ -122,9 +125,29 @@ LayersDialogModel::LayersDialogModel(HWND window, OBJHANDLE root) : window_(wind
                 remembered.insert(index);
         }
     }
-    if (remembered.empty())
-        remembered.insert(0);
+    if (remembered.empty()) {
+        selectFirstLine();
+        return;
+    }
+    takeActiveLineFields();
     Select(remembered);
+}
+
+// The fields start from the active line: its width and unit, flags, line
+// colour and fill.
+void LayersDialogModel::takeActiveLineFields()
+{
+    const LayerLine &a = lines_[size_t(active_)];
+    flags_ = a.record.lineOptions;
+    width_ = std::max<uint32_t>(a.record.lineWidth, 1);
+    lineColour_ = a.record.lineColor;
+    fill_ = a.record.fill;
+}
+
+void LayersDialogModel::selectFirstLine()
+{
+    takeActiveLineFields();
+    Select({0});
 }
 
 // A line whose number is already in the list replaces that line; else the
@@ -479,6 +502,8 @@ OBJHANDLE LayersDialogModel::Ok()
 {
     if (!valid())
         return root_;
+    // Without a root before, every line becomes a new layer of the new root.
+    const bool hadRoot = root_ != 0;
     const OBJHANDLE root = CreateOBJect(kernel_, CLASS_LAYERS);
     char *p = root ? OBJectLock(kernel_, root) : nullptr;
     if (!p)
@@ -487,7 +512,7 @@ OBJHANDLE LayersDialogModel::Ok()
     for (size_t i = 0; i < custom_.size(); ++i)
         StoreField(p, offsetof(Layers, customColours) + i * sizeof(COLORREF), custom_[i]);
     const OBJHANDLE selectedLayer = [&] {
-        const char *q = OBJectLock(kernel_, root_);
+        const char *q = hadRoot ? OBJectLock(kernel_, root_) : nullptr;
         const int32_t slot = q ? LoadField<int32_t>(q, GOH_SELSLOT) : -1;
         return slot >= 0 ? GetNthReferenced(kernel_, root_, slot) : OBJHANDLE(0);
     }();
@@ -498,7 +523,7 @@ OBJHANDLE LayersDialogModel::Ok()
         const LayerLine &line = lines_[pos];
         OBJHANDLE layer = line.layer;
         bool changed = false;
-        if (layer && IsLayer(kernel_, layer)) {
+        if (hadRoot && layer && IsLayer(kernel_, layer)) {
             Layer current;
             readLayer(kernel_, layer, &current);
             if (LayerRecordsDiffer(line.record, current) || changedFrom_ != kNoChange) {
@@ -532,21 +557,23 @@ OBJHANDLE LayersDialogModel::Ok()
                 StoreField(q, GOH_SELSLOT, FindReference(kernel_, root, REF_LAYER_MEMBER, layer));
     }
 
-    // The system layers (the page layer) follow, in their order.
-    const std::vector<OBJHANDLE> left = RefTargets(kernel_, root_, REF_LAYER_MEMBER);
-    for (OBJHANDLE l : left) {
-        Layer r;
-        if (readLayer(kernel_, l, &r) && r.name[0] == '\t') {
-            RemoveReference(kernel_, root_, REF_LAYER_MEMBER, l);
-            InsertRefInPos(kernel_, root, REF_LAYER_MEMBER, l, -1, -1);
+    if (hadRoot) {
+        // The system layers (the page layer) follow, in their order.
+        const std::vector<OBJHANDLE> left = RefTargets(kernel_, root_, REF_LAYER_MEMBER);
+        for (OBJHANDLE l : left) {
+            Layer r;
+            if (readLayer(kernel_, l, &r) && r.name[0] == '\t') {
+                RemoveReference(kernel_, root_, REF_LAYER_MEMBER, l);
+                InsertRefInPos(kernel_, root, REF_LAYER_MEMBER, l, -1, -1);
+            }
         }
+        for (OBJHANDLE l : RefTargets(kernel_, root_, REF_LAYER_MEMBER)) {
+            Layer r;
+            if (readLayer(kernel_, l, &r))
+                unite(changedArea_, r.head.bound);
+        }
+        DeleteTree(kernel_, root_, REF_LAYER_MEMBER);
     }
-    for (OBJHANDLE l : RefTargets(kernel_, root_, REF_LAYER_MEMBER)) {
-        Layer r;
-        if (readLayer(kernel_, l, &r))
-            unite(changedArea_, r.head.bound);
-    }
-    DeleteTree(kernel_, root_, REF_LAYER_MEMBER);
 
     if (char *q = OBJectLock(kernel_, root)) {
         const MAP_COORDRECT area = changedArea_;

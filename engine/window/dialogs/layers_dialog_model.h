@@ -83,9 +83,12 @@ int LayerListDropPosition(int x, int y, int rowHeight, int top, int count);
 class LayersDialogModel {
 public:
     // Opens on the window's document and the Layers root (0: the window's).
+    // A document without a Layers root opens with layer 0 alone (the Layer
+    // defaults), and OK makes its first Layers root; a root that is not a
+    // Layers root gives a model that is not valid.
     LayersDialogModel(HWND window, OBJHANDLE root = 0);
 
-    bool valid() const { return kernel_ != nullptr && root_ != 0; }
+    bool valid() const { return kernel_ != nullptr; }
     HWND window() const { return window_; }
     OBJHANDLE root() const { return root_; }
     const std::vector<LayerLine> &lines() const { return lines_; }
@@ -147,7 +150,7 @@ public:
 
     // OK: the new Layers root, or the old one when it could not be made.
     OBJHANDLE Ok();
-    // Cancel: the old root; nothing changes.
+    // Cancel: the old root (0 when there was none); nothing changes.
     OBJHANDLE Cancel() const { return root_; }
     // After OK: the lowest list position whose layer changed (32767 when
     // none) and the area of the map that changed.
@@ -162,6 +165,8 @@ private:
     void apply(F change);
     void addLine(const Layer &record, OBJHANDLE layer);
     void keepFirstLineLayerZero();
+    void takeActiveLineFields();
+    void selectFirstLine();
     void showSelection();
     std::string widthText(uint32_t width, bool inMapUnits) const;
     int32_t nextFreeNumber() const;

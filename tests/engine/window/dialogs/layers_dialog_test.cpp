@@ -15,6 +15,7 @@
 #include "platform/modal_dialog.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QImage>
 #include <QMouseEvent>
@@ -424,6 +425,18 @@ TEST_F(LayersDialogTest, CancelLeavesTheMapAsItWas)
     EXPECT_EQ(m.Cancel(), root);
     EXPECT_EQ(GetRootOBJect(window, CLASS_LAYERS), root);
     EXPECT_EQ(saved(), before);
+
+    // The dialog's close command after edits: 0, and nothing installed.
+    SetModalDialogHook([](QDialog &d, int) {
+        d.show();
+        DialogItemAs<QPushButton>(&d, IDC_LAYERS_ADD)->click();
+        d.close();
+        return d.result();
+    });
+    EXPECT_EQ(LayersDlg(window, root), 0u);
+    EXPECT_EQ(SetLayers(window), 0);
+    EXPECT_EQ(GetRootOBJect(window, CLASS_LAYERS), root);
+    EXPECT_EQ(saved(), before);
 }
 
 // The dialog under the hook: its caption and controls, a name typed into
@@ -580,6 +593,115 @@ TEST_F(LayersDialogTest, OkWhileTheNumberOrNameIsEditedAppliesItAndStaysOpen)
     EXPECT_EQ(GetRootOBJect(window, CLASS_LAYERS), before);
     char name[LAYER_NAME_SIZE] = {};
     EXPECT_EQ(LayerNumberNameGet(kernel, five, name), 5);
+}
+
+// A document without a Layers root: the list shows layer 0 alone with the
+// Layer defaults; Cancel and the close command leave the file as it was; OK
+// makes the document's first Layers root from the lines, which takes new
+// objects, is saved, read back and reopened with the same lines selected.
+TEST_F(LayersDialogTest, ADocumentWithoutLayersGetsItsFirstRootAtOk)
+{
+    DeleteTree(kernel, root, REF_LAYER_MEMBER);
+    ASSERT_EQ(GetRootOBJect(window, CLASS_LAYERS), 0u);
+    expectReferencesPaired(kernel);
+    const std::vector<char> before = saved();
+    const uint32_t firstFree = GetFirstFree(kernel);
+
+    {
+        LayersDialogModel m(window);
+        ASSERT_TRUE(m.valid());
+        EXPECT_EQ(m.root(), 0u);
+        EXPECT_EQ(numbers(m), (std::vector<int32_t>{0}));
+        EXPECT_EQ(m.lines()[0].layer, 0u);
+        Layer defaults;
+        LayerInit(&defaults);
+        EXPECT_FALSE(LayerRecordsDiffer(m.lines()[0].record, defaults));
+        EXPECT_EQ(m.activeLine(), 0);
+        EXPECT_EQ(m.selection(), (std::set<int>{0}));
+        EXPECT_EQ(m.fields().number, "0");
+        EXPECT_EQ(m.fields().width, "1" + m.unitText(false));
+        EXPECT_EQ(m.fields().noFill, LayerCheck::Checked);
+        EXPECT_FALSE(m.fields().deleteEnabled);
+        m.SetName("base");
+        m.Add();
+        m.Delete();
+        EXPECT_EQ(m.Cancel(), 0u);
+    }
+    // Cancel, and the close command, through the dialog.
+    for (const bool close : {false, true}) {
+        SCOPED_TRACE(close ? "close" : "cancel");
+        SetModalDialogHook([&](QDialog &d, int) {
+            d.show();
+            EXPECT_EQ(DialogItemAs<QListWidget>(&d, IDC_LAYERS_LIST)->count(), 1);
+            DialogItemAs<QPushButton>(&d, IDC_LAYERS_ADD)->click();
+            if (close)
+                d.close();
+            else
+                DialogItemAs<QPushButton>(&d, IDCANCEL)->click();
+            return d.result();
+        });
+        EXPECT_EQ(LayersDlg(window, 0), 0u);
+        EXPECT_EQ(SetLayers(window), 0);
+    }
+    EXPECT_EQ(GetRootOBJect(window, CLASS_LAYERS), 0u);
+    EXPECT_EQ(GetFirstFree(kernel), firstFree); // nothing was made
+    EXPECT_EQ(saved(), before);
+
+    // OK: layer 0 named "base", a new layer 1 "roads" in red made active.
+    SetModalDialogHook([&](QDialog &d, int) {
+        auto *list = DialogItemAs<QListWidget>(&d, IDC_LAYERS_LIST);
+        EXPECT_EQ(list->item(0)->text(), "   0   ");
+        auto *name = DialogItemAs<QLineEdit>(&d, IDC_LAYERS_NAME);
+        name->setText("base");
+        name->setModified(true);
+        emit name->editingFinished();
+        DialogItemAs<QPushButton>(&d, IDC_LAYERS_ADD)->click();
+        EXPECT_EQ(list->count(), 2);
+        list->clearSelection();
+        list->item(1)->setSelected(true);
+        name->setText("roads");
+        name->setModified(true);
+        emit name->editingFinished();
+        DialogItemAs<QCheckBox>(&d, IDC_LAYERS_ACTIVE)->click();
+        DialogItemAs<QPushButton>(&d, IDOK)->click();
+        return d.result();
+    });
+    EXPECT_EQ(SetLayers(window), 1);
+    const OBJHANDLE r = GetRootOBJect(window, CLASS_LAYERS);
+    ASSERT_NE(r, 0u);
+    const auto expected =
+        std::vector<std::tuple<int32_t, std::string, uint32_t>>{{0, "base", 0}, {1, "roads", 0}};
+    EXPECT_EQ(layersOf(kernel, r), expected);
+    const OBJHANDLE roads = GetActiveLayer(kernel, r);
+    char name[LAYER_NAME_SIZE] = {};
+    EXPECT_EQ(LayerNumberNameGet(kernel, roads, name), 1);
+    EXPECT_STREQ(name, "roads");
+    expectReferencesPaired(kernel);
+
+    // New lines go to the layers of the new root.
+    root = r;
+    line(roads, 100);
+    line(FindLayer(kernel, r, 0, nullptr), 200);
+    ASSERT_EQ(LayersActiveLayerSet(kernel, r, roads), 1);
+    EXPECT_EQ(layersOf(kernel, r),
+              (std::vector<std::tuple<int32_t, std::string, uint32_t>>{{0, "base", 1}, {1, "roads", 1}}));
+
+    // Saved and read back, the document holds the same layers; reopened,
+    // the dialog selects line 1 again.
+    const auto kept = layersOf(kernel, r);
+    saved();
+    KernelDelete(rec.kernel);
+    rec.kernel = kernel = nullptr;
+    OBJHANDLE readRoot = 0;
+    ASSERT_EQ(ReadMapToKern(window, file.c_str(), &readRoot, &kernel, 0), 1);
+    ASSERT_EQ(SetRootOBJect(window, readRoot), readRoot);
+    const OBJHANDLE readLayers = GetRootOBJect(window, CLASS_LAYERS);
+    EXPECT_EQ(layersOf(kernel, readLayers), kept);
+    expectReferencesPaired(kernel);
+    LayersDialogModel again(window);
+    EXPECT_EQ(again.root(), readLayers);
+    EXPECT_EQ(again.selection(), (std::set<int>{1}));
+    EXPECT_EQ(again.activeLine(), 1);
 }
 
 TEST_F(LayersDialogTest, UndoAfterOkKeepsTheStoreSound)
