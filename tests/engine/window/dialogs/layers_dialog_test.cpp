@@ -363,6 +363,7 @@ TEST_F(LayersDialogTest, OkBuildsANewRootThatIsSavedAndReadBack)
         EXPECT_GE(area.x2, 3500);
     }
     const char *p = OBJectLock(kernel, r);
+    EXPECT_EQ(LoadField<int32_t>(p, 52), 1) << "the lowest changed position, for the repaint";
     EXPECT_EQ(LoadField<COLORREF>(p, offsetof(Layers, customColours) + 15 * sizeof(COLORREF)), RGB(7, 8, 9));
     EXPECT_EQ(LoadField<uint32_t>(p, offsetof(Layers, clipFlag)), 0u);
     EXPECT_EQ(layersOf(kernel, r), (std::vector<std::tuple<int32_t, std::string, uint32_t>>{
@@ -395,6 +396,20 @@ TEST_F(LayersDialogTest, OkBuildsANewRootThatIsSavedAndReadBack)
     EXPECT_EQ(layersOf(kernel, readLayers), expected);
     EXPECT_EQ(GetActiveLayer(kernel, readLayers), GetNthReferenced(kernel, readLayers, 2));
     EXPECT_EQ(GraphGetNumberOfLeafOBJS(window), objectsBefore);
+    expectReferencesPaired(kernel);
+}
+
+// OK without an edit keeps every layer and its objects, and leaves nothing
+// to repaint.
+TEST_F(LayersDialogTest, OkWithoutEditsLeavesNothingToRepaint)
+{
+    const auto before = layersOf(kernel, root);
+    LayersDialogModel m(window);
+    const OBJHANDLE r = ok(m);
+    EXPECT_EQ(m.changedFrom(), 32767);
+    EXPECT_EQ(LoadField<int32_t>(OBJectLock(kernel, r), 52), 32767);
+    EXPECT_EQ(layersOf(kernel, r), before);
+    EXPECT_EQ(FindLayer(kernel, r, 3, nullptr), three);
     expectReferencesPaired(kernel);
 }
 
