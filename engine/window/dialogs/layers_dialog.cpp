@@ -28,6 +28,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -358,6 +359,8 @@ CLayersDlg::CLayersDlg(LayersDialogModel &model, QWidget *parent) : QDialog(pare
     number_->setMaxLength(20);
     name_ = item(new QLineEdit(this), IDC_LAYERS_NAME);
     name_->setMaxLength(47);
+    number_->installEventFilter(this);
+    name_->installEventFilter(this);
     auto *numberLabel = new QLabel(QStringLiteral("&Number:"), this);
     numberLabel->setBuddy(number_);
     auto *nameLabel = new QLabel(QStringLiteral("Na&me:"), this);
@@ -379,11 +382,27 @@ CLayersDlg::CLayersDlg(LayersDialogModel &model, QWidget *parent) : QDialog(pare
         new OwnerDrawnButton(
             [](QPainter &p, const QRect &r, bool pressed) { PaintWidthButton(p, r, false, pressed); }, line),
         IDC_LAYERS_WIDTH_DOWN);
-    // Held down, the width buttons step every 70 ms; a shorter click steps once.
+    // Held down, the width buttons step every 70 ms or more; a shorter
+    // click steps once. The hold is polled more often than it steps.
+    repeatTimer_ = new QTimer(this);
+    repeatTimer_->setTimerType(Qt::PreciseTimer);
+    repeatTimer_->setInterval(int(WidthButtonRepeat::kStepMs / 7));
+    connect(repeatTimer_, &QTimer::timeout, this, [this] {
+        if (repeat_.Poll(clock_.elapsed()))
+            stepWidth();
+    });
     for (QPushButton *b : {up, down}) {
-        b->setAutoRepeat(true);
-        b->setAutoRepeatDelay(70);
-        b->setAutoRepeatInterval(70);
+        connect(b, &QPushButton::pressed, this, [this, b, up] {
+            repeatUp_ = b == up;
+            clock_.start();
+            repeat_.Press(0);
+            repeatTimer_->start();
+        });
+        connect(b, &QPushButton::released, this, [this] {
+            repeatTimer_->stop();
+            if (repeat_.Release())
+                stepWidth();
+        });
     }
     pixels_ = item(new QRadioButton(QStringLiteral("&Pixels"), line), IDC_LAYERS_PIXELS);
     units_ = item(new QRadioButton(QStringLiteral("&Units"), line), IDC_LAYERS_UNITS);
@@ -453,6 +472,9 @@ CLayersDlg::CLayersDlg(LayersDialogModel &model, QWidget *parent) : QDialog(pare
             rows.insert(i.row());
         model_.Select(rows);
         showState();
+        // A click that leaves no line selected offers the next free number.
+        if (rows.empty() && list_->hasFocus())
+            number_->setFocus();
     });
     connect(number_, &QLineEdit::editingFinished, this, [this] {
         if (applyNumber())
@@ -460,8 +482,6 @@ CLayersDlg::CLayersDlg(LayersDialogModel &model, QWidget *parent) : QDialog(pare
     });
     connect(name_, &QLineEdit::editingFinished, this, [this] { applyName(); });
     connect(width_, &QLineEdit::editingFinished, this, [this] { applyWidth(); });
-    connect(up, &QPushButton::clicked, this, [this] { model_.StepWidth(true), showState(); });
-    connect(down, &QPushButton::clicked, this, [this] { model_.StepWidth(false), showState(); });
     connect(pixels_, &QRadioButton::clicked, this, [this] { model_.SetUnit(false), showState(); });
     connect(units_, &QRadioButton::clicked, this, [this] { model_.SetUnit(true), showState(); });
     style_->SetParentNotify([this](int, int, CLineStylePicker *picker) {
@@ -475,7 +495,11 @@ CLayersDlg::CLayersDlg(LayersDialogModel &model, QWidget *parent) : QDialog(pare
     connect(selectable_, &QCheckBox::clicked, this,
             [this](bool on) { model_.SetSelectable(on), showState(); });
     connect(active_, &QCheckBox::clicked, this, [this] { model_.SetActive(), showState(); });
-    connect(add, &QPushButton::clicked, this, [this] { model_.Add(), showState(); });
+    connect(add, &QPushButton::clicked, this, [this] {
+        model_.Add();
+        showState();
+        number_->setFocus(); // with the next free number
+    });
     connect(delete_, &QPushButton::clicked, this, [this] { model_.Delete(), showState(); });
     connect(options, &QPushButton::clicked, this, [this] { runOptions(); });
     connect(help, &QPushButton::clicked, this, [this] { GormF1Help(model_.window(), LAYERSDLG_HELP_TOPIC); });
@@ -501,6 +525,12 @@ CLayersDlg::CLayersDlg(LayersDialogModel &model, QWidget *parent) : QDialog(pare
         done(IDOK);
     });
     connect(cancel, &QPushButton::clicked, this, [this] { done(IDCANCEL); });
+    showState();
+}
+
+void CLayersDlg::stepWidth()
+{
+    model_.StepWidth(repeatUp_);
     showState();
 }
 
@@ -545,8 +575,26 @@ int CLayersDlg::dropPosition(const QPoint &at) const
 // Dragging lines: over a drop position the list shows the drag cursor, and
 // a left press there moves the selected lines; the press and the release
 // and double click that follow it do not reach the list.
+// The fields lose their focus while the dialog's widgets are destroyed:
+// their notices must no longer reach it.
+CLayersDlg::~CLayersDlg()
+{
+    repeatTimer_->stop();
+    for (QObject *o : std::initializer_list<QObject *>{list_, list_->viewport(), number_, name_, width_}) {
+        o->removeEventFilter(this);
+        o->disconnect(this);
+    }
+}
+
 bool CLayersDlg::eventFilter(QObject *watched, QEvent *event)
 {
+    if ((watched == number_ || watched == name_) && event->type() == QEvent::FocusIn) {
+        // Getting the focus selects the whole text, also after the click
+        // that gave it.
+        auto *field = static_cast<QLineEdit *>(watched);
+        QTimer::singleShot(0, field, [field] { field->selectAll(); });
+        return false;
+    }
     if (watched != list_->viewport())
         return QDialog::eventFilter(watched, event);
     switch (event->type()) {

@@ -6,6 +6,7 @@
 #include "engine/window/dialogs/layers_dialog_model.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QString>
 
 #include <array>
@@ -16,6 +17,7 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
+class QTimer;
 class CLineStylePicker;
 
 class QPainter;
@@ -54,6 +56,7 @@ public:
     static constexpr int kClosed = 8;
 
     CLayersDlg(LayersDialogModel &model, QWidget *parent = nullptr);
+    ~CLayersDlg() override;
     // Runs the dialog: the new Layers root after OK, 0 after the window's
     // close command, else the root it was given.
     OBJHANDLE DoModal();
@@ -70,6 +73,8 @@ private:
     bool applyNumber();
     void applyName();
     void applyWidth();
+    // One step of the held width button.
+    void stepWidth();
     void showState();
     void chooseColour(bool fill);
     void runOptions();
@@ -83,6 +88,10 @@ private:
     QCheckBox *noFill_, *visible_, *selectable_, *active_;
     bool swallowRelease_ = false;
     QString refusedNumber_; // the number text refused last
+    WidthButtonRepeat repeat_;
+    QTimer *repeatTimer_ = nullptr;
+    QElapsedTimer clock_; // since the press of a width button
+    bool repeatUp_ = true;
     std::array<QWidget *, 6> headers_{};
     friend class LayerLineDelegate;
 };

@@ -80,6 +80,42 @@ bool LayerRecordsDiffer(const Layer &a, const Layer &b);
 // row, top the first visible line, count the number of lines.
 int LayerListDropPosition(int x, int y, int rowHeight, int top, int count);
 
+// The repeat of a held width button: one step each time at least 70 ms
+// have passed since the press or the previous step; a release before any
+// step gives one step, so a short click steps once. Times in milliseconds.
+class WidthButtonRepeat {
+public:
+    static constexpr int64_t kStepMs = 70;
+    void Press(int64_t now)
+    {
+        last_ = now;
+        steps_ = 0;
+        held_ = true;
+    }
+    // The steps due at time now while the button is held: 0 or 1.
+    int Poll(int64_t now)
+    {
+        if (!held_ || now - last_ < kStepMs)
+            return 0;
+        last_ = now;
+        ++steps_;
+        return 1;
+    }
+    // The steps due at the release.
+    int Release()
+    {
+        const bool wasHeld = held_;
+        held_ = false;
+        return wasHeld && steps_ == 0 ? 1 : 0;
+    }
+    bool held() const { return held_; }
+
+private:
+    int64_t last_ = 0;
+    int steps_ = 0;
+    bool held_ = false;
+};
+
 class LayersDialogModel {
 public:
     // Opens on the window's document and the Layers root (0: the window's).

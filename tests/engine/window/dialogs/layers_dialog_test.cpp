@@ -9,6 +9,7 @@
 #include "engine/kernel/references.h"
 #include "engine/kernel/undo.h"
 #include "engine/window/dialogs/layers_dialog.h"
+#include "engine/window/line_width_unit.h"
 #include "engine/window/window_layers.h"
 #include "engine/window/window_points.h"
 #include "platform/message_box.h"
@@ -662,8 +663,10 @@ TEST_F(LayersDialogTest, ADocumentWithoutLayersGetsItsFirstRootAtOk)
     EXPECT_EQ(GetFirstFree(kernel), firstFree); // nothing was made
     EXPECT_EQ(saved(), before);
 
-    // OK: layer 0 named "base", a new layer 1 "roads" in red made active.
+    // OK: layer 0 named "base", a new layer 1 "roads" made active.
     SetModalDialogHook([&](QDialog &d, int) {
+        d.show();
+        QApplication::setActiveWindow(&d);
         auto *list = DialogItemAs<QListWidget>(&d, IDC_LAYERS_LIST);
         EXPECT_EQ(list->item(0)->text(), "   0   ");
         auto *name = DialogItemAs<QLineEdit>(&d, IDC_LAYERS_NAME);
@@ -678,7 +681,8 @@ TEST_F(LayersDialogTest, ADocumentWithoutLayersGetsItsFirstRootAtOk)
         name->setModified(true);
         emit name->editingFinished();
         DialogItemAs<QCheckBox>(&d, IDC_LAYERS_ACTIVE)->click();
-        DialogItemAs<QPushButton>(&d, IDOK)->click();
+        // Add left the focus in the number field: the click on OK takes it.
+        QTest::mouseClick(DialogItemAs<QPushButton>(&d, IDOK), Qt::LeftButton);
         return d.result();
     });
     EXPECT_EQ(SetLayers(window), 1);
@@ -717,6 +721,80 @@ TEST_F(LayersDialogTest, ADocumentWithoutLayersGetsItsFirstRootAtOk)
     EXPECT_EQ(again.root(), readLayers);
     EXPECT_EQ(again.selection(), (std::set<int>{1}));
     EXPECT_EQ(again.activeLine(), 1);
+}
+
+// A held width button steps each time at least 70 ms have passed since the
+// press or the previous step; a release before any step steps once.
+TEST(WidthButtonRepeatTest, StepsEvery70MsAndOnceForAShortClick)
+{
+    struct Case {
+        const char *what;
+        int64_t held, pollEvery;
+        int whileHeld, atRelease;
+    };
+    const Case cases[] = {
+        {"held a second, polled each ms", 1000, 1, 14, 0},
+        {"held a second, polled every 10 ms", 1000, 10, 14, 0},
+        {"held a second, polled late", 1000, 100, 10, 0},
+        {"click under 70 ms", 69, 1, 0, 1},
+        {"held exactly 70 ms", 70, 1, 1, 0},
+        {"click without polls", 30, 1000, 0, 1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        WidthButtonRepeat r;
+        r.Press(5000);
+        int steps = 0;
+        for (int64_t t = c.pollEvery; t <= c.held; t += c.pollEvery)
+            steps += r.Poll(5000 + t);
+        EXPECT_EQ(steps, c.whileHeld);
+        EXPECT_EQ(r.Release(), c.atRelease);
+        EXPECT_EQ(r.Poll(5000 + c.held + 1000), 0) << "released";
+        EXPECT_EQ(r.Release(), 0) << "a second release";
+    }
+}
+
+// In the dialog: a click on a width button steps the selected line's width
+// once, the down button stops at 1; Add leaves the number field with the
+// focus and the next free number selected; OK writes the width.
+TEST_F(LayersDialogTest, WidthButtonsStepOncePerClickAndAddFocusesTheNumber)
+{
+    SetModalDialogHook([&](QDialog &d, int) {
+        d.show();
+        QApplication::setActiveWindow(&d);
+        auto *list = DialogItemAs<QListWidget>(&d, IDC_LAYERS_LIST);
+        list->clearSelection();
+        list->item(1)->setSelected(true);
+        auto *width = DialogItemAs<QLineEdit>(&d, IDC_LAYERS_WIDTH);
+        auto *up = DialogItemAs<QPushButton>(&d, IDC_LAYERS_WIDTH_UP);
+        auto *down = DialogItemAs<QPushButton>(&d, IDC_LAYERS_WIDTH_DOWN);
+        const QString pixels = QString::fromStdString(LineWidthUnitString(MapInstance(), window, 0));
+        QTest::mouseClick(up, Qt::LeftButton);
+        EXPECT_EQ(width->text(), "2" + pixels);
+        QTest::mouseClick(up, Qt::LeftButton);
+        QTest::mouseClick(down, Qt::LeftButton);
+        EXPECT_EQ(width->text(), "2" + pixels);
+        for (int i = 0; i < 3; ++i)
+            QTest::mouseClick(down, Qt::LeftButton);
+        EXPECT_EQ(width->text(), "1" + pixels);
+        QTest::mouseClick(up, Qt::LeftButton);
+        QTest::mouseClick(up, Qt::LeftButton);
+
+        DialogItemAs<QPushButton>(&d, IDC_LAYERS_ADD)->click();
+        QApplication::processEvents();
+        auto *number = DialogItemAs<QLineEdit>(&d, IDC_LAYERS_NUMBER);
+        EXPECT_EQ(d.focusWidget(), number);
+        EXPECT_EQ(number->text(), "7");
+        EXPECT_EQ(number->selectedText(), "7");
+        EXPECT_EQ(list->count(), 4);
+        list->clearSelection();
+        list->item(1)->setSelected(true);
+        QTest::mouseClick(DialogItemAs<QPushButton>(&d, IDOK), Qt::LeftButton);
+        return d.result();
+    });
+    EXPECT_EQ(SetLayers(window), 1);
+    EXPECT_EQ(LoadField<uint32_t>(OBJectLock(kernel, three), offsetof(Layer, lineWidth)), 3u);
+    EXPECT_EQ(LoadField<uint32_t>(OBJectLock(kernel, five), offsetof(Layer, lineWidth)), 1u);
 }
 
 TEST_F(LayersDialogTest, UndoAfterOkKeepsTheStoreSound)
