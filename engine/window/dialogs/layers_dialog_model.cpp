@@ -511,6 +511,25 @@ OBJHANDLE LayersDialogModel::Ok()
     char *p = root ? OBJectLock(kernel_, root) : nullptr;
     if (!p)
         return root_;
+    // The new layers are made first: a store too full for one of them ends
+    // OK here, with the old root and its layers untouched.
+    std::vector<OBJHANDLE> made(lines_.size(), 0);
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        if (hadRoot && lines_[i].layer && IsLayer(kernel_, lines_[i].layer))
+            continue;
+        made[i] = CreateOBJect(kernel_, CLASS_LAYER);
+        char *q = made[i] ? OBJectLock(kernel_, made[i]) : nullptr;
+        if (!q) {
+            for (OBJHANDLE h : made)
+                if (h)
+                    OBJectDelete(kernel_, h);
+            OBJectDelete(kernel_, root);
+            return root_;
+        }
+        std::memcpy(q + kRecordBody, reinterpret_cast<const char *>(&lines_[i].record) + kRecordBody,
+                    sizeof(Layer) - kRecordBody);
+    }
+    p = OBJectLock(kernel_, root);
     StoreField(p, offsetof(Layers, activeSlot), int32_t(active_));
     for (size_t i = 0; i < custom_.size(); ++i)
         StoreField(p, offsetof(Layers, customColours) + i * sizeof(COLORREF), custom_[i]);
@@ -526,7 +545,7 @@ OBJHANDLE LayersDialogModel::Ok()
         const LayerLine &line = lines_[pos];
         OBJHANDLE layer = line.layer;
         bool changed = false;
-        if (hadRoot && layer && IsLayer(kernel_, layer)) {
+        if (!made[pos]) {
             Layer current;
             readLayer(kernel_, layer, &current);
             if (LayerRecordsDiffer(line.record, current) || changedFrom_ != kNoChange) {
@@ -541,15 +560,7 @@ OBJHANDLE LayersDialogModel::Ok()
                 changed = true; // moved
             RemoveReference(kernel_, root_, REF_LAYER_MEMBER, layer);
         } else {
-            layer = CreateOBJect(kernel_, CLASS_LAYER);
-            char *q = layer ? OBJectLock(kernel_, layer) : nullptr;
-            if (!q) {
-                if (layer)
-                    OBJectDelete(kernel_, layer);
-                continue; // the line is lost to a full store; the others go on
-            }
-            std::memcpy(q + kRecordBody, reinterpret_cast<const char *>(&line.record) + kRecordBody,
-                        sizeof(Layer) - kRecordBody);
+            layer = made[pos];
             changed = true;
         }
         InsertRefInPos(kernel_, root, REF_LAYER_MEMBER, layer, -1, -1);
