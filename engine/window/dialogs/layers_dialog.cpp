@@ -20,6 +20,7 @@
 #include <QCloseEvent>
 #include <QColorDialog>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -584,6 +585,18 @@ CLayersDlg::~CLayersDlg()
         o->removeEventFilter(this);
         o->disconnect(this);
     }
+}
+
+// F1, the framework's help command, asks for the dialog's help as the
+// Help button does.
+void CLayersDlg::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
+        GormF1Help(model_.window(), LAYERSDLG_HELP_TOPIC);
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 bool CLayersDlg::eventFilter(QObject *watched, QEvent *event)

@@ -6,6 +6,7 @@
 #include "tests/engine/view/text/text_fixture.h"
 
 #include "engine/kernel/map_file.h"
+#include "engine/kernel/map_notify_codes.h"
 #include "engine/kernel/references.h"
 #include "engine/kernel/undo.h"
 #include "engine/window/dialogs/layers_dialog.h"
@@ -795,6 +796,31 @@ TEST_F(LayersDialogTest, WidthButtonsStepOncePerClickAndAddFocusesTheNumber)
     EXPECT_EQ(SetLayers(window), 1);
     EXPECT_EQ(LoadField<uint32_t>(OBJectLock(kernel, three), offsetof(Layer, lineWidth)), 3u);
     EXPECT_EQ(LoadField<uint32_t>(OBJectLock(kernel, five), offsetof(Layer, lineWidth)), 1u);
+}
+
+// Help, from its button and from F1 in a field, asks the map window for the
+// dialog's help topic.
+TEST_F(LayersDialogTest, HelpAsksTheWindowForTheDialogsTopic)
+{
+    std::vector<LPARAM> topics;
+    const WNDPROC previous = SetWindowHandler(window, [&](HWND, UINT msg, WPARAM, LPARAM l) -> LRESULT {
+        if (msg == MAPN_HELP)
+            topics.push_back(l);
+        return 0;
+    });
+    SetModalDialogHook([&](QDialog &d, int) {
+        d.show();
+        QApplication::setActiveWindow(&d);
+        DialogItemAs<QPushButton>(&d, IDC_LAYERS_HELP)->click();
+        auto *name = DialogItemAs<QLineEdit>(&d, IDC_LAYERS_NAME);
+        name->setFocus();
+        QTest::keyClick(name, Qt::Key_F1);
+        EXPECT_TRUE(d.isVisible());
+        return IDCANCEL;
+    });
+    EXPECT_EQ(SetLayers(window), 0);
+    SetWindowHandler(window, previous);
+    EXPECT_EQ(topics, (std::vector<LPARAM>{LAYERSDLG_HELP_TOPIC, LAYERSDLG_HELP_TOPIC}));
 }
 
 TEST_F(LayersDialogTest, UndoAfterOkKeepsTheStoreSound)
