@@ -5,12 +5,14 @@
 #include "engine/window/dialogs/layers_dialog.h"
 
 #include "engine/kernel/map_notify_codes.h"
+#include "engine/kernel/module_startup.h"
 #include "engine/view/dialogs/line_style_picker.h"
 #include "engine/view/linestyle/line_style.h"
 #include "engine/window/map_notifications.h"
 #include "platform/message_box.h"
 #include "platform/dc.h"
 #include "platform/modal_dialog.h"
+#include "platform/resources.h"
 #include "platform/system_colors.h"
 #include "platform/text_codec.h"
 #include "platform/window.h"
@@ -159,6 +161,9 @@ void outlineByRenderer(QImage &image, const QRect &r, COLORREF colour, int style
     LineStyleContextRelease(&ctx);
     DeleteDC(dc);
 }
+
+// The engine's cursor over a drop position in the list.
+constexpr UINT kDragCursor = 156;
 
 // The window redraws the layers after a new root was installed.
 void RedrawMapWindow(HWND window) { InvalidateRect(window, nullptr, TRUE); }
@@ -616,7 +621,7 @@ bool CLayersDlg::eventFilter(QObject *watched, QEvent *event)
         if (mouse->buttons() != Qt::NoButton)
             break;
         if (dropPosition(mouse->position().toPoint()) >= 0) {
-            list_->viewport()->setCursor(Qt::DragMoveCursor);
+            list_->viewport()->setCursor(CursorFromHandle(LoadCursorA(MapInstance(), kDragCursor)));
             return true;
         }
         list_->viewport()->unsetCursor();

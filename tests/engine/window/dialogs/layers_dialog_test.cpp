@@ -15,6 +15,7 @@
 #include "engine/window/window_points.h"
 #include "platform/message_box.h"
 #include "platform/modal_dialog.h"
+#include "platform/resources.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -852,6 +853,17 @@ TEST_F(LayersDialogTest, DialogMovesDraggedLinesAndIgnoresACancelledColourChoice
         DialogItemAs<QPushButton>(&d, IDC_LAYERS_COLOUR)->click();
         const int r = list->sizeHintForRow(0);
         const QPointF at(2, 3 * r + 1);
+        // Over a drop position the engine's drag cursor, elsewhere the list's.
+        auto move = [&](QPointF to) {
+            QMouseEvent e(QEvent::MouseMove, to, list->viewport()->mapToGlobal(to), Qt::NoButton,
+                          Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(list->viewport(), &e);
+            return list->viewport()->cursor();
+        };
+        const QCursor over = move(at);
+        EXPECT_EQ(over.shape(), Qt::BitmapCursor);
+        EXPECT_EQ(over.pixmap().toImage().size(), CursorImage(LoadCursorA(MapInstance(), 156)).size());
+        EXPECT_EQ(move(QPointF(2, r + r / 2)).shape(), Qt::ArrowCursor);
         QMouseEvent press(QEvent::MouseButtonPress, at, list->viewport()->mapToGlobal(at), Qt::LeftButton,
                           Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(list->viewport(), &press);
