@@ -771,10 +771,12 @@ OBJHANDLE LayersDlg(HWND window, OBJHANDLE root)
     return dialog.DoModal();
 }
 
+OBJHANDLE SetLayers(HWND window, OBJHANDLE root) { return LayersDlg(window, root); }
+
 int SetLayers(HWND window)
 {
     const OBJHANDLE old = GetRootOBJect(window, CLASS_LAYERS);
-    const OBJHANDLE result = LayersDlg(window, old);
+    const OBJHANDLE result = SetLayers(window, old);
     if (!result || result == old)
         return 0;
     SetRootOBJect(window, result);

@@ -101,6 +101,9 @@ private:
 // document without one gets its first root at OK). The handle of the new
 // root after OK, the given root after Cancel, 0 after the close command.
 OBJHANDLE LayersDlg(HWND window, OBJHANDLE root);
+// Runs the dialog on the root as LayersDlg does and returns its result; the
+// caller installs a result that is not 0 and differs from the root.
+OBJHANDLE SetLayers(HWND window, OBJHANDLE root);
 // Edits the window's layers: runs the dialog and installs a new root it
 // returns. 1 when the layers changed.
 int SetLayers(HWND window);

@@ -514,6 +514,13 @@ TEST_F(LayersDialogTest, DialogRunsThroughTheHookAndOkInstallsTheLayers)
     // Cancel returns the root it was given and installs nothing.
     SetModalDialogHook([](QDialog &, int) { return IDCANCEL; });
     EXPECT_EQ(SetLayers(window), 0);
+    EXPECT_EQ(SetLayers(window, r), r);
+    EXPECT_EQ(GetRootOBJect(window, CLASS_LAYERS), r);
+    // A handle that is not a Layers root opens nothing and comes back.
+    int runs2 = 0;
+    SetModalDialogHook([&](QDialog &, int) { return ++runs2, IDOK; });
+    EXPECT_EQ(SetLayers(window, five), five);
+    EXPECT_EQ(runs2, 0);
     EXPECT_EQ(GetRootOBJect(window, CLASS_LAYERS), r);
 }
 
