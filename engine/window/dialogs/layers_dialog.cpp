@@ -303,6 +303,21 @@ private:
     std::function<void(QPainter &, const QRect &, bool)> paint_;
 };
 
+// A width button: its steps come from the press and the hold alone, so a
+// double click steps no more than a single click does.
+class WidthButton : public OwnerDrawnButton {
+public:
+    WidthButton(bool up, QWidget *parent)
+        : OwnerDrawnButton(
+              [up](QPainter &p, const QRect &r, bool pressed) { PaintWidthButton(p, r, up, pressed); },
+              parent)
+    {
+    }
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent *event) override { event->accept(); }
+};
+
 } // namespace
 
 // Paints the list rows with PaintLayerLine, in columns taken from the
@@ -380,14 +395,8 @@ CLayersDlg::CLayersDlg(LayersDialogModel &model, QWidget *parent) : QDialog(pare
     auto *line = new QGroupBox(QStringLiteral("&Line"), this);
     auto *lineGrid = new QGridLayout(line);
     width_ = item(new QLineEdit(line), IDC_LAYERS_WIDTH);
-    auto *up = item(
-        new OwnerDrawnButton(
-            [](QPainter &p, const QRect &r, bool pressed) { PaintWidthButton(p, r, true, pressed); }, line),
-        IDC_LAYERS_WIDTH_UP);
-    auto *down = item(
-        new OwnerDrawnButton(
-            [](QPainter &p, const QRect &r, bool pressed) { PaintWidthButton(p, r, false, pressed); }, line),
-        IDC_LAYERS_WIDTH_DOWN);
+    auto *up = item(new WidthButton(true, line), IDC_LAYERS_WIDTH_UP);
+    auto *down = item(new WidthButton(false, line), IDC_LAYERS_WIDTH_DOWN);
     // Held down, the width buttons step every 70 ms or more; a shorter
     // click steps once. The hold is polled more often than it steps.
     repeatTimer_ = new QTimer(this);

@@ -764,7 +764,7 @@ TEST(WidthButtonRepeatTest, StepsEvery70MsAndOnceForAShortClick)
 }
 
 // In the dialog: a click on a width button steps the selected line's width
-// once, the down button stops at 1; Add leaves the number field with the
+// once, a double click too, the down button stops at 1; Add leaves the number field with the
 // focus and the next free number selected; OK writes the width.
 TEST_F(LayersDialogTest, WidthButtonsStepOncePerClickAndAddFocusesTheNumber)
 {
@@ -787,7 +787,15 @@ TEST_F(LayersDialogTest, WidthButtonsStepOncePerClickAndAddFocusesTheNumber)
             QTest::mouseClick(down, Qt::LeftButton);
         EXPECT_EQ(width->text(), "1" + pixels);
         QTest::mouseClick(up, Qt::LeftButton);
-        QTest::mouseClick(up, Qt::LeftButton);
+        // A double click (press, release, double click, release) steps once.
+        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                                        QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease}) {
+            const QPointF at(up->rect().center());
+            const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+            QMouseEvent e(type, at, up->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
+            QApplication::sendEvent(up, &e);
+        }
+        EXPECT_EQ(width->text(), "3" + pixels);
 
         DialogItemAs<QPushButton>(&d, IDC_LAYERS_ADD)->click();
         QApplication::processEvents();
