@@ -23,6 +23,8 @@
 #include "engine/kernel/graph_object.h"
 #include "engine/kernel/graph_rect.h"
 #include "engine/kernel/layer_groups.h"
+#include "engine/kernel/layers.h"
+#include "engine/kernel/object_store.h"
 #include "engine/kernel/module_startup.h"
 #include "engine/kernel/object_classes.h"
 #include "engine/kernel/references.h"
@@ -44,6 +46,8 @@
 #include "platform/window.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -609,11 +613,19 @@ void CMapCtrl::LayersSetup()
     if (!root || root == old)
         return;
     SetRootOBJect(m_hWnd, root);
+    // The dialog records where its changes lie: only that area is redrawn,
+    // and nothing when no line changed.
+    if (m_pWndRes && m_pWndRes->kernel)
+        if (const char *data = OBJectLock(m_pWndRes->kernel, root)) {
+            MAP_COORDRECT area;
+            std::memcpy(&area, data + offsetof(Layers, clipRect), sizeof area);
+            if (LoadField<int32_t>(data, offsetof(Layers, changedFrom)) < 32767 && WorldRectIsValid(&area))
+                InvalidateGraphRect(m_hWnd, &area, 1);
+        }
     map_UndoReset(m_hWnd);
     if (m_pWndRes)
         m_pWndRes->flags |= WNDRES_MODIFIED;
     ResetLayerGroups(m_pWndRes);
-    FullRepaint();
 }
 
 void CMapCtrl::DeleteSelection()

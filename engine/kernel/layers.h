@@ -64,15 +64,16 @@ inline constexpr const char *PAGE_LAYER_NAME = "\t__PAGE__";
 struct Layers {
     GraphObjectHead head;
     uint8_t unused1[12];
-    int32_t activeSlot; // slot (among all the root's slots) of the active layer
-    uint32_t unused2;
+    int32_t activeSlot;         // slot (among all the root's slots) of the active layer
+    int32_t changedFrom;        // the Layers dialog's lowest changed line, 32767 for none
     COLORREF customColours[16]; // the Layers dialog's colour picker
     int32_t clipRect[4];        // left, top, right, bottom, map units
     uint32_t clipFlag;          // 1 while clipRect is valid
 };
 static_assert(sizeof(Layers) == 140);
-static_assert(offsetof(Layers, activeSlot) == 48 && offsetof(Layers, customColours) == 56 &&
-              offsetof(Layers, clipRect) == 120 && offsetof(Layers, clipFlag) == 136);
+static_assert(offsetof(Layers, activeSlot) == 48 && offsetof(Layers, changedFrom) == 52 &&
+              offsetof(Layers, customColours) == 56 && offsetof(Layers, clipRect) == 120 &&
+              offsetof(Layers, clipFlag) == 136);
 
 inline constexpr uint32_t LAYERS_FIXED_SIZE = 140;
 

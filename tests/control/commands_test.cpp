@@ -2,13 +2,23 @@
 // commands and the numbers that are not commands.
 #include "control_fixture.h"
 
+#include "engine/kernel/object_classes.h"
 #include "engine/view/viewrecord/presentation_manager.h"
+#include "engine/window/dialogs/layers_dialog.h"
 #include "engine/window/page.h"
 #include "engine/window/window_objects.h"
 #include "engine/window/window_selection.h"
 #include "platform/window.h"
 #include "platform/key_state.h"
+#include "platform/message_box.h"
+#include "platform/modal_dialog.h"
 #include "platform/window_messages.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+#include <string>
 
 namespace {
 
@@ -152,3 +162,43 @@ TEST_F(Commands, GroupingTheSelectionLeavesNoToolAndReportsTheSelection)
 }
 
 } // namespace
+
+// Layers Setup installs the dialog's new root; the map is redrawn only when
+// a line changed, and the document counts as modified either way.
+TEST_F(Commands, LayersSetupRedrawsOnlyWhenALineChanged)
+{
+    Polygon({{0, 0}, {100, 0}, {100, 100}});
+    Polygon({{150, 150}, {200, 150}, {200, 200}});
+    std::string newName;
+    SetModalDialogHook([&](QDialog &d, int) {
+        if (!newName.empty()) {
+            auto *list = DialogItemAs<QListWidget>(&d, IDC_LAYERS_LIST);
+            list->clearSelection();
+            list->item(0)->setSelected(true);
+            auto *name = DialogItemAs<QLineEdit>(&d, IDC_LAYERS_NAME);
+            name->setText(QString::fromStdString(newName));
+            name->setModified(true);
+            Q_EMIT name->editingFinished();
+        }
+        DialogItemAs<QPushButton>(&d, IDOK)->click();
+        return d.result();
+    });
+    struct Case {
+        const char *what;
+        std::string name;
+        bool redrawn;
+    };
+    for (const Case &c : {Case{"OK without a change", "", false}, Case{"a layer renamed", "renamed", true}}) {
+        UpdateWindow(hwnd());
+        ctl->WaitForDrawing();
+        RECT pending{};
+        ASSERT_FALSE(GetUpdateRect(hwnd(), &pending, FALSE)) << c.what;
+        const OBJHANDLE before = GetRootOBJect(hwnd(), CLASS_LAYERS);
+        newName = c.name;
+        EXPECT_EQ(Cmd(mCmdLayersSetup), 1) << c.what;
+        EXPECT_NE(GetRootOBJect(hwnd(), CLASS_LAYERS), before) << c.what;
+        EXPECT_EQ(bool(GetUpdateRect(hwnd(), &pending, FALSE)), c.redrawn) << c.what;
+        EXPECT_TRUE(ctl->wndRes()->flags & WNDRES_MODIFIED) << c.what;
+    }
+    SetModalDialogHook({});
+}

@@ -21,7 +21,6 @@ constexpr size_t kRecordBody = offsetof(Layer, display); // what follows the gra
 constexpr int kNoChange = 32767;
 // Where the new root keeps the lowest changed position, for the window to
 // repaint from there (32767: nothing to repaint).
-constexpr size_t kChangedFromField = offsetof(Layers, unused2);
 
 bool readLayer(OBJectKernel *kernel, OBJHANDLE layer, Layer *out)
 {
@@ -593,7 +592,7 @@ OBJHANDLE LayersDialogModel::Ok()
         const MAP_COORDRECT area = changedArea_;
         std::memcpy(q + offsetof(Layers, clipRect), &area, sizeof area);
         StoreField<uint32_t>(q, offsetof(Layers, clipFlag), 0);
-        StoreField<int32_t>(q, kChangedFromField, int32_t(changedFrom_));
+        StoreField<int32_t>(q, offsetof(Layers, changedFrom), int32_t(changedFrom_));
     }
     // The selected lines, remembered for the next opening.
     std::vector<int32_t> remembered(selected_.begin(), selected_.end());
