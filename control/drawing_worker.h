@@ -31,6 +31,13 @@ public:
     // The thread's own scratch image, for the jobs alone.
     QImage &Scratch() { return scratch_; }
 
+    // Tests only: `hook` runs on the thread wherever a job calls PassPoint()
+    // (a drawing pass does once it has taken over the pending area, just
+    // before it draws), so that a test can hold a pass that is under way.
+    // No hook is set outside tests; an empty function removes it.
+    void SetPassHookForTesting(std::function<void()> hook);
+    void PassPoint();
+
 private:
     void Loop();
 
@@ -41,5 +48,7 @@ private:
     std::function<void()> job_;
     bool busy_ = false;
     bool quit_ = false;
+    bool exited_ = false;
+    std::function<void()> passHook_;
     QImage scratch_;
 };

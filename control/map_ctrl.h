@@ -114,6 +114,10 @@ public:
     bool DrawingThreadRunning() const;
     // The area the last drawing thread drew or was stopped in.
     RECT LastThreadArea() const;
+    // Tests only: `hook` runs on the drawing thread in each threaded pass
+    // once the pass has taken over the pending area, before it draws (see
+    // DrawingWorker::SetPassHookForTesting).
+    void SetDrawingPassHookForTesting(std::function<void()> hook);
     bool UseThreads() const { return m_bUseThreads; }
     void SetUseThreads(bool on) { m_bUseThreads = on; }
 
@@ -268,6 +272,8 @@ private:
     void SyncScrollBars();
     void OnScrollBarAction(int bar, int action);
     void SchedulePaint();
+    // The control's drawing worker, made on first use.
+    DrawingWorker &DrawingThreadWorker();
     void FillBackground(HDC dc, const RECT &rect) const;
     // Draws rect of the map into dc through an image of the client size, so
     // that nothing outside rect changes; the engine's result. scratch, when

@@ -213,10 +213,8 @@ void CMapCtrl::RenderMap(HDC dc, const RECT &rect, int synchronous)
     }
     if (m_bUseThreads && !synchronous) {
         StopDrawingThread();
-        if (!m_drawingWorker)
-            m_drawingWorker = std::make_unique<DrawingWorker>(CGDIThread::kStackSize);
         m_pDrawingThread = new CGDIThread(this, dc, rect);
-        if (!m_pDrawingThread->Start(m_drawingWorker.get())) {
+        if (!m_pDrawingThread->Start(&DrawingThreadWorker())) {
             delete m_pDrawingThread;
             m_pDrawingThread = nullptr;
         }
@@ -224,6 +222,18 @@ void CMapCtrl::RenderMap(HDC dc, const RECT &rect, int synchronous)
     }
     ResetEvent(m_pWndRes->stopEvent);
     DrawClipped(dc, rect, true);
+}
+
+DrawingWorker &CMapCtrl::DrawingThreadWorker()
+{
+    if (!m_drawingWorker)
+        m_drawingWorker = std::make_unique<DrawingWorker>(CGDIThread::kStackSize);
+    return *m_drawingWorker;
+}
+
+void CMapCtrl::SetDrawingPassHookForTesting(std::function<void()> hook)
+{
+    DrawingThreadWorker().SetPassHookForTesting(std::move(hook));
 }
 
 int CMapCtrl::StopDrawingThread()
