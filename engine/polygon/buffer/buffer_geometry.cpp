@@ -32,13 +32,14 @@ void ArcHalf(BufferPath &out, BufferPoint from, BufferPoint middle, BufferPoint 
     for (int64_t j = 1; j < parts; ++j) {
         const BufferPoint c = Add(from, Scale(Sub(middle, from), double(j) / double(parts)));
         const BufferPoint dir = Sub(c, v);
-        if (Length(dir) == 0)
+        const double len = Length(dir);
+        if (len == 0)
             continue;
         if (direction == 0) {
             const int sideC = BufferSideOfLine(f, g, c);
             direction = sideC == 0 || sideC != sideO ? 1 : -1;
         }
-        out.push_back(Along(v, Scale(dir, direction), s));
+        out.push_back(Add(v, Scale(dir, double(direction) * s / len)));
     }
 }
 
@@ -144,9 +145,10 @@ void AppendArcPoints(BufferPath &out, BufferPoint f, BufferPoint v, BufferPoint 
     if (middleIndex)
         *middleIndex = out.size();
     out.push_back(middle);
-    BufferPath second;
-    ArcHalf(second, g, middle, v, f, g, o, s, n);
-    out.insert(out.end(), second.rbegin(), second.rend());
+    // The second half is made from g on and turned round in place.
+    const size_t second = out.size();
+    ArcHalf(out, g, middle, v, f, g, o, s, n);
+    std::reverse(out.begin() + std::ptrdiff_t(second), out.end());
 }
 
 BufferPath SquareEnd(BufferPoint e, BufferPoint w, double s)

@@ -188,6 +188,20 @@ void CutChains(const std::vector<Segment> &segments, uint32_t i0, uint32_t i1, u
     }
 }
 
+// Whether the chain ending before segment i and the chain starting with it
+// meet only at their common point: when both go on strictly the same way
+// along x (or y) there, the one lies wholly before that point along that
+// axis and the other wholly after it. Most neighbouring chains do.
+bool FollowApart(const std::vector<Segment> &segments, uint32_t i)
+{
+    const Segment &before = segments[i - 1], &after = segments[i];
+    if (!(before.b == after.a))
+        return false;
+    const int bx = SignOf(before.b.x - before.a.x), ax = SignOf(after.b.x - after.a.x);
+    const int by = SignOf(before.b.y - before.a.y), ay = SignOf(after.b.y - after.a.y);
+    return (bx != 0 && bx == ax) || (by != 0 && by == ay);
+}
+
 // Every cut the segments (in ring order) need: the monotone chains whose
 // boxes overlap, found through a grid of cells about as large as the
 // chains, are compared part by part.
@@ -240,6 +254,9 @@ void FindCuts(const std::vector<Segment> &segments, std::vector<Cut> &cuts)
         const int64_t x0 = std::max(s.x0, t.x0), x1 = std::min(s.x1, t.x1);
         const int64_t y0 = std::max(s.y0, t.y0), y1 = std::min(s.y1, t.y1);
         if (x0 > x1 || y0 > y1 || size_t(row(y0) * columns + column(x0)) != k)
+            return;
+        if (s.last == t.first ? FollowApart(segments, s.last)
+                              : t.last == s.first && FollowApart(segments, t.last))
             return;
         CutChains(segments, s.first, s.last, t.first, t.last, cuts);
     };
