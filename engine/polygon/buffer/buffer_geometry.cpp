@@ -21,74 +21,29 @@ BufferPoint Along(BufferPoint v, BufferPoint dir, double d)
 }
 
 // One half of an arc: the dividing points of the chord from 'from' to the
-// middle point, carried onto the circle, in order from 'from'.
-void ArcHalf(BufferPath &out, BufferPoint from, BufferPoint middle, BufferPoint v, BufferPoint f,
-             BufferPoint g, BufferPoint o, double s, int n)
+// middle point, carried onto the circle, in order from 'from'. sideO is the
+// side of the chord f-g that the arc stays away from.
+inline void ArcHalf(BufferPath &out, const BufferPoint &from, const BufferPoint &middle, const BufferPoint &v,
+                    const BufferPoint &f, const BufferPoint &g, int sideO, double s, int n)
 {
     const double chord = Length(Sub(middle, from));
     const int64_t parts = std::min<int64_t>(n, int64_t(std::trunc(chord))) + 1;
-    const int sideO = BufferSideOfLine(f, g, o);
     int direction = 0;
     for (int64_t j = 1; j < parts; ++j) {
         const BufferPoint c = Add(from, Scale(Sub(middle, from), double(j) / double(parts)));
         const BufferPoint dir = Sub(c, v);
-        if (Length(dir) == 0)
+        const double len = Length(dir);
+        if (len == 0)
             continue;
         if (direction == 0) {
             const int sideC = BufferSideOfLine(f, g, c);
             direction = sideC == 0 || sideC != sideO ? 1 : -1;
         }
-        out.push_back(Along(v, Scale(dir, direction), s));
+        out.push_back(Add(v, Scale(dir, double(direction) * s / len)));
     }
 }
 
 } // namespace
-
-SegmentOffsets OffsetsOf(BufferPoint p, BufferPoint q, double s)
-{
-    const BufferPoint d = Sub(q, p);
-    const double len = Length(d);
-    const BufferPoint n = len > 0 ? BufferPoint{-d.y / len * s, d.x / len * s} : BufferPoint{};
-    return {Sub(p, n), Add(p, n), Add(q, n), Sub(q, n)};
-}
-
-int BufferSideOfLine(BufferPoint a, BufferPoint b, BufferPoint w)
-{
-    if (a.x != b.x) {
-        const double y = a.y + (b.y - a.y) * (w.x - a.x) / (b.x - a.x);
-        return y < w.y ? 1 : y > w.y ? -1 : 0;
-    }
-    return w.x > a.x ? 1 : w.x < a.x ? -1 : 0;
-}
-
-BufferTurn TurnAt(BufferPoint r, BufferPoint v, BufferPoint t)
-{
-    const bool vertical1 = r.x == v.x, vertical2 = v.x == t.x;
-    bool sameSlope = false;
-    if (vertical1 && vertical2)
-        sameSlope = true;
-    else if (!vertical1 && !vertical2)
-        sameSlope = (v.y - r.y) / (v.x - r.x) == (t.y - v.y) / (t.x - v.x);
-    if (!sameSlope)
-        return BufferTurn::Corner;
-    const bool onward = vertical1 ? (v.y - r.y > 0) == (t.y - v.y > 0) : (v.x - r.x > 0) == (t.x - v.x > 0);
-    return onward ? BufferTurn::Straight : BufferTurn::Back;
-}
-
-bool LinesIntersection(BufferPoint a1, BufferPoint a2, BufferPoint b1, BufferPoint b2, BufferPoint *at)
-{
-    const BufferPoint da = Sub(a2, a1), db = Sub(b2, b1);
-    const double denominator = da.x * db.y - da.y * db.x;
-    if (denominator == 0 || !std::isfinite(denominator))
-        return false;
-    const BufferPoint w = Sub(b1, a1);
-    const double t = (w.x * db.y - w.y * db.x) / denominator;
-    const BufferPoint p = Add(a1, Scale(da, t));
-    if (!std::isfinite(p.x) || !std::isfinite(p.y))
-        return false;
-    *at = p;
-    return true;
-}
 
 void AppendMitre(BufferPath &out, BufferPoint v, BufferPoint x, BufferPoint f, BufferPoint g, int64_t s,
                  int64_t m)
@@ -140,13 +95,15 @@ void AppendArcPoints(BufferPath &out, BufferPoint f, BufferPoint v, BufferPoint 
     if (c > -1 && c < 1)
         n = std::max(0, int(std::trunc(std::acos(c) * 28.6479 * k * (1.0 / 90.0) + 0.5)));
 
-    ArcHalf(out, f, middle, v, f, g, o, s, n);
+    const int sideO = BufferSideOfLine(f, g, o);
+    ArcHalf(out, f, middle, v, f, g, sideO, s, n);
     if (middleIndex)
         *middleIndex = out.size();
     out.push_back(middle);
-    BufferPath second;
-    ArcHalf(second, g, middle, v, f, g, o, s, n);
-    out.insert(out.end(), second.rbegin(), second.rend());
+    // The second half is made from g on and turned round in place.
+    const size_t second = out.size();
+    ArcHalf(out, g, middle, v, f, g, sideO, s, n);
+    std::reverse(out.begin() + std::ptrdiff_t(second), out.end());
 }
 
 BufferPath SquareEnd(BufferPoint e, BufferPoint w, double s)

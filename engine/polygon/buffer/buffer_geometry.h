@@ -5,6 +5,7 @@
 // build their rings from these.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -23,19 +24,58 @@ using BufferPath = std::vector<BufferPoint>;
 struct SegmentOffsets {
     BufferPoint a, b, c, d;
 };
-SegmentOffsets OffsetsOf(BufferPoint p, BufferPoint q, double s);
+// (These small ones are inline: they run at every corner of every line.)
+inline SegmentOffsets OffsetsOf(BufferPoint p, BufferPoint q, double s)
+{
+    const double dx = q.x - p.x, dy = q.y - p.y;
+    const double len = std::sqrt(dx * dx + dy * dy);
+    const BufferPoint n = len > 0 ? BufferPoint{-dy / len * s, dx / len * s} : BufferPoint{};
+    return {{p.x - n.x, p.y - n.y}, {p.x + n.x, p.y + n.y}, {q.x + n.x, q.y + n.y}, {q.x - n.x, q.y - n.y}};
+}
 
 // 1 when the line through a and b lies below w (for a vertical line: w to
 // its right), -1 above (left), 0 on it.
-int BufferSideOfLine(BufferPoint a, BufferPoint b, BufferPoint w);
+inline int BufferSideOfLine(BufferPoint a, BufferPoint b, BufferPoint w)
+{
+    if (a.x != b.x) {
+        const double y = a.y + (b.y - a.y) * (w.x - a.x) / (b.x - a.x);
+        return y < w.y ? 1 : y > w.y ? -1 : 0;
+    }
+    return w.x > a.x ? 1 : w.x < a.x ? -1 : 0;
+}
 
 // How the path r -> v -> t goes on at v.
 enum class BufferTurn { Corner, Straight, Back };
-BufferTurn TurnAt(BufferPoint r, BufferPoint v, BufferPoint t);
+inline BufferTurn TurnAt(BufferPoint r, BufferPoint v, BufferPoint t)
+{
+    const bool vertical1 = r.x == v.x, vertical2 = v.x == t.x;
+    bool sameSlope = false;
+    if (vertical1 && vertical2)
+        sameSlope = true;
+    else if (!vertical1 && !vertical2)
+        sameSlope = (v.y - r.y) / (v.x - r.x) == (t.y - v.y) / (t.x - v.x);
+    if (!sameSlope)
+        return BufferTurn::Corner;
+    const bool onward = vertical1 ? (v.y - r.y > 0) == (t.y - v.y > 0) : (v.x - r.x > 0) == (t.x - v.x > 0);
+    return onward ? BufferTurn::Straight : BufferTurn::Back;
+}
 
 // The intersection of the line through a1, a2 with the line through b1,
 // b2; false for parallel lines.
-bool LinesIntersection(BufferPoint a1, BufferPoint a2, BufferPoint b1, BufferPoint b2, BufferPoint *at);
+inline bool LinesIntersection(BufferPoint a1, BufferPoint a2, BufferPoint b1, BufferPoint b2, BufferPoint *at)
+{
+    const double dax = a2.x - a1.x, day = a2.y - a1.y, dbx = b2.x - b1.x, dby = b2.y - b1.y;
+    const double denominator = dax * dby - day * dbx;
+    if (denominator == 0 || !std::isfinite(denominator))
+        return false;
+    const double wx = b1.x - a1.x, wy = b1.y - a1.y;
+    const double t = (wx * dby - wy * dbx) / denominator;
+    const BufferPoint p{a1.x + dax * t, a1.y + day * t};
+    if (!std::isfinite(p.x) || !std::isfinite(p.y))
+        return false;
+    *at = p;
+    return true;
+}
 
 // The mitre at vertex v with the mitre point x between the offsets f and g:
 // x itself when it lies within s x m of v, else f, the point at that limit

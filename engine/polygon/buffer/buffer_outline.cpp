@@ -297,6 +297,10 @@ BufferOutcome ChainRing(const BufferPath &path, bool polygon, const BufferParame
     Chains chains;
     chains.throughVertex = throughVertex;
     const size_t m = path.size();
+    // Room for a few arc points at every corner.
+    const size_t room = m * (p.corners == mc_CornerRounded ? 4 : 2) + 16;
+    chains.right.reserve(room);
+    chains.left.reserve(room);
     SegmentOffsets prev{};
     for (size_t i = 0; i + 1 < m; ++i) {
         const SegmentOffsets cur = OffsetsOf(path[i], path[i + 1], s);

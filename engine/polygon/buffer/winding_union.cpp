@@ -59,10 +59,12 @@ std::vector<T> &Scratch()
     return v;
 }
 
+// A ring edge from a to b, or a piece of one: each counts +1 to the
+// winding on its left.
 struct Segment {
     Pt a, b;
-    int32_t weight; // +1 per ring edge from a to b, -1 per edge from b to a
-    bool fresh;     // made by the last round of cuts
+    bool fresh; // made by the last round of cuts
+    bool first; // the first of its ring
 };
 
 // A point where a segment must be cut.
@@ -186,6 +188,20 @@ void CutChains(const std::vector<Segment> &segments, uint32_t i0, uint32_t i1, u
     }
 }
 
+// Whether the chain ending before segment i and the chain starting with it
+// meet only at their common point: when both go on strictly the same way
+// along x (or y) there, the one lies wholly before that point along that
+// axis and the other wholly after it. Most neighbouring chains do.
+bool FollowApart(const std::vector<Segment> &segments, uint32_t i)
+{
+    const Segment &before = segments[i - 1], &after = segments[i];
+    if (!(before.b == after.a))
+        return false;
+    const int bx = SignOf(before.b.x - before.a.x), ax = SignOf(after.b.x - after.a.x);
+    const int by = SignOf(before.b.y - before.a.y), ay = SignOf(after.b.y - after.a.y);
+    return (bx != 0 && bx == ax) || (by != 0 && by == ay);
+}
+
 // Every cut the segments (in ring order) need: the monotone chains whose
 // boxes overlap, found through a grid of cells about as large as the
 // chains, are compared part by part.
@@ -239,6 +255,9 @@ void FindCuts(const std::vector<Segment> &segments, std::vector<Cut> &cuts)
         const int64_t y0 = std::max(s.y0, t.y0), y1 = std::min(s.y1, t.y1);
         if (x0 > x1 || y0 > y1 || size_t(row(y0) * columns + column(x0)) != k)
             return;
+        if (s.last == t.first ? FollowApart(segments, s.last)
+                              : t.last == s.first && FollowApart(segments, t.last))
+            return;
         CutChains(segments, s.first, s.last, t.first, t.last, cuts);
     };
     size_t fresh = 0;
@@ -286,22 +305,32 @@ void Split(const std::vector<Segment> &segments, std::vector<Cut> &cuts, std::ve
         const bool cut = k < cuts.size() && cuts[k].segment == i;
         for (; k < cuts.size() && cuts[k].segment == i; ++k)
             if (!(cuts[k].at == from)) {
-                out.push_back({from, cuts[k].at, s.weight, true});
+                out.push_back({from, cuts[k].at, true, s.first && from == s.a});
                 from = cuts[k].at;
             }
         if (!(from == s.b))
-            out.push_back({from, s.b, s.weight, cut});
+            out.push_back({from, s.b, cut, s.first && from == s.a});
     }
 }
 
-// Half-edge h runs from node tail[h]; its twin is h ^ 1.
+// The planar graph of the cut segments. Its nodes are the points where
+// rings meet, cross or turn back on themselves (and the first point of every
+// ring, so that a ring that meets nothing has one too); its edges are the
+// runs of segments between them, so that the graph stays small however many
+// corners an outline has. Edge e runs along the segments [first[e],
+// last[e]) in their order; half-edge 2e follows it from node tail[2e],
+// half-edge 2e + 1 goes back. The twin of h is h ^ 1.
 struct Graph {
     std::vector<Pt> nodes;
-    std::vector<uint32_t> tail;
-    std::vector<int32_t> weight;
+    std::vector<uint32_t> tail;          // by half-edge
+    std::vector<int32_t> weight;         // by half-edge: the winding left minus right
+    std::vector<uint32_t> first, last;   // by edge
+    std::vector<Wide> area;              // by edge: twice the area its run adds going forward
     std::vector<uint32_t> outStart, out; // outgoing half-edges by node, counterclockwise
     std::vector<uint32_t> position;      // of each half-edge in out
     uint32_t head(uint32_t h) const { return tail[h ^ 1]; }
+    // Twice the area the half-edge adds to the face on its left.
+    Wide halfArea(uint32_t h) const { return h & 1 ? -area[h >> 1] : area[h >> 1]; }
     // The half-edge leaving the same node just clockwise of h.
     uint32_t clockwise(uint32_t h) const
     {
@@ -330,7 +359,7 @@ bool DistinctCorners(const std::vector<Segment> &segments)
 {
     std::vector<uint32_t> &table = Scratch<uint32_t, 1>();
     size_t size = 16;
-    while (size < segments.size() * 4)
+    while (size < segments.size() * 2)
         size <<= 1;
     table.assign(size, UINT32_MAX);
     for (uint32_t i = 0; i < segments.size(); ++i)
@@ -345,63 +374,131 @@ bool DistinctCorners(const std::vector<Segment> &segments)
     return true;
 }
 
-// An edge of the graph from node u to node v (u < v) of weight w.
+// A run of segments from node u to node v (u < v) of weight w.
 struct Edge {
     uint32_t u, v;
     int32_t w;
+    uint32_t first, last;
+    Wide area; // going from u to v
 };
+
+// The direction half-edge h leaves its tail in.
+Pt Leaving(const Graph &g, const std::vector<Segment> &segments, uint32_t h)
+{
+    const Segment &s = h & 1 ? segments[g.last[h >> 1] - 1] : segments[g.first[h >> 1]];
+    return h & 1 ? Pt{s.a.x - s.b.x, s.a.y - s.b.y} : Pt{s.b.x - s.a.x, s.b.y - s.a.y};
+}
 
 void BuildGraph(const std::vector<Segment> &segments, Graph &g)
 {
     g.nodes.clear();
     g.tail.clear();
     g.weight.clear();
-    // The nodes by an open hash table of their points.
-    std::vector<uint32_t> &table = Scratch<uint32_t, 1>();
+    g.first.clear();
+    g.last.clear();
+    g.area.clear();
+    const uint32_t n = uint32_t(segments.size());
+    // The distinct starting points by an open hash table, and how often
+    // each starts a segment.
+    std::vector<uint32_t> &table = Scratch<uint32_t, 1>(), &pointOf = Scratch<uint32_t, 3>(),
+                          &count = Scratch<uint32_t, 4>();
     size_t size = 16;
-    while (size < segments.size() * 4)
+    while (size < segments.size() * 2)
         size <<= 1;
     table.assign(size, UINT32_MAX);
-    const auto id = [&](const Pt &p) {
+    pointOf.resize(n);
+    for (uint32_t i = 0; i < n; ++i) {
+        const Pt &p = segments[i].a;
         for (size_t slot = PointHash(p) & (size - 1);; slot = (slot + 1) & (size - 1)) {
             if (table[slot] == UINT32_MAX) {
-                table[slot] = uint32_t(g.nodes.size());
-                g.nodes.push_back(p);
-                return table[slot];
-            }
-            if (g.nodes[table[slot]] == p)
-                return table[slot];
-        }
-    };
-    // Equal edges merged, their weights summed; edges of no weight dropped.
-    std::vector<Edge> &edges = Scratch<Edge, 0>();
-    std::vector<uint32_t> &edgeTable = Scratch<uint32_t, 2>();
-    edgeTable.assign(size, UINT32_MAX);
-    for (const Segment &s : segments) {
-        const uint32_t a = id(s.a), b = id(s.b);
-        const Edge e = a < b ? Edge{a, b, s.weight} : Edge{b, a, -s.weight};
-        uint64_t h = (uint64_t(e.u) << 32 | e.v) * 0x9E3779B97F4A7C15ull;
-        h ^= h >> 31;
-        for (size_t slot = h & (size - 1);; slot = (slot + 1) & (size - 1)) {
-            if (edgeTable[slot] == UINT32_MAX) {
-                edgeTable[slot] = uint32_t(edges.size());
-                edges.push_back(e);
+                table[slot] = i;
+                pointOf[i] = uint32_t(count.size());
+                count.push_back(1);
                 break;
             }
-            Edge &f = edges[edgeTable[slot]];
-            if (f.u == e.u && f.v == e.v) {
-                f.w += e.w;
+            if (segments[table[slot]].a == p) {
+                pointOf[i] = pointOf[table[slot]];
+                ++count[pointOf[i]];
                 break;
             }
         }
     }
+    // Nodes: points met more than once, first points of rings, and the tips
+    // of spikes (there the run would come back along itself).
+    std::vector<uint32_t> &nodeOf = Scratch<uint32_t, 5>(), &ringFirst = Scratch<uint32_t, 6>();
+    nodeOf.assign(count.size(), UINT32_MAX);
+    for (uint32_t i = 0; i < n; ++i)
+        if (segments[i].first)
+            ringFirst.push_back(i);
+    ringFirst.push_back(n);
+    std::vector<char> &isNode = Scratch<char, 4>();
+    isNode.resize(n);
+    for (size_t r = 0; r + 1 < ringFirst.size(); ++r) {
+        const uint32_t r0 = ringFirst[r], r1 = ringFirst[r + 1];
+        for (uint32_t i = r0; i < r1; ++i) {
+            const Segment &before = segments[i == r0 ? r1 - 1 : i - 1];
+            isNode[i] = i == r0 || count[pointOf[i]] > 1 || before.a == segments[i].b;
+            if (isNode[i] && nodeOf[pointOf[i]] == UINT32_MAX) {
+                nodeOf[pointOf[i]] = uint32_t(g.nodes.size());
+                g.nodes.push_back(segments[i].a);
+            }
+        }
+    }
+    // The runs between nodes. Only runs of one segment can repeat one
+    // another (a longer run passes points no other run passes): those are
+    // merged, their weights summed. Runs of no weight are dropped.
+    std::vector<Edge> &edges = Scratch<Edge, 0>();
+    std::vector<uint32_t> &edgeTable = Scratch<uint32_t, 2>();
+    edgeTable.assign(size, UINT32_MAX);
+    for (size_t r = 0; r + 1 < ringFirst.size(); ++r) {
+        const uint32_t r0 = ringFirst[r], r1 = ringFirst[r + 1];
+        uint32_t start = r0;
+        Wide area = 0;
+        for (uint32_t i = r0; i < r1; ++i) {
+            const Segment &s = segments[i];
+            area += Wide(s.a.x) * s.b.y - Wide(s.b.x) * s.a.y;
+            const uint32_t end = i + 1 == r1 ? r0 : i + 1;
+            if (!isNode[end])
+                continue;
+            const uint32_t a = nodeOf[pointOf[start]], b = nodeOf[pointOf[end]];
+            const Edge e = a <= b ? Edge{a, b, 1, start, i + 1, area} : Edge{b, a, -1, start, i + 1, -area};
+            start = i + 1;
+            area = 0;
+            if (e.last - e.first > 1) {
+                edges.push_back(e);
+                continue;
+            }
+            uint64_t h = (uint64_t(e.u) << 32 | e.v) * 0x9E3779B97F4A7C15ull;
+            h ^= h >> 31;
+            for (size_t slot = h & (size - 1);; slot = (slot + 1) & (size - 1)) {
+                if (edgeTable[slot] == UINT32_MAX) {
+                    edgeTable[slot] = uint32_t(edges.size());
+                    edges.push_back(e);
+                    break;
+                }
+                Edge &f = edges[edgeTable[slot]];
+                if (f.u == e.u && f.v == e.v && f.last - f.first == 1) {
+                    f.w += e.w;
+                    break;
+                }
+            }
+        }
+    }
+    // Half-edge 2e runs along the segments, 2e + 1 against them.
     for (const Edge &e : edges) {
         if (e.w == 0)
             continue;
-        g.tail.push_back(e.u);
-        g.weight.push_back(e.w);
-        g.tail.push_back(e.v);
-        g.weight.push_back(-e.w);
+        // A merged run keeps the direction of its first segment.
+        const bool alongU = nodeOf[pointOf[e.first]] == e.u;
+        const uint32_t from = alongU ? e.u : e.v, to = alongU ? e.v : e.u;
+        const int32_t w = alongU ? e.w : -e.w;
+        g.tail.push_back(from);
+        g.weight.push_back(w);
+        g.tail.push_back(to);
+        g.weight.push_back(-w);
+        g.first.push_back(e.first);
+        g.last.push_back(e.last);
+        g.area.push_back(alongU ? e.area : -e.area);
     }
     const size_t halves = g.tail.size();
     g.outStart.assign(g.nodes.size() + 1, 0);
@@ -415,38 +512,41 @@ void BuildGraph(const std::vector<Segment> &segments, Graph &g)
         g.out[fill[g.tail[h]]++] = h;
     g.position.resize(halves);
     for (uint32_t v = 0; v + 1 < g.outStart.size(); ++v) {
-        const auto first = g.out.begin() + g.outStart[v], last = g.out.begin() + g.outStart[v + 1];
-        const Pt &o = g.nodes[v];
-        std::sort(first, last, [&](uint32_t a, uint32_t b) {
-            const Pt &pa = g.nodes[g.head(a)], &pb = g.nodes[g.head(b)];
-            return AngleLess({pa.x - o.x, pa.y - o.y}, {pb.x - o.x, pb.y - o.y});
-        });
+        const auto from = g.out.begin() + g.outStart[v], to = g.out.begin() + g.outStart[v + 1];
+        if (to - from > 1)
+            std::sort(from, to, [&](uint32_t a, uint32_t b) {
+                return AngleLess(Leaving(g, segments, a), Leaving(g, segments, b));
+            });
         for (uint32_t p = g.outStart[v]; p < g.outStart[v + 1]; ++p)
             g.position[g.out[p]] = p;
     }
 }
 
-// The winding number of point p by the half-edges whose component is not
-// skip (each edge counted once, by its even half).
-int64_t WindingAt(const Graph &g, const std::vector<uint32_t> &component, uint32_t skip, const Pt &p)
+// The winding number of point p by the edges whose component is not skip.
+int64_t WindingAt(const Graph &g, const std::vector<Segment> &segments,
+                  const std::vector<uint32_t> &component, uint32_t skip, const Pt &p)
 {
     int64_t winding = 0;
-    for (uint32_t h = 0; h < g.tail.size(); h += 2) {
-        if (component[g.tail[h]] == skip)
+    for (uint32_t e = 0; e < g.first.size(); ++e) {
+        if (component[g.tail[2 * e]] == skip)
             continue;
-        const Pt &a = g.nodes[g.tail[h]], &b = g.nodes[g.head(h)];
-        if (a.y <= p.y) {
-            if (b.y > p.y && Cross(a, b, p) > 0)
-                winding += g.weight[h];
-        } else if (b.y <= p.y && Cross(a, b, p) < 0) {
-            winding -= g.weight[h];
+        const int32_t w = g.weight[2 * e];
+        for (uint32_t i = g.first[e]; i < g.last[e]; ++i) {
+            const Pt &a = segments[i].a, &b = segments[i].b;
+            if (a.y <= p.y) {
+                if (b.y > p.y && Cross(a, b, p) > 0)
+                    winding += w;
+            } else if (b.y <= p.y && Cross(a, b, p) < 0) {
+                winding -= w;
+            }
         }
     }
     return winding;
 }
 
 // The winding number of the face left of every half-edge.
-void FaceWindings(const Graph &g, std::vector<uint32_t> &faceOf, std::vector<int64_t> &winding)
+void FaceWindings(const Graph &g, const std::vector<Segment> &segments, std::vector<uint32_t> &faceOf,
+                  std::vector<int64_t> &winding)
 {
     const uint32_t halves = uint32_t(g.tail.size());
     // Faces: the cycles of "next": the half-edge leaving the head just
@@ -461,8 +561,7 @@ void FaceWindings(const Graph &g, std::vector<uint32_t> &faceOf, std::vector<int
         Wide twice = 0;
         for (uint32_t e = h; faceOf[e] == UINT32_MAX; e = g.clockwise(e ^ 1)) {
             faceOf[e] = f;
-            const Pt &a = g.nodes[g.tail[e]], &b = g.nodes[g.head(e)];
-            twice += Wide(a.x) * b.y - Wide(b.x) * a.y;
+            twice += g.halfArea(e);
         }
         area.push_back(twice);
         firstHalf.push_back(h);
@@ -506,7 +605,8 @@ void FaceWindings(const Graph &g, std::vector<uint32_t> &faceOf, std::vector<int
     std::vector<uint32_t> &queue = Scratch<uint32_t, 4>();
     for (uint32_t c = 0; c < components; ++c) {
         const uint32_t f = outer[c];
-        winding[f] = components == 1 ? 0 : WindingAt(g, component, c, g.nodes[g.tail[firstHalf[f]]]);
+        winding[f] =
+            components == 1 ? 0 : WindingAt(g, segments, component, c, g.nodes[g.tail[firstHalf[f]]]);
         known[f] = 1;
         queue.push_back(f);
     }
@@ -576,13 +676,17 @@ PlgOpResult *WindingUnion(const std::vector<WindingRing> &rings)
     size_t total = 0;
     for (const WindingRing &ring : rings)
         total += ring.size();
-    segments.reserve(total);
-    for (const WindingRing &ring : rings)
+    segments.resize(total);
+    size_t count = 0;
+    for (const WindingRing &ring : rings) {
+        const size_t ringFirst = count;
         for (size_t i = 0; i < ring.size(); ++i) {
-            const PlgList &a = ring[i], &b = ring[(i + 1) % ring.size()];
+            const PlgList &a = ring[i], &b = ring[i + 1 < ring.size() ? i + 1 : 0];
             if (a.x != b.x || a.y != b.y)
-                segments.push_back({{a.x, a.y}, {b.x, b.y}, 1, true});
+                segments[count++] = {{a.x, a.y}, {b.x, b.y}, true, count == ringFirst};
         }
+    }
+    segments.resize(count);
     // Cut until no two segments cross or touch but at their ends; the
     // rounded cut points may make new crossings nearby, rarely more than
     // once.
@@ -607,7 +711,7 @@ PlgOpResult *WindingUnion(const std::vector<WindingRing> &rings)
     BuildGraph(segments, g);
     std::vector<uint32_t> &faceOf = Scratch<uint32_t, 10>();
     std::vector<int64_t> &winding = Scratch<int64_t, 0>();
-    FaceWindings(g, faceOf, winding);
+    FaceWindings(g, segments, faceOf, winding);
     const int sign = InsideSign(rings);
     const auto inside = [&](uint32_t h) { return winding[faceOf[h]] * sign > 0; };
     const uint32_t halves = uint32_t(g.tail.size());
@@ -624,6 +728,7 @@ PlgOpResult *WindingUnion(const std::vector<WindingRing> &rings)
     std::vector<uint32_t> &ringOf = Scratch<uint32_t, 12>(); // the ring a corner was made in
     std::vector<uint32_t> &ringStart = Scratch<uint32_t, 13>();
     std::vector<char> &used = Scratch<char, 2>();
+    std::vector<Wide> &ringArea = Scratch<Wide, 1>(); // positive rings are outer, negative ones holes
     used.assign(halves, 0);
     for (uint32_t h = 0; h < halves; ++h) {
         if (!boundary[h] || used[h])
@@ -631,11 +736,18 @@ PlgOpResult *WindingUnion(const std::vector<WindingRing> &rings)
         const uint32_t ring = uint32_t(ringStart.size());
         const uint32_t first = uint32_t(point.size());
         ringStart.push_back(first);
+        Wide area = 0;
         for (uint32_t e = h; !used[e];) {
             used[e] = 1;
-            point.push_back(g.nodes[g.tail[e]]);
-            ringOf.push_back(ring);
-            next.push_back(uint32_t(point.size()));
+            area += g.halfArea(e);
+            // The corners of the run, up to its head.
+            const uint32_t from = g.first[e >> 1], to = g.last[e >> 1];
+            if (e & 1)
+                for (uint32_t i = to; i-- > from;)
+                    point.push_back(segments[i].b);
+            else
+                for (uint32_t i = from; i < to; ++i)
+                    point.push_back(segments[i].a);
             uint32_t f = g.clockwise(e ^ 1);
             while (!boundary[f])
                 f = g.clockwise(f);
@@ -643,7 +755,11 @@ PlgOpResult *WindingUnion(const std::vector<WindingRing> &rings)
             if (used[e] && e != h)
                 return nullptr; // not a cycle: the graph is not planar after all
         }
-        next.back() = first;
+        ringArea.push_back(area);
+        ringOf.resize(point.size(), ring);
+        for (uint32_t c = uint32_t(next.size()) + 1; c < point.size(); ++c)
+            next.push_back(c);
+        next.push_back(first);
     }
     // Drop corners on a straight run.
     const size_t corners = point.size();
@@ -655,7 +771,7 @@ PlgOpResult *WindingUnion(const std::vector<WindingRing> &rings)
         previous[next[c]] = c;
     for (uint32_t c = 0; c < corners; ++c) {
         const Pt &a = point[previous[c]], &b = point[c], &d = point[next[c]];
-        if (next[c] != c && previous[c] != next[c] && Cross(a, b, d) == 0 &&
+        if (next[c] != c && previous[c] != next[c] && Orientation(a, b, d) == 0 &&
             Wide(b.x - a.x) * (d.x - b.x) + Wide(b.y - a.y) * (d.y - b.y) > 0) {
             next[previous[c]] = next[c];
             previous[next[c]] = previous[c];
@@ -664,14 +780,6 @@ PlgOpResult *WindingUnion(const std::vector<WindingRing> &rings)
                 ringStart[ringOf[c]] = next[c];
         }
     }
-    // Ring areas: positive rings are outer, negative ones holes.
-    std::vector<Wide> &ringArea = Scratch<Wide, 1>();
-    ringArea.assign(ringStart.size(), 0);
-    for (uint32_t c = 0; c < corners; ++c)
-        if (!gone[c]) {
-            const Pt &a = point[c], &b = point[next[c]];
-            ringArea[ringOf[c]] += Wide(a.x) * b.y - Wide(b.x) * a.y;
-        }
 
     // Holes, from the highest top down, joined to the edge straight above
     // their top point; an edge of a higher hole is already in its outer ring.

@@ -188,4 +188,77 @@ TEST(WindingUnion, RingsAddUp)
     EXPECT_DOUBLE_EQ(ClockwiseArea(RingsOf(ours.set)), 2 * 100.0 * 100.0 - 50.0 * 50.0);
 }
 
+WindingRing Square(int32_t x0, int32_t y0, int32_t x1, int32_t y1, bool counterclockwise = true)
+{
+    if (counterclockwise)
+        return {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}};
+    return {{x0, y0}, {x0, y1}, {x1, y1}, {x1, y0}};
+}
+
+// Rings that meet along an edge, at a point, or lie one inside the other,
+// and rings that run out and back along themselves: the region, its
+// polygons and holes as the winding numbers give them.
+TEST(WindingUnion, RingsMeetingOneAnother)
+{
+    struct Case {
+        const char *name;
+        std::vector<WindingRing> rings;
+        int polygons, holes;
+        double area;
+        size_t points; // of all rings together, 0: not checked
+    };
+    const Case cases[] = {
+        {"side by side", {Square(0, 0, 100, 100), Square(100, 0, 200, 100)}, 1, 0, 20000, 4},
+        {"nested, same way round", {Square(0, 0, 300, 300), Square(100, 100, 200, 200)}, 1, 0, 90000, 4},
+        {"nested, the other way round",
+         {Square(0, 0, 300, 300), Square(100, 100, 200, 200, false)},
+         1,
+         1,
+         80000,
+         0},
+        {"hole touching the outline",
+         {Square(0, 0, 300, 300), Square(0, 100, 100, 200, false)},
+         1,
+         0,
+         80000,
+         0},
+        {"apart", {Square(0, 0, 100, 100), Square(500, 500, 600, 600)}, 2, 0, 20000, 8},
+        {"touching at a corner", {Square(0, 0, 100, 100), Square(100, 100, 200, 200)}, 2, 0, 20000, 8},
+        {"spike inwards",
+         {{{0, 0}, {100, 0}, {100, 100}, {50, 100}, {50, 40}, {50, 100}, {0, 100}}},
+         1,
+         0,
+         10000,
+         4},
+        {"spike outwards",
+         {{{0, 0}, {100, 0}, {100, 100}, {50, 100}, {50, 170}, {50, 100}, {0, 100}}},
+         1,
+         0,
+         10000,
+         4},
+        {"repeated edge out and back",
+         {Square(0, 0, 100, 100), {{100, 0}, {300, 0}, {100, 0}}},
+         1,
+         0,
+         10000,
+         4},
+    };
+    Geos geos;
+    for (const Case &c : cases) {
+        Owned ours(WindingUnion(c.rings));
+        ASSERT_NE(ours.set, nullptr) << c.name;
+        EXPECT_EQ(ours.set->numPolygons, c.polygons) << c.name;
+        ExpectClockwiseRings(ours.set, c.name);
+        EXPECT_DOUBLE_EQ(ClockwiseArea(RingsOf(ours.set)), c.area) << c.name;
+        if (c.points) {
+            EXPECT_EQ(size_t(ours.set->totalPoints), c.points) << c.name;
+        }
+        GeosGeometry region(geos, geos.Region(RingsOf(ours.set)));
+        int holes = 0;
+        for (int g = 0; g < GEOSGetNumGeometries_r(geos.ctx(), region.g); ++g)
+            holes += GEOSGetNumInteriorRings_r(geos.ctx(), GEOSGetGeometryN_r(geos.ctx(), region.g, g));
+        EXPECT_EQ(holes, c.holes) << c.name;
+    }
+}
+
 } // namespace
