@@ -8,8 +8,6 @@
 // Reported: the medians of both and their ratio (target: at most 3).
 //
 // The same program is the bare Qt program when started with --bare-window.
-#include "editor/shell/support/global.h"
-#include "editor/shell/support/reg_link.h"
 #include "editor_build_folders.h"
 
 #include <QApplication>
@@ -101,12 +99,6 @@ struct Setting {
         environment.insert("XAUTHORITY", parts[1]);
         environment.insert("QT_QPA_PLATFORM", "xcb");
         displayHolder = parts[2].toInt();
-        // The map is painted through an off-screen bitmap (option bit 14):
-        // the control's drawing thread does not always reach an X window
-        // yet.
-        setenv("MAP_REGISTRY_DIR", (dir.path() + "/registry").toLocal8Bit().constData(), 1);
-        TRegLink(HKEY_CURRENT_USER, "\\Software\\Vorn Technology\\ORVPro\\Settings")
-            .WriteInteger("Options", kDefaultOptions | (1 << kOptionOffscreenRedraw));
         // The first start registers the control and lists the modules.
         double pause = 0;
         QProcessEnvironment onScreen = environment;

@@ -407,8 +407,10 @@ int TfrmMain::FormKeyDown(int virtualKey, Qt::KeyboardModifiers modifiers)
 
 bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
 {
+    // The first paint that shows the map: with the drawing thread, the
+    // widget's first paints show the surface before the pass has drawn it.
     if (event->type() == QEvent::Paint && currentMap_ && watched == currentMap_->Widget() &&
-        !firstPaintSeen_) {
+        !firstPaintSeen_ && MapPictureReady()) {
         firstPaintSeen_ = true;
         watched->removeEventFilter(this);
         ReportFirstPaint();

@@ -80,6 +80,10 @@ namespace {
 constexpr const char *kRecentKey = "\\Software\\Vorn Technology\\ORVPro\\Recent";
 constexpr const char *kSampleMapsFolder = "Sample Maps";
 constexpr int kStartupDelayMs = 1000;
+// The map's Progress event of its drawing thread, and its value when a pass
+// finished (-1 when one starts).
+constexpr int32_t kMapDrawingProgress = 6;
+constexpr int32_t kMapDrawingFinished = -2;
 
 // Tool ids of the menus, 0 a separator.
 const std::vector<uint8_t> kFileMenu = {10, 11, 12, 13, 0, 18, 30, 29, 0, 15, 16, 17, 0, 37};
@@ -636,10 +640,23 @@ void TfrmMain::OnSelection(TPMap &sender)
     SetButtonStates();
 }
 
-void TfrmMain::OnMapProgress(TPMap &, int32_t operationId, int32_t progress)
+void TfrmMain::OnMapProgress(TPMap &sender, int32_t operationId, int32_t progress)
 {
     if (operationId == 2)
         ShowProgress(progress);
+    // The control's drawing thread reports its finished passes; the widget's
+    // update that shows the picture follows.
+    if (operationId == kMapDrawingProgress && progress == kMapDrawingFinished && &sender == currentMap_)
+        mapDrawingFinished_ = true;
+}
+
+bool TfrmMain::MapPictureReady() const
+{
+    if (mapDrawingFinished_ || Global().GetOption(kOptionOffscreenRedraw))
+        return true;
+    // "UseThreads" 0 in the engine's settings: the control draws in its
+    // paint, before the widget shows the surface.
+    return Global().EngineSettingsKey().GetInteger("UseThreads", 1) == 0;
 }
 
 void TfrmMain::OnMapMessage(TPMap &, const std::string &text) { Global().TraceProblem(text); }

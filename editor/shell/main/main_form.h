@@ -178,6 +178,10 @@ private:
     void WriteEngineOptions(bool all);
     void WatchFirstPaint();
     void ReportFirstPaint();
+    // Whether the map's picture is in place when its widget paints: at once
+    // when the control draws on the window's own thread, else once its
+    // drawing thread finished a pass.
+    bool MapPictureReady() const;
     std::vector<TToolTab *> ToolTabs() const;
 
     std::vector<std::string> arguments_;
@@ -185,6 +189,9 @@ private:
     bool progressMode_ = false;
     bool firstPaintSeen_ = false;
     bool firstPaintReported_ = false;
+    // The current map's drawing thread finished a pass: its picture is in
+    // the widget's surface.
+    bool mapDrawingFinished_ = false;
     double startupPauseMs_ = -1;
     qint64 startupTimerStarted_ = 0;
     std::string startupIdentifier_;

@@ -5,8 +5,6 @@
 // screenshot is kept in the build folder.
 #include "editor/shell/map/tpmap.h"
 #include "editor/shell/support/data_folders.h"
-#include "editor/shell/support/global.h"
-#include "editor/shell/support/reg_link.h"
 
 #include <QColor>
 #include <QDir>
@@ -152,10 +150,7 @@ TEST_F(VelkastScreen, ShowsTheMaximisedWindowWithTheDocumentsFill)
     const std::string fixture = MakeFixture();
     ASSERT_FALSE(HasFailure());
 
-    // The map is painted through an off-screen bitmap (option bit 14): the
-    // control's drawing thread does not always reach an X window yet.
-    const TRegLink settings(HKEY_CURRENT_USER, "\\Software\\Vorn Technology\\ORVPro\\Settings");
-    settings.WriteInteger("Options", kDefaultOptions | (1 << kOptionOffscreenRedraw));
+    // The map is drawn the default way, by the control's drawing thread.
     StartDisplay();
     ASSERT_FALSE(HasFatalFailure());
     environment.insert("QT_QPA_PLATFORM", "xcb");
