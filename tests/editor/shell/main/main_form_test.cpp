@@ -24,7 +24,9 @@
 
 #include <QApplication>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -502,6 +504,59 @@ TEST_P(MainWindowFakeTest, TheKeypadMovesTheViewOnlyWithTheMapFocused)
     map->Command = 0;
     EXPECT_EQ(m.FormKeyDown(101, Qt::KeypadModifier), 0);
     EXPECT_EQ(map->Command, ToolIdToCommand(198));
+}
+
+TEST_P(MainWindowTest, TheFirstPaintedMapIsReportedOnceItsPictureShows)
+{
+    if (GetParam() != ControlKind::Real)
+        GTEST_SKIP() << "the drawing thread is the real control's";
+    // A document of many filled polygons, drawn by the control's drawing
+    // thread.
+    constexpr uint32_t kFill = 0xA01EC8; // 0x00BBGGRR
+    const std::string document = Path("heavy.mpd");
+    // Without the page template the new map has no page: the view shows
+    // all objects.
+    std::filesystem::remove(Path("folders/common/" + std::string(kEditorFolderTail) + "P.mpd"));
+    {
+        QWidget tab;
+        TPMap map(&tab, ClassOf(GetParam()));
+        const IKrtObject layer = map.NewLayer("Fill", 100);
+        map.SetLayerFill(layer, kFill, 0, 1);
+        for (int i = 0; i < 400; ++i) {
+            const IKrtPoly poly = IKrtPoly::New();
+            const int32_t d = (i % 20) * 100;
+            for (auto [x, y] : {std::pair{d, d}, {100000 - d, d}, {100000 - d, 100000 - d}, {d, 100000 - d}})
+                poly.Points().AddXY(x, y);
+            poly.PutIsPolyline(false);
+            ASSERT_TRUE(map.AddPoly(poly, layer));
+        }
+        ASSERT_TRUE(map.Save(document));
+    }
+
+    TfrmMain &m = Create({document});
+    int reports = 0;
+    QImage shown;
+    m.OnFirstMapPainted = [&] {
+        ++reports;
+        shown = m.CurrentMap()->Widget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    m.resize(1020, 740);
+    m.show();
+    m.DelayedInit();
+    ASSERT_NE(m.CurrentMap(), nullptr);
+    QElapsedTimer clock;
+    clock.start();
+    while (reports == 0 && clock.elapsed() < 60000)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    ASSERT_EQ(reports, 1) << "the first painted map was reported";
+    // The widget shows the map when it is reported: the thread copies its
+    // picture (here the page's outline) only at the end of its pass, the
+    // surface is white before.
+    int drawn = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            drawn += qGray(shown.pixel(x, y)) < 0x80 ? 1 : 0;
+    EXPECT_GT(drawn, 500);
 }
 
 // --- Tool tabs ---
