@@ -120,6 +120,36 @@ protected:
         std::ifstream in(file, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
+    // The dialog shown and active with one list line chosen: its list.
+    static QListWidget *shownWithLineChosen(QDialog &d, int line)
+    {
+        d.show();
+        QApplication::setActiveWindow(&d);
+        auto *list = DialogItemAs<QListWidget>(&d, IDC_LAYERS_LIST);
+        list->clearSelection();
+        list->item(line)->setSelected(true);
+        return list;
+    }
+    // Text typed over the whole of a field that has the focus.
+    static void typedOver(QLineEdit *field, const QString &text)
+    {
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClicks(field, text);
+    }
+    // The document saved and read back into the window: its Layers root,
+    // or 0 when it could not be read.
+    OBJHANDLE savedAndReadBack()
+    {
+        saved();
+        KernelDelete(rec.kernel);
+        rec.kernel = kernel = nullptr;
+        OBJHANDLE readRoot = 0;
+        EXPECT_EQ(ReadMapToKern(window, file.c_str(), &readRoot, &kernel, 0), 1);
+        if (!kernel || SetRootOBJect(window, readRoot) != readRoot)
+            return 0;
+        return GetRootOBJect(window, CLASS_LAYERS);
+    }
     // Every reference names a live object and every paired one has its
     // partner as often.
     void expectReferencesPaired(OBJectKernel *k)
@@ -389,13 +419,8 @@ TEST_F(LayersDialogTest, OkBuildsANewRootThatIsSavedAndReadBack)
     // Saved and read back into the window, the document holds the same
     // layers.
     const auto expected = layersOf(kernel, r);
-    saved();
-    KernelDelete(rec.kernel);
-    rec.kernel = kernel = nullptr;
-    OBJHANDLE readRoot = 0;
-    ASSERT_EQ(ReadMapToKern(window, file.c_str(), &readRoot, &kernel, 0), 1);
-    ASSERT_EQ(SetRootOBJect(window, readRoot), readRoot);
-    const OBJHANDLE readLayers = GetRootOBJect(window, CLASS_LAYERS);
+    const OBJHANDLE readLayers = savedAndReadBack();
+    ASSERT_NE(readLayers, 0u);
     EXPECT_EQ(layersOf(kernel, readLayers), expected);
     EXPECT_EQ(GetActiveLayer(kernel, readLayers), GetNthReferenced(kernel, readLayers, 2));
     EXPECT_EQ(GraphGetNumberOfLeafOBJS(window), objectsBefore);
@@ -549,16 +574,10 @@ TEST_F(LayersDialogTest, OkWhileTheNumberOrNameIsEditedAppliesItAndStaysOpen)
         SCOPED_TRACE(c.what);
         const OBJHANDLE before = GetRootOBJect(window, CLASS_LAYERS);
         SetModalDialogHook([&](QDialog &d, int) {
-            d.show();
-            QApplication::setActiveWindow(&d);
-            auto *list = DialogItemAs<QListWidget>(&d, IDC_LAYERS_LIST);
-            list->clearSelection();
-            list->item(2)->setSelected(true);
+            auto *list = shownWithLineChosen(d, 2);
             auto *field = DialogItemAs<QLineEdit>(&d, c.field);
             auto *ok = DialogItemAs<QPushButton>(&d, IDOK);
-            field->setFocus();
-            field->selectAll();
-            QTest::keyClicks(field, c.typed);
+            typedOver(field, c.typed);
             if (c.enterKey)
                 QTest::keyClick(field, Qt::Key_Return);
             else
@@ -590,15 +609,9 @@ TEST_F(LayersDialogTest, OkWhileTheNumberOrNameIsEditedAppliesItAndStaysOpen)
     // dialog stays open with the focus in the field; Cancel leaves the map.
     const OBJHANDLE before = GetRootOBJect(window, CLASS_LAYERS);
     SetModalDialogHook([&](QDialog &d, int) {
-        d.show();
-        QApplication::setActiveWindow(&d);
-        auto *list = DialogItemAs<QListWidget>(&d, IDC_LAYERS_LIST);
-        list->clearSelection();
-        list->item(2)->setSelected(true);
+        auto *list = shownWithLineChosen(d, 2);
         auto *number = DialogItemAs<QLineEdit>(&d, IDC_LAYERS_NUMBER);
-        number->setFocus();
-        number->selectAll();
-        QTest::keyClicks(number, "x1");
+        typedOver(number, "x1");
         boxes = 0;
         QTest::keyClick(number, Qt::Key_Return);
         EXPECT_EQ(boxes, 1);
@@ -717,13 +730,8 @@ TEST_F(LayersDialogTest, ADocumentWithoutLayersGetsItsFirstRootAtOk)
     // Saved and read back, the document holds the same layers; reopened,
     // the dialog selects line 1 again.
     const auto kept = layersOf(kernel, r);
-    saved();
-    KernelDelete(rec.kernel);
-    rec.kernel = kernel = nullptr;
-    OBJHANDLE readRoot = 0;
-    ASSERT_EQ(ReadMapToKern(window, file.c_str(), &readRoot, &kernel, 0), 1);
-    ASSERT_EQ(SetRootOBJect(window, readRoot), readRoot);
-    const OBJHANDLE readLayers = GetRootOBJect(window, CLASS_LAYERS);
+    const OBJHANDLE readLayers = savedAndReadBack();
+    ASSERT_NE(readLayers, 0u);
     EXPECT_EQ(layersOf(kernel, readLayers), kept);
     expectReferencesPaired(kernel);
     LayersDialogModel again(window);
@@ -769,11 +777,7 @@ TEST(WidthButtonRepeatTest, StepsEvery70MsAndOnceForAShortClick)
 TEST_F(LayersDialogTest, WidthButtonsStepOncePerClickAndAddFocusesTheNumber)
 {
     SetModalDialogHook([&](QDialog &d, int) {
-        d.show();
-        QApplication::setActiveWindow(&d);
-        auto *list = DialogItemAs<QListWidget>(&d, IDC_LAYERS_LIST);
-        list->clearSelection();
-        list->item(1)->setSelected(true);
+        auto *list = shownWithLineChosen(d, 1);
         auto *width = DialogItemAs<QLineEdit>(&d, IDC_LAYERS_WIDTH);
         auto *up = DialogItemAs<QPushButton>(&d, IDC_LAYERS_WIDTH_UP);
         auto *down = DialogItemAs<QPushButton>(&d, IDC_LAYERS_WIDTH_DOWN);
