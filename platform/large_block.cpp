@@ -11,10 +11,14 @@ namespace {
 constexpr std::size_t kHugePage = std::size_t(2) << 20;
 constexpr std::size_t kPage = 4096;
 
+} // namespace
+
 // A mapping of at least bytes whose start is aligned to a huge page, so that
 // the whole of it can be backed by huge pages; null when none is given.
-void *mapAligned(std::size_t bytes)
+void *MapHugePageBlock(std::size_t bytes)
 {
+    if (bytes == 0 || bytes > std::numeric_limits<std::size_t>::max() - kHugePage)
+        return nullptr;
     const std::size_t mapped = bytes + kHugePage;
     void *raw = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (raw == MAP_FAILED)
@@ -32,7 +36,7 @@ void *mapAligned(std::size_t bytes)
     return block;
 }
 
-} // namespace
+void UnmapHugePageBlock(void *block, std::size_t bytes) { munmap(block, bytes); }
 
 LargeBlock::LargeBlock(std::size_t bytes)
 {
@@ -42,7 +46,7 @@ LargeBlock::LargeBlock(std::size_t bytes)
         data_ = static_cast<uint8_t *>(::operator new(bytes, std::nothrow));
     } else {
         bytes = (bytes + kPage - 1) / kPage * kPage;
-        data_ = static_cast<uint8_t *>(mapAligned(bytes));
+        data_ = static_cast<uint8_t *>(MapHugePageBlock(bytes));
         mapped_ = data_ != nullptr;
     }
     size_ = data_ ? bytes : 0;
@@ -70,7 +74,7 @@ LargeBlock &LargeBlock::operator=(LargeBlock &&other) noexcept
 void LargeBlock::free()
 {
     if (mapped_)
-        munmap(data_, size_);
+        UnmapHugePageBlock(data_, size_);
     else
         ::operator delete(data_);
     data_ = nullptr;

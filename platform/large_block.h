@@ -13,6 +13,12 @@
 
 inline constexpr std::size_t kLargeBlockThreshold = std::size_t(2) << 20;
 
+// Bytes (a multiple of 4 KB) mapped on their own at a 2 MB boundary with the
+// advice for huge pages; null when the system has none to give. Returned
+// with UnmapHugePageBlock and the same size.
+void *MapHugePageBlock(std::size_t bytes);
+void UnmapHugePageBlock(void *block, std::size_t bytes);
+
 // A block of bytes, not cleared; freed with the object.
 class LargeBlock {
 public:

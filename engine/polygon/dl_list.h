@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/polygon/object_pool.h"
+#include "platform/large_block.h"
 
 enum ListErrorCode {
     NO_MES = 0,
@@ -707,7 +708,7 @@ struct SortScratch {
     void Release()
     {
         if (huge)
-            object_pool_detail::UnmapHugeBlock(data, bytes);
+            UnmapHugePageBlock(data, bytes);
         else
             ::operator delete(data);
         data = nullptr;
@@ -727,7 +728,7 @@ struct SortScratch {
         constexpr std::size_t kHuge = object_pool_detail::kHugeChunkBytes;
         if (grown >= kHuge) {
             grown = (grown + kHuge - 1) / kHuge * kHuge;
-            if ((data = object_pool_detail::MapHugeBlock(grown))) {
+            if ((data = MapHugePageBlock(grown))) {
                 bytes = grown;
                 huge = true;
                 return data;

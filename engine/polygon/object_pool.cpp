@@ -1,7 +1,8 @@
 #include "engine/polygon/object_pool.h"
 
+#include "platform/large_block.h"
+
 #include <cstdint>
-#include <sys/mman.h>
 
 namespace object_pool_detail {
 
@@ -26,7 +27,7 @@ thread_local SpareChunks spareHuge{nullptr, 0, kSpareHugeChunksKept};
 void FreeChunk(Chunk *chunk)
 {
     if (chunk->bytes == kHugeChunkBytes)
-        UnmapHugeBlock(chunk, kHugeChunkBytes);
+        UnmapHugePageBlock(chunk, kHugeChunkBytes);
     else
         ::operator delete(chunk);
 }
@@ -79,35 +80,13 @@ Chunk *TakeSpare(SpareChunks *chunks)
 
 } // namespace
 
-void *MapHugeBlock(std::size_t bytes)
-{
-    // With room for an aligned block to lie within; the rest goes back.
-    const std::size_t mapped = bytes + kHugeChunkBytes;
-    void *raw = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (raw == MAP_FAILED)
-        return nullptr;
-    const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(raw);
-    const std::uintptr_t aligned = (start + kHugeChunkBytes - 1) & ~(kHugeChunkBytes - 1);
-    if (aligned > start)
-        munmap(raw, aligned - start);
-    const std::uintptr_t tail = aligned + bytes;
-    if (start + mapped > tail)
-        munmap(reinterpret_cast<void *>(tail), start + mapped - tail);
-    void *block = reinterpret_cast<void *>(aligned);
-    // Only advice: without huge pages the block is still ordinary memory.
-    madvise(block, bytes, MADV_HUGEPAGE);
-    return block;
-}
-
-void UnmapHugeBlock(void *block, std::size_t bytes) { munmap(block, bytes); }
-
 void *NewChunk(PoolState *state, std::size_t blockSize)
 {
     Chunk *chunk = nullptr;
     if (state->chunkBytes >= kHugeChunksAfter) {
         chunk = TakeSpare(&spareHuge);
         if (!chunk) {
-            chunk = static_cast<Chunk *>(MapHugeBlock(kHugeChunkBytes));
+            chunk = static_cast<Chunk *>(MapHugePageBlock(kHugeChunkBytes));
             if (chunk)
                 chunk->bytes = kHugeChunkBytes;
         }

@@ -60,11 +60,6 @@ inline constexpr std::size_t kSpareHugeChunksKept = 4;
 void *NewChunk(PoolState *state, std::size_t blockSize);
 void ReleaseChunks(PoolState *state);
 
-// Bytes (a multiple of kHugeChunkBytes) aligned to kHugeChunkBytes, advised
-// for huge pages; nullptr when the system has no such block to give.
-void *MapHugeBlock(std::size_t bytes);
-void UnmapHugeBlock(void *block, std::size_t bytes);
-
 template <class T>
 PoolState &State()
 {

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -56,6 +57,30 @@ TEST(LargeBlockTest, AMoveHandsTheBlockOver)
     EXPECT_EQ(c.data(), data);
     EXPECT_EQ(c.data()[7], 42);
     EXPECT_TRUE(c.mapped());
+}
+
+// Blocks for huge pages: aligned to 2 MB, distinct, writable through
+// their last byte, and given back.
+TEST(LargeBlockTest, HugePageBlocksAreAlignedDistinctAndWritable)
+{
+    constexpr std::size_t kHugePage = std::size_t(2) << 20;
+    constexpr std::size_t kSizes[] = {kHugePage, 3 * kHugePage};
+    std::vector<std::pair<char *, std::size_t>> blocks;
+    for (std::size_t size : kSizes)
+        for (int i = 0; i < 2; i++) {
+            char *block = static_cast<char *>(MapHugePageBlock(size));
+            ASSERT_NE(block, nullptr);
+            EXPECT_EQ(reinterpret_cast<uintptr_t>(block) % kHugePage, 0u);
+            std::memset(block, int(blocks.size() + 1), size);
+            blocks.emplace_back(block, size);
+        }
+    for (size_t i = 0; i < blocks.size(); i++) {
+        const auto [block, size] = blocks[i];
+        EXPECT_EQ(block[0], char(i + 1));
+        EXPECT_EQ(block[size - 1], char(i + 1)) << "block " << i << " overlaps another";
+    }
+    for (const auto &[block, size] : blocks)
+        UnmapHugePageBlock(block, size);
 }
 
 TEST(LargeImageTest, ImagesOfAnySizeTakeTheirFormatAndPixels)

@@ -108,30 +108,6 @@ TEST(ObjectPoolTest, KeptChunksServeOtherTypesWithoutOverlap)
         ObjectPool<Wide>::Free(block);
 }
 
-// Blocks for huge pages: aligned to their size, distinct, writable through
-// their last byte, and given back.
-TEST(ObjectPoolTest, HugeBlocksAreAlignedDistinctAndWritable)
-{
-    using namespace object_pool_detail;
-    constexpr std::size_t kSizes[] = {kHugeChunkBytes, 3 * kHugeChunkBytes};
-    std::vector<std::pair<char *, std::size_t>> blocks;
-    for (std::size_t size : kSizes)
-        for (int i = 0; i < 2; i++) {
-            char *block = static_cast<char *>(MapHugeBlock(size));
-            ASSERT_NE(block, nullptr);
-            EXPECT_EQ(reinterpret_cast<uintptr_t>(block) % kHugeChunkBytes, 0u);
-            std::memset(block, int(blocks.size() + 1), size);
-            blocks.emplace_back(block, size);
-        }
-    for (size_t i = 0; i < blocks.size(); i++) {
-        const auto [block, size] = blocks[i];
-        EXPECT_EQ(block[0], char(i + 1));
-        EXPECT_EQ(block[size - 1], char(i + 1)) << "block " << i << " overlaps another";
-    }
-    for (const auto &[block, size] : blocks)
-        UnmapHugeBlock(block, size);
-}
-
 // A pool grown past the point where it takes huge chunks, twice (the second
 // time from the kept chunks): every block stays apart from the others.
 TEST(ObjectPoolTest, PoolGrownIntoHugeChunksKeepsBlocksApart)
