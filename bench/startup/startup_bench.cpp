@@ -8,6 +8,7 @@
 // Reported: the medians of both and their ratio (target: at most 3).
 //
 // The same program is the bare Qt program when started with --bare-window.
+#include "bench/support/bench_timing.h"
 #include "editor_build_folders.h"
 
 #include <QApplication>
@@ -21,7 +22,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <vector>
@@ -48,15 +48,6 @@ int RunBareWindow(int argc, char **argv)
     window.installEventFilter(&watch);
     window.showMaximized();
     return app.exec();
-}
-
-double Median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 // The display, the editor's own registry and folders, and the fixture.
@@ -167,11 +158,11 @@ void BM_StartupAgainstBareQt(benchmark::State &state)
         pauses.push_back(pause);
         state.SetIterationTime((e - pause) / 1000.0);
     }
-    const double editorMedian = Median(editor);
-    const double bareMedian = Median(bare);
+    const double editorMedian = MedianOf(editor);
+    const double bareMedian = MedianOf(bare);
     state.counters["velkast_ms"] = editorMedian;
     state.counters["bare_qt_ms"] = bareMedian;
-    state.counters["pause_ms"] = Median(pauses);
+    state.counters["pause_ms"] = MedianOf(pauses);
     state.counters["ratio"] = bareMedian > 0 ? editorMedian / bareMedian : 0;
 }
 BENCHMARK(BM_StartupAgainstBareQt)->UseManualTime()->Iterations(11)->Unit(benchmark::kMillisecond);
