@@ -235,15 +235,16 @@ void ExtendedJoin(Chains &chains, BufferPoint r, BufferPoint v, BufferPoint t, c
     BufferPath &inner = outerRight ? chains.left : chains.right;
     const BufferPoint f = outerRight ? prev.d : prev.c, g = outerRight ? cur.a : cur.b;
     const BufferPoint outerPoint = outerRight ? right : left, innerPoint = outerRight ? left : right;
+    // The outer corner, round or mitred (through the vertex too: a mitre
+    // runs along the offsets, and without them it bounds the same).
+    if (rounded) {
+        outer.push_back(f);
+        AppendArcPoints(outer, f, v, g, r, s, p.segments);
+        outer.push_back(g);
+    } else {
+        AppendMitre(outer, v, outerPoint, f, g, p.size, p.times);
+    }
     if (chains.throughVertex) {
-        // A mitre runs along the offsets: without them it bounds the same.
-        if (rounded) {
-            outer.push_back(f);
-            AppendArcPoints(outer, f, v, g, r, s, p.segments);
-            outer.push_back(g);
-        } else {
-            AppendMitre(outer, v, outerPoint, f, g, p.size, p.times);
-        }
         // Inner edges crossing within both segments: the corner between
         // them lies in both rectangles, and their crossing will do.
         const bool leftInner = outerRight;
@@ -256,13 +257,6 @@ void ExtendedJoin(Chains &chains, BufferPoint r, BufferPoint v, BufferPoint t, c
             inner.push_back(leftInner ? cur.b : cur.a);
         }
         return;
-    }
-    if (rounded) {
-        outer.push_back(f);
-        AppendArcPoints(outer, f, v, g, r, s, p.segments);
-        outer.push_back(g);
-    } else {
-        AppendMitre(outer, v, outerPoint, f, g, p.size, p.times);
     }
     // The inner edge lines meet on the near side of the chord r-t: their
     // crossing is the inner corner. Beyond it, only when the normals at r
