@@ -22,6 +22,16 @@ using Events = std::vector<RecordedEvent>;
 
 class ResizeTools : public ToolsTest {
 protected:
+    // A PNG of one colour in the test's own folder: its path, empty when it
+    // could not be written.
+    QString PictureFile(const char *name, int width, int height, Qt::GlobalColor colour)
+    {
+        QImage picture(width, height, QImage::Format_RGB32);
+        picture.fill(colour);
+        const QString file = pictures.path() + "/" + name;
+        return pictures.isValid() && picture.save(file, "PNG") ? file : QString();
+    }
+    QTemporaryDir pictures;
     MAP_COORDRECT Bound(OBJHANDLE h)
     {
         MAP_COORDRECT r{};
@@ -54,12 +64,8 @@ protected:
 // keeping its width to height ratio, in one step of the object's code.
 TEST_F(ResizeTools, ATextAndARasterGrowByACornerKeepingTheirProportions)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    QImage picture(60, 30, QImage::Format_RGB32);
-    picture.fill(Qt::darkCyan);
-    const QString file = dir.path() + "/picture.png";
-    ASSERT_TRUE(picture.save(file, "PNG"));
+    const QString file = PictureFile("picture.png", 60, 30, Qt::darkCyan);
+    ASSERT_FALSE(file.isEmpty());
 
     const MAP_COORDPT anchor{300, 400};
     OBJHANDLE text = 0;
@@ -127,12 +133,8 @@ TEST_F(ResizeTools, ATextAndARasterGrowByACornerKeepingTheirProportions)
 // fixed corner shrinks; the resize of a raster is taken back as one step.
 TEST_F(ResizeTools, ARasterResizeIsOneUndoStep)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    QImage picture(40, 40, QImage::Format_RGB32);
-    picture.fill(Qt::darkRed);
-    const QString file = dir.path() + "/square.png";
-    ASSERT_TRUE(picture.save(file, "PNG"));
+    const QString file = PictureFile("square.png", 40, 40, Qt::darkRed);
+    ASSERT_FALSE(file.isEmpty());
     OBJHANDLE raster = 0;
     ASSERT_EQ(map_raster_Create(hwnd(), &raster, file.toUtf8().constData(), "PNG", 400, 300, 200, 200, 0, 0,
                                 0, 1, 1, 0),
