@@ -1,8 +1,7 @@
 #include "editor/shell/documents/document_files.h"
+#include "editor/shell/support/file_routines.h"
 
 #include <QDateTime>
-
-#include <sys/vfs.h>
 
 #include <charconv>
 #include <cmath>
@@ -54,27 +53,6 @@ bool LockIsFresh(double lockTime, double now)
     return age < kLockLifetimeDays && -age <= kLockLifetimeDays;
 }
 
-bool IsNetworkFileSystemType(int64_t type)
-{
-    switch (uint32_t(type)) {
-    case 0x6969u:     // NFS
-    case 0x517Bu:     // SMB
-    case 0xFF534D42u: // CIFS
-    case 0xFE534D42u: // SMB2
-    case 0x564Cu:     // NCP
-    case 0x00C36400u: // Ceph
-    case 0x5346414Fu: // AFS
-    case 0x65735546u: // FUSE (sshfs and other remote mounts)
-        return true;
-    default:
-        return false;
-    }
-}
+bool IsNetworkFileSystemType(int64_t type) { return DriveTypeOfFileSystem(type) == DRIVE_REMOTE; }
 
-bool IsNetworkFolder(const std::string &folder)
-{
-    struct statfs fs {};
-    if (folder.empty() || ::statfs(folder.c_str(), &fs) != 0)
-        return false;
-    return IsNetworkFileSystemType(int64_t(fs.f_type));
-}
+bool IsNetworkFolder(const std::string &folder) { return DriveType(folder) == DRIVE_REMOTE; }

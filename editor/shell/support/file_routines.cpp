@@ -236,6 +236,8 @@ unsigned DriveTypeOfFileSystem(int64_t type)
     case 0xFE534D42: // SMB2
     case 0x564C:     // NCP
     case 0x00C36400: // Ceph
+    case 0x5346414F: // AFS
+    case 0x65735546: // FUSE (sshfs and other remote mounts)
         return DRIVE_REMOTE;
     case 0x9660:     // ISO 9660
     case 0x15013346: // UDF
