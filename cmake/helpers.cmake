@@ -94,3 +94,19 @@ function(map_document_converter name)
   target_include_directories(${name}_cnv PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name}_cnv PRIVATE map)
 endfunction()
+
+# An editor test that runs on the fake map control always and on the real
+# one where the build has it; the automation layer loads both from the
+# tests' own registry.
+function(map_test_uses_map_controls target)
+  if(NOT TARGET ${target})
+    return()
+  endif()
+  add_dependencies(${target} fake_map_control)
+  target_compile_definitions(${target}
+    PRIVATE MAP_FAKE_CONTROL="${CMAKE_BINARY_DIR}/test_modules/fake_map_control.so")
+  if(TARGET KrtMap)
+    add_dependencies(${target} KrtMap)
+    target_compile_definitions(${target} PRIVATE MAP_REAL_CONTROL="$<TARGET_FILE:KrtMap>")
+  endif()
+endfunction()
