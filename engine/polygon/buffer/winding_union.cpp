@@ -682,8 +682,11 @@ PlgOpResult *WindingUnion(const std::vector<WindingRing> &rings)
         const size_t ringFirst = count;
         for (size_t i = 0; i < ring.size(); ++i) {
             const PlgList &a = ring[i], &b = ring[i + 1 < ring.size() ? i + 1 : 0];
-            if (a.x != b.x || a.y != b.y)
-                segments[count++] = {{a.x, a.y}, {b.x, b.y}, true, count == ringFirst};
+            if (a.x == b.x && a.y == b.y)
+                continue;
+            const bool firstOfRing = count == ringFirst;
+            segments[count] = {{a.x, a.y}, {b.x, b.y}, true, firstOfRing};
+            ++count;
         }
     }
     segments.resize(count);
