@@ -10,11 +10,11 @@ struct Constants {
     double A, B, C, D, E; // meridian arc coefficients
 };
 
-Constants MakeConstants()
+Constants MakeConstants(const Ellipsoid &ellipsoid)
 {
     Constants c{};
-    c.a = kSemiMajorAxis;
-    c.b = c.a * (1.0 - kFlattening);
+    c.a = ellipsoid.semiMajorAxis;
+    c.b = c.a * (1.0 - ellipsoid.flattening);
     c.e2 = (c.a * c.a - c.b * c.b) / (c.a * c.a);
     c.ep2 = (c.a * c.a - c.b * c.b) / (c.b * c.b);
     c.n = (c.a - c.b) / (c.a + c.b);
@@ -27,26 +27,22 @@ Constants MakeConstants()
     return c;
 }
 
-const Constants &K()
+double Arc(const Constants &c, double phi)
 {
-    static const Constants c = MakeConstants();
-    return c;
+    return c.A * phi - c.B * std::sin(2 * phi) + c.C * std::sin(4 * phi) - c.D * std::sin(6 * phi) +
+           c.E * std::sin(8 * phi);
 }
 
 constexpr double kDegree = 0.017453292519943295;
 
 } // namespace
 
-double MeridianArc(double phi)
-{
-    const Constants &c = K();
-    return c.A * phi - c.B * std::sin(2 * phi) + c.C * std::sin(4 * phi) - c.D * std::sin(6 * phi) +
-           c.E * std::sin(8 * phi);
-}
+double MeridianArc(double phi, const Ellipsoid &ellipsoid) { return Arc(MakeConstants(ellipsoid), phi); }
 
-void Forward(double phi, double lambda, int zone, double *easting, double *northing)
+void Forward(double phi, double lambda, int zone, double *easting, double *northing,
+             const Ellipsoid &ellipsoid)
 {
-    const Constants &c = K();
+    const Constants c = MakeConstants(ellipsoid);
     const double k0 = kScale;
     const double s = std::sin(phi), co = std::cos(phi);
     const double t = std::tan(phi), t2 = t * t, t4 = t2 * t2, t6 = t4 * t2;
@@ -57,7 +53,7 @@ void Forward(double phi, double lambda, int zone, double *easting, double *north
     const double dl2 = dl * dl, dl3 = dl2 * dl, dl4 = dl2 * dl2, dl5 = dl4 * dl, dl6 = dl4 * dl2,
                  dl7 = dl6 * dl, dl8 = dl4 * dl4;
 
-    const double T1 = MeridianArc(phi) * k0;
+    const double T1 = Arc(c, phi) * k0;
     const double T2 = nu * s * co * k0 / 2.0;
     const double T3 = nu * s * co3 * k0 / 24.0 * (5.0 - t2 + 9.0 * eta2 + 4.0 * eta4);
     const double T4 =
@@ -76,9 +72,10 @@ void Forward(double phi, double lambda, int zone, double *easting, double *north
     *easting = kFalseEasting + dl * T6 + dl3 * T7 + dl5 * T8 + dl7 * T9;
 }
 
-void Inverse(double easting, double northing, int zone, bool south, double *latitude, double *longitude)
+void Inverse(double easting, double northing, int zone, bool south, double *latitude, double *longitude,
+             const Ellipsoid &ellipsoid)
 {
-    const Constants &c = K();
+    const Constants c = MakeConstants(ellipsoid);
     const double k0 = kScale;
     const double M = (northing - (south ? kFalseNorthingSouth : 0.0)) / k0;
     // Footpoint latitude: the latitude whose meridian arc is M.
@@ -86,7 +83,7 @@ void Inverse(double easting, double northing, int zone, bool south, double *lati
     for (int i = 0; i < 5; ++i) {
         const double s = std::sin(fp);
         const double rho = c.a * (1.0 - c.e2) / std::pow(1.0 - c.e2 * s * s, 1.5);
-        fp += (M - MeridianArc(fp)) / rho;
+        fp += (M - Arc(c, fp)) / rho;
     }
     const double s = std::sin(fp), co = std::cos(fp);
     const double t = std::tan(fp), t2 = t * t, t4 = t2 * t2, t6 = t4 * t2;

@@ -1,12 +1,17 @@
-// Universal Transverse Mercator on the International ellipsoid by the series
-// of the Universal Grids manual (carried to the eighth power), as grid
-// references are computed with them.
+// Universal Transverse Mercator by the series of the Universal Grids manual
+// (carried to the eighth power), on a given ellipsoid: grid references are
+// computed with them on WGS-84.
 #pragma once
 
 namespace utm {
 
-inline constexpr double kSemiMajorAxis = 6378388.0;
-inline constexpr double kFlattening = 1.0 / 297.0;
+struct Ellipsoid {
+    double semiMajorAxis;
+    double flattening;
+};
+inline constexpr Ellipsoid kInternational{6378388.0, 1.0 / 297.0};
+inline constexpr Ellipsoid kWgs84{6378137.0, 1.0 / 298.257223563};
+
 inline constexpr double kScale = 0.9996;
 inline constexpr double kFalseEasting = 500000.0;
 inline constexpr double kFalseNorthingSouth = 10000000.0;
@@ -15,13 +20,15 @@ inline constexpr double kFalseNorthingSouth = 10000000.0;
 inline constexpr double CentralMeridianDegrees(int zone) { return 6.0 * zone - 183.0; }
 
 // Meridian arc from the equator to the latitude (radians), metres.
-double MeridianArc(double latitude);
+double MeridianArc(double latitude, const Ellipsoid &ellipsoid);
 
 // Latitude and longitude (radians) to grid metres in the zone; south of the
 // equator the northing carries the false northing.
-void Forward(double latitude, double longitude, int zone, double *easting, double *northing);
+void Forward(double latitude, double longitude, int zone, double *easting, double *northing,
+             const Ellipsoid &ellipsoid);
 
 // Grid metres of the zone and hemisphere to latitude and longitude (radians).
-void Inverse(double easting, double northing, int zone, bool south, double *latitude, double *longitude);
+void Inverse(double easting, double northing, int zone, bool south, double *latitude, double *longitude,
+             const Ellipsoid &ellipsoid);
 
 } // namespace utm

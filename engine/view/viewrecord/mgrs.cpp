@@ -18,6 +18,15 @@ constexpr double kDegree = 0.017453292519943278;
 constexpr int kLetterC = 3, kLetterI = 9, kLetterN = 14, kLetterO = 15, kLetterV = 22, kLetterX = 24;
 // How far a point may lie outside its band (radians, about a metre).
 constexpr double kBandTolerance = 1.56e-7;
+// Latitudes closer to the equator than this (radians, well below a
+// millimetre) are on it: the hemisphere of the zone decides the band.
+constexpr double kOnTheEquator = 1e-10;
+// The northing of the equator in the south, the southern grid's upper edge:
+// a point on it is written in the square below, which holds it.
+constexpr double kEquatorSouth = 10000000.0;
+// Grid references are made on the ellipsoid of the standard.
+constexpr const utm::Ellipsoid &kGrid = utm::kWgs84;
+constexpr const char kBandLetters[] = "CDEFGHJKLMNPQRSTUVWX";
 
 // Rounds half away from zero.
 double RoundAway(double v) { return std::trunc(v + (v < 0 ? -0.5 : 0.5)); }
@@ -42,11 +51,13 @@ bool IsColumnLetter(int L, int set)
     return L >= low && L <= high && IsGridLetter(L);
 }
 
-std::string Digits(double value, int d)
+// The d leading digits of the metres within the 100 km square: cut, not
+// rounded, as the reference names the square that holds the point.
+std::string Digits(double metres, int d)
 {
     char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%08lld", static_cast<long long>(value));
-    return std::string(buffer).substr(3, size_t(d));
+    std::snprintf(buffer, sizeof buffer, "%05lld", static_cast<long long>(std::fmod(metres, 100000.0)));
+    return std::string(buffer).substr(0, size_t(d));
 }
 
 GiveLoLaProc LoadGiveLoLa()
@@ -77,68 +88,55 @@ void SquareLatitudes(double easting, double northing, double size, int zone, boo
     for (double e : eastings)
         for (double n : {northing, northing + size}) {
             double lat, lon;
-            utm::Inverse(e, n, zone, south, &lat, &lon);
+            utm::Inverse(e, n, zone, south, &lat, &lon, kGrid);
             *lowest = std::min(*lowest, lat);
             *highest = std::max(*highest, lat);
         }
 }
 
-} // namespace
-
-void UTM_to_MGRS_with_LongLat(double latitude, double, const int *zone, const MAP_COORDPT *utm, int digits,
-                              std::string *out)
+// The reference of a UTM point (metres, the zone negative in the south)
+// whose latitude (radians) is known; empty for a point outside the grid.
+void FormatReference(double latitude, int zone, double easting, double northing, int digits, std::string *out)
 {
-    if (!out)
-        return;
     out->clear();
     // Only points of the UTM grid get a reference: zones 1 to 60 (negative
     // in the south), latitudes from 80 degrees south to 84 north, eastings
     // of the eight 100 km columns and northings of a hemisphere.
-    if (!zone || !utm || *zone < -60 || *zone > 60 || *zone == 0 || !std::isfinite(latitude))
+    if (zone < -60 || zone > 60 || zone == 0 || !std::isfinite(latitude) || !std::isfinite(easting) ||
+        !std::isfinite(northing))
         return;
     const double latitudeDegrees = latitude / kDegree;
     if (latitudeDegrees < -80.0 || latitudeDegrees > 84.0)
         return;
-    const int z = *zone < 0 ? -*zone : *zone;
+    // The zone's sign or, on the caller's word, the latitude tells the
+    // hemisphere.
+    const bool south = zone < 0 || latitude <= -kOnTheEquator;
+    const int z = zone < 0 ? -zone : zone;
     digits = std::clamp(digits, 0, 5);
 
-    int L = int(std::trunc((80.0 + latitudeDegrees) / 8.0)) + 3;
-    if (L > 8)
-        ++L;
-    if (L > 14)
-        ++L;
-    if (L >= 25)
-        L = kLetterX;
-    if (L == 13 && latitude == 0)
-        L = kLetterN;
+    // The band of the point's latitude; band "X" reaches to 84 degrees.
+    int band = std::min(int(std::floor((latitudeDegrees + 80.0) / 8.0)), 19);
+    if (std::fabs(latitude) < kOnTheEquator)
+        band = south ? 9 : 10; // "M" or "N"
+    const int L = kBandLetters[band] - 'A' + 1;
 
-    const int set = SetNumber(z);
-    double N = RoundAway(utm->y);
-    // A southern northing that rounds to the equator's 10,000,000 m stays in
-    // its band. (In band "N" the same value is the equator's northing 0 of
-    // the north, which the row and digits below already give.)
-    if (std::trunc(N + 0.5) == 10000000.0 && L < kLetterN)
-        N = 9999999.0;
-    if (N < 0 || N > 10000000.0)
+    // The square that holds the point: eastings and northings are cut to
+    // whole metres. The southern grid ends at the equator, whose points go
+    // to the square below it.
+    const double E = std::floor(easting);
+    const double N = south && northing >= kEquatorSouth ? kEquatorSouth - 1.0 : std::floor(northing);
+    if (N < 0 || N > (south ? kEquatorSouth - 1.0 : kEquatorSouth) || E < 100000.0 || E >= 900000.0)
         return;
-    double rowN = N;
-    while (rowN >= 2000000.0)
-        rowN -= 2000000.0;
-    rowN -= RowOffset(set);
+    double rowN = std::fmod(N, 2000000.0) - RowOffset(SetNumber(z));
     if (rowN < 0)
         rowN += 2000000.0;
-    int R = 1 + int(std::floor((rowN + 0.1) / 100000.0));
+    int R = 1 + int(rowN / 100000.0);
     if (R > 8)
         ++R;
     if (R > 14)
         ++R;
-
-    double E = RoundAway(utm->x);
-    if (z == 31 && L == kLetterV && E == 500000.0)
-        E = 499999.0;
-    if (E < 100000.0 || E >= 900000.0)
-        return;
-    int C = LowLetter(set) + int(std::floor((E + 0.1) / 100000.0)) - 1;
+    const int set = SetNumber(z);
+    int C = LowLetter(set) + int(E / 100000.0) - 1;
     if (LowLetter(set) == 10 && C > 14)
         ++C;
 
@@ -160,6 +158,19 @@ void UTM_to_MGRS_with_LongLat(double latitude, double, const int *zone, const MA
     *out = head;
     *out += digits ? Digits(E, digits) : "EE";
     *out += digits ? Digits(N, digits) : "NN";
+}
+
+} // namespace
+
+void UTM_to_MGRS_with_LongLat(double latitude, double, const int *zone, const MAP_COORDPT *utm, int digits,
+                              std::string *out)
+{
+    if (!out)
+        return;
+    out->clear();
+    if (!zone || !utm)
+        return;
+    FormatReference(latitude, *zone, utm->x, utm->y, digits, out);
 }
 
 int MGRS_IsValidString(const std::string *text)
@@ -202,8 +213,8 @@ int MGRS_to_UTM(const std::string *text, double *latitude, double *longitude, do
     // few kilometres, which may cross a 100 km line).
     double e0, bandNorthing, offMeridian;
     const double bandSouth = BandSouth(B) * kDegree, meridian = utm::CentralMeridianDegrees(z) * kDegree;
-    utm::Forward(bandSouth, meridian, z, &e0, &bandNorthing);
-    utm::Forward(bandSouth, meridian + 6.0 * kDegree, z, &e0, &offMeridian);
+    utm::Forward(bandSouth, meridian, z, &e0, &bandNorthing, kGrid);
+    utm::Forward(bandSouth, meridian + 6.0 * kDegree, z, &e0, &offMeridian, kGrid);
     bandNorthing = std::min(bandNorthing, offMeridian);
     const double minNorthing = RoundAway(std::trunc(bandNorthing / 100000.0) * 100000.0);
     const double remainder = RoundAway(std::fmod(minNorthing, 2000000.0));
@@ -235,7 +246,7 @@ int MGRS_to_UTM(const std::string *text, double *latitude, double *longitude, do
     *easting = eDigits + columnEasting;
     *northing = std::fabs(signedNorthing);
     const bool south = signedNorthing < 0;
-    utm::Inverse(*easting, *northing, z, south, latitude, longitude);
+    utm::Inverse(*easting, *northing, z, south, latitude, longitude, kGrid);
 
     // The reference names a square of `multiplier` metres; it belongs to its
     // band when some of the square does (with the tolerance), so that a
@@ -258,10 +269,18 @@ void UTM_to_MGRS(PresentationManager *view, int32_t x, int32_t y, int zone, int 
     const GiveLoLaProc giveLoLa = LoadGiveLoLa();
     if (!unit || !giveLoLa)
         return;
-    const MAP_COORDPT metres{
-        int32_t(std::clamp(std::trunc(x / unit->factor + 0.5), -2147483648.0, 2147483647.0)),
-        int32_t(std::clamp(std::trunc(y / unit->factor + 0.5), -2147483648.0, 2147483647.0))};
+    // The module takes whole metres; the reference is made of the point
+    // itself, whose parts of a metre may matter for its digits and band.
+    const double easting = x / unit->factor, northing = y / unit->factor;
+    const MAP_COORDPT metres{int32_t(std::clamp(std::trunc(easting + 0.5), -2147483648.0, 2147483647.0)),
+                             int32_t(std::clamp(std::trunc(northing + 0.5), -2147483648.0, 2147483647.0))};
     double lat = 0, lon = 0;
     giveLoLa(&metres, &lat, &lon, zone);
-    UTM_to_MGRS_with_LongLat(lat * kDegree, lon * kDegree, &zone, &metres, digits, out);
+    // The module's latitude is that of the whole metres: the rest of the way
+    // to the point comes from the series.
+    const int z = zone < 0 ? -zone : zone;
+    double atPoint, atMetres, ignored;
+    utm::Inverse(easting, northing, z, zone < 0, &atPoint, &ignored, kGrid);
+    utm::Inverse(metres.x, metres.y, z, zone < 0, &atMetres, &ignored, kGrid);
+    FormatReference(lat * kDegree + (atPoint - atMetres), zone, easting, northing, digits, out);
 }

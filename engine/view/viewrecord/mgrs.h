@@ -7,10 +7,15 @@
 
 struct PresentationManager;
 
+// Grid references are made on WGS-84. A reference names the square that
+// holds the point: its digits are the easting and northing cut, not rounded,
+// and a point on a 100 km line belongs to the square east or north of it.
+
 // The grid reference of a map point of a view kept in UTM coordinates, with
 // the given zone (negative: southern hemisphere) and digits. The latitude for
-// the band letter comes from the "utm" module's GiveLoLa. The text stays
-// empty when the module, its entry or the view's base unit is missing.
+// the band letter comes from the "utm" module's GiveLoLa for the point's
+// whole metres, and the parts of a metre count. The text stays empty when the
+// module, its entry or the view's base unit is missing.
 void UTM_to_MGRS(PresentationManager *view, int32_t x, int32_t y, int zone, int digits, std::string *out);
 
 // Formats a UTM point (easting, northing in metres) whose latitude is known

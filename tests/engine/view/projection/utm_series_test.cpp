@@ -7,6 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
 
 namespace {
 constexpr double kDeg = M_PI / 180.0;
@@ -20,16 +24,51 @@ TEST(UtmSeries, AgreesWithProjToAMillimetre)
     for (const GridRow &r : rows) {
         const int zone = std::stoi(r.grid);
         double e, n;
-        utm::Forward(r.latitude * kDeg, r.longitude * kDeg, zone, &e, &n);
+        utm::Forward(r.latitude * kDeg, r.longitude * kDeg, zone, &e, &n, utm::kInternational);
         EXPECT_NEAR(e, r.easting, kMm) << r.grid << " " << r.latitude << " " << r.longitude;
         EXPECT_NEAR(n, r.northing, kMm) << r.grid << " " << r.latitude << " " << r.longitude;
         double lat, lon;
-        utm::Inverse(r.easting, r.northing, zone, r.latitude < 0, &lat, &lon);
+        utm::Inverse(r.easting, r.northing, zone, r.latitude < 0, &lat, &lon, utm::kInternational);
         // A millimetre is about 1e-8 degrees of latitude.
         EXPECT_NEAR(lat / kDeg, r.latitude, 1e-8) << r.grid << " " << r.latitude;
         EXPECT_NEAR((lon / kDeg - r.longitude) * std::cos(r.latitude * kDeg), 0.0, 1e-8)
             << r.grid << " " << r.longitude;
     }
+}
+
+// On WGS-84, the ellipsoid of grid references: PROJ's UTM points, and the
+// latitudes GeoConvert gives for the UTM points of the grid-reference table
+// (across whole zones, out to the Norway and Svalbard zones' edges).
+TEST(UtmSeries, AgreesOnWgs84WithProjAndGeoConvert)
+{
+    int proj = 0;
+    for (const GridRow &r : ReadGridTable("national_grids.txt")) {
+        if (r.grid.rfind("UTM_", 0) != 0)
+            continue;
+        ++proj;
+        const int zone = std::stoi(r.grid.substr(4));
+        double e, n;
+        utm::Forward(r.latitude * kDeg, r.longitude * kDeg, zone, &e, &n, utm::kWgs84);
+        EXPECT_NEAR(e, r.easting, kMm) << r.grid << " " << r.latitude << " " << r.longitude;
+        EXPECT_NEAR(n, r.northing, kMm) << r.grid << " " << r.latitude << " " << r.longitude;
+    }
+    EXPECT_EQ(proj, 4);
+
+    std::ifstream in(std::string(MAP_TEST_DATA_DIR) + "/projection/mgrs_edges.txt");
+    std::string line;
+    int geoConvert = 0;
+    while (std::getline(in, line)) {
+        std::istringstream ls(line);
+        int zone;
+        double e, n, latitude;
+        if (line.empty() || line[0] == '#' || !(ls >> zone >> e >> n >> latitude))
+            continue;
+        ++geoConvert;
+        double lat, lon;
+        utm::Inverse(e, n, std::abs(zone), zone < 0, &lat, &lon, utm::kWgs84);
+        EXPECT_NEAR(lat / kDeg, latitude, 1e-8) << zone << " " << e << " " << n;
+    }
+    EXPECT_GT(geoConvert, 5000);
 }
 
 TEST(TransverseMercator, AgreesWithProjOnUtmAndNationalGrids)

@@ -22,24 +22,37 @@ std::string Format(double latDeg, int zone, double e, double n, int digits)
 }
 } // namespace
 
+// PROJ's UTM points on WGS-84 within the zones' width (the table's points
+// reach 20 degrees from the central meridian; the grid's use of a zone ends
+// at its edges, a little farther in the Norway and Svalbard zones).
 TEST(Mgrs, ReferencesOfProjsPointsParseBackToThem)
 {
-    const auto rows = ReadGridTable("utm_international.txt");
-    ASSERT_GE(rows.size(), 20u);
-    for (const GridRow &r : rows) {
-        const int zone = std::stoi(r.grid);
-        const std::string ref = Format(r.latitude, zone, r.easting, r.northing, 5);
-        ASSERT_EQ(MGRS_IsValidString(&ref), 1) << ref;
-        double lat, lon, n, e;
-        int z = 0;
-        EXPECT_EQ(MGRS_to_UTM(&ref, &lat, &lon, &n, &e, &z), 1) << ref << " " << r.latitude;
-        EXPECT_EQ(z, zone);
-        // Five digits keep whole metres of the rounded point, cut not rounded.
-        const double eRounded = std::round(r.easting), nRounded = std::min(std::round(r.northing), 9999999.0);
-        EXPECT_EQ(e, eRounded) << ref;
-        EXPECT_EQ(n, nRounded) << ref;
-        EXPECT_NEAR(lat / kDeg, r.latitude, 2e-5) << ref; // within a metre or two
+    int compared = 0;
+    for (const char *table : {"national_grids.txt", "tm_random.txt"}) {
+        for (const GridRow &r : ReadGridTable(table)) {
+            if (r.grid.rfind("UTM_", 0) != 0)
+                continue;
+            const int zone = std::stoi(r.grid.substr(4));
+            const double offMeridian = std::remainder(r.longitude - utm::CentralMeridianDegrees(zone), 360.0);
+            if (std::fabs(offMeridian) > 3.0 ||
+                (r.latitude >= 72.0 && (zone == 32 || zone == 34 || zone == 36)))
+                continue;
+            ++compared;
+            const int signedZone = r.latitude < 0 ? -zone : zone;
+            const std::string ref = Format(r.latitude, signedZone, r.easting, r.northing, 5);
+            ASSERT_EQ(MGRS_IsValidString(&ref), 1) << r.grid << " " << r.latitude << " " << ref;
+            double lat, lon, n, e;
+            int z = 0;
+            EXPECT_EQ(MGRS_to_UTM(&ref, &lat, &lon, &n, &e, &z), 1) << ref << " " << r.latitude;
+            EXPECT_EQ(z, zone);
+            // Five digits keep whole metres of the point (here rounded to
+            // whole metres first), cut not rounded.
+            EXPECT_EQ(e, std::round(r.easting)) << ref;
+            EXPECT_EQ(n, std::round(r.northing)) << ref;
+            EXPECT_NEAR(lat / kDeg, r.latitude, 2e-5) << ref; // within a metre or two
+        }
     }
+    EXPECT_GE(compared, 30);
 }
 
 TEST(Mgrs, WorkedCases)
@@ -53,8 +66,10 @@ TEST(Mgrs, WorkedCases)
     EXPECT_EQ(Format(0.0, 35, 500000, 0, 5).substr(0, 3), "35N");
     // A northing that rounds to 10,000,000 reads as 9,999,999.
     EXPECT_EQ(Format(-0.000001, 35, 500000, 9999999.8, 5), Format(-0.000001, 35, 500000, 9999999, 5));
-    // Zone 31 band V: an easting of 500,000 is written as 499,999.
-    EXPECT_EQ(Format(60.0, 31, 500000, 6651411, 5), Format(60.0, 31, 499999, 6651411, 5));
+    // Zone 31 band V: an easting of 500,000 lies in the column east of the
+    // 500 km line, as everywhere else.
+    EXPECT_EQ(Format(60.0, 31, 500000, 6651411, 5), "31VEG0000051411");
+    EXPECT_EQ(Format(60.0, 31, 499999, 6651411, 5), "31VDG9999951411");
     // Set 3 easting 800,000..899,999 is column Z; rows repeat every 2,000 km.
     EXPECT_EQ(Format(10.0, 3, 850000, 1100000, 1)[3], 'Z');
     EXPECT_EQ(Format(19.0, 1, 500000, 2100000, 1).substr(4, 1),
@@ -87,8 +102,9 @@ TEST(Mgrs, MapPointThroughTheUtmModule)
     ScopedView v;
     v->projection.baseUnit = 3; // centimetres
     std::string out;
+    // 601938.68 m: the point lies in the metre square from 601938 m.
     UTM_to_MGRS(v.get(), 60193868, 534032248, 33, 5, &out);
-    EXPECT_EQ(out, "33UXP0193940322");
+    EXPECT_EQ(out, "33UXP0193840322");
     UTM_to_MGRS(v.get(), 81656203, 624081878, -33, 3, &out); // southern hemisphere
     EXPECT_EQ(out.substr(0, 3), "33H");
     v->projection.baseUnit = 99;
@@ -107,19 +123,28 @@ struct GeoConvertRow {
     std::string reference;
 };
 
-std::vector<GeoConvertRow> ReadGeoConvertTable()
+// The rows of a table under tests/data/projection that `read` takes from
+// its lines; comment lines are skipped.
+template <typename Row, typename Reader>
+std::vector<Row> ReadTable(const char *name, Reader read)
 {
-    std::vector<GeoConvertRow> rows;
-    std::ifstream in(std::string(MAP_TEST_DATA_DIR) + "/projection/mgrs_geoconvert.txt");
+    std::vector<Row> rows;
+    std::ifstream in(std::string(MAP_TEST_DATA_DIR) + "/projection/" + name);
     std::string line;
     while (std::getline(in, line)) {
         std::istringstream ls(line);
-        GeoConvertRow r;
-        if (line[0] != '#' &&
-            ls >> r.latitude >> r.longitude >> r.zone >> r.easting >> r.northing >> r.reference)
+        Row r;
+        if (!line.empty() && line[0] != '#' && read(ls, r))
             rows.push_back(r);
     }
     return rows;
+}
+
+std::vector<GeoConvertRow> ReadGeoConvertTable()
+{
+    return ReadTable<GeoConvertRow>("mgrs_geoconvert.txt", [](std::istringstream &ls, GeoConvertRow &r) {
+        return bool(ls >> r.latitude >> r.longitude >> r.zone >> r.easting >> r.northing >> r.reference);
+    });
 }
 
 struct Parsed {
@@ -135,12 +160,17 @@ Parsed Parse(const std::string &text)
     return p;
 }
 
-} // namespace
-
-TEST(Mgrs, WritesWhatGeoConvertWritesAndReadsItBack)
-{
+// A view with the utm module in reach, for the reference tables.
+class MgrsTable : public testing::Test {
+protected:
     ModuleSandbox sandbox;
     ScopedView v;
+};
+
+} // namespace
+
+TEST_F(MgrsTable, WritesWhatGeoConvertWritesAndReadsItBack)
+{
     v->projection.baseUnit = 4; // metres
     const auto rows = ReadGeoConvertTable();
     ASSERT_GE(rows.size(), 300u);
@@ -190,7 +220,7 @@ TEST(Mgrs, EveryReferenceWrittenReadsBackIntoItsSquare)
         const double edgeLatitude = edge == 20 ? 84.0 : edge * 8.0 - 80.0;
         const double lambda = (utm::CentralMeridianDegrees(zone) + longitudeOf(random)) * kDeg;
         double e, n;
-        utm::Forward(edgeLatitude * kDeg, lambda, zone, &e, &n);
+        utm::Forward(edgeLatitude * kDeg, lambda, zone, &e, &n, utm::kWgs84);
         const double offset = offsetOf(random);
         bool southern = edgeLatitude < 0;
         if (edgeLatitude == 0) {
@@ -202,7 +232,7 @@ TEST(Mgrs, EveryReferenceWrittenReadsBackIntoItsSquare)
         const int signedZone = southern ? -zone : zone;
         const MAP_COORDPT point{int32_t(std::lround(e)), int32_t(std::lround(n))};
         double latitude, longitude;
-        utm::Inverse(point.x, point.y, zone, southern, &latitude, &longitude);
+        utm::Inverse(point.x, point.y, zone, southern, &latitude, &longitude, utm::kWgs84);
         const double latitudeDegrees = latitude / kDeg;
         const bool inGrid = latitudeDegrees >= -80.0 && latitudeDegrees <= 84.0 &&
                             !(latitudeDegrees >= 72.0 && (zone == 32 || zone == 34 || zone == 36));
@@ -307,4 +337,69 @@ TEST(Mgrs, ParsesOnlyLettersAndSquaresTheGridHas)
         EXPECT_EQ(Parse(c.text).result, 0) << c.text << ": " << c.what;
     }
     EXPECT_EQ(MGRS_to_UTM(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr), 0);
+}
+
+namespace {
+
+// A row of mgrs_edges.txt: a UTM point in centimetres, its latitude and
+// GeoConvert's references with 0 to 5 digits.
+struct EdgeRow {
+    int zone; // negative in the south
+    double easting, northing, latitude;
+    std::string reference[6];
+};
+
+std::vector<EdgeRow> ReadEdgeTable()
+{
+    return ReadTable<EdgeRow>("mgrs_edges.txt", [](std::istringstream &ls, EdgeRow &r) {
+        ls >> r.zone >> r.easting >> r.northing >> r.latitude;
+        for (std::string &ref : r.reference)
+            ls >> ref;
+        return bool(ls);
+    });
+}
+
+} // namespace
+
+// Points near every band edge, every zone edge (on both sides) and the
+// 100 km squares' edges (tests/data/projection/make_mgrs_edges.sh), in a map
+// kept in centimetres: every digit count gives GeoConvert's reference (with
+// "EE" and "NN" for no digits), and each reads back to the square it names,
+// which holds the point.
+TEST_F(MgrsTable, ReferencesNearEveryEdgeAreTheStandardOnes)
+{
+    v->projection.baseUnit = 3; // centimetres
+    const auto rows = ReadEdgeTable();
+    ASSERT_GT(rows.size(), 5000u);
+    for (const EdgeRow &r : rows) {
+        const std::string where =
+            std::to_string(r.zone) + " " + std::to_string(r.easting) + " " + std::to_string(r.northing);
+        const auto x = int32_t(std::lround(r.easting * 100)), y = int32_t(std::lround(r.northing * 100));
+        const MAP_COORDPT metres{int32_t(std::floor(r.easting)), int32_t(std::floor(r.northing))};
+        for (int digits = 0; digits <= 5; ++digits) {
+            const std::string &standard = r.reference[digits];
+            const std::string expected = digits ? standard : standard + "EENN";
+            std::string out;
+            UTM_to_MGRS(v.get(), x, y, r.zone, digits, &out);
+            ASSERT_EQ(out, expected) << where << " digits " << digits;
+            // Whole metres and the point's own latitude give the same.
+            UTM_to_MGRS_with_LongLat(r.latitude * kDeg, 0, &r.zone, &metres, digits, &out);
+            ASSERT_EQ(out, expected) << where << " digits " << digits;
+            if (digits == 0)
+                continue;
+            // GeoConvert's text reads back to the square that holds the
+            // point; the southern grid's points on the equator belong to the
+            // square below it.
+            const Parsed p = Parse(standard);
+            ASSERT_EQ(p.result, 1) << standard;
+            EXPECT_EQ(p.zone, std::abs(r.zone)) << standard;
+            const double size = std::pow(10.0, 5 - digits);
+            const double northing = r.zone < 0 ? std::min(r.northing, 9999999.99) : r.northing;
+            EXPECT_EQ(p.easting, std::floor(r.easting / size) * size) << standard;
+            EXPECT_EQ(p.northing, std::floor(northing / size) * size) << standard;
+            if (digits == 5) {
+                EXPECT_NEAR(p.latitude / kDeg, r.latitude, 2e-5) << standard; // within a metre or two
+            }
+        }
+    }
 }
