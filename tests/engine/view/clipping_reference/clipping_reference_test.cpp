@@ -146,8 +146,8 @@ TEST(ClippingReference, PolylinesAgreeWithTheIntersectionToOneUnitPerVertex)
         std::vector<GEOSGeometry *> pieces;
         for (size_t k = 0; k < runs.size(); k += 2) {
             Points run(clipped.begin() + runs[k], clipped.begin() + runs[k] + runs[k + 1]);
-            if (run.size() == 1)
-                run.push_back(run.front());
+            if (run.size() == 1) // a lone point, as a line of no length
+                run = {run.front(), run.front()};
             pieces.push_back(geos.line(run));
         }
         GEOSGeometry *ours = GEOSGeom_createCollection_r(geos.ctx(), GEOS_MULTILINESTRING, pieces.data(),
