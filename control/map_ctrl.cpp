@@ -219,7 +219,7 @@ LRESULT CMapCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_SETFOCUS:
         return 0;
     case WM_KILLFOCUS:
-        OnKillFocus();
+        OnInputMessage(msg, wParam, lParam);
         return 0;
     case WM_ACTIVATE:
         OnActivate((wParam & 0xFFFF) != WA_INACTIVE);
@@ -237,13 +237,8 @@ LRESULT CMapCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_MBUTTONDOWN:
     case WM_MBUTTONUP:
     case WM_MBUTTONDBLCLK:
-        // The point of the last mouse message finishes an operation that
-        // loses the focus.
-        m_lastMousePoint = POINT{PointLParamX(lParam), PointLParamY(lParam)};
-        OnMouseMessage(msg, wParam, m_lastMousePoint);
-        return 0;
     case WM_MOUSEWHEEL:
-        OnMouseWheel(wParam, lParam);
+        OnInputMessage(msg, wParam, lParam);
         return 0;
     case WM_COMMAND:
         // The items of the nail's popup menu.
@@ -276,6 +271,44 @@ LRESULT CMapCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     default:
         return 0;
+    }
+}
+
+void CMapCtrl::OnInputMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    // A quick click's release can arrive while its press is still handled
+    // (stopping the drawing thread, or a host's handler of the press, lets
+    // the event loop run): handled then, it would find no operation, and the
+    // operation the press starts afterwards would keep the mouse.
+    if (m_bHandlingInput) {
+        m_waitingInput.push_back({msg, wParam, lParam});
+        return;
+    }
+    m_bHandlingInput = true;
+    RunInputMessage(msg, wParam, lParam);
+    while (!m_waitingInput.empty()) {
+        const InputMessage next = m_waitingInput.front();
+        m_waitingInput.pop_front();
+        RunInputMessage(next.msg, next.wParam, next.lParam);
+    }
+    m_bHandlingInput = false;
+}
+
+void CMapCtrl::RunInputMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_KILLFOCUS:
+        OnKillFocus();
+        break;
+    case WM_MOUSEWHEEL:
+        OnMouseWheel(wParam, lParam);
+        break;
+    default:
+        // The point of the last mouse message finishes an operation that
+        // loses the focus.
+        m_lastMousePoint = POINT{PointLParamX(lParam), PointLParamY(lParam)};
+        OnMouseMessage(msg, wParam, m_lastMousePoint);
+        break;
     }
 }
 
@@ -389,7 +422,7 @@ void CMapCtrl::OnKillFocus()
     // An operation in progress ends as if the button were released where the
     // operation last showed the cursor.
     if (m_nOperationState != 0)
-        FinishOperationOnFocusLoss();
+        FinishOperation();
 }
 
 void CMapCtrl::OnActivate(bool active)
@@ -512,7 +545,10 @@ void CMapCtrl::wheelEvent(QWheelEvent *event)
 
 void CMapCtrl::focusOutEvent(QFocusEvent *event)
 {
-    SendMessageA(m_hWnd, WM_KILLFOCUS, 0, 0);
+    // A menu that opens keeps the focus where it was: what the user chooses
+    // in it decides what becomes of an operation in progress.
+    if (event->reason() != Qt::PopupFocusReason)
+        SendMessageA(m_hWnd, WM_KILLFOCUS, 0, 0);
     QWidget::focusOutEvent(event);
 }
 

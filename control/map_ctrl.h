@@ -19,6 +19,7 @@
 
 #include <QWidget>
 #include <array>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -285,12 +286,19 @@ private:
 
     // The mouse tools' side of the window (control/tools/).
     void OnMouseMessage(UINT msg, WPARAM keys, POINT point);
+    // The mouse, wheel and focus messages, one at a time: a message that
+    // arrives while another is handled (a handler that lets the event loop
+    // run, or a host that sends one from an event) waits until it is done.
+    void OnInputMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    void RunInputMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     // Sets the engine's cursor n unless it is shown already (a cursor is
     // made from its image each time it is set).
     void ShowEngineCursor(int n);
     void OnMouseWheel(WPARAM wParam, LPARAM lParam);
     void OnRestTimer();
-    void FinishOperationOnFocusLoss();
+    // Ends the operation in progress as if the button were released where
+    // it last showed the cursor (a figure with enough points is made).
+    void FinishOperation();
     void CancelToolOperation();
     void ShutdownTools();
     void SendQtMouseEvent(QMouseEvent *event);
@@ -374,4 +382,11 @@ private:
     // in for the cursor's.
     bool m_bFocusLossRelease = false;
     int m_shownCursor = -1;
+    struct InputMessage {
+        UINT msg;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+    bool m_bHandlingInput = false;
+    std::deque<InputMessage> m_waitingInput;
 };

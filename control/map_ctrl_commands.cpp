@@ -170,9 +170,17 @@ int32_t CMapCtrl::SelectionCount()
 int32_t CMapCtrl::Command(int32_t id)
 {
     if (m_nOperationState != 0) {
-        if (id == mCmdDeselect)
+        if (id == mCmdDeselect) {
             CancelOperation(0, POINT{0, 0});
-        return 1;
+            return 1;
+        }
+        // Any other command ends the operation first, as the loss of the
+        // focus does: a tool chosen while a figure is drawn must not leave the
+        // figure's tool running under the new one.
+        if ((id > mCmdDeselect && id <= mCmdPastePage) || id == mCmdRastersManagement || id == mCmdCentrePage)
+            FinishOperation();
+        else
+            return 1;
     }
     if (id == mCmdRastersManagement) {
         RastersManagement(m_pWndRes, 1);

@@ -75,6 +75,8 @@ void CMapCtrl::OnMouseMessage(UINT msg, WPARAM keys, POINT point)
         if (m_nOperationState == 0) {
             OnToolLButtonDown(keys, point);
         } else if (m_nOperationState == 2) {
+            // The mouse is the figure's again while the button is down.
+            CaptureMouse();
             m_bPointFromClick = 1;
             if (m_nCurrentTool == mCmdArrow)
                 OnToolLButtonUp(keys, point);
@@ -87,6 +89,11 @@ void CMapCtrl::OnMouseMessage(UINT msg, WPARAM keys, POINT point)
         if (m_nOperationState == 1 || m_nOperationState == 6 ||
             (m_nOperationState >= 8 && m_nOperationState <= 14))
             OnToolLButtonUp(keys, point);
+        else if (m_nOperationState == 2)
+            // Between the clicks of a figure the mouse is free: a click on
+            // another window (a tool button, a menu) is that window's, never
+            // a point of the figure.
+            ReleaseMouse();
         break;
     case WM_LBUTTONDBLCLK:
         FireMouseEvent(point, msg, keys);
@@ -130,15 +137,32 @@ void CMapCtrl::OnMouseMessage(UINT msg, WPARAM keys, POINT point)
         }
         break;
     case WM_RBUTTONDOWN: {
+        // An operation in progress is abandoned before the host hears of the
+        // press: a command the host sends from its handler would otherwise
+        // finish the figure the right button drops.
+        const int32_t before = m_nCurrentTool;
+        const bool operation = m_nOperationState != 0;
+        // The abandon step ends the tools that end after one operation; the
+        // deselection below then clears the selection too.
+        bool endedByCancel = false;
+        if (operation) {
+            CancelOperation(keys, point);
+            endedByCancel = m_nCurrentTool == mCmdDeselect;
+        }
         FireMouseEvent(point, msg, keys);
-        if (m_nOperationState == 0 && m_nCurrentTool == mCmdDeselect) {
+        if (!operation && m_nCurrentTool == mCmdDeselect) {
             StopDrawingThread();
             OnDstrRBD(m_hWnd, point);
             break;
         }
-        const int32_t before = m_nCurrentTool;
-        CancelOperation(keys, point);
-        if (before != mCmdZoomIn && before != mCmdZoomOut)
+        if (!operation) {
+            CancelOperation(keys, point);
+            endedByCancel = m_nCurrentTool == mCmdDeselect;
+        }
+        // A tool the host released while it heard of the press stays so,
+        // with the selection kept.
+        if (before != mCmdZoomIn && before != mCmdZoomOut &&
+            (endedByCancel || m_nCurrentTool != mCmdDeselect))
             Command(mCmdDeselectTool);
         break;
     }

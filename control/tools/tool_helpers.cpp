@@ -185,7 +185,7 @@ void CMapCtrl::OnRestTimer()
 
 // --- Ends that do not come from the mouse ---------------------------------------------------
 
-void CMapCtrl::FinishOperationOnFocusLoss()
+void CMapCtrl::FinishOperation()
 {
     m_bFocusLossRelease = true;
     OnToolLButtonUp(0, m_lastMousePoint);

@@ -88,16 +88,26 @@ TEST_F(Commands, NumbersThatAreNotCommandsGiveZeroAndNoEvent)
     EXPECT_TRUE(sink->events.empty());
 }
 
-TEST_F(Commands, WhileAnOperationRunsEveryCommandIsTakenAndOnlyDeselectActs)
+TEST_F(Commands, WhileAnOperationRunsDeselectAbandonsItAndAnotherCommandEndsItFirst)
 {
     ASSERT_EQ(Cmd(mCmdPolygon), 1);
     ctl->SetOperationState(2);
-    EXPECT_EQ(Cmd(mCmdZoomIn), 1);
-    EXPECT_TRUE(sink->events.empty());
-    EXPECT_EQ(ctl->CurrentTool(), mCmdPolygon);
     EXPECT_EQ(Cmd(mCmdDeselect), 1);
     EXPECT_EQ(ctl->OperationState(), 0);
     EXPECT_EQ(ctl->CurrentTool(), mCmdPolygon) << "the polygon tool stays after an operation";
+
+    ctl->SetOperationState(2);
+    EXPECT_EQ(Cmd(mCmdZoomIn), 1);
+    EXPECT_EQ(ctl->OperationState(), 0);
+    EXPECT_EQ(ctl->CurrentTool(), mCmdZoomIn);
+    EXPECT_EQ(sink->events, (Events{State(404, 2), State(401, 1)}));
+
+    // A number that is no command is taken and changes nothing.
+    ctl->SetOperationState(1);
+    EXPECT_EQ(Cmd(4002), 1);
+    EXPECT_EQ(ctl->OperationState(), 1);
+    EXPECT_TRUE(sink->events.empty());
+    ctl->SetOperationState(0);
 }
 
 TEST_F(Commands, ViewAllObjectsShowsThePageOnAnEmptyMapAndFourUnitsAroundOnePoint)
