@@ -171,6 +171,10 @@ void TPMap::Progress(int32_t operationId, int32_t progress)
 
 void TPMap::UndoRedoCaption(int32_t undoOrRedo, int32_t tool)
 {
+    if (undoOrRedo == kNextUndoReport)
+        NextUndoCode = tool;
+    else if (undoOrRedo == kNextRedoReport)
+        NextRedoCode = tool;
     if (OnUndoRedoCaption)
         OnUndoRedoCaption(*this, undoOrRedo, tool);
 }

@@ -40,6 +40,9 @@ enum TMapEvent : int {
 // Layer numbers with a meaning of their own.
 inline constexpr int32_t kPenParkingLayer = 99;
 inline constexpr int32_t kPageOutlineLayer = 2147483647;
+// The kinds of the control's undo/redo caption report.
+inline constexpr int32_t kNextUndoReport = 3;
+inline constexpr int32_t kNextRedoReport = 4;
 
 // A listener: a method code and its object. The code is the same for one
 // method whatever object it is called on.
@@ -107,6 +110,10 @@ public:
     TMouseEventArgs MouseArgs;
     TLayerEventArgs LayerArgs;
     int32_t Command = 0;
+    // The operation codes of the steps Undo and Redo would take next in this
+    // document, as the control last reported them (0: none).
+    int32_t NextUndoCode = 0;
+    int32_t NextRedoCode = 0;
     bool LayerDeleteRefused = false;
     TLayerStates LayerStates{*this};
     std::array<bool, 34> SelectionTypes{};

@@ -13,8 +13,6 @@ namespace {
 
 constexpr int32_t kDeselectCommand = 400;
 constexpr int32_t kDeselectToolCommand = 472;
-constexpr int32_t kNextUndoStep = 3;
-constexpr int32_t kNextRedoStep = 4;
 
 // A failing control call inside a tool ends that tool's work; the log says
 // which.
@@ -56,6 +54,9 @@ void TToolMgr::SetMap(TPMap *map)
     map_ = map;
     for (int i = 0; i < tools_.Count(); ++i)
         tools_.Items(i)->SetMap(map);
+    // Undo and Redo name the steps of this map, never those of the map
+    // that was current before.
+    ShowUndoRedoCaptions(map ? map->NextUndoCode : 0, map ? map->NextRedoCode : 0);
     if (!map)
         return;
     // Each is refused when the map has it already.
@@ -222,11 +223,23 @@ void TToolMgr::SetRedoItem(QAction *item)
         tool->SetMenuItem(item);
 }
 
-void TToolMgr::UndoRedoCaption(TPMap &, int32_t kind, int32_t code)
+void TToolMgr::UndoRedoCaption(TPMap &map, int32_t kind, int32_t code)
 {
-    const uint8_t id = kind == kNextUndoStep ? kUndoToolId : kind == kNextRedoStep ? kRedoToolId : 0;
+    // A map in another tab reports its own history; its tab shows it when it
+    // becomes current.
+    if (&map != map_)
+        return;
+    const uint8_t id = kind == kNextUndoReport ? kUndoToolId : kind == kNextRedoReport ? kRedoToolId : 0;
     if (!id)
         return;
     if (auto *tool = dynamic_cast<TUndoRedoTool *>(FindTool(id)))
         tool->SetCaption(code);
+}
+
+void TToolMgr::ShowUndoRedoCaptions(int32_t undoCode, int32_t redoCode)
+{
+    if (auto *tool = dynamic_cast<TUndoRedoTool *>(FindTool(kUndoToolId)))
+        tool->SetCaption(undoCode);
+    if (auto *tool = dynamic_cast<TUndoRedoTool *>(FindTool(kRedoToolId)))
+        tool->SetCaption(redoCode);
 }

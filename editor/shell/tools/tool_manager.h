@@ -93,6 +93,8 @@ public:
     void SetRedoItem(QAction *item);
     // The map's report of its next undo (kind 3) or redo (kind 4) step.
     void UndoRedoCaption(TPMap &map, int32_t kind, int32_t code);
+    // The Undo and Redo items name these codes' steps.
+    void ShowUndoRedoCaptions(int32_t undoCode, int32_t redoCode);
 
     TToolList &Tools() { return tools_; }
     // The first tool with the id, or null.

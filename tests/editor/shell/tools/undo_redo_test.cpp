@@ -116,4 +116,65 @@ TEST_P(UndoRedoTest, TheControlsReportsReachTheMenuThroughTheMap)
     EXPECT_FALSE(mgr->GetState(51));
 }
 
+TEST_P(UndoRedoTest, UndoAndRedoBelongToTheCurrentMapOnly)
+{
+    MenuItems items(*mgr);
+    const TUndoRedoList &list = dynamic_cast<TUndoTool &>(*mgr->FindTool(50)).List();
+    // What the items must say for a map: its own next steps.
+    auto shows = [&](const TPMap &m) {
+        EXPECT_EQ(items.undo.text().toStdString(), "&Undo " + list.Caption(m.NextUndoCode));
+        EXPECT_EQ(items.redo.text().toStdString(), "&Redo " + list.Caption(m.NextRedoCode));
+    };
+    map->BeginUndoStep();
+    Square(0, 0, false);
+    map->EndUndoStep(2);
+    ASSERT_EQ(items.undo.text().toStdString(), "&Undo Draw Polygon");
+
+    // A new map in a second tab: nothing of the first map's history.
+    QWidget secondTab;
+    secondTab.resize(400, 300);
+    TPMap second(&secondTab, ClassOf(GetParam()));
+    mgr->SetMap(&second);
+    EXPECT_NE(second.NextUndoCode, 2);
+    shows(second);
+
+    // The first map's reports while the second is current are its own.
+    map->BeginUndoStep();
+    Square(300, 0, false);
+    map->EndUndoStep(100);
+    EXPECT_EQ(map->NextUndoCode, 100);
+    shows(second);
+
+    // An undo in the second map leaves the first one alone.
+    const int32_t first = map->Control().MapObjects().Count();
+    mgr->ToolClick(nullptr, 50);
+    EXPECT_EQ(map->Control().MapObjects().Count(), first);
+    EXPECT_EQ(map->NextUndoCode, 100);
+    EXPECT_EQ(map->NextRedoCode, 0);
+    shows(second);
+
+    // The second map's own step, then back to the first map and again.
+    const IKrtPoly line = IKrtPoly::New();
+    line.Points().AddXY(0, 0);
+    line.Points().AddXY(50, 50);
+    line.PutIsPolyline(true);
+    second.BeginUndoStep();
+    second.AddPoly(line, IKrtObject());
+    second.EndUndoStep(3);
+    EXPECT_EQ(items.undo.text().toStdString(), "&Undo Draw Polyline");
+    mgr->SetMap(map.get());
+    EXPECT_EQ(items.undo.text().toStdString(), "&Undo Delete") << "the first map's last step";
+    EXPECT_TRUE(mgr->GetState(50));
+    mgr->ToolClick(nullptr, 50);
+    EXPECT_EQ(map->Control().MapObjects().Count(), first - 1);
+    EXPECT_EQ(items.redo.text().toStdString(), "&Redo Delete");
+    mgr->SetMap(&second);
+    EXPECT_EQ(items.undo.text().toStdString(), "&Undo Draw Polyline");
+    shows(second);
+    mgr->SetMap(nullptr);
+    EXPECT_FALSE(mgr->GetState(50));
+    EXPECT_FALSE(mgr->GetState(51));
+    mgr->SetMap(map.get());
+}
+
 INSTANTIATE_TEST_SUITE_P(Controls, UndoRedoTest, ::testing::ValuesIn(ControlKinds()), KindName);
