@@ -66,6 +66,8 @@ const DefaultShortcut kDefaultShortcuts[] = {
     {"K258", 52},  // Ctrl+X: Cut
     {"K243", 54},  // Ctrl+C: Copy
     {"K256", 55},  // Ctrl+V: Paste
+    {"K25A", 50},  // Ctrl+Z: Undo
+    {"K259", 51},  // Ctrl+Y: Redo
 };
 
 } // namespace

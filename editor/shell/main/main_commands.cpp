@@ -34,6 +34,7 @@ namespace {
 constexpr int32_t kCommandViewAll = 432;
 constexpr int32_t kCommandViewPage = 433;
 constexpr int32_t kCleanerActionCode = 40;
+constexpr uint8_t kDeselectToolId = 223;
 
 // The open dialog's filter and the import dialog by library key.
 const char *ImportFilter(const std::string &key)
@@ -85,7 +86,9 @@ void TfrmMain::InvokeTool(QObject *component, uint8_t id)
 {
     Global().TraceText("InvokeTool(" + buttons_->ToolCaption(id) + ")");
     bool handled = OpenUITool(id);
-    if (!handled)
+    if (handled)
+        ReleaseMapTool();
+    else
         handled = toolMgr_->ToolClick(component, id);
     if (!handled)
         RunMainCommand(id);
@@ -93,6 +96,15 @@ void TfrmMain::InvokeTool(QObject *component, uint8_t id)
         OnSelection(*currentMap_);
     if (mapPages_ && mapPages_->TabCount() > 0)
         SetButtonStates();
+}
+
+void TfrmMain::ReleaseMapTool()
+{
+    // A tool of the editor's own takes the place of the control's tool that
+    // a button shows down: the control ends what it was drawing.
+    const TORVTool *mapTool = toolMgr_->FindTool(0);
+    if (currentMap_ && mapTool && mapTool->Button())
+        currentMap_->SetCommand(ToolIdToCommand(kDeselectToolId));
 }
 
 void TfrmMain::RunMainCommand(uint8_t id)

@@ -25,6 +25,7 @@
 #include "platform/text_codec.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDateTime>
@@ -144,6 +145,13 @@ void TfrmMain::FormCreate()
     setWindowState(Qt::WindowMaximized);
     setWindowTitle("Initialising ...");
     qApp->installEventFilter(this); // key preview
+    // Paste follows what the clipboard holds, also when another program or
+    // another tab put it there.
+    if (QClipboard *clipboard = QGuiApplication::clipboard())
+        connect(clipboard, &QClipboard::dataChanged, this, [this] {
+            if (mapPages_ && mapPages_->TabCount() > 0)
+                SetButtonStates();
+        });
 
     // 2. Menu bar, the tool panels (placed at start-up) and status bar.
     menuBar();

@@ -175,6 +175,8 @@ private:
     TfrmButtons *CatalogueForm();
     void BuildToolPanels();
     void RunMainCommand(uint8_t id);
+    // Releases the control's tool whose button is down, when there is one.
+    void ReleaseMapTool();
     void WriteEngineOptions(bool all);
     void WatchFirstPaint();
     void ReportFirstPaint();

@@ -1,9 +1,8 @@
 #include "editor/shell/tools/krt_tool.h"
 
 #include "editor/shell/map/tpmap.h"
+#include "editor/shell/tools/copy_paste_tool.h"
 #include "editor/shell/tools/tool_manager.h"
-
-#include "platform/clipboard.h"
 
 namespace {
 
@@ -53,11 +52,11 @@ bool TKRTTool::GetState(uint8_t id, bool &owned)
     owned = id >= kFirstCommandId;
     if (!owned)
         return false;
-    // Pasting needs a picture of copied objects, not a map.
-    if (id == 205 || id == 209)
-        return IsClipboardFormatAvailable(CF_BITMAP);
     if (!map_)
         return false;
+    // Pasting needs copied map objects on the clipboard.
+    if (id == 205 || id == 209)
+        return ClipboardHoldsMapObjects();
     switch (id) {
     case 166:
     case 167:
@@ -113,14 +112,44 @@ bool TKRTTool::GetState(uint8_t id, bool &owned)
     }
 }
 
+bool TKRTTool::ChangesTool(uint8_t id)
+{
+    switch (id) {
+    case 166: // deselect
+    case 171: // the area operations and the cut and join become tools
+    case 172: // when the selection does not do for them
+    case 173:
+    case 176:
+    case 177:
+    case 191: // nail
+    case 208:
+    case 209: // paste here
+    case 223: // deselect tool
+    case 224: // arrow
+        return true;
+    default:
+        return IsLatching(id);
+    }
+}
+
 void TKRTTool::ToolClick(QObject *sender, uint8_t id, bool &handled)
 {
     handled = id >= kFirstCommandId;
+    // The button down shows the control's tool: a command that puts another
+    // tool in its place releases it, a one-shot command (a view, a copy, an
+    // editor function) leaves it down.
+    if (!handled || !ChangesTool(id))
+        return SendCommand(id, handled);
     if (Button() && Button()->Id != id)
         Unlatch();
+    Latch(sender, IsLatching(id));
+    SendCommand(id, handled);
+}
+
+void TKRTTool::SendCommand(uint8_t id, bool handled)
+{
     if (!handled)
         return;
-    Latch(sender, IsLatching(id));
     if (map_)
         map_->SetCommand(ToolIdToCommand(id));
     if (id == 205 || id == 216) {

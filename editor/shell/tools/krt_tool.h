@@ -1,8 +1,8 @@
 // The tool that owns every tool id from 166 up: each is a command of the map
 // control. Its enable table follows the map, the selection and the
 // clipboard; drawing and viewing commands that stay active in the control
-// keep their button down until another tool is clicked or the control's
-// tool is deselected.
+// keep their button down until another tool takes the control's place or
+// the control's tool is deselected.
 #pragma once
 
 #include "editor/shell/tools/tool_base.h"
@@ -27,4 +27,10 @@ public:
     // Whether the id's command stays active in the control (its button
     // stays down).
     static bool IsLatching(uint8_t id);
+    // Whether the id's command may make another tool the control's current
+    // one (the latching ones among them).
+    static bool ChangesTool(uint8_t id);
+
+private:
+    void SendCommand(uint8_t id, bool handled);
 };

@@ -157,7 +157,11 @@ TEST_F(ShortcutTest, ResetAllLeavesExactlyTheDefaults)
     EXPECT_EQ(defaults.at("K244"), TfrmButtons::IndexOfTool(2));
     EXPECT_EQ(defaults.at("K02E"), TfrmButtons::IndexOfTool(185));
     EXPECT_EQ(defaults.at("K324"), 6); // tool 7
-    EXPECT_EQ(defaults.size(), 9u);
+    // Ctrl+Z and Ctrl+Y: Undo and Redo.
+    EXPECT_EQ(defaults.at("K25A"), TfrmButtons::IndexOfTool(50));
+    EXPECT_EQ(defaults.at("K259"), TfrmButtons::IndexOfTool(51));
+    EXPECT_EQ(TShortcut("K25A", 0).Text(), "[Ctrl+Z]");
+    EXPECT_EQ(defaults.size(), 11u);
 
     toolbars.WriteInteger("K241", 30);
     toolbars.WriteInteger("K244", 31);
@@ -165,7 +169,7 @@ TEST_F(ShortcutTest, ResetAllLeavesExactlyTheDefaults)
     toolbars.WriteString("Toolbar0", "0007");
     shortcuts.ResetAll();
     EXPECT_EQ(Stored(), defaults);
-    EXPECT_EQ(shortcuts.Count(), 9);
+    EXPECT_EQ(shortcuts.Count(), 11);
     EXPECT_EQ(toolbars.GetString("Toolbar0", ""), "0007"); // layouts untouched
 }
 

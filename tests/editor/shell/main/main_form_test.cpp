@@ -15,9 +15,11 @@
 #include "editor/shell/support/recent_file_menu.h"
 #include "editor/shell/support/save_dialog.h"
 #include "editor/shell/support/shell_routines.h"
+#include "editor/shell/tools/copy_paste_tool.h"
 #include "editor/shell/tools/tool_framework.h"
 #include "tests/editor/shell/map/map_fixture.h"
 
+#include "platform/clipboard.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "platform/text_codec.h"
@@ -484,6 +486,94 @@ TEST_P(MainWindowFakeTest, ShortcutsReachEnabledCommandsAndAreConsumed)
     EXPECT_EQ(m.FormKeyDown('Q', Qt::ControlModifier), 'Q');
     EXPECT_EQ(saveDialogs, 1) << Boxes();
     m.SetProgressMode(false);
+}
+
+TEST_P(MainWindowTest, CopyAndPasteBetweenTabsThroughTheEditMenusKeys)
+{
+    if (GetParam() == ControlKind::Fake)
+        GTEST_SKIP() << "the fake control keeps its copies to itself, not on the system clipboard";
+    TfrmMain &m = Start();
+    TPMap *source = m.CurrentMap();
+    ASSERT_NE(source, nullptr);
+    QMenu *edit = MenuNamed("Edit");
+    ASSERT_NE(edit, nullptr);
+    ASSERT_TRUE(OpenClipboard(0) && EmptyClipboard() && CloseClipboard());
+    m.SetButtonStates();
+    EXPECT_FALSE(Item(edit, 54)->isEnabled()) << "nothing selected";
+    EXPECT_FALSE(Item(edit, 55)->isEnabled()) << "nothing copied";
+
+    for (int32_t x : {0, 500}) {
+        const IKrtPoly p = IKrtPoly::New();
+        p.Points().AddXY(x, 0);
+        p.Points().AddXY(x + 200, 0);
+        p.Points().AddXY(x + 200, 200);
+        p.PutIsPolyline(false);
+        source->AddPoly(p, IKrtObject()).PutIsSelected(true);
+    }
+    m.SetButtonStates();
+    for (uint8_t id : {52, 54})
+        EXPECT_TRUE(Item(edit, id)->isEnabled()) << int(id);
+    // Ctrl+C, a default shortcut.
+    EXPECT_EQ(m.FormKeyDown('C', Qt::ControlModifier), 0);
+    EXPECT_TRUE(ClipboardHoldsMapObjects());
+
+    m.InvokeTool(10); // a new map in a second tab
+    TPMap *target = m.CurrentMap();
+    ASSERT_NE(target, source);
+    const int32_t before = target->Control().MapObjects().Count();
+    for (uint8_t id : {55, 56})
+        EXPECT_TRUE(Item(edit, id)->isEnabled()) << int(id);
+    EXPECT_FALSE(Item(edit, 54)->isEnabled()) << "nothing is selected in the new map";
+    // Ctrl+V pastes the first tab's objects here.
+    EXPECT_EQ(m.FormKeyDown('V', Qt::ControlModifier), 0);
+    EXPECT_EQ(target->Control().MapObjects().Count(), before + 2);
+    EXPECT_TRUE(boxes.empty()) << Boxes();
+    // The copy's owner goes with its tab and leaves its data behind; the
+    // clipboard is left empty for the tests that follow.
+    main.reset();
+    EXPECT_TRUE(ClipboardHoldsMapObjects());
+    ASSERT_TRUE(OpenClipboard(0) && EmptyClipboard() && CloseClipboard());
+}
+
+TEST_P(MainWindowTest, UndoNamesTheActiveTabsStepsAndCtrlZUndoesThere)
+{
+    TfrmMain &m = Start();
+    TPMap *first = m.CurrentMap();
+    ASSERT_NE(first, nullptr);
+    QMenu *edit = MenuNamed("Edit");
+    ASSERT_NE(edit, nullptr);
+    QAction *undo = edit->actions().value(0);
+    ASSERT_NE(undo, nullptr);
+    first->BeginUndoStep();
+    const IKrtPoly p = IKrtPoly::New();
+    p.Points().AddXY(0, 0);
+    p.Points().AddXY(200, 200);
+    p.PutIsPolyline(true);
+    first->AddPoly(p, IKrtObject());
+    first->EndUndoStep(3);
+    m.SetButtonStates();
+    EXPECT_EQ(undo->text().toStdString(), "&Undo Draw Polyline");
+    EXPECT_TRUE(undo->isEnabled());
+    const int32_t drawn = first->Control().MapObjects().Count();
+
+    m.InvokeTool(10); // a new map in a second tab
+    TPMap *second = m.CurrentMap();
+    ASSERT_NE(second, first);
+    EXPECT_NE(undo->text().toStdString(), "&Undo Draw Polyline") << "another map's step";
+    // Ctrl+Z in the new tab never reaches the first map.
+    m.FormKeyDown('Z', Qt::ControlModifier);
+    EXPECT_EQ(first->Control().MapObjects().Count(), drawn);
+
+    m.MapPages().setCurrentIndex(0);
+    ASSERT_EQ(m.CurrentMap(), first);
+    EXPECT_EQ(undo->text().toStdString(), "&Undo Draw Polyline");
+    EXPECT_TRUE(undo->isEnabled());
+    EXPECT_EQ(m.FormKeyDown('Z', Qt::ControlModifier), 0);
+    EXPECT_EQ(first->Control().MapObjects().Count(), drawn - 1);
+    EXPECT_EQ(edit->actions().value(1)->text().toStdString(), "&Redo Draw Polyline");
+    // Ctrl+Y draws it again.
+    EXPECT_EQ(m.FormKeyDown('Y', Qt::ControlModifier), 0);
+    EXPECT_EQ(first->Control().MapObjects().Count(), drawn);
 }
 
 TEST_P(MainWindowFakeTest, TheKeypadMovesTheViewOnlyWithTheMapFocused)
