@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <map>
 #include <memory>
 
 namespace {
@@ -171,19 +172,16 @@ struct RingSet {
     }
 };
 
-// The chains of the extended calculation.
+// The two offset chains of a line, right and left of its direction of
+// travel. Their ring (the right chain, then the left one backwards) is the
+// outline of the default calculation's pieces laid end to end: at every
+// corner the outer chain keeps both offsets around its arc or mitre, and the
+// inner chain runs from the one offset through the vertex to the other. Its
+// winding number at a point therefore counts the pieces over the point, and
+// the zone is where that count is above nought, whatever the corners,
+// turns back and crossings of the line.
 struct Chains {
     BufferPath right, left;
-    // Every corner turned by a plain join: no turn back, no parallel edge
-    // lines, every inner corner the crossing of the two inner edges within
-    // both of them.
-    bool regular = true;
-    // The outline of the default calculation's pieces instead: the outer
-    // side of a corner keeps both offsets around its arc or mitre, the inner
-    // side runs from the one offset through the vertex to the other. Its
-    // winding number counts the pieces over each point. A turn back or
-    // parallel edge lines make it irregular.
-    bool throughVertex = false;
 };
 
 // Whether x lies within the stretch of the segment a-b (its projection).
@@ -196,28 +194,31 @@ bool WithinSegment(BufferPoint a, BufferPoint b, BufferPoint x)
     return t >= 0 && t <= 1;
 }
 
-// The join at v of the extended calculation.
-void ExtendedJoin(Chains &chains, BufferPoint r, BufferPoint v, BufferPoint t, const SegmentOffsets &prev,
-                  const SegmentOffsets &cur, const BufferParameters &p)
+// The join of the chains at v (prev: the segment r -> v, cur: the segment
+// v -> t).
+void ChainJoin(Chains &chains, BufferPoint r, BufferPoint v, BufferPoint t, const SegmentOffsets &prev,
+               const SegmentOffsets &cur, const BufferParameters &p)
 {
     const double s = double(p.size);
     const bool rounded = p.corners == mc_CornerRounded;
-    const auto straight = [&] {
-        chains.right.push_back(cur.a);
-        chains.left.push_back(cur.b);
-    };
     switch (TurnAt(r, v, t)) {
     case BufferTurn::Straight:
-        straight();
+        chains.right.push_back(cur.a);
+        chains.left.push_back(cur.b);
         return;
     case BufferTurn::Back:
-        chains.regular = false;
-        chains.left.push_back(cur.a);
+        // The cap beyond v on the right chain (either chain would do: the
+        // offsets swap sides there), from the previous right offset to the
+        // current one; the left chain through v.
+        chains.right.push_back(prev.d);
         if (rounded)
-            AppendArcPoints(chains.left, cur.a, v, cur.b, r, s, p.segments);
+            AppendArcPoints(chains.right, prev.d, v, cur.a, r, s, p.segments);
         else
-            chains.left.push_back(TipBeyondChord(
+            chains.right.push_back(TipBeyondChord(
                 r, cur.a, cur.b, std::trunc(Distance(r, v)) + double(std::max(p.size * p.times, p.size))));
+        chains.right.push_back(cur.a);
+        chains.left.push_back(prev.c);
+        chains.left.push_back(v);
         chains.left.push_back(cur.b);
         return;
     case BufferTurn::Corner:
@@ -226,8 +227,13 @@ void ExtendedJoin(Chains &chains, BufferPoint r, BufferPoint v, BufferPoint t, c
     BufferPoint right, left;
     if (!LinesIntersection(cur.a, cur.d, prev.a, prev.d, &right) ||
         !LinesIntersection(cur.b, cur.c, prev.b, prev.c, &left)) {
-        chains.regular = false;
-        straight();
+        // Edge lines that turn out parallel: no join piece, both offsets
+        // kept.
+        chains.right.push_back(prev.d);
+        chains.right.push_back(cur.a);
+        chains.left.push_back(prev.c);
+        chains.left.push_back(v);
+        chains.left.push_back(cur.b);
         return;
     }
     const bool outerRight = BufferSideOfLine(r, v, right) != BufferSideOfLine(r, v, t);
@@ -235,8 +241,8 @@ void ExtendedJoin(Chains &chains, BufferPoint r, BufferPoint v, BufferPoint t, c
     BufferPath &inner = outerRight ? chains.left : chains.right;
     const BufferPoint f = outerRight ? prev.d : prev.c, g = outerRight ? cur.a : cur.b;
     const BufferPoint outerPoint = outerRight ? right : left, innerPoint = outerRight ? left : right;
-    // The outer corner, round or mitred (through the vertex too: a mitre
-    // runs along the offsets, and without them it bounds the same).
+    // The outer corner, round or mitred (a mitre runs along the offsets:
+    // without them it bounds the same).
     if (rounded) {
         outer.push_back(f);
         AppendArcPoints(outer, f, v, g, r, s, p.segments);
@@ -244,52 +250,29 @@ void ExtendedJoin(Chains &chains, BufferPoint r, BufferPoint v, BufferPoint t, c
     } else {
         AppendMitre(outer, v, outerPoint, f, g, p.size, p.times);
     }
-    if (chains.throughVertex) {
-        // Inner edges crossing within both segments: the corner between
-        // them lies in both rectangles, and their crossing will do.
-        const bool leftInner = outerRight;
-        if (WithinSegment(leftInner ? prev.b : prev.a, leftInner ? prev.c : prev.d, innerPoint) &&
-            WithinSegment(leftInner ? cur.b : cur.a, leftInner ? cur.c : cur.d, innerPoint)) {
-            inner.push_back(innerPoint);
-        } else {
-            inner.push_back(leftInner ? prev.c : prev.d);
-            inner.push_back(v);
-            inner.push_back(leftInner ? cur.b : cur.a);
-        }
-        return;
-    }
-    // The inner edge lines meet on the near side of the chord r-t: their
-    // crossing is the inner corner. Beyond it, only when the normals at r
-    // and t meet far enough out on the right side of v.
-    bool take = BufferSideOfLine(r, t, innerPoint) == BufferSideOfLine(r, t, v);
-    BufferPoint y;
-    if (!take && LinesIntersection(t, cur.c, r, prev.b, &y) && Distance(r, y) > s) {
-        const int sideT = BufferSideOfLine(v, y, t), sideR = BufferSideOfLine(v, y, r);
-        take = sideT != 0 && sideR != 0 && sideT != sideR;
-    }
-    if (!take) {
-        chains.regular = false;
-        return;
-    }
-    inner.push_back(innerPoint);
+    // Inner edges crossing within both segments: the corner between them
+    // lies in both rectangles, and their crossing will do.
     const bool leftInner = outerRight;
-    if (!WithinSegment(leftInner ? prev.b : prev.a, leftInner ? prev.c : prev.d, innerPoint) ||
-        !WithinSegment(leftInner ? cur.b : cur.a, leftInner ? cur.c : cur.d, innerPoint))
-        chains.regular = false;
+    if (WithinSegment(leftInner ? prev.b : prev.a, leftInner ? prev.c : prev.d, innerPoint) &&
+        WithinSegment(leftInner ? cur.b : cur.a, leftInner ? cur.c : cur.d, innerPoint)) {
+        inner.push_back(innerPoint);
+    } else {
+        inner.push_back(leftInner ? prev.c : prev.d);
+        inner.push_back(v);
+        inner.push_back(leftInner ? cur.b : cur.a);
+    }
 }
 
-// The ring of the extended calculation: the right chain and the left chain
-// backwards, rounded, without consecutive repeats. OffPlane when a point
-// leaves the plane; *regular tells whether every corner was a plain join.
+// The ring of the chains of a polyline or of one closed loop: the right
+// chain and the left chain backwards, rounded, without consecutive repeats.
+// OffPlane when a point leaves the plane.
 BufferOutcome ChainRing(const BufferPath &path, bool polygon, const BufferParameters &p, double step,
-                        const BufferProgress &progress, std::vector<PlgList> *ring, bool *regular,
-                        bool throughVertex = false)
+                        const BufferProgress &progress, std::vector<PlgList> *ring)
 {
     const double s = double(p.size);
     double percent = 0;
 
     Chains chains;
-    chains.throughVertex = throughVertex;
     const size_t m = path.size();
     // Room for a few arc points at every corner.
     const size_t room = m * (p.corners == mc_CornerRounded ? 4 : 2) + 16;
@@ -302,13 +285,13 @@ BufferOutcome ChainRing(const BufferPath &path, bool polygon, const BufferParame
             chains.right.push_back(cur.a);
             chains.left.push_back(cur.b);
         } else {
-            ExtendedJoin(chains, path[i - 1], path[i], path[i + 1], prev, cur, p);
+            ChainJoin(chains, path[i - 1], path[i], path[i + 1], prev, cur, p);
         }
         prev = cur;
         if (i + 2 == m) {
             if (polygon) {
                 const SegmentOffsets closing = OffsetsOf(path[m - 1], path[0], s);
-                ExtendedJoin(chains, path[m - 2], path[m - 1], path[0], prev, closing, p);
+                ChainJoin(chains, path[m - 2], path[m - 1], path[0], prev, closing, p);
                 prev = closing;
             } else {
                 chains.right.push_back(cur.d);
@@ -322,7 +305,7 @@ BufferOutcome ChainRing(const BufferPath &path, bool polygon, const BufferParame
 
     if (polygon) {
         const SegmentOffsets first = OffsetsOf(path[0], path[1], s);
-        ExtendedJoin(chains, path[m - 1], path[0], path[1], prev, first, p);
+        ChainJoin(chains, path[m - 1], path[0], path[1], prev, first, p);
         chains.right.front() = chains.right.back();
         chains.left.front() = chains.left.back();
     } else if (p.endings == mc_EndingsSquared) {
@@ -363,7 +346,6 @@ BufferOutcome ChainRing(const BufferPath &path, bool polygon, const BufferParame
                             arc.end());
     }
 
-    *regular = chains.regular;
     ring->reserve(chains.right.size() + chains.left.size());
     for (const BufferPoint &q : chains.right) {
         if (!InPlane(q))
@@ -384,12 +366,85 @@ BufferOutcome ChainRing(const BufferPath &path, bool polygon, const BufferParame
     return BufferOutcome::Made;
 }
 
-// The winding union of one ring, which it takes over.
-PlgOpResult *UniteRing(std::vector<PlgList> ring)
+// The points thinned by the recursive reduction with the threshold 1, when
+// that leaves more than one point (polyline) or two (polygon).
+std::vector<MAP_COORDPT> Thinned(const std::vector<MAP_COORDPT> &points, bool polygon)
 {
-    std::vector<WindingRing> rings(1);
-    rings[0].swap(ring);
-    return WindingUnion(rings);
+    if (points.size() < 3)
+        return points;
+    std::vector<MAP_COORDPT> out(points.size());
+    const unsigned long n = map_Reduce(points.data(), out.data(), points.size(), 0, 1.0);
+    if (n < points.size() && n > (polygon ? 2u : 1u))
+        out.resize(n);
+    else
+        out = points;
+    return out;
+}
+
+// Whether the loop encloses no area: its points on one line.
+bool Flat(const BufferPath &loop)
+{
+    double area2 = 0;
+    for (size_t i = 1; i + 1 < loop.size(); ++i)
+        area2 += (loop[i].x - loop[0].x) * (loop[i + 1].y - loop[0].y) -
+                 (loop[i + 1].x - loop[0].x) * (loop[i].y - loop[0].y);
+    return area2 == 0;
+}
+
+// The closed loops of a polygon's outline: the ring taken apart wherever
+// it comes back to a point it has passed. A polygon with holes is one ring
+// whose holes hang on bridges, edges there and back (a bridge may land on
+// another one): the bridges and spikes, loops that enclose no area, are no
+// part of the outline and are left out.
+std::vector<BufferPath> OutlineLoops(const BufferPath &ring)
+{
+    std::vector<BufferPath> loops;
+    BufferPath stack;
+    std::map<std::pair<double, double>, size_t> position; // of the points on the stack
+    for (const BufferPoint &q : ring) {
+        const auto seen = position.find({q.x, q.y});
+        if (seen == position.end()) {
+            position.emplace(std::make_pair(q.x, q.y), stack.size());
+            stack.push_back(q);
+            continue;
+        }
+        const size_t k = seen->second;
+        if (stack.size() - k >= 3)
+            loops.emplace_back(stack.begin() + long(k), stack.end());
+        if (!loops.empty() && Flat(loops.back()))
+            loops.pop_back();
+        for (size_t j = k + 1; j < stack.size(); ++j)
+            position.erase({stack[j].x, stack[j].y});
+        stack.resize(k + 1);
+    }
+    if (stack.size() >= 3 && !Flat(stack))
+        loops.push_back(std::move(stack));
+    // A polygon without area is buffered along its outline as it stands.
+    if (loops.empty())
+        loops.push_back(ring);
+    return loops;
+}
+
+// The winding union of the rings; the Boolean engine's union of them when
+// their edges do not settle into a planar graph.
+BufferResult UniteRings(const std::vector<WindingRing> &rings)
+{
+    if (PlgOpResult *united = WindingUnion(rings))
+        return {BufferOutcome::Made, united};
+    std::vector<PlgListWithNumPoints> polygons;
+    std::vector<PlgList> points;
+    for (const WindingRing &ring : rings) {
+        polygons.push_back({int32_t(points.size()), int32_t(ring.size())});
+        points.insert(points.end(), ring.begin(), ring.end());
+    }
+    const PlgOpResult set{polygons.data(), points.data(), int32_t(points.size()), int32_t(polygons.size())};
+    PlgOpStatus status = PLG_OP_OK;
+    PlgOpResult *united = main_polygon_logical(&set, &set, PLG_UNION, &status);
+    if (status != PLG_OP_OK) {
+        DeletePlgOpResult(united);
+        return {BufferOutcome::Failed, nullptr};
+    }
+    return {BufferOutcome::Made, united};
 }
 
 } // namespace
@@ -399,33 +454,44 @@ BufferResult DefaultBufferOutline(const std::vector<MAP_COORDPT> &points, bool p
 {
     if (p.size < 1 || p.segments < 0)
         return {BufferOutcome::BadParams, nullptr};
-    std::vector<MAP_COORDPT> thinned = points;
-    if (points.size() >= 3) {
-        std::vector<MAP_COORDPT> out(points.size());
-        const unsigned long n = map_Reduce(points.data(), out.data(), points.size(), 0, 1.0);
-        if (n < points.size() && n > (polygon ? 2u : 1u))
-            thinned.assign(out.begin(), out.begin() + long(n));
+    // A polygon's outline is taken apart into its loops before the
+    // thinning, which would otherwise shift the bridges of its holes.
+    std::vector<BufferPath> loops;
+    size_t thinnedPoints = 0;
+    if (polygon) {
+        const BufferPath whole = DistinctPath(points, true);
+        if (whole.size() < 3)
+            return {BufferOutcome::TooFew, nullptr};
+        for (const BufferPath &loop : OutlineLoops(whole)) {
+            std::vector<MAP_COORDPT> corners;
+            for (const BufferPoint &q : loop)
+                corners.push_back({int32_t(q.x), int32_t(q.y)});
+            const std::vector<MAP_COORDPT> thinned = Thinned(corners, true);
+            thinnedPoints += thinned.size();
+            loops.push_back(DistinctPath(thinned, true));
+        }
+    } else {
+        const std::vector<MAP_COORDPT> thinned = Thinned(points, false);
+        thinnedPoints = thinned.size();
+        loops.push_back(DistinctPath(thinned, false));
+        if (loops[0].size() < 2)
+            return {BufferOutcome::TooFew, nullptr};
     }
-    const BufferPath path = DistinctPath(thinned, polygon);
-    if (path.size() < (polygon ? 3u : 2u))
-        return {BufferOutcome::TooFew, nullptr};
-    const double step = 100.0 / double(thinned.size());
+    const BufferPath &path = loops[0];
+    const double step = 100.0 / double(thinnedPoints);
     double percent = 0;
 
     // A polyline's zone is the region of the pieces' outline, by its
-    // winding numbers; a turn back or parallel edge lines take the pieces
-    // themselves.
+    // winding numbers.
     if (!polygon) {
-        std::vector<PlgList> ring;
-        bool regular = false;
-        if (ChainRing(path, false, p, step, {}, &ring, &regular, true) == BufferOutcome::OffPlane)
+        std::vector<WindingRing> rings(1);
+        if (ChainRing(path, false, p, step, {}, &rings[0]) == BufferOutcome::OffPlane)
             return {BufferOutcome::OffPlane, nullptr};
-        if (regular)
-            if (PlgOpResult *united = UniteRing(std::move(ring))) {
-                for (size_t i = 1; progress && i < path.size(); ++i)
-                    progress(step * double(i));
-                return {BufferOutcome::Made, united};
-            }
+        if (PlgOpResult *united = WindingUnion(rings)) {
+            for (size_t i = 1; progress && i < path.size(); ++i)
+                progress(step * double(i));
+            return {BufferOutcome::Made, united};
+        }
     }
 
     PieceList pieces;
@@ -435,27 +501,29 @@ BufferResult DefaultBufferOutline(const std::vector<MAP_COORDPT> &points, bool p
         pieces.add({o.a, o.b, o.c, o.d}, first);
         return o;
     };
-    const size_t m = path.size();
-    SegmentOffsets prev = rectangle(path[0], path[1], true);
-    for (size_t i = 1; i + 1 < m; ++i) {
-        const SegmentOffsets cur = rectangle(path[i], path[i + 1], false);
-        DefaultJoin(pieces, path[i - 1], path[i], path[i + 1], prev, cur, p);
-        prev = cur;
-        percent += step;
-        if (progress)
-            progress(percent);
-    }
-    if (polygon) {
-        const SegmentOffsets closing = rectangle(path[m - 1], path[0], false);
-        DefaultJoin(pieces, path[m - 2], path[m - 1], path[0], prev, closing, p);
-        const SegmentOffsets first = rectangle(path[0], path[1], false);
-        DefaultJoin(pieces, path[m - 1], path[0], path[1], closing, first, p);
-    } else if (p.endings == mc_EndingsSquared) {
-        pieces.add(SquareEnd(path[0], path[1], s), false);
-        pieces.add(SquareEnd(path[m - 1], path[m - 2], s), false);
-    } else if (p.endings == mc_EndingsRounded) {
-        pieces.add(RoundedEnd(path[0], path[1], s, p.segments), false);
-        pieces.add(RoundedEnd(path[m - 1], path[m - 2], s, p.segments), false);
+    for (const BufferPath &loop : loops) {
+        const size_t m = loop.size();
+        SegmentOffsets prev = rectangle(loop[0], loop[1], pieces.rings().empty());
+        for (size_t i = 1; i + 1 < m; ++i) {
+            const SegmentOffsets cur = rectangle(loop[i], loop[i + 1], false);
+            DefaultJoin(pieces, loop[i - 1], loop[i], loop[i + 1], prev, cur, p);
+            prev = cur;
+            percent += step;
+            if (progress)
+                progress(percent);
+        }
+        if (polygon) {
+            const SegmentOffsets closing = rectangle(loop[m - 1], loop[0], false);
+            DefaultJoin(pieces, loop[m - 2], loop[m - 1], loop[0], prev, closing, p);
+            const SegmentOffsets first = rectangle(loop[0], loop[1], false);
+            DefaultJoin(pieces, loop[m - 1], loop[0], loop[1], closing, first, p);
+        } else if (p.endings == mc_EndingsSquared) {
+            pieces.add(SquareEnd(loop[0], loop[1], s), false);
+            pieces.add(SquareEnd(loop[m - 1], loop[m - 2], s), false);
+        } else if (p.endings == mc_EndingsRounded) {
+            pieces.add(RoundedEnd(loop[0], loop[1], s, p.segments), false);
+            pieces.add(RoundedEnd(loop[m - 1], loop[m - 2], s, p.segments), false);
+        }
     }
     if (pieces.offPlane())
         return {BufferOutcome::OffPlane, nullptr};
@@ -465,7 +533,7 @@ BufferResult DefaultBufferOutline(const std::vector<MAP_COORDPT> &points, bool p
         return band;
     // The band combined with the polygon: grown, or shrunk by the band.
     SetPtr bandSet(band.set, DeletePlgOpResult);
-    const RingSet own(path);
+    const RingSet own(DistinctPath(points, true));
     PlgOpStatus status = PLG_OP_OK;
     PlgOpResult *combined = p.type == mc_BufferInner
                                 ? main_polygon_logical(&own.set, bandSet.get(), PLG_A_MINUS_B, &status)
@@ -485,21 +553,23 @@ BufferResult ExtendedBufferOutline(const std::vector<MAP_COORDPT> &points, bool 
     const BufferPath path = DistinctPath(points, polygon);
     if (path.size() < (polygon ? 3u : 2u))
         return {BufferOutcome::TooFew, nullptr};
-    std::vector<PlgList> ring;
-    bool regular = false;
-    if (ChainRing(path, polygon, p, 90.0 / double(points.size()), progress, &ring, &regular) !=
-        BufferOutcome::Made)
-        return {BufferOutcome::OffPlane, nullptr};
-    if (PlgOpResult *united = UniteRing(ring))
-        return {BufferOutcome::Made, united};
-    PlgOpStatus status = PLG_OP_OK;
-    PlgOpResult *united = main_polygon_logical(ring.data(), int32_t(ring.size()), ring.data(),
-                                               int32_t(ring.size()), PLG_UNION, &status);
-    if (status != PLG_OP_OK) {
-        DeletePlgOpResult(united);
-        return {BufferOutcome::Failed, nullptr};
+    const std::vector<BufferPath> loops = polygon ? OutlineLoops(path) : std::vector<BufferPath>{path};
+    if (loops.empty())
+        return {BufferOutcome::TooFew, nullptr};
+    // One ring for the line, or one for every loop of the polygon's outline.
+    std::vector<WindingRing> rings(loops.size());
+    const double step = 90.0 / double(points.size());
+    double done = 0;
+    for (size_t l = 0; l < loops.size(); ++l) {
+        const BufferProgress loopProgress = [&, done](double percent) {
+            if (progress)
+                progress(done + percent);
+        };
+        if (ChainRing(loops[l], polygon, p, step, loopProgress, &rings[l]) != BufferOutcome::Made)
+            return {BufferOutcome::OffPlane, nullptr};
+        done += step * double(loops[l].size() - 1);
     }
-    return {BufferOutcome::Made, united};
+    return UniteRings(rings);
 }
 
 BufferResult TextBufferOutline(MAP_COORDPT anchor, int64_t size, int32_t segments)

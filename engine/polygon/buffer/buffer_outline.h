@@ -2,8 +2,10 @@
 // computed on plain point arrays (the buffer commands read the objects and
 // make the results). The default calculation unites a rectangle along every
 // segment, a join piece at every corner and the end pieces; the extended
-// calculation walks the line once into one ring of its two offset chains
-// and lets the union clean the ring's overlaps.
+// calculation walks the line once into one ring of its two offset chains,
+// the outline of those same pieces, and lets the union clean the ring's
+// overlaps. A polygon's outline is each of its loops: the outer ring and
+// every hole, without the bridges that join the holes to it.
 #pragma once
 
 #include "engine/kernel/coords.h"

@@ -1,5 +1,6 @@
 #include "engine/polygon/buffer/winding_union.h"
 
+#include "tests/engine/polygon/buffer/owned_set.h"
 #include "tests/engine/polygon/geos_reference.h"
 
 #include <gtest/gtest.h>
@@ -10,14 +11,6 @@
 #include <vector>
 
 namespace {
-
-struct Owned {
-    PlgOpResult *set;
-    explicit Owned(PlgOpResult *s) : set(s) {}
-    ~Owned() { DeletePlgOpResult(set); }
-    Owned(const Owned &) = delete;
-    Owned &operator=(const Owned &) = delete;
-};
 
 // The Boolean engine's union of a ring with itself: the reference.
 PlgOpResult *EngineUnion(const WindingRing &ring)
