@@ -776,8 +776,12 @@ void StableSortWithBuffer(T *first, T *last, T *buffer, Less less)
             const std::size_t hi = std::min(n, lo + 2 * width);
             std::size_t i = lo, j = mid, out = lo;
             // The left run's entry goes first unless the right one is less.
-            while (i < mid && j < hi)
-                to[out++] = less(from[j], from[i]) ? from[j++] : from[i++];
+            while (i < mid && j < hi) {
+                if (less(from[j], from[i]))
+                    to[out++] = from[j++];
+                else
+                    to[out++] = from[i++];
+            }
             while (i < mid)
                 to[out++] = from[i++];
             while (j < hi)
@@ -798,8 +802,12 @@ void MergeWithBuffer(T *first, T *middle, T *last, T *buffer, Less less)
     T *i = buffer;
     T *j = middle;
     T *out = first;
-    while (i < bufferEnd && j < last)
-        *out++ = less(*j, *i) ? *j++ : *i++;
+    while (i < bufferEnd && j < last) {
+        if (less(*j, *i))
+            *out++ = *j++;
+        else
+            *out++ = *i++;
+    }
     std::copy(i, bufferEnd, out);
 }
 
