@@ -4,11 +4,18 @@
 //   record and step (target: at most 1.5 times);
 // - enumerating 100 000 objects with _NewEnum and reading each ObjectType
 //   by dispatch against the engine's walk over the same objects (reported).
+// Outside the timed part both sides' results are checked against the same
+// expectation, exactly: the map holds the 10 000 polygons with every point
+// given (count and sums of the coordinates), and each walk saw every one of
+// the 100 000 objects as a polygon.
 // Run: build/<config>/bench/automation/automation
+#include "bench/support/bench_check.h"
 #include "bench/support/bench_control.h"
 #include "control/automation/krt_objects.h"
 #include "control/automation/krt_poly.h"
 #include "engine/kernel/graph_classes.h"
+#include "engine/kernel/graph_object.h"
+#include "engine/kernel/object_store.h"
 #include "engine/kernel/undo.h"
 #include "engine/kernel/window_record.h"
 #include "engine/window/window_children.h"
@@ -36,6 +43,50 @@ std::vector<MAP_COORDPT> Ring(int i)
                                         : MAP_COORDPT{x0, y0 + 800 - at};
     }
     return points;
+}
+
+// The polygons of a kernel, or of the rings given: their number, their
+// points and the sums of the points' coordinates.
+struct Polygons {
+    double count = 0, points = 0, xs = 0, ys = 0;
+    void Add(const MAP_COORDPT *p, uint32_t n)
+    {
+        count += 1;
+        points += n;
+        for (uint32_t i = 0; i < n; ++i) {
+            xs += p[i].x;
+            ys += p[i].y;
+        }
+    }
+};
+
+Polygons PolygonsOf(OBJectKernel *k)
+{
+    Polygons polygons;
+    for (OBJHANDLE h = KernelGetNextHandle(k, 0); h; h = KernelGetNextHandle(k, h))
+        if (GetOBJectClassID(k, h) == CLASS_POLYGON && !IsOBJectDeleted(k, h)) {
+            char *fixed = OBJectLock(k, h);
+            polygons.Add(reinterpret_cast<const MAP_COORDPT *>(DataSpaceBegin(fixed)),
+                         LoadField<uint32_t>(fixed, PS_COUNT));
+        }
+    return polygons;
+}
+
+// The map after an iteration of adding against the rings given.
+void CheckAdded(benchmark::State &state, OBJectKernel *kernel)
+{
+    static const Polygons given = [] {
+        Polygons p;
+        for (int i = 0; i < kPolygons; ++i)
+            p.Add(Ring(i).data(), kPoints);
+        return p;
+    }();
+    const Polygons made = PolygonsOf(kernel);
+    const char *topic = "added polygons";
+    if (CheckResult(&state, topic, "polygons", made.count, given.count) &&
+        CheckResult(&state, topic, "points", made.points, given.points))
+        if (CheckResult(&state, topic, "sum of x", made.xs, given.xs))
+            CheckResult(&state, topic, "sum of y", made.ys, given.ys);
 }
 
 DISPID IdOf(IDispatch *d, const std::string &name)
@@ -71,6 +122,7 @@ void BM_AddPolygonsByDispatch(benchmark::State &state)
             benchmark::DoNotOptimize(result.lVal);
         }
     }
+    CheckAdded(state, c.ctl->wndRes()->kernel);
     state.SetItemsProcessed(state.iterations() * kPolygons);
 }
 BENCHMARK(BM_AddPolygonsByDispatch)->Unit(benchmark::kMillisecond);
@@ -95,6 +147,7 @@ void BM_AddPolygonsToTheEngine(benchmark::State &state)
             benchmark::DoNotOptimize(h);
         }
     }
+    CheckAdded(state, c.ctl->wndRes()->kernel);
     state.SetItemsProcessed(state.iterations() * kPolygons);
 }
 BENCHMARK(BM_AddPolygonsToTheEngine)->Unit(benchmark::kMillisecond);
@@ -134,6 +187,8 @@ void BM_EnumerateByDispatch(benchmark::State &state)
         }
     }
     benchmark::DoNotOptimize(seen);
+    CheckResult(&state, "enumeration", "polygons seen by dispatch", double(seen),
+                double(state.iterations()) * kEnumerated);
     state.SetItemsProcessed(state.iterations() * kEnumerated);
 }
 BENCHMARK(BM_EnumerateByDispatch)->Unit(benchmark::kMillisecond);
@@ -148,6 +203,8 @@ void BM_EnumerateInTheEngine(benchmark::State &state)
         for (OBJHANDLE h = GetNextHandle(rec, 0, OTM_POLYGON); h; h = GetNextHandle(rec, h, OTM_POLYGON))
             seen += map_object_type_Get(window, h) == 2;
     benchmark::DoNotOptimize(seen);
+    CheckResult(&state, "enumeration", "polygons seen by the engine", double(seen),
+                double(state.iterations()) * kEnumerated);
     state.SetItemsProcessed(state.iterations() * kEnumerated);
 }
 BENCHMARK(BM_EnumerateInTheEngine)->Unit(benchmark::kMillisecond);

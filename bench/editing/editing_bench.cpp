@@ -2,13 +2,21 @@
 // reduction against GEOSSimplify (one random walk of 10^6 vertices, and 10^3
 // lines of 10^3), and polygons from 10^4 polylines against GEOSPolygonize.
 // Both sides start from the same point arrays and end with their results.
+// Outside the timed part the results are compared, and a case whose results
+// differ fails: the reductions keep the same number of points with the same
+// sums of coordinates (both are Douglas-Peucker with the same threshold),
+// the polygons are as many with the same total area (exact: whole units).
+#include "bench/support/bench_check.h"
 #include "engine/editing/operations/map_reduction.h"
 #include "engine/editing/operations/polygon_building.h"
 
 #include <benchmark/benchmark.h>
 #include <geos_c.h>
 
+#include <cmath>
+#include <map>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -41,6 +49,46 @@ const std::vector<Points> &Walks(size_t lines, size_t length)
     return w;
 }
 
+// What a reduction kept: the points and the sums of their coordinates.
+struct Kept {
+    double points = 0, xs = 0, ys = 0;
+    void Add(const MAP_COORDPT &p)
+    {
+        points += 1;
+        xs += p.x;
+        ys += p.y;
+    }
+};
+
+Kept OursKept(size_t lines, size_t length)
+{
+    Kept kept;
+    Points out(length);
+    for (const Points &w : Walks(lines, length)) {
+        const unsigned long n = map_Reduce(w.data(), out.data(), w.size(), 0, kThreshold);
+        for (unsigned long i = 0; i < n; ++i)
+            kept.Add(out[i]);
+    }
+    return kept;
+}
+
+Kept GeosKept(size_t lines, size_t length);
+
+// Both reductions of a case, compared once; every run of the case reports
+// the outcome.
+void CheckReduction(benchmark::State &state, size_t lines, size_t length)
+{
+    const std::string topic = "reduction " + std::to_string(lines) + " x " + std::to_string(length);
+    static std::map<std::string, std::pair<Kept, Kept>> results;
+    auto it = results.find(topic);
+    if (it == results.end())
+        it = results.emplace(topic, std::make_pair(OursKept(lines, length), GeosKept(lines, length))).first;
+    const auto &[ours, geos] = it->second;
+    if (CheckResult(&state, topic, "points kept", ours.points, geos.points))
+        if (CheckResult(&state, topic, "sum of x kept", ours.xs, geos.xs))
+            CheckResult(&state, topic, "sum of y kept", ours.ys, geos.ys);
+}
+
 void ReduceOurs(benchmark::State &state, size_t lines, size_t length)
 {
     const std::vector<Points> &walks = Walks(lines, length);
@@ -51,6 +99,7 @@ void ReduceOurs(benchmark::State &state, size_t lines, size_t length)
             kept += map_Reduce(w.data(), out.data(), w.size(), 0, kThreshold);
         benchmark::DoNotOptimize(kept);
     }
+    CheckReduction(state, lines, length);
     state.SetItemsProcessed(int64_t(state.iterations() * lines * length));
 }
 
@@ -68,6 +117,27 @@ public:
     GEOSContextHandle_t ctx;
 };
 
+Kept GeosKept(size_t lines, size_t length)
+{
+    const GeosContext geos;
+    Kept kept;
+    for (const Points &w : Walks(lines, length)) {
+        GEOSGeometry *line = geos.Line(w);
+        GEOSGeometry *simple = GEOSSimplify_r(geos.ctx, line, kThreshold);
+        const GEOSCoordSequence *s = GEOSGeom_getCoordSeq_r(geos.ctx, simple);
+        unsigned n = 0;
+        GEOSCoordSeq_getSize_r(geos.ctx, s, &n);
+        for (unsigned i = 0; i < n; ++i) {
+            double x = 0, y = 0;
+            GEOSCoordSeq_getXY_r(geos.ctx, s, i, &x, &y);
+            kept.Add({int32_t(std::lround(x)), int32_t(std::lround(y))});
+        }
+        GEOSGeom_destroy_r(geos.ctx, simple);
+        GEOSGeom_destroy_r(geos.ctx, line);
+    }
+    return kept;
+}
+
 void ReduceGeos(benchmark::State &state, size_t lines, size_t length)
 {
     const std::vector<Points> &walks = Walks(lines, length);
@@ -81,6 +151,7 @@ void ReduceGeos(benchmark::State &state, size_t lines, size_t length)
             GEOSGeom_destroy_r(geos.ctx, line);
         }
     }
+    CheckReduction(state, lines, length);
     state.SetItemsProcessed(int64_t(state.iterations() * lines * length));
 }
 
@@ -108,6 +179,58 @@ const std::vector<Points> &Network()
     return lines;
 }
 
+// The faces of the network by both sides, compared once: as many, with the
+// same total area.
+struct Faces {
+    double count = 0, area = 0;
+};
+
+double RingArea(const Points &ring)
+{
+    double twice = 0;
+    for (size_t i = 0; i < ring.size(); ++i) {
+        const MAP_COORDPT &a = ring[i], &b = ring[(i + 1) % ring.size()];
+        twice += double(a.x) * b.y - double(b.x) * a.y;
+    }
+    return std::fabs(twice) / 2;
+}
+
+Faces OursFaces()
+{
+    CPolylineList edges;
+    for (const Points &l : Network())
+        edges.Add(l, 0);
+    Faces f;
+    for (const Points &ring : FindFaceRings(edges)) {
+        f.count += 1;
+        f.area += RingArea(ring);
+    }
+    return f;
+}
+
+Faces GeosFaces()
+{
+    const GeosContext geos;
+    std::vector<GEOSGeometry *> geoms;
+    for (const Points &l : Network())
+        geoms.push_back(geos.Line(l));
+    GEOSGeometry *result = GEOSPolygonize_r(geos.ctx, geoms.data(), unsigned(geoms.size()));
+    Faces f;
+    f.count = GEOSGetNumGeometries_r(geos.ctx, result);
+    GEOSArea_r(geos.ctx, result, &f.area);
+    GEOSGeom_destroy_r(geos.ctx, result);
+    for (GEOSGeometry *g : geoms)
+        GEOSGeom_destroy_r(geos.ctx, g);
+    return f;
+}
+
+void CheckFaces(benchmark::State &state)
+{
+    static const Faces ours = OursFaces(), geos = GeosFaces();
+    if (CheckResult(&state, "polygons from polylines", "polygons", ours.count, geos.count))
+        CheckResult(&state, "polygons from polylines", "total area", ours.area, geos.area);
+}
+
 void BM_PolygonsFromPolylines_Ours(benchmark::State &state)
 {
     const std::vector<Points> &lines = Network();
@@ -119,6 +242,7 @@ void BM_PolygonsFromPolylines_Ours(benchmark::State &state)
         faces = FindFaceRings(edges).size();
         benchmark::DoNotOptimize(faces);
     }
+    CheckFaces(state);
     state.counters["faces"] = double(faces);
     state.SetItemsProcessed(int64_t(state.iterations() * lines.size()));
 }
@@ -139,6 +263,7 @@ void BM_PolygonsFromPolylines_Geos(benchmark::State &state)
         for (GEOSGeometry *g : geoms)
             GEOSGeom_destroy_r(geos.ctx, g);
     }
+    CheckFaces(state);
     state.counters["faces"] = double(faces);
     state.SetItemsProcessed(int64_t(state.iterations() * lines.size()));
 }
@@ -152,4 +277,4 @@ BENCHMARK(BM_PolygonsFromPolylines_Geos)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char **argv) { return RunCheckedBenchmarks(argc, argv); }

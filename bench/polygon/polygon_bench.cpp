@@ -3,7 +3,10 @@
 // 10^4 overlapping squares united. After the runs a table gives each
 // reference's time over ours, the share of our time that the rounding of
 // the results to whole units takes, and the growth of our time with the
-// size.
+// size. Every reference's result is checked against ours outside the timed
+// part: the areas must agree to the reference result's perimeter times one
+// unit (ours rounds each vertex to whole units, Clipper too); a case whose
+// areas differ more fails, and the table gives no ratio for it.
 //
 // Stars come in two cases. Around one centre ("stars-same", 10^3..10^5
 // vertices) an edge of one star crosses only the few edges of the other in
@@ -12,6 +15,8 @@
 // cross everywhere and the result grows as n^2 (about 5 * 10^5 points at
 // 10^4 vertices): no engine can grow n log n on it, and at 10^5 vertices it
 // would take every engine many minutes, so it stops at 10^4.
+#include "bench/support/bench_check.h"
+
 #include <benchmark/benchmark.h>
 #include <geos_c.h>
 #include <polyclipping/clipper.hpp>
@@ -97,6 +102,26 @@ const Case &SquaresCase(int count)
 // Mean seconds per run, by case name and engine.
 std::map<std::string, std::map<std::string, double>> g_times;
 
+// A result's area and perimeter, measured once per case and engine in a run
+// whose time leaves the measuring out.
+struct Measure {
+    double area = NAN, perimeter = NAN;
+    double seconds = 0; // spent measuring
+};
+std::map<std::string, std::map<std::string, Measure>> g_measures;
+
+double RingArea(const std::vector<std::pair<double, double>> &ring, double *perimeter)
+{
+    double twice = 0;
+    for (size_t i = 0; i < ring.size(); ++i) {
+        const auto &[ax, ay] = ring[i];
+        const auto &[bx, by] = ring[(i + 1) % ring.size()];
+        twice += ax * by - bx * ay;
+        *perimeter += std::hypot(bx - ax, by - ay);
+    }
+    return twice / 2;
+}
+
 // Every run starts with the heap trimmed. Otherwise a small case, repeated
 // many times, runs on pages that its first run left mapped, while a large
 // case, run once, pays for the first touch of every page it uses (about
@@ -109,12 +134,15 @@ std::map<std::string, std::map<std::string, double>> g_times;
 // case, timed once, would be judged by that first run alone (about twice
 // its later runs for our engine on 10^5 stars). Runs that take minutes
 // (the references on 10^5 stars) are timed cold, once.
+// run(measure) measures its result into *measure when measure is not null:
+// in the warm run, or in the first timed one less the time of measuring.
 template <class F>
 void Timed(benchmark::State &state, const std::string &name, const std::string &engine, bool warm, F run)
 {
+    Measure measure;
     if (warm) {
         malloc_trim(0);
-        run();
+        run(&measure);
     }
     double total = 0;
     int64_t runs = 0;
@@ -122,12 +150,27 @@ void Timed(benchmark::State &state, const std::string &name, const std::string &
         state.PauseTiming();
         malloc_trim(0);
         state.ResumeTiming();
+        const bool measuring = !warm && runs == 0;
         const auto start = std::chrono::steady_clock::now();
-        run();
+        run(measuring ? &measure : nullptr);
         total += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (measuring)
+            total -= measure.seconds;
         runs++;
     }
     g_times[name][engine] = total / double(runs);
+    g_measures[name][engine] = measure;
+}
+
+// Measures into *measure (when given) what measureOf measures, timing it.
+template <class F>
+void MeasureInto(Measure *measure, F measureOf)
+{
+    if (!measure)
+        return;
+    const auto start = std::chrono::steady_clock::now();
+    measureOf(measure);
+    measure->seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 // ------------------------------------------------------------ our engine
@@ -146,7 +189,10 @@ struct Set {
     }
 };
 
-void Ours(const Case &c, int code)
+// Our rings are clockwise with their holes joined by bridges: the area is
+// the sum of their areas' magnitudes. A failed or partial operation has no
+// area.
+void Ours(const Case &c, int code, Measure *measure)
 {
     Set a(c.a), b(c.b);
     PlgOpStatus status;
@@ -154,6 +200,19 @@ void Ours(const Case &c, int code)
     if (status != PLG_OP_OK)
         std::fprintf(stderr, "our engine: status %d\n", status);
     benchmark::DoNotOptimize(result->totalPoints);
+    MeasureInto(measure, [&](Measure *m) {
+        m->area = m->perimeter = 0;
+        for (int32_t i = 0; i < result->numPolygons; i++) {
+            const PlgListWithNumPoints &polygon = result->polygons[i];
+            std::vector<std::pair<double, double>> ring;
+            for (int32_t k = 0; k < polygon.numPoints; k++)
+                ring.emplace_back(result->points[polygon.firstPoint + k].x,
+                                  result->points[polygon.firstPoint + k].y);
+            m->area += std::fabs(RingArea(ring, &m->perimeter));
+        }
+        if (status != PLG_OP_OK)
+            m->area = NAN;
+    });
     DeletePlgOpResult(result);
 }
 
@@ -180,7 +239,8 @@ void OursRoundingOnly(benchmark::State &state, const std::string &name, const Ca
             ring.push_back(*points.item());
         rings.push_back(std::move(ring));
     }
-    Timed(state, name, "rounding", true, [&] { benchmark::DoNotOptimize(RoundResultRings(rings).size()); });
+    Timed(state, name, "rounding", true,
+          [&](Measure *) { benchmark::DoNotOptimize(RoundResultRings(rings).size()); });
 }
 
 // ------------------------------------------------------------ GEOS
@@ -204,7 +264,7 @@ GEOSGeometry *GeosPolygons(const Rings &rings)
     return GEOSGeom_createCollection_r(Geos(), GEOS_MULTIPOLYGON, polygons.data(), uint32_t(polygons.size()));
 }
 
-void WithGeos(const Case &c, int code)
+void WithGeos(const Case &c, int code, Measure *measure)
 {
     GEOSGeometry *a = GeosPolygons(c.a);
     GEOSGeometry *result;
@@ -218,6 +278,10 @@ void WithGeos(const Case &c, int code)
         GEOSGeom_destroy_r(Geos(), b);
     }
     benchmark::DoNotOptimize(result);
+    MeasureInto(measure, [&](Measure *m) {
+        if (!result || !GEOSArea_r(Geos(), result, &m->area) || !GEOSLength_r(Geos(), result, &m->perimeter))
+            m->area = NAN;
+    });
     GEOSGeom_destroy_r(Geos(), result);
     GEOSGeom_destroy_r(Geos(), a);
 }
@@ -236,7 +300,9 @@ ClipperLib::Paths ClipperPaths(const Rings &rings)
     return paths;
 }
 
-void WithClipper(const Case &c, int code)
+// Clipper's outer rings turn one way and its holes the other: the signed
+// areas add up to the area.
+void WithClipper(const Case &c, int code, Measure *measure)
 {
     ClipperLib::Clipper clipper;
     clipper.AddPaths(ClipperPaths(c.a), ClipperLib::ptSubject, true);
@@ -246,8 +312,39 @@ void WithClipper(const Case &c, int code)
                                       : code == PLG_INTERSECTION ? ClipperLib::ctIntersection
                                                                  : ClipperLib::ctDifference;
     ClipperLib::Paths solution;
-    clipper.Execute(type, solution, ClipperLib::pftNonZero, ClipperLib::pftNonZero);
+    const bool done = clipper.Execute(type, solution, ClipperLib::pftNonZero, ClipperLib::pftNonZero);
     benchmark::DoNotOptimize(solution.size());
+    MeasureInto(measure, [&](Measure *m) {
+        m->area = m->perimeter = 0;
+        for (const ClipperLib::Path &path : solution) {
+            std::vector<std::pair<double, double>> ring;
+            for (const ClipperLib::IntPoint &p : path)
+                ring.emplace_back(double(p.X), double(p.Y));
+            m->area += RingArea(ring, &m->perimeter);
+        }
+        if (!done)
+            m->area = NAN;
+    });
+}
+
+// Ours measured for the check when its run was not asked for.
+Measure OursMeasured(const Case &c, int code)
+{
+    Measure m;
+    Ours(c, code, &m);
+    return m;
+}
+
+// The reference engine's result against ours, under "<case>/<engine>".
+void CheckAgainstOurs(benchmark::State &state, const std::string &name, const std::string &engine,
+                      const Case &c, int code)
+{
+    auto &measures = g_measures[name];
+    if (!measures.count("ours"))
+        measures["ours"] = OursMeasured(c, code);
+    const Measure &reference = measures[engine];
+    CheckResult(&state, name + "/" + engine, "area", measures["ours"].area, reference.area,
+                {reference.perimeter, 0});
 }
 
 // ------------------------------------------------------------ registration
@@ -273,7 +370,7 @@ void Register(const std::string &name, const Case &(*make)(int), int size, int c
     const std::string caseName = CaseName(name, size, OperationName(code));
     struct Engine {
         const char *name;
-        void (*run)(const Case &, int);
+        void (*run)(const Case &, int, Measure *);
     } engines[] = {{"ours", Ours}, {"geos", WithGeos}, {"clipper", WithClipper}};
     benchmark::RegisterBenchmark((caseName + "/rounding").c_str(), [=](benchmark::State &state) {
         OursRoundingOnly(state, caseName, make(size), code);
@@ -285,7 +382,9 @@ void Register(const std::string &name, const Case &(*make)(int), int size, int c
         benchmark::RegisterBenchmark((caseName + "/" + engine.name).c_str(), [=](benchmark::State &state) {
             const Case &c = make(size);
             Timed(state, caseName, engine.name, size < 100000 || engine.run == Ours,
-                  [&] { engine.run(c, code); });
+                  [&](Measure *measure) { engine.run(c, code, measure); });
+            if (engine.run != Ours)
+                CheckAgainstOurs(state, caseName, engine.name, c, code);
         })->Unit(benchmark::kMillisecond);
     }
 }
@@ -321,9 +420,19 @@ int main(int argc, char **argv)
             return it == times.end() ? 0.0 : it->second;
         };
         const double ours = time("ours");
-        std::printf("%-34s %12.3f %12.3f %12.3f %10.2f %10.2f %10.1f\n", name.c_str(), ours * 1e3,
-                    time("geos") * 1e3, time("clipper") * 1e3, ours ? time("geos") / ours : 0.0,
-                    ours ? time("clipper") / ours : 0.0, ours ? 100 * time("rounding") / ours : 0.0);
+        // Over ours, when both were timed and their results matched.
+        auto ratio = [&](const char *engine) {
+            char text[16] = "-";
+            if (!times.count(engine) || !ours)
+                return std::string(text);
+            if (!ResultsMatched({name + "/" + engine}))
+                return std::string("mismatch");
+            std::snprintf(text, sizeof text, "%.2f", time(engine) / ours);
+            return std::string(text);
+        };
+        std::printf("%-34s %12.3f %12.3f %12.3f %10s %10s %10.1f\n", name.c_str(), ours * 1e3,
+                    time("geos") * 1e3, time("clipper") * 1e3, ratio("geos").c_str(),
+                    ratio("clipper").c_str(), ours ? 100 * time("rounding") / ours : 0.0);
     }
     // Growth exponents of the times, log(t2/t1) / log(n2/n1), against n log n's
     // over the same sizes (1 + log(log n2 / log n1) / log(n2/n1)).
@@ -348,5 +457,5 @@ int main(int argc, char **argv)
         growth("stars-same", 1000, 10000, op);
         growth("stars-apart", 1000, 10000, op);
     }
-    return 0;
+    return ResultCheckStatus();
 }

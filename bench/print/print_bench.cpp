@@ -2,8 +2,14 @@
 // 9 % filled polygons) on one A4 landscape sheet of a 150 dpi printer that
 // writes a PDF file, against OnDstrPaint of the same map into a 1920 x 1080
 // image; BM_PrintAgainstDisplay times both in each iteration and reports
-// their ratio (print / display).
+// their ratio (print / display). The two results are of different kinds (a
+// PDF file, a picture) and no PDF reader is at hand, so the check outside
+// the timed part is of what each must be: the display pass covered the
+// window with the map, and the printer wrote a PDF file of exactly one page
+// with at least a byte for each object. The ratio is given
+// only then.
 #include "bench/support/bench_maps.h"
+#include "bench/support/bench_pixels.h"
 #include "bench/support/bench_timing.h"
 #include "engine/kernel/graph_object.h"
 #include "engine/kernel/layers.h"
@@ -21,6 +27,9 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
+#include <QFile>
+
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -97,6 +106,7 @@ struct Scene {
         return OnDstrPaint(&rec, dc, &client, 0);
     }
     void print() { PrintMap(window, 0); }
+    QString pdfPath() const { return dir.path() + "/bench.pdf"; }
 
 private:
     void fill()
@@ -122,11 +132,49 @@ private:
 
 Scene &scene() { return KeptForTheProcess<Scene>(); }
 
+// The pages of the PDF file that the last print wrote (page objects).
+int PdfPages(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray pdf = file.readAll();
+    if (!pdf.startsWith("%PDF-"))
+        return 0;
+    int pages = 0;
+    for (qsizetype at = pdf.indexOf("/Type /Page"); at >= 0; at = pdf.indexOf("/Type /Page", at + 1))
+        pages += at + 11 >= pdf.size() || pdf[at + 11] != 's';
+    return pages;
+}
+
+void CheckPrinted(benchmark::State &state)
+{
+    QFile::remove(scene().pdfPath());
+    scene().print();
+    if (CheckResult(&state, "print", "PDF pages", PdfPages(scene().pdfPath()), 1)) {
+        // At least a byte of drawing for each object (compressed): a page
+        // left blank is a few kilobytes.
+        const double bytes = double(QFile(scene().pdfPath()).size());
+        CheckResult(&state, "print", "PDF bytes short of one per object", std::max(0.0, kObjects - bytes), 0);
+    }
+}
+
+// The map covers the window: at most half of its pixels may stay white
+// (about a tenth do).
+void CheckDisplayed(benchmark::State &state)
+{
+    scene().display();
+    const QImage &image = scene().image;
+    const double white = double(image.width()) * image.height() - double(InkedPixels(image));
+    CheckShare(&state, "display", "white pixels", white, double(image.width()) * image.height(), 0.5);
+}
+
 void BM_DisplayInto1920x1080(benchmark::State &state)
 {
     Scene &s = scene();
     for (auto _ : state)
         benchmark::DoNotOptimize(s.display());
+    CheckDisplayed(state);
     state.counters["objects"] = kObjects;
 }
 
@@ -135,6 +183,7 @@ void BM_PrintToPdf(benchmark::State &state)
     Scene &s = scene();
     for (auto _ : state)
         s.print();
+    CheckPrinted(state);
     state.counters["objects"] = kObjects;
 }
 
@@ -142,6 +191,10 @@ void BM_PrintToPdf(benchmark::State &state)
 void BM_PrintAgainstDisplay(benchmark::State &state)
 {
     Scene &s = scene();
+    CheckPrinted(state);
+    CheckDisplayed(state);
+    if (state.error_occurred())
+        return; // no ratio of results that are not what they must be
     double printSeconds = 0, displaySeconds = 0;
     for (auto _ : state) {
         printSeconds += SecondsOf([&s] { s.print(); });
@@ -168,5 +221,5 @@ int main(int argc, char **argv)
         return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    return 0;
+    return ResultCheckStatus();
 }

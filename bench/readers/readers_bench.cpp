@@ -1,7 +1,12 @@
 // The editor's buffered readers against the plain library loops on the same
 // 256 MB file, in the same run: TASCReader.ReadLine against std::getline,
 // TBinReader.ReadDouble against an fread loop of one double at a time. The
-// file is made in a temporary folder and deleted at the end.
+// file is made in a temporary folder and deleted at the end. Each reader's
+// result is checked against the plain loop's, read once outside the timed
+// part: the same number of lines and of bytes in them, the same number of
+// doubles and the same bits of their sum; a ratio is printed only when they
+// are equal.
+#include "bench/support/bench_check.h"
 #include "editor/shell/support/asc_reader.h"
 #include "editor/shell/support/bin_reader.h"
 
@@ -9,6 +14,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -46,8 +52,49 @@ bool MakeFile(const std::string &path)
     return std::fclose(f) == 0;
 }
 
+constexpr const char *kLinesTopic = "lines", *kDoublesTopic = "doubles";
+
+// What a reading loop saw: lines (or doubles) and bytes in them (or the sum).
+struct Seen {
+    int64_t items = 0, bytes = 0;
+    double sum = 0;
+};
+
+const Seen &GetlineSeen()
+{
+    static const Seen seen = [] {
+        Seen s;
+        std::ifstream in(TestFile(), std::ios::binary);
+        std::string line;
+        while (std::getline(in, line)) {
+            ++s.items;
+            s.bytes += int64_t(line.size());
+        }
+        return s;
+    }();
+    return seen;
+}
+
+const Seen &FreadSeen()
+{
+    static const Seen seen = [] {
+        Seen s;
+        FILE *f = std::fopen(TestFile().c_str(), "rb");
+        double value = 0;
+        while (f && std::fread(&value, sizeof value, 1, f) == 1) {
+            ++s.items;
+            s.sum += value;
+        }
+        if (f)
+            std::fclose(f);
+        return s;
+    }();
+    return seen;
+}
+
 void BM_ASCReaderReadLine(benchmark::State &state)
 {
+    Seen seen;
     for (auto _ : state) {
         TASCReader reader;
         if (!reader.Open(TestFile())) {
@@ -63,7 +110,12 @@ void BM_ASCReaderReadLine(benchmark::State &state)
         }
         benchmark::DoNotOptimize(lines);
         benchmark::DoNotOptimize(bytes);
+        seen = {lines, bytes, 0};
     }
+    if (!state.error_occurred() &&
+        CheckResult(&state, kLinesTopic, "lines", double(seen.items), double(GetlineSeen().items)))
+        CheckResult(&state, kLinesTopic, "bytes in the lines", double(seen.bytes),
+                    double(GetlineSeen().bytes));
     state.SetBytesProcessed(state.iterations() * kFileSize);
 }
 
@@ -85,6 +137,7 @@ void BM_StdGetline(benchmark::State &state)
 
 void BM_BinReaderReadDouble(benchmark::State &state)
 {
+    Seen seen;
     for (auto _ : state) {
         TBinReader reader;
         if (!reader.Open(TestFile())) {
@@ -92,9 +145,20 @@ void BM_BinReaderReadDouble(benchmark::State &state)
             return;
         }
         double value = 0, sum = 0;
-        while (reader.ReadDouble(value))
+        int64_t count = 0;
+        while (reader.ReadDouble(value)) {
             sum += value;
+            ++count;
+        }
         benchmark::DoNotOptimize(sum);
+        seen = {count, 0, sum};
+    }
+    if (!state.error_occurred() &&
+        CheckResult(&state, kDoublesTopic, "doubles", double(seen.items), double(FreadSeen().items))) {
+        uint64_t ours = 0, plain = 0;
+        std::memcpy(&ours, &seen.sum, sizeof ours);
+        std::memcpy(&plain, &FreadSeen().sum, sizeof plain);
+        CheckResult(&state, kDoublesTopic, "bits of the sum that differ", double(ours ^ plain), 0);
     }
     state.SetBytesProcessed(state.iterations() * kFileSize);
 }
@@ -146,17 +210,19 @@ int main(int argc, char **argv)
                     times[r.run_name.function_name] = r.GetAdjustedRealTime();
             ConsoleReporter::ReportRuns(runs);
         }
-        void Ratio(const char *what, const std::string &ours, const std::string &plain)
+        void Ratio(const char *what, const std::string &ours, const std::string &plain, const char *topic)
         {
-            if (times[ours] > 0 && times[plain] > 0)
+            if (times[ours] > 0 && times[plain] > 0 && ResultsMatched({topic}))
                 std::printf("%s: %.1f ms against %.1f ms, ratio %.2f (target at most 1.5)\n", what,
                             times[ours], times[plain], times[ours] / times[plain]);
         }
     } reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.Ratio("TASCReader.ReadLine / std::getline", "BM_ASCReaderReadLine", "BM_StdGetline");
-    reporter.Ratio("TBinReader.ReadDouble / fread", "BM_BinReaderReadDouble", "BM_FreadDouble");
+    reporter.Ratio("TASCReader.ReadLine / std::getline", "BM_ASCReaderReadLine", "BM_StdGetline",
+                   kLinesTopic);
+    reporter.Ratio("TBinReader.ReadDouble / fread", "BM_BinReaderReadDouble", "BM_FreadDouble",
+                   kDoublesTopic);
     std::filesystem::remove_all(folder);
     benchmark::Shutdown();
-    return 0;
+    return ResultCheckStatus();
 }

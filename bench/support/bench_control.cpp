@@ -1,4 +1,5 @@
 #include "bench/support/bench_control.h"
+#include "bench/support/bench_check.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -24,7 +25,9 @@ int RunControlBenchmarks(int argc, char **argv)
     setenv("MAP_PROFILE_DIR", (settings.path() + "/profiles").toLocal8Bit().constData(), 1);
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    return 0;
+    return ResultCheckStatus();
 }

@@ -11,5 +11,6 @@ struct BenchControl {
 };
 
 // The whole of main: a headless Qt application whose registry values and
-// profiles live in a temporary folder, then the benchmarks asked for.
+// profiles live in a temporary folder, then the benchmarks asked for; 1
+// when a result did not match its reference (bench_check.h).
 int RunControlBenchmarks(int argc, char **argv);

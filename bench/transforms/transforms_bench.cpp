@@ -1,11 +1,16 @@
 // Map-to-window conversion of a million-point Buffer through a view, and a
 // plain loop of the same arithmetic for comparison. Points per second are
-// reported as items per second; the ratio is printed at the end.
+// reported as items per second; the ratio is printed at the end, once the
+// converted points have been checked against the plain loop's (the same
+// count, every coordinate within one pixel).
+#include "bench/support/bench_check.h"
 #include "engine/view/viewrecord/view_transforms.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 #include <vector>
 
@@ -53,16 +58,48 @@ Fixture &fixture()
 
 double g_viewRate = 0, g_plainRate = 0;
 
+constexpr const char *kTopic = "map to window";
+
+// The window points of the plain loop's arithmetic.
+std::vector<POINT> PlainPoints(const Fixture &f)
+{
+    std::vector<POINT> out(kPoints);
+    const double s = f.view.scale;
+    const int64_t left = f.view.worldRect.x1, top = f.view.worldRect.y2;
+    for (int32_t i = 0; i < kPoints; ++i) {
+        out[size_t(i)].x = int32_t(double(f.points[size_t(i)].x - left) * s + 0.5);
+        out[size_t(i)].y = int32_t(double(top - f.points[size_t(i)].y) * s + 0.5);
+    }
+    return out;
+}
+
+// The converted points against the plain loop's.
+void CheckConverted(benchmark::State &state, Fixture &f, int32_t n)
+{
+    if (!CheckResult(&state, kTopic, "points converted", n, kPoints))
+        return;
+    const std::vector<POINT> plain = PlainPoints(f);
+    const auto *out = static_cast<const POINT *>(BufferLock(&f.destination));
+    int64_t worst = 0;
+    for (int32_t i = 0; i < kPoints; ++i)
+        worst = std::max({worst, std::abs(int64_t(out[i].x) - plain[size_t(i)].x),
+                          std::abs(int64_t(out[i].y) - plain[size_t(i)].y)});
+    BufferUnLock(&f.destination);
+    CheckResult(&state, kTopic, "largest coordinate difference in pixels", double(worst), 0, {1, 0});
+}
+
 void BM_BufferMapToWindow(benchmark::State &state)
 {
     Fixture &f = fixture();
     int bridge = 0;
+    int32_t n = 0;
     for (auto _ : state) {
-        const int32_t n = PM_bMapToWindow(&f.view, &f.source, &f.destination, &f.parts, &f.runs, kPoints,
-                                          kPolylineClassId, &bridge);
+        n = PM_bMapToWindow(&f.view, &f.source, &f.destination, &f.parts, &f.runs, kPoints, kPolylineClassId,
+                            &bridge);
         benchmark::DoNotOptimize(n);
         benchmark::ClobberMemory();
     }
+    CheckConverted(state, f, n);
     state.SetItemsProcessed(state.iterations() * kPoints);
     g_viewRate = double(state.iterations()) * kPoints;
 }
@@ -111,9 +148,9 @@ int main(int argc, char **argv)
         }
     } reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    if (reporter.view > 0 && reporter.plain > 0)
+    if (reporter.view > 0 && reporter.plain > 0 && ResultsMatched({kTopic}))
         std::printf("map to window: %.1f M points/s, plain loop: %.1f M points/s, ratio %.2f\n",
                     reporter.view / 1e6, reporter.plain / 1e6, reporter.view / reporter.plain);
     benchmark::Shutdown();
-    return 0;
+    return ResultCheckStatus();
 }
