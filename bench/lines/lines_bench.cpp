@@ -84,7 +84,7 @@ void ensureApp()
 // most kSolidTolerance of all black pixels may be unmatched.
 constexpr const char *kSolidTopic = "solid 1 px against QPainter";
 constexpr size_t kCheckedSegments = 5000;
-constexpr double kSolidTolerance = 0.005;
+constexpr double kSolidTolerance = 0.003;
 
 QImage QtPicture()
 {
