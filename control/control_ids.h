@@ -79,6 +79,8 @@ enum MapDispid : int32_t {
     DISPID_MAP_WORLDTOMAPRECT = 46,
     DISPID_MAP_EXPORTEX = 47,
     DISPID_MAP_IMPORTEX = 48,
+    // Apart from the others: whether the window shows the whole map.
+    DISPID_MAP_PICTURECOMPLETE = 64,
 };
 
 // Dispatch ids of IMapEvents.

@@ -1,5 +1,7 @@
 #include "control/drawing_worker.h"
 
+#include "platform/hold_point.h"
+
 DrawingWorker::DrawingWorker(uint stackSize) : stackSize_(stackSize) {}
 
 DrawingWorker::~DrawingWorker()
@@ -92,7 +94,7 @@ void DrawingWorker::SetPassHookForTesting(std::function<void()> hook)
     passHook_ = std::move(hook);
 }
 
-void DrawingWorker::PassPoint()
+void DrawingWorker::PassPoint(HANDLE stop)
 {
     std::function<void()> hook;
     {
@@ -101,4 +103,5 @@ void DrawingWorker::PassPoint()
     }
     if (hook)
         hook();
+    HoldPoint(kDrawingPassHoldPoint, stop);
 }

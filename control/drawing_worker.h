@@ -4,6 +4,8 @@
 // size, the painters' buffers) and saves starting a thread for every paint.
 #pragma once
 
+#include "platform/types.h"
+
 #include <QImage>
 #include <QThread>
 
@@ -36,7 +38,10 @@ public:
     // before it draws), so that a test can hold a pass that is under way.
     // No hook is set outside tests; an empty function removes it.
     void SetPassHookForTesting(std::function<void()> hook);
-    void PassPoint();
+    // Runs this worker's hook, then the process's hold point of drawing
+    // passes (platform/hold_point.h), which tests that reach the control
+    // only through automation use; `stop` is the pass's stop event.
+    void PassPoint(HANDLE stop);
 
 private:
     void Loop();

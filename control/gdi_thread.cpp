@@ -50,7 +50,8 @@ void CGDIThread::InitInstance()
         view->erasedFlag = 0;
     }
     drawn_ = area;
-    worker_->PassPoint(); // where a test can hold a pass under way
+    // Where a test can hold a pass under way.
+    worker_->PassPoint(control_->wndRes() ? control_->wndRes()->stopEvent : nullptr);
     const HDC target = GetDC(window);
     const long result = target ? control_->DrawClipped(target, area, false, &worker_->Scratch()) : -1;
     if (result == -1) {

@@ -61,6 +61,14 @@ std::shared_ptr<const MemberTable> MapControl::Table()
                 "OffscreenDrawing", DISPID_MAP_OFFSCREENDRAWING, VT_BOOL,
                 [](O &o, C &c) { c.SetBool(Ctl(o).GetOffscreenDrawing()); },
                 [](O &o, C &c) { Ctl(o).SetOffscreenDrawing(c.value().boolVal != VARIANT_FALSE); }),
+            // Whether the window shows the whole map as it stands; reading it
+            // stops no drawing.
+            MemberInfo{.name = "PictureComplete",
+                       .kind = MemberKind::Property,
+                       .type = VT_BOOL,
+                       .get = [](O &o, C &c) { c.SetBool(Ctl(o).PictureComplete()); },
+                       .readOnly = true,
+                       .dispid = DISPID_MAP_PICTURECOMPLETE},
             Property(
                 "IsModified", DISPID_MAP_ISMODIFIED, VT_BOOL, [](O &o, C &c) { c.SetBool(Ctl(o).GetIsModified()); },
                 [](O &o, C &c) { Ctl(o).SetIsModified(c.value().boolVal != VARIANT_FALSE); }),

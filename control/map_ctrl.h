@@ -103,6 +103,10 @@ public:
     void OnDraw(HDC dc, const RECT &bounds, const RECT &invalid);
     void OnDrawMetafile(HDC dc, const RECT &bounds);
     void RenderMap(HDC dc, const RECT &rect, int synchronous);
+    // Stops and deletes the drawing thread (before anything changes the map
+    // or the view). A pass that it stopped keeps its area pending, and the
+    // window is invalidated over that area, so that a paint draws it again
+    // once the window's thread is back in its loop. Returns 1.
     int StopDrawingThread();
     // The pending area becomes the whole client area and the window is
     // invalidated.
@@ -115,6 +119,10 @@ public:
     bool DrawingThreadRunning() const;
     // The area the last drawing thread drew or was stopped in.
     RECT LastThreadArea() const;
+    // Whether the window's retained picture is the whole map as it stands:
+    // no drawing thread runs, no paint is due and no area is pending. Stops
+    // nothing; for hosts that want to know when the map shows.
+    bool PictureComplete() const;
     // Tests only: `hook` runs on the drawing thread in each threaded pass
     // once the pass has taken over the pending area, before it draws (see
     // DrawingWorker::SetPassHookForTesting).
@@ -273,6 +281,9 @@ private:
     void SyncScrollBars();
     void OnScrollBarAction(int bar, int action);
     void SchedulePaint();
+    // Stops and deletes the drawing thread; true when a pass was stopped
+    // before it finished (its area is pending again).
+    bool EndDrawingThread();
     // The control's drawing worker, made on first use.
     DrawingWorker &DrawingThreadWorker();
     void FillBackground(HDC dc, const RECT &rect) const;

@@ -79,6 +79,16 @@ RECT CMapCtrl::LastThreadArea() const
 
 bool CMapCtrl::DrawingThreadRunning() const { return m_pDrawingThread && !m_pDrawingThread->Finished(); }
 
+bool CMapCtrl::PictureComplete() const
+{
+    if (!m_hWnd || !m_pView)
+        return false;
+    if (DrawingThreadRunning() || m_bPaintScheduled || GetUpdateRect(m_hWnd, nullptr, FALSE))
+        return false;
+    std::lock_guard lock(m_pendingLock);
+    return m_pView->erasedFlag == 0;
+}
+
 void CMapCtrl::OnDraw(HDC dc, const RECT &bounds, const RECT &invalid)
 {
     (void)bounds; // the window's contexts draw in client coordinates already
@@ -212,7 +222,8 @@ void CMapCtrl::RenderMap(HDC dc, const RECT &rect, int synchronous)
         return;
     }
     if (m_bUseThreads && !synchronous) {
-        StopDrawingThread();
+        // The new pass takes over whatever a stopped one left pending.
+        EndDrawingThread();
         m_pDrawingThread = new CGDIThread(this, dc, rect);
         if (!m_pDrawingThread->Start(&DrawingThreadWorker())) {
             delete m_pDrawingThread;
@@ -236,12 +247,14 @@ void CMapCtrl::SetDrawingPassHookForTesting(std::function<void()> hook)
     DrawingThreadWorker().SetPassHookForTesting(std::move(hook));
 }
 
-int CMapCtrl::StopDrawingThread()
+bool CMapCtrl::EndDrawingThread()
 {
+    bool stopped = false;
     if (m_pDrawingThread) {
         if (!m_pDrawingThread->Finished() && m_pWndRes)
             SetEvent(m_pWndRes->stopEvent);
         m_pDrawingThread->Wait();
+        stopped = m_pDrawingThread->exitCode() != 0;
         m_lastThreadArea = m_pDrawingThread->drawnArea();
         delete m_pDrawingThread;
         m_pDrawingThread = nullptr;
@@ -252,6 +265,15 @@ int CMapCtrl::StopDrawingThread()
         StopAndWaitDrawing(m_pWndRes);
         ResetEvent(m_pWndRes->stopEvent);
     }
+    return stopped;
+}
+
+int CMapCtrl::StopDrawingThread()
+{
+    // A stopped pass's area is drawn again by a later paint: the caller
+    // (often a query that changes nothing) asks for none.
+    if (EndDrawingThread() && m_hWnd)
+        InvalidateRect(m_hWnd, &m_lastThreadArea, FALSE);
     return 1;
 }
 

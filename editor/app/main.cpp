@@ -98,14 +98,14 @@ int main(int argc, char **argv)
     app.MainForm = &frmMain;
     frmMain.CreateForms();
     if (exitAfterFirstPaint)
-        frmMain.OnFirstMapPainted = [&frmMain] {
+        frmMain.WhenFirstMapPainted([&frmMain] {
             std::printf("startup-pause-ms %.1f\n", frmMain.StartupPauseMs());
             std::fflush(stdout);
             // Closing as the user would clears the document's lock and keeps
             // the recent files; the loop ends with the last window.
             if (!frmMain.close())
                 QApplication::exit(0);
-        };
+        });
     frmMain.showMaximized();
     const int code = app.exec();
     app.MainForm = nullptr;

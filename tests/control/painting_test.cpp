@@ -13,6 +13,7 @@
 #include "platform/window.h"
 #include "platform/window_dc.h"
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QThreadPool>
 #include <algorithm>
@@ -201,7 +202,7 @@ TEST_F(Painting, TwoQuickPaintsDrawTheUnionOnce)
     EXPECT_EQ(ctl->view()->erasedFlag, 0) << "nothing is pending any more";
 }
 
-TEST_F(Painting, AStoppedThreadKeepsItsAreaPending)
+TEST_F(Painting, AStoppedThreadKeepsItsAreaPendingAndAsksForItsPaint)
 {
     ctl->SetUseThreads(true);
     Settle();
@@ -213,7 +214,6 @@ TEST_F(Painting, AStoppedThreadKeepsItsAreaPending)
     const HDC dc = GetDC(hwnd());
     ctl->OnDraw(dc, RECT{0, 0, 400, 300}, RECT{20, 30, 120, 90});
     ctl->StopDrawingThread();
-    QApplication::processEvents();
     EXPECT_TRUE(held->stopSeen.load()) << "the pass was still drawing when the stop came";
     EXPECT_EQ(ctl->view()->erasedFlag & 1, 1);
     EXPECT_EQ(ctl->view()->erasedRect.left, 20);
@@ -221,12 +221,20 @@ TEST_F(Painting, AStoppedThreadKeepsItsAreaPending)
     EXPECT_EQ(ctl->view()->erasedRect.right, 120);
     EXPECT_EQ(ctl->view()->erasedRect.bottom, 90);
     EXPECT_EQ(Surface().pixel(70, 60), qRgb(0, 0, 0)) << "a stopped paint copies nothing";
-    EXPECT_EQ(sink->Of(EVENT_PROGRESS), (std::vector<RecordedEvent>{{EVENT_PROGRESS, {6, -1}}}));
+    // Whoever stopped it, the area is due to be painted again.
+    RECT due{};
+    ASSERT_TRUE(GetUpdateRect(hwnd(), &due, FALSE));
+    EXPECT_EQ(due.left, 20);
+    EXPECT_EQ(due.top, 30);
+    EXPECT_EQ(due.right, 120);
+    EXPECT_EQ(due.bottom, 90);
+    EXPECT_FALSE(ctl->PictureComplete());
 
-    // The next paint draws the area that was left.
+    // The next paint draws the area that was left with its own.
     ctl->SetDrawingPassHookForTesting({});
-    sink->events.clear();
-    ctl->OnDraw(dc, RECT{0, 0, 400, 300}, RECT{200, 200, 210, 210});
+    const RECT more{200, 200, 210, 210};
+    InvalidateRect(hwnd(), &more, FALSE);
+    UpdateWindow(hwnd());
     ctl->WaitForDrawing();
     const RECT drawn = ctl->LastThreadArea();
     EXPECT_EQ(drawn.left, 20);
@@ -235,6 +243,83 @@ TEST_F(Painting, AStoppedThreadKeepsItsAreaPending)
     EXPECT_EQ(drawn.bottom, 210);
     EXPECT_NE(Surface().pixel(70, 60), qRgb(0, 0, 0));
     EXPECT_EQ(ctl->view()->erasedFlag, 0);
+    EXPECT_TRUE(ctl->PictureComplete());
+    // Both threads started; only the second finished.
+    EXPECT_EQ(sink->Of(EVENT_PROGRESS),
+              (std::vector<RecordedEvent>{
+                  {EVENT_PROGRESS, {6, -1}}, {EVENT_PROGRESS, {6, -1}}, {EVENT_PROGRESS, {6, -2}}}));
+}
+
+// An automation call that stops the pass under way (as every operation on
+// the store or the view does) and changes nothing that needs a paint: the
+// control draws the stopped area again by itself, with no paint asked for
+// from outside.
+TEST_F(Painting, APassStoppedByAnOperationIsDrawnAgainByItself)
+{
+    const QImage reference = Reference();
+    ctl->SetUseThreads(true);
+    Settle();
+    Blacken();
+    const HeldPass held = HoldFirstPassUntilStopped();
+    sink->events.clear();
+    ctl->FullRepaint();
+    UpdateWindow(hwnd());
+    Call("UnitsSet", {VariantFromLong(0), VariantFromLong(ctl->UnitsGet(0))});
+    EXPECT_TRUE(held->stopSeen.load()) << "the operation stopped the pass under way";
+    // Events are handled until the end of a pass arrives; the bound only
+    // keeps a lost pass from hanging the test.
+    const RecordedEvent finished{EVENT_PROGRESS, {6, -2}};
+    QElapsedTimer clock;
+    clock.start();
+    while (!std::ranges::count(sink->events, finished) && clock.elapsed() < 60000)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    ASSERT_EQ(std::ranges::count(sink->events, finished), 1) << "a pass drew the stopped area";
+    ctl->WaitForDrawing();
+    EXPECT_EQ(held->passes.load(), 2);
+    EXPECT_EQ(Surface(), reference);
+    EXPECT_TRUE(ctl->PictureComplete());
+}
+
+// The picture is complete once nothing is drawn or due: not while a paint is
+// due, nor while a pass draws; reading it (also through automation) stops
+// nothing.
+TEST_F(Painting, ThePictureIsCompleteOnlyWhenNothingIsDrawnOrDue)
+{
+    auto complete = [&] { return Call("PictureComplete", {}, nullptr, DISPATCH_PROPERTYGET).boolVal != 0; };
+    for (const bool threads : {false, true}) {
+        SCOPED_TRACE(threads ? "drawing thread" : "synchronous");
+        ctl->SetUseThreads(threads);
+        Settle();
+        EXPECT_TRUE(complete());
+        ctl->FullRepaint();
+        EXPECT_FALSE(complete()) << "a paint is due";
+        Settle();
+        EXPECT_TRUE(complete());
+    }
+    // A pass held before it draws, let go by the test.
+    auto release = std::make_shared<std::atomic<bool>>(false);
+    auto reached = std::make_shared<std::atomic<int>>(0);
+    const HANDLE stop = ctl->wndRes()->stopEvent;
+    ctl->SetDrawingPassHookForTesting([release, reached, stop] {
+        ++*reached;
+        while (!release->load() && WaitForSingleObject(stop, 5) != WAIT_OBJECT_0) {
+        }
+    });
+    ctl->FullRepaint();
+    UpdateWindow(hwnd());
+    QElapsedTimer clock;
+    clock.start();
+    while (reached->load() == 0 && clock.elapsed() < 60000)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    ASSERT_EQ(reached->load(), 1) << "the pass reached its hold point";
+    EXPECT_FALSE(complete()) << "a pass draws";
+    EXPECT_FALSE(complete());
+    EXPECT_TRUE(ctl->DrawingThreadRunning()) << "reading stopped nothing";
+    release->store(true);
+    ctl->WaitForDrawing();
+    ctl->SetDrawingPassHookForTesting({});
+    EXPECT_TRUE(complete());
+    EXPECT_EQ(reached->load(), 1);
 }
 
 TEST_F(Painting, AControlDestroyedWhileItDrawsStopsThePassBeforeItGoes)

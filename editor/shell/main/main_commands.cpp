@@ -24,6 +24,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QPaintEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QTabWidget>
@@ -419,13 +420,19 @@ int TfrmMain::FormKeyDown(int virtualKey, Qt::KeyboardModifiers modifiers)
 
 bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
 {
-    // The first paint that shows the map: with the drawing thread, the
-    // widget's first paints show the surface before the pass has drawn it.
-    if (event->type() == QEvent::Paint && currentMap_ && watched == currentMap_->Widget() &&
-        !firstPaintSeen_ && MapPictureReady()) {
-        firstPaintSeen_ = true;
-        watched->removeEventFilter(this);
-        ReportFirstPaint();
+    // The first paint that shows the whole map after the start-up work:
+    // with the drawing thread, the widget's first paints show the surface
+    // before a pass has drawn it, and a stopped pass leaves its area to the
+    // next one.
+    if (event->type() == QEvent::Paint && firstPaintWatched_ && !firstPaintSeen_ && currentMap_ &&
+        watched == currentMap_->Widget() && MapPictureReady()) {
+        auto *view = static_cast<QWidget *>(watched);
+        if ((QRegion(view->rect()) - static_cast<QPaintEvent *>(event)->region()).isEmpty()) {
+            firstPaintSeen_ = true;
+            ReportFirstPaint();
+        } else {
+            view->update(); // part of the widget still shows an older picture
+        }
         return false;
     }
     if (event->type() != QEvent::KeyPress)
@@ -448,14 +455,21 @@ bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
     return true;
 }
 
+void TfrmMain::WhenFirstMapPainted(std::function<void()> report)
+{
+    firstMapPainted_ = std::move(report);
+    ReportFirstPaint();
+}
+
 void TfrmMain::ReportFirstPaint()
 {
-    // A paint inside the start-up work waits for its end: until then the
-    // window is busy and refuses to close.
-    if (!firstPaintSeen_ || firstPaintReported_ || IsBusy() || !OnFirstMapPainted)
+    if (!firstPaintSeen_ || firstPaintReported_ || !firstMapPainted_)
         return;
     firstPaintReported_ = true;
-    QTimer::singleShot(0, this, [this] { OnFirstMapPainted(); });
+    QTimer::singleShot(0, this, [this] {
+        if (firstMapPainted_)
+            firstMapPainted_();
+    });
 }
 
 // --- Files and maintenance ---

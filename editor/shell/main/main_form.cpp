@@ -81,10 +81,6 @@ namespace {
 constexpr const char *kRecentKey = "\\Software\\Vorn Technology\\ORVPro\\Recent";
 constexpr const char *kSampleMapsFolder = "Sample Maps";
 constexpr int kStartupDelayMs = 1000;
-// The map's Progress event of its drawing thread, and its value when a pass
-// finished (-1 when one starts).
-constexpr int32_t kMapDrawingProgress = 6;
-constexpr int32_t kMapDrawingFinished = -2;
 
 // Tool ids of the menus, 0 a separator.
 const std::vector<uint8_t> kFileMenu = {10, 11, 12, 13, 0, 18, 30, 29, 0, 15, 16, 17, 0, 37};
@@ -341,7 +337,6 @@ void TfrmMain::DelayedInit()
         documents_->InstallMap(file);
     else
         documents_->NewMap();
-    WatchFirstPaint();
 
     // 14. Button states and the default shortcuts.
     SetButtonStates();
@@ -358,7 +353,7 @@ void TfrmMain::DelayedInit()
     documents_->StartLockTimer();
     WriteEngineOptions(true);
     busyMark_ = -1;
-    ReportFirstPaint();
+    WatchFirstPaint();
     Global().TraceExit("DelayedInit()");
 }
 
@@ -545,15 +540,18 @@ void TfrmMain::CheckUserFolders()
 
 void TfrmMain::WatchFirstPaint()
 {
+    firstPaintWatched_ = true;
     QWidget *view = currentMap_ ? currentMap_->Widget() : nullptr;
     if (!view) {
         // No map to paint (its control could not be made): the start-up
         // counts as done, so that a caller waiting for it is not kept.
         firstPaintSeen_ = true;
+        ReportFirstPaint();
         return;
     }
-    view->installEventFilter(this);
-    // It may have painted already, inside the installation.
+    // Whatever the widget painted during the start-up work, and whether or
+    // not the drawing has ended by now, one paint comes after this; the
+    // end of a drawing thread's pass brings another.
     view->update();
 }
 
@@ -648,23 +646,24 @@ void TfrmMain::OnSelection(TPMap &sender)
     SetButtonStates();
 }
 
-void TfrmMain::OnMapProgress(TPMap &sender, int32_t operationId, int32_t progress)
+void TfrmMain::OnMapProgress(TPMap &, int32_t operationId, int32_t progress)
 {
     if (operationId == 2)
         ShowProgress(progress);
-    // The control's drawing thread reports its finished passes; the widget's
-    // update that shows the picture follows.
-    if (operationId == kMapDrawingProgress && progress == kMapDrawingFinished && &sender == currentMap_)
-        mapDrawingFinished_ = true;
 }
 
 bool TfrmMain::MapPictureReady() const
 {
-    if (mapDrawingFinished_ || Global().GetOption(kOptionOffscreenRedraw))
+    if (!currentMap_)
         return true;
-    // "UseThreads" 0 in the engine's settings: the control draws in its
-    // paint, before the widget shows the surface.
-    return Global().EngineSettingsKey().GetInteger("UseThreads", 1) == 0;
+    try {
+        return currentMap_->PictureComplete();
+    } catch (const ControlException &e) {
+        // A control that cannot say will not draw either: a caller waiting
+        // for the first painted map is not kept.
+        Global().TraceProblem("Map picture state unknown : " + std::string(e.what()));
+        return true;
+    }
 }
 
 void TfrmMain::OnMapMessage(TPMap &, const std::string &text) { Global().TraceProblem(text); }

@@ -70,8 +70,11 @@ public:
     // Whether the Ctrl key is held as the first document is chosen; the
     // keyboard's state unless a test sets it.
     std::function<bool()> CtrlHeld;
-    // Called once, after the first map was painted.
-    std::function<void()> OnFirstMapPainted;
+    // `report` runs once, from the event loop, when the first map has been
+    // painted: once the start-up work is done, the current map's widget
+    // painted the whole of its finished picture. Set before or after that
+    // happens; an empty function cancels.
+    void WhenFirstMapPainted(std::function<void()> report);
 
     // --- Busy state and progress ---
     bool IsBusy() override { return busyMark_ >= 0; }
@@ -180,20 +183,20 @@ private:
     void WriteEngineOptions(bool all);
     void WatchFirstPaint();
     void ReportFirstPaint();
-    // Whether the map's picture is in place when its widget paints: at once
-    // when the control draws on the window's own thread, else once its
-    // drawing thread finished a pass.
+    // Whether the current map's widget has the whole map to show: nothing
+    // is being drawn or due to be drawn (the control says; its drawing
+    // thread copies a pass's picture only at its end).
     bool MapPictureReady() const;
     std::vector<TToolTab *> ToolTabs() const;
 
     std::vector<std::string> arguments_;
     int busyMark_ = 1;
     bool progressMode_ = false;
+    // The start-up work is done: the map's paints count from here on.
+    bool firstPaintWatched_ = false;
     bool firstPaintSeen_ = false;
     bool firstPaintReported_ = false;
-    // The current map's drawing thread finished a pass: its picture is in
-    // the widget's surface.
-    bool mapDrawingFinished_ = false;
+    std::function<void()> firstMapPainted_;
     double startupPauseMs_ = -1;
     qint64 startupTimerStarted_ = 0;
     std::string startupIdentifier_;

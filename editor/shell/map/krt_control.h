@@ -413,6 +413,9 @@ public:
     void PutIsModified(bool v) const { PutBool("IsModified", v); }
     bool OffscreenDrawing() const { return GetBool("OffscreenDrawing"); }
     void PutOffscreenDrawing(bool v) const { PutBool("OffscreenDrawing", v); }
+    // The window shows the whole map as it stands: no drawing is under way
+    // or due. Reading it stops no drawing.
+    bool PictureComplete() const { return GetBool("PictureComplete"); }
 };
 
 // The layer values of an object's layer: a layer object's own, any other

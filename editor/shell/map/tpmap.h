@@ -249,6 +249,7 @@ public:
     void SetAlign(TAlign align);
     bool MapFocused() const;
     void SetOffscreenDrawing(bool on) { control_.PutOffscreenDrawing(on); }
+    bool PictureComplete() const { return control_.PictureComplete(); }
     bool IsModified() const { return control_.IsModified(); }
     void SetModified(bool modified) { control_.PutIsModified(modified); }
 

@@ -1473,6 +1473,8 @@ std::shared_ptr<const MemberTable> FakeMap::Table()
                  "OffscreenDrawing", VT_BOOL,
                  [](O &o, C &c) { c.SetBool(S<FakeMap>(o).doc->offscreenDrawing); },
                  [](O &o, C &c) { S<FakeMap>(o).doc->offscreenDrawing = c.value().boolVal != 0; }),
+             // The fake draws nothing: its picture is always complete.
+             P("PictureComplete", VT_BOOL, [](O &, C &c) { c.SetBool(true); }),
              P(
                  "IsModified", VT_BOOL, [](O &o, C &c) { c.SetBool(S<FakeMap>(o).doc->modified); },
                  [](O &o, C &c) { S<FakeMap>(o).doc->modified = c.value().boolVal != 0; }),

@@ -20,7 +20,9 @@
 #include "tests/editor/shell/map/map_fixture.h"
 
 #include "platform/clipboard.h"
+#include "platform/event.h"
 #include "platform/file_dialog.h"
+#include "platform/hold_point.h"
 #include "platform/message_box.h"
 #include "platform/text_codec.h"
 
@@ -39,6 +41,13 @@
 #include <QTimer>
 #include <QUrl>
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string_view>
 
 namespace {
 
@@ -596,18 +605,71 @@ TEST_P(MainWindowFakeTest, TheKeypadMovesTheViewOnlyWithTheMapFocused)
     EXPECT_EQ(map->Command, ToolIdToCommand(198));
 }
 
-TEST_P(MainWindowTest, TheFirstPaintedMapIsReportedOnceItsPictureShows)
-{
-    if (GetParam() != ControlKind::Real)
-        GTEST_SKIP() << "the drawing thread is the real control's";
-    // A document of many filled polygons, drawn by the control's drawing
-    // thread.
-    constexpr uint32_t kFill = 0xA01EC8; // 0x00BBGGRR
-    const std::string document = Path("heavy.mpd");
-    // Without the page template the new map has no page: the view shows
-    // all objects.
-    std::filesystem::remove(Path("folders/common/" + std::string(kEditorFolderTail) + "P.mpd"));
+// Holds every drawing pass of the real control at its hold point until the
+// test lets passes go (for good) or the control stops the pass, and counts
+// the passes waiting there.
+class PassHold {
+public:
+    PassHold()
     {
+        previous_ = SetHoldHookForTesting([this](const char *point, HANDLE stop) { Hold(point, stop); });
+    }
+    ~PassHold()
+    {
+        Release();
+        SetHoldHookForTesting(previous_);
+    }
+    PassHold(const PassHold &) = delete;
+    PassHold &operator=(const PassHold &) = delete;
+
+    void Release()
+    {
+        std::lock_guard lock(mutex_);
+        released_ = true;
+        changed_.notify_all();
+    }
+    int Waiting() const
+    {
+        std::lock_guard lock(mutex_);
+        return waiting_;
+    }
+
+private:
+    void Hold(const char *point, HANDLE stop)
+    {
+        if (std::string_view(point) != kDrawingPassHoldPoint)
+            return;
+        std::unique_lock lock(mutex_);
+        ++waiting_;
+        // The control's stop event cannot wake this wait: it is looked at
+        // between short waits, so that a stop is never kept waiting long.
+        while (!released_ && !(stop && WaitForSingleObject(stop, 0) == WAIT_OBJECT_0))
+            changed_.wait_for(lock, std::chrono::milliseconds(5));
+        --waiting_;
+    }
+
+    HoldHook previous_;
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    bool released_ = false;
+    int waiting_ = 0;
+};
+
+class FirstPaintTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        if (GetParam() != ControlKind::Real)
+            GTEST_SKIP() << "the drawing thread is the real control's";
+        MainWindowTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        // Without the page template the new map has no page: the view shows
+        // all objects.
+        std::filesystem::remove(Path("folders/common/" + std::string(kEditorFolderTail) + "P.mpd"));
+        document = Path("heavy.mpd");
+        // A document of many filled polygons, drawn by the control's
+        // drawing thread.
         QWidget tab;
         TPMap map(&tab, ClassOf(GetParam()));
         const IKrtObject layer = map.NewLayer("Fill", 100);
@@ -623,31 +685,128 @@ TEST_P(MainWindowTest, TheFirstPaintedMapIsReportedOnceItsPictureShows)
         ASSERT_TRUE(map.Save(document));
     }
 
-    TfrmMain &m = Create({document});
+    // The main window on the document, shown, after its start-up work.
+    TfrmMain &StartShown()
+    {
+        TfrmMain &m = Create({document});
+        m.resize(1020, 740);
+        m.show();
+        m.DelayedInit();
+        return m;
+    }
+    // What the first painted map's report saw; the widget's picture is
+    // taken as the report comes.
+    std::function<void()> Reporter(TfrmMain &m)
+    {
+        return [this, &m] {
+            ++reports;
+            complete = m.CurrentMap()->PictureComplete();
+            shown = m.CurrentMap()->Widget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        };
+    }
+    // Events are handled until `done` holds; the bound only keeps a lost
+    // event from hanging the test.
+    static bool HandleEventsUntil(const std::function<bool()> &done)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done() && clock.elapsed() < 60000)
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        return done();
+    }
+    // The dark pixels of the picture the report saw: the polygons' outlines
+    // (the surface is white before the drawing thread copies its picture,
+    // at the end of its pass).
+    int Drawn() const
+    {
+        int drawn = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                drawn += qGray(shown.pixel(x, y)) < 0x80 ? 1 : 0;
+        return drawn;
+    }
+
+    static constexpr uint32_t kFill = 0xA01EC8; // 0x00BBGGRR
+    std::string document;
     int reports = 0;
+    bool complete = false;
     QImage shown;
-    m.OnFirstMapPainted = [&] {
-        ++reports;
-        shown = m.CurrentMap()->Widget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    };
+};
+
+TEST_P(FirstPaintTest, TheFirstPaintedMapIsReportedOnceItsPictureShows)
+{
+    TfrmMain &m = Create({document});
+    m.WhenFirstMapPainted(Reporter(m));
     m.resize(1020, 740);
     m.show();
     m.DelayedInit();
     ASSERT_NE(m.CurrentMap(), nullptr);
-    QElapsedTimer clock;
-    clock.start();
-    while (reports == 0 && clock.elapsed() < 60000)
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    ASSERT_EQ(reports, 1) << "the first painted map was reported";
-    // The widget shows the map when it is reported: the thread copies its
-    // picture (here the page's outline) only at the end of its pass, the
-    // surface is white before.
-    int drawn = 0;
-    for (int y = 0; y < shown.height(); ++y)
-        for (int x = 0; x < shown.width(); ++x)
-            drawn += qGray(shown.pixel(x, y)) < 0x80 ? 1 : 0;
-    EXPECT_GT(drawn, 500);
+    ASSERT_TRUE(HandleEventsUntil([&] { return reports > 0; })) << "the first painted map was reported";
+    EXPECT_TRUE(complete);
+    EXPECT_GT(Drawn(), 500);
+    // Later paints report nothing more.
+    m.CurrentMap()->Widget()->repaint();
+    QApplication::processEvents();
+    EXPECT_EQ(reports, 1);
 }
+
+// The three events the report waits for, forced in each order: the report's
+// hook is set, the map's widget paints, the drawing thread's pass finishes.
+// Passes are held before they draw until the pass step, and the widget
+// paints only at the paint step until the pass finished.
+TEST_P(FirstPaintTest, TheFirstPaintedMapIsReportedOnceInEveryOrderOfItsEvents)
+{
+    enum Step { kHook, kPaint, kFinish };
+    const char *const names[] = {"hook", "paint", "finish"};
+    std::array<Step, 3> order = {kHook, kPaint, kFinish};
+    do {
+        const std::string trace =
+            std::string(names[order[0]]) + ", " + names[order[1]] + ", " + names[order[2]];
+        SCOPED_TRACE(trace);
+        reports = 0;
+        complete = false;
+        shown = QImage();
+        PassHold hold;
+        TfrmMain &m = StartShown();
+        ASSERT_NE(m.CurrentMap(), nullptr);
+        QWidget *view = m.CurrentMap()->Widget();
+        ASSERT_NE(view, nullptr);
+        view->setUpdatesEnabled(false);
+        // The pass that draws the map as the start-up left it waits.
+        ASSERT_TRUE(HandleEventsUntil([&] { return hold.Waiting() > 0; })) << "a pass reached its hold point";
+        bool finished = false;
+        for (const Step step : order) {
+            switch (step) {
+            case kHook:
+                m.WhenFirstMapPainted(Reporter(m));
+                break;
+            case kPaint:
+                view->setUpdatesEnabled(true);
+                view->repaint();
+                break;
+            case kFinish:
+                hold.Release();
+                ASSERT_TRUE(HandleEventsUntil([&] { return m.CurrentMap()->PictureComplete(); }))
+                    << "the pass finished";
+                finished = true;
+                break;
+            }
+            if (!finished) {
+                QApplication::processEvents();
+                EXPECT_EQ(reports, 0) << "reported before the pass finished, after " << names[step];
+            }
+        }
+        ASSERT_TRUE(HandleEventsUntil([&] { return reports > 0; })) << "the first painted map was reported";
+        EXPECT_TRUE(complete);
+        EXPECT_GT(Drawn(), 500);
+        view->repaint();
+        QApplication::processEvents();
+        EXPECT_EQ(reports, 1);
+        main.reset();
+    } while (std::next_permutation(order.begin(), order.end()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Controls, FirstPaintTest, ::testing::ValuesIn(ControlKinds()), KindName);
 
 // --- Tool tabs ---
 
