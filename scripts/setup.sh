@@ -19,6 +19,7 @@ packages=(
   imagemagick # import takes the screenshots of the editor on its X display
   openbox # the window manager on that display, which maximises the editor
   xclip # a second program reads the clipboard in the clipboard test
+  xdotool # the user scenarios drive the editor through X input
 )
 
 missing=()

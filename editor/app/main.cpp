@@ -13,6 +13,7 @@
 // Any other argument is handed to the main window (a map document, "id=...").
 #include "editor/shell/main/first_run.h"
 #include "editor/shell/main/main_form.h"
+#include "editor/shell/main/test_readout.h"
 #include "editor/shell/map/krt_control.h"
 
 #include "platform/text_codec.h"
@@ -22,6 +23,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -97,15 +99,20 @@ int main(int argc, char **argv)
     TfrmMain frmMain(arguments);
     app.MainForm = &frmMain;
     frmMain.CreateForms();
+    std::function<void()> firstPaintReport;
     if (exitAfterFirstPaint)
-        frmMain.WhenFirstMapPainted([&frmMain] {
+        firstPaintReport = [&frmMain] {
             std::printf("startup-pause-ms %.1f\n", frmMain.StartupPauseMs());
             std::fflush(stdout);
             // Closing as the user would clears the document's lock and keeps
             // the recent files; the loop ends with the last window.
             if (!frmMain.close())
                 QApplication::exit(0);
-        });
+        };
+    frmMain.WhenFirstMapPainted(firstPaintReport);
+    // Off unless MAP_EDITOR_TEST_READOUT names its file (test_readout.h); it
+    // hears of the first paint before the report above.
+    StartTestReadout(frmMain, firstPaintReport);
     frmMain.showMaximized();
     const int code = app.exec();
     app.MainForm = nullptr;

@@ -5,18 +5,16 @@
 // screenshot is kept in the build folder.
 #include "editor/shell/map/tpmap.h"
 #include "editor/shell/support/data_folders.h"
+#include "tests/support/x_display.h"
 
 #include <QColor>
 #include <QDir>
 #include <QImage>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QWidget>
 #include <gtest/gtest.h>
-
-#include <csignal>
 
 namespace {
 
@@ -25,8 +23,8 @@ namespace {
 // The fill colour of the fixture's polygon (0x00BBGGRR for the control).
 constexpr QRgb kFill = qRgb(0xC8, 0x1E, 0xA0);
 constexpr int32_t kFillForControl = 0xA01EC8;
-constexpr int kScreenWidth = 1280;
-constexpr int kScreenHeight = 1024;
+constexpr int kScreenWidth = TestXDisplay::kWidth;
+constexpr int kScreenHeight = TestXDisplay::kHeight;
 
 bool Near(QRgb a, QRgb b, int tolerance = 6)
 {
@@ -47,9 +45,9 @@ class VelkastScreen : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (const char *tool : {"xvfb-run", "Xvfb", "xauth", "import", "openbox"})
-            if (QStandardPaths::findExecutable(tool).isEmpty())
-                GTEST_FAIL() << tool << " is missing: scripts/setup.sh installs it";
+        const QStringList missing = TestXDisplay::MissingTools();
+        if (!missing.isEmpty())
+            GTEST_FAIL() << missing.join(' ').toStdString() << " missing: scripts/setup.sh installs it";
         ASSERT_TRUE(dir.isValid());
         environment = QProcessEnvironment::systemEnvironment();
         environment.remove("DISPLAY");
@@ -66,12 +64,7 @@ protected:
             velkast.kill();
             velkast.waitForFinished(10000);
         }
-        if (displayHolder > 0)
-            ::kill(displayHolder, SIGTERM); // xvfb-run then stops its server
-        if (xvfb.state() != QProcess::NotRunning && !xvfb.waitForFinished(20000)) {
-            xvfb.kill();
-            xvfb.waitForFinished(5000);
-        }
+        display.Stop();
         unsetenv("MAP_REGISTRY_DIR");
         unsetenv("MAP_PROFILE_DIR");
     }
@@ -80,35 +73,14 @@ protected:
     // environment of the programs started afterwards.
     void StartDisplay()
     {
-        xvfb.setProcessEnvironment(environment);
-        xvfb.start(
-            "xvfb-run",
-            {"-a", "-s", QString("-screen 0 %1x%2x24 -br -nolisten tcp").arg(kScreenWidth).arg(kScreenHeight),
-             "sh", "-c", "openbox >/dev/null 2>&1 & echo \"$DISPLAY $XAUTHORITY $$\"; exec sleep 600"});
-        ASSERT_TRUE(xvfb.waitForStarted(10000));
-        QByteArray line;
-        for (int i = 0; i < 600 && !line.contains('\n'); ++i) {
-            xvfb.waitForReadyRead(100);
-            line += xvfb.readAllStandardOutput();
-        }
-        const QStringList parts = QString::fromLocal8Bit(line).trimmed().split(' ');
-        ASSERT_EQ(parts.size(), 3) << line.toStdString() << xvfb.readAllStandardError().toStdString();
-        environment.insert("DISPLAY", parts[0]);
-        environment.insert("XAUTHORITY", parts[1]);
-        displayHolder = parts[2].toInt();
+        const std::string error = display.Start(environment);
+        ASSERT_EQ(error, "");
+        environment = display.Environment();
     }
 
     // The whole screen as the X server shows it. The display has a window
     // manager (openbox), as a desktop has, so that the window can be maximised.
-    QImage Screenshot(const QString &file)
-    {
-        QProcess import;
-        import.setProcessEnvironment(environment);
-        import.start("import", {"-window", "root", file});
-        if (!import.waitForFinished(30000) || import.exitCode() != 0)
-            return {};
-        return QImage(file).convertToFormat(QImage::Format_RGB32);
-    }
+    QImage Screenshot(const QString &file) { return display.Screenshot(file); }
 
     // The fixture: one polygon on a layer with a solid fill, written by the
     // real control that Velkast's first start registered.
@@ -130,9 +102,8 @@ protected:
 
     QTemporaryDir dir;
     QProcessEnvironment environment;
-    QProcess xvfb;
+    TestXDisplay display;
     QProcess velkast;
-    int displayHolder = 0;
 };
 
 TEST_F(VelkastScreen, ShowsTheMaximisedWindowWithTheDocumentsFill)
