@@ -290,10 +290,14 @@ void noteTouched(OBJectKernel *kernel, StepWork &work, OBJHANDLE h)
     UndoCollectHolders(kernel, h, work.holders);
 }
 
-// Links first (they may move members), then the lists' derived fields.
+// Links first (they may move members), then the lists' derived fields. The
+// lists that either block of an exchanged object named, before and after its
+// links are repaired, have seen the object come or go.
 void finishStep(OBJectKernel *kernel, StepWork &work, const std::vector<UndoHolderState> *states)
 {
     for (const auto &[h, other] : work.exchanged) {
+        UndoCollectHolders(kernel, h, work.holders);
+        UndoCollectHolders(kernel, other, work.holders);
         UndoRepairLinks(kernel, h, other);
         UndoCollectHolders(kernel, h, work.holders);
     }
@@ -386,6 +390,26 @@ size_t ownSize(const void *record)
     }
 }
 
+// The record at the index keeps the lists' selection fields as they are now:
+// the position the history leaves keeps the fields it had when it was left,
+// selections made after the step was recorded included, so that coming back
+// to it gives them again. A record that cannot grow keeps the fields it had.
+void keepStatesIn(OBJectKernel *kernel, uint32_t index)
+{
+    BankDesc *bank = kernel->bank;
+    void *record = bank->undoRecords[index];
+    const size_t own = ownSize(record);
+    const std::vector<UndoHolderState> states = UndoTakeHolderStates(kernel);
+    const size_t size = own + UndoHolderTrailerSize(states);
+    if (HeapSize(bank->heap, 0, record) != size) {
+        void *resized = HeapReAlloc(bank->heap, HEAP_ZERO_MEMORY, record, size);
+        if (!resized)
+            return;
+        bank->undoRecords[index] = record = resized;
+    }
+    UndoWriteHolderTrailer(static_cast<char *>(record) + own, states);
+}
+
 // Puts the record at the position; false (the record freed) when the list
 // cannot grow.
 bool pushRecord(BankDesc *bank, void *record)
@@ -446,6 +470,22 @@ void deleteTree(OBJectKernel *kernel, OBJHANDLE h, uint16_t childFilter, std::un
     Undo_DeleteOBJect(kernel, h);
 }
 
+// The lists that lost members to the deletions of the step being closed
+// get their fields from their members once, as undo and redo give them: the
+// links taken out one by one leave a list's rectangle or largest data space
+// from its members only where a member touched them.
+void recomputeAfterDeletions(OBJectKernel *kernel)
+{
+    const BankDesc *bank = kernel->bank;
+    StepWork work;
+    for (uint32_t i = bank->undoPosition; i > 0 && kindAt(bank, i - 1) != UNDO_STEP; --i)
+        if (kindAt(bank, i - 1) == UNDO_DELETED)
+            noteTouched(kernel, work,
+                        static_cast<const UndoObjectRecord *>(bank->undoRecords[i - 1])->handle);
+    if (!work.holders.empty())
+        UndoRecomputeHolders(kernel, work.holders);
+}
+
 } // namespace
 
 uint16_t UndoRecordKind(const void *record)
@@ -469,6 +509,7 @@ int Undo_SetNewStep(HWND window, OBJectKernel *kernel, uint16_t code)
         resetHistory(kernel, window);
     if (bank->undoPosition > 0) {
         Undo_FreeFromCur(kernel);
+        recomputeAfterDeletions(kernel);
         if (auto *r = static_cast<UndoStepRecord *>(allocRecordWithStates(kernel, sizeof(UndoStepRecord)))) {
             r->kind = UNDO_STEP;
             r->code = code;
@@ -742,14 +783,16 @@ void Undo_DropSince(OBJectKernel *kernel, int position)
 
 // A step is undone as a whole; then the links of its exchanged blocks are
 // made whole and the lists get back the fields they had before it, which
-// its first record keeps.
+// its first record keeps. Its marker keeps the fields it leaves.
 int Undo_Undo(OBJectKernel *kernel)
 {
     BankDesc *bank = bankOf(kernel);
     if (!bank || bank->undoPosition == 0)
         return 0;
-    if (kindAt(bank, bank->undoPosition - 1) == UNDO_STEP)
+    if (kindAt(bank, bank->undoPosition - 1) == UNDO_STEP) {
+        keepStatesIn(kernel, bank->undoPosition - 1);
         --bank->undoPosition;
+    }
     StepWork work;
     const void *first = nullptr;
     while (bank->undoPosition > 0 && kindAt(bank, bank->undoPosition - 1) != UNDO_STEP)
@@ -760,7 +803,8 @@ int Undo_Undo(OBJectKernel *kernel)
     return 1;
 }
 
-// The mirror: the lists get the fields that the step's marker keeps.
+// The mirror: the lists get the fields that the step's marker keeps, and the
+// step's first record the fields it leaves.
 int Undo_Redo(OBJectKernel *kernel)
 {
     BankDesc *bank = bankOf(kernel);
@@ -770,6 +814,7 @@ int Undo_Redo(OBJectKernel *kernel)
         ++bank->undoPosition;
         return 1;
     }
+    keepStatesIn(kernel, bank->undoPosition);
     ++bank->undoPosition;
     StepWork work;
     void *r = redoOne(kernel, work);

@@ -175,6 +175,30 @@ void removeLinks(OBJectKernel *kernel, OBJHANDLE holder, uint16_t id, OBJHANDLE 
     }
 }
 
+// Lists of the layer and group trees: Layers, layers, Groups, aspects,
+// groups and districts.
+bool inTree(OBJectKernel *kernel, OBJHANDLE h)
+{
+    return (GetOBJectClassID(kernel, h) & (CLASSBIT_LAYERTREE | CLASSBIT_GROUPTREE)) != 0;
+}
+
+// How many lists of the trees lie above the object, through the first link
+// to its layer or group (bounded, for damaged data).
+int treeDepth(OBJectKernel *kernel, OBJHANDLE h)
+{
+    int depth = 0;
+    for (OBJHANDLE p = h; p && depth < 4096; ++depth) {
+        OBJHANDLE up = 0;
+        uint16_t id = 0;
+        OBJHANDLE t = 0;
+        for (int32_t n = 0; !up && GetRef(kernel, p, &id, &t, n); ++n)
+            if ((id == REF_GROUP_PARENT || id == REF_LAYER_BACK) && inTree(kernel, t))
+                up = t;
+        p = up;
+    }
+    return depth;
+}
+
 } // namespace
 
 std::vector<UndoHolderState> UndoTakeHolderStates(OBJectKernel *kernel)
@@ -310,9 +334,30 @@ void UndoCollectHolders(OBJectKernel *kernel, OBJHANDLE object, std::vector<Undo
 
 void UndoRecomputeHolders(OBJectKernel *kernel, const std::vector<UndoHolder> &holders)
 {
-    for (const UndoHolder &h : holders) {
-        if (!live(kernel, h.list))
-            continue;
+    // The layer and group trees above the lists hold their fields too (a
+    // layer's in the Layers root, a group's in its parent group and aspect);
+    // each list is computed after the lists it holds, from the deepest up.
+    std::vector<UndoHolder> all;
+    auto add = [&](const UndoHolder &h) {
+        if (live(kernel, h.list) && std::find(all.begin(), all.end(), h) == all.end())
+            all.push_back(h);
+    };
+    for (const UndoHolder &h : holders)
+        add(h);
+    for (size_t i = 0; i < all.size(); ++i)
+        if (inTree(kernel, all[i].list)) {
+            std::vector<UndoHolder> above;
+            UndoCollectHolders(kernel, all[i].list, above);
+            for (const UndoHolder &h : above)
+                if (inTree(kernel, h.list))
+                    add(h);
+        }
+    std::vector<std::pair<int, UndoHolder>> byDepth;
+    for (const UndoHolder &h : all)
+        byDepth.emplace_back(treeDepth(kernel, h.list), h);
+    std::stable_sort(byDepth.begin(), byDepth.end(),
+                     [](const auto &a, const auto &b) { return a.first > b.first; });
+    for (const auto &[depth, h] : byDepth) {
         SendOBJectMessage(kernel, 0, h.list, h.memberId, GRM_CALCBOUNDRECT, 0, 0);
         SendOBJectMessage(kernel, 0, h.list, h.memberId, GRM_CALCMAXDATASPACE, 0, 0);
     }

@@ -61,7 +61,8 @@ struct UndoHolder {
 void UndoCollectHolders(OBJectKernel *kernel, OBJHANDLE object, std::vector<UndoHolder> &holders);
 
 // Computes the bound rectangle and largest data space of the lists again
-// from their members.
+// from their members, and those of the layer and group trees above them,
+// each list after the lists it holds.
 void UndoRecomputeHolders(OBJectKernel *kernel, const std::vector<UndoHolder> &holders);
 
 // The selection list's fields name only objects of the document.

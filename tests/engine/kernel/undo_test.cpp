@@ -13,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <sstream>
 #include <random>
 #include <tuple>
 #include <unistd.h>
@@ -235,6 +236,35 @@ protected:
         expectConsistent();
         ASSERT_EQ(Undo_Undo(kernel), 1);
         EXPECT_TRUE(savedBytes() == before) << "undo again";
+    }
+
+    // What the list's rectangle and largest data space hold that its members
+    // do not give; "" when they are what the members give.
+    std::string staleFields(OBJHANDLE list, uint16_t members)
+    {
+        _COORDRECT want;
+        InitBoundRect(&want);
+        uint32_t largest = 0;
+        for (OBJHANDLE m : targets(list, members)) {
+            const _COORDRECT r = bound(m);
+            SumBoundRect(&want, &r);
+            largest =
+                std::max(largest, uint32_t(SendOBJectMessage(kernel, 0, m, 0, GRM_GETMAXDATASPACE, 0, 0)));
+        }
+        const _COORDRECT now = bound(list);
+        const auto max = uint32_t(SendOBJectMessage(kernel, 0, list, 0, GRM_GETMAXDATASPACE, 0, 0));
+        std::ostringstream out;
+        if (!(now == want))
+            out << "rectangle " << now << " for " << want << " ";
+        if (max != largest)
+            out << "largest data space " << max << " for " << largest;
+        return out.str();
+    }
+
+    void setText(OBJHANDLE text, size_t length)
+    {
+        std::string s(length, 't');
+        ASSERT_EQ(TransferOBJectData(kernel, text, s.data(), uint32_t(length), 1), length);
     }
 
     std::vector<docmodeltest::WindowMessage> undoMessages()
@@ -594,6 +624,101 @@ TEST_F(UndoTest, ListFieldsComeBackWithUndoAndRedo)
     EXPECT_EQ(GetActiveLayer(kernel, layers), second);
     EXPECT_EQ(maxOf(second), maxAfter);
     EXPECT_NE(current(), int32_t(b));
+    expectConsistent();
+}
+
+// Lines given new points (or none) and moved to another layer, each in a
+// step of its own: after undoing and redoing everything, no layer keeps the
+// rectangle of a line it no longer holds.
+TEST_F(UndoTest, LayersKeepNoRectangleOfObjectsTheyLeftAfterUndoAllAndRedoAll)
+{
+    const OBJHANDLE layerOf[3] = {layer0, CreateLayerOBJect(kernel, layers, 1, "second"),
+                                  CreateLayerOBJect(kernel, layers, 2, "third")};
+    Undo_Reset(kernel);
+    // A line made on one layer, then given new points and moved to another.
+    auto makeAndMove = [&](int from, int to, int32_t x, std::vector<_COORDPT> points) {
+        const OBJHANDLE h = addPolyline(layerOf[from], x);
+        ASSERT_EQ(Undo_SetNewStep(window, kernel, 3), 1);
+        ASSERT_EQ(Undo_ChangeObject(kernel, h), 1);
+        const _COORDRECT old = bound(h);
+        GraphTest::setPoints(h, points); // with the line's new rectangle
+        SendOBJectMessage(kernel, 0, h, 0, GRM_INVALIDATE, 0, LPARAM(&old));
+        ASSERT_NE(RemoveNthReference(kernel, h, FindReference(kernel, h, REF_LAYER_BACK, layerOf[from])),
+                  OBJ_INVALID);
+        ASSERT_NE(InsertLayerRef(kernel, h, layerOf[to]), OBJ_INVALID);
+        ASSERT_EQ(Undo_SetNewStep(window, kernel, UNDO_OP_CHANGE_LAYER), 1);
+    };
+    makeAndMove(0, 1, -930592, {{6999489, 2000000}, {7000000, 2000010}});
+    makeAndMove(2, 0, 747597, {}); // no points left: an empty rectangle
+    while (Undo_Undo(kernel)) {
+    }
+    for (OBJHANDLE l : layerOf)
+        EXPECT_EQ(staleFields(l, REF_LAYER_MEMBER), "") << "undo all, layer " << l;
+    while (Undo_Redo(kernel)) {
+    }
+    for (OBJHANDLE l : layerOf)
+        EXPECT_EQ(staleFields(l, REF_LAYER_MEMBER), "") << "redo all, layer " << l;
+    EXPECT_EQ(staleFields(layers, REF_LAYER_MEMBER), "") << "redo all";
+}
+
+// A text that grows and moves from one group to another in one step: undo
+// and redo leave neither group with the text's data space.
+TEST_F(UndoTest, GroupsLargestDataSpacesFollowATextMovedBetweenThem)
+{
+    const OBJHANDLE text = makeObject(layer0, {0, 0, 10, 10}, CLASS_TEXT);
+    setText(text, 40);
+    const OBJHANDLE g1 = makeGroup(aspect, {text, addPolyline(layer0, 50)});
+    const OBJHANDLE g2 = makeGroup(aspect, {addPolyline(layer0, 90)});
+    for (OBJHANDLE h : {text, g1, g2})
+        ASSERT_EQ(Undo_AddNew(kernel, h), 1);
+    ASSERT_EQ(Undo_SetNewStep(window, kernel, 3), 1);
+    ASSERT_EQ(Undo_ChangeObject(kernel, text), 1);
+    setText(text, 400);
+    ASSERT_NE(RemoveNthReference(kernel, text, FindReference(kernel, text, REF_GROUP_PARENT, g1)),
+              OBJ_INVALID);
+    ASSERT_EQ(PutInGroup(kernel, text, g2), 1);
+    ASSERT_EQ(Undo_SetNewStep(window, kernel, UNDO_OP_GROUPING), 1);
+    for (const char *when : {"undo", "redo"}) {
+        ASSERT_EQ(when[0] == 'u' ? Undo_Undo(kernel) : Undo_Redo(kernel), 1);
+        for (OBJHANDLE g : {g1, g2})
+            EXPECT_EQ(staleFields(g, REF_GROUP_MEMBER), "") << when << " group " << g;
+        EXPECT_EQ(staleFields(aspect, REF_GROUP_MEMBER), "") << when;
+    }
+}
+
+// The selection list's current and last deselected objects chosen after a
+// step was recorded come back when the step is undone and redone.
+TEST_F(UndoTest, SelectionFieldsChosenAfterAStepComeBackWithItsRedo)
+{
+    const OBJHANDLE a = addPolyline(layer0, 0);
+    const OBJHANDLE b = addPolyline(layer0, 20);
+    const OBJHANDLE c = addPolyline(layer0, 40);
+    ASSERT_EQ(Undo_SetNewStep(window, kernel, 3), 1);
+    ASSERT_EQ(Undo_ChangeObject(kernel, c), 1);
+    setPoints(c, {{1, 1}, {2, 2}});
+    ASSERT_EQ(Undo_SetNewStep(window, kernel, 220), 1);
+    const OBJHANDLE ab[] = {a, b};
+    ASSERT_EQ(SetSelection(window, ab, 2, 0, 0), 2u);
+    auto current = [&] { return LoadField<int32_t>(OBJectLock(kernel, selList), GOH_SELSLOT); };
+    auto lastDeselected = [&] {
+        return LoadField<uint32_t>(OBJectLock(kernel, selList), offsetof(SelList, lastDeselected));
+    };
+    ASSERT_EQ(current(), int32_t(b));
+    ASSERT_NE(RemoveReference(kernel, selList, REF_SELECTED, b), OBJ_INVALID); // the current one goes
+    ASSERT_EQ(current(), int32_t(a));
+    ASSERT_EQ(lastDeselected(), b);
+
+    ASSERT_EQ(Undo_Undo(kernel), 1);
+    ASSERT_EQ(Undo_Redo(kernel), 1);
+    EXPECT_EQ(current(), int32_t(a));
+    EXPECT_EQ(lastDeselected(), b);
+    // And the step below, undone and redone with it.
+    ASSERT_EQ(Undo_Undo(kernel), 1);
+    ASSERT_EQ(Undo_Undo(kernel), 1);
+    ASSERT_EQ(Undo_Redo(kernel), 1);
+    ASSERT_EQ(Undo_Redo(kernel), 1);
+    EXPECT_EQ(current(), int32_t(a));
+    EXPECT_EQ(lastDeselected(), b);
     expectConsistent();
 }
 
