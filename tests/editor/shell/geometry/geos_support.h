@@ -1,0 +1,147 @@
+// GEOS as the outside reference of the editor's geometry: polys in,
+// areas, lengths and containment out.
+#pragma once
+
+#include "editor/shell/geometry/poly.h"
+
+#include <geos_c.h>
+
+#include <cmath>
+#include <cstdint>
+#include <random>
+#include <vector>
+
+class GeosRef {
+public:
+    GeosRef() : ctx_(GEOS_init_r()) {}
+    ~GeosRef() { GEOS_finish_r(ctx_); }
+    GeosRef(const GeosRef &) = delete;
+    GeosRef &operator=(const GeosRef &) = delete;
+    GEOSContextHandle_t ctx() const { return ctx_; }
+
+    // A coordinate sequence of the points, shifted by the origin so that
+    // doubles keep their precision; closed repeats the first point.
+    GEOSCoordSequence *Sequence(const std::vector<TPoint> &points, bool closed, TPoint origin = {}) const
+    {
+        const size_t n = points.size() + (closed ? 1 : 0);
+        GEOSCoordSequence *seq = GEOSCoordSeq_create_r(ctx_, uint32_t(n), 2);
+        for (size_t i = 0; i < n; i++) {
+            const TPoint &p = points[i % points.size()];
+            GEOSCoordSeq_setXY_r(ctx_, seq, uint32_t(i), double(int64_t(p.x) - origin.x),
+                                 double(int64_t(p.y) - origin.y));
+        }
+        return seq;
+    }
+    // A polygon with optional holes.
+    GEOSGeometry *Polygon(const TPoly &shell, const std::vector<TPoly> &holes = {}, TPoint origin = {}) const
+    {
+        std::vector<GEOSGeometry *> rings;
+        for (const TPoly &h : holes)
+            rings.push_back(GEOSGeom_createLinearRing_r(ctx_, Sequence(h.Points.Items(), true, origin)));
+        return GEOSGeom_createPolygon_r(
+            ctx_, GEOSGeom_createLinearRing_r(ctx_, Sequence(shell.Points.Items(), true, origin)),
+            rings.data(), uint32_t(rings.size()));
+    }
+    GEOSGeometry *Line(const TPoly &line, TPoint origin = {}) const
+    {
+        return GEOSGeom_createLineString_r(ctx_, Sequence(line.Points.Items(), false, origin));
+    }
+    double Area(const GEOSGeometry *g) const
+    {
+        double a = 0;
+        GEOSArea_r(ctx_, g, &a);
+        return a;
+    }
+    double Length(const GEOSGeometry *g) const
+    {
+        double l = 0;
+        GEOSLength_r(ctx_, g, &l);
+        return l;
+    }
+    bool Contains(const GEOSGeometry *g, int64_t x, int64_t y) const
+    {
+        GEOSGeometry *point = GEOSGeom_createPointFromXY_r(ctx_, double(x), double(y));
+        const bool inside = GEOSContains_r(ctx_, g, point) == 1;
+        GEOSGeom_destroy_r(ctx_, point);
+        return inside;
+    }
+    double DistanceToBoundary(const GEOSGeometry *g, int64_t x, int64_t y) const
+    {
+        GEOSGeometry *point = GEOSGeom_createPointFromXY_r(ctx_, double(x), double(y));
+        GEOSGeometry *boundary = GEOSBoundary_r(ctx_, g);
+        double d = 0;
+        GEOSDistance_r(ctx_, boundary, point, &d);
+        GEOSGeom_destroy_r(ctx_, boundary);
+        GEOSGeom_destroy_r(ctx_, point);
+        return d;
+    }
+    // The points of a line string or a polygon's shell, shifted back.
+    std::vector<TPoint> Points(const GEOSGeometry *g, TPoint origin = {}) const
+    {
+        const GEOSGeometry *line =
+            GEOSGeomTypeId_r(ctx_, g) == GEOS_POLYGON ? GEOSGetExteriorRing_r(ctx_, g) : g;
+        const GEOSCoordSequence *seq = GEOSGeom_getCoordSeq_r(ctx_, line);
+        uint32_t n = 0;
+        GEOSCoordSeq_getSize_r(ctx_, seq, &n);
+        std::vector<TPoint> points;
+        for (uint32_t i = 0; i < n; i++) {
+            double x = 0, y = 0;
+            GEOSCoordSeq_getXY_r(ctx_, seq, i, &x, &y);
+            points.emplace_back(int32_t(int64_t(x) + origin.x), int32_t(int64_t(y) + origin.y));
+        }
+        return points;
+    }
+
+private:
+    GEOSContextHandle_t ctx_;
+};
+
+// Owns a GEOS geometry.
+class GeosPtr {
+public:
+    GeosPtr(const GeosRef &ref, GEOSGeometry *g) : ref_(ref), g_(g) {}
+    ~GeosPtr()
+    {
+        if (g_)
+            GEOSGeom_destroy_r(ref_.ctx(), g_);
+    }
+    GeosPtr(const GeosPtr &) = delete;
+    GeosPtr &operator=(const GeosPtr &) = delete;
+    GEOSGeometry *get() const { return g_; }
+
+private:
+    const GeosRef &ref_;
+    GEOSGeometry *g_;
+};
+
+inline TPoly MakePoly(bool closed, const std::vector<TPoint> &points, TPoint offset = {})
+{
+    TPoly poly(closed);
+    for (const TPoint &p : points)
+        poly.AddXY(p.x + offset.x, p.y + offset.y);
+    return poly;
+}
+
+inline TPoly MakeRing(const std::vector<TPoint> &points, TPoint offset = {})
+{
+    return MakePoly(true, points, offset);
+}
+inline TPoly MakePolyline(const std::vector<TPoint> &points, TPoint offset = {})
+{
+    return MakePoly(false, points, offset);
+}
+
+// A star-shaped ring round a centre: simple by construction, concave where
+// the radius drops.
+inline TPoly RandomStar(std::mt19937 &random, TPoint centre, int vertices, int32_t radius)
+{
+    std::uniform_int_distribution<int32_t> r(radius / 4, radius);
+    TPoly poly(true);
+    for (int i = 0; i < vertices; i++) {
+        const double angle = 2 * M_PI * i / vertices;
+        const double length = r(random);
+        poly.AddXY(centre.x + int32_t(std::lround(length * std::cos(angle))),
+                   centre.y + int32_t(std::lround(length * std::sin(angle))));
+    }
+    return poly;
+}
