@@ -2,7 +2,10 @@
 // commands and the numbers that are not commands.
 #include "control_fixture.h"
 
+#include "engine/kernel/layers.h"
 #include "engine/kernel/object_classes.h"
+#include "engine/kernel/references.h"
+#include "engine/kernel/undo.h"
 #include "engine/view/viewrecord/presentation_manager.h"
 #include "engine/window/dialogs/layers_dialog.h"
 #include "engine/window/page.h"
@@ -133,6 +136,60 @@ TEST_F(Commands, ViewAllObjectsShowsThePageOnAnEmptyMapAndFourUnitsAroundOnePoin
     EXPECT_EQ(ctl->view()->allObjectsRect.x2, 1002);
     EXPECT_EQ(ctl->view()->allObjectsRect.y1, 1998);
     EXPECT_EQ(ctl->view()->allObjectsRect.y2, 2002);
+}
+
+// Lines made far apart and moved between layers with new points, each in a
+// step of its own; after undoing every step and redoing them through the
+// commands, View All shows what it showed before, with every line inside the
+// window.
+TEST_F(Commands, ViewAllAfterUndoAllAndRedoAllShowsEveryObject)
+{
+    OBJectKernel *kernel = ctl->wndRes()->kernel;
+    Undo_Reset(kernel);
+    const OBJHANDLE first = Polyline({{-930592, 0}, {-930000, 10}});
+    const OBJHANDLE layer = GetOBJectLayer(kernel, first);
+    const OBJHANDLE other =
+        CreateLayerOBJect(kernel, FirstReference(kernel, layer, REF_LAYER_BACK, nullptr), 7, "other");
+    ASSERT_NE(other, 0u);
+    ASSERT_EQ(Undo_AddNew(kernel, first), 1);
+    ASSERT_EQ(Undo_SetNewStep(hwnd(), kernel, UNDO_OP_CREATE_POLYLINE), 1);
+    const OBJHANDLE second = Polyline({{5000, 5000}, {5010, 5020}});
+    ASSERT_EQ(Undo_AddNew(kernel, second), 1);
+    ASSERT_EQ(Undo_SetNewStep(hwnd(), kernel, UNDO_OP_CREATE_POLYLINE), 1);
+    // Each line gets new points and goes to the other layer, or back.
+    const MAP_COORDPT far[] = {{6999489, 2000000}, {7000000, 2000010}};
+    const MAP_COORDPT near[] = {{-100, -100}, {-90, -80}};
+    for (const auto &[line, points, to] : {std::tuple{first, far, other}, std::tuple{second, near, other}}) {
+        ASSERT_EQ(Undo_ChangeObject(kernel, line), 1);
+        ASSERT_EQ(map_polyline_Set(hwnd(), line, points, 2, 0), 1);
+        const OBJHANDLE from = GetOBJectLayer(kernel, line);
+        ASSERT_NE(RemoveNthReference(kernel, line, FindReference(kernel, line, REF_LAYER_BACK, from)),
+                  OBJ_INVALID);
+        ASSERT_NE(InsertLayerRef(kernel, line, to), OBJ_INVALID);
+        ASSERT_EQ(Undo_SetNewStep(hwnd(), kernel, UNDO_OP_CHANGE_LAYER), 1);
+    }
+    ASSERT_EQ(Cmd(mCmdViewAllObjects), 1);
+    const MAP_COORDRECT before = ctl->view()->allObjectsRect;
+
+    int undone = 0, redone = 0;
+    while (Undo_HasUndoStep(kernel) && undone < 10 && Cmd(mCmdUndo) == 1)
+        ++undone;
+    EXPECT_EQ(undone, 4);
+    while (Undo_HasRedoStep(kernel) && redone < 10 && Cmd(mCmdRedo) == 1)
+        ++redone;
+    EXPECT_EQ(redone, 4);
+    ASSERT_EQ(Cmd(mCmdViewAllObjects), 1);
+    const MAP_COORDRECT after = ctl->view()->allObjectsRect;
+    EXPECT_EQ(after.x1, before.x1);
+    EXPECT_EQ(after.y1, before.y1);
+    EXPECT_EQ(after.x2, before.x2);
+    EXPECT_EQ(after.y2, before.y2);
+    const MAP_COORDRECT w = ctl->view()->worldRect;
+    for (const OBJHANDLE line : {first, second}) {
+        _COORDRECT r{};
+        SendOBJectMessage(kernel, 0, line, 0, GRM_GETBOUNDRECT, 0, LPARAM(&r));
+        EXPECT_TRUE(w.x1 <= r.x1 && r.x2 <= w.x2 && w.y1 <= r.y1 && r.y2 <= w.y2) << line;
+    }
 }
 
 TEST_F(Commands, CloseLeavesAnEmptyDocumentWithAPage)
