@@ -1,48 +1,20 @@
 #include "modules/wms/http_get.h"
 
-#include <netdb.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <curl/curl.h>
 
-#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
-#include <cstring>
-#include <fcntl.h>
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+#include <vector>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-struct Socket {
-    int fd = -1;
-    ~Socket()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
-
-int msLeft(Clock::time_point deadline)
-{
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return left > 0 ? int(left) : 0;
-}
-
-// Waits for the socket to be ready for the events; false at the deadline.
-bool waitFor(int fd, short events, Clock::time_point deadline)
-{
-    for (;;) {
-        pollfd p{fd, events, 0};
-        const int r = ::poll(&p, 1, msLeft(deadline));
-        if (r > 0)
-            return true;
-        if (r == 0 || errno != EINTR)
-            return false;
-    }
-}
+constexpr int kMaxRedirects = 5;
 
 std::string lower(std::string s)
 {
@@ -51,139 +23,232 @@ std::string lower(std::string s)
     return s;
 }
 
+bool startsWith(const std::string &s, const char *prefix) { return lower(s).rfind(prefix, 0) == 0; }
+
+// Handles are kept between fetches, so a picture asked of the same server
+// again goes over the connection that is already open.
+class HandlePool {
+public:
+    HandlePool() { curl_global_init(CURL_GLOBAL_DEFAULT); }
+    ~HandlePool()
+    {
+        for (CURL *handle : idle_)
+            curl_easy_cleanup(handle);
+    }
+    CURL *take()
+    {
+        {
+            std::lock_guard lock(mutex_);
+            if (!idle_.empty()) {
+                CURL *handle = idle_.back();
+                idle_.pop_back();
+                return handle;
+            }
+        }
+        return curl_easy_init();
+    }
+    void give(CURL *handle)
+    {
+        std::lock_guard lock(mutex_);
+        idle_.push_back(handle);
+    }
+
+private:
+    std::mutex mutex_;
+    std::vector<CURL *> idle_;
+};
+
+HandlePool &pool()
+{
+    static HandlePool instance;
+    return instance;
+}
+
+struct Lease {
+    CURL *handle = pool().take();
+    ~Lease()
+    {
+        if (handle)
+            pool().give(handle);
+    }
+};
+
+struct Transfer {
+    HttpResult *result;
+    size_t maxBytes;
+    bool tooLarge = false;
+};
+
+size_t onBody(char *data, size_t size, size_t count, void *user)
+{
+    auto *t = static_cast<Transfer *>(user);
+    const size_t n = size * count;
+    if (t->result->body.size() + n > t->maxBytes) {
+        t->tooLarge = true;
+        return 0; // ends the transfer
+    }
+    t->result->body.append(data, n);
+    return n;
+}
+
+// Keeps the reason phrase of each status line ("HTTP/1.1 404 Not Found").
+size_t onHeader(char *data, size_t size, size_t count, void *user)
+{
+    auto *t = static_cast<Transfer *>(user);
+    const size_t n = size * count;
+    std::string line(data, n);
+    if (line.rfind("HTTP/", 0) == 0) {
+        while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
+            line.pop_back();
+        const size_t code = line.find(' ');
+        const size_t reason = code == std::string::npos ? code : line.find(' ', code + 1);
+        t->result->reason = reason == std::string::npos ? std::string() : line.substr(reason + 1);
+    } else if (lower(line.substr(0, 15)) == "content-length:") {
+        // Room for the whole body at once, within the limit.
+        const unsigned long long length = std::strtoull(line.c_str() + 15, nullptr, 10);
+        if (length > 0 && length <= t->maxBytes)
+            t->result->body.reserve(size_t(length));
+    }
+    return n;
+}
+
+std::string hostOf(const std::string &url)
+{
+    std::string host;
+    CURLU *parsed = curl_url();
+    char *part = nullptr;
+    if (curl_url_set(parsed, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK &&
+        curl_url_get(parsed, CURLUPART_HOST, &part, 0) == CURLUE_OK && part) {
+        host = part;
+        curl_free(part);
+    }
+    curl_url_cleanup(parsed);
+    return host;
+}
+
+std::string describe(CURLcode code, CURL *handle, const std::string &url, const Transfer &t)
+{
+    const std::string host = "\"" + hostOf(url) + "\"";
+    switch (code) {
+    case CURLE_URL_MALFORMAT:
+        return "the address \"" + url + "\" is not a valid address";
+    case CURLE_COULDNT_RESOLVE_HOST:
+        return "the server " + host + " is not known";
+    case CURLE_COULDNT_RESOLVE_PROXY:
+        return "the proxy server is not known";
+    case CURLE_COULDNT_CONNECT: {
+        long os = 0;
+        curl_easy_getinfo(handle, CURLINFO_OS_ERRNO, &os);
+        return os == ECONNREFUSED ? "the server " + host + " refused the connection"
+                                  : "the server " + host + " cannot be reached";
+    }
+    case CURLE_OPERATION_TIMEDOUT:
+        return "the server did not answer in time";
+    case CURLE_PEER_FAILED_VERIFICATION:
+        return "the certificate of " + host + " is not trusted";
+    case CURLE_SSL_CONNECT_ERROR:
+        return "no secure connection could be made with " + host;
+    case CURLE_FILESIZE_EXCEEDED:
+        return "the answer is larger than " + std::to_string(t.maxBytes) + " bytes";
+    case CURLE_WRITE_ERROR:
+        if (t.tooLarge)
+            return "the answer is larger than " + std::to_string(t.maxBytes) + " bytes";
+        break;
+    case CURLE_PARTIAL_FILE:
+        return "the answer was cut short";
+    case CURLE_GOT_NOTHING:
+    case CURLE_WEIRD_SERVER_REPLY:
+    case CURLE_UNSUPPORTED_PROTOCOL: // an answer without a status line
+        return "the server's answer is not an HTTP answer";
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+        return "the connection to " + host + " broke off";
+    default:
+        break;
+    }
+    return curl_easy_strerror(code);
+}
+
 } // namespace
 
 bool HttpGet(const std::string &url, int timeoutMs, size_t maxBytes, HttpResult *result, std::string *error)
 {
     *result = HttpResult{};
-    const std::string scheme = "http://";
-    if (lower(url.substr(0, scheme.size())) != scheme) {
-        *error = "the address does not begin with http://";
+    if (!startsWith(url, "http://") && !startsWith(url, "https://")) {
+        *error = "the address does not begin with http:// or https://";
         return false;
     }
-    const std::string rest = url.substr(scheme.size());
-    const size_t slash = rest.find('/');
-    const std::string hostPort = rest.substr(0, slash);
-    const std::string path = slash == std::string::npos ? "/" : rest.substr(slash);
-    std::string host = hostPort, port = "80";
-    if (const size_t colon = hostPort.rfind(':'); colon != std::string::npos) {
-        host = hostPort.substr(0, colon);
-        port = hostPort.substr(colon + 1);
-    }
-    if (host.empty() || port.empty() || !std::all_of(port.begin(), port.end(), ::isdigit) ||
-        path.find_first_of("\r\n ") != std::string::npos) {
-        *error = "the address \"" + url + "\" is not a valid address";
+    Lease lease;
+    if (!lease.handle) {
+        *error = "no connection can be set up";
         return false;
     }
-    const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 1));
-
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo *found = nullptr;
-    if (::getaddrinfo(host.c_str(), port.c_str(), &hints, &found) != 0 || !found) {
-        *error = "the server \"" + host + "\" is not known";
-        return false;
-    }
-    Socket sock;
-    bool connected = false;
-    for (addrinfo *a = found; a && !connected; a = a->ai_next) {
-        Socket s;
-        s.fd = ::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, a->ai_protocol);
-        if (s.fd < 0)
-            continue;
-        if (::connect(s.fd, a->ai_addr, a->ai_addrlen) != 0) {
-            if (errno != EINPROGRESS || !waitFor(s.fd, POLLOUT, deadline))
-                continue;
-            int soError = 0;
-            socklen_t len = sizeof soError;
-            if (::getsockopt(s.fd, SOL_SOCKET, SO_ERROR, &soError, &len) != 0 || soError != 0)
-                continue;
-        }
-        std::swap(sock.fd, s.fd);
-        connected = true;
-    }
-    ::freeaddrinfo(found);
-    if (!connected) {
-        *error = Clock::now() >= deadline ? "the server did not answer in time"
-                                          : "the server \"" + hostPort + "\" cannot be reached";
-        return false;
-    }
-
-    const std::string request =
-        "GET " + path + " HTTP/1.0\r\nHost: " + hostPort + "\r\nAccept: image/*\r\nConnection: close\r\n\r\n";
-    for (size_t sent = 0; sent < request.size();) {
-        if (!waitFor(sock.fd, POLLOUT, deadline)) {
-            *error = "the server did not take the request in time";
-            return false;
-        }
-        const ssize_t n = ::send(sock.fd, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
-        if (n < 0 && errno != EAGAIN && errno != EINTR) {
-            *error = std::string("the request could not be sent: ") + std::strerror(errno);
-            return false;
-        }
-        if (n > 0)
-            sent += size_t(n);
-    }
-
-    std::string answer;
-    char buffer[16384];
-    for (;;) {
-        if (!waitFor(sock.fd, POLLIN, deadline)) {
+    CURL *handle = lease.handle;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    const char *caFile = std::getenv("MAP_CA_FILE");
+    Transfer transfer{result, maxBytes};
+    std::string address = url;
+    // Redirects are followed here, not by libcurl, so that each hop's scheme
+    // is checked: a secure request never goes on in the clear.
+    for (int hop = 0;; ++hop) {
+        const long leftMs =
+            long(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count());
+        if (leftMs <= 0) {
             *error = "the server did not answer in time";
             return false;
         }
-        const ssize_t n = ::recv(sock.fd, buffer, sizeof buffer, 0);
-        if (n == 0)
-            break;
-        if (n < 0) {
-            if (errno == EAGAIN || errno == EINTR)
-                continue;
-            *error = std::string("the answer could not be read: ") + std::strerror(errno);
+        *result = HttpResult{};
+        transfer.tooLarge = false;
+        curl_easy_reset(handle); // keeps the open connections
+        curl_easy_setopt(handle, CURLOPT_URL, address.c_str());
+        curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 0L);
+        curl_easy_setopt(handle, CURLOPT_ACCEPT_ENCODING, ""); // every encoding libcurl decodes
+        curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, leftMs);
+        curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, leftMs);
+        curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(maxBytes));
+        curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
+        curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
+        if (caFile && *caFile)
+            curl_easy_setopt(handle, CURLOPT_CAINFO, caFile);
+        curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, onBody);
+        curl_easy_setopt(handle, CURLOPT_WRITEDATA, &transfer);
+        curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, onHeader);
+        curl_easy_setopt(handle, CURLOPT_HEADERDATA, &transfer);
+        const CURLcode code = curl_easy_perform(handle);
+        if (code != CURLE_OK) {
+            *result = HttpResult{};
+            *error = describe(code, handle, address, transfer);
             return false;
         }
-        answer.append(buffer, size_t(n));
-        if (answer.size() > maxBytes + 65536) {
-            *error = "the answer is larger than " + std::to_string(maxBytes) + " bytes";
+        long status = 0;
+        curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+        result->status = int(status);
+        char *type = nullptr;
+        if (curl_easy_getinfo(handle, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type)
+            result->contentType = lower(type);
+        char *next = nullptr;
+        const bool redirect = (status == 301 || status == 302 || status == 303 || status == 307 || status == 308) &&
+                              curl_easy_getinfo(handle, CURLINFO_REDIRECT_URL, &next) == CURLE_OK && next;
+        if (!redirect)
+            return true;
+        if (hop == kMaxRedirects) {
+            *result = HttpResult{};
+            *error = "the server redirected more than " + std::to_string(kMaxRedirects) + " times";
             return false;
         }
-    }
-
-    const size_t headEnd = answer.find("\r\n\r\n");
-    if (answer.compare(0, 5, "HTTP/") != 0 || headEnd == std::string::npos) {
-        *error = "the server's answer is not an HTTP answer";
-        return false;
-    }
-    const std::string head = answer.substr(0, headEnd);
-    const size_t space = head.find(' ');
-    result->status = space == std::string::npos ? 0 : std::atoi(head.c_str() + space + 1);
-    long long contentLength = -1;
-    for (size_t at = head.find("\r\n"); at != std::string::npos;) {
-        const size_t next = head.find("\r\n", at + 2);
-        const std::string line =
-            head.substr(at + 2, next == std::string::npos ? std::string::npos : next - at - 2);
-        const size_t colon = line.find(':');
-        if (colon != std::string::npos) {
-            const std::string name = lower(line.substr(0, colon));
-            std::string value = line.substr(colon + 1);
-            value.erase(0, value.find_first_not_of(" \t"));
-            if (name == "content-type")
-                result->contentType = lower(value);
-            else if (name == "content-length")
-                contentLength = std::atoll(value.c_str());
+        const std::string target = next;
+        if (!startsWith(target, "http://") && !startsWith(target, "https://")) {
+            *result = HttpResult{};
+            *error = "the server redirected to \"" + target + "\", which is not an http or https address";
+            return false;
         }
-        at = next;
+        if (startsWith(address, "https://") && !startsWith(target, "https://")) {
+            *result = HttpResult{};
+            *error = "the secure address redirected to an insecure one (\"" + target + "\")";
+            return false;
+        }
+        address = target;
     }
-    result->body = answer.substr(headEnd + 4);
-    if (result->body.size() > maxBytes) {
-        *error = "the answer is larger than " + std::to_string(maxBytes) + " bytes";
-        return false;
-    }
-    if (contentLength >= 0 && result->body.size() < size_t(contentLength)) {
-        *error = "the answer was cut short";
-        return false;
-    }
-    if (contentLength >= 0)
-        result->body.resize(size_t(contentLength));
-    return true;
 }

@@ -14,6 +14,7 @@
 #include <QUrl>
 #include <QUrlQuery>
 
+#include <cctype>
 #include <cmath>
 
 namespace {
@@ -55,6 +56,45 @@ const RasterFormat *formatOf(const std::string &bytes)
     if (bytes.compare(0, 2, "BM") == 0)
         return &bmp;
     return nullptr;
+}
+
+// A type that may hold a picture: an image type, a generic one or none
+// (servers do not always name what they send).
+bool namesPicture(const std::string &contentType)
+{
+    const std::string type = contentType.substr(0, contentType.find(';'));
+    return type.empty() || type.rfind("image/", 0) == 0 || type == "application/octet-stream" ||
+           type == "binary/octet-stream";
+}
+
+// The text of a server's report in one line for a message: markup taken
+// out, white space run together, cut to 200 characters.
+std::string serverText(const std::string &body)
+{
+    std::string text;
+    bool inTag = false;
+    for (size_t i = 0; i < body.size() && text.size() < 200; ++i) {
+        const unsigned char c = static_cast<unsigned char>(body[i]);
+        if (c == '<')
+            inTag = true;
+        else if (c == '>' && inTag) {
+            inTag = false;
+            if (!text.empty() && text.back() != ' ')
+                text += ' ';
+        } else if (!inTag) {
+            if (std::isspace(c)) {
+                if (!text.empty() && text.back() != ' ')
+                    text += ' ';
+            } else if (c < 0x20 || c == 0x7f) {
+                return {}; // not text: a picture or other binary data
+            } else {
+                text += c < 0x80 ? char(c) : '?'; // messages keep to plain ASCII
+            }
+        }
+    }
+    while (!text.empty() && text.back() == ' ')
+        text.pop_back();
+    return text;
 }
 
 // The stored GetMap address asks for the view the engine passes: west,
@@ -106,15 +146,23 @@ MODULE_EXPORT int GormRasterBody(const char *address, HGLOBAL *header, HGLOBAL *
         return 0;
     }
     if (answer.status != 200) {
-        SetRasterLastError("The map server answered \"" + url + "\" with status " +
-                           std::to_string(answer.status));
+        std::string status = std::to_string(answer.status);
+        if (!answer.reason.empty())
+            status += " " + answer.reason;
+        const std::string said = serverText(answer.body);
+        SetRasterLastError("The map server answered \"" + url + "\" with status " + status +
+                           (said.empty() ? std::string() : ": " + said));
         return 0;
     }
-    const RasterFormat *format = formatOf(answer.body);
+    // A server's error report (an HTML page, a service exception in XML)
+    // may come with status 200: only a picture of a known format goes on to
+    // the decoder, told by its type and its own first bytes.
+    const RasterFormat *format = namesPicture(answer.contentType) ? formatOf(answer.body) : nullptr;
     if (!format) {
-        // A server's error report comes as XML or text.
+        const std::string said = serverText(answer.body);
         SetRasterLastError("The map server sent no picture for \"" + url + "\" (" +
-                           (answer.contentType.empty() ? std::string("no type") : answer.contentType) + ")");
+                           (answer.contentType.empty() ? std::string("no type") : answer.contentType) + ")" +
+                           (said.empty() ? std::string() : ": " + said));
         return 0;
     }
     QTemporaryDir folder;

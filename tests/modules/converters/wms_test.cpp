@@ -131,7 +131,7 @@ TEST_F(WmsModuleTest, PictureIsFetchedAndDecoded)
     LoopbackServer server(answer("200 OK", "image/png", pngBytes(30, 20)));
     const std::string path = "/wms?SERVICE=WMS&REQUEST=GetMap&BBOX=0,0,10,10&WIDTH=30&HEIGHT=20";
     ASSERT_EQ(fetch(server.Url(path)), 1) << module.LastError();
-    EXPECT_EQ(server.RequestLine(), "GET " + path + " HTTP/1.0");
+    EXPECT_EQ(server.RequestLine(), "GET " + path + " HTTP/1.1");
     ASSERT_NE(header, 0u);
     ASSERT_NE(bits, 0u);
     const auto *info = static_cast<const uint8_t *>(GlobalLock(header));
@@ -151,7 +151,14 @@ TEST_F(WmsModuleTest, FailuresAreToldAndGiveNoImage)
     } cases[] = {
         {answer("404 Not Found", "text/plain", "no"), "status 404"},
         {answer("200 OK", "application/vnd.ogc.se_xml", "<ServiceException>bad</ServiceException>"),
-         "sent no picture"},
+         "sent no picture for"},
+        {answer("200 OK", "application/vnd.ogc.se_xml", "<ServiceException>bad</ServiceException>"), ": bad"},
+        // A page that claims to be a picture is still no picture.
+        {answer("200 OK", "image/png", "<html><body>Please log in</body></html>"), "Please log in"},
+        // Nor is a picture sent as a page.
+        {answer("200 OK", "text/html", pngBytes(4, 4)), "sent no picture for"},
+        {answer("500 Internal Server Error", "text/html", "<h1>Down</h1><p>Back soon</p>"),
+         "status 500 Internal Server Error: Down Back soon"},
         {answer("200 OK", "image/png", pngBytes(8, 8)).substr(0, 90), "cut short"},
         {"garbage without a head", "not an HTTP answer"},
     };

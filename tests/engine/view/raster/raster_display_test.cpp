@@ -8,8 +8,12 @@
 #include "engine/view/projection/projection_module.h"
 #include "engine/view/viewrecord/vertex_bitmap.h"
 #include "tests/engine/view/raster/picture_server.h"
+#include "tests/support/http_test_server.h"
 
 #include <QCoreApplication>
+#include <QTemporaryDir>
+
+#include <cstdlib>
 
 #include <thread>
 #include <vector>
@@ -368,6 +372,33 @@ TEST_F(BuiltPictureServerModuleTest, ThePictureIsFetchedAnewAfterAZoom)
         EXPECT_EQ(q.queryItemValue("LAYERS"), "test") << "the stored parameters are kept";
     }
     EXPECT_NE(asked[0].queryItemValue("BBOX"), asked[1].queryItemValue("BBOX"));
+}
+
+// The built "wms.cnv" over HTTPS: a server with a certificate of its own,
+// trusted through MAP_CA_FILE, serves the picture the drawing shows.
+TEST_F(BuiltPictureServerModuleTest, ThePictureComesOverHttps)
+{
+    if (!QFile::exists(QString(MAP_MODULES_DIR) + "/wms.cnv"))
+        GTEST_SKIP() << "this build makes no wms.cnv";
+    QTemporaryDir folder;
+    QString certificate, key;
+    ASSERT_TRUE(folder.isValid() && HttpTestServer::MakeCertificate(folder.path(), &certificate, &key));
+    HttpTestServer::Options options;
+    options.certificate = certificate;
+    options.key = key;
+    options.colour = QStringLiteral("FF8000");
+    HttpTestServer secure(options);
+    ASSERT_TRUE(secure.Running());
+    setenv("MAP_CA_FILE", certificate.toLocal8Bit().constData(), 1);
+    const OBJHANDLE h = makeRaster(secure.Url("/wms?LAYERS=test&FORMAT=image/png"), "WMS", {0, 0, 1, 1});
+    const int drawn = draw(h);
+    unsetenv("MAP_CA_FILE");
+    ASSERT_EQ(drawn, 1);
+    ASSERT_TRUE(loaded(h)) << RasterConverterLastError();
+    EXPECT_TRUE(isColour(surface().pixel(200, 150), qRgb(0xFF, 0x80, 0x00)));
+    const QStringList asked = secure.Requests();
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_TRUE(asked[0].contains(QStringLiteral("WIDTH=400"))) << asked[0].toStdString();
 }
 
 } // namespace
