@@ -20,6 +20,8 @@ packages=(
   openbox # the window manager on that display, which maximises the editor
   xclip # a second program reads the clipboard in the clipboard test
   xdotool # the user scenarios drive the editor through X input
+  libcurl4-openssl-dev # the map server module's HTTP and HTTPS client
+  curl openssl # the HTTP benchmark's reference program; the tests' certificates
 )
 
 missing=()

@@ -103,7 +103,8 @@ void BM_CurlProgram(benchmark::State &state)
             const QByteArray all = file.readAll();
             const qsizetype size = qsizetype(reference().size());
             for (int i = 0; i < kFetches && (i + 1) * size <= all.size(); ++i)
-                same += std::memcmp(all.constData() + i * size, reference().data(), size_t(size)) == 0 ? 1 : 0;
+                same +=
+                    std::memcmp(all.constData() + i * size, reference().data(), size_t(size)) == 0 ? 1 : 0;
             if (all.size() != kFetches * size)
                 same = 0;
         }

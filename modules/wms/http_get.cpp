@@ -229,8 +229,9 @@ bool HttpGet(const std::string &url, int timeoutMs, size_t maxBytes, HttpResult 
         if (curl_easy_getinfo(handle, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type)
             result->contentType = lower(type);
         char *next = nullptr;
-        const bool redirect = (status == 301 || status == 302 || status == 303 || status == 307 || status == 308) &&
-                              curl_easy_getinfo(handle, CURLINFO_REDIRECT_URL, &next) == CURLE_OK && next;
+        const bool redirect =
+            (status == 301 || status == 302 || status == 303 || status == 307 || status == 308) &&
+            curl_easy_getinfo(handle, CURLINFO_REDIRECT_URL, &next) == CURLE_OK && next;
         if (!redirect)
             return true;
         if (hop == kMaxRedirects) {

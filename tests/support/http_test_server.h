@@ -36,7 +36,8 @@ public:
         if (!options.colour.isEmpty())
             args << QStringLiteral("--colour") << options.colour;
         tls_ = !options.certificate.isEmpty();
-        host_ = options.bind.contains(':') ? '[' + options.bind.toStdString() + ']' : options.bind.toStdString();
+        host_ =
+            options.bind.contains(':') ? '[' + options.bind.toStdString() + ']' : options.bind.toStdString();
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process_.start(QStringLiteral("python3"), args);
         // The first line names the port; a generous bound guards a hang.

@@ -50,8 +50,8 @@ protected:
     void SetUp() override
     {
         // Proxies of the machine play no part unless a test sets one.
-        for (const char *name : {"http_proxy", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY", "no_proxy",
-                                 "NO_PROXY", "MAP_CA_FILE"})
+        for (const char *name : {"http_proxy", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY",
+                                 "no_proxy", "NO_PROXY", "MAP_CA_FILE"})
             unsetenv(name);
         ASSERT_TRUE(plain.Running());
     }
@@ -93,8 +93,9 @@ TEST_F(HttpGetTest, PicturesComeOverHttpIpv6ChunksAndCompression)
     EXPECT_EQ(result.status, 200);
     EXPECT_EQ(result.reason, "OK");
     EXPECT_EQ(result.contentType, "image/png");
-    for (const std::string &url : {six.Url("/png?WIDTH=30&HEIGHT=20"), plain.Url("/chunked?WIDTH=30&HEIGHT=20"),
-                                   plain.Url("/gzip?WIDTH=30&HEIGHT=20")}) {
+    for (const std::string &url :
+         {six.Url("/png?WIDTH=30&HEIGHT=20"), plain.Url("/chunked?WIDTH=30&HEIGHT=20"),
+          plain.Url("/gzip?WIDTH=30&HEIGHT=20")}) {
         ASSERT_TRUE(get(url)) << url << ": " << error;
         EXPECT_EQ(result.status, 200) << url;
         EXPECT_EQ(result.body, reference) << url;
@@ -173,7 +174,8 @@ TEST_F(HttpGetTest, ProxiesComeFromTheEnvironment)
     ASSERT_TRUE(proxy.Running());
     ScopedEnv via("http_proxy", "http://127.0.0.1:" + std::to_string(proxy.Port()));
     // A host no resolver knows is reached through the proxy alone.
-    const std::string far = "http://maps.example.invalid:" + std::to_string(plain.Port()) + "/png?WIDTH=3&HEIGHT=3";
+    const std::string far =
+        "http://maps.example.invalid:" + std::to_string(plain.Port()) + "/png?WIDTH=3&HEIGHT=3";
     ASSERT_TRUE(get(far)) << error;
     EXPECT_TRUE(IsPng(result.body));
     EXPECT_TRUE(proxy.Requests().contains(QStringLiteral("PROXY GET ") + QString::fromStdString(far)));
