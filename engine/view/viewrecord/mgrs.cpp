@@ -142,7 +142,7 @@ void FormatReference(double latitude, int zone, double easting, double northing,
 
     if (!IsBandLetter(L) || !IsRowLetter(R) || !IsColumnLetter(C, set))
         return;
-    char head[8];
+    char head[16]; // room for any int, though zones are 1 to 60
     std::snprintf(head, sizeof head, "%02d%c%c%c", z, 'A' + L - 1, 'A' + C - 1, 'A' + R - 1);
 
     // The reference must read back to the point it names: the full-precision
