@@ -6,6 +6,7 @@
 
 #include <geos_c.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <random>
@@ -75,6 +76,32 @@ public:
         GEOSGeom_destroy_r(ctx_, point);
         return d;
     }
+    // The parts of a result of the given dimension (2 areas, 1 lines) with
+    // their measure (area or length).
+    std::vector<double> Parts(const GEOSGeometry *g, int dimension) const
+    {
+        std::vector<double> parts;
+        const int n = GEOSGetNumGeometries_r(ctx_, g);
+        for (int i = 0; i < n; i++) {
+            const GEOSGeometry *part = GEOSGetGeometryN_r(ctx_, g, i);
+            if (GEOSGetNumGeometries_r(ctx_, part) > 1 ||
+                GEOSGeomTypeId_r(ctx_, part) == GEOS_GEOMETRYCOLLECTION) {
+                if (part != g) {
+                    const std::vector<double> inner = Parts(part, dimension);
+                    parts.insert(parts.end(), inner.begin(), inner.end());
+                }
+                continue;
+            }
+            if (GEOSGeom_getDimensions_r(ctx_, part) == dimension && !GEOSisEmpty_r(ctx_, part))
+                parts.push_back(dimension == 2 ? Area(part) : Length(part));
+        }
+        return parts;
+    }
+    GEOSGeometry *Intersection(const GEOSGeometry *a, const GEOSGeometry *b) const
+    {
+        return GEOSIntersection_r(ctx_, a, b);
+    }
+
     // The points of a line string or a polygon's shell, shifted back.
     std::vector<TPoint> Points(const GEOSGeometry *g, TPoint origin = {}) const
     {
@@ -122,6 +149,13 @@ inline TPoly MakePoly(bool closed, const std::vector<TPoint> &points, TPoint off
     return poly;
 }
 
+inline TPoly Shifted(const TPoly &poly, TPoint by)
+{
+    TPoly p = poly.Clone();
+    p.MoveBy(by.x, by.y);
+    return p;
+}
+
 inline TPoly MakeRing(const std::vector<TPoint> &points, TPoint offset = {})
 {
     return MakePoly(true, points, offset);
@@ -129,6 +163,31 @@ inline TPoly MakeRing(const std::vector<TPoint> &points, TPoint offset = {})
 inline TPoly MakePolyline(const std::vector<TPoint> &points, TPoint offset = {})
 {
     return MakePoly(false, points, offset);
+}
+
+// A bound, in square metres, of how far the area of result rings may stray
+// from the exact one because their new points (crossings, not in the
+// sources) were rounded to whole units: each moves by at most `shift`, which
+// sweeps at most shift times half its two edges.
+inline double RoundingBound(const std::vector<TPoly> &results, const std::vector<const TPoly *> &sources,
+                            double shift)
+{
+    std::vector<TPoint> known;
+    for (const TPoly *p : sources)
+        known.insert(known.end(), p->Points.Items().begin(), p->Points.Items().end());
+    auto less = [](const TPoint &a, const TPoint &b) { return a.x != b.x ? a.x < b.x : a.y < b.y; };
+    std::sort(known.begin(), known.end(), less);
+    double bound = 0;
+    for (const TPoly &ring : results) {
+        const std::vector<TPoint> &p = ring.Points.Items();
+        for (size_t i = 0; i < p.size(); i++) {
+            if (std::binary_search(known.begin(), known.end(), p[i], less))
+                continue;
+            const TPoint &prev = p[(i + p.size() - 1) % p.size()], &next = p[(i + 1) % p.size()];
+            bound += shift * double(p[i].DistanceTo(&prev) + p[i].DistanceTo(&next)) / 2;
+        }
+    }
+    return bound / 10000 + 1e-6;
 }
 
 // A star-shaped ring round a centre: simple by construction, concave where

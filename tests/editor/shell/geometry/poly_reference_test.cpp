@@ -43,13 +43,6 @@ std::vector<Shape> Shapes()
 
 const TPoint kOrigins[] = {{0, 0}, {65000000, 120000000}, {-2000000000, 1900000000}};
 
-TPoly Shifted(const TPoly &poly, TPoint by)
-{
-    TPoly p = poly.Clone();
-    p.MoveBy(by.x, by.y);
-    return p;
-}
-
 TEST(PolyReferenceTest, AreaLengthOrientationAndContainment)
 {
     GeosRef geos;
