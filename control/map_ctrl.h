@@ -218,6 +218,11 @@ public:
     void SetToolCursor();
     void ViewAllObjects(int fitPage);
     void ShowMapRect(MAP_COORDRECT rect, bool asAllObjects, bool fitPage);
+    struct PenMargins {
+        int32_t pixels = 0;
+        int32_t mapUnits = 0;
+    };
+    PenMargins WidestPens() const;
     bool PageRect(OBJHANDLE *page, MAP_COORDRECT *rect) const;
     void ViewPage();
     void ViewSelectedObjects();

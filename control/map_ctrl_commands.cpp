@@ -514,11 +514,39 @@ int32_t CMapCtrl::Command(int32_t id)
 
 void CMapCtrl::ViewRefresh() { FullRepaint(); }
 
+// Half the widest pen of the visible layers, in pixels and in map units (a
+// layer's width counts in map units when its line option bit 0 is set).
+CMapCtrl::PenMargins CMapCtrl::WidestPens() const
+{
+    PenMargins half;
+    if (!m_pWndRes || !m_pWndRes->kernel)
+        return half;
+    OBJectKernel *kernel = m_pWndRes->kernel;
+    const OBJHANDLE root = GetRootOBJect(m_hWnd, CLASS_LAYERS);
+    int32_t pos = -1;
+    for (OBJHANDLE layer = root ? FirstReference(kernel, root, REF_LAYER_MEMBER, &pos) : 0; layer;
+         layer = GetReference(kernel, root, REF_LAYER_MEMBER, &pos)) {
+        int32_t width = 0;
+        uint16_t display = 0, options = 0;
+        map_layer_Get(m_hWnd, layer, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, nullptr, nullptr,
+                      &width, &display, &options);
+        if (!(display & LDF_VISIBLE) || width <= 0)
+            continue;
+        int32_t &kind = (options & 1) ? half.mapUnits : half.pixels;
+        kind = std::max(kind, std::min(width, 1 << 20) / 2 + 1);
+    }
+    return half;
+}
+
 // Shows the map rectangle (sides of no length widened by 2 units), as the
 // view's whole extent too when asked, then the scroll bars, the picture and
-// the scale event follow.
+// the scale event follow. The rectangle shows wholly, with the widest pen
+// and the selection marks inside the window: a margin of pixels stays free
+// on every side. When the scroll bars come or go the client area changes,
+// and the rectangle is fitted again to what remains.
 void CMapCtrl::ShowMapRect(MAP_COORDRECT rect, bool asAllObjects, bool fitPage)
 {
+    constexpr int kMarkPixels = 6; // vertex and end marks, arrow heads
     StopDrawingThread();
     if (rect.x1 == rect.x2)
         WorldRectInflate(&rect, 2, 0);
@@ -526,10 +554,16 @@ void CMapCtrl::ShowMapRect(MAP_COORDRECT rect, bool asAllObjects, bool fitPage)
         WorldRectInflate(&rect, 0, 2);
     if (asAllObjects)
         PM_SetAllObjectsRect(m_pView, m_hWnd, &rect);
-    PM_SetWorldRect(m_pView, m_hWnd, &rect, 1);
+    const PenMargins pens = WidestPens();
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        PM_SetWorldRectWithin(m_pView, m_hWnd, &rect, kMarkPixels + pens.pixels, pens.mapUnits);
+        const RECT fitted = m_pView->displayRect;
+        SyncScrollBars();
+        if (std::memcmp(&fitted, &m_pView->displayRect, sizeof fitted) == 0)
+            break;
+    }
     if (fitPage)
         PageFitToAllObjects(m_hWnd);
-    SyncScrollBars();
     ViewRefresh();
     FireDisplayScaleChanged();
 }

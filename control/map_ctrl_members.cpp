@@ -4,6 +4,7 @@
 #include "control/krt_geometry.h"
 #include "control/map_ctrl.h"
 #include "control/pending_engine.h"
+#include "engine/editing/tools/undo_helpers.h"
 #include "engine/polygon/buffer/buffer_commands.h"
 #include "engine/window/converters/converter_service.h"
 #include "control/variant_values.h"
@@ -131,6 +132,8 @@ int32_t CMapCtrl::Open(const VARIANT &fileName)
         return 0;
     m_strDocumentName = name;
     CopyRecordName(m_pWndRes, name);
+    // A document keeps its selection: the running measures start from it.
+    RecomputeSelectionMeasures(m_hWnd);
     ViewAllObjects(0);
     ResetLayerGroups(m_pWndRes);
     FullRepaint();

@@ -4,6 +4,7 @@
 #include "engine/kernel/graph_classes.h"
 #include "engine/kernel/map_file.h"
 #include "engine/kernel/object_classes.h"
+#include "engine/view/projection/projection_module.h"
 #include "engine/window/page.h"
 #include "engine/window/window_view.h"
 #include "engine/window/wndres.h"
@@ -19,6 +20,10 @@ namespace {
 constexpr int32_t kPaperA4 = 9;     // the system's paper code of A4
 constexpr uint16_t kA4Width = 2100; // tenths of a millimetre
 constexpr uint16_t kA4Height = 2970;
+// Unit ids of the engine's unit table.
+constexpr int32_t kUnitCentimetre = 3;
+constexpr int32_t kUnitMetre = 4;
+constexpr int32_t kUnitHectare = 29;
 
 // Writes one empty document with an A4 page; true when written.
 bool WriteTemplate(const std::string &file, bool landscape)
@@ -31,7 +36,12 @@ bool WriteTemplate(const std::string &file, bool landscape)
     bool written = false;
     if (WndRes_AttachToWindow(&rec, window, 1) == 1) {
         const RECT margins = {VP_DEFAULT_MARGIN, VP_DEFAULT_MARGIN, VP_DEFAULT_MARGIN, VP_DEFAULT_MARGIN};
-        written = map_page_Set(window, "A4", kPaperA4, landscape ? 1 : 0, kA4Width, kA4Height, &margins,
+        // The editor's map units are centimetres of a plane grid: the
+        // document says so, so that lengths, areas and scales come out in
+        // true units. Lengths show in metres, areas in hectares.
+        written = map_projection_Set(window, "", "", CS_CARTESIAN, kUnitCentimetre, CS_CARTESIAN,
+                                     kUnitCentimetre, kUnitHectare, kUnitMetre) == 1 &&
+                  map_page_Set(window, "A4", kPaperA4, landscape ? 1 : 0, kA4Width, kA4Height, &margins,
                                nullptr, 0) == 1 &&
                   MapSave(window, file.c_str()) >= 1;
     }

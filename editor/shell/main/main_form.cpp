@@ -612,19 +612,29 @@ void TfrmMain::OnMapMouse(TPMap &sender)
         referenceX_ = x;
         referenceY_ = y;
     }
-    const double length = sender.SelectionLength();
-    panels_[4]->setText(
-        length > 0 ? FromWindows1252(FormatFixedPrecision(length, 8, 1) + " " + sender.LengthUnitName())
-                   : QString());
-    const double area = sender.SelectionArea();
-    panels_[5]->setText(area > 0.0001
-                            ? FromWindows1252(FormatFixedPrecision(area, 8, 2) + " " + sender.AreaUnitName())
-                            : QString());
+    ShowSelectionMeasures(&sender);
     panels_[6]->setText(FromWindows1252(DistanceBearingText(x, y, referenceX_, referenceY_)));
+}
+
+// The length and area panels follow the selection of the map (none: empty):
+// after every mouse event, selection change and change of tab.
+void TfrmMain::ShowSelectionMeasures(TPMap *map)
+{
+    if (!panels_[4] || !panels_[5])
+        return;
+    const double length = map ? map->SelectionLength() : 0.0;
+    panels_[4]->setText(
+        length > 0 ? FromWindows1252(FormatFixedPrecision(length, 8, 1) + " " + map->LengthUnitName())
+                   : QString());
+    const double area = map ? map->SelectionArea() : 0.0;
+    panels_[5]->setText(area > 0.0001
+                            ? FromWindows1252(FormatFixedPrecision(area, 8, 2) + " " + map->AreaUnitName())
+                            : QString());
 }
 
 void TfrmMain::OnSelection(TPMap &sender)
 {
+    ShowSelectionMeasures(&sender);
     if (panels_[1]) {
         const int32_t count = sender.SelectedCount();
         std::string layer = sender.SelectionLayerName();
@@ -828,6 +838,8 @@ void TfrmMain::MapChangedRefresh(TMapInfo &info)
     toolPages_->setCurrentIndex(0);
     if (map)
         OnSelection(*map);
+    else
+        ShowSelectionMeasures(nullptr);
     SetButtonStates();
     LoadUnits();
     UpdateUnitsMenu();

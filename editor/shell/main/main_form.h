@@ -87,6 +87,7 @@ public:
     QLabel *StatusPanel(int index) const { return panels_.at(size_t(index)); }
     void OnMapMouse(TPMap &sender);
     void OnSelection(TPMap &sender);
+    void ShowSelectionMeasures(TPMap *map);
     void OnMapProgress(TPMap &sender, int32_t operationId, int32_t progress);
     void OnMapMessage(TPMap &sender, const std::string &text);
     // Map event 14: the map is about to go.

@@ -347,6 +347,43 @@ int PM_SetWorldRect(PresentationManager *view, HWND window, MAP_COORDRECT *mapRe
     return 1;
 }
 
+int PM_SetWorldRectWithin(PresentationManager *view, HWND window, const MAP_COORDRECT *mapRect,
+                          int marginPixels, int32_t marginUnits)
+{
+    MAP_COORDRECT target = *mapRect;
+    if (!PageFallback(window, &target))
+        return 0;
+    MAP_COORDRECT world;
+    PM_MapToWorldRect(view, &target, &world);
+    RectMakeNegative(&world);
+    const int64_t grow = std::max<int64_t>(marginUnits, 0);
+    world = MAP_COORDRECT{Saturate(world.x1 - grow), Saturate(world.y1 - grow), Saturate(world.x2 + grow),
+                          Saturate(world.y2 + grow)};
+    // The window's picture spans the display rectangle's width and height
+    // from the window's corner: the rectangle keeps the margin free on
+    // every side of that span, at the scale it will be shown at. A margin
+    // that would leave less than half of a small window is narrowed.
+    const int64_t dw = Width(view->displayRect), dh = Height(view->displayRect);
+    const int64_t w = std::max<int64_t>(Width(world), 1), h = std::max<int64_t>(Height(world), 1);
+    const int64_t m = std::clamp<int64_t>(marginPixels, 0, std::min(dw, dh) / 4);
+    if (m > 0) {
+        const double s = std::min(double(dw - 2 * m) / double(w), double(dh - 2 * m) / double(h));
+        if (s > 0) {
+            // One pixel more than asked: the window points are rounded.
+            const int64_t g = int64_t(std::min(std::ceil(double(m + 1) / s), 1e9));
+            world = MAP_COORDRECT{Saturate(world.x1 - g), Saturate(world.y1 - g), Saturate(world.x2 + g),
+                                  Saturate(world.y2 + g)};
+        }
+    }
+    view->worldRect = world;
+    const int32_t mode = view->resizeMode;
+    view->resizeMode = 1;
+    PM_OnWndSize(view, window, 0, nullptr);
+    view->resizeMode = mode;
+    PM_CalculateScrolls(view, window, 1);
+    return 1;
+}
+
 int PM_ScaleWordToDisplayUpdate(PresentationManager *view, HWND)
 {
     const double d = DisplayMetres(view);

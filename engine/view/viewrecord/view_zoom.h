@@ -31,6 +31,15 @@ int PM_ZoomWorld(PresentationManager *view, HWND window, const MAP_COORDRECT *ta
 int PM_DisplaySet(PresentationManager *view, HWND window, const MAP_COORDRECT *mapRect);
 int PM_SetAllObjectsRect(PresentationManager *view, HWND window, MAP_COORDRECT *mapRect);
 int PM_SetWorldRect(PresentationManager *view, HWND window, MAP_COORDRECT *mapRect, int redraw);
+// Shows the map rectangle wholly (the page for an empty one, as
+// PM_SetWorldRect): grown by marginUnits world units on every side, then so
+// far that marginPixels stay free between it and every edge of the window's
+// picture at the scale it comes out at (less in a window too small for
+// them). The visible world rectangle fits the display's proportions around
+// it, the scale follows and the scroll bars are redrawn. 1; 0 when neither
+// rectangle nor page exists.
+int PM_SetWorldRectWithin(PresentationManager *view, HWND window, const MAP_COORDRECT *mapRect,
+                          int marginPixels, int32_t marginUnits);
 int PM_ScaleWordToDisplayUpdate(PresentationManager *view, HWND window);
 int PM_ScaleWordToDisplaySet(PresentationManager *view, HWND window, double denominator);
 // Moves the end point's x until the ground length from the start equals the
