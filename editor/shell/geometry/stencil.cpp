@@ -135,21 +135,30 @@ void TStencil::SplitAtCrossings(const std::vector<std::pair<TEdge *, TEdge *>> &
     for (auto &[edge, points] : at) {
         std::stable_sort(points.begin(), points.end(),
                          [](const auto &p, const auto &q) { return p.first < q.first; });
-        const double angle = edge->Angle();
-        sourceAngle_[edge] = angle;
+        const TEdge source = *edge;
+        source_.emplace(edge, source);
         TEdge *piece = edge;
         for (const auto &[t, p] : points)
             if (TEdge *rest = SplitAt(piece, p)) {
                 piece = rest;
-                sourceAngle_[rest] = angle;
+                source_.emplace(rest, source);
             }
     }
 }
 
 double TStencil::SourceAngle(const TEdge *edge) const
 {
-    const auto found = sourceAngle_.find(edge);
-    return found == sourceAngle_.end() ? edge->Angle() : found->second;
+    const auto found = source_.find(edge);
+    return found == source_.end() ? edge->Angle() : found->second.Angle();
+}
+
+TLine TStencil::SourceOf(const TEdge *edge) const
+{
+    if (!edge)
+        return TLine({}, {});
+    const auto found = source_.find(edge);
+    return found == source_.end() ? TLine(edge->Start(), edge->End())
+                                  : TLine(found->second.A, found->second.B);
 }
 
 void TStencil::FindNodes()
@@ -194,23 +203,27 @@ TStencilPoint *TStencil::PointAt(const TPoint &p, const TEdge *arrival)
     const auto found = byPosition_.find(PositionKey(p));
     if (found == byPosition_.end())
         return nullptr;
-    // Two crossings close together may round to one position. The point
-    // reached along its own stencil edge is the one; along the polygon, the
-    // entering one comes first (the walk is inside the stencil there).
-    TStencilPoint *first = nullptr, *alongPolygon = nullptr;
+    // Two crossings close together may round to one position, and a
+    // stencil edge crossing a doubled bridge crosses both its edges at one
+    // point. The point reached along its own edge is the one. Several such:
+    // along the stencil the walk is inside the polygon, so it leaves first;
+    // along the polygon it is inside the stencil, so the stencil enters
+    // first.
+    TStencilPoint *first = nullptr, *alongStencil = nullptr, *alongPolygon = nullptr;
     for (int i : found->second) {
         TStencilPoint &point = points_[size_t(i)];
         if (point.Removed)
             continue;
-        if (point.StencilEdge->Prev == arrival)
-            return &point;
+        if (point.StencilEdge->Prev == arrival &&
+            (!alongStencil || (!point.Entering && alongStencil->Entering)))
+            alongStencil = &point;
         if (point.PolygonEdge->Prev == arrival &&
             (!alongPolygon || (point.Entering && !alongPolygon->Entering)))
             alongPolygon = &point;
         if (!first)
             first = &point;
     }
-    return alongPolygon ? alongPolygon : first;
+    return alongStencil ? alongStencil : alongPolygon ? alongPolygon : first;
 }
 
 int TStencil::CrossingsAtEnd(const TEdge *stencilEdge) const
@@ -218,10 +231,21 @@ int TStencil::CrossingsAtEnd(const TEdge *stencilEdge) const
     const auto found = byPosition_.find(PositionKey(stencilEdge->End()));
     if (found == byPosition_.end())
         return 0;
-    int crossings = 0;
+    std::vector<const TEdge *> polygonEdges;
     for (int i : found->second)
         if (points_[size_t(i)].StencilEdge->Prev == stencilEdge)
-            crossings++;
+            polygonEdges.push_back(points_[size_t(i)].PolygonEdge);
+    // The two crossings of a doubled bridge (a polygon edge and its exact
+    // reverse) leave the line where it was.
+    int crossings = int(polygonEdges.size());
+    for (size_t i = 0; i < polygonEdges.size(); i++)
+        for (size_t j = i + 1; j < polygonEdges.size(); j++) {
+            const TLine a = SourceOf(polygonEdges[i]), b = SourceOf(polygonEdges[j]);
+            if (polygonEdges[i] && polygonEdges[j] && a.A == b.B && a.B == b.A) {
+                crossings -= 2;
+                polygonEdges[i] = polygonEdges[j] = nullptr;
+            }
+        }
     return crossings;
 }
 
@@ -327,7 +351,7 @@ TCutResult TStencil::Cut(TPoly &polygon, TPoly &stencil)
     Clear();
     points_.clear();
     byPosition_.clear();
-    sourceAngle_.clear();
+    source_.clear();
     TCutResult result;
     auto fail = [&](const std::string &reason) {
         result.Outcome = TCutResult::Failed;

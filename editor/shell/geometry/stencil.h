@@ -102,9 +102,11 @@ private:
     TPolys ResultPolys();
     // The direction of the edge an edge was split from.
     double SourceAngle(const TEdge *edge) const;
+    TLine SourceOf(const TEdge *edge) const;
 
     TPoly polygon_;
     std::vector<TStencilPoint> points_;
     std::unordered_map<uint64_t, std::vector<int>> byPosition_;
-    std::unordered_map<const TEdge *, double> sourceAngle_;
+    // The edges split at crossings, as they were, by their pieces.
+    std::unordered_map<const TEdge *, TEdge> source_;
 };

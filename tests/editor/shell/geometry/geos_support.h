@@ -5,6 +5,7 @@
 #include "editor/shell/geometry/poly.h"
 
 #include <geos_c.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
@@ -163,6 +164,22 @@ inline TPoly MakeRing(const std::vector<TPoint> &points, TPoint offset = {})
 inline TPoly MakePolyline(const std::vector<TPoint> &points, TPoint offset = {})
 {
     return MakePoly(false, points, offset);
+}
+
+// The lengths of the pieces, open polys, against the reference's line
+// lengths: as many, and the same in sorted order within the tolerance.
+inline void ExpectSameLengths(TPolys &pieces, std::vector<double> reference, double tolerance)
+{
+    std::vector<double> lengths;
+    for (TPoly &piece : pieces.Items()) {
+        EXPECT_FALSE(piece.Closed);
+        lengths.push_back(double(piece.Length()));
+    }
+    ASSERT_EQ(lengths.size(), reference.size());
+    std::sort(lengths.begin(), lengths.end());
+    std::sort(reference.begin(), reference.end());
+    for (size_t i = 0; i < lengths.size(); i++)
+        EXPECT_NEAR(lengths[i], reference[i], tolerance);
 }
 
 // A bound, in square metres, of how far the area of result rings may stray

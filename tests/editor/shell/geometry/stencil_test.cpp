@@ -168,16 +168,7 @@ TEST(StencilReferenceTest, OpenStencilsAgainstGeosIntersection)
             TStencil cutter;
             TCutResult result = cutter.Cut(polygon, line);
             ASSERT_EQ(result.Outcome, TCutResult::Pieces) << result.Reason;
-            std::vector<double> lengths;
-            for (TPoly &piece : result.Polys.Items()) {
-                EXPECT_FALSE(piece.Closed);
-                lengths.push_back(double(piece.Length()));
-            }
-            ASSERT_EQ(lengths.size(), parts.size());
-            std::sort(lengths.begin(), lengths.end());
-            std::sort(parts.begin(), parts.end());
-            for (size_t i = 0; i < parts.size(); i++)
-                EXPECT_NEAR(lengths[i], parts[i], 2 + 0.5 * line.Count());
+            ExpectSameLengths(result.Polys, parts, 2 + 0.5 * line.Count());
         }
 }
 
@@ -243,6 +234,57 @@ TEST(StencilTest, CutsNearTheCoordinateLimits)
     TCutResult result2 = cutter2.Cut(polygon2, across);
     ASSERT_EQ(result2.Outcome, TCutResult::Pieces) << result2.Reason;
     EXPECT_DOUBLE_EQ(TotalArea(result2.Polys), 500.0 * 600 / 10000);
+}
+
+} // namespace
+
+namespace {
+
+TEST(StencilReferenceTest, KeyholeRingsAgainstGeosIntersection)
+{
+    GeosRef geos;
+    const TPoly outer = GeometryFactory().Rectangle(0, 0, 100000, 100000);
+    TPoly hole = GeometryFactory().Rectangle(30000, 30000, 70000, 60000);
+    hole.Reverse();
+    struct Case {
+        const char *name;
+        TPoly stencil;
+    };
+    const std::vector<Case> cases = {
+        {"through the hole", GeometryFactory().Rectangle(50000, -10000, 120000, 110000)},
+        {"across the bridge", GeometryFactory().Rectangle(-10000, 10000, 110000, 45000)},
+        {"around the hole", GeometryFactory().Rectangle(20000, 20000, 80000, 130000)},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TPoly keyhole = outer.Clone();
+        keyhole.AddHole(hole);
+        TPoly stencil = c.stencil;
+        GeosPtr a(geos, geos.Polygon(outer, {hole}));
+        GeosPtr b(geos, geos.Polygon(stencil));
+        GeosPtr both(geos, geos.Intersection(a.get(), b.get()));
+        const std::vector<double> parts = geos.Parts(both.get(), 2);
+        const double expected = std::accumulate(parts.begin(), parts.end(), 0.0) / 10000;
+        TStencil cutter;
+        TCutResult result = cutter.Cut(keyhole, stencil);
+        ASSERT_EQ(result.Outcome, TCutResult::Pieces) << result.Reason;
+        EXPECT_NEAR(TotalArea(result.Polys), expected, 1e-6);
+    }
+    // A line across the bridge and the hole: the bridge does not break it.
+    for (const TPoly &line : {MakePolyline({{-10000, 10000}, {110000, 10000}}),
+                              MakePolyline({{-10000, 20000}, {50000, 20000}, {50000, 110000}})}) {
+        TPoly keyhole = outer.Clone();
+        keyhole.AddHole(hole);
+        TPoly stencil = line;
+        GeosPtr a(geos, geos.Polygon(outer, {hole}));
+        GeosPtr l(geos, geos.Line(line));
+        GeosPtr both(geos, geos.Intersection(a.get(), l.get()));
+        std::vector<double> parts = geos.Parts(both.get(), 1);
+        TStencil cutter;
+        TCutResult result = cutter.Cut(keyhole, stencil);
+        ASSERT_EQ(result.Outcome, TCutResult::Pieces) << result.Reason;
+        ExpectSameLengths(result.Polys, parts, 1);
+    }
 }
 
 } // namespace
