@@ -19,7 +19,6 @@
 #include "engine/view/viewrecord/view_transforms.h"
 #include "engine/view/viewrecord/view_zoom.h"
 #include "engine/window/wndres.h"
-#include "platform/message_box.h"
 #include "platform/module.h"
 #include "platform/window.h"
 
@@ -87,7 +86,10 @@ int32_t CMapCtrl::Open(const VARIANT &fileName)
     }
 
     bool read = ReadDocument(name);
-    if (!read) {
+    // Only a file that does not begin as a document of this version can be
+    // an older document: a damaged document or a file that cannot be read
+    // is simply not opened.
+    if (!read && MapFileLastError() == MAPFILE_NOT_A_DOCUMENT) {
         // The reader of older documents, beside this program or the engine.
         HMODULE converter = LoadLibraryA("mpd4.cnv");
         if (!converter) {
@@ -98,10 +100,10 @@ int32_t CMapCtrl::Open(const VARIANT &fileName)
             if (slash != std::string::npos)
                 converter = LoadLibraryA((path.substr(0, slash + 1) + "mpd4.cnv").c_str());
         }
-        if (!converter) {
-            MessageBoxA(m_hWnd, "Can't find mpd4.cnv", "", MB_OK);
+        // Without that reader the file is not opened; the caller, who knows
+        // what the user asked for, says why.
+        if (!converter)
             return -1;
-        }
         if (auto open = reinterpret_cast<Mpd4FileOpen>(GetProcAddress(converter, "MPD4FileOpen"))) {
             // It reads into an empty store, which replaces the document only
             // when it succeeds.

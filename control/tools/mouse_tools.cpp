@@ -369,9 +369,8 @@ int32_t CMapCtrl::SelectAtPoint(WPARAM keys, POINT point)
 {
     StopDrawingThread();
     const int result = OnSelectByPoint(m_hWnd, uint32_t(keys), point);
+    // Choosing objects changes nothing in the document: it stays unmodified.
     if (result != -1) {
-        if (m_pWndRes)
-            m_pWndRes->flags |= WNDRES_MODIFIED;
         UpdateWindow(m_hWnd);
         FireSelectionChanged(result);
     }
@@ -392,8 +391,6 @@ int32_t CMapCtrl::SelectInRect(WPARAM keys, const MAP_COORDRECT &rect)
             InvalidateGraphRect(m_hWnd, &chosen, 1);
     }
     if (result != -1) {
-        if (m_pWndRes)
-            m_pWndRes->flags |= WNDRES_MODIFIED;
         UpdateWindow(m_hWnd);
         FireSelectionChanged(result);
     }

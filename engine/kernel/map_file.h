@@ -121,6 +121,10 @@ int ReadMapFromStream(HWND window, FileStream &stream, OBJHANDLE *root, OBJectKe
                       int showProgress, std::string *error);
 // Why the last read on this thread was refused; empty after a success.
 const std::string &MapFileLastError();
+// The reason a read gives for a file that does not begin as a map document of
+// this version (too short, or another first letter): a document of an older
+// version, for the reader of older documents, or no document at all.
+inline constexpr const char *MAPFILE_NOT_A_DOCUMENT = "The file is not a map document.";
 // Clears the preview flag of every layer of the document.
 void ResetPreview(OBJectKernel *kernel, OBJHANDLE root);
 

@@ -496,14 +496,14 @@ int MapReader::run(OBJHANDLE *rootOut, OBJectKernel **kernelOut)
     capacity_ = size_t(std::clamp<uint64_t>(size_, 4096, kReadBlock));
     buffer_.reset(new char[capacity_]);
     if (!fill(sizeof header_)) {
-        error_ = "The file is not a map document.";
+        error_ = MAPFILE_NOT_A_DOCUMENT;
         return 0;
     }
     std::memcpy(&header_, buffer_.get(), sizeof header_);
     pos_ = sizeof header_;
     offset_ = sizeof header_;
     if (header_.letter != 'O') {
-        error_ = "The file is not a map document.";
+        error_ = MAPFILE_NOT_A_DOCUMENT;
         return 0;
     }
     for (int i = 0, n = GetNumberOfClasses(); i < n; ++i) {
