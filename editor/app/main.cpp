@@ -9,6 +9,11 @@
 //                             time the main window's start-up timer waited
 //                             before its work began. The window then closes
 //                             as it would for the user (locks cleared).
+//                             Nobody answers message boxes then: their
+//                             texts go to standard error and their default
+//                             buttons answer. When no map could be made
+//                             (its page template missing), the program
+//                             exits with code 1 instead, after its box.
 //   --help                    print the switches and exit.
 // Any other argument is handed to the main window (a map document, "id=...").
 #include "editor/shell/main/first_run.h"
@@ -16,6 +21,7 @@
 #include "editor/shell/main/test_readout.h"
 #include "editor/shell/map/krt_control.h"
 
+#include "platform/message_box.h"
 #include "platform/text_codec.h"
 
 #include <QApplication>
@@ -96,14 +102,26 @@ int main(int argc, char **argv)
     EnsureProjectionModules(SplitList(VELKAST_PROJECTION_MODULES));
 #endif
 
+    if (exitAfterFirstPaint)
+        SetMessageBoxHook([](const MessageBoxRequest &request) {
+            std::fprintf(stderr, "%s: %s\n", request.caption.c_str(), request.text.c_str());
+            return DefaultMessageBoxAnswer(request.type);
+        });
+
     TfrmMain frmMain(arguments);
     app.MainForm = &frmMain;
     frmMain.CreateForms();
     std::function<void()> firstPaintReport;
+    int exitCode = 0;
     if (exitAfterFirstPaint)
-        firstPaintReport = [&frmMain] {
-            std::printf("startup-pause-ms %.1f\n", frmMain.StartupPauseMs());
-            std::fflush(stdout);
+        firstPaintReport = [&frmMain, &exitCode] {
+            if (!frmMain.CurrentMap()) {
+                std::fprintf(stderr, "No map could be made.\n");
+                exitCode = 1;
+            } else {
+                std::printf("startup-pause-ms %.1f\n", frmMain.StartupPauseMs());
+                std::fflush(stdout);
+            }
             // Closing as the user would clears the document's lock and keeps
             // the recent files; the loop ends with the last window.
             if (!frmMain.close())
@@ -116,5 +134,5 @@ int main(int argc, char **argv)
     frmMain.showMaximized();
     const int code = app.exec();
     app.MainForm = nullptr;
-    return code;
+    return code != 0 ? code : exitCode;
 }

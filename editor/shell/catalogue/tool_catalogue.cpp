@@ -541,6 +541,43 @@ QPixmap TfrmButtons::MakeButtonGlyph(const QPixmap &glyph)
     return QPixmap::fromImage(frames);
 }
 
+namespace {
+
+// The tool ids whose commands are not built yet, as ranges of ids: the
+// dialogs and tools of later work. The copy and paste tools (52 to 58) are
+// not listed: the tool manager answers for them (no tool, no command).
+struct TIdRange {
+    uint8_t first, last;
+};
+constexpr TIdRange kUnbuiltTools[] = {
+    {3, 3},     // debug dialogue
+    {8, 9},     // macros, device link
+    {14, 17},   // grid system dialog, page setup, printing
+    {19, 22},   // GML, DXF, shapefile and land-parcel imports
+    {24, 27},   // raster, KML, CSV and line-work imports
+    {29, 29},   // raster locator
+    {31, 33},   // DXF, shapefile and raster exports
+    {49, 49},   // area identifiers in acres
+    {59, 59},   // page copy
+    {62, 62},   // support form
+    {64, 75},   // about box, options, viewers, layer moves, page moves, slide, rotate, text
+    {76, 151},  // the layer tools, text, identifiers, shapes, transform and survey tools
+    {153, 154}, // theme and scale-range modes of the layer list
+    {164, 165}, // layer data listing, map cleaner
+    {202, 202}, // diagnostics
+    {216, 216}, // map expert
+};
+
+} // namespace
+
+bool IsToolBuilt(uint8_t id)
+{
+    for (const TIdRange &r : kUnbuiltTools)
+        if (id >= r.first && id <= r.last)
+            return false;
+    return true;
+}
+
 uint8_t TfrmButtons::ToolOfIndex(int position)
 {
     if (position < 0 || position >= kCatalogueIndexCount)
@@ -584,8 +621,8 @@ void TfrmButtons::AddMenuItems(QMenu *menu, const std::vector<uint8_t> &ids) con
     for (const uint8_t id : ids) {
         auto *item = new TToolItem(menu);
         if (id == 0) {
+            // A separator has no caption: styles draw one as a section title.
             item->setSeparator(true);
-            item->setText(QStringLiteral("-"));
         } else {
             SetMenuItem(item, id);
         }

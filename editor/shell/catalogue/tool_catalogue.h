@@ -74,6 +74,12 @@ inline constexpr int kLiteGlyphCount = 56;
 inline constexpr int32_t kFirstLiteGlyph = 1100;
 extern const std::array<uint8_t, kLiteGlyphCount> kLiteGlyphTools;
 
+// Whether the command of a tool id is built in this program. Every tool has
+// its catalogue entry, but the commands not built yet are disabled (grey
+// buttons and menu items, inert shortcuts) instead of doing nothing. The
+// one table of them is in the catalogue's source.
+bool IsToolBuilt(uint8_t id);
+
 // The position a stored pair of characters names: -1 when the pair is not
 // two hexadecimal digits, is 108 or above, or is the unused position 4.
 int CataloguePositionOfPair(const std::string &text, size_t at);

@@ -2,6 +2,8 @@
 #include "editor/shell/support/file_routines.h"
 
 #include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
 
 #include <charconv>
 #include <cmath>
@@ -56,3 +58,22 @@ bool LockIsFresh(double lockTime, double now)
 bool IsNetworkFileSystemType(int64_t type) { return DriveTypeOfFileSystem(type) == DRIVE_REMOTE; }
 
 bool IsNetworkFolder(const std::string &folder) { return DriveType(folder) == DRIVE_REMOTE; }
+
+std::string OpenFailureReason(const std::string &fileName)
+{
+    // A map document begins with a 120-byte header: the letter 'O', then
+    // the words 1, 2, 2, -1 and -1 (little-endian).
+    static constexpr unsigned char kHead[24] = {'O', 0, 0, 0, 1,    0,    0,    0,    2,    0,    0,    0,
+                                                2,   0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    constexpr qint64 kHeaderSize = 120;
+    const QString name = QFile::decodeName(fileName.c_str());
+    QFile file(name);
+    if (!QFileInfo(name).isFile() || !file.open(QIODevice::ReadOnly))
+        return "The file cannot be read.";
+    const QByteArray head = file.read(qint64(sizeof kHead));
+    // The reserved bytes after the letter are not examined.
+    bool mapHeader = file.size() >= kHeaderSize && head.size() == qsizetype(sizeof kHead) && head[0] == 'O';
+    for (size_t i = 4; mapHeader && i < sizeof kHead; ++i)
+        mapHeader = static_cast<unsigned char>(head[qsizetype(i)]) == kHead[i];
+    return mapHeader ? "The map document is damaged." : "It is not a map document.";
+}

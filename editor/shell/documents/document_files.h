@@ -30,3 +30,8 @@ bool LockIsFresh(double lockTime, double now);
 bool IsNetworkFileSystemType(int64_t type);
 // True when the folder lies on a network file system.
 bool IsNetworkFolder(const std::string &folder);
+
+// Why a map document could not be opened, told from its first bytes: the
+// file cannot be read, or it does not begin as a map document, or it does
+// and the rest is damaged. A sentence for the message that names the file.
+std::string OpenFailureReason(const std::string &fileName);

@@ -2,6 +2,7 @@
 
 #include "editor/shell/documents/document_files.h"
 #include "editor/shell/map/tpmap.h"
+#include "editor/shell/support/data_folders.h"
 #include "editor/shell/support/file_routines.h"
 #include "editor/shell/support/global.h"
 #include "editor/shell/support/messages.h"
@@ -28,7 +29,6 @@ namespace {
 
 constexpr const char *kNewMapName = "New Map";
 constexpr const char *kTabCaptionRoom = "      "; // leaves room for the glyph
-constexpr int kShortNameLength = 48;
 constexpr int kLockRefreshMs = 30000;
 constexpr uint8_t kToolViewRefresh = 201;
 constexpr int32_t kCommandViewAll = 432;
@@ -126,6 +126,24 @@ void TMapDocuments::InstallMap(const std::string &fileName)
     Global().TraceEntry("InstallMap(" + fileName + ")");
     InstallingScope scope(installing_);
 
+    // A new map starts from the page template that ships with the program;
+    // without it there is no new map, only the reason.
+    std::string pageTemplate;
+    if (fileName.empty()) {
+        const char *name = Global().GetOption(kOptionLandscapePages) ? "L.mpd" : "P.mpd";
+        std::string searched;
+        pageTemplate = FindProgramFile(name, &searched);
+        if (pageTemplate.empty()) {
+            Global().TraceError("Page template not found : " + std::string(name) + " in " + searched);
+            ErrorMessage("The page template " + std::string(name) + " of new maps was not found (" +
+                         (searched.empty() ? std::string("no data folder") : searched) +
+                         ").\r\rThe program is not completely installed: no new map was made.");
+            Global().TraceExit("InstallMap()");
+            return;
+        }
+        Global().TraceNote("Page template : " + pageTemplate);
+    }
+
     bool readOnly = false;
     if (!fileName.empty()) {
         readOnly = CheckFileLock(fileName);
@@ -152,21 +170,47 @@ void TMapDocuments::InstallMap(const std::string &fileName)
     TPMap &map = *created;
     tab->Info().SetMap(std::move(created));
     tab->PlaceControl(map.Widget());
+    const int previousIndex = pages_.currentIndex();
     {
         // The tab becomes the active one; its wrapper is the current map.
         const QSignalBlocker block(&pages_);
         pages_.setCurrentIndex(pages_.addTab(tab, QString()));
     }
     host_.CurrentMap() = &map;
+    // A map that could not be made goes with its tab: the other tabs and
+    // the current map stay as they were.
+    bool subscribed = false;
+    auto discard = [&] {
+        if (subscribed)
+            map.Closing();
+        {
+            const QSignalBlocker block(&pages_);
+            pages_.removeTab(pages_.indexOf(tab));
+            delete tab;
+            if (previousIndex >= 0 && previousIndex < pages_.TabCount())
+                pages_.setCurrentIndex(previousIndex);
+        }
+        host_.CurrentMap() = nullptr;
+        if (pages_.TabCount() > 0) {
+            MapTabChanged();
+        } else {
+            host_.SetButtonStates();
+            host_.UpdateCaption();
+        }
+    };
     QApplication::processEvents();
 
     try {
         if (fileName.empty()) {
-            const std::string folder = Global().CommonDataFolder();
-            const bool landscape = Global().GetOption(kOptionLandscapePages);
-            const std::string page = PathJoin(folder, landscape ? "L.mpd" : "P.mpd");
-            if (!map.Open(page))
-                Global().TraceProblem("Page template not read : " + page);
+            if (!map.Open(pageTemplate)) {
+                Global().TraceError("Page template not read : " + pageTemplate);
+                scope.WaitCursor(false);
+                discard();
+                ErrorMessage("The page template " + pageTemplate + " of new maps could not be read.\r\r" +
+                             OpenFailureReason(pageTemplate) + " No new map was made.");
+                Global().TraceExit("InstallMap()");
+                return;
+            }
             // The template is no document of the user's: nothing may be
             // saved or locked under its name.
             map.FileName.clear();
@@ -180,8 +224,12 @@ void TMapDocuments::InstallMap(const std::string &fileName)
         map.ReadOnly = readOnly;
         SetTabFile(*tab, fileName);
         host_.SubscribeMap(map);
+        subscribed = true;
 
         if (!fileName.empty()) {
+            // Why it fails, from the file as it is before a backup may take
+            // its name.
+            const std::string reason = OpenFailureReason(fileName);
             bool loaded = false;
             try {
                 loaded = LoadMapFile(fileName);
@@ -189,20 +237,17 @@ void TMapDocuments::InstallMap(const std::string &fileName)
                 Global().TraceError("Failed to open file : " + std::string(e.what()));
             }
             if (!loaded) {
-                // What the control holds now is not the document: keep it
-                // untitled, so that no save can overwrite the file with it.
+                // What the control holds now is not the document: the tab
+                // goes, and no save can overwrite the file with it.
+                Global().TraceError("Failed to open file : " + reason);
                 if (!readOnly)
                     ClearLock(LockNameOf(fileName));
-                map.FileName.clear();
-                map.ReadOnly = false;
-                SetTabFile(*tab, {});
                 host_.RecentFiles().Remove(fileName);
-                // Unless its backup was offered (and refused), say why the
-                // tab is a new map.
-                if (!FileExists(ChangeFileExt(fileName, ".bak"))) {
-                    scope.WaitCursor(false);
-                    ErrorMessage("Map file " + fileName + " could not be opened.");
-                }
+                scope.WaitCursor(false);
+                discard();
+                ErrorMessage("Map file " + fileName + " could not be opened.\r\r" + reason);
+                Global().TraceExit("InstallMap()");
+                return;
             }
         }
 
@@ -456,7 +501,12 @@ bool TMapDocuments::SaveMap(bool saveAs)
         Global().TraceNote("Save As ... invoked");
         SaveDialogRequest request;
         request.title = "Save MPD File ...";
-        request.proposedName = file;
+        // A new map is proposed under its tab's caption in the folder of
+        // the last map saved or opened (at first the documents folder).
+        request.proposedName =
+            !file.empty() ? file
+                          : PathJoin(Global().AppKey().GetString("MPDLib", Global().DocumentsFolder()),
+                                     tab->Info().ShortName + ".mpd");
         request.defaultExtension = "mpd";
         request.filters = {{"Map files (*.mpd)", "*.mpd"}};
         request.confirmOverwrite = true;
@@ -534,7 +584,9 @@ bool TMapDocuments::CloseMap(const std::string &shownName)
     TPMap *map = tab->Info().Map();
     bool closed = true;
     if (map && map->IsModified()) {
-        const int answer = AskYesNoCancel("The map " + shownName +
+        // An untitled map is named as its tab names it.
+        const std::string name = shownName.empty() ? tab->Info().ShortName : shownName;
+        const int answer = AskYesNoCancel("The map " + name +
                                           " has been updated.\r\r"
                                           "Do you want to save the changes?");
         closed = answer == IDYES ? SaveMap(false) : answer == IDNO;
@@ -577,7 +629,8 @@ void TMapDocuments::SetTabFile(TMapTab &tab, const std::string &fileName)
 {
     TMapInfo &info = tab.Info();
     info.FullName = fileName;
-    info.ShortName = fileName.empty() ? kNewMapName : ShortenPath(fileName, kShortNameLength);
+    // The tab shows the file's name; its tool tip the whole path.
+    info.ShortName = fileName.empty() ? kNewMapName : ExtractFileName(fileName);
     pages_.UpdateCaption(tab);
     if (!fileName.empty() && FileExists(fileName))
         host_.RecentFiles().Add(fileName);

@@ -113,6 +113,8 @@ TMapTab *TMapPageControl::Tab(int index) const { return dynamic_cast<TMapTab *>(
 void TMapPageControl::UpdateCaption(TMapTab &tab)
 {
     const int index = indexOf(&tab);
-    if (index >= 0)
-        setTabText(index, QStringLiteral("      ") + QString::fromStdString(tab.Info().ShortName));
+    if (index < 0)
+        return;
+    setTabText(index, QStringLiteral("      ") + QString::fromStdString(tab.Info().ShortName));
+    setTabToolTip(index, QString::fromStdString(tab.Info().FullName));
 }

@@ -12,6 +12,7 @@
 #include "editor/shell/standins/exchange_forms.h"
 #include "editor/shell/standins/layer_list.h"
 #include "editor/shell/standins/map_copier.h"
+#include "editor/shell/support/data_folders.h"
 #include "editor/shell/support/global.h"
 #include "editor/shell/support/messages.h"
 #include "editor/shell/support/paths.h"
@@ -27,6 +28,7 @@
 #include <QPaintEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -72,6 +74,14 @@ Qt::Key QtKeyOfArrow(int virtualKey)
     }
 }
 
+// The user manual's file name: the application key's "UserManual", else the
+// manual that ships.
+std::string UserManualName()
+{
+    const std::string name = Global().AppKey().GetString("UserManual", "");
+    return name.empty() ? kUserManualFile : name;
+}
+
 } // namespace
 
 // --- Dispatch ---
@@ -86,6 +96,13 @@ void TfrmMain::ToolButtonClick(QObject *sender)
 void TfrmMain::InvokeTool(QObject *component, uint8_t id)
 {
     Global().TraceText("InvokeTool(" + buttons_->ToolCaption(id) + ")");
+    // A command not built yet is disabled wherever it shows; one that still
+    // arrives (a text selected on the map asks for the text tool) does
+    // nothing.
+    if (!IsToolBuilt(id)) {
+        Global().TraceNote("Not built : " + buttons_->ToolCaption(id));
+        return;
+    }
     bool handled = OpenUITool(id);
     if (handled)
         ReleaseMapTool();
@@ -233,8 +250,12 @@ void TfrmMain::RunMainCommand(uint8_t id)
     }
 }
 
+std::string TfrmMain::UserManualFile() const { return FindProgramFile(UserManualName()); }
+
 bool TfrmMain::IsCommandEnabled(uint8_t id)
 {
+    if (!IsToolBuilt(id))
+        return false;
     switch (EnableRuleOf(id)) {
     case TEnableRule::Never:
         return false;
@@ -244,8 +265,10 @@ bool TfrmMain::IsCommandEnabled(uint8_t id)
         return currentMap_ && !currentMap_->ReadOnly;
     case TEnableRule::MapExists:
         return currentMap_ != nullptr;
-    case TEnableRule::SettingsKey:
-        return Global().SettingsKey().KeyExists();
+    case TEnableRule::UserManual:
+        return !UserManualFile().empty();
+    case TEnableRule::UpdateChecker:
+        return !Global().AppKey().GetString(kUpdateProgramValue, "").empty();
     case TEnableRule::LayerStates:
         return currentMap_ && currentMap_->HasLayerStates();
     case TEnableRule::AskTools:
@@ -533,11 +556,11 @@ void TfrmMain::ShowOptions(int page)
 void TfrmMain::UserManual()
 {
     Global().TraceEntry("UserManual()");
-    const std::string name = Global().AppKey().GetString("UserManual", "");
-    const std::string file = Global().CommonDataFolder() + name;
-    // Without a manual's name there is nothing to open (only its folder).
-    if (name.empty() || !ShellOpen(0, file))
-        ErrorMessage("Unable to open User Manual (" + file + ").");
+    // The manual ships with the program; the desktop's viewer shows it.
+    const std::string file = UserManualFile();
+    if (file.empty() || !ShellOpen(0, file))
+        ErrorMessage("Unable to open User Manual (" +
+                     (file.empty() ? PathJoin(Global().CommonDataFolder(), UserManualName()) : file) + ").");
     Global().TraceExit("UserManual()");
 }
 
@@ -557,7 +580,7 @@ void TfrmMain::VornSupport()
 void TfrmMain::CheckUpdates()
 {
     Global().TraceEntry("CheckUpdates()");
-    const std::string program = Global().AppKey().GetString("Update Program", "");
+    const std::string program = Global().AppKey().GetString(kUpdateProgramValue, "");
     if (program.empty() || ShellRun(0, program, "/checknow", SW_SHOWNORMAL, "") < 32)
         ErrorMessage("Unable to launch Update Checker (" + program + ").");
     Global().TraceExit("CheckUpdates()");
@@ -590,9 +613,13 @@ bool TfrmMain::Import(const std::string &libraryKey)
         if (dialog->Execute() != TImporterForm::kRetry)
             break;
     }
-    currentMap_->SetCommand(kCommandViewAll);
-    RelocatePageOutline();
+    // Only an import that brought objects changes the view and the page: a
+    // cancelled or failed one leaves the map as it was.
     const bool grew = currentMap_->Control().MapObjects().Count() > before;
+    if (grew) {
+        currentMap_->SetCommand(kCommandViewAll);
+        RelocatePageOutline();
+    }
     // Cleaning after an import that brought nothing would only leave an
     // empty undo step.
     if (grew && dialog->RunCleaner && !Global().OfficeMode())
@@ -617,11 +644,15 @@ bool TfrmMain::ImportKRT(const std::string &formatKey)
             request.filters = ParseFileFilter("Map Documents (*.mpd)|*.mpd");
         }
         if (const std::optional<std::string> chosen = ShowOpenFileDialog(request)) {
+            const int32_t before = currentMap_->Control().MapObjects().Count();
             const int32_t result = currentMap_->ImportFile(*chosen, formatKey);
             if (result > 0)
                 Global().TraceError("* ImportKRT = " + std::to_string(result) + "*");
-            currentMap_->SetCommand(kCommandViewAll);
-            RelocatePageOutline();
+            // A failed import leaves the view and the page where they were.
+            if (currentMap_->Control().MapObjects().Count() > before) {
+                currentMap_->SetCommand(kCommandViewAll);
+                RelocatePageOutline();
+            }
             imported = result == 0;
         }
     }
@@ -670,16 +701,25 @@ void TfrmMain::RelocatePageOutline()
         Global().TraceText("Page Outline relocation suppressed.");
         return;
     }
-    // The centre of the visible window (less the scroll bars) in map units.
+    // The centre of the visible window (less the scroll bars it shows) in
+    // map units.
     QWidget *view = currentMap_->Widget();
     if (!view)
         return;
+    int width = view->width(), height = view->height();
+    for (const QScrollBar *bar : view->findChildren<QScrollBar *>())
+        if (bar->isVisible()) {
+            if (bar->orientation() == Qt::Vertical)
+                width -= bar->width();
+            else
+                height -= bar->height();
+        }
     const IKrtPoint window = IKrtPoint::New(), topLeft = IKrtPoint::New(), bottomRight = IKrtPoint::New();
     window.Putx(0);
     window.Puty(0);
     currentMap_->Control().WindowToMap(window, topLeft);
-    window.Putx(view->width() - 18);
-    window.Puty(view->height() - 18);
+    window.Putx(width);
+    window.Puty(height);
     currentMap_->Control().WindowToMap(window, bottomRight);
     const int64_t cx = std::llrint((int64_t(topLeft.x()) + bottomRight.x()) / 2.0);
     const int64_t cy = std::llrint((int64_t(topLeft.y()) + bottomRight.y()) / 2.0);

@@ -335,7 +335,9 @@ void TfrmMain::DelayedInit()
     const bool exists = !file.empty() && std::filesystem::is_regular_file(file, ec);
     if (exists && (fromCommandLine || (Global().GetOption(kOptionReloadLastMap) && !CtrlHeld())))
         documents_->InstallMap(file);
-    else
+    // A document that could not be opened leaves no tab: the user starts
+    // with a new map instead.
+    if (mapPages_->TabCount() == 0)
         documents_->NewMap();
 
     // 14. Button states and the default shortcuts.

@@ -127,6 +127,8 @@ public:
     void PurgeLayers();
     void CopyPage();
     void UserManual();
+    // The user manual's file, empty when it is not found.
+    std::string UserManualFile() const;
     void VornSupport();
     void CheckUpdates();
 

@@ -109,7 +109,6 @@ TEnableRule EnableRuleOf(uint8_t id)
     case 36:
     case 37:
     case 62:
-    case 63:
     case 64:
     case 65:
     case 75:
@@ -139,7 +138,9 @@ TEnableRule EnableRuleOf(uint8_t id)
     case 216:
         return TEnableRule::MapExists;
     case 61:
-        return TEnableRule::SettingsKey;
+        return TEnableRule::UserManual;
+    case 63:
+        return TEnableRule::UpdateChecker;
     case 159:
         return TEnableRule::LayerStates;
     default:

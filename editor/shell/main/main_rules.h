@@ -59,13 +59,22 @@ inline int32_t StoredUnits(int32_t length, int32_t area) { return length + area 
 enum class TEnableRule {
     Never,
     Always,
-    MapWritable, // a current map that is not read-only
-    MapExists,   // a current map
-    SettingsKey, // the editor's settings key exists
-    LayerStates, // the current map has saved layer states
-    AskTools,    // the tool manager answers
+    MapWritable,   // a current map that is not read-only
+    MapExists,     // a current map
+    LayerStates,   // the current map has saved layer states
+    UserManual,    // the user manual is found
+    UpdateChecker, // an update checker is configured
+    AskTools,      // the tool manager answers
 };
+// The rule of an id whose command is built (IsToolBuilt decides first).
 TEnableRule EnableRuleOf(uint8_t id);
+
+// The user manual that ships with the program, in the common data folder
+// (or the program's own): the file name the application key's value
+// "UserManual" gives, else this one.
+inline constexpr const char *kUserManualFile = "User Manual.html";
+// The application key's value that names the update checker program.
+inline constexpr const char *kUpdateProgramValue = "Update Program";
 
 // The tool tabs' orders after tab "chosen" is shown. orders are the tool
 // tabs' order numbers in page order (page 1 first); fixed tabs (order 0)

@@ -94,3 +94,29 @@ std::string EditorDataFolder(int csidl)
         QDir().mkpath(QFile::decodeName(folder.c_str()));
     return folder;
 }
+
+std::string ProgramDataFolder()
+{
+    const std::string base = CommonDataBase();
+    return base.empty() ? std::string() : PathJoin(base, kEditorFolderTail);
+}
+
+std::string FindProgramFile(const std::string &name, std::string *searched)
+{
+    if (searched)
+        searched->clear();
+    if (name.empty())
+        return {};
+    std::string common = EditorDataFolder(CSIDL_COMMON_APPDATA);
+    std::string program = ProgramDataFolder();
+    for (const std::string *folder : {&common, &program}) {
+        if (folder->empty() || (folder == &program && program == common))
+            continue;
+        if (searched)
+            *searched += (searched->empty() ? "" : ", ") + *folder;
+        const std::string path = PathJoin(*folder, name);
+        if (QFileInfo(QFile::decodeName(path.c_str())).isFile())
+            return path;
+    }
+    return {};
+}

@@ -8,6 +8,9 @@
 // When the environment variable MAP_EDITOR_FOLDERS_DIR names a folder, the
 // four bases are its subfolders "common", "data", "state" and "documents",
 // so that tests never touch the user's own folders.
+// The files that ship with the program (page templates of new maps, the
+// user manual) are also found in the program's own data folder, which the
+// variable does not move: <program>/../share, or the build's share folder.
 #pragma once
 
 #include <string>
@@ -32,3 +35,15 @@ bool GetSpecialFolder(int csidl, std::string &path);
 // created when missing, as a first run would; the common data folder is
 // never written.
 std::string EditorDataFolder(int csidl);
+
+// The data folder that ships with the program, followed by
+// "Vorn Technology/Orvane/": <program folder>/../share when it holds one,
+// else the share folder of the build that made the program; empty when
+// neither exists. Never moved by MAP_EDITOR_FOLDERS_DIR.
+std::string ProgramDataFolder();
+
+// A file that ships with the program: the common data folder's copy when it
+// has one (a site may put its own there), else the program data folder's;
+// empty when neither folder holds it. searched receives the folders looked
+// in, for a message that says where.
+std::string FindProgramFile(const std::string &name, std::string *searched = nullptr);

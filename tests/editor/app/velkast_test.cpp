@@ -7,6 +7,7 @@
 #include "editor/shell/support/data_folders.h"
 #include "editor/shell/support/reg_link.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -107,6 +108,36 @@ TEST_F(VelkastTest, OpensTheDocumentNamedOnTheCommandLine)
     // kept.
     EXPECT_FALSE(QFile::exists(dir.path() + "/fixture.lck"));
     EXPECT_TRUE(log.contains("Saving MRU List ...")) << log.toStdString();
+}
+
+TEST_F(VelkastTest, NewMapsFindTheTemplatesThatShipWithTheProgram)
+{
+    // The moved folders hold no templates: the program's own serve, and no
+    // box is shown.
+    const Run run = Start({"--exit-after-first-paint"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_FALSE(run.err.contains("Error:")) << run.err.toStdString();
+    EXPECT_FALSE(run.err.contains("Information:")) << run.err.toStdString();
+    const QString log = Log();
+    EXPECT_TRUE(log.contains("Page template : ")) << log.toStdString();
+    EXPECT_FALSE(log.contains("Page template not")) << log.toStdString();
+}
+
+TEST_F(VelkastTest, WithoutAReadableTemplateTheFirstPaintSwitchStillEnds)
+{
+    const QString common = dir.path() + "/folders/common/" + kEditorFolderTail;
+    ASSERT_TRUE(QDir().mkpath(common));
+    QFile bad(common + "P.mpd");
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("not a template");
+    bad.close();
+    const Run run = Start({"--exit-after-first-paint"});
+    // The box's text goes to standard error, nobody has to answer it, and
+    // the program ends with a failure: no map was painted.
+    EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("could not be read")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("No map could be made.")) << run.err.toStdString();
+    EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
 }
 
 } // namespace

@@ -174,17 +174,19 @@ TEST_P(Documents, FailedOpenOffersTheBackup)
         if (c.backup)
             WriteAll(bak, kFakeDocument);
         AnsweringBoxes boxes(c.answer);
+        const int tabsBefore = pages->TabCount();
+        TMapTab *activeBefore = pages->ActiveTab();
         documents->InstallMap(doc);
         EXPECT_FALSE(documents->Installing());
         ASSERT_FALSE(boxes.texts.empty());
-        if (c.backup)
+        if (c.backup) {
             EXPECT_EQ(boxes.texts[0],
                       "Map file " + doc +
                           " failed to open.\r\r"
                           "An earlier backup version exists. Do you want to open this backup?");
-        else
-            EXPECT_EQ(boxes.texts[0], "Map file " + doc + " could not be opened.");
+        }
         if (c.opened) {
+            EXPECT_EQ(boxes.texts.size(), 1u);
             EXPECT_EQ(ReadAll(err), "damaged");
             EXPECT_EQ(ReadAll(doc), kFakeDocument);
             EXPECT_FALSE(Exists(bak));
@@ -192,17 +194,18 @@ TEST_P(Documents, FailedOpenOffersTheBackup)
             EXPECT_EQ(Map().FileName, doc);
             EXPECT_TRUE(Exists(LockOf(doc)));
         } else {
-            // The tab is a new map: no save can overwrite the file.
+            // The message says why; no tab holds what is not the document,
+            // so no save can overwrite the file, and the other tabs stay.
+            EXPECT_EQ(boxes.texts.back(),
+                      "Map file " + doc + " could not be opened.\r\rIt is not a map document.");
             EXPECT_EQ(ReadAll(doc), "damaged");
             EXPECT_EQ(ReadAll(err), "older error copy");
-            EXPECT_EQ(Active().Info().FullName, "");
-            EXPECT_EQ(Active().Info().ShortName, "New Map");
-            EXPECT_EQ(Map().FileName, "");
+            EXPECT_EQ(pages->TabCount(), tabsBefore);
+            EXPECT_EQ(pages->ActiveTab(), activeBefore);
+            EXPECT_EQ(host.current, activeBefore ? activeBefore->Info().Map() : nullptr);
+            for (int i = 0; i < pages->TabCount(); ++i)
+                EXPECT_NE(pages->Tab(i)->Info().FullName, doc);
             EXPECT_FALSE(Exists(LockOf(doc)));
-            AnsweringSaveDialog dialog;
-            EXPECT_FALSE(documents->SaveMap(false));
-            EXPECT_EQ(dialog.requests.size(), 1u);
-            EXPECT_EQ(ReadAll(doc), "damaged");
         }
     }
 }
@@ -238,11 +241,14 @@ TEST_P(Documents, DroppedAndRecentFilesThatCannotBeOpened)
     host.busy = false;
 
     documents->DropFiles({missing, subfolder, damaged, good});
-    ASSERT_EQ(pages->TabCount(), 4);
-    const std::vector<std::string> names = {"", "", "", good};
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(pages->Tab(i)->Info().FullName, names[size_t(i)]) << i;
-    EXPECT_EQ(boxes.texts.size(), 3u);
+    // Each file that could not be opened says why and leaves no tab.
+    ASSERT_EQ(pages->TabCount(), 1);
+    EXPECT_EQ(pages->Tab(0)->Info().FullName, good);
+    EXPECT_EQ(boxes.texts, (std::vector<std::string>{
+                               "Map file " + missing + " could not be opened.\r\rThe file cannot be read.",
+                               "Map file " + subfolder + " could not be opened.\r\rThe file cannot be read.",
+                               "Map file " + damaged + " could not be opened.\r\rIt is not a map document.",
+                           }));
     EXPECT_EQ(ReadAll(damaged), "not a document");
     EXPECT_FALSE(Exists(missing));
     // No lock stays beside what could not be opened.
@@ -259,7 +265,7 @@ TEST_P(Documents, DroppedAndRecentFilesThatCannotBeOpened)
     ASSERT_EQ(boxes.texts.size(), 1u);
     EXPECT_EQ(boxes.texts[0], "The file " + missing + " could not be found.");
     EXPECT_EQ(host.recent.Files(), std::vector<std::string>{good});
-    EXPECT_EQ(pages->TabCount(), 4);
+    EXPECT_EQ(pages->TabCount(), 1);
 }
 
 TEST_P(Documents, FailedControlCreationLeavesNoTraceAndNextOpenWorks)
@@ -299,18 +305,69 @@ TEST_P(DocumentsOnReal, NewMapsTakeThePageOfTheirTemplate)
     Global().SetOption(kOptionLandscapePages, false);
 }
 
-TEST_P(DocumentsOnReal, DamagedDocumentBecomesANewMapAndStaysAsItWas)
+TEST_P(DocumentsOnReal, FilesThatCannotBeOpenedSayWhyAndLeaveTheOtherTabs)
 {
-    const std::string doc = folder + "damaged.mpd";
-    WriteAll(doc, "OOOO not a map document");
+    const std::string good = MakeDocument("good.mpd");
+    const std::string truncated = folder + "truncated.mpd";
+    WriteAll(truncated, ReadAll(good).substr(0, 200));
+    const std::string text = folder + "notes.mpd";
+    WriteAll(text, "OOOO not a map document");
+    struct Case {
+        std::string file;
+        const char *reason;
+    };
+    const Case cases[] = {
+        {truncated, "The map document is damaged."},
+        {text, "It is not a map document."},
+        {folder + "missing.mpd", "The file cannot be read."},
+    };
+    documents->InstallMap(good);
+    ASSERT_EQ(pages->TabCount(), 1);
+    TMapTab *first = pages->ActiveTab();
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string before = ReadAll(c.file);
+        AnsweringBoxes boxes;
+        documents->InstallMap(c.file);
+        EXPECT_FALSE(documents->Installing());
+        // One message, with the reason, and no converter's box.
+        EXPECT_EQ(boxes.texts,
+                  std::vector<std::string>{"Map file " + c.file + " could not be opened.\r\r" + c.reason});
+        EXPECT_EQ(pages->TabCount(), 1);
+        EXPECT_EQ(pages->ActiveTab(), first);
+        EXPECT_EQ(host.current, first->Info().Map());
+        EXPECT_EQ(first->Info().FullName, good);
+        EXPECT_EQ(ReadAll(c.file), before);
+        EXPECT_FALSE(Exists(LockOf(c.file)));
+    }
+}
+
+TEST_P(DocumentsOnReal, NewMapsFindTheProgramsTemplatesWhereverTheFoldersAre)
+{
+    // The common data folder of the moved folders holds no templates: the
+    // ones that ship with the program serve.
+    const std::string common = EditorDataFolder(CSIDL_COMMON_APPDATA);
+    for (const char *t : {"P.mpd", "L.mpd"})
+        QFile::remove(QString::fromStdString(common + t));
     AnsweringBoxes boxes;
-    documents->InstallMap(doc);
-    EXPECT_FALSE(documents->Installing());
-    EXPECT_EQ(Active().Info().ShortName, "New Map");
-    EXPECT_FALSE(boxes.texts.empty());
-    EXPECT_EQ(boxes.texts.back(), "Map file " + doc + " could not be opened.");
-    EXPECT_EQ(ReadAll(doc), "OOOO not a map document");
-    EXPECT_FALSE(Exists(LockOf(doc)));
+    documents->NewMap();
+    EXPECT_TRUE(boxes.texts.empty()) << boxes.texts.front();
+    ASSERT_EQ(pages->TabCount(), 1);
+    EXPECT_TRUE(Map().GetPage().IsPortrait());
+    EXPECT_EQ(Map().FileName, "");
+    EXPECT_FALSE(Map().IsModified());
+
+    // A template that cannot be read makes no map, only the reason; the
+    // open map stays current.
+    TMapTab *first = pages->ActiveTab();
+    WriteAll(common + "P.mpd", ReadAll(std::string(EDITOR_BUILD_COMMON_DATA_DIR) + "P.mpd").substr(0, 300));
+    documents->NewMap();
+    EXPECT_EQ(boxes.texts, std::vector<std::string>{"The page template " + common +
+                                                    "P.mpd of new maps could not be read.\r\r"
+                                                    "The map document is damaged. No new map was made."});
+    EXPECT_EQ(pages->TabCount(), 1);
+    EXPECT_EQ(pages->ActiveTab(), first);
+    EXPECT_EQ(host.current, first->Info().Map());
 }
 
 } // namespace

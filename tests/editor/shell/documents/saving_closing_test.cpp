@@ -170,7 +170,10 @@ TEST_P(Saving, SaveAsMovesTheLockAndMakesReadOnlyWritable)
     EXPECT_EQ(dialog.requests.size(), 1u);
     EXPECT_FALSE(Map().ReadOnly);
     EXPECT_EQ(Active().Info().FullName, other);
-    EXPECT_EQ(Active().Info().ShortName, ShortenPath(other, 48));
+    // The tab shows the file's name, its tool tip the whole path.
+    EXPECT_EQ(Active().Info().ShortName, "mine.mpd");
+    EXPECT_EQ(pages->tabText(pages->currentIndex()).trimmed(), "mine.mpd");
+    EXPECT_EQ(pages->tabToolTip(pages->currentIndex()).toStdString(), other);
     EXPECT_EQ(Map().FileName, other);
     EXPECT_EQ(ReadAll(doc), before);
     EXPECT_FALSE(Exists(LockOf(doc))) << "the old name's lock is cleared";
@@ -224,6 +227,23 @@ TEST_P(Saving, CancelledSaveAsWritesNothing)
     EXPECT_TRUE(FolderFiles(folder).isEmpty());
 }
 
+TEST_P(Saving, ANewMapIsProposedInTheDocumentsFolderUnderItsCaption)
+{
+    AnsweringBoxes boxes;
+    AnsweringSaveDialog dialog; // cancelled
+    documents->NewMap();
+    Global().AppKey().DeleteValue("MPDLib");
+    // At first the documents folder, then the folder last saved to.
+    for (const std::string &expected :
+         {PathJoin(Global().DocumentsFolder(), "New Map.mpd"), PathJoin(folder, "New Map.mpd")}) {
+        dialog.requests.clear();
+        EXPECT_FALSE(documents->SaveMap(false));
+        ASSERT_EQ(dialog.requests.size(), 1u);
+        EXPECT_EQ(dialog.requests[0].proposedName, expected);
+        Global().AppKey().WriteString("MPDLib", folder);
+    }
+}
+
 TEST_P(Closing, AsksOnlyWhenModifiedAndCancelKeepsTheMap)
 {
     struct Case {
@@ -266,6 +286,16 @@ TEST_P(Closing, AsksOnlyWhenModifiedAndCancelKeepsTheMap)
             Map().SetModified(false);
         }
     }
+}
+
+TEST_P(Closing, AnUntitledMapIsAskedAboutUnderItsTabsCaption)
+{
+    AnsweringBoxes boxes(IDCANCEL);
+    documents->NewMap();
+    Map().SetModified(true);
+    EXPECT_FALSE(documents->CloseMap(Active().Info().FullName));
+    EXPECT_EQ(boxes.texts, std::vector<std::string>{
+                               "The map New Map has been updated.\r\rDo you want to save the changes?"});
 }
 
 TEST_P(Closing, BusyRefusesAndClosingAllStopsAtTheFirstCancel)

@@ -17,6 +17,7 @@
 #include "editor/shell/support/shell_routines.h"
 #include "editor/shell/tools/copy_paste_tool.h"
 #include "editor/shell/tools/tool_framework.h"
+#include "editor_build_folders.h"
 #include "tests/editor/shell/map/map_fixture.h"
 
 #include "platform/clipboard.h"
@@ -68,7 +69,7 @@ protected:
         });
         previousDialog = SetFileDialogHook([this](const FileDialogRequest &) -> std::optional<std::string> {
             ++fileDialogs;
-            return std::nullopt;
+            return fileAnswer;
         });
         previousSave = SetSaveDialogHook([this](const SaveDialogRequest &) -> std::optional<std::string> {
             ++saveDialogs;
@@ -177,6 +178,7 @@ protected:
     int boxAnswer = IDNO;
     std::vector<std::string> boxes;
     int fileDialogs = 0;
+    std::optional<std::string> fileAnswer; // what the open dialogs choose
     std::vector<ShellLaunch> launches;
     int saveDialogs = 0;
     SaveDialogHook previousSave;
@@ -382,7 +384,7 @@ TEST_P(MainWindowFakeTest, EnabledStatesFollowTheMap)
     TfrmMain &m = Start();
     TPMap *map = m.CurrentMap();
     ASSERT_NE(map, nullptr);
-    for (uint8_t id : {10, 11, 12, 13, 15, 37, 160})
+    for (uint8_t id : {10, 11, 12, 13, 23, 37, 160})
         EXPECT_TRUE(m.IsCommandEnabled(id)) << int(id);
     EXPECT_FALSE(m.IsCommandEnabled(0));
 
@@ -403,9 +405,9 @@ TEST_P(MainWindowFakeTest, EnabledStatesFollowTheMap)
     // Without a map.
     ASSERT_TRUE(m.Documents().CloseMap(""));
     EXPECT_EQ(m.CurrentMap(), nullptr);
-    for (uint8_t id : {12, 13, 15, 28, 48, 59, 159, 160, 202, 216})
+    for (uint8_t id : {12, 13, 23, 28, 48, 159, 160})
         EXPECT_FALSE(m.IsCommandEnabled(id)) << int(id);
-    for (uint8_t id : {2, 10, 11, 37, 64, 65, 147})
+    for (uint8_t id : {2, 10, 11, 37})
         EXPECT_TRUE(m.IsCommandEnabled(id)) << int(id);
     m.SetButtonStates();
     EXPECT_FALSE(Item(MenuNamed("File"), 13)->isEnabled());
@@ -900,7 +902,10 @@ TEST_P(MainWindowFakeTest, LaunchersRunTheirRegistryCommandElseSayWhy)
                 std::find(open.arguments.begin(), open.arguments.end(), Global().LocalDataFolder()) !=
                     open.arguments.end());
 
+    // Without a checker configured its command is off; asked anyway, it
+    // says why.
     launches.clear();
+    EXPECT_FALSE(m.IsCommandEnabled(63));
     m.CheckUpdates();
     ASSERT_EQ(boxes.size(), 1u) << Boxes();
     EXPECT_EQ(boxes[0], "Unable to launch Update Checker ().");
@@ -908,6 +913,7 @@ TEST_P(MainWindowFakeTest, LaunchersRunTheirRegistryCommandElseSayWhy)
 
     boxes.clear();
     Global().AppKey().WriteString("Update Program", "/bin/true");
+    EXPECT_TRUE(m.IsCommandEnabled(63));
     m.CheckUpdates();
     EXPECT_TRUE(boxes.empty()) << Boxes();
     ASSERT_EQ(launches.size(), 1u);
@@ -919,9 +925,89 @@ TEST_P(MainWindowFakeTest, LaunchersRunTheirRegistryCommandElseSayWhy)
     EXPECT_TRUE(launches.empty());
     EXPECT_TRUE(boxes.empty()) << Boxes();
 
+    // The manual ships with the program: found whatever the folders, and
+    // opened by the desktop's viewer.
+    ASSERT_TRUE(m.IsCommandEnabled(61));
+    m.InvokeTool(61);
+    EXPECT_TRUE(boxes.empty()) << Boxes();
+    ASSERT_EQ(launches.size(), 1u);
+    EXPECT_EQ(launches[0].program, "xdg-open");
+    ASSERT_EQ(launches[0].arguments.size(), 1u);
+    const std::string manual = launches[0].arguments[0];
+    EXPECT_EQ(manual, std::string(EDITOR_BUILD_COMMON_DATA_DIR) + kUserManualFile);
+    QFile file(QString::fromStdString(manual));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(file.readAll());
+    for (const char *topic :
+         {"Opening a map", "Drawing", "Selecting", "Undo and redo", "Saving", "Measuring"})
+        EXPECT_TRUE(html.contains(topic)) << topic;
+
+    // A manual named in the settings that is not there: off, and asked
+    // anyway, the message names it.
+    launches.clear();
+    Global().AppKey().WriteString("UserManual", "Gone.html");
+    EXPECT_FALSE(m.IsCommandEnabled(61));
     m.UserManual();
+    EXPECT_TRUE(launches.empty());
     ASSERT_EQ(boxes.size(), 1u) << Boxes();
-    EXPECT_EQ(boxes[0].rfind("Unable to open User Manual (", 0), 0u);
+    EXPECT_EQ(boxes[0], "Unable to open User Manual (" + Global().CommonDataFolder() + "Gone.html).");
+}
+
+TEST_P(MainWindowFakeTest, CommandsNotBuiltAreDisabledEverywhere)
+{
+    TfrmMain &m = Start();
+    // Every menu item, tool button and lite button of a command not built
+    // is grey; the built ones follow their rules.
+    int unbuilt = 0;
+    for (QObject *o : m.findChildren<QObject *>()) {
+        const uint8_t id = ToolIdOf(o);
+        if (id == 0 || IsToolBuilt(id))
+            continue;
+        ++unbuilt;
+        if (auto *action = dynamic_cast<QAction *>(o)) {
+            EXPECT_FALSE(action->isEnabled()) << int(id) << " " << action->text().toStdString();
+        } else if (auto *button = dynamic_cast<QWidget *>(o)) {
+            EXPECT_FALSE(button->isEnabled()) << int(id);
+        }
+    }
+    EXPECT_GT(unbuilt, 10);
+    QMenu *file = MenuNamed("File");
+    for (uint8_t id : {15, 16, 17})
+        EXPECT_FALSE(Item(file, id)->isEnabled()) << int(id);
+    QMenu *import = Item(file, 18)->menu();
+    ASSERT_NE(import, nullptr);
+    EXPECT_FALSE(Item(import, 20)->isEnabled()) << "DXF import";
+    EXPECT_TRUE(Item(import, 23)->isEnabled()) << "map document import";
+    QMenu *exports = Item(file, 30)->menu();
+    ASSERT_NE(exports, nullptr);
+    for (uint8_t id : {31, 32, 33})
+        EXPECT_FALSE(Item(exports, id)->isEnabled()) << int(id);
+    EXPECT_TRUE(Item(exports, 35)->isEnabled());
+    EXPECT_FALSE(Item(MenuNamed("Options"), 65)->isEnabled());
+    EXPECT_FALSE(Item(MenuNamed("Help"), 64)->isEnabled());
+    EXPECT_FALSE(Item(MenuNamed("Help"), 63)->isEnabled()) << "no update checker configured";
+    EXPECT_TRUE(Item(MenuNamed("Help"), 61)->isEnabled()) << "the manual ships";
+
+    // Neither a shortcut nor a direct call runs one: Ctrl+Shift+D names the
+    // debug dialogue.
+    const int dialogsBefore = fileDialogs;
+    EXPECT_EQ(m.FormKeyDown('D', Qt::ControlModifier | Qt::ShiftModifier), 0);
+    m.InvokeTool(20);
+    EXPECT_EQ(fileDialogs, dialogsBefore);
+    EXPECT_TRUE(boxes.empty()) << Boxes();
+}
+
+TEST_P(MainWindowFakeTest, MenuSeparatorsHaveNoCaption)
+{
+    Start();
+    int separators = 0;
+    for (QAction *top : main->menuBar()->actions())
+        for (QAction *a : top->menu()->actions())
+            if (a->isSeparator()) {
+                ++separators;
+                EXPECT_EQ(a->text(), "") << top->text().toStdString();
+            }
+    EXPECT_GT(separators, 5);
 }
 
 TEST_P(MainWindowFakeTest, ImportsAndExportsThatAreCancelledChangeNothing)
@@ -977,5 +1063,173 @@ TEST_P(MainWindowFakeTest, StoredValuesOfTheWrongKindGiveTheDefaults)
 
 INSTANTIATE_TEST_SUITE_P(Controls, MainWindowTest, ::testing::ValuesIn(ControlKinds()), KindName);
 INSTANTIATE_TEST_SUITE_P(Controls, MainWindowFakeTest, ::testing::Values(ControlKind::Fake), KindName);
+
+} // namespace
+
+namespace {
+
+class MainWindowRealTest : public MainWindowTest {};
+INSTANTIATE_TEST_SUITE_P(Real, MainWindowRealTest, ::testing::Values(ControlKind::Real), KindName);
+
+// A press and release of the left button at a point of the map's window.
+void ClickMap(TPMap &map, QPoint at)
+{
+    QWidget *w = map.Widget();
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        const Qt::MouseButtons held = type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
+        QMouseEvent e(type, QPointF(at), w->mapToGlobal(QPointF(at)), Qt::LeftButton, held, Qt::NoModifier);
+        QApplication::sendEvent(w, &e);
+    }
+}
+
+TEST_P(MainWindowRealTest, SelectingAnObjectLeavesTheMapUnmodified)
+{
+    TfrmMain &m = Start();
+    m.resize(1100, 800);
+    m.show();
+    TPMap *map = m.CurrentMap();
+    ASSERT_NE(map, nullptr);
+    QApplication::processEvents();
+    // A polygon over the middle of the window.
+    const IKrtPoint window = IKrtPoint::New(), a = IKrtPoint::New(), b = IKrtPoint::New();
+    QWidget *w = map->Widget();
+    const QPoint centre(w->width() / 2, w->height() / 2);
+    window.Putx(centre.x() - 100);
+    window.Puty(centre.y() - 100);
+    map->Control().WindowToMap(window, a);
+    window.Putx(centre.x() + 100);
+    window.Puty(centre.y() + 100);
+    map->Control().WindowToMap(window, b);
+    const IKrtPoly poly = IKrtPoly::New();
+    for (auto [x, y] : {std::pair{a.x(), a.y()}, {b.x(), a.y()}, {b.x(), b.y()}, {a.x(), b.y()}})
+        poly.Points().AddXY(x, y);
+    poly.PutIsPolyline(false);
+    const IKrtObject added = map->AddPoly(poly, map->GetActiveLayer());
+    ASSERT_TRUE(added);
+    map->SetModified(false);
+    map->SetModified(false);
+
+    m.InvokeTool(166); // the selection tool
+    ClickMap(*map, centre);
+    QApplication::processEvents();
+    EXPECT_EQ(map->SelectedCount(), 1);
+    EXPECT_FALSE(map->IsModified());
+    // A second click on it, and the tab's caption asks nothing on closing.
+    ClickMap(*map, centre);
+    QApplication::processEvents();
+    EXPECT_FALSE(map->IsModified());
+    EXPECT_TRUE(m.Documents().CloseMap(""));
+    EXPECT_TRUE(boxes.empty()) << Boxes();
+}
+
+TEST_P(MainWindowRealTest, ImportsThatBringNothingLeaveThePageWhereItWas)
+{
+    TfrmMain &m = Start();
+    m.resize(1100, 800);
+    m.show();
+    QApplication::processEvents();
+    TPMap *map = m.CurrentMap();
+    ASSERT_NE(map, nullptr);
+    const IKrtPage before = map->GetPage();
+    const std::pair<int32_t, int32_t> origin{before.OriginX(), before.OriginY()};
+    // Cancelled, refused by its dialog, and an engine import of a file that
+    // is no map document.
+    const std::string notes = Path("notes.mpd");
+    {
+        QFile file(QString::fromStdString(notes));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("0\nSECTION\n2\nENTITIES\n0\nLINE\n0\nENDSEC\n0\nEOF\n");
+    }
+    for (const std::optional<std::string> &chosen : {std::optional<std::string>(), std::optional(notes)}) {
+        fileAnswer = chosen;
+        EXPECT_FALSE(m.Import("DXFLib"));
+        EXPECT_FALSE(m.Import("SHPLib"));
+        m.ImportKRT("MPD5");
+        const IKrtPage after = map->GetPage();
+        EXPECT_EQ((std::pair<int32_t, int32_t>{after.OriginX(), after.OriginY()}), origin);
+    }
+    EXPECT_FALSE(map->IsModified());
+}
+
+TEST_P(MainWindowRealTest, StartsWithTheProgramsTemplatesWhereverTheFoldersAre)
+{
+    // The moved common data folder holds no template.
+    std::filesystem::remove(Path("folders/common/" + std::string(kEditorFolderTail) + "P.mpd"));
+    TfrmMain &m = Create();
+    int reports = 0;
+    m.OnFirstMapPainted = [&reports] { ++reports; };
+    m.DelayedInit();
+    EXPECT_TRUE(boxes.empty()) << Boxes();
+    ASSERT_NE(m.CurrentMap(), nullptr);
+    TPMap &map = *m.CurrentMap();
+    EXPECT_TRUE(map.GetPage().IsPortrait());
+    // One pen-parking layer, nothing to undo, nothing changed.
+    int parking = 0;
+    TMapEnumerator e(map.Control().MapLayers());
+    for (IKrtObject layer = e.Next(); layer; layer = e.Next())
+        parking += layer.Layer().Number() == 99 ? 1 : 0;
+    EXPECT_EQ(parking, 1);
+    EXPECT_FALSE(map.IsModified());
+    EXPECT_FALSE(m.IsCommandEnabled(50)) << "nothing to undo in a new map";
+}
+
+TEST_P(MainWindowRealTest, ATemplateThatCannotBeReadMakesNoMapAndStartUpEnds)
+{
+    const std::string common = Path("folders/common/") + kEditorFolderTail;
+    {
+        QFile file(QString::fromStdString(common + "P.mpd"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("not a template");
+    }
+    TfrmMain &m = Create();
+    int reports = 0;
+    m.OnFirstMapPainted = [&reports] { ++reports; };
+    m.DelayedInit();
+    ASSERT_EQ(boxes.size(), 1u) << Boxes();
+    EXPECT_EQ(boxes[0],
+              "The page template " + common +
+                  "P.mpd of new maps could not be read.\r\rIt is not a map document. No new map was made.");
+    EXPECT_EQ(m.MapPages().TabCount(), 0);
+    EXPECT_EQ(m.CurrentMap(), nullptr);
+    EXPECT_FALSE(m.IsBusy());
+    // The start-up is reported done, so that a caller waiting for it ends.
+    QElapsedTimer guard;
+    guard.start();
+    while (reports == 0 && guard.elapsed() < 30000)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    EXPECT_EQ(reports, 1);
+}
+
+TEST_P(MainWindowRealTest, AFileThatIsNoMapDocumentSaysWhyAndTheTitleFollowsTheActiveTab)
+{
+    const std::string good = MakeDocument("good.mpd");
+    const std::string notes = Path("notes.mpd");
+    {
+        QFile file(QString::fromStdString(notes));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("Shopping: bread, milk.\n");
+    }
+    // Named on the command line: the message, then a new map.
+    TfrmMain &m = Start({notes});
+    ASSERT_EQ(boxes.size(), 1u) << Boxes();
+    EXPECT_EQ(boxes[0], "Map file " + notes + " could not be opened.\r\rIt is not a map document.");
+    ASSERT_EQ(m.MapPages().TabCount(), 1);
+    EXPECT_EQ(ActiveDocument(), "");
+    EXPECT_EQ(m.windowTitle(), "Orvane Standard   ");
+
+    // Opened beside a document: that tab stays, and so does its title.
+    boxes.clear();
+    m.Documents().InstallMap(good);
+    ASSERT_EQ(m.MapPages().TabCount(), 2);
+    EXPECT_EQ(m.windowTitle().toStdString(), "Orvane Standard   " + good);
+    TPMap *current = m.CurrentMap();
+    m.Documents().InstallMap(notes);
+    EXPECT_EQ(boxes, std::vector<std::string>{"Map file " + notes +
+                                              " could not be opened.\r\rIt is not a map document."});
+    EXPECT_EQ(m.MapPages().TabCount(), 2);
+    EXPECT_EQ(m.CurrentMap(), current);
+    EXPECT_EQ(ActiveDocument(), good);
+    EXPECT_EQ(m.windowTitle().toStdString(), "Orvane Standard   " + good);
+}
 
 } // namespace

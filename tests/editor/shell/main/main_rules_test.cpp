@@ -107,13 +107,13 @@ TEST(UnitCodeTest, ToolIdsGiveTheControlsCodes)
 TEST(EnableRuleTest, TheMainWindowsTable)
 {
     const std::pair<uint8_t, TEnableRule> cases[] = {
-        {0, TEnableRule::Never},        {2, TEnableRule::Always},       {147, TEnableRule::Always},
-        {12, TEnableRule::MapWritable}, {13, TEnableRule::MapExists},   {15, TEnableRule::MapExists},
-        {28, TEnableRule::MapExists},   {29, TEnableRule::AskTools},    {34, TEnableRule::AskTools},
-        {48, TEnableRule::MapExists},   {61, TEnableRule::SettingsKey}, {159, TEnableRule::LayerStates},
-        {158, TEnableRule::MapExists},  {160, TEnableRule::MapExists},  {161, TEnableRule::AskTools},
-        {202, TEnableRule::MapExists},  {216, TEnableRule::MapExists},  {178, TEnableRule::AskTools},
-        {255, TEnableRule::AskTools},
+        {0, TEnableRule::Never},        {2, TEnableRule::Always},         {147, TEnableRule::Always},
+        {12, TEnableRule::MapWritable}, {13, TEnableRule::MapExists},     {15, TEnableRule::MapExists},
+        {28, TEnableRule::MapExists},   {29, TEnableRule::AskTools},      {34, TEnableRule::AskTools},
+        {48, TEnableRule::MapExists},   {61, TEnableRule::UserManual},    {159, TEnableRule::LayerStates},
+        {158, TEnableRule::MapExists},  {160, TEnableRule::MapExists},    {161, TEnableRule::AskTools},
+        {202, TEnableRule::MapExists},  {216, TEnableRule::MapExists},    {178, TEnableRule::AskTools},
+        {255, TEnableRule::AskTools},   {63, TEnableRule::UpdateChecker},
     };
     for (const auto &[id, rule] : cases)
         EXPECT_EQ(EnableRuleOf(id), rule) << int(id);

@@ -5,7 +5,9 @@
 #include "editor_build_folders.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <cstdlib>
 #include <optional>
@@ -101,6 +103,31 @@ TEST_F(DataFoldersTest, CommonDataOfABuildIsItsShareFolder)
     // The build made the page templates there, not in the source tree.
     EXPECT_TRUE(QFileInfo(QString::fromStdString(folder + "P.mpd")).isFile());
     EXPECT_TRUE(QFileInfo(QString::fromStdString(folder + "L.mpd")).isFile());
+}
+
+TEST_F(DataFoldersTest, FilesThatShipWithTheProgramAreFoundWhereverTheFoldersAre)
+{
+    QTemporaryDir moved;
+    ASSERT_TRUE(moved.isValid());
+    ScopedVariable variable(kEditorFoldersVariable, moved.path().toLocal8Bit().constData());
+    // The program's own data folder does not move with the others.
+    const std::string program = ProgramDataFolder();
+    EXPECT_EQ(program, std::string(EDITOR_BUILD_COMMON_DATA_DIR));
+    const std::string common = EditorDataFolder(CSIDL_COMMON_APPDATA);
+    ASSERT_NE(common, program);
+
+    std::string searched;
+    EXPECT_EQ(FindProgramFile("P.mpd", &searched), program + "P.mpd");
+    // A copy in the common data folder comes first.
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(common)));
+    QFile own(QString::fromStdString(common + "P.mpd"));
+    ASSERT_TRUE(own.open(QIODevice::WriteOnly));
+    own.close();
+    EXPECT_EQ(FindProgramFile("P.mpd"), common + "P.mpd");
+    // Nowhere: empty, and the folders looked in are told.
+    EXPECT_EQ(FindProgramFile("Nothing.mpd", &searched), "");
+    EXPECT_EQ(searched, common + ", " + program);
+    EXPECT_EQ(FindProgramFile(""), "");
 }
 
 } // namespace
