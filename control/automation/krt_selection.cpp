@@ -275,6 +275,7 @@ std::shared_ptr<const MemberTable> KrtUndoRedo::Table()
                 Method("BeginStep", VT_EMPTY, {}, [](O &o, C &) { Self<KrtUndoRedo>(o).BeginStep(); }),
                 Method("EndStep", VT_EMPTY, {VT_I2},
                        [](O &o, C &c) { Self<KrtUndoRedo>(o).EndStep(int16_t(c.Long(0))); }),
+                Method("Clear", VT_EMPTY, {}, [](O &o, C &) { Self<KrtUndoRedo>(o).Clear(); }),
                 ReadOnly("UndoItems", VT_DISPATCH,
                          [](O &o, C &c) { c.SetDispatch(Self<KrtUndoRedo>(o).Item(c.Long(0), true)); },
                          {VT_I4}),
@@ -334,6 +335,19 @@ void KrtUndoRedo::EndStep(int16_t code)
         return;
     ctl->wndRes()->undoEnabled = 1;
     Undo_SetNewStep(ctl->hwnd(), ctl->wndRes()->kernel, uint16_t(code));
+}
+
+void KrtUndoRedo::Clear()
+{
+    CMapCtrl *ctl = map_.control();
+    if (!ctl || !ctl->wndRes()->kernel)
+        return;
+    ctl->StopDrawingThread();
+    OBJectKernel *kernel = ctl->wndRes()->kernel;
+    Undo_Reset(kernel);
+    Undo_SendState(ctl->hwnd(), MAPN_DISABLE, MAPN_UNDO);
+    Undo_SendState(ctl->hwnd(), MAPN_DISABLE, MAPN_REDO);
+    Undo_SendCaptions(ctl->hwnd(), kernel);
 }
 
 IDispatch *KrtUndoRedo::Item(int32_t index, bool undo) const

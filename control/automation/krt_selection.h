@@ -51,6 +51,9 @@ public:
     void Redo(int32_t steps);
     void BeginStep();
     void EndStep(int16_t code);
+    // Forgets every step, so that there is nothing to undo or redo, and
+    // tells the host so.
+    void Clear();
     // A new item, or null when the index is past the list.
     IDispatch *Item(int32_t index, bool undo) const;
 

@@ -263,6 +263,10 @@ void TMapDocuments::InstallMap(const std::string &fileName)
         if (!identifier.empty())
             if (const IKrtObject found = map.FindObject(identifier))
                 map.ZoomToObject(found, 1);
+        // What the installation added (the pen-parking layer of a new map,
+        // the layers the checks make) is part of the document as it starts:
+        // nothing to undo, nothing changed.
+        map.ClearUndoHistory();
         map.SetModified(false);
     } catch (const ControlException &e) {
         // The control failed under the installation: the tab stays with what

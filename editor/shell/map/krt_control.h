@@ -379,6 +379,8 @@ public:
     using KrtDispatch::KrtDispatch;
     void BeginStep() const { Call("BeginStep"); }
     void EndStep(int32_t step) const { Call("EndStep", {VariantFromLong(step)}); }
+    // Forgets every step: nothing to undo or redo.
+    void Clear() const { Call("Clear"); }
 };
 
 // The map control (IMap), made by class id.

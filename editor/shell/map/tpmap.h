@@ -260,6 +260,8 @@ public:
     std::string AreaUnitName() const;
     void BeginUndoStep();
     void EndUndoStep(int32_t actionCode);
+    // The history as a document starts it: nothing to undo or redo.
+    void ClearUndoHistory();
     int32_t ImportFile(const std::string &file, const std::string &formatKey);
     int32_t ExportFile(const std::string &file, const std::string &formatKey);
     int32_t Export();

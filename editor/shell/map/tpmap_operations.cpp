@@ -830,6 +830,8 @@ void TPMap::BeginUndoStep() { control_.UndoRedo().BeginStep(); }
 
 void TPMap::EndUndoStep(int32_t actionCode) { control_.UndoRedo().EndStep(actionCode); }
 
+void TPMap::ClearUndoHistory() { control_.UndoRedo().Clear(); }
+
 int32_t TPMap::ImportFile(const std::string &file, const std::string &formatKey)
 {
     const TTraceScope trace("TPMap.ImportFile()");

@@ -1172,7 +1172,8 @@ public:
              .interfaceName = "IKrtUndoRedo",
              .members = {M("BeginStep", VT_EMPTY, {}, [](O &o, C &) { S<FakeUndoRedo>(o).doc->BeginStep(); }),
                          M("EndStep", VT_EMPTY, {VT_I4},
-                           [](O &o, C &c) { S<FakeUndoRedo>(o).doc->EndStep(c.Long(0)); })}});
+                           [](O &o, C &c) { S<FakeUndoRedo>(o).doc->EndStep(c.Long(0)); }),
+                         M("Clear", VT_EMPTY, {}, [](O &o, C &) { S<FakeUndoRedo>(o).doc->ClearSteps(); })}});
         return t;
     }
     explicit FakeUndoRedo(DocPtr doc) : DocObject(Table(), std::move(doc)) {}

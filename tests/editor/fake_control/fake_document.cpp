@@ -232,6 +232,13 @@ void Document::EndStep(int32_t code)
     FireCaptions();
 }
 
+void Document::ClearSteps()
+{
+    undo_.clear();
+    redo_.clear();
+    FireCaptions();
+}
+
 void Document::FireCaptions()
 {
     Fire(kUndoRedoCaption, {VariantFromLong(3), VariantFromLong(undo_.empty() ? 0 : undo_.back().code)});

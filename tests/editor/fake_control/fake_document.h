@@ -184,6 +184,8 @@ public:
     void EndChange(int32_t code);
     void BeginStep();
     void EndStep(int32_t code);
+    // Forgets every step and reports empty captions.
+    void ClearSteps();
     bool Undo();
     bool Redo();
 
