@@ -1155,7 +1155,7 @@ TEST_P(MainWindowRealTest, StartsWithTheProgramsTemplatesWhereverTheFoldersAre)
     std::filesystem::remove(Path("folders/common/" + std::string(kEditorFolderTail) + "P.mpd"));
     TfrmMain &m = Create();
     int reports = 0;
-    m.OnFirstMapPainted = [&reports] { ++reports; };
+    m.WhenFirstMapPainted([&reports] { ++reports; });
     m.DelayedInit();
     EXPECT_TRUE(boxes.empty()) << Boxes();
     ASSERT_NE(m.CurrentMap(), nullptr);
@@ -1182,7 +1182,7 @@ TEST_P(MainWindowRealTest, ATemplateThatCannotBeReadMakesNoMapAndStartUpEnds)
     }
     TfrmMain &m = Create();
     int reports = 0;
-    m.OnFirstMapPainted = [&reports] { ++reports; };
+    m.WhenFirstMapPainted([&reports] { ++reports; });
     m.DelayedInit();
     ASSERT_EQ(boxes.size(), 1u) << Boxes();
     EXPECT_EQ(boxes[0],
