@@ -245,28 +245,37 @@ QString VelkastScenario::BlankDocument(const QString &name)
     });
 }
 
-void VelkastScenario::Start(const QStringList &arguments)
+void VelkastScenario::Start(const QStringList &arguments, bool waitForMap)
 {
-    environment_ = QProcessEnvironment::systemEnvironment();
-    environment_.insert("MAP_REGISTRY_DIR", dirPath_ + "/registry");
-    environment_.insert("MAP_PROFILE_DIR", dirPath_ + "/profiles");
-    environment_.insert("HOME", dirPath_ + "/home");
-    environment_.remove("XDG_CONFIG_HOME");
-    environment_.remove("XDG_DATA_HOME");
-    environment_.remove("XDG_DOCUMENTS_DIR");
+    if (display_.Display().isEmpty()) {
+        environment_ = QProcessEnvironment::systemEnvironment();
+        environment_.insert("MAP_REGISTRY_DIR", dirPath_ + "/registry");
+        environment_.insert("MAP_PROFILE_DIR", dirPath_ + "/profiles");
+        environment_.insert("HOME", dirPath_ + "/home");
+        environment_.remove("XDG_CONFIG_HOME");
+        environment_.remove("XDG_DATA_HOME");
+        environment_.remove("XDG_DOCUMENTS_DIR");
+        const std::string error = display_.Start(environment_);
+        ASSERT_EQ(error, "") << "the X display did not start";
+        environment_ = display_.Environment();
+        environment_.insert("QT_QPA_PLATFORM", "xcb");
+        environment_.insert(kTestReadoutVariable, readout_);
+    }
     if (MoveFolders)
         environment_.insert(kEditorFoldersVariable, dirPath_ + "/folders");
     else
         environment_.remove(kEditorFoldersVariable);
-    environment_.insert(kTestReadoutVariable, readout_);
-    const std::string error = display_.Start(environment_);
-    ASSERT_EQ(error, "") << "the X display did not start";
-    environment_ = display_.Environment();
-    environment_.insert("QT_QPA_PLATFORM", "xcb");
+    QFile::remove(readout_);
+    pointer_ = QPoint(-1, -1);
+    endExpected_ = false;
     velkast_.setProcessEnvironment(environment_);
     velkast_.setWorkingDirectory(dirPath_);
     velkast_.start(VELKAST_PROGRAM, arguments);
     ASSERT_TRUE(velkast_.waitForStarted(60000));
+    if (!waitForMap) {
+        WaitFor("the read-out", [](const ReadOut &) { return true; });
+        return;
+    }
     WaitFor("the maximised window with its first map painted", [](const ReadOut &r) {
         return r.Painted() && r.Window().width() >= TestXDisplay::kWidth && !r.Map().isEmpty();
     });
@@ -274,15 +283,20 @@ void VelkastScenario::Start(const QStringList &arguments)
 
 void VelkastScenario::Quit()
 {
+    const bool expected = DialogsExpected;
     DialogsExpected = true;
+    endExpected_ = true;
     ChooseMenu("File", "Exit");
-    WaitUntil("the program to end", [this] {
-        const ReadOut r = Current();
-        if (r.DialogButton("No") && !r.Dialogs().empty())
-            AnswerDialog("No");
-        return velkast_.state() == QProcess::NotRunning;
+    // A changed document asks first; the scenario saved what it wanted.
+    WaitUntil("the program to end or ask", [this] {
+        return velkast_.state() == QProcess::NotRunning || Current().DialogButton("No").has_value();
     });
-    DialogsExpected = false;
+    if (velkast_.state() != QProcess::NotRunning)
+        AnswerDialog("No");
+    WaitUntil("the program to end", [this] { return velkast_.state() == QProcess::NotRunning; });
+    EXPECT_EQ(velkast_.exitStatus(), QProcess::NormalExit);
+    DialogsExpected = expected;
+    endExpected_ = false;
 }
 
 // --- Input ---------------------------------------------------------------------
@@ -464,8 +478,16 @@ ReadOut VelkastScenario::WaitFor(const std::string &what,
         what,
         [&] {
             const ReadOut r = Current();
+            if (velkast_.state() == QProcess::NotRunning && !(endExpected_ && r.Valid())) {
+                failure = "Velkast has ended";
+                return true;
+            }
             if (!r.Valid())
                 return false;
+            if (velkast_.state() == QProcess::NotRunning) {
+                found = r; // it ended as the scenario asked: its last read-out
+                return true;
+            }
             if (!DialogsExpected && !r.Dialogs().empty()) {
                 const ReadOut::Dialog d = r.Dialogs().front();
                 failure = "an unexpected dialog (" + d.className.toStdString() + ") \"" +
@@ -541,9 +563,21 @@ void VelkastScenario::AnswerDialog(const QString &buttonText)
     const ReadOut r =
         WaitFor("the dialog button " + buttonText.toStdString(),
                 [&buttonText](const ReadOut &r) { return r.DialogButton(buttonText).has_value(); });
-    const size_t dialogs = r.Dialogs().size();
+    // The windows as they were: answered, one goes (another may follow).
+    const auto shown = [](const ReadOut &r) {
+        QStringList texts;
+        for (const ReadOut::Dialog &d : r.Dialogs())
+            texts << d.className + d.title + d.text;
+        return texts;
+    };
+    const QStringList before = shown(r);
     Click(r.DialogButton(buttonText)->rect.center());
-    WaitFor("the dialog gone", [dialogs](const ReadOut &r) { return r.Dialogs().size() < dialogs; });
+    WaitUntil("the dialog answered", [&] {
+        if (velkast_.state() == QProcess::NotRunning)
+            return true;
+        const ReadOut now = Current();
+        return now.Valid() && shown(now) != before;
+    });
     DialogsExpected = expected;
 }
 

@@ -15,7 +15,9 @@
 //   (MakeDocument) and read saved ones back (ReadDocument).
 //   Start(arguments) starts Velkast with the read-out on (its file is
 //   Dir()/readout.txt; see editor/shell/main/test_readout.h for its lines)
-//   and returns once the window is maximised and its first map painted.
+//   and returns once the window is maximised and its first map painted
+//   (or, with waitForMap false, once the read-out is there). Quit() ends it
+//   as a user would; Start may then run it again on the same display.
 //
 // Input (each waits until the program has received it, never for a time)
 //   MoveTo(p), Press(button), Release(button), Click(p) (press and release
@@ -142,9 +144,15 @@ struct Document {
     // pen parking are left out).
     std::vector<DocumentObject> objects;
     int Count(int type) const;
+    bool operator==(const Document &) const = default;
 };
 
 class VelkastScenario : public ::testing::Test {
+public:
+    // The colours of BlankDocument's layer: its fill, its lines.
+    static constexpr QRgb kFill = qRgb(0xC8, 0x1E, 0xA0);
+    static constexpr QRgb kLine = qRgb(0x10, 0x90, 0x20);
+
 protected:
     static constexpr int kGuardMs = 120000;
 
@@ -163,10 +171,8 @@ protected:
     // A map with one layer, "Roads", active and selectable, whose polygons
     // are filled with kFill and whose lines are drawn in kLine, 3 pixels
     // wide: what the scenarios draw on.
-    static constexpr QRgb kFill = qRgb(0xC8, 0x1E, 0xA0);
-    static constexpr QRgb kLine = qRgb(0x10, 0x90, 0x20);
     QString BlankDocument(const QString &name = "blank.mpd");
-    void Start(const QStringList &arguments = {});
+    void Start(const QStringList &arguments = {}, bool waitForMap = true);
     // Closes the window as the user would (File, Exit), answering No to a
     // question about saving, and waits for the program to end.
     void Quit();
@@ -231,6 +237,7 @@ private:
     QProcessEnvironment environment_;
     QProcess velkast_;
     QPoint pointer_{-1, -1};
+    bool endExpected_ = false; // Quit is under way
     int shots_ = 0;
 };
 
