@@ -5,6 +5,7 @@
 #include "engine/kernel/map_notify_codes.h"
 #include "engine/view/viewrecord/presentation_manager.h"
 #include "engine/window/map_painting.h"
+#include "platform/hold_point.h"
 #include "platform/window.h"
 #include "platform/window_dc.h"
 
@@ -54,23 +55,27 @@ void CGDIThread::InitInstance()
     worker_->PassPoint(control_->wndRes() ? control_->wndRes()->stopEvent : nullptr);
     const HDC target = GetDC(window);
     const long result = target ? control_->DrawClipped(target, area, false, &worker_->Scratch()) : -1;
-    if (result == -1) {
+    {
         std::lock_guard lock(control_->m_pendingLock);
-        PM_UnionErasedRect(view, &area);
-        exitCode_ = 1;
-    } else {
-        {
-            std::lock_guard lock(control_->m_pendingLock);
+        if (result == -1)
+            PM_UnionErasedRect(view, &area);
+        else
             PM_InitErasedRect(view);
-        }
+    }
+    exitCode_ = result == -1 ? 1 : 0;
+    if (target)
+        ReleaseDC(window, target);
+    // Finished before the window hears of it: the widget's paint that the
+    // end sets off finds the pass over (the control's picture complete).
+    finished_ = true;
+    if (result != -1) {
         PostMessageA(window, MAPN_PROGRESS, MAPN_KIND_DRAWING, MAPN_PROGRESS_END);
         // The widget shows the new picture; it is updated on its own thread.
         const QRect shown(area.left, area.top, area.right - area.left, area.bottom - area.top);
         QMetaObject::invokeMethod(
             control_, [c = control_, shown] { c->update(shown); }, Qt::QueuedConnection);
-        exitCode_ = 0;
     }
-    if (target)
-        ReleaseDC(window, target);
-    finished_ = true;
+    // Where a test can hold a pass that has told its end, before its
+    // thread is free again.
+    HoldPoint(kDrawingPassEndHoldPoint, control_->wndRes() ? control_->wndRes()->stopEvent : nullptr);
 }

@@ -251,7 +251,8 @@ bool CMapCtrl::EndDrawingThread()
 {
     bool stopped = false;
     if (m_pDrawingThread) {
-        if (!m_pDrawingThread->Finished() && m_pWndRes)
+        // A pass that finished may still be telling its end on the worker.
+        if ((!m_pDrawingThread->Finished() || DrawingThreadWorker().Busy()) && m_pWndRes)
             SetEvent(m_pWndRes->stopEvent);
         m_pDrawingThread->Wait();
         stopped = m_pDrawingThread->exitCode() != 0;

@@ -11,6 +11,9 @@
 // The point a drawing pass of a map window reaches once it has taken over
 // the window's pending area, just before it draws.
 inline constexpr const char *kDrawingPassHoldPoint = "drawing pass";
+// The point a finished or stopped drawing pass reaches last, once it has
+// told the window its end, before its thread takes the next pass.
+inline constexpr const char *kDrawingPassEndHoldPoint = "drawing pass end";
 
 // The hook runs on the worker's thread with the point's name and the event
 // that asks the work to stop (0 when the work has none); a hook that holds

@@ -59,8 +59,14 @@ run_timeout=${RUN_TIMEOUT:-300}
 logs=$(mktemp -d "${TMPDIR:-/tmp}/stress.XXXXXX")
 
 hog_pids=()
+batch=()
 stop_hogs() {
     local pid
+    # Runs under way when the script is stopped end with it.
+    for pid in "${batch[@]}"; do
+        pkill -TERM -P "$pid" 2>/dev/null
+        kill "$pid" 2>/dev/null
+    done
     for pid in "${hog_pids[@]}"; do
         kill "$pid" 2>/dev/null
     done

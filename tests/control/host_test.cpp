@@ -38,7 +38,7 @@ TEST_F(ControlTest, AHostUnderXvfbShowsTheEnginesPicture)
     host.setProcessEnvironment(env);
     host.setProcessChannelMode(QProcess::MergedChannels);
     host.start(xvfb, {"-a", "-s", "-screen 0 800x600x24", MAP_CONTROL_HOST, document, screen, engine});
-    ASSERT_TRUE(host.waitForFinished(120000)) << "the host did not end";
+    ASSERT_TRUE(host.waitForFinished(300000)) << "the host did not end";
     const QString output = QString::fromLocal8Bit(host.readAll());
     EXPECT_EQ(host.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(host.exitCode(), 0) << output.toStdString();

@@ -43,12 +43,14 @@ protected:
     }
 };
 
+// Events are handled until `done` holds; the bound only keeps an event that
+// never comes from hanging the run, however loaded the machine.
 bool WaitFor(const std::function<bool()> &done)
 {
     QElapsedTimer clock;
     clock.start();
     while (!done()) {
-        if (clock.elapsed() > 30000)
+        if (clock.elapsed() > 120000)
             return false;
         QApplication::processEvents(QEventLoop::AllEvents, 50);
     }
@@ -115,11 +117,12 @@ int main(int argc, char **argv)
     auto *ctl = dynamic_cast<CMapCtrl *>(control);
     if (!ctl)
         return Fail("the widget is not the map control");
-    if (!WaitFor([&] { return sink->finished > 0 && !ctl->DrawingThreadRunning(); }))
+    // A pass finished and nothing is left to draw; the widget then shows
+    // the picture at once (a repaint paints and puts it on the screen before
+    // it returns, ahead of the grab on the same display connection).
+    if (!WaitFor([&] { return sink->finished > 0 && ctl->PictureComplete(); }))
         return Fail("the drawing thread never finished");
-    ctl->WaitForDrawing();
-    for (int i = 0; i < 5; ++i)
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    ctl->repaint();
 
     RECT client{};
     GetClientRect(ctl->hwnd(), &client);

@@ -607,12 +607,12 @@ TEST_P(MainWindowFakeTest, TheKeypadMovesTheViewOnlyWithTheMapFocused)
     EXPECT_EQ(map->Command, ToolIdToCommand(198));
 }
 
-// Holds every drawing pass of the real control at its hold point until the
-// test lets passes go (for good) or the control stops the pass, and counts
-// the passes waiting there.
+// Holds every drawing pass of the real control at a hold point (before it
+// draws, or once it has told its end) until the test lets passes go (for
+// good) or the control stops the pass, and counts the passes waiting there.
 class PassHold {
 public:
-    PassHold()
+    explicit PassHold(const char *point = kDrawingPassHoldPoint) : point_(point)
     {
         previous_ = SetHoldHookForTesting([this](const char *point, HANDLE stop) { Hold(point, stop); });
     }
@@ -639,7 +639,7 @@ public:
 private:
     void Hold(const char *point, HANDLE stop)
     {
-        if (std::string_view(point) != kDrawingPassHoldPoint)
+        if (std::string_view(point) != point_)
             return;
         std::unique_lock lock(mutex_);
         ++waiting_;
@@ -650,6 +650,7 @@ private:
         --waiting_;
     }
 
+    const std::string_view point_;
     HoldHook previous_;
     mutable std::mutex mutex_;
     std::condition_variable changed_;
@@ -806,6 +807,21 @@ TEST_P(FirstPaintTest, TheFirstPaintedMapIsReportedOnceInEveryOrderOfItsEvents)
         EXPECT_EQ(reports, 1);
         main.reset();
     } while (std::next_permutation(order.begin(), order.end()));
+}
+
+// The widget's paint that a pass's end sets off may come while the pass's
+// thread has not yet returned: it is held there, having told its end.
+TEST_P(FirstPaintTest, TheFirstPaintedMapIsReportedWhileThePassThreadEnds)
+{
+    PassHold hold(kDrawingPassEndHoldPoint);
+    TfrmMain &m = Create({document});
+    m.WhenFirstMapPainted(Reporter(m));
+    m.resize(1020, 740);
+    m.show();
+    m.DelayedInit();
+    ASSERT_TRUE(HandleEventsUntil([&] { return reports > 0; })) << "the first painted map was reported";
+    EXPECT_TRUE(complete);
+    EXPECT_GT(Drawn(), 500);
 }
 
 INSTANTIATE_TEST_SUITE_P(Controls, FirstPaintTest, ::testing::ValuesIn(ControlKinds()), KindName);
