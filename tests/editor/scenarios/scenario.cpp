@@ -266,7 +266,6 @@ void VelkastScenario::Start(const QStringList &arguments, bool waitForMap)
     else
         environment_.remove(kEditorFoldersVariable);
     QFile::remove(readout_);
-    pointer_ = QPoint(-1, -1);
     endExpected_ = false;
     velkast_.setProcessEnvironment(environment_);
     velkast_.setWorkingDirectory(dirPath_);
@@ -313,10 +312,11 @@ void VelkastScenario::Xdotool(const QStringList &arguments)
 
 void VelkastScenario::MoveTo(QPoint p)
 {
-    if (p == pointer_)
+    // Where the program last saw the pointer (scenarios may also move it
+    // with xdotool themselves): a move to the same place makes no event.
+    if (Current().Mouse() == p)
         return;
     Xdotool({"mousemove", QString::number(p.x()), QString::number(p.y())});
-    pointer_ = p;
     WaitFor("the pointer at " + std::to_string(p.x()) + "," + std::to_string(p.y()),
             [p](const ReadOut &r) { return r.Mouse() == p; });
 }

@@ -236,7 +236,6 @@ private:
     TestXDisplay display_;
     QProcessEnvironment environment_;
     QProcess velkast_;
-    QPoint pointer_{-1, -1};
     bool endExpected_ = false; // Quit is under way
     int shots_ = 0;
 };
