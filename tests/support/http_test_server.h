@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QProcess>
 #include <QStandardPaths>
@@ -13,6 +14,8 @@
 
 #include "test_paths.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <string>
 
 class HttpTestServer {
@@ -40,15 +43,22 @@ public:
             options.bind.contains(':') ? '[' + options.bind.toStdString() + ']' : options.bind.toStdString();
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process_.start(QStringLiteral("python3"), args);
-        // The first line names the port; a generous bound guards a hang.
-        while (process_.waitForReadyRead(30000) || process_.canReadLine()) {
-            if (!process_.canReadLine())
+        // The first line names the port. A wait that ends without a line
+        // (a signal, a partial line) is tried again until the guard's end.
+        QDeadlineTimer guard(60000);
+        while (port_ == 0 && !guard.hasExpired()) {
+            if (process_.canReadLine()) {
+                const QByteArray line = process_.readLine().trimmed();
+                if (line.startsWith("PORT "))
+                    port_ = line.mid(5).toInt();
                 continue;
-            const QByteArray line = process_.readLine().trimmed();
-            if (line.startsWith("PORT ")) {
-                port_ = line.mid(5).toInt();
+            }
+            if (process_.state() == QProcess::NotRunning) {
+                std::fprintf(stderr, "the test server ended at its start (exit code %d): %s\n",
+                             process_.exitCode(), qPrintable(process_.errorString()));
                 break;
             }
+            process_.waitForReadyRead(int(std::min<qint64>(guard.remainingTime(), 1000)));
         }
     }
     ~HttpTestServer()
