@@ -1,9 +1,11 @@
 // The editor's main road as a person drives it: drawing each figure of the
 // tool bar, selecting, moving, deleting, copy and paste between tabs,
-// zooms, saving and reopening, a new map.
+// zooms, saving and reopening, new maps, a damaged file.
 #include "tests/editor/scenarios/scenario.h"
 
 #include "editor/shell/map/krt_control.h"
+
+#include <QFile>
 
 namespace {
 
@@ -208,6 +210,45 @@ TEST_F(MainRoad, StartsANewMapWithTheFoldersInPlace)
     Start();
     Screenshot("new-map");
     EXPECT_EQ(Current().TabCount(), 1);
+}
+
+// The same with the folders moved.
+TEST_F(MainRoad, StartsANewMapWithTheFoldersMoved)
+{
+    Start();
+    Screenshot("new-map");
+    EXPECT_EQ(Current().TabCount(), 1);
+}
+
+// A file that is not a map document: one message that names the file and
+// says why, and the window does not keep another document's name.
+TEST_F(MainRoad, RefusesADamagedFileWithAReason)
+{
+    const QString file = Dir() + "/documents/damaged.mpd";
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("this is not a map document\n");
+    }
+    DialogsExpected = true;
+    Start({file}, false);
+    const ReadOut r = WaitFor("a message", [](const ReadOut &r) {
+        return !r.Dialogs().empty() && r.DialogButton("OK").has_value();
+    });
+    const QRect ok = r.DialogButton("OK")->rect;
+    WaitForScreen("message", "the message's button drawn",
+                  [&ok](const QImage &shot) { return CountNear(shot, qRgb(0, 0, 0), ok, 96) > 10; });
+    const ReadOut::Dialog message = r.Dialogs().front();
+    EXPECT_TRUE(message.text.contains("damaged.mpd")) << "names the file: " << message.text.toStdString();
+    EXPECT_FALSE(message.text.contains(".cnv")) << "names no converter: " << message.text.toStdString();
+    AnswerDialog("OK");
+    // One message is all, and the window shows no document of that name.
+    const ReadOut after = WaitFor("the message answered", [&message](const ReadOut &r) {
+        return r.Dialogs().empty() || r.Dialogs().front().text != message.text;
+    });
+    EXPECT_TRUE(after.Dialogs().empty())
+        << "a second message: " << after.Dialogs().front().text.toStdString();
+    EXPECT_FALSE(after.Title().contains("damaged.mpd")) << after.Title().toStdString();
 }
 
 } // namespace
