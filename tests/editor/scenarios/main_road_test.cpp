@@ -1,11 +1,12 @@
 // The editor's main road as a person drives it: drawing each figure of the
-// tool bar, selecting, moving, deleting, copy and paste between tabs,
-// zooms, saving and reopening, new maps, a damaged file.
+// tool bar, selecting, moving, deleting, undo and redo, copy and paste
+// between tabs, zooms, saving and reopening, new maps, a damaged file.
 #include "tests/editor/scenarios/scenario.h"
 
 #include "editor/shell/map/krt_control.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 namespace {
 
@@ -25,6 +26,29 @@ bool OnOutline(const QImage &shot, const std::vector<QPoint> &corners)
         }
     }
     return true;
+}
+
+// Where two saved documents part: empty when their bytes are equal. A
+// document keeps the time of day it was saved ("hh:mm:ss : Version ..."):
+// that stamp is left out.
+std::string Difference(QByteArray a, QByteArray b)
+{
+    static const QRegularExpression stamp("[0-9]{2}:[0-9]{2}:[0-9]{2} : Version");
+    for (QByteArray *bytes : {&a, &b}) {
+        QString text = QString::fromLatin1(*bytes);
+        text.replace(stamp, "hh:mm:ss : Version");
+        *bytes = text.toLatin1();
+    }
+    if (a == b)
+        return {};
+    qsizetype at = 0;
+    while (at < a.size() && at < b.size() && a[at] == b[at])
+        ++at;
+    // The bytes about the difference, for a look at what differs.
+    const qsizetype from = std::max<qsizetype>(at - 16, 0);
+    return "sizes " + std::to_string(a.size()) + " and " + std::to_string(b.size()) +
+           ", first difference at byte " + std::to_string(at) + ": " +
+           a.mid(from, 48).toHex(' ').toStdString() + " / " + b.mid(from, 48).toHex(' ').toStdString();
 }
 
 class MainRoad : public VelkastScenario {
@@ -131,6 +155,49 @@ TEST_F(MainRoad, SelectsByClickAndByBoxMovesAndDeletes)
     WaitFor("nothing selected", [](const ReadOut &r) { return !r.Status(1).contains('('); });
     SaveDocument(file);
     EXPECT_EQ(ReadDocument(file).objects.size(), 0u);
+}
+
+TEST_F(MainRoad, UndoesAndRedoesToTheStartAndBack)
+{
+    const QString file = BlankDocument();
+    Start({file});
+    // Saved bytes at each point: before anything, after one and two figures.
+    std::vector<QByteArray> states;
+    ChooseMenu("File", "Save");
+    WaitUntil("the first save", [&] { return !FileBytes(file).isEmpty(); });
+    DrawFigure("Draw a polygon",
+               {MapPoint(150, 150), MapPoint(300, 150), MapPoint(300, 300), MapPoint(150, 300)});
+    Deselect();
+    DrawFigure("Draw a polyline", {MapPoint(400, 150), MapPoint(550, 300)});
+    Deselect();
+    SaveDocument(file);
+    const QByteArray drawn = FileBytes(file);
+    const Document drawnDocument = ReadDocument(file);
+    // Undo twice: back to the start.
+    ChooseMenu("Edit", "Undo");
+    ChooseMenu("Edit", "Undo");
+    Deselect(); // the selection is saved with the document
+    SaveDocument(file);
+    const Document start = ReadDocument(file);
+    EXPECT_EQ(start.objects.size(), 0u);
+    const QByteArray undone = FileBytes(file);
+    // Redo twice: forward again to the same document.
+    ChooseMenu("Edit", "Redo");
+    ChooseMenu("Edit", "Redo");
+    Deselect();
+    SaveDocument(file);
+    const Document redone = ReadDocument(file);
+    EXPECT_EQ(Difference(FileBytes(file), drawn), "") << "redone to the same bytes";
+    EXPECT_EQ(redone, drawnDocument) << "redone to the same objects";
+    EXPECT_EQ(redone.Count(otPolygon), 1);
+    EXPECT_EQ(redone.Count(otPolyline), 1);
+    // And back once more with the keys.
+    Key("ctrl+z");
+    Key("ctrl+z");
+    Deselect();
+    SaveDocument(file);
+    EXPECT_EQ(Difference(FileBytes(file), undone), "") << "undone by the keys to the same bytes";
+    Screenshot("undone");
 }
 
 TEST_F(MainRoad, SavesClosesAndReopens)

@@ -302,12 +302,25 @@ void VelkastScenario::Quit()
 
 void VelkastScenario::Xdotool(const QStringList &arguments)
 {
-    QProcess xdotool;
-    xdotool.setProcessEnvironment(environment_);
-    xdotool.start("xdotool", arguments);
-    if (!xdotool.waitForFinished(60000) || xdotool.exitCode() != 0)
-        ADD_FAILURE() << "xdotool " << arguments.join(' ').toStdString() << ": "
+    // A start that failed sent nothing, so it may be tried again.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        QProcess xdotool;
+        xdotool.setProcessEnvironment(environment_);
+        xdotool.start("xdotool", arguments);
+        if (!xdotool.waitForStarted(60000))
+            continue;
+        xdotool.waitForFinished(60000);
+        if (xdotool.state() == QProcess::NotRunning && xdotool.exitStatus() == QProcess::NormalExit &&
+            xdotool.exitCode() == 0)
+            return;
+        ADD_FAILURE() << "xdotool " << arguments.join(' ').toStdString() << ": exit code "
+                      << xdotool.exitCode()
+                      << (xdotool.exitStatus() == QProcess::CrashExit ? " (crashed) " : " ")
+                      << xdotool.errorString().toStdString() << " "
                       << xdotool.readAllStandardError().toStdString();
+        return;
+    }
+    ADD_FAILURE() << "xdotool did not start";
 }
 
 void VelkastScenario::MoveTo(QPoint p)
@@ -479,7 +492,8 @@ ReadOut VelkastScenario::WaitFor(const std::string &what,
         [&] {
             const ReadOut r = Current();
             if (velkast_.state() == QProcess::NotRunning && !(endExpected_ && r.Valid())) {
-                failure = "Velkast has ended";
+                failure = "Velkast has ended (exit code " + std::to_string(velkast_.exitCode()) +
+                          (velkast_.exitStatus() == QProcess::CrashExit ? ", crashed)" : ")");
                 return true;
             }
             if (!r.Valid())
