@@ -47,6 +47,7 @@
 #include <array>
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <string_view>
 
@@ -612,9 +613,13 @@ TEST_P(MainWindowFakeTest, TheKeypadMovesTheViewOnlyWithTheMapFocused)
 // good) or the control stops the pass, and counts the passes waiting there.
 class PassHold {
 public:
-    explicit PassHold(const char *point = kDrawingPassHoldPoint) : point_(point)
+    explicit PassHold(const char *point = kDrawingPassHoldPoint)
     {
-        previous_ = SetHoldHookForTesting([this](const char *point, HANDLE stop) { Hold(point, stop); });
+        // The state is shared with the hook: a drawing thread may still be
+        // in it (or about to enter it) when this object goes.
+        auto state = state_;
+        state->point = point;
+        previous_ = SetHoldHookForTesting([state](const char *at, HANDLE stop) { state->Hold(at, stop); });
     }
     ~PassHold()
     {
@@ -626,36 +631,41 @@ public:
 
     void Release()
     {
-        std::lock_guard lock(mutex_);
-        released_ = true;
-        changed_.notify_all();
+        std::lock_guard lock(state_->mutex);
+        state_->released = true;
+        state_->changed.notify_all();
     }
     int Waiting() const
     {
-        std::lock_guard lock(mutex_);
-        return waiting_;
+        std::lock_guard lock(state_->mutex);
+        return state_->waiting;
     }
 
 private:
-    void Hold(const char *point, HANDLE stop)
-    {
-        if (std::string_view(point) != point_)
-            return;
-        std::unique_lock lock(mutex_);
-        ++waiting_;
-        // The control's stop event cannot wake this wait: it is looked at
-        // between short waits, so that a stop is never kept waiting long.
-        while (!released_ && !(stop && WaitForSingleObject(stop, 0) == WAIT_OBJECT_0))
-            changed_.wait_for(lock, std::chrono::milliseconds(5));
-        --waiting_;
-    }
+    struct State {
+        void Hold(const char *at, HANDLE stop)
+        {
+            if (std::string_view(at) != point)
+                return;
+            std::unique_lock lock(mutex);
+            ++waiting;
+            // The control's stop event cannot wake this wait: it is looked
+            // at between short waits, so that a stop is never kept waiting
+            // long.
+            while (!released && !(stop && WaitForSingleObject(stop, 0) == WAIT_OBJECT_0))
+                changed.wait_for(lock, std::chrono::milliseconds(5));
+            --waiting;
+        }
 
-    const std::string_view point_;
+        std::string_view point;
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool released = false;
+        int waiting = 0;
+    };
+
+    std::shared_ptr<State> state_ = std::make_shared<State>();
     HoldHook previous_;
-    mutable std::mutex mutex_;
-    std::condition_variable changed_;
-    bool released_ = false;
-    int waiting_ = 0;
 };
 
 class FirstPaintTest : public MainWindowTest {
@@ -830,6 +840,7 @@ TEST_P(FirstPaintTest, TheFirstPaintedMapIsReportedWhileThePassThreadEnds)
     ASSERT_TRUE(HandleEventsUntil([&] { return reports > 0; })) << "the first painted map was reported";
     EXPECT_TRUE(complete);
     EXPECT_GT(Drawn(), 500);
+    main.reset(); // its passes end before the hold goes
 }
 
 INSTANTIATE_TEST_SUITE_P(Controls, FirstPaintTest, ::testing::ValuesIn(ControlKinds()), KindName);
