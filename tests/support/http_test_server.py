@@ -41,15 +41,19 @@ import urllib.parse
 import zlib
 
 
-def png(width, height, rgb, level=9):
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
+def chunk(kind, data):
+    body = kind + data
+    return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
 
-    row = b"\x00" + bytes(rgb) * width
-    raw = row * height
+
+def png_of_rows(width, height, raw, level):
+    """A PNG of 8-bit RGB rows, each with its filter byte, compressed at level."""
     return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)) +
             chunk(b"IDAT", zlib.compress(raw, level)) + chunk(b"IEND", b""))
+
+
+def png(width, height, rgb, level=9):
+    return png_of_rows(width, height, (b"\x00" + bytes(rgb) * width) * height, level)
 
 
 _noise = {}
@@ -61,14 +65,7 @@ def noise_png(size):
         height = max(1, size // (3 * width))
         rng = random.Random(size)
         raw = b"".join(b"\x00" + rng.randbytes(3 * width) for _ in range(height))
-        ihdr = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
-
-        def chunk(kind, data):
-            body = kind + data
-            return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
-
-        _noise[size] = (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", ihdr) + chunk(b"IDAT", zlib.compress(raw, 0)) +
-                        chunk(b"IEND", b""))
+        _noise[size] = png_of_rows(width, height, raw, 0)
     return _noise[size]
 
 

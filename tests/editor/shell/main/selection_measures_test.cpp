@@ -8,6 +8,7 @@
 #include "editor/shell/map/tpmap.h"
 #include "editor/shell/support/data_folders.h"
 #include "tests/editor/shell/map/map_fixture.h"
+#include "tests/support/temp_settings.h"
 
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
@@ -16,7 +17,6 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -32,9 +32,6 @@ class SelectionMeasurePanels : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        setenv("MAP_REGISTRY_DIR", Path("registry").c_str(), 1);
-        setenv("MAP_PROFILE_DIR", Path("profiles").c_str(), 1);
         setenv(kEditorFoldersVariable, Path("folders").c_str(), 1);
         const std::string why = RegisterControl(ControlKind::Real);
         if (!why.empty())
@@ -63,12 +60,10 @@ protected:
         main.reset();
         SetMessageBoxHook(previousBox);
         unsetenv(kEditorFoldersVariable);
-        unsetenv("MAP_PROFILE_DIR");
-        unsetenv("MAP_REGISTRY_DIR");
     }
     std::string Path(const std::string &name) const
     {
-        return (dir.path() + "/" + name.c_str()).toStdString();
+        return (settings.path() + "/" + name.c_str()).toStdString();
     }
     std::string Panel(int index) const { return ToWindows1252(main->StatusPanel(index)->text()); }
     TPMap &Map() const { return *main->CurrentMap(); }
@@ -98,7 +93,7 @@ protected:
         EXPECT_EQ(Panel(5), "") << when;
     }
 
-    QTemporaryDir dir;
+    TempSettingsFolders settings; // the registry and profiles
     std::unique_ptr<TfrmMain> main;
     MessageBoxHook previousBox;
     std::string boxes;
